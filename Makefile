@@ -1,0 +1,36 @@
+# make run   - install what is missing, build, start the assembler
+# make test  - the same set-up, then every test
+# make bench - the benchmarks, in an optimised build
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all setup configure build run test bench format clean
+
+all: build
+
+setup:
+	@scripts/setup.sh
+
+configure: setup
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@$(BUILD)/q41asm examples/hello.asm
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: setup
+	@cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQ41_BUILD_TESTS=OFF >/dev/null
+	@cmake --build $(BUILD)-bench -j $(JOBS)
+	@$(BUILD)-bench/bench/translator_bench
+
+format:
+	@clang-format -i $$(git ls-files '*.cpp' '*.hpp')
+
+clean:
+	rm -rf $(BUILD) $(BUILD)-bench

@@ -1,0 +1,20 @@
+#pragma once
+// Generated source blocks for the benchmarks: groups of twenty lines that hold labels,
+// constants, comments, blank lines, "DS" strings, "RW " blocks and every operand form, six
+// code words a group, so that even 100,000 lines fit the 32,768 words of one block.
+
+#include <string>
+
+#include "common/text.hpp"
+
+namespace q41::bench {
+
+inline constexpr int LinesPerGroup = 20;
+
+// A Q41 block of `lines` source lines (rounded down to whole groups).
+Lines GenerateQ41Block(int lines);
+
+// GNU assembler input of the same line count and a comparable mix, for the comparison.
+std::string GenerateGasText(int lines);
+
+}  // namespace q41::bench

@@ -1,0 +1,218 @@
+#include "assembler/compil.hpp"
+
+#include <algorithm>
+
+#include "assembler/compil_run.hpp"
+#include "assembler/mnemonic.hpp"
+#include "common/number_text.hpp"
+
+namespace q41 {
+
+AssembleResult Assemble(Lines& compText, SourceLineMap& lineMap, const Lines& glob,
+                        const Lines& source, LabelTable& labels, const AssemblerOptions& options,
+                        AssemblerWarnings* warnings) {
+  return AssemblyRun(compText, lineMap, glob, source, labels, options, warnings).Run();
+}
+
+AssembleResult AssemblyRun::Run() {
+  CollectLabels();
+  if (errorText_.empty()) EncodeInstructions();
+  if (errorText_.empty()) ResolveReferences();
+  if (errorText_.empty()) {
+    if (!hltSeen_) Warn(std::string(NoHltWarning));
+    status_.lineCaption = Message(options_.language, MsgSuccess);
+    status_.errCaption.clear();
+    status_.selection = {Selection::Kind::Clear, 0, 0};
+  }
+  return AssembleResult{std::move(code_), std::move(errorText_), std::move(status_)};
+}
+
+void AssemblyRun::ReportAsmError(std::int64_t compLine) {
+  const std::int32_t s = lineMap_.Get(compLine);
+  const bool known = s >= 1 && static_cast<std::size_t>(s) <= source_.size();
+  status_.lineCaption = DecimalText(s) + ":  ";
+  if (known) status_.lineCaption += source_[static_cast<std::size_t>(s - 1)];
+  status_.errCaption = errorText_;
+  if (known) {
+    status_.selection = {Selection::Kind::Line, s - 1,
+                         static_cast<int>(source_[static_cast<std::size_t>(s - 1)].size())};
+  } else {
+    status_.selection = {Selection::Kind::Clear, 0, 0};
+  }
+}
+
+// Pass 1. Constant definitions leave the text as they are read. Rather than deleting two
+// lines from the middle of the text each time (quadratic on a long block), the kept lines
+// are moved down behind the reading point as it advances: the text and the line map come
+// out exactly as if each definition had been deleted on the spot, in one sweep.
+void AssemblyRun::CollectLabels() {
+  labels_.Reset();
+  const std::string badGlobal = labels_.LoadGlobalLabels(glob_, options_.language, errorText_);
+  if (!errorText_.empty()) {
+    status_.lineCaption = "GLOBAL: " + badGlobal;
+    status_.errCaption = errorText_;
+    return;
+  }
+
+  const std::size_t count = compText_.size();
+  std::size_t definitions = 0;
+  for (const auto& line : compText_) {
+    if (line.find_first_of(":=") != std::string::npos) ++definitions;
+  }
+  labels_.Reserve(definitions);
+  std::size_t read = 0;
+  std::size_t kept = 0;
+  auto keep = [&](std::size_t from) {
+    if (kept != from) {
+      compText_[kept] = std::move(compText_[from]);
+      lineMap_.Set(kept + 1, lineMap_.Get(static_cast<std::int64_t>(from) + 1));
+    }
+    ++kept;
+  };
+
+  std::size_t restFrom = count;
+  while (read < count) {
+    const std::size_t lineAt = read++;
+    const std::string& line = compText_[lineAt];
+    std::size_t pos = line.find(':');
+    if (pos == std::string::npos) pos = line.find('=');
+    if (pos == std::string::npos) {
+      keep(lineAt);
+      continue;
+    }
+    const bool constant = line[pos] == '=';
+    std::string name = line.substr(0, pos);
+    if (labels_.FindLabel(name) != 0) {
+      Fail(Compose(options_.language, MsgDuplicateLabel, name));
+      ReportAsmError(static_cast<std::int64_t>(lineAt) + 1);
+      restFrom = lineAt;
+      break;
+    }
+    std::string kind = constant ? "=" : ":";
+    if (constant && !name.empty() && name.front() == '@') kind = "@";
+    const int row = labels_.AddLabelRow();
+    labels_.SetKind(row, std::move(kind));
+    labels_.SetName(row, std::move(name));
+    if (!constant) {
+      keep(lineAt);
+      continue;
+    }
+    // The value stands on the next line; a definition on the last line has none, and the
+    // fault is then shown at the definition itself.
+    std::int64_t lastRead = static_cast<std::int64_t>(lineAt) + 1;
+    std::string value;
+    if (read < count) {
+      value = compText_[read++];
+      ++lastRead;
+    }
+    if (!NormalizeNumber(value, options_.language, errorText_)) {
+      ReportAsmError(lastRead);
+      restFrom = lineAt;
+      break;
+    }
+    labels_.SetValue(row, std::move(value));
+  }
+  for (std::size_t from = restFrom; from < count; ++from) keep(from);
+  compText_.resize(kept);
+}
+
+void AssemblyRun::EncodeInstructions() {
+  code_.reserve(compText_.size());
+  wordLine_.reserve(compText_.size());
+  for (std::size_t at = 0; at < compText_.size() && errorText_.empty(); ++at) {
+    const std::string& line = compText_[at];
+    const auto compLine = static_cast<std::int32_t>(at + 1);
+    const auto colon = line.find(':');
+    if (colon != std::string::npos) {
+      std::string name = line;
+      name.erase(colon, 1);
+      const int row = labels_.FindLabel(name);
+      if (row != 0) labels_.SetValue(row, HexWordText(2 * static_cast<std::int64_t>(code_.size())));
+      continue;
+    }
+    EncodeInstruction(line);
+    // The words of a failing line are kept too, so the user sees how far it got.
+    for (std::string* w : {&word_, &ext1_, &ext2_}) {
+      if (w != &word_ && w->empty()) continue;
+      code_.push_back(std::move(*w));
+      wordLine_.push_back(compLine);
+    }
+    if (!errorText_.empty()) ReportAsmError(compLine);
+  }
+}
+
+void AssemblyRun::EncodeInstruction(const std::string& line) {
+  wholeLine_ = &line;
+  shortConstKind_ = 0;
+  byteOperand_ = 0;
+  word_.clear();
+  ext1_.clear();
+  ext2_.clear();
+
+  const auto blank = line.find(Blank);
+  const std::string_view mnemonic = std::string_view(line).substr(0, blank);
+  templ_ = LookupMnemonic(mnemonic);
+  if (templ_.empty()) {
+    Fail(Compose(options_.language, MsgUnknownOperation, mnemonic));
+    return;
+  }
+  word_.assign(templ_);
+  operands_.clear();
+  if (blank != std::string::npos) operands_.assign(line, blank + 1);
+
+  switch (templ_[1]) {
+    case '0':
+      EncodeNoOperand();
+      break;
+    case 'A':
+    case 'B':
+      EncodeInOut();
+      break;
+    case 'C':
+      EncodeJump();
+      break;
+    case 'D':
+      EncodeBranch();
+      break;
+    case 'E':
+      EncodeOneOperand();
+      break;
+    case 'F':
+      hltSeen_ = true;
+      EncodeNoOperand();
+      break;
+    case 'W':
+      EncodeDataWord();
+      break;
+    default:
+      EncodeTwoOperands();
+      break;
+  }
+}
+
+void AssemblyRun::ResolveReferences() {
+  for (std::size_t k = 0; k < code_.size(); ++k) {
+    std::string& word = code_[k];
+    const auto at = word.find('@');
+    if (at == std::string::npos) continue;
+    const int row = labels_.FindLabel(std::string_view(word).substr(at + 1));
+    // Pass 2 only writes placeholders for names it found; an unknown one is left empty.
+    const std::string value = row != 0 ? labels_.Row(row).value : std::string();
+    if (at == 0) {
+      word = value;
+      continue;
+    }
+    const std::int64_t target = ParseNumber(value + "H").value;
+    const std::int64_t displacement = target - (2 * static_cast<std::int64_t>(k) + 2);
+    if (displacement > 126 || displacement < -128) {
+      Fail(Compose(options_.language, MsgDisplacementTooLong));
+      ReportAsmError(wordLine_[k]);
+      return;
+    }
+    const std::string digits = HexWordText(displacement < 0 ? 65536 + displacement : displacement);
+    word.resize(std::min<std::size_t>(at, 2));
+    word += digits.substr(2);
+  }
+}
+
+}  // namespace q41

@@ -1,0 +1,84 @@
+#pragma once
+// One assembly run: the reading state shared by the three passes and the per-line state of
+// the operand readers. Internal to the assembler; callers use Assemble.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "assembler/compil.hpp"
+
+namespace q41 {
+
+class AssemblyRun {
+ public:
+  AssemblyRun(Lines& compText, SourceLineMap& lineMap, const Lines& glob, const Lines& source,
+              LabelTable& labels, const AssemblerOptions& options, AssemblerWarnings* warnings)
+      : compText_(compText),
+        lineMap_(lineMap),
+        glob_(glob),
+        source_(source),
+        labels_(labels),
+        options_(options),
+        warnings_(warnings) {}
+
+  AssembleResult Run();
+
+ private:
+  // The passes (compil.cpp).
+  void CollectLabels();
+  void EncodeInstructions();
+  void EncodeInstruction(const std::string& line);
+  void ResolveReferences();
+  // Shows errorText_ with the source line of line `compLine` (1-based) of the text.
+  void ReportAsmError(std::int64_t compLine);
+  void Fail(std::string text) { errorText_ = std::move(text); }
+  void Warn(const std::string& text) {
+    if (warnings_ != nullptr) warnings_->Warning(text);
+  }
+
+  // Operand readers and group handlers (compil_operands.cpp). A reader returns the operand
+  // code, or NoCode; every one of them leaves its diagnostic in errorText_.
+  static constexpr char NoCode = '\0';
+  char ParseConstOperand(std::string& text);
+  char ParseOperand(std::string& text);
+  void ParsePort(std::string& text);
+  void EncodeNoOperand();
+  void EncodeTwoOperands();
+  void EncodeInOut();
+  void EncodeJump();
+  void EncodeBranch();
+  void EncodeOneOperand();
+  void EncodeDataWord();
+  void SetFlagsDigit(int flags);
+
+  Lines& compText_;
+  SourceLineMap& lineMap_;
+  const Lines& glob_;
+  const Lines& source_;
+  LabelTable& labels_;
+  const AssemblerOptions& options_;
+  AssemblerWarnings* warnings_;
+
+  std::string errorText_;
+  StatusReport status_;
+  bool hltSeen_ = false;
+  Lines code_;
+  // For each code word, the 1-based line of the text for compilation that produced it.
+  std::vector<std::int32_t> wordLine_;
+
+  // State of the instruction line being encoded.
+  const std::string* wholeLine_ = nullptr;
+  std::string_view templ_;
+  std::string word_;
+  std::string ext1_;
+  std::string ext2_;
+  std::string operands_;
+  int byteOperand_ = 0;
+  int shortConstKind_ = 0;
+  // The four digits of the last "#" number before a negative short constant's last digit
+  // was replaced by its magnitude: what a widened constant's extension word holds.
+  std::string constDigits_;
+};
+
+}  // namespace q41

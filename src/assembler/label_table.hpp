@@ -1,0 +1,75 @@
+#pragma once
+// The label table is both the assembler's symbol table and what the user sees in the label
+// grid: rows of name, kind and four-digit value. It outlives a run, like the grid it stands
+// for: a run resets LabelCount and appends rows, and rows past LabelCount may still hold an
+// earlier run's entries when nobody emptied them. FindLabel answers from a hash index kept
+// beside the rows, so a block with many labels assembles in linear time.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "common/err_diag.hpp"
+#include "common/text.hpp"
+
+namespace q41 {
+
+struct LabelRow {
+  std::string name;   // column 0
+  std::string kind;   // column 1: "G", ":", "=" or "@"
+  std::string value;  // column 2: four hexadecimal digits, "????", or empty
+};
+
+class LabelTable {
+ public:
+  // The grid starts with 20 rows, the header included.
+  static constexpr int InitialRowCount = 20;
+
+  LabelTable() : rows_(InitialRowCount - 1) {}
+
+  // Number of data rows in use; rows 1..LabelCount() hold this run's entries.
+  int LabelCount() const { return labelCount_; }
+  // The grid's row count, header included; never shrinks and always exceeds LabelCount().
+  int RowCount() const { return static_cast<int>(rows_.size()) + 1; }
+  // Data row r, 1-based like the grid (row 0 is the header).
+  const LabelRow& Row(int r) const { return rows_[static_cast<std::size_t>(r - 1)]; }
+  // The row the grid selects after the GLOBAL names were loaded (0 when none).
+  int SelectedRow() const { return selectedRow_; }
+
+  // Starts a run: no row is in use and nothing can be found.
+  void Reset();
+  // Makes room for `names` more rows, so a long block fills the table without regrowing.
+  void Reserve(std::size_t names);
+  // Empties every cell of every data row, keeping the row count.
+  void ClearCells();
+  // Takes the next row (growing the grid when needed) and returns its number; the caller
+  // then writes its cells through the setters below.
+  int AddLabelRow();
+  void SetName(int r, std::string name);
+  void SetKind(int r, std::string kind) { rows_[static_cast<std::size_t>(r - 1)].kind = std::move(kind); }
+  void SetValue(int r, std::string value) {
+    rows_[static_cast<std::size_t>(r - 1)].value = std::move(value);
+  }
+  // The last row among 1..LabelCount() whose name equals `name`; 0 when none does.
+  int FindLabel(std::string_view name) const;
+
+  // Enters the names of the GLOBAL text. On a fault it sets `errorText` (message 19, or the
+  // diagnostic of the value) and returns the offending line as read (upper-cased, blanks
+  // removed); the row of a bad value stays with "????".
+  std::string LoadGlobalLabels(const Lines& glob, Language language, std::string& errorText);
+
+ private:
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  std::vector<LabelRow> rows_;
+  std::unordered_map<std::string, int, NameHash, std::equal_to<>> index_;
+  int labelCount_ = 0;
+  int selectedRow_ = 0;
+};
+
+}  // namespace q41

@@ -1,0 +1,46 @@
+#include "blocks/compile.hpp"
+
+#include "common/number_text.hpp"
+#include "preprocessor/preproc.hpp"
+
+namespace q41 {
+
+CompileOutcome CompileSource(CompileWorkspace& workspace, const Lines& source, const Lines& glob,
+                             const AssemblerOptions& options, AssemblerWarnings* warnings) {
+  CompileOutcome outcome;
+  workspace.compText.clear();
+  workspace.labels.ClearCells();
+  const PreprocessResult pre =
+      Preprocess(source, workspace.compText, workspace.lineMap, options.language);
+  if (!pre.Succeeded()) {
+    outcome.status = pre.status;
+    return outcome;
+  }
+  outcome.preprocessed = true;
+  AssembleResult assembled = Assemble(workspace.compText, workspace.lineMap, glob, source,
+                                      workspace.labels, options, warnings);
+  outcome.succeeded = assembled.Succeeded();
+  outcome.code = std::move(assembled.code);
+  outcome.status = std::move(assembled.status);
+  return outcome;
+}
+
+bool ShowsSuccess(const std::string& lineCaption, Language language) {
+  return lineCaption == Message(language, MsgSuccess);
+}
+
+std::string WordCountText(std::size_t words) {
+  std::string text;
+  do {
+    text.insert(text.begin(), "0123456789ABCDEF"[words % 16]);
+    words /= 16;
+  } while (words != 0);
+  if (text.size() < 4) text.insert(0, 4 - text.size(), '0');
+  return text;
+}
+
+std::string FailedBlockCaption(int block, const std::string& lineCaption) {
+  return "Bl." + DecimalText(block) + "; " + lineCaption;
+}
+
+}  // namespace q41

@@ -1,0 +1,182 @@
+#include "preprocessor/preproc.hpp"
+
+#include "common/number_text.hpp"
+
+namespace q41 {
+namespace {
+
+// Largest "RW " count: the whole 64 KB address space in words. A larger count could not be
+// loaded anyway, and would exhaust memory while being expanded.
+constexpr std::int64_t MaxReservedWords = 32768;
+
+class PreprocessRun {
+ public:
+  PreprocessRun(const Lines& source, Lines& compText, SourceLineMap& lineMap, Language language)
+      : source_(source), compText_(compText), lineMap_(lineMap), language_(language) {}
+
+  PreprocessResult Run() {
+    const auto count = source_.size();
+    compText_.reserve(compText_.size() + count);
+    lineMap_.Reserve(compText_.size() + count);
+    while (sourceLineNo_ < count && result_.errorText.empty()) {
+      line_ = source_[sourceLineNo_++];
+      StripComment();
+      ExpandString();
+      NormaliseBlanks();
+      ReplaceCharConstant();
+      MakeUpper(line_);
+      SplitName();
+      ExpandReservedWords();
+      if (!line_.empty()) EmitLine(std::move(line_));
+    }
+    if (!result_.errorText.empty()) {
+      const auto row = sourceLineNo_ - 1;
+      result_.status.selection = {Selection::Kind::Line, static_cast<int>(row),
+                                  static_cast<int>(source_[row].size())};
+    }
+    return std::move(result_);
+  }
+
+ private:
+  void EmitLine(std::string text) {
+    compText_.push_back(std::move(text));
+    lineMap_.Set(compText_.size(), static_cast<std::int32_t>(sourceLineNo_));
+  }
+
+  // A stage's fault replaces any earlier one of the same line.
+  void Fault(std::string errorText, const std::string& shownLine) {
+    result_.errorText = std::move(errorText);
+    result_.status.lineCaption = DecimalText(static_cast<std::int64_t>(sourceLineNo_)) + ": " + shownLine;
+    result_.status.errCaption = result_.errorText;
+  }
+
+  // Stage 1: a ";" starts a comment wherever it stands, inside a string too.
+  void StripComment() {
+    const auto semicolon = line_.find(';');
+    if (semicolon != std::string::npos) line_.resize(semicolon);
+  }
+
+  // Stage 2: "DS" and a string, with an optional label before it. Each pair of characters
+  // becomes one data word, the first character in the low byte.
+  void ExpandString() {
+    const auto colon = line_.find(':');
+    std::string_view rest(line_);
+    std::string_view label;
+    if (colon != std::string::npos) {
+      label = rest.substr(0, colon);
+      rest.remove_prefix(colon + 1);
+    }
+    while (!rest.empty() && rest.front() == Blank) rest.remove_prefix(1);
+    if (rest.size() < 3 || UpperAscii(rest[0]) != 'D' || UpperAscii(rest[1]) != 'S') return;
+    rest.remove_prefix(2);
+    if (!rest.empty() && rest.front() == Blank) rest.remove_prefix(1);
+
+    std::string upperLabel(label);
+    MakeUpper(upperLabel);
+    if (!upperLabel.empty()) EmitLine(upperLabel + ":");
+    const std::size_t n = rest.size();
+    for (std::size_t i = 0; i < n; i += 2) {
+      const std::string low = HexWordText(Code(rest[i])).substr(2);
+      const std::string high = i + 1 < n ? HexWordText(Code(rest[i + 1])).substr(2) : "00";
+      EmitLine("DW " + high + low + "H");
+    }
+    line_ = upperLabel.empty()
+                ? std::string()
+                : "LEN(" + upperLabel + ")=" + DecimalText(static_cast<std::int64_t>(n));
+  }
+
+  // Stage 3: no leading, trailing or repeated blanks, and no blank on either side of the
+  // first ",", ":", "=" and "%".
+  void NormaliseBlanks() {
+    std::size_t kept = 0;
+    for (char c : line_) {
+      if (c == Blank && (kept == 0 || line_[kept - 1] == Blank)) continue;
+      line_[kept++] = c;
+    }
+    if (kept > 0 && line_[kept - 1] == Blank) --kept;
+    line_.resize(kept);
+    for (char separator : {',', ':', '=', '%'}) {
+      const auto at = line_.find(separator);
+      if (at == std::string::npos) continue;
+      if (at + 1 < line_.size() && line_[at + 1] == Blank) line_.erase(at + 1, 1);
+      if (at > 0 && line_[at - 1] == Blank) line_.erase(at - 1, 1);
+    }
+  }
+
+  // Stage 4: the first #'c' becomes # and the decimal code of c.
+  void ReplaceCharConstant() {
+    const auto at = line_.find("#'");
+    if (at == std::string::npos) return;
+    if (at + 3 < line_.size() && line_[at + 3] == '\'') {
+      line_.replace(at + 1, 3, DecimalText(Code(line_[at + 2])));
+      return;
+    }
+    Fault(Compose(language_, MsgInvalidValue, line_.substr(at, 5)), line_);
+  }
+
+  // A label or constant name, separator included. A blank or a comma makes it unreadable
+  // to the assembler; a leading digit or "-" would make it look like a number.
+  bool CheckIdentifier(const std::string& name, const std::string& shownLine) {
+    const bool badSymbol = name.find_first_of(" ,") != std::string::npos;
+    const bool badStart = name.front() == '-' || IsDecimalDigit(name.front());
+    if (badSymbol) Fault(Compose(language_, MsgBadIdentifierSymbol, name), shownLine);
+    if (badStart) Fault(Compose(language_, MsgIdentifierStartsBadly, name), shownLine);
+    return !badSymbol && !badStart;
+  }
+
+  // Stage 6: a label ("NAME:") and then a constant name ("NAME=") go onto lines of their
+  // own; what remains of a definition is its value.
+  void SplitName() {
+    const std::string shown = line_;
+    const auto colon = line_.find(':');
+    if (colon != std::string::npos) {
+      std::string name = line_.substr(0, colon + 1);
+      if (!CheckIdentifier(name, shown)) return;
+      EmitLine(std::move(name));
+      line_.erase(0, colon + 1);
+    }
+    const auto equals = line_.find('=');
+    if (equals == std::string::npos) return;
+    std::string name = line_.substr(0, equals + 1);
+    if (!CheckIdentifier(name, shown)) return;
+    EmitLine(std::move(name));
+    line_.erase(0, equals + 1);
+  }
+
+  // Stage 7: "RW " and a count becomes that many reserved words "DW AE97H".
+  void ExpandReservedWords() {
+    if (line_.compare(0, 3, "RW ") != 0) return;
+    const std::string shown = line_;
+    std::string countText = line_.substr(3);
+    const ParsedNumber count = ParseNumber(countText);
+    if (count.failed) {
+      Fault(Message(language_, MsgBadNumberSymbol) + " " + countText, shown);
+    } else if (count.value == 0) {
+      Fault(Compose(language_, MsgInvalidValue, "0"), shown);
+    } else if (count.value < 0 || count.value > MaxReservedWords) {
+      Fault(Compose(language_, MsgConstTooLarge, countText), shown);
+    } else {
+      line_ = "DW AE97H";
+      for (std::int32_t k = 1; k < count.value; ++k) EmitLine(line_);
+      return;
+    }
+    line_ = std::move(countText);
+  }
+
+  const Lines& source_;
+  Lines& compText_;
+  SourceLineMap& lineMap_;
+  const Language language_;
+  std::size_t sourceLineNo_ = 0;
+  std::string line_;
+  PreprocessResult result_;
+};
+
+}  // namespace
+
+PreprocessResult Preprocess(const Lines& source, Lines& compText, SourceLineMap& lineMap,
+                            Language language) {
+  return PreprocessRun(source, compText, lineMap, language).Run();
+}
+
+}  // namespace q41

@@ -1,0 +1,43 @@
+#include "assembler/mnemonic.hpp"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace q41 {
+namespace {
+
+TEST(Mnemonics, LookupIsWholeAndCaseSensitive) {
+  EXPECT_EQ(LookupMnemonic("HLT"), "AF18");
+  EXPECT_EQ(LookupMnemonic("BCALL"), "9D00");
+  EXPECT_EQ(LookupMnemonic("DW"), "0W");
+  EXPECT_EQ(LookupMnemonic("ASR"), "0EC0");
+  EXPECT_EQ(LookupMnemonic("mov"), "");
+  EXPECT_EQ(LookupMnemonic("MOVE"), "");
+  EXPECT_EQ(LookupMnemonic(""), "");
+}
+
+TEST(Mnemonics, TableIsWellFormed) {
+  std::set<std::string_view> names;
+  for (const auto& entry : Mnemonics) {
+    names.insert(entry.name);
+    if (entry.name == "DW") continue;
+    ASSERT_EQ(entry.templ.size(), 4u) << entry.name;
+    EXPECT_NE(std::string_view("0123456789ABCDEF").find(entry.templ[1]), std::string_view::npos);
+  }
+  EXPECT_EQ(names.size(), MnemonicCount);
+  EXPECT_EQ(Mnemonics[0].name, "NOP");
+  EXPECT_EQ(Mnemonics[45].name, "ASR");
+}
+
+TEST(Registers, EightExactNames) {
+  EXPECT_EQ(LookupRegister("R0"), '0');
+  EXPECT_EQ(LookupRegister("(R3)"), '7');
+  EXPECT_EQ(LookupRegister("R4"), std::nullopt);
+  EXPECT_EQ(LookupRegister("R0+"), std::nullopt);
+  EXPECT_EQ(LookupRegister("( R1)"), std::nullopt);
+  EXPECT_EQ(LookupRegister("r1"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace q41

@@ -1,0 +1,46 @@
+#include "common/text.hpp"
+
+#include <gtest/gtest.h>
+
+#include "common/cp1251.hpp"
+
+namespace q41 {
+namespace {
+
+TEST(SplitLines, EveryLineBreakEndsALineAndAFinalOneAddsNone) {
+  EXPECT_EQ(SplitLines(""), Lines{});
+  EXPECT_EQ(SplitLines("\n"), Lines{""});
+  EXPECT_EQ(SplitLines("a"), Lines{"a"});
+  EXPECT_EQ(SplitLines("a\r\nb\rc\nd"), (Lines{"a", "b", "c", "d"}));
+  EXPECT_EQ(SplitLines("a\r\n"), Lines{"a"});
+  EXPECT_EQ(SplitLines("a\n\r"), (Lines{"a", ""}));
+  EXPECT_EQ(SplitLines("a\r\n\r\n"), (Lines{"a", ""}));
+  EXPECT_EQ(SplitLines(std::string("a\0b\n", 4)), Lines{std::string("a\0b", 3)});
+  EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
+}
+
+TEST(Text, UpperCasesLatinLettersOnly) {
+  std::string text = "mov r1,\xE0\xC0 z{";
+  EXPECT_EQ(MakeUpper(text), "MOV R1,\xE0\xC0 Z{");
+}
+
+TEST(Cp1251, EveryByteRoundTrips) {
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  EXPECT_EQ(Utf8ToCp1251(Cp1251ToUtf8(all)), all);
+  for (int b = 0; b < 256; ++b) {
+    EXPECT_EQ(UnicodeToCp1251(Cp1251ToUnicode(static_cast<unsigned char>(b))), b);
+  }
+}
+
+TEST(Cp1251, CyrillicAndWhatTheCodePageCannotHold) {
+  EXPECT_EQ(Utf8ToCp1251("Ёё Яя №"), "\xA8\xB8 \xDF\xFF \xB9");
+  EXPECT_EQ(Cp1251ToUtf8("\xC0"), "А");
+  EXPECT_EQ(Utf8ToCp1251("a\xE2\x82\xAC"), "a\x88");  // the euro sign has a byte
+  EXPECT_EQ(Utf8ToCp1251("中"), "?");
+  EXPECT_EQ(Utf8ToCp1251("\xFF\xC3"), "??");  // malformed UTF-8 never crashes
+  EXPECT_EQ(Utf8ToCp1251("😀"), "?");
+}
+
+}  // namespace
+}  // namespace q41

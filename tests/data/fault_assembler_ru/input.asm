@@ -1,0 +1,4 @@
+; программа
+start: mov r0,r1
+  jmp #nowhere ; куда?
+hlt

@@ -1,0 +1,3 @@
+nop
+  1st: nop
+hlt

@@ -1,0 +1,3 @@
+a: nop
+b: nop
+a: hlt

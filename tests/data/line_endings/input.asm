@@ -1,0 +1,3 @@
+nop
+mov r1,r2hlt
+

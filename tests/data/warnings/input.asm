@@ -1,0 +1,3 @@
+n = 5
+l: mov n,r0
+ jmp l

@@ -1,0 +1,207 @@
+// q41asm: the headless assembler, for scripts and for testing the translator end to end.
+//
+//   q41asm [--lang ru|en] [--no-short-const] [--preprocess | --labels] INPUT [-o OUT]
+//
+// INPUT is read as Windows-1251 bytes and compiled exactly as compile all does it in the
+// windowed program. On success the code file goes to OUT (else to standard output), exit 0.
+// On a fault nothing is written; the two status captions go to standard error, exit 1.
+// Usage and file errors give one line naming the file and the reason, exit 2. Standard
+// output and standard error are UTF-8; files are Windows-1251 bytes.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "blocks/compile.hpp"
+#include "common/cp1251.hpp"
+#include "common/text.hpp"
+#include "preprocessor/preproc.hpp"
+
+#ifndef Q41_LANGUAGE
+#define Q41_LANGUAGE 0
+#endif
+
+namespace {
+
+using q41::Lines;
+
+constexpr const char* Usage =
+    "usage: q41asm [--lang ru|en] [--no-short-const] [--preprocess | --labels] INPUT [-o OUT]";
+
+enum class Mode { Code, Preprocess, Labels };
+
+struct Arguments {
+  q41::AssemblerOptions options;
+  Mode mode = Mode::Code;
+  std::string input;
+  std::optional<std::string> output;
+};
+
+class StderrWarnings : public q41::AssemblerWarnings {
+ public:
+  void Warning(const std::string& text) override {
+    std::string shown;
+    for (char c : text) {
+      if (c == '\n') shown += "\\n";
+      else shown += c;
+    }
+    std::cerr << "warning: " << q41::Cp1251ToUtf8(shown) << '\n';
+  }
+};
+
+std::optional<Arguments> ParseArguments(int argc, char** argv) {
+  Arguments args;
+  args.options.language = Q41_LANGUAGE == 1 ? q41::Language::English : q41::Language::Russian;
+  bool modeSet = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--lang" && i + 1 < argc) {
+      const std::string value = argv[++i];
+      if (value == "ru") args.options.language = q41::Language::Russian;
+      else if (value == "en") args.options.language = q41::Language::English;
+      else return std::nullopt;
+    } else if (arg == "--no-short-const") {
+      args.options.useShortConst = false;
+    } else if (arg == "--preprocess" || arg == "--labels") {
+      if (modeSet) return std::nullopt;
+      modeSet = true;
+      args.mode = arg == "--labels" ? Mode::Labels : Mode::Preprocess;
+    } else if (arg == "-o" && i + 1 < argc) {
+      if (args.output) return std::nullopt;
+      args.output = argv[++i];
+    } else if (arg.size() > 1 && arg.front() == '-') {
+      return std::nullopt;
+    } else {
+      if (!args.input.empty()) return std::nullopt;
+      args.input = arg;
+    }
+  }
+  if (args.input.empty()) return std::nullopt;
+  return args;
+}
+
+std::string Reason() { return std::strerror(errno); }
+
+bool ReadFile(const std::string& path, std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info {};
+  bool ok = ::fstat(fd, &info) == 0;
+  if (ok && S_ISDIR(info.st_mode)) {
+    errno = EISDIR;
+    ok = false;
+  }
+  if (ok && S_ISREG(info.st_mode)) bytes.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[1 << 16];
+  while (ok) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    else bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  const int saved = errno;
+  ::close(fd);
+  errno = saved;
+  return ok;
+}
+
+// Writes the lines: to the file as Windows-1251 bytes with CR LF, or to standard output in
+// UTF-8 with `stdoutEol`. Returns false (errno set) when the file cannot be written.
+bool WriteOut(const std::optional<std::string>& path, const Lines& lines,
+              std::string_view stdoutEol) {
+  if (!path) {
+    std::cout << q41::Cp1251ToUtf8(q41::JoinLines(lines, stdoutEol));
+    std::cout.flush();
+    return true;
+  }
+  errno = 0;
+  std::FILE* file = std::fopen(path->c_str(), "wb");
+  if (file == nullptr) return false;
+  const std::string bytes = q41::JoinLines(lines, "\r\n");
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  const bool closed = std::fclose(file) == 0;
+  return written && closed;
+}
+
+// Ends the process without destroying main's objects: freeing a large block's many small
+// strings one by one is wasted work when the process is about to end.
+[[noreturn]] void Finish(int status) {
+  std::cout.flush();
+  std::exit(status);
+}
+
+void PrintFault(const q41::StatusReport& status) {
+  std::cerr << q41::Cp1251ToUtf8(status.lineCaption) << '\n'
+            << q41::Cp1251ToUtf8(status.errCaption) << '\n';
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  const auto args = ParseArguments(argc, argv);
+  if (!args) {
+    std::cerr << "q41asm: " << Usage << '\n';
+    return 2;
+  }
+  std::string bytes;
+  if (!ReadFile(args->input, bytes)) {
+    std::cerr << "q41asm: cannot read " << args->input << ": " << Reason() << '\n';
+    return 2;
+  }
+  const Lines source = q41::SplitLines(bytes);
+  const Lines glob = {";Global"};
+  const q41::Language language = args->options.language;
+  const int block = 0;
+  auto writeOrFail = [&](const Lines& out, std::string_view stdoutEol) {
+    if (WriteOut(args->output, out, stdoutEol)) return true;
+    std::cerr << "q41asm: cannot write " << *args->output << ": " << Reason() << '\n';
+    return false;
+  };
+
+  if (args->mode == Mode::Preprocess) {
+    Lines compText;
+    q41::SourceLineMap lineMap;
+    q41::PreprocessResult pre = q41::Preprocess(source, compText, lineMap, language);
+    compText.insert(compText.begin(), ";BLOCK 0");
+    if (!writeOrFail(compText, "\n")) return 2;
+    if (pre.Succeeded()) return 0;
+    pre.status.lineCaption = q41::FailedBlockCaption(block, pre.status.lineCaption);
+    PrintFault(pre.status);
+    return 1;
+  }
+
+  StderrWarnings warnings;
+  q41::CompileWorkspace workspace;
+  q41::CompileOutcome outcome = q41::CompileSource(workspace, source, glob, args->options, &warnings);
+  if (!q41::ShowsSuccess(outcome.status.lineCaption, language)) {
+    outcome.status.lineCaption = q41::FailedBlockCaption(block, outcome.status.lineCaption);
+    PrintFault(outcome.status);
+    return 1;
+  }
+
+  if (args->mode == Mode::Labels) {
+    Lines rows = {";BLOCK 0"};
+    for (int r = 1; r <= workspace.labels.LabelCount(); ++r) {
+      const auto& row = workspace.labels.Row(r);
+      rows.push_back(row.name + '\t' + row.kind + '\t' + row.value);
+    }
+    Finish(writeOrFail(rows, "\n") ? 0 : 2);
+  }
+
+  // The code file of a one-block program: memory common, the CPU, addresses 0000.
+  Lines file = {"0Q41", "", ";BLOCK 0", "0000", "0000", "0000",
+                q41::WordCountText(outcome.code.size()), ""};
+  file.insert(file.end(), outcome.code.begin(), outcome.code.end());
+  Finish(writeOrFail(file, "\r\n") ? 0 : 2);
+}
