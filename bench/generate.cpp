@@ -7,12 +7,12 @@ namespace {
 const char* const Variants[4][5] = {
     {"        mov r1%, r2%        ; bytes", "        add #C{}, (r3)      ; constant by name",
      "        bne L{}", "M{}:    ds ab", "        rw 1"},
-    {"        mov #5, r0          ; short constant", "        out #'A', p.3",
-     "        in p.2, r1", "        jmp #L{}", "        ; no code here"},
+    {"        mov #5, r0          ; short constant", "        out #'A', p.3", "        in p.2, r1",
+     "        jmp #L{}", "        ; no code here"},
     {"        push #-1", "        not (r2)%", "        sub L{}, r0         ; memory at a label",
      "        hlt", "        ; no code here"},
-    {"        cmp @P{}, r3", "        call #L{}", "        dw 1234H",
-     "        mov #-3, r1", "        ; no code here"},
+    {"        cmp @P{}, r3", "        call #L{}", "        dw 1234H", "        mov #-3, r1",
+     "        ; no code here"},
 };
 
 std::string Fill(const char* pattern, int k) {

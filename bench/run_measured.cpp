@@ -23,8 +23,8 @@ int main(int argc, char** argv) {
   if (pid < 0 || wait4(pid, &status, 0, &usage) < 0) return 2;
   timespec end{};
   clock_gettime(CLOCK_MONOTONIC, &end);
-  const double seconds =
-      static_cast<double>(end.tv_sec - start.tv_sec) + static_cast<double>(end.tv_nsec - start.tv_nsec) * 1e-9;
+  const double seconds = static_cast<double>(end.tv_sec - start.tv_sec) +
+                         static_cast<double>(end.tv_nsec - start.tv_nsec) * 1e-9;
   std::printf("%.6f %ld %d\n", seconds, usage.ru_maxrss,
               WIFEXITED(status) ? WEXITSTATUS(status) : 128);
   return 0;

@@ -11,7 +11,9 @@
 
 namespace q41::test {
 
-inline std::string W(std::string_view utf8) { return Utf8ToCp1251(utf8); }
+inline std::string W(std::string_view utf8) {
+  return Utf8ToCp1251(utf8);
+}
 
 struct RecordedWarnings : AssemblerWarnings {
   std::vector<std::string> texts;
@@ -39,7 +41,8 @@ inline Assembled AssembleText(Lines compText, AssemblerOptions options = {},
   a.compText = std::move(compText);
   for (std::size_t k = 1; k <= a.compText.size(); ++k) a.lineMap.Set(k, static_cast<int>(k));
   RecordedWarnings warnings;
-  a.result = Assemble(a.compText, a.lineMap, glob, a.compText, a.labels, options, &warnings);
+  const Lines source = a.compText;  // pass 1 shortens the text; the source stays as it was
+  a.result = Assemble(a.compText, a.lineMap, glob, ViewLines(source), a.labels, options, &warnings);
   a.warnings = warnings.texts;
   return a;
 }

@@ -9,10 +9,13 @@
 // output and standard error are UTF-8; files are Windows-1251 bytes.
 
 #include <fcntl.h>
+#include <malloc.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -51,8 +54,10 @@ class StderrWarnings : public q41::AssemblerWarnings {
   void Warning(const std::string& text) override {
     std::string shown;
     for (char c : text) {
-      if (c == '\n') shown += "\\n";
-      else shown += c;
+      if (c == '\n')
+        shown += "\\n";
+      else
+        shown += c;
     }
     std::cerr << "warning: " << q41::Cp1251ToUtf8(shown) << '\n';
   }
@@ -66,9 +71,12 @@ std::optional<Arguments> ParseArguments(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--lang" && i + 1 < argc) {
       const std::string value = argv[++i];
-      if (value == "ru") args.options.language = q41::Language::Russian;
-      else if (value == "en") args.options.language = q41::Language::English;
-      else return std::nullopt;
+      if (value == "ru")
+        args.options.language = q41::Language::Russian;
+      else if (value == "en")
+        args.options.language = q41::Language::English;
+      else
+        return std::nullopt;
     } else if (arg == "--no-short-const") {
       args.options.useShortConst = false;
     } else if (arg == "--preprocess" || arg == "--labels") {
@@ -89,9 +97,13 @@ std::optional<Arguments> ParseArguments(int argc, char** argv) {
   return args;
 }
 
-std::string Reason() { return std::strerror(errno); }
+std::string Reason() {
+  return std::strerror(errno);
+}
 
-bool ReadFile(const std::string& path, std::string& bytes) {
+// Reads the whole input. A regular file is mapped and its pages brought in at once, which
+// spares a copy of a large source; anything else (a pipe, a device) is read.
+bool ReadInput(const std::string& path, std::string_view& bytes, std::string& storage) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat info {};
@@ -100,34 +112,63 @@ bool ReadFile(const std::string& path, std::string& bytes) {
     errno = EISDIR;
     ok = false;
   }
-  if (ok && S_ISREG(info.st_mode)) bytes.reserve(static_cast<std::size_t>(info.st_size));
+  if (ok && S_ISREG(info.st_mode) && info.st_size > 0) {
+    const auto size = static_cast<std::size_t>(info.st_size);
+    void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (map != MAP_FAILED) {
+      ::close(fd);
+      bytes = std::string_view(static_cast<const char*>(map), size);
+      return true;
+    }
+  }
   char buffer[1 << 16];
   while (ok) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n == 0) break;
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
-    else bytes.append(buffer, static_cast<std::size_t>(n));
+    if (n < 0)
+      ok = false;
+    else
+      storage.append(buffer, static_cast<std::size_t>(n));
   }
   const int saved = errno;
   ::close(fd);
   errno = saved;
+  bytes = storage;
   return ok;
 }
 
-// Writes the lines: to the file as Windows-1251 bytes with CR LF, or to standard output in
-// UTF-8 with `stdoutEol`. Returns false (errno set) when the file cannot be written.
-bool WriteOut(const std::optional<std::string>& path, const Lines& lines,
+// Takes the memory a run will need from the kernel in one call: a large input's run would
+// otherwise take it one page fault at a time, which costs more than the assembling itself.
+// Large blocks stay in the heap so that the memory taken here is what they reuse.
+void ReserveHeap(std::size_t bytes) {
+  constexpr std::size_t Page = 4096;
+  if (bytes < 64 * Page) return;
+  mallopt(M_MMAP_THRESHOLD, 256 << 20);
+  mallopt(M_TRIM_THRESHOLD, 512 << 20);
+  char* block = static_cast<char*>(std::malloc(bytes));
+  if (block == nullptr) return;
+  const auto first = (reinterpret_cast<std::uintptr_t>(block) + Page - 1) & ~(Page - 1);
+  ::madvise(reinterpret_cast<void*>(first), bytes - 2 * Page, MADV_HUGEPAGE);
+  ::madvise(reinterpret_cast<void*>(first), bytes - 2 * Page, MADV_POPULATE_WRITE);
+  std::free(block);
+}
+
+// Writes the lines, then `more` lines: to the file as Windows-1251 bytes with CR LF, or to
+// standard output in UTF-8 with `stdoutEol`. Returns false (errno set) when the file cannot
+// be written.
+bool WriteOut(const std::optional<std::string>& path, const Lines& lines, const Lines& more,
               std::string_view stdoutEol) {
   if (!path) {
-    std::cout << q41::Cp1251ToUtf8(q41::JoinLines(lines, stdoutEol));
+    std::cout << q41::Cp1251ToUtf8(q41::JoinLines(lines, stdoutEol) +
+                                   q41::JoinLines(more, stdoutEol));
     std::cout.flush();
     return true;
   }
   errno = 0;
   std::FILE* file = std::fopen(path->c_str(), "wb");
   if (file == nullptr) return false;
-  const std::string bytes = q41::JoinLines(lines, "\r\n");
+  const std::string bytes = q41::JoinLines(lines, "\r\n") + q41::JoinLines(more, "\r\n");
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   const bool closed = std::fclose(file) == 0;
   return written && closed;
@@ -154,17 +195,19 @@ int main(int argc, char** argv) {
     std::cerr << "q41asm: " << Usage << '\n';
     return 2;
   }
-  std::string bytes;
-  if (!ReadFile(args->input, bytes)) {
+  std::string_view bytes;
+  std::string storage;
+  if (!ReadInput(args->input, bytes, storage)) {
     std::cerr << "q41asm: cannot read " << args->input << ": " << Reason() << '\n';
     return 2;
   }
-  const Lines source = q41::SplitLines(bytes);
+  ReserveHeap(bytes.size() * 4);
+  const q41::LineViews source = q41::SplitLineViews(bytes);
   const Lines glob = {";Global"};
   const q41::Language language = args->options.language;
   const int block = 0;
-  auto writeOrFail = [&](const Lines& out, std::string_view stdoutEol) {
-    if (WriteOut(args->output, out, stdoutEol)) return true;
+  auto writeOrFail = [&](const Lines& out, const Lines& more, std::string_view stdoutEol) {
+    if (WriteOut(args->output, out, more, stdoutEol)) return true;
     std::cerr << "q41asm: cannot write " << *args->output << ": " << Reason() << '\n';
     return false;
   };
@@ -173,8 +216,7 @@ int main(int argc, char** argv) {
     Lines compText;
     q41::SourceLineMap lineMap;
     q41::PreprocessResult pre = q41::Preprocess(source, compText, lineMap, language);
-    compText.insert(compText.begin(), ";BLOCK 0");
-    if (!writeOrFail(compText, "\n")) return 2;
+    if (!writeOrFail({";BLOCK 0"}, compText, "\n")) return 2;
     if (pre.Succeeded()) return 0;
     pre.status.lineCaption = q41::FailedBlockCaption(block, pre.status.lineCaption);
     PrintFault(pre.status);
@@ -183,7 +225,8 @@ int main(int argc, char** argv) {
 
   StderrWarnings warnings;
   q41::CompileWorkspace workspace;
-  q41::CompileOutcome outcome = q41::CompileSource(workspace, source, glob, args->options, &warnings);
+  q41::CompileOutcome outcome =
+      q41::CompileSource(workspace, source, glob, args->options, &warnings);
   if (!q41::ShowsSuccess(outcome.status.lineCaption, language)) {
     outcome.status.lineCaption = q41::FailedBlockCaption(block, outcome.status.lineCaption);
     PrintFault(outcome.status);
@@ -194,14 +237,15 @@ int main(int argc, char** argv) {
     Lines rows = {";BLOCK 0"};
     for (int r = 1; r <= workspace.labels.LabelCount(); ++r) {
       const auto& row = workspace.labels.Row(r);
-      rows.push_back(row.name + '\t' + row.kind + '\t' + row.value);
+      std::string line = row.name;
+      line.append("\t").append(row.Kind()).append("\t").append(row.Value());
+      rows.push_back(std::move(line));
     }
-    Finish(writeOrFail(rows, "\n") ? 0 : 2);
+    Finish(writeOrFail(rows, {}, "\n") ? 0 : 2);
   }
 
   // The code file of a one-block program: memory common, the CPU, addresses 0000.
-  Lines file = {"0Q41", "", ";BLOCK 0", "0000", "0000", "0000",
-                q41::WordCountText(outcome.code.size()), ""};
-  file.insert(file.end(), outcome.code.begin(), outcome.code.end());
-  Finish(writeOrFail(file, "\r\n") ? 0 : 2);
+  const Lines header = {
+      "0Q41", "", ";BLOCK 0", "0000", "0000", "0000", q41::WordCountText(outcome.code.size()), ""};
+  Finish(writeOrFail(header, outcome.code, "\r\n") ? 0 : 2);
 }

@@ -9,8 +9,8 @@
 namespace q41 {
 
 AssembleResult Assemble(Lines& compText, SourceLineMap& lineMap, const Lines& glob,
-                        const Lines& source, LabelTable& labels, const AssemblerOptions& options,
-                        AssemblerWarnings* warnings) {
+                        const LineViews& source, LabelTable& labels,
+                        const AssemblerOptions& options, AssemblerWarnings* warnings) {
   return AssemblyRun(compText, lineMap, glob, source, labels, options, warnings).Run();
 }
 
@@ -55,11 +55,7 @@ void AssemblyRun::CollectLabels() {
   }
 
   const std::size_t count = compText_.size();
-  std::size_t definitions = 0;
-  for (const auto& line : compText_) {
-    if (line.find_first_of(":=") != std::string::npos) ++definitions;
-  }
-  labels_.Reserve(definitions);
+  labels_.Reserve(count / 2);
   std::size_t read = 0;
   std::size_t kept = 0;
   auto keep = [&](std::size_t from) {
@@ -74,8 +70,15 @@ void AssemblyRun::CollectLabels() {
   while (read < count) {
     const std::size_t lineAt = read++;
     const std::string& line = compText_[lineAt];
-    std::size_t pos = line.find(':');
-    if (pos == std::string::npos) pos = line.find('=');
+    // The first ":", or else the first "=".
+    std::size_t pos = std::string::npos;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == ':') {
+        pos = i;
+        break;
+      }
+      if (line[i] == '=' && pos == std::string::npos) pos = i;
+    }
     if (pos == std::string::npos) {
       keep(lineAt);
       continue;
@@ -88,11 +91,11 @@ void AssemblyRun::CollectLabels() {
       restFrom = lineAt;
       break;
     }
-    std::string kind = constant ? "=" : ":";
-    if (constant && !name.empty() && name.front() == '@') kind = "@";
+    char kind = constant ? '=' : ':';
+    if (constant && !name.empty() && name.front() == '@') kind = '@';
     const int row = labels_.AddLabelRow();
-    labels_.SetKind(row, std::move(kind));
     labels_.SetName(row, std::move(name));
+    labels_.Row(row).kind = kind;
     if (!constant) {
       keep(lineAt);
       continue;
@@ -110,7 +113,7 @@ void AssemblyRun::CollectLabels() {
       restFrom = lineAt;
       break;
     }
-    labels_.SetValue(row, std::move(value));
+    labels_.Row(row).SetValue(value);
   }
   for (std::size_t from = restFrom; from < count; ++from) keep(from);
   compText_.resize(kept);
@@ -127,7 +130,8 @@ void AssemblyRun::EncodeInstructions() {
       std::string name = line;
       name.erase(colon, 1);
       const int row = labels_.FindLabel(name);
-      if (row != 0) labels_.SetValue(row, HexWordText(2 * static_cast<std::int64_t>(code_.size())));
+      if (row != 0)
+        labels_.Row(row).SetValue(HexWordText(2 * static_cast<std::int64_t>(code_.size())));
       continue;
     }
     EncodeInstruction(line);
@@ -197,7 +201,7 @@ void AssemblyRun::ResolveReferences() {
     if (at == std::string::npos) continue;
     const int row = labels_.FindLabel(std::string_view(word).substr(at + 1));
     // Pass 2 only writes placeholders for names it found; an unknown one is left empty.
-    const std::string value = row != 0 ? labels_.Row(row).value : std::string();
+    const std::string value(row != 0 ? labels_.Row(row).Value() : std::string_view());
     if (at == 0) {
       word = value;
       continue;

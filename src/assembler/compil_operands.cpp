@@ -10,14 +10,22 @@
 namespace q41 {
 namespace {
 
-constexpr char HexDigit(int v) { return "0123456789ABCDEF"[v & 15]; }
+constexpr char HexDigit(int v) {
+  return "0123456789ABCDEF"[v & 15];
+}
 
-int HexValue(char c) { return c <= '9' ? c - '0' : c - 'A' + 10; }
+int HexValue(char c) {
+  return c <= '9' ? c - '0' : c - 'A' + 10;
+}
 
 // Both operands have the same width when the two size bits of the flags agree.
-bool SameWidth(int flags) { return ((flags >> 3) & 1) == ((flags >> 2) & 1); }
+bool SameWidth(int flags) {
+  return ((flags >> 3) & 1) == ((flags >> 2) & 1);
+}
 
-bool IsCodeWithWord(char code) { return code == 'D' || code == 'E'; }
+bool IsCodeWithWord(char code) {
+  return code == 'D' || code == 'E';
+}
 
 }  // namespace
 
@@ -76,7 +84,7 @@ char AssemblyRun::ParseOperand(std::string& text) {
   // A bare name means the memory word at that address. For a jump or a plain constant the
   // value itself was more likely meant, so ask the user to look again.
   const std::string& line = *wholeLine_;
-  if (StartsWith(line, "J") || StartsWith(line, "CALL") || labels_.Row(row).kind == "=") {
+  if (StartsWith(line, "J") || StartsWith(line, "CALL") || labels_.Row(row).kind == '=') {
     Warn(line + ":\n" + text + "\nor #" + text + "?");
   }
   text.insert(0, 1, '@');
@@ -87,8 +95,7 @@ void AssemblyRun::ParsePort(std::string& text) {
   const Language lang = options_.language;
   const std::string written = text;
   if (text.empty() || text == "P" || text == "P.") {
-    Fail(text.empty() ? Compose(lang, MsgMissedOperand)
-                      : Compose(lang, MsgMissedOperand, text));
+    Fail(text.empty() ? Compose(lang, MsgMissedOperand) : Compose(lang, MsgMissedOperand, text));
     return;
   }
   // Ports may be written P.n, Pn or n.

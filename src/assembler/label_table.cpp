@@ -1,21 +1,34 @@
 #include "assembler/label_table.hpp"
 
+#include <algorithm>
+
 #include "common/number_text.hpp"
 
 namespace q41 {
 
 void LabelTable::Reset() {
   labelCount_ = 0;
-  index_.clear();
+  indexed_ = 0;
+  std::fill(index_.begin(), index_.end(), IndexSlot{});
 }
 
 void LabelTable::Reserve(std::size_t names) {
   rows_.reserve(static_cast<std::size_t>(labelCount_) + names);
-  index_.reserve(index_.size() + names);
+  std::size_t wanted = 16;
+  while (wanted < 2 * (indexed_ + names)) wanted *= 2;
+  if (wanted > index_.size()) {
+    std::vector<IndexSlot> old(wanted);
+    old.swap(index_);
+    for (const IndexSlot& s : old) {
+      if (s.row != 0) index_[Slot(Row(s.row).name, s.hash)] = s;
+    }
+  }
 }
 
 void LabelTable::ClearCells() {
   for (auto& row : rows_) row = LabelRow{};
+  indexed_ = 0;
+  std::fill(index_.begin(), index_.end(), IndexSlot{});
 }
 
 int LabelTable::AddLabelRow() {
@@ -24,16 +37,41 @@ int LabelTable::AddLabelRow() {
   return labelCount_;
 }
 
+std::uint32_t LabelTable::Hash(std::string_view name) {
+  // FNV-1a: names are short, and an inline loop beats a library call.
+  std::uint32_t h = 2166136261U;
+  for (char c : name) h = (h ^ static_cast<unsigned char>(c)) * 16777619U;
+  return h;
+}
+
+std::size_t LabelTable::Slot(std::string_view name, std::uint32_t hash) const {
+  const std::size_t mask = index_.size() - 1;
+  std::size_t slot = hash & mask;
+  while (index_[slot].row != 0 &&
+         (index_[slot].hash != hash || Row(index_[slot].row).name != name)) {
+    slot = (slot + 1) & mask;
+  }
+  return slot;
+}
+
+void LabelTable::Grow() {
+  Reserve(indexed_ + 1);
+}
+
 void LabelTable::SetName(int r, std::string name) {
-  // Rows are written in increasing order during a run, so the latest row of a name is the
-  // one the index must point to.
-  index_[name] = r;
-  rows_[static_cast<std::size_t>(r - 1)].name = std::move(name);
+  if (2 * (indexed_ + 1) > index_.size()) Grow();
+  const std::uint32_t hash = Hash(name);
+  Row(r).name = std::move(name);
+  // Rows are named in increasing order during a run, so the latest row of a name is the
+  // one the index keeps.
+  IndexSlot& slot = index_[Slot(Row(r).name, hash)];
+  if (slot.row == 0) ++indexed_;
+  slot = {hash, r};
 }
 
 int LabelTable::FindLabel(std::string_view name) const {
-  const auto it = index_.find(name);
-  return it == index_.end() ? 0 : it->second;
+  if (index_.empty()) return 0;
+  return index_[Slot(name, Hash(name))].row;
 }
 
 std::string LabelTable::LoadGlobalLabels(const Lines& glob, Language language,
@@ -55,12 +93,12 @@ std::string LabelTable::LoadGlobalLabels(const Lines& glob, Language language,
     }
     const int r = AddLabelRow();
     SetName(r, line.substr(0, eq));
-    SetKind(r, "G");
+    Row(r).kind = 'G';
     std::string value = line.substr(eq + 1);
     if (NormalizeNumber(value, language, errorText)) {
-      SetValue(r, std::move(value));
+      Row(r).SetValue(value);
     } else {
-      SetValue(r, "????");
+      Row(r).SetValue("????");
       offending = line;
     }
   }

@@ -2,14 +2,13 @@
 // The label table is both the assembler's symbol table and what the user sees in the label
 // grid: rows of name, kind and four-digit value. It outlives a run, like the grid it stands
 // for: a run resets LabelCount and appends rows, and rows past LabelCount may still hold an
-// earlier run's entries when nobody emptied them. FindLabel answers from a hash index kept
-// beside the rows, so a block with many labels assembles in linear time.
+// earlier run's entries when nobody emptied them. FindLabel answers from a hash index of
+// row numbers kept beside the rows, so a block with many labels assembles in linear time.
 
+#include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "common/err_diag.hpp"
@@ -18,9 +17,22 @@
 namespace q41 {
 
 struct LabelRow {
-  std::string name;   // column 0
-  std::string kind;   // column 1: "G", ":", "=" or "@"
-  std::string value;  // column 2: four hexadecimal digits, "????", or empty
+  std::string name;  // column 0
+  char kind = ' ';   // column 1: 'G', ':', '=' or '@'; ' ' for an empty cell
+
+  // Column 2: four hexadecimal digits, "????", or empty.
+  std::string_view Value() const { return {value_.data(), valueSize_}; }
+  void SetValue(std::string_view v) {
+    valueSize_ = static_cast<std::uint8_t>(v.size() < 4 ? v.size() : 4);
+    v.copy(value_.data(), valueSize_);
+  }
+  std::string_view Kind() const {
+    return kind == ' ' ? std::string_view() : std::string_view(&kind, 1);
+  }
+
+ private:
+  std::array<char, 4> value_{};
+  std::uint8_t valueSize_ = 0;
 };
 
 class LabelTable {
@@ -36,6 +48,7 @@ class LabelTable {
   int RowCount() const { return static_cast<int>(rows_.size()) + 1; }
   // Data row r, 1-based like the grid (row 0 is the header).
   const LabelRow& Row(int r) const { return rows_[static_cast<std::size_t>(r - 1)]; }
+  LabelRow& Row(int r) { return rows_[static_cast<std::size_t>(r - 1)]; }
   // The row the grid selects after the GLOBAL names were loaded (0 when none).
   int SelectedRow() const { return selectedRow_; }
 
@@ -46,13 +59,9 @@ class LabelTable {
   // Empties every cell of every data row, keeping the row count.
   void ClearCells();
   // Takes the next row (growing the grid when needed) and returns its number; the caller
-  // then writes its cells through the setters below.
+  // then names it with SetName and writes its other cells through Row.
   int AddLabelRow();
   void SetName(int r, std::string name);
-  void SetKind(int r, std::string kind) { rows_[static_cast<std::size_t>(r - 1)].kind = std::move(kind); }
-  void SetValue(int r, std::string value) {
-    rows_[static_cast<std::size_t>(r - 1)].value = std::move(value);
-  }
   // The last row among 1..LabelCount() whose name equals `name`; 0 when none does.
   int FindLabel(std::string_view name) const;
 
@@ -62,12 +71,19 @@ class LabelTable {
   std::string LoadGlobalLabels(const Lines& glob, Language language, std::string& errorText);
 
  private:
-  struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  // Open addressing over row numbers, each slot with its name's hash so that a probe seldom
+  // has to look at the row itself. Row 0 marks an empty slot.
+  struct IndexSlot {
+    std::uint32_t hash = 0;
+    std::int32_t row = 0;
   };
+  static std::uint32_t Hash(std::string_view name);
+  std::size_t Slot(std::string_view name, std::uint32_t hash) const;
+  void Grow();
+
   std::vector<LabelRow> rows_;
-  std::unordered_map<std::string, int, NameHash, std::equal_to<>> index_;
+  std::vector<IndexSlot> index_;
+  std::size_t indexed_ = 0;  // distinct names in the index
   int labelCount_ = 0;
   int selectedRow_ = 0;
 };

@@ -5,8 +5,9 @@
 
 namespace q41 {
 
-CompileOutcome CompileSource(CompileWorkspace& workspace, const Lines& source, const Lines& glob,
-                             const AssemblerOptions& options, AssemblerWarnings* warnings) {
+CompileOutcome CompileSource(CompileWorkspace& workspace, const LineViews& source,
+                             const Lines& glob, const AssemblerOptions& options,
+                             AssemblerWarnings* warnings) {
   CompileOutcome outcome;
   workspace.compText.clear();
   workspace.labels.ClearCells();

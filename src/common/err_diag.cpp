@@ -61,7 +61,8 @@ const Table& Messages() {
   static const Table table = [] {
     Table t;
     for (std::size_t row = 0; row < 2; ++row) {
-      for (std::size_t n = 0; n < MessageCount; ++n) t[row][n] = Utf8ToCp1251(MessageSource[row][n]);
+      for (std::size_t n = 0; n < MessageCount; ++n)
+        t[row][n] = Utf8ToCp1251(MessageSource[row][n]);
     }
     return t;
   }();
@@ -76,7 +77,9 @@ const std::string& Message(Language language, int n) {
   return Messages()[row][index];
 }
 
-std::string Compose(Language language, int n) { return Message(language, n); }
+std::string Compose(Language language, int n) {
+  return Message(language, n);
+}
 
 std::string Compose(Language language, int n, std::string_view text) {
   std::string out = Message(language, n);
@@ -85,8 +88,7 @@ std::string Compose(Language language, int n, std::string_view text) {
   return out;
 }
 
-std::string ComposePair(Language language, int n, std::string_view first,
-                        std::string_view second) {
+std::string ComposePair(Language language, int n, std::string_view first, std::string_view second) {
   std::string out = Compose(language, n, first);
   out += "<=>";
   out += second;

@@ -59,7 +59,11 @@ class SourceLineMap {
     return (k >= 0 && static_cast<std::uint64_t>(k) < entries_.size()) ? entries_[k] : 0;
   }
   void Set(std::size_t k, std::int32_t sourceLine) {
-    if (k >= entries_.size()) entries_.resize(k + 1, 0);
+    if (k == entries_.size()) {
+      entries_.push_back(sourceLine);
+      return;
+    }
+    if (k > entries_.size()) entries_.resize(k + 1, 0);
     entries_[k] = sourceLine;
   }
   void Reserve(std::size_t entries) { entries_.reserve(entries + 1); }

@@ -11,22 +11,30 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
-Lines SplitLines(std::string_view bytes) {
-  Lines lines;
-  std::size_t breaks = 0;
-  for (char c : bytes) breaks += (c == '\n' || c == '\r') ? 1 : 0;
-  lines.reserve(breaks + 1);
-  std::size_t start = 0;
+LineViews ViewLines(const Lines& lines) {
+  return LineViews(lines.begin(), lines.end());
+}
+
+LineViews SplitLineViews(std::string_view bytes) {
+  LineViews lines;
+  // Source lines are short: a plain scan beats a library search call per line.
+  lines.reserve(bytes.size() / 16 + 1);
   const std::size_t n = bytes.size();
+  std::size_t start = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const char c = bytes[i];
-    if (c != '\r' && c != '\n') continue;
-    lines.emplace_back(bytes.substr(start, i - start));
+    if (c > '\r' || (c != '\n' && c != '\r')) continue;
+    lines.push_back(bytes.substr(start, i - start));
     if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') ++i;
     start = i + 1;
   }
-  if (start < n) lines.emplace_back(bytes.substr(start));
+  if (start < n) lines.push_back(bytes.substr(start));
   return lines;
+}
+
+Lines SplitLines(std::string_view bytes) {
+  const LineViews views = SplitLineViews(bytes);
+  return Lines(views.begin(), views.end());
 }
 
 std::string JoinLines(const Lines& lines, std::string_view eol) {

@@ -14,16 +14,27 @@ using Lines = std::vector<std::string>;
 
 constexpr char Blank = ' ';
 
-inline unsigned char Code(char c) { return static_cast<unsigned char>(c); }
-inline bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
-inline char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+inline unsigned char Code(char c) {
+  return static_cast<unsigned char>(c);
+}
+inline bool IsDecimalDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+inline char UpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
 // Upper-cases a..z in place and returns the text.
 std::string& MakeUpper(std::string& text);
 bool StartsWith(std::string_view text, std::string_view prefix);
 
+// Lines read in place: views into text that lives elsewhere (a file's bytes, or Lines).
+using LineViews = std::vector<std::string_view>;
+LineViews ViewLines(const Lines& lines);
+
 // Splits file bytes into lines: CR LF, CR and LF each end a line, and a line break at the
 // very end adds no empty line (so an empty input gives no lines at all).
+LineViews SplitLineViews(std::string_view bytes);
 Lines SplitLines(std::string_view bytes);
 
 // Joins lines with the given end-of-line text after every line, the last one included.

@@ -9,9 +9,44 @@ namespace {
 // loaded anyway, and would exhaust memory while being expanded.
 constexpr std::int64_t MaxReservedWords = 32768;
 
+struct LineChars {
+  bool blank = false;
+  bool hash = false;
+  bool colon = false;
+  bool equals = false;
+  bool d = false;  // "D" or "d", the start of a string directive
+};
+
+LineChars Scan(std::string_view line) {
+  LineChars chars;
+  for (char c : line) {
+    switch (c) {
+      case Blank:
+        chars.blank = true;
+        break;
+      case '#':
+        chars.hash = true;
+        break;
+      case ':':
+        chars.colon = true;
+        break;
+      case '=':
+        chars.equals = true;
+        break;
+      case 'D':
+      case 'd':
+        chars.d = true;
+        break;
+      default:
+        break;
+    }
+  }
+  return chars;
+}
+
 class PreprocessRun {
  public:
-  PreprocessRun(const Lines& source, Lines& compText, SourceLineMap& lineMap, Language language)
+  PreprocessRun(const LineViews& source, Lines& compText, SourceLineMap& lineMap, Language language)
       : source_(source), compText_(compText), lineMap_(lineMap), language_(language) {}
 
   PreprocessResult Run() {
@@ -19,15 +54,17 @@ class PreprocessRun {
     compText_.reserve(compText_.size() + count);
     lineMap_.Reserve(compText_.size() + count);
     while (sourceLineNo_ < count && result_.errorText.empty()) {
-      line_ = source_[sourceLineNo_++];
-      StripComment();
-      ExpandString();
-      NormaliseBlanks();
-      ReplaceCharConstant();
+      ReadLineWithoutComment();
+      // Most lines hold none of the characters that wake a stage: skip those stages. No
+      // stage after the string stage adds a blank, "#", ":" or "=".
+      LineChars chars = Scan(line_);
+      if (chars.d && ExpandString()) chars = Scan(line_);
+      if (chars.blank) NormaliseBlanks();
+      if (chars.hash) ReplaceCharConstant();
       MakeUpper(line_);
-      SplitName();
+      if (chars.colon || chars.equals) SplitName();
       ExpandReservedWords();
-      if (!line_.empty()) EmitLine(std::move(line_));
+      if (!line_.empty()) EmitLine(line_);
     }
     if (!result_.errorText.empty()) {
       const auto row = sourceLineNo_ - 1;
@@ -46,19 +83,21 @@ class PreprocessRun {
   // A stage's fault replaces any earlier one of the same line.
   void Fault(std::string errorText, const std::string& shownLine) {
     result_.errorText = std::move(errorText);
-    result_.status.lineCaption = DecimalText(static_cast<std::int64_t>(sourceLineNo_)) + ": " + shownLine;
+    result_.status.lineCaption =
+        DecimalText(static_cast<std::int64_t>(sourceLineNo_)) + ": " + shownLine;
     result_.status.errCaption = result_.errorText;
   }
 
-  // Stage 1: a ";" starts a comment wherever it stands, inside a string too.
-  void StripComment() {
-    const auto semicolon = line_.find(';');
-    if (semicolon != std::string::npos) line_.resize(semicolon);
+  // Reading the next line, and stage 1: a ";" starts a comment wherever it stands, inside a
+  // string too. Only the text before it is copied.
+  void ReadLineWithoutComment() {
+    const std::string_view line = source_[sourceLineNo_++];
+    line_.assign(line.substr(0, line.find(';')));
   }
 
   // Stage 2: "DS" and a string, with an optional label before it. Each pair of characters
-  // becomes one data word, the first character in the low byte.
-  void ExpandString() {
+  // becomes one data word, the first character in the low byte. True when it was a string.
+  bool ExpandString() {
     const auto colon = line_.find(':');
     std::string_view rest(line_);
     std::string_view label;
@@ -67,7 +106,7 @@ class PreprocessRun {
       rest.remove_prefix(colon + 1);
     }
     while (!rest.empty() && rest.front() == Blank) rest.remove_prefix(1);
-    if (rest.size() < 3 || UpperAscii(rest[0]) != 'D' || UpperAscii(rest[1]) != 'S') return;
+    if (rest.size() < 3 || UpperAscii(rest[0]) != 'D' || UpperAscii(rest[1]) != 'S') return false;
     rest.remove_prefix(2);
     if (!rest.empty() && rest.front() == Blank) rest.remove_prefix(1);
 
@@ -83,6 +122,7 @@ class PreprocessRun {
     line_ = upperLabel.empty()
                 ? std::string()
                 : "LEN(" + upperLabel + ")=" + DecimalText(static_cast<std::int64_t>(n));
+    return true;
   }
 
   // Stage 3: no leading, trailing or repeated blanks, and no blank on either side of the
@@ -163,7 +203,7 @@ class PreprocessRun {
     line_ = std::move(countText);
   }
 
-  const Lines& source_;
+  const LineViews& source_;
   Lines& compText_;
   SourceLineMap& lineMap_;
   const Language language_;
@@ -174,7 +214,7 @@ class PreprocessRun {
 
 }  // namespace
 
-PreprocessResult Preprocess(const Lines& source, Lines& compText, SourceLineMap& lineMap,
+PreprocessResult Preprocess(const LineViews& source, Lines& compText, SourceLineMap& lineMap,
                             Language language) {
   return PreprocessRun(source, compText, lineMap, language).Run();
 }

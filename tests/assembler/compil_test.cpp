@@ -14,7 +14,8 @@ using test::AssembleText;
 std::vector<std::string> Rows(const LabelTable& labels) {
   std::vector<std::string> rows;
   for (int r = 1; r <= labels.LabelCount(); ++r) {
-    rows.push_back(labels.Row(r).name + " " + labels.Row(r).kind + " " + labels.Row(r).value);
+    rows.push_back(labels.Row(r).name + " " + std::string(labels.Row(r).Kind()) + " " +
+                   std::string(labels.Row(r).Value()));
   }
   return rows;
 }
@@ -44,13 +45,14 @@ TEST(Assemble, EmptyTextWarnsAboutTheMissingHalt) {
 }
 
 TEST(Assemble, LabelAddressesCountBytes) {
-  const auto a = AssembleText({"FIRST:", "MOV #300,R0", "NOP", "LATER:", "N=", "7", "AFTER:", "HLT"});
+  const auto a =
+      AssembleText({"FIRST:", "MOV #300,R0", "NOP", "LATER:", "N=", "7", "AFTER:", "HLT"});
   EXPECT_EQ(Rows(a.labels),
             (std::vector<std::string>{"FIRST : 0000", "LATER : 0006", "N = 0007", "AFTER : 0006"}));
   for (int r = 1; r <= a.labels.LabelCount(); ++r) {
-    EXPECT_NE(a.labels.Row(r).value, "????");
-    if (a.labels.Row(r).kind == ":") {
-      EXPECT_EQ(std::stoi(a.labels.Row(r).value, nullptr, 16) % 2, 0);
+    EXPECT_NE(a.labels.Row(r).Value(), "????");
+    if (a.labels.Row(r).kind == ':') {
+      EXPECT_EQ(std::stoi(std::string(a.labels.Row(r).Value()), nullptr, 16) % 2, 0);
     }
   }
 }
@@ -130,7 +132,7 @@ TEST(Assemble, FaultsAreTracedThroughTheLineMap) {
   SourceLineMap map;
   const int sources[] = {1, 1, 1, 2, 2, 3, 4};
   for (int k = 1; k <= 7; ++k) map.Set(static_cast<std::size_t>(k), sources[k - 1]);
-  const Lines source = {"x: c = 5", "n = 1", "mov r0,r1", "foo ; bar"};
+  const LineViews source = {"x: c = 5", "n = 1", "mov r0,r1", "foo ; bar"};
   LabelTable labels;
   auto result = Assemble(text, map, {}, source, labels, test::English, nullptr);
   EXPECT_EQ(result.status.lineCaption, "4:  foo ; bar");

@@ -50,7 +50,8 @@ TEST(LabelTable, LoadsTheGlobalText) {
     const std::string offending = table.LoadGlobalLabels(c.glob, Language::English, error);
     std::vector<std::string> rows;
     for (int r = 1; r <= table.LabelCount(); ++r) {
-      rows.push_back(table.Row(r).name + " " + table.Row(r).kind + " " + table.Row(r).value);
+      rows.push_back(table.Row(r).name + " " + std::string(table.Row(r).Kind()) + " " +
+                     std::string(table.Row(r).Value()));
     }
     EXPECT_EQ(rows, c.rows) << c.glob.front();
     EXPECT_EQ(error, c.error) << c.glob.front();

@@ -11,9 +11,9 @@ using test::W;
 
 TEST(CompileSource, SourceToCodeAndLabels) {
   CompileWorkspace ws;
-  const auto out = CompileSource(ws, {"n = 5", "start: mov #n, r0", "loop: sub #1, r0",
-                                      "  bne loop ; again", "hlt"},
-                                 {";Global"}, test::English, nullptr);
+  const auto out = CompileSource(
+      ws, {"n = 5", "start: mov #n, r0", "loop: sub #1, r0", "  bne loop ; again", "hlt"},
+      {";Global"}, test::English, nullptr);
   EXPECT_TRUE(out.preprocessed);
   EXPECT_TRUE(out.succeeded);
   EXPECT_EQ(out.code, (Lines{"01D0", "0005", "2310", "4DFC", "AF18"}));

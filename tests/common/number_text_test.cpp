@@ -15,10 +15,18 @@ TEST(ParseNumber, ReadsLiteralsAndRefusesEverythingElse) {
     bool failed;
   };
   const Row rows[] = {
-      {"0", 0, false},    {"007", 7, false},  {"1F", 0, true},   {"1FH", 31, false},
-      {"H", 0, false},    {"1AH2", 0, true},  {"-5", 0, true},   {"12 ", 0, true},
-      {"ffH", 0, true},   {"12h", 0, true},   {"AE97H", 44695, false},
-      {"", 0, true},      // an empty text is a bad number, never read past its end
+      {"0", 0, false},
+      {"007", 7, false},
+      {"1F", 0, true},
+      {"1FH", 31, false},
+      {"H", 0, false},
+      {"1AH2", 0, true},
+      {"-5", 0, true},
+      {"12 ", 0, true},
+      {"ffH", 0, true},
+      {"12h", 0, true},
+      {"AE97H", 44695, false},
+      {"", 0, true},  // an empty text is a bad number, never read past its end
       {std::string("1\0", 2), 0, true},
   };
   for (const auto& row : rows) {

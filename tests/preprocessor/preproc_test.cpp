@@ -22,15 +22,15 @@ struct Preprocessed {
 
 Preprocessed PreprocessLines(const Lines& source, Language language = Language::English) {
   Preprocessed p;
-  p.result = Preprocess(source, p.text, p.map, language);
+  p.result = Preprocess(ViewLines(source), p.text, p.map, language);
   return p;
 }
 
 TEST(Preprocess, WorkedExample) {
   const auto p = PreprocessLines({"X: ds Hi ; greeting", "N = 5", "L1: mov r1, #'a'", "buf: rw 2"});
   EXPECT_TRUE(p.result.Succeeded());
-  EXPECT_EQ(p.text, (Lines{"X:", "DW 6948H", "DW 0020H", "LEN(X)=", "3", "N=", "5", "L1:",
-                           "MOV R1,#97", "BUF:", "DW AE97H", "DW AE97H"}));
+  EXPECT_EQ(p.text, (Lines{"X:", "DW 6948H", "DW 0020H", "LEN(X)=", "3", "N=", "5",
+                           "L1:", "MOV R1,#97", "BUF:", "DW AE97H", "DW AE97H"}));
   EXPECT_EQ(p.Map(), (std::vector<int>{1, 1, 1, 1, 1, 2, 2, 3, 3, 4, 4, 4}));
   EXPECT_EQ(p.result.status.lineCaption, "");
   EXPECT_EQ(p.result.status.selection.kind, Selection::Kind::Unchanged);
@@ -49,7 +49,7 @@ TEST(Preprocess, Transformations) {
       {{"ds ab"}, {"DW 6261H"}},                            // no label: no length
       {{"S: DS abc"}, {"S:", "DW 6261H", "DW 0063H", "LEN(S)=", "3"}},
       {{"E: DS "}, {"E:", "LEN(E)=", "0"}},
-      {{"E: DS"}, {"E:", "DS"}},  // two characters are not a string
+      {{"E: DS"}, {"E:", "DS"}},                             // two characters are not a string
       {{"1X: DS a"}, {"1X:", "DW 0061H", "LEN(1X)=", "1"}},  // a DS label is not checked
       {{"only:"}, {"ONLY:"}},
       {{"mov r1, r2"}, {"MOV R1,R2"}},
@@ -93,10 +93,14 @@ TEST(Preprocess, FaultsStopAfterTheFaultyLine) {
       {"rw 1x", "Incorrect symbol in number 1X", "2: RW 1X", {"1X"}},
       {"rw 40000", "Too large const: 40000", "2: RW 40000", {"40000"}},
       {"rw 4294967295", "Too large const: 4294967295", "2: RW 4294967295", {"4294967295"}},
-      {"a b: ds xy", "Incorrect symbol in identifier: LEN(A B)=", "2: LEN(A B)=2",
+      {"a b: ds xy",
+       "Incorrect symbol in identifier: LEN(A B)=",
+       "2: LEN(A B)=2",
        {"A B:", "DW 7978H", "LEN(A B)=2"}},
       // Two faults on one line: the later stage's report stands.
-      {"1a: mov #'x", "Identifier begins from figure or \"-\": 1A:", "2: 1A:MOV #'X",
+      {"1a: mov #'x",
+       "Identifier begins from figure or \"-\": 1A:",
+       "2: 1A:MOV #'X",
        {"1A:MOV #'X"}},
   };
   for (const auto& row : rows) {

@@ -56,8 +56,7 @@ TEST(Q41asm, DataCases) {
     const int rc = fs::exists(dir / "expected.rc") ? std::stoi(Slurp(dir / "expected.rc")) : 0;
     EXPECT_EQ(run.rc, rc) << name << "\n" << run.err;
     EXPECT_EQ(run.out, Slurp(dir / "expected.out")) << name;
-    EXPECT_EQ(run.err, fs::exists(dir / "expected.err") ? Slurp(dir / "expected.err") : "")
-        << name;
+    EXPECT_EQ(run.err, fs::exists(dir / "expected.err") ? Slurp(dir / "expected.err") : "") << name;
   }
   EXPECT_GE(cases, 8);
 }
@@ -90,8 +89,9 @@ TEST(Q41asm, UsageAndFileErrorsExitWithTwo) {
     std::string err;
   };
   const Row rows[] = {
-      {"", "q41asm: usage: q41asm [--lang ru|en] [--no-short-const] [--preprocess | --labels] "
-           "INPUT [-o OUT]\n"},
+      {"",
+       "q41asm: usage: q41asm [--lang ru|en] [--no-short-const] [--preprocess | --labels] "
+       "INPUT [-o OUT]\n"},
       {"--lang fr x.asm", ""},
       {"--preprocess --labels x.asm", ""},
       {"a.asm b.asm", ""},
