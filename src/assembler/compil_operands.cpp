@@ -115,15 +115,22 @@ void AssemblyRun::SetFlagsDigit(int flags) {
   if (flags != 0) word_[0] = HexDigit(flags);
 }
 
-void AssemblyRun::EncodeTwoOperands() {
-  const Language lang = options_.language;
+bool AssemblyRun::SplitOperands(std::string& first, std::string& second) {
   const auto comma = operands_.find(',');
   if (comma == std::string::npos) {
-    Fail(Compose(lang, MsgCommaNotFound, operands_));
-    return;
+    Fail(Compose(options_.language, MsgCommaNotFound, operands_));
+    return false;
   }
-  std::string source = operands_.substr(0, comma);
-  std::string dest = operands_.substr(comma + 1);
+  first = operands_.substr(0, comma);
+  second = operands_.substr(comma + 1);
+  return true;
+}
+
+void AssemblyRun::EncodeTwoOperands() {
+  const Language lang = options_.language;
+  std::string source;
+  std::string dest;
+  if (!SplitOperands(source, dest)) return;
 
   const char c1 = ParseOperand(source);
   int flags = 8 * byteOperand_;
@@ -150,13 +157,9 @@ void AssemblyRun::EncodeTwoOperands() {
 
 void AssemblyRun::EncodeInOut() {
   const Language lang = options_.language;
-  const auto comma = operands_.find(',');
-  if (comma == std::string::npos) {
-    Fail(Compose(lang, MsgCommaNotFound, operands_));
-    return;
-  }
-  std::string first = operands_.substr(0, comma);
-  std::string second = operands_.substr(comma + 1);
+  std::string first;
+  std::string second;
+  if (!SplitOperands(first, second)) return;
   int flags = 0;
 
   if (templ_[1] == 'A') {  // IN port,destination

@@ -43,6 +43,8 @@ class AssemblyRun {
   char ParseConstOperand(std::string& text);
   char ParseOperand(std::string& text);
   void ParsePort(std::string& text);
+  // Splits the operand text at its first ","; without one, the fault of a missing comma.
+  bool SplitOperands(std::string& first, std::string& second);
   void EncodeNoOperand();
   void EncodeTwoOperands();
   void EncodeInOut();

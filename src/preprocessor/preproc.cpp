@@ -5,8 +5,8 @@
 namespace q41 {
 namespace {
 
-// Largest "RW " count: the whole 64 KB address space in words. A larger count could not be
-// loaded anyway, and would exhaust memory while being expanded.
+// The most words all "RW " blocks of a block may reserve together: the whole 64 KB address
+// space. More could never be loaded, and expanding them would exhaust memory.
 constexpr std::int64_t MaxReservedWords = 32768;
 
 struct LineChars {
@@ -193,10 +193,11 @@ class PreprocessRun {
       Fault(Message(language_, MsgBadNumberSymbol) + " " + countText, shown);
     } else if (count.value == 0) {
       Fault(Compose(language_, MsgInvalidValue, "0"), shown);
-    } else if (count.value < 0 || count.value > MaxReservedWords) {
+    } else if (count.value < 0 || count.value > MaxReservedWords - reservedWords_) {
       Fault(Compose(language_, MsgConstTooLarge, countText), shown);
     } else {
       line_ = "DW AE97H";
+      reservedWords_ += count.value;
       for (std::int32_t k = 1; k < count.value; ++k) EmitLine(line_);
       return;
     }
@@ -208,6 +209,7 @@ class PreprocessRun {
   SourceLineMap& lineMap_;
   const Language language_;
   std::size_t sourceLineNo_ = 0;
+  std::int64_t reservedWords_ = 0;
   std::string line_;
   PreprocessResult result_;
 };

@@ -64,3 +64,48 @@ TEST(WordCount, HexWithAtLeastFourDigits) {
 
 }  // namespace
 }  // namespace q41
+
+namespace q41 {
+namespace {
+
+// Whatever the bytes, the translator answers with code or with a diagnostic.
+TEST(CompileSource, AnyBytesGetAnAnswer) {
+  std::uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245U + 12345U;
+    return static_cast<char>((seed >> 16) & 0xFF);
+  };
+  const std::string alphabet = "mov #'%:=,; rw ds DS hlt 0123456789ABCDEFH-P.R()\t\xC0\xFF";
+  for (int round = 0; round < 300; ++round) {
+    Lines source;
+    for (int line = 0; line < 20; ++line) {
+      std::string text;
+      const int length = static_cast<unsigned char>(next()) % 40;
+      for (int k = 0; k < length; ++k) {
+        const char c = next();
+        text += round % 2 == 0 ? c : alphabet[static_cast<unsigned char>(c) % alphabet.size()];
+      }
+      source.push_back(text);
+    }
+    CompileWorkspace ws;
+    const auto out = CompileSource(ws, ViewLines(source), {";Global"}, test::English, nullptr);
+    if (!out.succeeded) {
+      EXPECT_FALSE(out.status.lineCaption.empty());
+      EXPECT_FALSE(out.status.errCaption.empty());
+    }
+  }
+}
+
+TEST(CompileSource, HugeSourcesStayLinear) {
+  Lines source(1000000, "; a comment line");
+  source[500000] = "x: ds " + std::string(30000, 'z');
+  source[600000] = "        mov r1,r2 ; " + std::string(100000, 'c');
+  source.push_back("hlt");
+  CompileWorkspace ws;
+  const auto out = CompileSource(ws, ViewLines(source), {";Global"}, test::English, nullptr);
+  EXPECT_TRUE(out.succeeded) << out.status.errCaption;
+  EXPECT_EQ(out.code.size(), 15002u);
+}
+
+}  // namespace
+}  // namespace q41

@@ -117,6 +117,19 @@ TEST(Preprocess, FaultsStopAfterTheFaultyLine) {
   }
 }
 
+// All "RW " blocks of a block together fill at most the 64 KB address space.
+TEST(Preprocess, ReservedWordsFitTheAddressSpace) {
+  auto p = PreprocessLines({"rw 32768"});
+  EXPECT_TRUE(p.result.Succeeded());
+  EXPECT_EQ(p.text.size(), 32768u);
+  p = PreprocessLines({"a: rw 16384", "b: rw 16384", "c: rw 1", "rw 1"});
+  EXPECT_EQ(p.result.errorText, "Too large const: 1");
+  EXPECT_EQ(p.result.status.lineCaption, "3: RW 1");
+  EXPECT_EQ(p.text.size(), 32768u + 4);  // two labels, then C: and the count text
+  p = PreprocessLines(Lines(100000, "rw 32768"));
+  EXPECT_EQ(p.result.status.lineCaption, "2: RW 32768");
+}
+
 TEST(Preprocess, RussianDiagnostics) {
   auto p = PreprocessLines({"rw 0"}, Language::Russian);
   EXPECT_EQ(p.result.errorText, W("Недопустимое значение: 0"));
