@@ -138,9 +138,10 @@ bool ReadInput(const std::string& path, std::string_view& bytes, std::string& st
   return ok;
 }
 
-// Takes the memory a run will need from the kernel in one call: a large input's run would
-// otherwise take it one page fault at a time, which costs more than the assembling itself.
-// Large blocks stay in the heap so that the memory taken here is what they reuse.
+// Takes the memory a run will need from the kernel in one call, in large pages where the
+// system has them: a large input's run would otherwise take it one page fault at a time,
+// which costs more than the assembling itself. Large blocks stay in the heap, so that the
+// memory taken here is what they reuse. About four bytes of memory per byte of source.
 void ReserveHeap(std::size_t bytes) {
   constexpr std::size_t Page = 4096;
   if (bytes < 64 * Page) return;
