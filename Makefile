@@ -18,8 +18,10 @@ configure: setup
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# Without a display (a headless machine) the windows run under a virtual one.
 run: build
-	@$(BUILD)/q41asm examples/hello.asm
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD)/asm_Q41; \
+	else echo "No display: running under Xvfb (xvfb-run)."; xvfb-run -a $(BUILD)/asm_Q41; fi
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

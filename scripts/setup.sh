@@ -6,6 +6,7 @@ packages=(
   g++ cmake ninja-build make
   libgtest-dev libgmock-dev libbenchmark-dev
   binutils
+  qt6-base-dev fonts-liberation xvfb xauth
 )
 
 missing=()

@@ -1,0 +1,64 @@
+#include "blocks/compile_commands.hpp"
+
+#include "preprocessor/preproc.hpp"
+
+namespace q41 {
+namespace {
+
+// Starts a command that fills the compile-text window afresh.
+void ClearForCompile(BlockView& view, CompileWorkspace& workspace) {
+  view.SetCompText({});
+  ClearCodeAndLabels(view, workspace);
+  view.SetStatus({});
+}
+
+}  // namespace
+
+void ClearCodeAndLabels(BlockView& view, CompileWorkspace& workspace) {
+  view.SetCode({});
+  workspace.labels.ClearCells();
+  view.ShowLabels();
+}
+
+void CompileBlock(BlockView& view, CompileWorkspace& workspace, const AssemblerOptions& options,
+                  int block) {
+  view.SetCompileTextVisible(false);
+  ClearForCompile(view, workspace);
+  const Lines source = view.Source();
+  const CompileOutcome outcome =
+      CompileSource(workspace, ViewLines(source), view.GlobalText(), options, &view.Warnings());
+  view.SetCompText(workspace.compText);
+  view.SetCode(outcome.code);
+  view.ShowLabels();
+  view.SetStatus(outcome.status);
+  view.SetLamp(block, outcome.succeeded ? LampColor::Green : LampColor::Red);
+}
+
+void CompileOnly(BlockView& view, CompileWorkspace& workspace, const AssemblerOptions& options) {
+  view.SetCode({});
+  view.SetStatus({});
+  workspace.compText = view.CompText();
+  const Lines source = view.Source();
+  const AssembleResult result =
+      Assemble(workspace.compText, workspace.lineMap, view.GlobalText(), ViewLines(source),
+               workspace.labels, options, &view.Warnings());
+  // Pass 1 took the constant definitions out of the text; the window shows what is left.
+  view.SetCompText(workspace.compText);
+  view.SetCode(result.code);
+  view.ShowLabels();
+  view.SetStatus(result.status);
+}
+
+void PreprocessOnly(BlockView& view, CompileWorkspace& workspace, Language language) {
+  view.SetCompileTextVisible(true);
+  ClearForCompile(view, workspace);
+  workspace.compText.clear();
+  const Lines source = view.Source();
+  const PreprocessResult result =
+      Preprocess(ViewLines(source), workspace.compText, workspace.lineMap, language);
+  view.SetCompText(workspace.compText);
+  view.ShowLabels();
+  view.SetStatus(result.status);
+}
+
+}  // namespace q41

@@ -1,0 +1,26 @@
+#pragma once
+// The compile commands of the main window, run against its working copy: compile the
+// current block (preprocess and assemble), assemble the text for compilation as it stands,
+// and preprocess only.
+
+#include "blocks/block_view.hpp"
+#include "blocks/compile.hpp"
+
+namespace q41 {
+
+// Empties codeText and every cell of the label grid (the grid keeps its row count).
+void ClearCodeAndLabels(BlockView& view, CompileWorkspace& workspace);
+
+// Compile+preproc.: hides the compile-text window, translates the working copy's source
+// and colours the lamp of `block` red or green. The word count and stored code are left.
+void CompileBlock(BlockView& view, CompileWorkspace& workspace, const AssemblerOptions& options,
+                  int block);
+
+// Compile only: assembles the text in the compile-text window as it stands, hand edits
+// included. The label grid is not emptied first and no lamp changes.
+void CompileOnly(BlockView& view, CompileWorkspace& workspace, const AssemblerOptions& options);
+
+// Preprocess only: shows the compile-text window and fills it from the working copy.
+void PreprocessOnly(BlockView& view, CompileWorkspace& workspace, Language language);
+
+}  // namespace q41

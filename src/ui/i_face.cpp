@@ -1,0 +1,152 @@
+#include "ui/i_face.hpp"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QToolButton>
+#include <array>
+
+#include "ui/mainform.hpp"
+#include "ui/midtext.hpp"
+#include "ui/widgets.hpp"
+
+namespace q41::ui {
+namespace {
+
+struct Row {
+  const char* russian;
+  const char* english;
+};
+
+constexpr std::array<Row, InterfaceTextCount> Table = {{
+    {" Ассемблер Q41", " Q41 Assembler"},
+    {" Текст для компиляции", " Text for compilation"},
+    {" Блоки программы", " Program blocks"},
+    {"Файл", "File"},
+    {"Новая программа", "New program"},
+    {"Открыть .ASM...", "Open .ASM..."},
+    {"Сохранить .ASM...", "Save .ASM..."},
+    {"Сохранить .Q41...", "Save .Q41..."},
+    {"Выход", "Exit"},
+    {"Правка", "Edit"},
+    {"Вырезать", "Cut"},
+    {"Копировать", "Copy"},
+    {"Вставить", "Paste"},
+    {"Выделить все", "Select all"},
+    {"Отменить", "Undo"},
+    {"Очистить текст", "Clear text"},
+    {"Очистить код", "Clear code"},
+    {"Вид", "View"},
+    {"Текст для компиляции", "Text for compilation"},
+    {"Все блоки", "All blocks"},
+    {"Компилировать", "Compile"},
+    {"Компилировать все блоки", "Compile all blocks"},
+    {"Компил.+препроцес.(1 блок)", "Compile+preproc.(1 block)"},
+    {"Только компиляция", "Compile only"},
+    {"Только препроцессинг", "Preprocess only"},
+    {"Метка", "Label"},
+    {"Адр.", "Addr."},
+    {" Память: ", " Memory: "},
+    {" общая", " common"},
+    {" распределенная", " distributed"},
+    {"", ""},
+    {" Список PPU ", " PPU list "},
+    {"Nслов =", "Nwords ="},
+    {" Компиляция блоков: ", " Blocks' compilation: "},
+    {"Компилировать этот блок", "Compile this block"},
+    {"Компилировать все блоки", "Compile all blocks"},
+    {"Добавить новый блок", "Add new block"},
+    {"Удалить последний блок", "Delete last block"},
+    {"Действительно хотите выйти?", "Really want to exit?"},
+    {"Действительно хотите очистить\nASM-текст?", "Really want to clear\nASM-text?"},
+    {"Новый блок запрещен\nпока предыдущий ПУСТ!",
+     "New block is restricted\nwhile previous is EMPTY!"},
+    {"Удаляемый блок содержит текст.\nПодтвердите операцию!",
+     "Deleting block contains text.\nConfirm operation!"},
+    {"Вы действительно хотите\nочистить старую программу?",
+     "Do you really want to\nclear old program?"},
+    {"Код блока * пуст.\nДействительно хотите\nсохранить .COD файл?",
+     "Code for block * is empty.\nDo you really want to save\n.COD file?"},
+}};
+
+void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, InterfaceMessages& m) {
+  auto t = [language](InterfaceText row) { return Text(language, row); };
+  f.setWindowTitle(t(TitleForm1));
+  form2.setWindowTitle(t(TitleForm2));
+  if (hf != nullptr) hf->setWindowTitle(t(TitleHF));
+  f.File1->setTitle(t(MenuFile));
+  f.new1->setText(t(ItemNew));
+  f.OpenAsm1->setText(t(ItemOpenAsm));
+  f.SaveAsm1->setText(t(ItemSaveAsm));
+  f.SaveCod1->setText(t(ItemSaveCod));
+  f.Exit1->setText(t(ItemExit));
+  f.Edit1->setTitle(t(MenuEdit));
+  f.Cut1->setText(t(ItemCut));
+  f.Copy1->setText(t(ItemCopy));
+  f.Paste1->setText(t(ItemPaste));
+  f.SelectAll1->setText(t(ItemSelectAll));
+  f.UnDo1->setText(t(ItemUndo));
+  f.ClearAsm1->setText(t(ItemClearAsm));
+  f.ClearCode1->setText(t(ItemClearCode));
+  f.View1->setTitle(t(MenuView));
+  f.CompText1->setText(t(ItemCompText));
+  f.AllBlocks1->setText(t(ItemAllBlocks));
+  f.Run1->setTitle(t(MenuRun));
+  f.CompAll1->setText(t(ItemCompAll));
+  f.CompAndPreproc1->setText(t(ItemCompAndPreproc));
+  f.Compile1->setText(t(ItemCompile));
+  f.Preprocess1->setText(t(ItemPreprocess));
+  f.labelsModel->SetHeader(0, t(GridLabel));
+  f.labelsModel->SetHeader(2, t(GridAddr));
+  f.RadioGroup1->setTitle(t(MemoryCaption));
+  f.RadioGroup1->AddItem(t(MemoryCommon));
+  f.RadioGroup1->AddItem(t(MemoryDistributed));
+  f.RadioGroup1->SetItemIndex(0);
+  f.GroupBox1->setTitle(t(PpuCaption));
+  f.Label4->setText(t(WordsCaption));
+  f.Label4->adjustSize();
+  f.GroupBox2->setTitle(t(LampsCaption));
+  f.SpeedButton1->setToolTip(t(HintCompileBlock));
+  f.SpeedButton2->setToolTip(t(HintCompileAll));
+  f.BP->setToolTip(t(HintAddBlock));
+  f.BM->setToolTip(t(HintDeleteBlock));
+  m.MsgExit = t(TextExit);
+  m.MsgClearAsm = t(TextClearAsm);
+  m.MsgNewBlockRestricted = t(TextNewBlockRestricted);
+  m.MsgDeleteBlock = t(TextDeleteBlock);
+  m.MsgClearProgram = t(TextClearProgram);
+  m.MsgEmptyBlockCode = t(TextEmptyBlockCode);
+}
+
+}  // namespace
+
+QString Text(Language language, InterfaceText row) {
+  const Row& r = Table[static_cast<std::size_t>(row)];
+  return QString::fromUtf8(language == Language::English ? r.english : r.russian);
+}
+
+QString ReturnHint(Language language) {
+  return language == Language::English
+             ? QString::fromUtf8("Show main window\n(alternative - key \"F3\")")
+             : QString::fromUtf8("Открыть главное окно\n(альтернатива - клавиша \"F3\")");
+}
+
+void ApplyInterfaceLanguage(Language language, TForm1& form1, TForm2& form2, QWidget* hf,
+                            InterfaceMessages& messages) {
+  if (language == Language::Russian) {
+    ApplyRussianTexts(form1, form2, hf, messages);
+  } else {
+    ApplyEnglishTexts(form1, form2, hf, messages);
+  }
+}
+
+void ApplyRussianTexts(TForm1& form1, TForm2& form2, QWidget* hf, InterfaceMessages& messages) {
+  ApplyTexts(Language::Russian, form1, form2, hf, messages);
+}
+
+void ApplyEnglishTexts(TForm1& form1, TForm2& form2, QWidget* hf, InterfaceMessages& messages) {
+  ApplyTexts(Language::English, form1, form2, hf, messages);
+}
+
+}  // namespace q41::ui

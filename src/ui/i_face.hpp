@@ -1,0 +1,89 @@
+#pragma once
+// The interface texts in Russian and in English: window titles, menu captions, hints, the
+// label grid's header, the memory group, and the six questions and notices of the program.
+// One set goes in place when the main window is first shown; nothing changes it later.
+
+#include <QString>
+
+class QWidget;
+
+#include "common/err_diag.hpp"
+
+namespace q41::ui {
+
+class TForm1;
+class TForm2;
+
+// The texts of the program's own message boxes; empty until the language is applied.
+struct InterfaceMessages {
+  QString MsgExit;
+  QString MsgClearAsm;
+  QString MsgNewBlockRestricted;
+  QString MsgDeleteBlock;
+  QString MsgClearProgram;
+  QString MsgEmptyBlockCode;  // "*" stands for the block number
+};
+
+// One row of the text table per target, in the table's order.
+enum InterfaceText : int {
+  TitleForm1,
+  TitleForm2,
+  TitleHF,
+  MenuFile,
+  ItemNew,
+  ItemOpenAsm,
+  ItemSaveAsm,
+  ItemSaveCod,
+  ItemExit,
+  MenuEdit,
+  ItemCut,
+  ItemCopy,
+  ItemPaste,
+  ItemSelectAll,
+  ItemUndo,
+  ItemClearAsm,
+  ItemClearCode,
+  MenuView,
+  ItemCompText,
+  ItemAllBlocks,
+  MenuRun,
+  ItemCompAll,
+  ItemCompAndPreproc,
+  ItemCompile,
+  ItemPreprocess,
+  GridLabel,
+  GridAddr,
+  MemoryCaption,
+  MemoryCommon,
+  MemoryDistributed,
+  MemorySelected,
+  PpuCaption,
+  WordsCaption,
+  LampsCaption,
+  HintCompileBlock,
+  HintCompileAll,
+  HintAddBlock,
+  HintDeleteBlock,
+  TextExit,
+  TextClearAsm,
+  TextNewBlockRestricted,
+  TextDeleteBlock,
+  TextClearProgram,
+  TextEmptyBlockCode,
+  InterfaceTextCount
+};
+
+// The text of a row in a language (the selected-item row has no text).
+QString Text(Language language, InterfaceText row);
+
+// The hint of the all-blocks window's return button, read once when that window is built.
+QString ReturnHint(Language language);
+
+// Sets all targets of the table from the chosen language. `hf` may be null while the
+// all-blocks window does not exist.
+void ApplyInterfaceLanguage(Language language, TForm1& form1, TForm2& form2, QWidget* hf,
+                            InterfaceMessages& messages);
+void ApplyRussianTexts(TForm1& form1, TForm2& form2, QWidget* hf, InterfaceMessages& messages);
+void ApplyEnglishTexts(TForm1& form1, TForm2& form2, QWidget* hf, InterfaceMessages& messages);
+
+}  // namespace q41::ui

@@ -1,0 +1,397 @@
+#include "ui/mainform.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTabBar>
+#include <QTableView>
+#include <QToolButton>
+
+#include "blocks/compile_commands.hpp"
+#include "icons.hpp"
+#include "ui/i_face.hpp"
+#include "ui/midtext.hpp"
+#include "ui/program.hpp"
+#include "ui/qt_text.hpp"
+#include "ui/style.hpp"
+#include "ui/widgets.hpp"
+
+namespace q41::ui {
+namespace {
+
+template <typename W>
+W* Place(W* widget, const char* name, int left, int top, int width, int height) {
+  widget->setObjectName(name);
+  widget->setGeometry(left, top, width, height);
+  return widget;
+}
+
+QLabel* Caption(QWidget* parent, const char* name, const QString& text, int left, int top) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->move(left, top);
+  label->adjustSize();
+  return label;
+}
+
+QToolButton* PictureButton(QWidget* parent, const char* name, const QIcon& icon, int left, int top,
+                           int width, int height) {
+  auto* button = Place(new QToolButton(parent), name, left, top, width, height);
+  button->setIcon(icon);
+  button->setIconSize(QSize(width - 6, height - 6));
+  button->setAutoRaise(true);
+  button->setFocusPolicy(Qt::NoFocus);
+  return button;
+}
+
+}  // namespace
+
+TForm1::TForm1(Program& program) : program_(program) {
+  setObjectName("Form1");
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  setFont(DesignFont());
+  auto* client = new QWidget(this);
+  client->setFixedSize(752, 646);
+  setCentralWidget(client);
+  BuildControls(client);
+  BuildMenu();
+  SetTabOrder();
+  // A fixed frame: the client area and the menu bar, nothing more.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+  // FormCreate: blank status labels, empty code and labels.
+  LineLab->clear();
+  ErrLab->clear();
+  ClearCodeAndLabels(*this, program_.workspace);
+}
+
+void TForm1::BuildControls(QWidget* client) {
+  fileHeader = Place(new QPlainTextEdit(client), "fileHeader", 8, 8, 170, 80);
+  SetupEditor(*fileHeader, SansFont(8));
+  SetLines(*fileHeader, {"Q41 assembler, v.1, 2018"});
+
+  Glob = Place(new QPlainTextEdit(client), "Glob", 184, 8, 170, 80);
+  SetupEditor(*Glob, DesignFont());
+  SetLines(*Glob, {";Global"});
+
+  RadioGroup1 = Place(new RadioGroup(client), "RadioGroup1", 368, 8, 145, 82);
+
+  SpeedButton2 = PictureButton(client, "SpeedButton2", icons::CompileAll(), 524, 32, 40, 40);
+
+  GroupBox2 = Place(new QGroupBox(client), "GroupBox2", 568, 8, 169, 82);
+  const int lampLeft[6] = {11, 37, 63, 89, 115, 141};
+  const int titleLeft[6] = {11, 39, 65, 91, 117, 143};
+  const char* const titleNames[6] = {"Label11", "Label6", "Label7", "Label8", "Label9", "Label10"};
+  for (int k = 0; k < 6; ++k) {
+    Caption(GroupBox2, titleNames[k], QString("B%1").arg(k), titleLeft[k], 24);
+    BlockLamps[k] = Place(new Lamp(GroupBox2), "", lampLeft[k], 44, 16, 28);
+    BlockLamps[k]->setObjectName(QString("B%1").arg(k));
+  }
+
+  Label1 = Caption(client, "Label1", "Q41: CPU + PPU1..PPU4", 560, 96);
+  Label1->setFont(SansFont(11));
+  Label1->setStyleSheet("color: grey");
+  Label1->adjustSize();
+
+  // The block tabs with the controls of the current block below them: switching the tab
+  // changes what the controls hold, not the controls.
+  BlckCtrl = Place(new QWidget(client), "BlckCtrl", 8, 96, 505, 481);
+  BlckTabs = new QTabBar(BlckCtrl);
+  BlckTabs->setObjectName("BlckTabs");
+  BlckTabs->setDrawBase(false);
+  BlckTabs->setExpanding(false);
+  BlckTabs->addTab("BLOCK 0");
+  BlckTabs->move(2, 0);
+  BlckTabs->resize(BlckTabs->sizeHint());
+  auto* page = Place(new QFrame(BlckCtrl), "BlckPage", 0, BlckTabs->height() - 1, 505,
+                     481 - BlckTabs->height() + 1);
+  page->setFrameShape(QFrame::StyledPanel);
+  page->lower();
+
+  GroupBox1 = Place(new QGroupBox(BlckCtrl), "GroupBox1", 8, 32, 342, 49);
+  const int ppuLeft[4] = {8, 64, 120, 176};
+  for (int k = 0; k < 4; ++k) {
+    PpuBoxes[k] =
+        Place(new QCheckBox(QString("PPU%1").arg(k + 1), GroupBox1), "", ppuLeft[k], 20, 57, 17);
+    PpuBoxes[k]->setObjectName(QString("p%1").arg(k + 1));
+  }
+  Label5 = Caption(GroupBox1, "Label5", "PPU =", 254, 20);
+  Label5->setFont(SansFont(13));
+  Label5->adjustSize();
+  PPUlist = Caption(GroupBox1, "PPUlist", "0000", 296, 20);
+  PPUlist->setFont(SansFont(13));
+  PPUlist->adjustSize();
+
+  // The add and delete buttons stand on the tab row, beside the tabs.
+  BP = PictureButton(client, "BP", icons::AddBlock(), 8 + 360, 96 - 2, 23, 22);
+  BM = PictureButton(client, "BM", icons::DeleteBlock(), 8 + 392, 96 - 2, 25, 22);
+
+  Label2 = Caption(BlckCtrl, "Label2", "CPUaddr", 360, 40);
+  Edit2 = Place(new QLineEdit("0000", BlckCtrl), "Edit2", 408, 36, 44, 21);
+  Label3 = Caption(BlckCtrl, "Label3", "PPUaddr", 360, 64);
+  Edit3 = Place(new QLineEdit("0000", BlckCtrl), "Edit3", 408, 60, 44, 21);
+  SpeedButton1 = PictureButton(BlckCtrl, "SpeedButton1", icons::CompileBlock(), 460, 34, 40, 40);
+  Label4 = Caption(BlckCtrl, "Label4", QString(), 360, 88);
+  NwordsLab = Caption(BlckCtrl, "NwordsLab", "0000", 410, 88);
+
+  asmText = Place(new QPlainTextEdit(BlckCtrl), "asmText", 8, 88, 342, 385);
+  SetupEditor(*asmText, FixedFont());
+  codeText = Place(new QPlainTextEdit(BlckCtrl), "codeText", 360, 112, 137, 361);
+  SetupEditor(*codeText, FixedFont());
+  codeText->setReadOnly(true);
+
+  labels = Place(new QTableView(client), "labels", 520, 116, 217, 453);
+  labelsModel = new LabelGridModel(program_.workspace.labels, labels);
+  labels->setModel(labelsModel);
+  labels->setFont(FixedFont());
+  labels->horizontalHeader()->setFont(FixedFont());
+  labels->verticalHeader()->hide();
+  labels->verticalHeader()->setDefaultSectionSize(24);
+  labels->horizontalHeader()->setMinimumSectionSize(8);
+  labels->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  labels->horizontalHeader()->setHighlightSections(false);
+  labels->setColumnWidth(0, 114);
+  labels->setColumnWidth(1, 23);
+  labels->setColumnWidth(2, 54);
+  labels->setShowGrid(true);
+  labels->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  labels->setSelectionMode(QAbstractItemView::ContiguousSelection);
+  labels->setWordWrap(false);
+
+  LineLab = Caption(client, "LineLab", QString(), 8, 584);
+  LineLab->setFont(SansFont(21));
+  LineLab->setFixedSize(752 - 16, 28);
+  ErrLab = Caption(client, "ErrLab", QString(), 8, 616);
+  ErrLab->setFont(SansFont(21));
+  ErrLab->setFixedSize(752 - 16, 28);
+  ErrLab->setStyleSheet("color: #800000");
+  for (QLabel* status : {LineLab, ErrLab}) status->setTextFormat(Qt::PlainText);
+
+  connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::CompAndPreproc1Click);
+}
+
+void TForm1::BuildMenu() {
+  auto action = [this](QMenu* menu, const char* name, const char* caption,
+                       const QKeySequence& shortcut, void (TForm1::*handler)()) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    if (!shortcut.isEmpty()) {
+      a->setShortcut(shortcut);
+      // The main window's shortcuts work while any window of the program is active.
+      a->setShortcutContext(Qt::ApplicationShortcut);
+    }
+    if (handler != nullptr) connect(a, &QAction::triggered, this, handler);
+    return a;
+  };
+  auto separator = [](QMenu* menu, const char* name) { menu->addSeparator()->setObjectName(name); };
+
+  File1 = menuBar()->addMenu("File");
+  File1->setObjectName("File1");
+  new1 = action(File1, "new1", "New program", {}, nullptr);
+  separator(File1, "N7");
+  OpenAsm1 = action(File1, "OpenAsm1", "Open .ASM...", QKeySequence("Ctrl+O"), nullptr);
+  separator(File1, "N2");
+  SaveAsm1 = action(File1, "SaveAsm1", "Save .ASM...", QKeySequence("Ctrl+S"), nullptr);
+  SaveCod1 = action(File1, "SaveCod1", "Save .Q41...", QKeySequence("Ctrl+Alt+S"), nullptr);
+  separator(File1, "N1");
+  Exit1 = action(File1, "Exit1", "Exit", {}, &TForm1::Exit1Click);
+
+  Edit1 = menuBar()->addMenu("Edit");
+  Edit1->setObjectName("Edit1");
+  Cut1 = action(Edit1, "Cut1", "Cut", QKeySequence("Ctrl+X"), &TForm1::Cut1Click);
+  Copy1 = action(Edit1, "Copy1", "Copy", QKeySequence("Ctrl+C"), &TForm1::Copy1Click);
+  Paste1 = action(Edit1, "Paste1", "Paste", QKeySequence("Ctrl+V"), &TForm1::Paste1Click);
+  separator(Edit1, "N3");
+  SelectAll1 =
+      action(Edit1, "SelectAll1", "Select all", QKeySequence("Ctrl+A"), &TForm1::SelectAll1Click);
+  separator(Edit1, "N4");
+  UnDo1 = action(Edit1, "UnDo1", "Undo", QKeySequence("Ctrl+Z"), &TForm1::UnDo1Click);
+  separator(Edit1, "N5");
+  ClearAsm1 = action(Edit1, "ClearAsm1", "Clear text", {}, &TForm1::ClearAsm1Click);
+  ClearCode1 = action(Edit1, "ClearCode1", "Clear code", {}, &TForm1::ClearCode1Click);
+
+  View1 = menuBar()->addMenu("View");
+  View1->setObjectName("View1");
+  CompText1 = action(View1, "CompText1", "Text for compilation", {}, &TForm1::CompText1Click);
+  AllBlocks1 = action(View1, "AllBlocks1", "All blocks", QKeySequence("F3"), nullptr);
+
+  Run1 = menuBar()->addMenu("Compile");
+  Run1->setObjectName("Run1");
+  CompAll1 = action(Run1, "CompAll1", "Compile all blocks", QKeySequence("F9"), nullptr);
+  separator(Run1, "N6");
+  CompAndPreproc1 = action(Run1, "CompAndPreproc1", "Compile+preproc.(1 block)",
+                           QKeySequence("Ctrl+F9"), &TForm1::CompAndPreproc1Click);
+  Compile1 = action(Run1, "Compile1", "Compile only", {}, &TForm1::Compile1Click);
+  Preprocess1 = action(Run1, "Preprocess1", "Preprocess only", {}, &TForm1::Preprocess1Click);
+}
+
+QList<QAction*> TForm1::ShortcutActions() const {
+  QList<QAction*> out;
+  for (QMenu* menu : {File1, Edit1, View1, Run1}) {
+    for (QAction* a : menu->actions()) {
+      if (!a->shortcut().isEmpty()) out.push_back(a);
+    }
+  }
+  return out;
+}
+
+void TForm1::SetTabOrder() {
+  QList<QWidget*> order = {labels, BlckTabs, asmText, codeText, Edit2, Edit3};
+  for (QCheckBox* box : PpuBoxes) order.push_back(box);
+  order.push_back(fileHeader);
+  order.push_back(RadioGroup1);
+  order.push_back(Glob);
+  for (int k = 0; k + 1 < order.size(); ++k) QWidget::setTabOrder(order[k], order[k + 1]);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // FormShow: the interface texts go in place when the window is first shown.
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    program_.ApplyInterfaceLanguage();
+  }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  // Closing the main window ends the program at once, whatever else is open.
+  event->accept();
+  QApplication::quit();
+}
+
+// BlockView --------------------------------------------------------------------------------
+
+Lines TForm1::Source() const {
+  return LinesOf(*asmText);
+}
+
+void TForm1::SetCode(const Lines& code) {
+  SetLines(*codeText, code);
+}
+
+Lines TForm1::GlobalText() const {
+  return LinesOf(*Glob);
+}
+
+Lines TForm1::CompText() const {
+  return LinesOf(*program_.Form2().compText);
+}
+
+void TForm1::SetCompText(const Lines& text) {
+  SetLines(*program_.Form2().compText, text);
+}
+
+void TForm1::SetCompileTextVisible(bool visible) {
+  program_.Form2().setVisible(visible);
+}
+
+void TForm1::ShowLabels() {
+  labelsModel->Refresh();
+}
+
+void TForm1::SetStatus(const StatusReport& status) {
+  LineLab->setText(ToQt(status.lineCaption));
+  ErrLab->setText(ToQt(status.errCaption));
+  ApplySelection(*asmText, status.selection);
+}
+
+std::string TForm1::LineCaption() const {
+  return FromQt(LineLab->text());
+}
+
+QColor TForm1::LampColorOf(LampColor color) const {
+  switch (color) {
+    case LampColor::White:
+      return QColor(255, 255, 255);
+    case LampColor::Red:
+      return QColor(255, 0, 0);
+    case LampColor::Green:
+      return QColor(0, 255, 0);
+    case LampColor::Hidden:
+      break;
+  }
+  return GroupBox2->palette().color(QPalette::Window);
+}
+
+void TForm1::SetLamp(int block, LampColor color) {
+  if (block >= 0 && block < 6) BlockLamps[block]->SetColor(LampColorOf(color));
+}
+
+void TForm1::Warning(const std::string& text) {
+  program_.dialogs().Warning(ToQt(text));
+}
+
+// Commands ---------------------------------------------------------------------------------
+
+void TForm1::Exit1Click() {
+  if (program_.dialogs().Confirm(program_.messages.MsgExit)) close();
+}
+
+void TForm1::Cut1Click() {
+  for (QPlainTextEdit* memo : {asmText, codeText}) {
+    if (memo->hasFocus() && memo->textCursor().hasSelection()) memo->cut();
+  }
+}
+
+void TForm1::Copy1Click() {
+  for (QPlainTextEdit* memo : {asmText, codeText}) {
+    if (memo->hasFocus() && memo->textCursor().hasSelection()) memo->copy();
+  }
+}
+
+void TForm1::Paste1Click() {
+  for (QPlainTextEdit* memo : {asmText, codeText}) {
+    if (memo->hasFocus()) memo->paste();
+  }
+}
+
+void TForm1::SelectAll1Click() {
+  for (QPlainTextEdit* memo : {asmText, codeText}) {
+    if (memo->hasFocus()) memo->selectAll();
+  }
+}
+
+void TForm1::UnDo1Click() {
+  for (QPlainTextEdit* memo : {asmText, codeText}) {
+    if (memo->hasFocus()) memo->undo();
+  }
+}
+
+void TForm1::ClearAsm1Click() {
+  if (program_.dialogs().Confirm(program_.messages.MsgClearAsm)) asmText->clear();
+}
+
+void TForm1::ClearCode1Click() {
+  ClearCodeAndLabels(*this, program_.workspace);
+}
+
+void TForm1::CompText1Click() {
+  TForm2& form2 = program_.Form2();
+  form2.show();
+  form2.raise();
+  form2.activateWindow();
+}
+
+void TForm1::CompAndPreproc1Click() {
+  CompileBlock(*this, program_.workspace, program_.Options(), program_.currentBlock);
+}
+
+void TForm1::Compile1Click() {
+  CompileOnly(*this, program_.workspace, program_.Options());
+}
+
+void TForm1::Preprocess1Click() {
+  PreprocessOnly(*this, program_.workspace, program_.language);
+}
+
+}  // namespace q41::ui

@@ -1,0 +1,136 @@
+#pragma once
+// The main window: the source editor of the current block, its code, the label grid, the
+// block lamps, the program header and GLOBAL texts, and the menu from which every command
+// starts. It is the block model's working copy of the current block (BlockView).
+
+#include <QMainWindow>
+#include <array>
+
+#include "blocks/block_view.hpp"
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QTabBar;
+class QTableView;
+class QToolButton;
+
+namespace q41::ui {
+
+class Lamp;
+class LabelGridModel;
+class Program;
+class RadioGroup;
+
+class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
+  Q_OBJECT
+ public:
+  explicit TForm1(Program& program);
+
+  // BlockView
+  Lines Source() const override;
+  void SetCode(const Lines& code) override;
+  Lines GlobalText() const override;
+  Lines CompText() const override;
+  void SetCompText(const Lines& text) override;
+  void SetCompileTextVisible(bool visible) override;
+  void ShowLabels() override;
+  void SetStatus(const StatusReport& status) override;
+  std::string LineCaption() const override;
+  void SetLamp(int block, LampColor color) override;
+  AssemblerWarnings& Warnings() override { return *this; }
+
+  QColor LampColorOf(LampColor color) const;
+
+  // The controls, by their design names.
+  QPlainTextEdit* fileHeader;
+  QPlainTextEdit* Glob;
+  RadioGroup* RadioGroup1;
+  QToolButton* SpeedButton2;
+  QGroupBox* GroupBox2;
+  std::array<Lamp*, 6> BlockLamps;
+  QLabel* Label1;
+  QWidget* BlckCtrl;
+  QTabBar* BlckTabs;
+  QGroupBox* GroupBox1;
+  std::array<QCheckBox*, 4> PpuBoxes;  // p1 to p4
+  QLabel* Label5;
+  QLabel* PPUlist;
+  QToolButton* BP;
+  QToolButton* BM;
+  QLabel* Label2;
+  QLineEdit* Edit2;
+  QLabel* Label3;
+  QLineEdit* Edit3;
+  QToolButton* SpeedButton1;
+  QLabel* Label4;
+  QLabel* NwordsLab;
+  QPlainTextEdit* asmText;
+  QPlainTextEdit* codeText;
+  QTableView* labels;
+  LabelGridModel* labelsModel;
+  QLabel* LineLab;
+  QLabel* ErrLab;
+
+  // The menu, by design names.
+  QMenu* File1;
+  QMenu* Edit1;
+  QMenu* View1;
+  QMenu* Run1;
+  QAction* new1;
+  QAction* OpenAsm1;
+  QAction* SaveAsm1;
+  QAction* SaveCod1;
+  QAction* Exit1;
+  QAction* Cut1;
+  QAction* Copy1;
+  QAction* Paste1;
+  QAction* SelectAll1;
+  QAction* UnDo1;
+  QAction* ClearAsm1;
+  QAction* ClearCode1;
+  QAction* CompText1;
+  QAction* AllBlocks1;
+  QAction* CompAll1;
+  QAction* CompAndPreproc1;
+  QAction* Compile1;
+  QAction* Preprocess1;
+
+  // Every action with a shortcut, for the guard that keeps those keys from the editors.
+  QList<QAction*> ShortcutActions() const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildControls(QWidget* client);
+  void BuildMenu();
+  void SetTabOrder();
+
+  // Command handlers.
+  void Exit1Click();
+  void Cut1Click();
+  void Copy1Click();
+  void Paste1Click();
+  void SelectAll1Click();
+  void UnDo1Click();
+  void ClearAsm1Click();
+  void ClearCode1Click();
+  void CompText1Click();
+  void CompAndPreproc1Click();
+  void Compile1Click();
+  void Preprocess1Click();
+
+  // AssemblerWarnings: a modal box; the assembly waits for it.
+  void Warning(const std::string& text) override;
+
+  Program& program_;
+  bool shownOnce_ = false;
+};
+
+}  // namespace q41::ui

@@ -1,0 +1,58 @@
+#include "ui/midtext.hpp"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QScreen>
+
+#include "ui/qt_text.hpp"
+#include "ui/style.hpp"
+
+namespace q41::ui {
+
+TForm2::TForm2(QWidget* mainWindow, bool& useShortConst)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      mainWindow_(mainWindow),
+      useShortConst_(useShortConst) {
+  setObjectName("Form2");
+  setFont(DesignFont());
+  setFixedSize(211, 478);
+
+  compText = new QPlainTextEdit(this);
+  compText->setObjectName("compText");
+  compText->setGeometry(8, 8, 193, 370);
+  SetupEditor(*compText, FixedFont());
+  SetLines(*compText, {"compText"});
+
+  GroupBox1 = new QGroupBox("  Compiler settings  ", this);
+  GroupBox1->setObjectName("GroupBox1");
+  GroupBox1->setGeometry(8, 392, 193, 81);
+
+  ShConst = new QCheckBox("Use short const", GroupBox1);
+  ShConst->setObjectName("ShConst");
+  ShConst->setGeometry(16, 32, 97, 17);
+  ShConst->setChecked(useShortConst_);
+  connect(ShConst, &QCheckBox::toggled, this, &TForm2::ShConstClick);
+}
+
+void TForm2::ShConstClick(bool checked) {
+  useShortConst_ = checked;
+}
+
+QPoint TForm2::Placement(const QRect& mainFrame, const QSize& ownFrame, int screenWidth) {
+  const int top = mainFrame.top() + (mainFrame.height() - ownFrame.height()) / 2;
+  const int left = std::max(0, (screenWidth - mainFrame.width()) / 2 - ownFrame.width());
+  return {left, top};
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int screenWidth = screen != nullptr ? screen->geometry().width() : 0;
+  const QSize frameExtra = frameGeometry().size() - geometry().size();
+  move(Placement(mainWindow_->frameGeometry(), size() + frameExtra, screenWidth));
+}
+
+}  // namespace q41::ui

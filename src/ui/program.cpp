@@ -1,0 +1,75 @@
+#include "ui/program.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QScreen>
+
+#include "ui/mainform.hpp"
+#include "ui/midtext.hpp"
+#include "ui/qt_text.hpp"
+
+namespace q41::ui {
+
+bool ShortcutGuard::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QKeySequence pressed(key->keyCombination());
+    for (const QKeySequence& k : keys_) {
+      if (k == pressed) {
+        // Left unaccepted and not passed on: the shortcut map gets the key.
+        event->ignore();
+        return true;
+      }
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+Program::Program(Language lang, Dialogs* dialogs) : language(lang), dialogs_(dialogs) {
+  form1_ = std::make_unique<TForm1>(*this);
+  if (dialogs_ == nullptr) {
+    ownDialogs_ = std::make_unique<QtDialogs>(form1_.get());
+    dialogs_ = ownDialogs_.get();
+  }
+  form2_ = std::make_unique<TForm2>(form1_.get(), useShortConst);
+
+  QList<QKeySequence> keys;
+  for (QAction* a : form1_->ShortcutActions()) keys.push_back(a->shortcut());
+  guard_.SetKeys(keys);
+  qApp->installEventFilter(&guard_);
+
+  // The new program of the first run: block 0 holds a comment, an empty line and HLT, and
+  // only its lamp is seen.
+  SetLines(*form1_->asmText, {";asm text", "", "hlt"});
+  for (int k = 0; k < 6; ++k) form1_->SetLamp(k, k == 0 ? LampColor::White : LampColor::Hidden);
+}
+
+Program::~Program() {
+  qApp->removeEventFilter(&guard_);
+}
+
+void Program::Show() {
+  TForm1& form1 = *form1_;
+  auto centre = [&form1] {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect area = screen->geometry();
+    const QSize frame = form1.frameGeometry().size();
+    form1.move(area.x() + (area.width() - frame.width()) / 2,
+               area.y() + (area.height() - frame.height()) / 2);
+  };
+  form1.adjustSize();
+  centre();
+  form1.show();
+  // The frame's size is known once the window is shown: centre it again by that.
+  centre();
+  form1.raise();
+  form1.activateWindow();
+}
+
+void Program::ApplyInterfaceLanguage() {
+  ui::ApplyInterfaceLanguage(language, *form1_, *form2_, nullptr, messages);
+}
+
+}  // namespace q41::ui

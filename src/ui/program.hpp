@@ -1,0 +1,63 @@
+#pragma once
+// The program: its windows, created in the start-up order, and the state they share. The
+// windows reach each other and the shared state through it.
+
+#include <QKeySequence>
+#include <QList>
+#include <QObject>
+#include <memory>
+
+#include "blocks/compile.hpp"
+#include "ui/dialogs.hpp"
+#include "ui/i_face.hpp"
+
+namespace q41::ui {
+
+class TForm1;
+class TForm2;
+
+// Keeps the keys of the menu's shortcuts from the focused control, so that the menu command
+// runs instead: Qt's editors would take Ctrl+C, Ctrl+V and the like for themselves.
+class ShortcutGuard : public QObject {
+ public:
+  void SetKeys(QList<QKeySequence> keys) { keys_ = std::move(keys); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QList<QKeySequence> keys_;
+};
+
+class Program {
+ public:
+  // Creates the windows in the start-up order: the main window, then the compile-text
+  // window (hidden). `dialogs` answers the message boxes; null means the toolkit's own.
+  Program(Language language, Dialogs* dialogs = nullptr);
+  ~Program();
+
+  // The message loop's first showing: the main window centred, in front and active.
+  void Show();
+
+  TForm1& Form1() { return *form1_; }
+  TForm2& Form2() { return *form2_; }
+  Dialogs& dialogs() { return *dialogs_; }
+  AssemblerOptions Options() const { return {language, useShortConst}; }
+  // Puts the interface texts in place; the main window does it when first shown.
+  void ApplyInterfaceLanguage();
+
+  const Language language;
+  bool useShortConst = true;
+  int currentBlock = 0;
+  CompileWorkspace workspace;
+  InterfaceMessages messages;
+
+ private:
+  std::unique_ptr<Dialogs> ownDialogs_;
+  Dialogs* dialogs_;
+  std::unique_ptr<TForm1> form1_;
+  std::unique_ptr<TForm2> form2_;
+  ShortcutGuard guard_;
+};
+
+}  // namespace q41::ui

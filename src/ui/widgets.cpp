@@ -1,0 +1,97 @@
+#include "ui/widgets.hpp"
+
+#include <QButtonGroup>
+#include <QPainter>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "assembler/label_table.hpp"
+#include "ui/qt_text.hpp"
+
+namespace q41::ui {
+
+Lamp::Lamp(QWidget* parent) : QWidget(parent) {}
+
+void Lamp::SetColor(const QColor& color) {
+  color_ = color;
+  update();
+}
+
+void Lamp::paintEvent(QPaintEvent*) {
+  // A lamp of the frame's colour stands for a block that does not exist: it is not drawn
+  // at all, so that whatever the style paints behind it shows.
+  if (color_ == parentWidget()->palette().color(QPalette::Window)) return;
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setBrush(color_);
+  painter.setPen(Qt::black);
+  painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+}
+
+RadioGroup::RadioGroup(QWidget* parent)
+    : QGroupBox(parent), buttons_(new QButtonGroup(this)), layout_(new QVBoxLayout(this)) {
+  layout_->setContentsMargins(8, 4, 8, 4);
+  layout_->setSpacing(2);
+  layout_->addStretch();
+}
+
+void RadioGroup::AddItem(const QString& text) {
+  auto* button = new QRadioButton(text, this);
+  buttons_->addButton(button, ItemCount());
+  layout_->insertWidget(layout_->count() - 1, button);
+}
+
+int RadioGroup::ItemCount() const {
+  return static_cast<int>(buttons_->buttons().size());
+}
+
+QString RadioGroup::Item(int index) const {
+  auto* button = buttons_->button(index);
+  return button != nullptr ? button->text() : QString();
+}
+
+int RadioGroup::ItemIndex() const {
+  return buttons_->checkedId();
+}
+
+void RadioGroup::SetItemIndex(int index) {
+  if (auto* button = buttons_->button(index)) button->setChecked(true);
+}
+
+int LabelGridModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : table_.RowCount() - 1;
+}
+
+int LabelGridModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : 3;
+}
+
+QVariant LabelGridModel::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole || !index.isValid()) return {};
+  const LabelRow& row = table_.Row(index.row() + 1);
+  switch (index.column()) {
+    case 0:
+      return ToQt(row.name);
+    case 1:
+      return ToQt(row.Kind());
+    default:
+      return ToQt(row.Value());
+  }
+}
+
+QVariant LabelGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
+  return header_.value(section);
+}
+
+void LabelGridModel::SetHeader(int column, const QString& text) {
+  header_[column] = text;
+  emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+void LabelGridModel::Refresh() {
+  beginResetModel();
+  endResetModel();
+}
+
+}  // namespace q41::ui

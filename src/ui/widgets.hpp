@@ -1,0 +1,73 @@
+#pragma once
+// Small widgets of the windows: the block lamp, the radio group and the label grid.
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QGroupBox>
+#include <QStringList>
+#include <QWidget>
+
+class QButtonGroup;
+class QVBoxLayout;
+
+namespace q41 {
+class LabelTable;
+}
+
+namespace q41::ui {
+
+// A status lamp: a rectangle with rounded corners, filled with one colour.
+class Lamp : public QWidget {
+  Q_OBJECT
+ public:
+  explicit Lamp(QWidget* parent);
+  QColor Color() const { return color_; }
+  void SetColor(const QColor& color);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QColor color_ = Qt::white;
+};
+
+// A frame with a caption and a column of mutually exclusive items.
+class RadioGroup : public QGroupBox {
+  Q_OBJECT
+ public:
+  explicit RadioGroup(QWidget* parent);
+  void AddItem(const QString& text);
+  int ItemCount() const;
+  QString Item(int index) const;
+  // -1 when no item is selected.
+  int ItemIndex() const;
+  void SetItemIndex(int index);
+
+ private:
+  QButtonGroup* buttons_;
+  QVBoxLayout* layout_;
+};
+
+// The label grid's rows, straight from the label table: nothing is copied, so a block of
+// thousands of labels shows at once. Row 0 of the grid is the header.
+class LabelGridModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  explicit LabelGridModel(const LabelTable& table, QObject* parent = nullptr)
+      : QAbstractTableModel(parent), table_(table) {}
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  // The header cells of columns 0 to 2.
+  void SetHeader(int column, const QString& text);
+  QString Header(int column) const { return header_.value(column); }
+  // The table changed: show it again.
+  void Refresh();
+
+ private:
+  const LabelTable& table_;
+  QStringList header_ = {QString(), QString(), QString()};
+};
+
+}  // namespace q41::ui

@@ -1,0 +1,451 @@
+// The main window and the compile-text window on Qt's offscreen platform: start-up, the
+// interface texts, the commands through their menu items and shortcuts, and screenshots.
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTabBar>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+#include "assembler/label_table.hpp"
+#include "ui/mainform.hpp"
+#include "ui/midtext.hpp"
+#include "ui/program.hpp"
+#include "ui/widgets.hpp"
+#include "ui_support.hpp"
+
+namespace q41::ui {
+
+using test::ScriptedDialogs;
+using test::SetText;
+using test::Text;
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+  // A fresh program for each test, shown as the message loop shows it.
+  struct Started {
+    ScriptedDialogs dialogs;
+    Program program;
+    TForm1& f;
+    explicit Started(Language language) : program(language, &dialogs), f(program.Form1()) {
+      program.Show();
+      QVERIFY(QTest::qWaitForWindowActive(&f));
+    }
+  };
+
+  static QString Cell(const TForm1& f, int row, int column) {
+    return f.labelsModel->index(row - 1, column).data().toString();
+  }
+
+ private slots:
+  void startUpState();
+  void interfaceTextsInBothLanguages();
+  void menuTreeInOrder();
+  void compileBlockByMenuShortcutAndButton();
+  void compileBlockFaults();
+  void compileOnlyAndPreprocessOnly();
+  void shortConstSetting();
+  void editCommandsFollowTheFocus();
+  void menuKeysNeverReachTheEditors();
+  void questionsAndTheirCancelPaths();
+  void compileTextWindowPlacement();
+  void screenshots();
+};
+
+void MainWindowTest::startUpState() {
+  Started s(Language::English);
+  TForm1& f = s.f;
+  QCOMPARE(Text(*f.asmText), QStringList({";asm text", "", "hlt"}));
+  QCOMPARE(Text(*f.fileHeader), QStringList({"Q41 assembler, v.1, 2018"}));
+  QCOMPARE(Text(*f.Glob), QStringList({";Global"}));
+  QCOMPARE(Text(*f.codeText), QStringList());
+  QCOMPARE(Text(*s.program.Form2().compText), QStringList({"compText"}));
+  QVERIFY(!s.program.Form2().isVisible());
+  QVERIFY(s.program.Form2().ShConst->isChecked());
+  QVERIFY(s.program.useShortConst);
+  QCOMPARE(f.LineLab->text(), QString());
+  QCOMPARE(f.ErrLab->text(), QString());
+  QCOMPARE(f.PPUlist->text(), QString("0000"));
+  QCOMPARE(f.Edit2->text(), QString("0000"));
+  QCOMPARE(f.NwordsLab->text(), QString("0000"));
+  QCOMPARE(f.BlckTabs->count(), 1);
+  QCOMPARE(f.BlckTabs->tabText(0), QString("BLOCK 0"));
+  QCOMPARE(f.BlockLamps[0]->Color(), QColor(Qt::white));
+  for (int k = 1; k < 6; ++k) QCOMPARE(f.BlockLamps[k]->Color(), f.LampColorOf(LampColor::Hidden));
+  QCOMPARE(f.labelsModel->rowCount(), 19);
+  QCOMPARE(f.labels->columnWidth(0), 114);
+  QCOMPARE(f.labels->columnWidth(1), 23);
+  QCOMPARE(f.labels->columnWidth(2), 54);
+  QCOMPARE(f.centralWidget()->size(), QSize(752, 646));
+  QCOMPARE(f.asmText->geometry(), QRect(8, 88, 342, 385));
+  QCOMPARE(f.asmText->font().pixelSize(), 16);
+  QVERIFY(f.asmText->hasFocus() || QApplication::focusWidget() != nullptr);
+  // Centred on the screen.
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  QCOMPARE(f.frameGeometry().left(), (screen.width() - f.frameGeometry().width()) / 2);
+}
+
+void MainWindowTest::interfaceTextsInBothLanguages() {
+  for (Language language : {Language::Russian, Language::English}) {
+    Started s(language);
+    TForm1& f = s.f;
+    auto t = [language](InterfaceText row) { return ui::Text(language, row); };
+    QCOMPARE(f.windowTitle(), t(TitleForm1));
+    QCOMPARE(s.program.Form2().windowTitle(), t(TitleForm2));
+    const QList<std::pair<QAction*, InterfaceText>> items = {
+        {f.new1, ItemNew},
+        {f.OpenAsm1, ItemOpenAsm},
+        {f.SaveAsm1, ItemSaveAsm},
+        {f.SaveCod1, ItemSaveCod},
+        {f.Exit1, ItemExit},
+        {f.Cut1, ItemCut},
+        {f.Copy1, ItemCopy},
+        {f.Paste1, ItemPaste},
+        {f.SelectAll1, ItemSelectAll},
+        {f.UnDo1, ItemUndo},
+        {f.ClearAsm1, ItemClearAsm},
+        {f.ClearCode1, ItemClearCode},
+        {f.CompText1, ItemCompText},
+        {f.AllBlocks1, ItemAllBlocks},
+        {f.CompAll1, ItemCompAll},
+        {f.CompAndPreproc1, ItemCompAndPreproc},
+        {f.Compile1, ItemCompile},
+        {f.Preprocess1, ItemPreprocess}};
+    for (const auto& [action, row] : items) QCOMPARE(action->text(), t(row));
+    QCOMPARE(f.File1->title(), t(MenuFile));
+    QCOMPARE(f.Edit1->title(), t(MenuEdit));
+    QCOMPARE(f.View1->title(), t(MenuView));
+    QCOMPARE(f.Run1->title(), t(MenuRun));
+    QCOMPARE(f.labelsModel->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+             t(GridLabel));
+    QCOMPARE(f.labelsModel->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QString());
+    QCOMPARE(f.labelsModel->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), t(GridAddr));
+    QCOMPARE(f.RadioGroup1->title(), t(MemoryCaption));
+    QCOMPARE(f.RadioGroup1->ItemCount(), 2);
+    QCOMPARE(f.RadioGroup1->Item(0), t(MemoryCommon));
+    QCOMPARE(f.RadioGroup1->Item(1), t(MemoryDistributed));
+    QCOMPARE(f.RadioGroup1->ItemIndex(), 0);
+    QCOMPARE(f.GroupBox1->title(), t(PpuCaption));
+    QCOMPARE(f.Label4->text(), t(WordsCaption));
+    QCOMPARE(f.GroupBox2->title(), t(LampsCaption));
+    QCOMPARE(f.SpeedButton1->toolTip(), t(HintCompileBlock));
+    QCOMPARE(f.SpeedButton2->toolTip(), f.CompAll1->text());
+    QCOMPARE(f.BP->toolTip(), t(HintAddBlock));
+    QCOMPARE(f.BM->toolTip(), t(HintDeleteBlock));
+    QCOMPARE(s.program.messages.MsgExit, t(TextExit));
+    QCOMPARE(s.program.messages.MsgEmptyBlockCode, t(TextEmptyBlockCode));
+    // The fixed captions are the same in both languages.
+    QCOMPARE(s.program.Form2().ShConst->text(), QString("Use short const"));
+    QCOMPARE(s.program.Form2().GroupBox1->title(), QString("  Compiler settings  "));
+  }
+  QCOMPARE(ui::Text(Language::Russian, TitleForm1), QString(" Ассемблер Q41"));
+  QCOMPARE(ui::Text(Language::Russian, MemoryCaption), QString(" Память: "));
+  QCOMPARE(ui::Text(Language::Russian, WordsCaption), QString("Nслов ="));
+  QCOMPARE(ui::Text(Language::English, TextEmptyBlockCode),
+           QString("Code for block * is empty.\nDo you really want to save\n.COD file?"));
+}
+
+void MainWindowTest::menuTreeInOrder() {
+  Started s(Language::English);
+  QStringList seen;
+  for (QAction* menu : s.f.menuBar()->actions()) {
+    seen << menu->menu()->objectName();
+    for (QAction* a : menu->menu()->actions()) {
+      seen << (a->isSeparator() ? "-" : a->objectName() + " " + a->shortcut().toString());
+    }
+  }
+  QCOMPARE(seen, QStringList({"File1",
+                              "new1 ",
+                              "-",
+                              "OpenAsm1 Ctrl+O",
+                              "-",
+                              "SaveAsm1 Ctrl+S",
+                              "SaveCod1 Ctrl+Alt+S",
+                              "-",
+                              "Exit1 ",
+                              "Edit1",
+                              "Cut1 Ctrl+X",
+                              "Copy1 Ctrl+C",
+                              "Paste1 Ctrl+V",
+                              "-",
+                              "SelectAll1 Ctrl+A",
+                              "-",
+                              "UnDo1 Ctrl+Z",
+                              "-",
+                              "ClearAsm1 ",
+                              "ClearCode1 ",
+                              "View1",
+                              "CompText1 ",
+                              "AllBlocks1 F3",
+                              "Run1",
+                              "CompAll1 F9",
+                              "-",
+                              "CompAndPreproc1 Ctrl+F9",
+                              "Compile1 ",
+                              "Preprocess1 "}));
+}
+
+void MainWindowTest::compileBlockByMenuShortcutAndButton() {
+  Started s(Language::English);
+  TForm1& f = s.f;
+  SetText(*f.asmText, {"n = 5", "start: mov #n,r0", "loop: sub #1,r0", " bne loop", "hlt"});
+  s.program.Form2().show();
+  f.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&f));
+
+  f.asmText->setFocus();
+  QTest::keyClick(f.asmText, Qt::Key_F9, Qt::ControlModifier);
+  QCOMPARE(Text(*f.codeText), QStringList({"01D0", "0005", "2310", "4DFC", "AF18"}));
+  QCOMPARE(f.LineLab->text(), QString("Successful compilation"));
+  QCOMPARE(f.ErrLab->text(), QString());
+  QCOMPARE(f.BlockLamps[0]->Color(), QColor(0, 255, 0));
+  QVERIFY(!s.program.Form2().isVisible());
+  QCOMPARE(f.NwordsLab->text(), QString("0000"));  // one block's compile leaves the count
+  QCOMPARE(Cell(f, 1, 0), QString("N"));
+  QCOMPARE(Cell(f, 1, 1), QString("="));
+  QCOMPARE(Cell(f, 3, 2), QString("0004"));
+  QVERIFY(s.dialogs.shown.isEmpty());
+
+  f.ClearCode1->trigger();
+  QCOMPARE(Text(*f.codeText), QStringList());
+  QCOMPARE(Cell(f, 1, 0), QString());
+  f.CompAndPreproc1->trigger();
+  QCOMPARE(Text(*f.codeText).size(), 5);
+  f.ClearCode1->trigger();
+  QTest::mouseClick(f.SpeedButton1, Qt::LeftButton);
+  QCOMPARE(Text(*f.codeText).size(), 5);
+
+  // A block without HLT: the warning, and still a success.
+  SetText(*f.asmText, {"nop"});
+  f.CompAndPreproc1->trigger();
+  QCOMPARE(s.dialogs.shown, QStringList({"No HLT command!"}));
+  QCOMPARE(f.BlockLamps[0]->Color(), QColor(0, 255, 0));
+}
+
+void MainWindowTest::compileBlockFaults() {
+  Started s(Language::English);
+  TForm1& f = s.f;
+  // The preprocessor: its numbered line, the line selected, a red lamp, nothing assembled.
+  SetText(*f.asmText, {"nop", "buf: rw 0", "hlt"});
+  f.CompAndPreproc1->trigger();
+  QCOMPARE(f.LineLab->text(), QString("2: RW 0"));
+  QCOMPARE(f.ErrLab->text(), QString("Invalid value: 0"));
+  QCOMPARE(f.asmText->textCursor().selectedText(), QString("buf: rw 0"));
+  QCOMPARE(f.BlockLamps[0]->Color(), QColor(255, 0, 0));
+  QCOMPARE(Text(*f.codeText), QStringList());
+  QCOMPARE(Text(*s.program.Form2().compText), QStringList({"NOP", "BUF:", "0"}));
+
+  // The assembler: ":  " before the line as the editor holds it, and the words so far.
+  SetText(*f.asmText, {"x: nop", "  mov r0,#5 ; oops", "hlt"});
+  f.CompAndPreproc1->trigger();
+  QCOMPARE(f.LineLab->text(), QString("2:    mov r0,#5 ; oops"));
+  QCOMPARE(f.ErrLab->text(), QString("Const is forbidden here: #5"));
+  QCOMPARE(f.asmText->textCursor().selectedText(), QString("  mov r0,#5 ; oops"));
+  QCOMPARE(Text(*f.codeText), QStringList({"0000", "0100"}));
+  QCOMPARE(f.BlockLamps[0]->Color(), QColor(255, 0, 0));
+
+  // Russian diagnostics and Cyrillic in the source line.
+  Started r(Language::Russian);
+  SetText(*r.f.asmText, {"метка: мов r0,r1"});
+  r.f.CompAndPreproc1->trigger();
+  QCOMPARE(r.f.LineLab->text(), QString("1:  метка: мов r0,r1"));
+  QCOMPARE(r.f.ErrLab->text(), QString("Неизвестное имя операции: мов"));
+}
+
+void MainWindowTest::compileOnlyAndPreprocessOnly() {
+  Started s(Language::English);
+  TForm1& f = s.f;
+  TForm2& f2 = s.program.Form2();
+  // Compile only right after start-up assembles the initial line "compText".
+  f.Compile1->trigger();
+  QCOMPARE(f.ErrLab->text(), QString("Unknown operation name: compText"));
+  QCOMPARE(f.LineLab->text(), QString("0:  "));
+
+  SetText(*f.asmText, {"a: nop", "b:", "c: n = 7", "hlt"});
+  f.Preprocess1->trigger();
+  QVERIFY(f2.isVisible());
+  QCOMPARE(Text(*f2.compText), QStringList({"A:", "NOP", "B:", "C:", "N=", "7", "HLT"}));
+  QCOMPARE(Text(*f.codeText), QStringList());
+  QCOMPARE(f.LineLab->text(), QString());
+
+  // Edited by hand, then assembled as it stands; constants leave the window's text.
+  SetText(*f2.compText, {"Z:", "N=", "7", "MOV #N,R1", "HLT"});
+  f.Compile1->trigger();
+  QCOMPARE(Text(*f.codeText), QStringList({"01D1", "0007", "AF18"}));
+  QCOMPARE(Text(*f2.compText), QStringList({"Z:", "MOV #N,R1", "HLT"}));
+  QCOMPARE(f.LineLab->text(), QString("Successful compilation"));
+  QVERIFY(f2.isVisible());  // Compile only neither shows nor hides the window
+  QCOMPARE(f.BlockLamps[0]->Color(), QColor(Qt::white));
+
+  // The grid was not emptied: rows past the new labels keep the earlier ones.
+  f.CompAndPreproc1->trigger();  // A, B, C, N
+  SetText(*f2.compText, {"Q:", "HLT"});
+  f.Compile1->trigger();
+  QCOMPARE(Cell(f, 1, 0), QString("Q"));
+  QCOMPARE(Cell(f, 2, 0), QString("B"));
+  QCOMPARE(Cell(f, 4, 0), QString("N"));
+
+  // Preprocess only after a compile: the new text replaces the hand-edited one.
+  f.Preprocess1->trigger();
+  QCOMPARE(Text(*f2.compText), QStringList({"A:", "NOP", "B:", "C:", "N=", "7", "HLT"}));
+  QCOMPARE(Cell(f, 1, 0), QString());
+}
+
+void MainWindowTest::shortConstSetting() {
+  Started s(Language::English);
+  TForm1& f = s.f;
+  SetText(*f.asmText, {"mov #5,r0", "hlt"});
+  s.program.Form2().ShConst->click();
+  QVERIFY(!s.program.useShortConst);
+  f.CompAndPreproc1->trigger();
+  QCOMPARE(Text(*f.codeText), QStringList({"01D0", "0005", "AF18"}));
+  s.program.Form2().ShConst->click();
+  f.CompAndPreproc1->trigger();
+  QCOMPARE(Text(*f.codeText), QStringList({"2150", "AF18"}));
+}
+
+void MainWindowTest::editCommandsFollowTheFocus() {
+  Started s(Language::English);
+  TForm1& f = s.f;
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  SetText(*f.asmText, {"abc", "def"});
+  SetText(*f.codeText, {"AF18"});
+
+  clipboard->setText("unchanged");
+  f.asmText->setFocus();
+  f.Cut1->trigger();  // no selection: nothing happens
+  QCOMPARE(clipboard->text(), QString("unchanged"));
+  QCOMPARE(Text(*f.asmText), QStringList({"abc", "def"}));
+
+  f.SelectAll1->trigger();
+  f.Copy1->trigger();
+  QCOMPARE(clipboard->text(), QString("abc\ndef\n"));
+  clipboard->setText("xyz");
+  f.Paste1->trigger();
+  QCOMPARE(Text(*f.asmText), QStringList({"xyz"}));
+  f.UnDo1->trigger();
+  QCOMPARE(Text(*f.asmText), QStringList({"abc", "def"}));
+
+  // The read-only code: copy and select all work, cut and paste change nothing.
+  f.codeText->setFocus();
+  f.SelectAll1->trigger();
+  f.Copy1->trigger();
+  QCOMPARE(clipboard->text(), QString("AF18\n"));
+  clipboard->setText("1234");
+  f.Paste1->trigger();
+  f.Cut1->trigger();
+  QCOMPARE(Text(*f.codeText), QStringList({"AF18"}));
+
+  // Focus elsewhere: the commands do nothing.
+  clipboard->setText("kept");
+  f.Glob->setFocus();
+  f.Glob->selectAll();
+  f.Copy1->trigger();
+  f.Paste1->trigger();
+  QCOMPARE(clipboard->text(), QString("kept"));
+  QCOMPARE(Text(*f.Glob), QStringList({";Global"}));
+}
+
+void MainWindowTest::menuKeysNeverReachTheEditors() {
+  Started s(Language::English);
+  TForm1& f = s.f;
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->setText("from the clipboard");
+  f.Glob->setFocus();
+  f.Glob->selectAll();
+  QTest::keyClick(f.Glob, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(clipboard->text(), QString("from the clipboard"));
+  QTest::keyClick(f.Glob, Qt::Key_V, Qt::ControlModifier);
+  QCOMPARE(Text(*f.Glob), QStringList({";Global"}));
+  f.Edit2->setFocus();
+  f.Edit2->selectAll();
+  QTest::keyClick(f.Edit2, Qt::Key_X, Qt::ControlModifier);
+  QCOMPARE(f.Edit2->text(), QString("0000"));
+
+  // In the source editor the same keys are the menu commands, and they work there.
+  SetText(*f.asmText, {"hlt"});
+  f.asmText->setFocus();
+  QTest::keyClick(f.asmText, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(f.asmText, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(clipboard->text(), QString("hlt\n"));
+  QTest::keyClick(f.asmText, Qt::Key_X, Qt::ControlModifier);
+  QCOMPARE(Text(*f.asmText), QStringList());
+  QTest::keyClick(f.asmText, Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(Text(*f.asmText), QStringList({"hlt"}));
+
+  // Ctrl+F9 from the compile-text window compiles too.
+  s.program.Form2().show();
+  s.program.Form2().activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&s.program.Form2()));
+  QTest::keyClick(s.program.Form2().compText, Qt::Key_F9, Qt::ControlModifier);
+  QCOMPARE(Text(*f.codeText), QStringList({"AF18"}));
+}
+
+void MainWindowTest::questionsAndTheirCancelPaths() {
+  Started s(Language::English);
+  TForm1& f = s.f;
+  s.dialogs.answers = {false};
+  f.ClearAsm1->trigger();
+  QCOMPARE(Text(*f.asmText), QStringList({";asm text", "", "hlt"}));
+  s.dialogs.answers = {true};
+  f.ClearAsm1->trigger();
+  QCOMPARE(Text(*f.asmText), QStringList());
+  QCOMPARE(s.dialogs.shown,
+           QStringList({"Really want to clear\nASM-text?", "Really want to clear\nASM-text?"}));
+
+  s.dialogs.answers = {false};
+  f.Exit1->trigger();
+  QVERIFY(f.isVisible());
+  s.dialogs.answers = {true};
+  f.Exit1->trigger();
+  QVERIFY(!f.isVisible());
+  QCOMPARE(s.dialogs.shown.last(), QString("Really want to exit?"));
+}
+
+void MainWindowTest::compileTextWindowPlacement() {
+  // The rule itself.
+  QCOMPARE(TForm2::Placement(QRect(300, 100, 760, 700), QSize(211, 478), 1366),
+           QPoint((1366 - 760) / 2 - 211, 100 + (700 - 478) / 2));
+  QCOMPARE(TForm2::Placement(QRect(0, 0, 760, 700), QSize(211, 478), 1024), QPoint(0, 111));
+  // And the window, each time it is shown: it follows the main window's height only.
+  Started s(Language::English);
+  TForm2& f2 = s.program.Form2();
+  s.f.CompText1->trigger();
+  QVERIFY(f2.isVisible());
+  const int screenWidth = QGuiApplication::primaryScreen()->geometry().width();
+  QCOMPARE(f2.frameGeometry().topLeft(),
+           TForm2::Placement(s.f.frameGeometry(), f2.frameGeometry().size(), screenWidth));
+  f2.close();
+  QVERIFY(!f2.isVisible());
+  s.f.move(s.f.pos() + QPoint(40, 30));
+  s.f.CompText1->trigger();
+  QCOMPARE(f2.frameGeometry().topLeft(),
+           TForm2::Placement(s.f.frameGeometry(), f2.frameGeometry().size(), screenWidth));
+}
+
+void MainWindowTest::screenshots() {
+  for (Language language : {Language::Russian, Language::English}) {
+    Started s(language);
+    const QString suffix = language == Language::Russian ? "ru" : "en";
+    QVERIFY(s.f.grab().save(test::ScreenshotPath("main_startup_" + suffix)));
+    SetText(*s.f.asmText, {"; demo", "start: mov #5, r0", "loop:  sub #1, r0", "  bne loop",
+                           "  jmp #nowhere", "hlt"});
+    s.f.CompAndPreproc1->trigger();
+    QVERIFY(s.f.grab().save(test::ScreenshotPath("main_failed_" + suffix)));
+  }
+}
+
+}  // namespace q41::ui
+
+QTEST_MAIN(q41::ui::MainWindowTest)
+#include "mainform_test.moc"

@@ -1,0 +1,64 @@
+#pragma once
+// Helpers for the window tests: scripted answers to the message boxes and file dialogs, and
+// short ways to read and write the editors in UTF-8.
+
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QStringList>
+#include <QTest>
+#include <deque>
+
+#include "common/cp1251.hpp"
+#include "ui/dialogs.hpp"
+#include "ui/qt_text.hpp"
+
+namespace q41::ui::test {
+
+class ScriptedDialogs : public Dialogs {
+ public:
+  // Answers for the confirmations, in order; an unscripted question is answered Cancel.
+  std::deque<bool> answers;
+  QStringList files;  // the dialogs' answers, in order; an empty name cancels
+  QStringList shown;  // every box's text, in order
+
+  void Warning(const QString& text) override { shown << text; }
+  void Error(const QString& text) override { shown << text; }
+  bool Confirm(const QString& text) override {
+    shown << text;
+    if (answers.empty()) return false;
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  std::optional<QString> OpenFile(const QString&) override { return NextFile(); }
+  std::optional<QString> SaveFile(const QString&, const QString&) override { return NextFile(); }
+
+ private:
+  std::optional<QString> NextFile() {
+    if (files.isEmpty()) return std::nullopt;
+    const QString file = files.takeFirst();
+    if (file.isEmpty()) return std::nullopt;
+    return file;
+  }
+};
+
+// The editor's lines, in UTF-8 for readable expectations.
+inline QStringList Text(const QPlainTextEdit& editor) {
+  QStringList out;
+  for (const auto& line : LinesOf(editor)) out << QString::fromStdString(Cp1251ToUtf8(line));
+  return out;
+}
+
+inline void SetText(QPlainTextEdit& editor, const QStringList& lines) {
+  Lines bytes;
+  for (const auto& line : lines) bytes.push_back(FromQt(line));
+  SetLines(editor, bytes);
+}
+
+// Where the tests leave their screenshots: the build folder.
+inline QString ScreenshotPath(const QString& name) {
+  QDir().mkpath(Q41_SCREENSHOT_DIR);
+  return QString(Q41_SCREENSHOT_DIR) + "/" + name + ".png";
+}
+
+}  // namespace q41::ui::test
