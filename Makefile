@@ -30,6 +30,7 @@ bench: setup
 	@cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQ41_BUILD_TESTS=OFF >/dev/null
 	@cmake --build $(BUILD)-bench -j $(JOBS)
 	@$(BUILD)-bench/bench/translator_bench
+	@$(BUILD)-bench/bench/ui_bench
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.hpp')

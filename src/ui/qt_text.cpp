@@ -18,14 +18,15 @@ QString ToQt(std::string_view bytes) {
 std::string FromQt(QStringView text) {
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(text.size()));
-  for (QChar c : text) {
-    const char16_t u = c.unicode();
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t u = text[i].unicode();
     if (u < 0x80) {
       bytes += static_cast<char>(u);
       continue;
     }
-    // A surrogate half is part of a character outside the code page.
-    const int b = c.isSurrogate() ? -1 : UnicodeToCp1251(u);
+    // A character outside the code page, a pair of surrogates included, becomes one "?".
+    if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
+    const int b = text[i].isSurrogate() ? -1 : UnicodeToCp1251(u);
     bytes += b < 0 ? '?' : static_cast<char>(b);
   }
   return bytes;

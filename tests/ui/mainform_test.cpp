@@ -60,6 +60,7 @@ class MainWindowTest : public QObject {
   void questionsAndTheirCancelPaths();
   void compileTextWindowPlacement();
   void screenshots();
+  void textsCrossTheBoundaryUnchanged();
 };
 
 void MainWindowTest::startUpState() {
@@ -443,6 +444,27 @@ void MainWindowTest::screenshots() {
     s.f.CompAndPreproc1->trigger();
     QVERIFY(s.f.grab().save(test::ScreenshotPath("main_failed_" + suffix)));
   }
+}
+
+void MainWindowTest::textsCrossTheBoundaryUnchanged() {
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  QCOMPARE(FromQt(ToQt(all)), all);
+  // Through an editor: every byte but the line breaks, which end lines.
+  std::string line;
+  for (int b = 0; b < 256; ++b) {
+    if (b != '\n' && b != '\r') line += static_cast<char>(b);
+  }
+  QPlainTextEdit editor;
+  SetLines(editor, {line, "", "end"});
+  QCOMPARE(LinesOf(editor), (Lines{line, "", "end"}));
+  SetLines(editor, {""});
+  QCOMPARE(LinesOf(editor), Lines{""});
+  SetLines(editor, {});
+  QCOMPARE(LinesOf(editor), Lines{});
+  // What the code page cannot hold becomes "?", and nothing breaks.
+  editor.setPlainText(QString::fromUtf8("mov r0,r1 ; 中文 😀 ok"));
+  QCOMPARE(LinesOf(editor), Lines{"mov r0,r1 ; ?? ? ok"});
 }
 
 }  // namespace q41::ui
