@@ -25,6 +25,7 @@ class SilentDialogs : public q41::ui::Dialogs {
   void Warning(const QString&) override {}
   void Error(const QString&) override {}
   bool Confirm(const QString&) override { return true; }
+  bool ConfirmWarning(const QString&) override { return true; }
   std::optional<QString> OpenFile(const QString&) override { return std::nullopt; }
   std::optional<QString> SaveFile(const QString&, const QString&) override { return std::nullopt; }
 };

@@ -1,8 +1,10 @@
 #pragma once
-// What the block model sees of the main window: the working copy of the current block and
-// the controls that the compile commands fill. The main window implements it with widgets;
-// tests implement it with plain fields. Texts are Windows-1251 bytes.
+// What the block model sees of the main window: the working copy of the current block, the
+// block tabs and lamps, the controls that the compile commands fill, and the questions it
+// asks. The main window implements it with widgets; tests implement it with plain fields.
+// Texts are Windows-1251 bytes.
 
+#include <array>
 #include <string>
 
 #include "assembler/compil.hpp"
@@ -13,16 +15,42 @@ namespace q41 {
 
 enum class LampColor { White, Red, Green, Hidden };
 
+using PpuSet = std::array<bool, 4>;  // PPU1 to PPU4
+
+enum class Question { DeleteBlock, ClearProgram, EmptyBlockCode };
+
 class BlockView {
  public:
   virtual ~BlockView() = default;
 
   // The working copy of the current block.
-  virtual Lines Source() const = 0;             // asmText
-  virtual void SetCode(const Lines& code) = 0;  // codeText
+  virtual Lines Source() const = 0;  // asmText
+  virtual void SetSource(const Lines& source) = 0;
+  virtual Lines Code() const = 0;  // codeText
+  virtual void SetCode(const Lines& code) = 0;
+  virtual std::string PpuListCaption() const = 0;  // PPUlist
+  virtual void SetPpuListCaption(const std::string& text) = 0;
+  // Ticks p1 to p4; the PPU list caption follows the boxes.
+  virtual void SetPpuBoxes(const PpuSet& set) = 0;
+  virtual std::string CpuAddress() const = 0;  // Edit2
+  virtual void SetCpuAddress(const std::string& text) = 0;
+  virtual std::string PpuAddress() const = 0;  // Edit3
+  virtual void SetPpuAddress(const std::string& text) = 0;
+  virtual std::string WordCount() const = 0;  // NwordsLab
+  virtual void SetWordCount(const std::string& text) = 0;
+  // The caret to the start of the source, which gets the keyboard focus.
+  virtual void FocusSource() = 0;
 
-  // The program-wide GLOBAL text (Glob).
-  virtual Lines GlobalText() const = 0;
+  // The program-wide texts.
+  virtual Lines GlobalText() const = 0;  // Glob
+  // Empties the header (fileHeader) and the GLOBAL text.
+  virtual void ClearHeaderAndGlobal() = 0;
+
+  // The block tabs. Selecting or removing a tab from here never runs the tab-change command.
+  virtual int TabCount() const = 0;
+  virtual void AddTab(const std::string& caption) = 0;
+  virtual void RemoveLastTab() = 0;
+  virtual void SelectTab(int index) = 0;
 
   // The compile-text window and what the compile commands show.
   virtual Lines CompText() const = 0;
@@ -33,7 +61,17 @@ class BlockView {
   // LineLab, ErrLab and the selection in asmText.
   virtual void SetStatus(const StatusReport& status) = 0;
   virtual std::string LineCaption() const = 0;
+  virtual void SetLineCaption(const std::string& text) = 0;
   virtual void SetLamp(int block, LampColor color) = 0;
+
+  // The all-blocks window: whether block n's fields take input, and that a stored block
+  // changed and should be shown again there.
+  virtual void SetBlockEnabled(int block, bool enabled) = 0;
+  virtual void StoredBlockChanged(int block) = 0;
+
+  // The questions and notices; Ask is true on OK. `block` fills in the empty-code question.
+  virtual bool Ask(Question question, int block) = 0;
+  virtual void NewBlockRestricted() = 0;
 
   // The modal warnings of an assembly.
   virtual AssemblerWarnings& Warnings() = 0;

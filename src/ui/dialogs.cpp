@@ -20,6 +20,12 @@ bool QtDialogs::Confirm(const QString& text) {
                                QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
+bool QtDialogs::ConfirmWarning(const QString& text) {
+  return QMessageBox::warning(parent_, QApplication::applicationName(), text,
+                              QMessageBox::Ok | QMessageBox::Cancel,
+                              QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
 std::optional<QString> QtDialogs::OpenFile(const QString& filter) {
   const QString name = QFileDialog::getOpenFileName(parent_, QString(), QString(), filter);
   if (name.isEmpty()) return std::nullopt;

@@ -14,8 +14,10 @@ class Dialogs {
   virtual ~Dialogs() = default;
   virtual void Warning(const QString& text) = 0;
   virtual void Error(const QString& text) = 0;
-  // A confirmation with OK and Cancel; closing the box counts as Cancel.
+  // A question with OK and Cancel, as a confirmation or a warning box; closing the box
+  // counts as Cancel.
   virtual bool Confirm(const QString& text) = 0;
+  virtual bool ConfirmWarning(const QString& text) = 0;
   // A file name, or nothing when the user cancels. `filter` is a Qt filter list.
   virtual std::optional<QString> OpenFile(const QString& filter) = 0;
   virtual std::optional<QString> SaveFile(const QString& filter, const QString& defaultSuffix) = 0;
@@ -28,6 +30,7 @@ class QtDialogs : public Dialogs {
   void Warning(const QString& text) override;
   void Error(const QString& text) override;
   bool Confirm(const QString& text) override;
+  bool ConfirmWarning(const QString& text) override;
   std::optional<QString> OpenFile(const QString& filter) override;
   std::optional<QString> SaveFile(const QString& filter, const QString& defaultSuffix) override;
 

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QTabBar>
 #include <QTableView>
 #include <QToolButton>
@@ -178,6 +179,11 @@ void TForm1::BuildControls(QWidget* client) {
   for (QLabel* status : {LineLab, ErrLab}) status->setTextFormat(Qt::PlainText);
 
   connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::CompAndPreproc1Click);
+  connect(SpeedButton2, &QToolButton::clicked, this, [this] { program_.model().SpeedButton2Click(); });
+  connect(BP, &QToolButton::clicked, this, [this] { program_.model().BPClick(); });
+  connect(BM, &QToolButton::clicked, this, [this] { program_.model().BMClick(); });
+  connect(BlckTabs, &QTabBar::currentChanged, this, &TForm1::BlckCtrlChange);
+  for (QCheckBox* box : PpuBoxes) connect(box, &QCheckBox::toggled, this, &TForm1::p1Click);
 }
 
 void TForm1::BuildMenu() {
@@ -198,6 +204,8 @@ void TForm1::BuildMenu() {
   File1 = menuBar()->addMenu("File");
   File1->setObjectName("File1");
   new1 = action(File1, "new1", "New program", {}, nullptr);
+  connect(new1, &QAction::triggered, this, [this] { program_.model().New1Click(); });
+  connect(new1, &QAction::triggered, this, [this] { program_.model().New1Click(); });
   separator(File1, "N7");
   OpenAsm1 = action(File1, "OpenAsm1", "Open .ASM...", QKeySequence("Ctrl+O"), nullptr);
   separator(File1, "N2");
@@ -228,6 +236,7 @@ void TForm1::BuildMenu() {
   Run1 = menuBar()->addMenu("Compile");
   Run1->setObjectName("Run1");
   CompAll1 = action(Run1, "CompAll1", "Compile all blocks", QKeySequence("F9"), nullptr);
+  connect(CompAll1, &QAction::triggered, this, [this] { program_.model().SpeedButton2Click(); });
   separator(Run1, "N6");
   CompAndPreproc1 = action(Run1, "CompAndPreproc1", "Compile+preproc.(1 block)",
                            QKeySequence("Ctrl+F9"), &TForm1::CompAndPreproc1Click);
@@ -271,33 +280,77 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 // BlockView --------------------------------------------------------------------------------
 
-Lines TForm1::Source() const {
-  return LinesOf(*asmText);
+Lines TForm1::Source() const { return LinesOf(*asmText); }
+
+void TForm1::SetSource(const Lines& source) { SetLines(*asmText, source); }
+
+Lines TForm1::Code() const { return LinesOf(*codeText); }
+
+void TForm1::SetCode(const Lines& code) { SetLines(*codeText, code); }
+
+std::string TForm1::PpuListCaption() const { return FromQt(PPUlist->text()); }
+
+void TForm1::SetPpuListCaption(const std::string& text) { PPUlist->setText(ToQt(text)); }
+
+void TForm1::SetPpuBoxes(const PpuSet& set) {
+  for (std::size_t k = 0; k < 4; ++k) PpuBoxes[k]->setChecked(set[k]);
+  p1Click();
 }
 
-void TForm1::SetCode(const Lines& code) {
-  SetLines(*codeText, code);
+std::string TForm1::CpuAddress() const { return FromQt(Edit2->text()); }
+
+void TForm1::SetCpuAddress(const std::string& text) { Edit2->setText(ToQt(text)); }
+
+std::string TForm1::PpuAddress() const { return FromQt(Edit3->text()); }
+
+void TForm1::SetPpuAddress(const std::string& text) { Edit3->setText(ToQt(text)); }
+
+std::string TForm1::WordCount() const { return FromQt(NwordsLab->text()); }
+
+void TForm1::SetWordCount(const std::string& text) {
+  NwordsLab->setText(ToQt(text));
+  NwordsLab->adjustSize();
 }
 
-Lines TForm1::GlobalText() const {
-  return LinesOf(*Glob);
+void TForm1::FocusSource() {
+  asmText->moveCursor(QTextCursor::Start);
+  asmText->setFocus();
 }
 
-Lines TForm1::CompText() const {
-  return LinesOf(*program_.Form2().compText);
+Lines TForm1::GlobalText() const { return LinesOf(*Glob); }
+
+void TForm1::ClearHeaderAndGlobal() {
+  fileHeader->clear();
+  Glob->clear();
 }
 
-void TForm1::SetCompText(const Lines& text) {
-  SetLines(*program_.Form2().compText, text);
+int TForm1::TabCount() const { return BlckTabs->count(); }
+
+// The model changes the tabs without running the tab-change command.
+void TForm1::AddTab(const std::string& caption) {
+  const QSignalBlocker quiet(BlckTabs);
+  BlckTabs->addTab(ToQt(caption));
+  BlckTabs->resize(BlckTabs->sizeHint());
 }
 
-void TForm1::SetCompileTextVisible(bool visible) {
-  program_.Form2().setVisible(visible);
+void TForm1::RemoveLastTab() {
+  const QSignalBlocker quiet(BlckTabs);
+  BlckTabs->removeTab(BlckTabs->count() - 1);
+  BlckTabs->resize(BlckTabs->sizeHint());
 }
 
-void TForm1::ShowLabels() {
-  labelsModel->Refresh();
+void TForm1::SelectTab(int index) {
+  const QSignalBlocker quiet(BlckTabs);
+  BlckTabs->setCurrentIndex(index);
 }
+
+Lines TForm1::CompText() const { return LinesOf(*program_.Form2().compText); }
+
+void TForm1::SetCompText(const Lines& text) { SetLines(*program_.Form2().compText, text); }
+
+void TForm1::SetCompileTextVisible(bool visible) { program_.Form2().setVisible(visible); }
+
+void TForm1::ShowLabels() { labelsModel->Refresh(); }
 
 void TForm1::SetStatus(const StatusReport& status) {
   LineLab->setText(ToQt(status.lineCaption));
@@ -305,9 +358,9 @@ void TForm1::SetStatus(const StatusReport& status) {
   ApplySelection(*asmText, status.selection);
 }
 
-std::string TForm1::LineCaption() const {
-  return FromQt(LineLab->text());
-}
+std::string TForm1::LineCaption() const { return FromQt(LineLab->text()); }
+
+void TForm1::SetLineCaption(const std::string& text) { LineLab->setText(ToQt(text)); }
 
 QColor TForm1::LampColorOf(LampColor color) const {
   switch (color) {
@@ -327,11 +380,44 @@ void TForm1::SetLamp(int block, LampColor color) {
   if (block >= 0 && block < 6) BlockLamps[block]->SetColor(LampColorOf(color));
 }
 
-void TForm1::Warning(const std::string& text) {
-  program_.dialogs().Warning(ToQt(text));
+void TForm1::SetBlockEnabled(int, bool) {}
+
+void TForm1::StoredBlockChanged(int) {}
+
+bool TForm1::Ask(Question question, int block) {
+  const InterfaceMessages& m = program_.messages;
+  switch (question) {
+    case Question::DeleteBlock:
+      return program_.dialogs().ConfirmWarning(m.MsgDeleteBlock);
+    case Question::ClearProgram:
+      return program_.dialogs().Confirm(m.MsgClearProgram);
+    case Question::EmptyBlockCode: {
+      QString text = m.MsgEmptyBlockCode;
+      const qsizetype star = text.indexOf('*');
+      if (star >= 0) text.replace(star, 1, QString::number(block));
+      return program_.dialogs().Confirm(text);
+    }
+  }
+  return false;
 }
 
+void TForm1::NewBlockRestricted() {
+  program_.dialogs().Error(program_.messages.MsgNewBlockRestricted);
+}
+
+void TForm1::Warning(const std::string& text) { program_.dialogs().Warning(ToQt(text)); }
+
 // Commands ---------------------------------------------------------------------------------
+
+void TForm1::p1Click() {
+  PpuSet set{};
+  for (std::size_t k = 0; k < 4; ++k) set[k] = PpuBoxes[k]->isChecked();
+  PPUlist->setText(ToQt(PpuListText(set)));
+}
+
+void TForm1::BlckCtrlChange(int index) {
+  if (index >= 0) program_.model().BlckCtrlChange(index);
+}
 
 void TForm1::Exit1Click() {
   if (program_.dialogs().Confirm(program_.messages.MsgExit)) close();
@@ -382,16 +468,14 @@ void TForm1::CompText1Click() {
   form2.activateWindow();
 }
 
-void TForm1::CompAndPreproc1Click() {
-  CompileBlock(*this, program_.workspace, program_.Options(), program_.currentBlock);
-}
+void TForm1::CompAndPreproc1Click() { program_.model().CompileBlock(); }
 
 void TForm1::Compile1Click() {
-  CompileOnly(*this, program_.workspace, program_.Options());
+  CompileOnly(*this, program_.workspace, program_.settings.Options());
 }
 
 void TForm1::Preprocess1Click() {
-  PreprocessOnly(*this, program_.workspace, program_.language);
+  PreprocessOnly(*this, program_.workspace, program_.settings.language);
 }
 
 }  // namespace q41::ui

@@ -33,15 +33,37 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
 
   // BlockView
   Lines Source() const override;
+  void SetSource(const Lines& source) override;
+  Lines Code() const override;
   void SetCode(const Lines& code) override;
+  std::string PpuListCaption() const override;
+  void SetPpuListCaption(const std::string& text) override;
+  void SetPpuBoxes(const PpuSet& set) override;
+  std::string CpuAddress() const override;
+  void SetCpuAddress(const std::string& text) override;
+  std::string PpuAddress() const override;
+  void SetPpuAddress(const std::string& text) override;
+  std::string WordCount() const override;
+  void SetWordCount(const std::string& text) override;
+  void FocusSource() override;
   Lines GlobalText() const override;
+  void ClearHeaderAndGlobal() override;
+  int TabCount() const override;
+  void AddTab(const std::string& caption) override;
+  void RemoveLastTab() override;
+  void SelectTab(int index) override;
   Lines CompText() const override;
   void SetCompText(const Lines& text) override;
   void SetCompileTextVisible(bool visible) override;
   void ShowLabels() override;
   void SetStatus(const StatusReport& status) override;
   std::string LineCaption() const override;
+  void SetLineCaption(const std::string& text) override;
   void SetLamp(int block, LampColor color) override;
+  void SetBlockEnabled(int block, bool enabled) override;
+  void StoredBlockChanged(int block) override;
+  bool Ask(Question question, int block) override;
+  void NewBlockRestricted() override;
   AssemblerWarnings& Warnings() override { return *this; }
 
   QColor LampColorOf(LampColor color) const;
@@ -113,6 +135,8 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void SetTabOrder();
 
   // Command handlers.
+  void p1Click();
+  void BlckCtrlChange(int index);
   void Exit1Click();
   void Cut1Click();
   void Copy1Click();
@@ -131,6 +155,8 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
 
   Program& program_;
   bool shownOnce_ = false;
+  // Tabs changed by the model rather than by the user run no tab-change command.
+  bool changingTabs_ = false;
 };
 
 }  // namespace q41::ui

@@ -7,7 +7,6 @@
 
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
-#include "ui/qt_text.hpp"
 
 namespace q41::ui {
 
@@ -26,23 +25,23 @@ bool ShortcutGuard::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-Program::Program(Language lang, Dialogs* dialogs) : language(lang), dialogs_(dialogs) {
+Program::Program(Language language, Dialogs* dialogs)
+    : settings{language, true}, dialogs_(dialogs) {
   form1_ = std::make_unique<TForm1>(*this);
   if (dialogs_ == nullptr) {
     ownDialogs_ = std::make_unique<QtDialogs>(form1_.get());
     dialogs_ = ownDialogs_.get();
   }
-  form2_ = std::make_unique<TForm2>(form1_.get(), useShortConst);
+  form2_ = std::make_unique<TForm2>(form1_.get(), settings.useShortConst);
+  model_ = std::make_unique<BlockModel>(*form1_, workspace, settings);
 
   QList<QKeySequence> keys;
   for (QAction* a : form1_->ShortcutActions()) keys.push_back(a->shortcut());
   guard_.SetKeys(keys);
   qApp->installEventFilter(&guard_);
 
-  // The new program of the first run: block 0 holds a comment, an empty line and HLT, and
-  // only its lamp is seen.
-  SetLines(*form1_->asmText, {";asm text", "", "hlt"});
-  for (int k = 0; k < 6; ++k) form1_->SetLamp(k, k == 0 ? LampColor::White : LampColor::Hidden);
+  // The new program of the first run: block 0 holds a comment, an empty line and HLT.
+  model_->NewProgram();
 }
 
 Program::~Program() {
@@ -69,7 +68,7 @@ void Program::Show() {
 }
 
 void Program::ApplyInterfaceLanguage() {
-  ui::ApplyInterfaceLanguage(language, *form1_, *form2_, nullptr, messages);
+  ui::ApplyInterfaceLanguage(settings.language, *form1_, *form2_, nullptr, messages);
 }
 
 }  // namespace q41::ui

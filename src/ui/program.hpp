@@ -7,6 +7,7 @@
 #include <QObject>
 #include <memory>
 
+#include "blocks/block_model.hpp"
 #include "blocks/compile.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/i_face.hpp"
@@ -42,13 +43,11 @@ class Program {
   TForm1& Form1() { return *form1_; }
   TForm2& Form2() { return *form2_; }
   Dialogs& dialogs() { return *dialogs_; }
-  AssemblerOptions Options() const { return {language, useShortConst}; }
+  BlockModel& model() { return *model_; }
   // Puts the interface texts in place; the main window does it when first shown.
   void ApplyInterfaceLanguage();
 
-  const Language language;
-  bool useShortConst = true;
-  int currentBlock = 0;
+  CompileSettings settings;
   CompileWorkspace workspace;
   InterfaceMessages messages;
 
@@ -57,6 +56,7 @@ class Program {
   Dialogs* dialogs_;
   std::unique_ptr<TForm1> form1_;
   std::unique_ptr<TForm2> form2_;
+  std::unique_ptr<BlockModel> model_;
   ShortcutGuard guard_;
 };
 

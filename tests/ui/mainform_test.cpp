@@ -73,7 +73,7 @@ void MainWindowTest::startUpState() {
   QCOMPARE(Text(*s.program.Form2().compText), QStringList({"compText"}));
   QVERIFY(!s.program.Form2().isVisible());
   QVERIFY(s.program.Form2().ShConst->isChecked());
-  QVERIFY(s.program.useShortConst);
+  QVERIFY(s.program.settings.useShortConst);
   QCOMPARE(f.LineLab->text(), QString());
   QCOMPARE(f.ErrLab->text(), QString());
   QCOMPARE(f.PPUlist->text(), QString("0000"));
@@ -307,7 +307,7 @@ void MainWindowTest::shortConstSetting() {
   TForm1& f = s.f;
   SetText(*f.asmText, {"mov #5,r0", "hlt"});
   s.program.Form2().ShConst->click();
-  QVERIFY(!s.program.useShortConst);
+  QVERIFY(!s.program.settings.useShortConst);
   f.CompAndPreproc1->trigger();
   QCOMPARE(Text(*f.codeText), QStringList({"01D0", "0005", "AF18"}));
   s.program.Form2().ShConst->click();

@@ -30,6 +30,7 @@ class ScriptedDialogs : public Dialogs {
     answers.pop_front();
     return answer;
   }
+  bool ConfirmWarning(const QString& text) override { return Confirm(text); }
   std::optional<QString> OpenFile(const QString&) override { return NextFile(); }
   std::optional<QString> SaveFile(const QString&, const QString&) override { return NextFile(); }
 

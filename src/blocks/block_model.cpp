@@ -1,0 +1,164 @@
+#include "blocks/block_model.hpp"
+
+#include "blocks/compile_commands.hpp"
+#include "common/number_text.hpp"
+
+namespace q41 {
+
+std::string PpuListText(const PpuSet& set) {
+  std::string digits;
+  for (int k = 3; k >= 0; --k) {
+    if (set[static_cast<std::size_t>(k)]) digits += static_cast<char>('1' + k);
+  }
+  return std::string(4 - digits.size(), '0') + digits;
+}
+
+PpuSet PpuSetOf(std::string_view text) {
+  PpuSet set{};
+  for (char c : text.substr(0, 4)) {
+    if (c >= '1' && c <= '4') set[static_cast<std::size_t>(c - '1')] = true;
+  }
+  return set;
+}
+
+std::string& PadAddress(std::string& field) {
+  if (field.size() < 4) field.insert(0, 4 - field.size(), '0');
+  return field;
+}
+
+void BlockModel::StoreCurrentBlock(int n) {
+  BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
+  r.source = view_.Source();
+  r.code = view_.Code();
+  r.ppu = PpuSetOf(view_.PpuListCaption());
+  r.ppuList = PpuListText(r.ppu);
+  std::string cpu = view_.CpuAddress();
+  view_.SetCpuAddress(PadAddress(cpu));
+  r.cpuAddress = cpu;
+  std::string ppu = view_.PpuAddress();
+  view_.SetPpuAddress(PadAddress(ppu));
+  r.ppuAddress = ppu;
+  r.wordCount = view_.WordCount();
+  view_.StoredBlockChanged(n);
+}
+
+void BlockModel::ShowBlock(int n) {
+  BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
+  view_.SetSource(r.source);
+  view_.SetCode(r.code);
+  view_.SetPpuListCaption(r.ppuList);
+  view_.SetPpuBoxes(PpuSetOf(r.ppuList));
+  view_.SetCpuAddress(PadAddress(r.cpuAddress));
+  view_.SetPpuAddress(PadAddress(r.ppuAddress));
+  view_.SetWordCount(r.wordCount);
+  // At the first run the main window is not shown yet: no caret, no focus.
+  if (!FirstRun) view_.FocusSource();
+  CurrentBlock = n;
+  view_.StoredBlockChanged(n);
+}
+
+void BlockModel::ClearBlock(int n) {
+  BlockStore[static_cast<std::size_t>(n)] = BlockRecord{};
+  view_.StoredBlockChanged(n);
+}
+
+void BlockModel::EnableBlock(int n) { view_.SetBlockEnabled(n, true); }
+
+void BlockModel::DisableBlock(int n) { view_.SetBlockEnabled(n, false); }
+
+void BlockModel::PaintLamps() {
+  for (int k = 0; k < BlockCount; ++k) {
+    view_.SetLamp(k, k <= LastBlock ? LampColor::White : LampColor::Hidden);
+  }
+}
+
+void BlockModel::NewProgram() {
+  if (!FirstRun) view_.ClearHeaderAndGlobal();
+  for (int k = 0; k < BlockCount; ++k) ClearBlock(k);
+  for (int k = 1; k < BlockCount; ++k) DisableBlock(k);
+  while (view_.TabCount() > 1) view_.RemoveLastTab();
+  view_.SelectTab(0);
+  CurrentBlock = 0;
+  LastBlock = 0;
+  EnableBlock(0);
+  BlockStore[0].source = FirstRun ? Lines{";asm text", "", "hlt"} : Lines{"", "hlt"};
+  ShowBlock(0);
+  FirstRun = false;
+  PaintLamps();
+}
+
+void BlockModel::BlckCtrlChange(int tab) {
+  StoreCurrentBlock(CurrentBlock);
+  ShowBlock(tab);
+}
+
+void BlockModel::BPClick() {
+  if (view_.TabCount() >= BlockCount) return;
+  StoreCurrentBlock(CurrentBlock);
+  // A source of one line, even an empty one, is not empty.
+  if (BlockStore[static_cast<std::size_t>(LastBlock)].source.empty()) {
+    view_.NewBlockRestricted();
+    return;
+  }
+  const int added = view_.TabCount();
+  view_.AddTab("BLOCK " + DecimalText(added));
+  view_.SelectTab(added);
+  ++LastBlock;
+  ClearBlock(LastBlock);
+  ShowBlock(LastBlock);
+  EnableBlock(LastBlock);
+}
+
+void BlockModel::BMClick() {
+  if (view_.TabCount() <= 1) return;
+  StoreCurrentBlock(CurrentBlock);
+  if (!BlockStore[static_cast<std::size_t>(LastBlock)].source.empty() &&
+      !view_.Ask(Question::DeleteBlock, LastBlock)) {
+    return;
+  }
+  const bool deletingCurrent = LastBlock == CurrentBlock;
+  ClearBlock(LastBlock);
+  DisableBlock(LastBlock);
+  view_.RemoveLastTab();
+  if (deletingCurrent) {
+    ShowBlock(LastBlock - 1);
+    view_.SelectTab(LastBlock - 1);
+  }
+  --LastBlock;
+}
+
+void BlockModel::New1Click() {
+  if (!BlockStore[0].source.empty() && !view_.Ask(Question::ClearProgram, 0)) return;
+  NewProgram();
+}
+
+void BlockModel::CompileBlock() {
+  q41::CompileBlock(view_, workspace_, settings_.Options(), CurrentBlock);
+}
+
+void BlockModel::SpeedButton2Click() {
+  StoreCurrentBlock(CurrentBlock);
+  for (int k = 0; k < BlockCount; ++k) {
+    BlockStore[static_cast<std::size_t>(k)].code.clear();
+    view_.StoredBlockChanged(k);
+  }
+  PaintLamps();
+  for (int k = 0; k <= LastBlock; ++k) {
+    view_.SelectTab(k);
+    ShowBlock(k);
+    CompileBlock();
+    view_.SetWordCount(WordCountText(view_.Code().size()));
+    // Success is read off the status line, as the user sees it.
+    if (!ShowsSuccess(view_.LineCaption(), settings_.language)) {
+      view_.SetLineCaption(FailedBlockCaption(k, view_.LineCaption()));
+      view_.FocusSource();
+      return;
+    }
+    BlockRecord& r = BlockStore[static_cast<std::size_t>(k)];
+    r.code = view_.Code();
+    r.wordCount = view_.WordCount();
+    view_.StoredBlockChanged(k);
+  }
+}
+
+}  // namespace q41

@@ -1,0 +1,79 @@
+#pragma once
+// The program's blocks: six stored records, of which blocks 0 to LastBlock exist, and the
+// current block, whose real content is the main window's working copy. The model moves data
+// between the two only at the moments the commands name (store before a switch, show after
+// it), so the window stays the place where the user's edits live.
+
+#include <array>
+#include <string>
+
+#include "blocks/block_view.hpp"
+#include "blocks/compile.hpp"
+
+namespace q41 {
+
+inline constexpr int BlockCount = 6;
+
+struct BlockRecord {
+  Lines source;
+  Lines code;
+  PpuSet ppu{};
+  std::string ppuList = "0000";  // always the standard form of `ppu`
+  std::string cpuAddress = "0000";
+  std::string ppuAddress = "0000";
+  std::string wordCount = "0000";
+};
+
+// The PPU list of a set: the chosen digits from 4 down to 1, padded on the left with "0"
+// to four characters ("0031" for PPU1 and PPU3; "0000" for the CPU).
+std::string PpuListText(const PpuSet& set);
+// The set named by the first four characters of a text: each "1" to "4" chooses that PPU.
+PpuSet PpuSetOf(std::string_view text);
+// Pads an address on the left with "0" to four characters; a longer text stays as it is.
+std::string& PadAddress(std::string& field);
+
+// What a compile reads besides the block: the language and the short-constant setting.
+struct CompileSettings {
+  Language language = Language::Russian;
+  bool useShortConst = true;
+  AssemblerOptions Options() const { return {language, useShortConst}; }
+};
+
+class BlockModel {
+ public:
+  BlockModel(BlockView& view, CompileWorkspace& workspace, const CompileSettings& settings)
+      : view_(view), workspace_(workspace), settings_(settings) {}
+
+  std::array<BlockRecord, BlockCount> BlockStore;
+  int LastBlock = 0;
+  int CurrentBlock = 0;
+  bool FirstRun = true;
+
+  // Working copy <-> stored record.
+  void StoreCurrentBlock(int n);
+  void ShowBlock(int n);
+  void ClearBlock(int n);
+  void EnableBlock(int n);
+  void DisableBlock(int n);
+  void PaintLamps();
+  // Back to one block: block 0 with an empty line and HLT (at the first run, a comment
+  // line, an empty line and HLT, and the header and GLOBAL texts keep their lines).
+  void NewProgram();
+
+  // The commands of the block controls and the menu.
+  void BlckCtrlChange(int tab);
+  void BPClick();
+  void BMClick();
+  void New1Click();
+  // Compile+preproc. of the current block, and compile all blocks (stops at the first
+  // block that fails, whose status line then starts with "Bl." and its number).
+  void CompileBlock();
+  void SpeedButton2Click();
+
+ private:
+  BlockView& view_;
+  CompileWorkspace& workspace_;
+  const CompileSettings& settings_;
+};
+
+}  // namespace q41
