@@ -62,9 +62,13 @@ void BlockModel::ClearBlock(int n) {
   view_.StoredBlockChanged(n);
 }
 
-void BlockModel::EnableBlock(int n) { view_.SetBlockEnabled(n, true); }
+void BlockModel::EnableBlock(int n) {
+  view_.SetBlockEnabled(n, true);
+}
 
-void BlockModel::DisableBlock(int n) { view_.SetBlockEnabled(n, false); }
+void BlockModel::DisableBlock(int n) {
+  view_.SetBlockEnabled(n, false);
+}
 
 void BlockModel::PaintLamps() {
   for (int k = 0; k < BlockCount; ++k) {

@@ -111,6 +111,8 @@ void TForm1::BuildControls(QWidget* client) {
   BlckTabs->setObjectName("BlckTabs");
   BlckTabs->setDrawBase(false);
   BlckTabs->setExpanding(false);
+  // Six tabs must leave room for the block buttons on the same row.
+  BlckTabs->setStyleSheet("QTabBar::tab { padding: 3px 6px; }");
   BlckTabs->addTab("BLOCK 0");
   BlckTabs->move(2, 0);
   BlckTabs->resize(BlckTabs->sizeHint());
@@ -179,7 +181,8 @@ void TForm1::BuildControls(QWidget* client) {
   for (QLabel* status : {LineLab, ErrLab}) status->setTextFormat(Qt::PlainText);
 
   connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::CompAndPreproc1Click);
-  connect(SpeedButton2, &QToolButton::clicked, this, [this] { program_.model().SpeedButton2Click(); });
+  connect(SpeedButton2, &QToolButton::clicked, this,
+          [this] { program_.model().SpeedButton2Click(); });
   connect(BP, &QToolButton::clicked, this, [this] { program_.model().BPClick(); });
   connect(BM, &QToolButton::clicked, this, [this] { program_.model().BMClick(); });
   connect(BlckTabs, &QTabBar::currentChanged, this, &TForm1::BlckCtrlChange);
@@ -280,32 +283,54 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 // BlockView --------------------------------------------------------------------------------
 
-Lines TForm1::Source() const { return LinesOf(*asmText); }
+Lines TForm1::Source() const {
+  return LinesOf(*asmText);
+}
 
-void TForm1::SetSource(const Lines& source) { SetLines(*asmText, source); }
+void TForm1::SetSource(const Lines& source) {
+  SetLines(*asmText, source);
+}
 
-Lines TForm1::Code() const { return LinesOf(*codeText); }
+Lines TForm1::Code() const {
+  return LinesOf(*codeText);
+}
 
-void TForm1::SetCode(const Lines& code) { SetLines(*codeText, code); }
+void TForm1::SetCode(const Lines& code) {
+  SetLines(*codeText, code);
+}
 
-std::string TForm1::PpuListCaption() const { return FromQt(PPUlist->text()); }
+std::string TForm1::PpuListCaption() const {
+  return FromQt(PPUlist->text());
+}
 
-void TForm1::SetPpuListCaption(const std::string& text) { PPUlist->setText(ToQt(text)); }
+void TForm1::SetPpuListCaption(const std::string& text) {
+  PPUlist->setText(ToQt(text));
+}
 
 void TForm1::SetPpuBoxes(const PpuSet& set) {
   for (std::size_t k = 0; k < 4; ++k) PpuBoxes[k]->setChecked(set[k]);
   p1Click();
 }
 
-std::string TForm1::CpuAddress() const { return FromQt(Edit2->text()); }
+std::string TForm1::CpuAddress() const {
+  return FromQt(Edit2->text());
+}
 
-void TForm1::SetCpuAddress(const std::string& text) { Edit2->setText(ToQt(text)); }
+void TForm1::SetCpuAddress(const std::string& text) {
+  Edit2->setText(ToQt(text));
+}
 
-std::string TForm1::PpuAddress() const { return FromQt(Edit3->text()); }
+std::string TForm1::PpuAddress() const {
+  return FromQt(Edit3->text());
+}
 
-void TForm1::SetPpuAddress(const std::string& text) { Edit3->setText(ToQt(text)); }
+void TForm1::SetPpuAddress(const std::string& text) {
+  Edit3->setText(ToQt(text));
+}
 
-std::string TForm1::WordCount() const { return FromQt(NwordsLab->text()); }
+std::string TForm1::WordCount() const {
+  return FromQt(NwordsLab->text());
+}
 
 void TForm1::SetWordCount(const std::string& text) {
   NwordsLab->setText(ToQt(text));
@@ -317,14 +342,18 @@ void TForm1::FocusSource() {
   asmText->setFocus();
 }
 
-Lines TForm1::GlobalText() const { return LinesOf(*Glob); }
+Lines TForm1::GlobalText() const {
+  return LinesOf(*Glob);
+}
 
 void TForm1::ClearHeaderAndGlobal() {
   fileHeader->clear();
   Glob->clear();
 }
 
-int TForm1::TabCount() const { return BlckTabs->count(); }
+int TForm1::TabCount() const {
+  return BlckTabs->count();
+}
 
 // The model changes the tabs without running the tab-change command.
 void TForm1::AddTab(const std::string& caption) {
@@ -344,13 +373,21 @@ void TForm1::SelectTab(int index) {
   BlckTabs->setCurrentIndex(index);
 }
 
-Lines TForm1::CompText() const { return LinesOf(*program_.Form2().compText); }
+Lines TForm1::CompText() const {
+  return LinesOf(*program_.Form2().compText);
+}
 
-void TForm1::SetCompText(const Lines& text) { SetLines(*program_.Form2().compText, text); }
+void TForm1::SetCompText(const Lines& text) {
+  SetLines(*program_.Form2().compText, text);
+}
 
-void TForm1::SetCompileTextVisible(bool visible) { program_.Form2().setVisible(visible); }
+void TForm1::SetCompileTextVisible(bool visible) {
+  program_.Form2().setVisible(visible);
+}
 
-void TForm1::ShowLabels() { labelsModel->Refresh(); }
+void TForm1::ShowLabels() {
+  labelsModel->Refresh();
+}
 
 void TForm1::SetStatus(const StatusReport& status) {
   LineLab->setText(ToQt(status.lineCaption));
@@ -358,9 +395,13 @@ void TForm1::SetStatus(const StatusReport& status) {
   ApplySelection(*asmText, status.selection);
 }
 
-std::string TForm1::LineCaption() const { return FromQt(LineLab->text()); }
+std::string TForm1::LineCaption() const {
+  return FromQt(LineLab->text());
+}
 
-void TForm1::SetLineCaption(const std::string& text) { LineLab->setText(ToQt(text)); }
+void TForm1::SetLineCaption(const std::string& text) {
+  LineLab->setText(ToQt(text));
+}
 
 QColor TForm1::LampColorOf(LampColor color) const {
   switch (color) {
@@ -405,7 +446,9 @@ void TForm1::NewBlockRestricted() {
   program_.dialogs().Error(program_.messages.MsgNewBlockRestricted);
 }
 
-void TForm1::Warning(const std::string& text) { program_.dialogs().Warning(ToQt(text)); }
+void TForm1::Warning(const std::string& text) {
+  program_.dialogs().Warning(ToQt(text));
+}
 
 // Commands ---------------------------------------------------------------------------------
 
@@ -468,7 +511,9 @@ void TForm1::CompText1Click() {
   form2.activateWindow();
 }
 
-void TForm1::CompAndPreproc1Click() { program_.model().CompileBlock(); }
+void TForm1::CompAndPreproc1Click() {
+  program_.model().CompileBlock();
+}
 
 void TForm1::Compile1Click() {
   CompileOnly(*this, program_.workspace, program_.settings.Options());

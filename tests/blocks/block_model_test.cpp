@@ -1,0 +1,239 @@
+// The block model through a fake main window.
+
+#include "blocks/block_model.hpp"
+
+#include <gtest/gtest.h>
+
+#include "../support.hpp"
+#include "fake_view.hpp"
+
+namespace q41::test {
+
+void FakeView::SetPpuBoxes(const PpuSet& set) {
+  boxes = set;
+  ppuCaption = PpuListText(set);
+}
+
+bool FakeView::Ask(Question question, int block) {
+  const char* names[] = {"DeleteBlock", "ClearProgram", "EmptyBlockCode"};
+  std::string text = names[static_cast<int>(question)];
+  if (question == Question::EmptyBlockCode) text += " " + std::to_string(block);
+  asked.push_back(text);
+  if (answers.empty()) return false;
+  const bool answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+namespace {
+
+struct Started {
+  FakeView view;
+  CompileWorkspace workspace;
+  CompileSettings settings{Language::English, true};
+  BlockModel model{view, workspace, settings};
+  Started() { model.NewProgram(); }
+
+  // Adds blocks until there are `count`, each with the given sources.
+  void Blocks(const std::vector<Lines>& sources) {
+    view.source = sources[0];
+    for (std::size_t k = 1; k < sources.size(); ++k) {
+      model.BPClick();
+      view.source = sources[k];
+    }
+    model.BlckCtrlChange(0);
+  }
+};
+
+TEST(BlockModel, StartsWithOneBlock) {
+  Started s;
+  EXPECT_EQ(s.view.source, (Lines{";asm text", "", "hlt"}));
+  EXPECT_EQ(s.view.tabs, std::vector<std::string>{"BLOCK 0"});
+  EXPECT_EQ(s.model.LastBlock, 0);
+  EXPECT_FALSE(s.model.FirstRun);
+  EXPECT_FALSE(s.view.focused);  // the window is not shown yet at the first run
+  EXPECT_EQ(s.view.glob, Lines{";Global"});
+  EXPECT_EQ(s.view.lamps[0], LampColor::White);
+  for (int k = 1; k < 6; ++k) EXPECT_EQ(s.view.lamps[static_cast<std::size_t>(k)], LampColor::Hidden);
+  EXPECT_TRUE(s.view.enabled[0]);
+  EXPECT_FALSE(s.view.enabled[1]);
+}
+
+TEST(BlockModel, PpuListsAndAddresses) {
+  EXPECT_EQ(PpuListText({true, false, true, false}), "0031");
+  EXPECT_EQ(PpuListText({}), "0000");
+  EXPECT_EQ(PpuListText({true, true, true, true}), "4321");
+  EXPECT_EQ(PpuListText(PpuSetOf("1234")), "4321");
+  EXPECT_EQ(PpuListText(PpuSetOf("0031")), "0031");
+  EXPECT_EQ(PpuListText(PpuSetOf("21")), "0021");
+  EXPECT_EQ(PpuListText(PpuSetOf("x5y1zz4")), "0001");  // only the first four count
+  for (const auto& [in, out] : std::vector<std::pair<std::string, std::string>>{
+           {"12", "0012"}, {"", "0000"}, {"12345", "12345"}, {"7", "0007"}}) {
+    std::string field = in;
+    EXPECT_EQ(PadAddress(field), out);
+  }
+  // Through a tab switch: stored padded, shown padded.
+  Started s;
+  s.Blocks({{"nop"}, {"hlt"}});
+  s.view.cpu = "7";
+  s.view.ppuCaption = "0031";
+  s.model.BlckCtrlChange(1);
+  EXPECT_EQ(s.model.BlockStore[0].cpuAddress, "0007");
+  EXPECT_EQ(s.model.BlockStore[0].ppu, (PpuSet{true, false, true, false}));
+  s.view.cpu = "12345";
+  s.model.BlckCtrlChange(0);
+  EXPECT_EQ(s.view.cpu, "0007");
+  EXPECT_EQ(s.view.ppuCaption, "0031");
+  EXPECT_EQ(s.view.boxes, (PpuSet{true, false, true, false}));
+  EXPECT_EQ(s.model.BlockStore[1].cpuAddress, "12345");
+}
+
+TEST(BlockModel, AddingBlocks) {
+  Started s;
+  s.model.BPClick();
+  EXPECT_EQ(s.view.tabs.back(), "BLOCK 1");
+  EXPECT_EQ(s.view.selectedTab, 1);
+  EXPECT_EQ(s.model.CurrentBlock, 1);
+  EXPECT_EQ(s.view.source, Lines{});
+  EXPECT_EQ(s.view.words, "0000");
+  EXPECT_EQ(s.view.lamps[1], LampColor::Hidden);  // not repainted
+  EXPECT_TRUE(s.view.enabled[1]);
+  EXPECT_EQ(s.model.BlockStore[0].source, (Lines{";asm text", "", "hlt"}));
+
+  // After an empty last block: refused with a notice; one character is enough.
+  s.model.BPClick();
+  EXPECT_EQ(s.view.asked, std::vector<std::string>{"NewBlockRestricted"});
+  EXPECT_EQ(s.model.LastBlock, 1);
+  s.view.source = {""};
+  s.model.BPClick();
+  EXPECT_EQ(s.model.LastBlock, 2);
+  for (int k = 3; k < 6; ++k) {
+    s.view.source = {"x"};
+    s.model.BPClick();
+  }
+  EXPECT_EQ(s.model.LastBlock, 5);
+  s.view.source = {"x"};
+  s.model.BPClick();  // a seventh: nothing, and nothing said
+  EXPECT_EQ(s.model.LastBlock, 5);
+  EXPECT_EQ(s.view.asked.size(), 1u);
+}
+
+TEST(BlockModel, DeletingBlocks) {
+  Started s;
+  s.model.BMClick();  // only block 0: nothing
+  EXPECT_EQ(s.model.LastBlock, 0);
+  s.Blocks({{"a"}, {"b"}, {"c"}});
+  // With text: asked; Cancel keeps everything.
+  s.model.BMClick();
+  EXPECT_EQ(s.view.asked, std::vector<std::string>{"DeleteBlock"});
+  EXPECT_EQ(s.model.LastBlock, 2);
+  EXPECT_EQ(s.view.TabCount(), 3);
+  // OK while block 0 is current: block 0 and its working copy stay as they are.
+  s.view.source = {"a edited"};
+  s.view.answers = {true};
+  s.model.BMClick();
+  EXPECT_EQ(s.model.LastBlock, 1);
+  EXPECT_EQ(s.model.CurrentBlock, 0);
+  EXPECT_EQ(s.view.source, Lines{"a edited"});
+  EXPECT_EQ(s.model.BlockStore[2].source, Lines{});
+  EXPECT_FALSE(s.view.enabled[2]);
+  // Deleting the current last block shows the one before; an empty one is not asked about.
+  s.model.BlckCtrlChange(1);
+  s.view.source.clear();
+  s.model.BMClick();
+  EXPECT_EQ(s.view.asked.size(), 2u);
+  EXPECT_EQ(s.model.CurrentBlock, 0);
+  EXPECT_EQ(s.view.selectedTab, 0);
+  EXPECT_EQ(s.view.source, Lines{"a edited"});
+}
+
+TEST(BlockModel, NewProgramAfterFourBlocks) {
+  Started s;
+  s.Blocks({{"a"}, {"b"}, {"c"}, {"d"}});
+  s.model.BlckCtrlChange(2);
+  s.view.answers = {false};
+  s.model.New1Click();
+  EXPECT_EQ(s.model.LastBlock, 3);
+  s.view.answers = {true};
+  s.model.New1Click();
+  EXPECT_EQ(s.view.asked, (std::vector<std::string>{"ClearProgram", "ClearProgram"}));
+  EXPECT_EQ(s.view.tabs, std::vector<std::string>{"BLOCK 0"});
+  EXPECT_EQ(s.model.LastBlock, 0);
+  EXPECT_EQ(s.model.CurrentBlock, 0);
+  EXPECT_EQ(s.view.source, (Lines{"", "hlt"}));
+  EXPECT_EQ(s.view.glob, Lines{});
+  EXPECT_EQ(s.view.header, Lines{});
+  EXPECT_EQ(s.view.lamps[0], LampColor::White);
+  EXPECT_EQ(s.view.lamps[1], LampColor::Hidden);
+  EXPECT_TRUE(s.view.focused);
+  // Block 0 stored empty: no question.
+  s.model.BlockStore[0].source.clear();
+  s.model.New1Click();
+  EXPECT_EQ(s.view.asked.size(), 2u);
+}
+
+TEST(BlockModel, CompileOneBlockLeavesTheStoredBlock) {
+  Started s;
+  s.Blocks({{"hlt"}, {"nop", "hlt"}});
+  s.model.BlckCtrlChange(1);
+  s.view.compileTextVisible = true;
+  s.model.CompileBlock();
+  EXPECT_EQ(s.view.code, (Lines{"0000", "AF18"}));
+  EXPECT_EQ(s.view.words, "0000");
+  EXPECT_EQ(s.model.BlockStore[1].code, Lines{});
+  EXPECT_EQ(s.view.lamps[1], LampColor::Green);
+  EXPECT_EQ(s.view.lamps[0], LampColor::White);
+  EXPECT_FALSE(s.view.compileTextVisible);
+  // The next store takes the fresh code along.
+  s.model.BlckCtrlChange(0);
+  EXPECT_EQ(s.model.BlockStore[1].code, (Lines{"0000", "AF18"}));
+}
+
+TEST(BlockModel, CompileAllStopsAtTheFirstFailingBlock) {
+  Started s;
+  Lines words26(25, "nop");
+  words26.push_back("hlt");
+  s.Blocks({words26, {"hlt"}, {"nop", "jmp #nowhere", "hlt"}, {"hlt"}});
+  s.model.BlockStore[3].wordCount = "0042";
+  s.model.SpeedButton2Click();
+  EXPECT_EQ(s.view.status.lineCaption, "Bl.2; 2:  jmp #nowhere");
+  EXPECT_EQ(s.view.status.errCaption, "Label not found in the list: NOWHERE");
+  EXPECT_EQ(s.model.CurrentBlock, 2);
+  EXPECT_EQ(s.view.selectedTab, 2);
+  EXPECT_EQ(s.view.code, (Lines{"0000", "1C00"}));  // the jump stops at its bad operand
+  EXPECT_EQ(s.view.words, "0002");
+  EXPECT_TRUE(s.view.focused);
+  EXPECT_EQ((std::array<LampColor, 4>{s.view.lamps[0], s.view.lamps[1], s.view.lamps[2],
+                                      s.view.lamps[3]}),
+            (std::array<LampColor, 4>{LampColor::Green, LampColor::Green, LampColor::Red,
+                                      LampColor::White}));
+  EXPECT_EQ(s.model.BlockStore[0].wordCount, "001A");
+  EXPECT_EQ(s.model.BlockStore[0].code.size(), 26u);
+  EXPECT_EQ(s.model.BlockStore[1].code, Lines{"AF18"});
+  EXPECT_EQ(s.model.BlockStore[2].code, Lines{});
+  EXPECT_EQ(s.model.BlockStore[3].code, Lines{});
+  EXPECT_EQ(s.model.BlockStore[3].wordCount, "0042");  // kept from before
+
+  // A preprocessor fault in block 1: its numbered line after the block prefix.
+  s.model.BlockStore[1].source = {"rw 0"};
+  s.model.SpeedButton2Click();
+  EXPECT_EQ(s.view.status.lineCaption, "Bl.1; 1: RW 0");
+  EXPECT_EQ(s.view.lamps[1], LampColor::Red);
+  EXPECT_EQ(s.view.lamps[2], LampColor::White);
+}
+
+TEST(BlockModel, CompileAllOfGoodBlocks) {
+  Started s;
+  s.settings.language = Language::Russian;
+  s.Blocks({{"hlt"}, {"nop"}});
+  s.model.SpeedButton2Click();
+  EXPECT_EQ(s.view.status.lineCaption, W("Успешная компиляция"));
+  EXPECT_EQ(s.model.CurrentBlock, 1);
+  EXPECT_EQ(s.view.warnings, std::vector<std::string>{"No HLT command!"});
+  EXPECT_EQ(s.view.lamps[1], LampColor::Green);
+  EXPECT_EQ(s.model.BlockStore[1].wordCount, "0001");
+  EXPECT_EQ(s.model.BlockStore[0].code, Lines{"AF18"});
+}
+
+}  // namespace
+}  // namespace q41::test
