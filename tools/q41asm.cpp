@@ -2,11 +2,12 @@
 //
 //   q41asm [--lang ru|en] [--no-short-const] [--preprocess | --labels] INPUT [-o OUT]
 //
-// INPUT is read as Windows-1251 bytes and compiled exactly as compile all does it in the
-// windowed program. On success the code file goes to OUT (else to standard output), exit 0.
-// On a fault nothing is written; the two status captions go to standard error, exit 1.
-// Usage and file errors give one line naming the file and the reason, exit 2. Standard
-// output and standard error are UTF-8; files are Windows-1251 bytes.
+// INPUT is a program file, read as Windows-1251 bytes exactly as Open .ASM reads it (a file
+// without block markers is one block), and compiled as compile all (F9) does it. On success the
+// code file goes to OUT (else to standard output), exit 0. On a fault nothing is written; the two
+// status captions go to standard error, exit 1. Usage and file errors give one line naming the file
+// and the reason, exit 2. Standard output and standard error are UTF-8; files are Windows-1251
+// bytes.
 
 #include <fcntl.h>
 #include <malloc.h>
@@ -24,7 +25,9 @@
 #include <string>
 #include <vector>
 
+#include "blocks/block_model.hpp"
 #include "blocks/compile.hpp"
+#include "blocks/plain_view.hpp"
 #include "common/cp1251.hpp"
 #include "common/text.hpp"
 #include "preprocessor/preproc.hpp"
@@ -49,18 +52,25 @@ struct Arguments {
   std::optional<std::string> output;
 };
 
-class StderrWarnings : public q41::AssemblerWarnings {
- public:
-  void Warning(const std::string& text) override {
-    std::string shown;
-    for (char c : text) {
-      if (c == '\n')
-        shown += "\\n";
-      else
-        shown += c;
+// Each warning box of the windows is a line "warning: TEXT" on standard error, in the order
+// the boxes would show, with every line feed of the text written as the two characters \n.
+void PrintWarning(std::string_view text) {
+  std::string shown;
+  for (char c : text) {
+    if (c == '\n') {
+      shown += "\\n";
+    } else {
+      shown += c;
     }
-    std::cerr << "warning: " << q41::Cp1251ToUtf8(shown) << '\n';
   }
+  std::cerr << "warning: " << q41::Cp1251ToUtf8(shown) << '\n';
+}
+
+// The main window as plain fields, with the boxes it would show printed as warnings.
+class HeadlessView : public q41::PlainView {
+ public:
+  void Warning(const std::string& text) override { PrintWarning(text); }
+  void MemoryTypeRefused(const std::string& text) override { PrintWarning(text); }
 };
 
 std::optional<Arguments> ParseArguments(int argc, char** argv) {
@@ -203,50 +213,65 @@ int main(int argc, char** argv) {
     return 2;
   }
   ReserveHeap(bytes.size() * 4);
-  const q41::LineViews source = q41::SplitLineViews(bytes);
-  const Lines glob = {";Global"};
   const q41::Language language = args->options.language;
-  const int block = 0;
   auto writeOrFail = [&](const Lines& out, const Lines& more, std::string_view stdoutEol) {
     if (WriteOut(args->output, out, more, stdoutEol)) return true;
     std::cerr << "q41asm: cannot write " << *args->output << ": " << Reason() << '\n';
     return false;
   };
 
-  if (args->mode == Mode::Preprocess) {
-    Lines compText;
-    q41::SourceLineMap lineMap;
-    q41::PreprocessResult pre = q41::Preprocess(source, compText, lineMap, language);
-    if (!writeOrFail({";BLOCK 0"}, compText, "\n")) return 2;
-    if (pre.Succeeded()) return 0;
-    pre.status.lineCaption = q41::FailedBlockCaption(block, pre.status.lineCaption);
-    PrintFault(pre.status);
-    return 1;
-  }
-
-  StderrWarnings warnings;
+  // The program as Open .ASM reads it, in a model whose main window is plain fields.
+  HeadlessView view;
   q41::CompileWorkspace workspace;
-  q41::CompileOutcome outcome =
-      q41::CompileSource(workspace, source, glob, args->options, &warnings);
-  if (!q41::ShowsSuccess(outcome.status.lineCaption, language)) {
-    outcome.status.lineCaption = q41::FailedBlockCaption(block, outcome.status.lineCaption);
-    PrintFault(outcome.status);
-    return 1;
+  const q41::CompileSettings settings{language, args->options.useShortConst};
+  q41::BlockModel model(view, workspace, settings);
+  model.NewProgram();
+  model.ReadProgramFile(q41::SplitLines(bytes));
+  const Lines glob = view.GlobalText();
+
+  if (args->mode == Mode::Preprocess) {
+    Lines out;
+    for (int n = 0; n <= model.LastBlock; ++n) {
+      Lines compText;
+      q41::SourceLineMap lineMap;
+      const Lines& source = model.BlockStore[static_cast<std::size_t>(n)].source;
+      q41::PreprocessResult pre =
+          q41::Preprocess(q41::ViewLines(source), compText, lineMap, language);
+      out.push_back(";BLOCK " + std::to_string(n));
+      out.insert(out.end(), compText.begin(), compText.end());
+      if (!pre.Succeeded()) {
+        // What the preprocessor left is shown, then where it stopped.
+        if (!writeOrFail(out, {}, "\n")) return 2;
+        pre.status.lineCaption = q41::FailedBlockCaption(n, pre.status.lineCaption);
+        PrintFault(pre.status);
+        return 1;
+      }
+    }
+    Finish(writeOrFail(out, {}, "\n") ? 0 : 2);
   }
 
-  if (args->mode == Mode::Labels) {
-    Lines rows = {";BLOCK 0"};
+  // Compile all blocks in turn, as F9 does, stopping at the first that fails. Each block is
+  // compiled in place from its stored lines: no window to show it in.
+  Lines labelRows;
+  for (int n = 0; n <= model.LastBlock; ++n) {
+    q41::BlockRecord& block = model.BlockStore[static_cast<std::size_t>(n)];
+    q41::CompileOutcome outcome =
+        q41::CompileSource(workspace, q41::ViewLines(block.source), glob, args->options, &view);
+    if (!q41::ShowsSuccess(outcome.status.lineCaption, language)) {
+      outcome.status.lineCaption = q41::FailedBlockCaption(n, outcome.status.lineCaption);
+      PrintFault(outcome.status);
+      return 1;
+    }
+    labelRows.push_back(";BLOCK " + std::to_string(n));
     for (int r = 1; r <= workspace.labels.LabelCount(); ++r) {
       const auto& row = workspace.labels.Row(r);
       std::string line = row.name;
       line.append("\t").append(row.Kind()).append("\t").append(row.Value());
-      rows.push_back(std::move(line));
+      labelRows.push_back(std::move(line));
     }
-    Finish(writeOrFail(rows, {}, "\n") ? 0 : 2);
+    block.wordCount = q41::WordCountText(outcome.code.size());
+    block.code = std::move(outcome.code);
   }
-
-  // The code file of a one-block program: memory common, the CPU, addresses 0000.
-  const Lines header = {
-      "0Q41", "", ";BLOCK 0", "0000", "0000", "0000", q41::WordCountText(outcome.code.size()), ""};
-  Finish(writeOrFail(header, outcome.code, "\r\n") ? 0 : 2);
+  if (args->mode == Mode::Labels) Finish(writeOrFail(labelRows, {}, "\n") ? 0 : 2);
+  Finish(writeOrFail(model.WriteCodeFile(), {}, "\r\n") ? 0 : 2);
 }

@@ -77,7 +77,10 @@ void BlockModel::PaintLamps() {
 }
 
 void BlockModel::NewProgram() {
-  if (!FirstRun) view_.ClearHeaderAndGlobal();
+  if (!FirstRun) {
+    view_.SetHeader({});
+    view_.SetGlobalText({});
+  }
   for (int k = 0; k < BlockCount; ++k) ClearBlock(k);
   for (int k = 1; k < BlockCount; ++k) DisableBlock(k);
   while (view_.TabCount() > 1) view_.RemoveLastTab();

@@ -70,6 +70,20 @@ class BlockModel {
   void CompileBlock();
   void SpeedButton2Click();
 
+  // The program file (.ASM). WriteProgramFile gives the file's lines for the program as
+  // stored (the caller stores the current block first). ReadProgramFile rebuilds the
+  // program from a file's lines and shows block 0.
+  Lines WriteProgramFile() const;
+  void WriteBlockHeader(int n, Lines& out) const;
+  std::size_t BlockBodyStart(int n) const;
+  void ReadProgramFile(Lines lines);
+  void ApplyMemoryMode(std::string_view text);
+
+  // The code file (.Q41). PrepareCodeFile stores the current block and asks about every
+  // block without code: false when the user cancelled. WriteCodeFile gives the file's lines.
+  bool PrepareCodeFile();
+  Lines WriteCodeFile() const;
+
  private:
   BlockView& view_;
   CompileWorkspace& workspace_;

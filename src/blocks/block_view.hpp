@@ -41,10 +41,16 @@ class BlockView {
   // The caret to the start of the source, which gets the keyboard focus.
   virtual void FocusSource() = 0;
 
-  // The program-wide texts.
-  virtual Lines GlobalText() const = 0;  // Glob
-  // Empties the header (fileHeader) and the GLOBAL text.
-  virtual void ClearHeaderAndGlobal() = 0;
+  // The program-wide items: header (fileHeader), GLOBAL text (Glob), memory mode
+  // (RadioGroup1: 0 common, 1 distributed).
+  virtual Lines Header() const = 0;
+  virtual void SetHeader(const Lines& header) = 0;
+  virtual Lines GlobalText() const = 0;
+  virtual void SetGlobalText(const Lines& glob) = 0;
+  virtual int MemoryMode() const = 0;
+  virtual void SetMemoryMode(int mode) = 0;
+  // A program file's memory type that is neither COMM nor DIST: the error box with `text`.
+  virtual void MemoryTypeRefused(const std::string& text) = 0;
 
   // The block tabs. Selecting or removing a tab from here never runs the tab-change command.
   virtual int TabCount() const = 0;

@@ -4,6 +4,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -210,10 +214,13 @@ void TForm1::BuildMenu() {
   connect(new1, &QAction::triggered, this, [this] { program_.model().New1Click(); });
   connect(new1, &QAction::triggered, this, [this] { program_.model().New1Click(); });
   separator(File1, "N7");
-  OpenAsm1 = action(File1, "OpenAsm1", "Open .ASM...", QKeySequence("Ctrl+O"), nullptr);
+  OpenAsm1 =
+      action(File1, "OpenAsm1", "Open .ASM...", QKeySequence("Ctrl+O"), &TForm1::OpenAsm1Click);
   separator(File1, "N2");
-  SaveAsm1 = action(File1, "SaveAsm1", "Save .ASM...", QKeySequence("Ctrl+S"), nullptr);
-  SaveCod1 = action(File1, "SaveCod1", "Save .Q41...", QKeySequence("Ctrl+Alt+S"), nullptr);
+  SaveAsm1 =
+      action(File1, "SaveAsm1", "Save .ASM...", QKeySequence("Ctrl+S"), &TForm1::SaveAsm1Click);
+  SaveCod1 =
+      action(File1, "SaveCod1", "Save .Q41...", QKeySequence("Ctrl+Alt+S"), &TForm1::SaveCod1Click);
   separator(File1, "N1");
   Exit1 = action(File1, "Exit1", "Exit", {}, &TForm1::Exit1Click);
 
@@ -346,9 +353,28 @@ Lines TForm1::GlobalText() const {
   return LinesOf(*Glob);
 }
 
-void TForm1::ClearHeaderAndGlobal() {
-  fileHeader->clear();
-  Glob->clear();
+Lines TForm1::Header() const {
+  return LinesOf(*fileHeader);
+}
+
+void TForm1::SetHeader(const Lines& header) {
+  SetLines(*fileHeader, header);
+}
+
+void TForm1::SetGlobalText(const Lines& glob) {
+  SetLines(*Glob, glob);
+}
+
+int TForm1::MemoryMode() const {
+  return RadioGroup1->ItemIndex();
+}
+
+void TForm1::SetMemoryMode(int mode) {
+  RadioGroup1->SetItemIndex(mode);
+}
+
+void TForm1::MemoryTypeRefused(const std::string& text) {
+  program_.dialogs().Error(ToQt(text));
 }
 
 int TForm1::TabCount() const {
@@ -460,6 +486,60 @@ void TForm1::p1Click() {
 
 void TForm1::BlckCtrlChange(int index) {
   if (index >= 0) program_.model().BlckCtrlChange(index);
+}
+
+// The dialogs' filters (odASM, sdASM, sdCOD).
+const QString AsmOpenFilter = "assembler files (*.asm);;all files (*.*)";
+const QString AsmSaveFilter = "assembler files (*.asm);;all fils (*.*)";
+const QString CodeSaveFilter = "Q41 files (*.Q41);;all files (*.*)";
+
+void TForm1::OpenAsm1Click() {
+  const std::optional<QString> path = program_.dialogs().OpenFile(AsmOpenFilter);
+  if (!path) return;
+  // The whole file is read before anything on screen changes.
+  QFile file(*path);
+  QByteArray bytes;
+  if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
+  if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+    program_.dialogs().Error(
+        QString("%1\n%2").arg(QDir::toNativeSeparators(*path), file.errorString()));
+    return;
+  }
+  Lines lines =
+      SplitLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  ClearCodeAndLabels(*this, program_.workspace);
+  program_.model().ReadProgramFile(std::move(lines));
+}
+
+bool TForm1::WriteLinesTo(const QString& path, const Lines& lines) {
+  const std::string bytes = JoinLines(lines, "\r\n");
+  const auto size = static_cast<qint64>(bytes.size());
+  QSaveFile file(path);
+  if (file.open(QIODevice::WriteOnly) && file.write(bytes.data(), size) == size && file.commit()) {
+    return true;
+  }
+  program_.dialogs().Error(
+      QString("%1\n%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+  return false;
+}
+
+void TForm1::SaveAsm1Click() {
+  BlockModel& model = program_.model();
+  model.StoreCurrentBlock(model.CurrentBlock);
+  const std::optional<QString> path = program_.dialogs().SaveFile(AsmSaveFilter, "asm");
+  if (!path) return;
+  WriteLinesTo(*path, model.WriteProgramFile());
+  // Also after a failed write: the block's own data goes back on screen.
+  model.ShowBlock(model.CurrentBlock);
+}
+
+void TForm1::SaveCod1Click() {
+  BlockModel& model = program_.model();
+  if (!model.PrepareCodeFile()) return;
+  const std::optional<QString> path = program_.dialogs().SaveFile(CodeSaveFilter, "Q41");
+  if (!path) return;
+  WriteLinesTo(*path, model.WriteCodeFile());
+  model.ShowBlock(model.CurrentBlock);
 }
 
 void TForm1::Exit1Click() {

@@ -46,8 +46,13 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   std::string WordCount() const override;
   void SetWordCount(const std::string& text) override;
   void FocusSource() override;
+  Lines Header() const override;
+  void SetHeader(const Lines& header) override;
   Lines GlobalText() const override;
-  void ClearHeaderAndGlobal() override;
+  void SetGlobalText(const Lines& glob) override;
+  int MemoryMode() const override;
+  void SetMemoryMode(int mode) override;
+  void MemoryTypeRefused(const std::string& text) override;
   int TabCount() const override;
   void AddTab(const std::string& caption) override;
   void RemoveLastTab() override;
@@ -137,6 +142,12 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   // Command handlers.
   void p1Click();
   void BlckCtrlChange(int index);
+  void OpenAsm1Click();
+  void SaveAsm1Click();
+  void SaveCod1Click();
+  // Writes the lines to the file as Windows-1251 bytes with CR LF, replacing it only once
+  // the whole text is written; false, after the error box, when that failed.
+  bool WriteLinesTo(const QString& path, const Lines& lines);
   void Exit1Click();
   void Cut1Click();
   void Copy1Click();

@@ -5,30 +5,17 @@
 #include <gtest/gtest.h>
 
 #include "../support.hpp"
-#include "fake_view.hpp"
+#include "blocks/plain_view.hpp"
 
-namespace q41::test {
-
-void FakeView::SetPpuBoxes(const PpuSet& set) {
-  boxes = set;
-  ppuCaption = PpuListText(set);
-}
-
-bool FakeView::Ask(Question question, int block) {
-  const char* names[] = {"DeleteBlock", "ClearProgram", "EmptyBlockCode"};
-  std::string text = names[static_cast<int>(question)];
-  if (question == Question::EmptyBlockCode) text += " " + std::to_string(block);
-  asked.push_back(text);
-  if (answers.empty()) return false;
-  const bool answer = answers.front();
-  answers.pop_front();
-  return answer;
-}
+namespace q41 {
+namespace {
+using test::W;
+}  // namespace
 
 namespace {
 
 struct Started {
-  FakeView view;
+  PlainView view;
   CompileWorkspace workspace;
   CompileSettings settings{Language::English, true};
   BlockModel model{view, workspace, settings};
@@ -54,7 +41,8 @@ TEST(BlockModel, StartsWithOneBlock) {
   EXPECT_FALSE(s.view.focused);  // the window is not shown yet at the first run
   EXPECT_EQ(s.view.glob, Lines{";Global"});
   EXPECT_EQ(s.view.lamps[0], LampColor::White);
-  for (int k = 1; k < 6; ++k) EXPECT_EQ(s.view.lamps[static_cast<std::size_t>(k)], LampColor::Hidden);
+  for (int k = 1; k < 6; ++k)
+    EXPECT_EQ(s.view.lamps[static_cast<std::size_t>(k)], LampColor::Hidden);
   EXPECT_TRUE(s.view.enabled[0]);
   EXPECT_FALSE(s.view.enabled[1]);
 }
@@ -236,4 +224,4 @@ TEST(BlockModel, CompileAllOfGoodBlocks) {
 }
 
 }  // namespace
-}  // namespace q41::test
+}  // namespace q41

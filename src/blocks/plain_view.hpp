@@ -1,28 +1,32 @@
 #pragma once
-// The main window as plain fields, for testing the block model without a display.
+// The main window as plain fields: what the headless tool compiles in, and what the tests
+// watch the block model through. Questions are answered from a script (Cancel when it runs
+// out); notices and warnings are recorded.
 
 #include <deque>
 #include <vector>
 
+#include "blocks/block_model.hpp"
 #include "blocks/block_view.hpp"
-#include "blocks/compile.hpp"
 
-namespace q41::test {
+namespace q41 {
 
-struct FakeView : BlockView, AssemblerWarnings {
+struct PlainView : BlockView, AssemblerWarnings {
   Lines source, code, glob = {";Global"}, header = {"Q41 assembler, v.1, 2018"};
   Lines compText = {"compText"};
   std::string ppuCaption = "0000", cpu = "0000", ppu = "0000", words = "0000";
   PpuSet boxes{};
+  int memoryMode = 0;
   std::vector<std::string> tabs = {"BLOCK 0"};
   int selectedTab = 0;
   bool compileTextVisible = false;
   StatusReport status;
-  std::array<LampColor, 6> lamps{};
-  std::array<bool, 6> enabled{};
+  std::array<LampColor, BlockCount> lamps{};
+  std::array<bool, BlockCount> enabled{};
   bool focused = false;
-  std::deque<bool> answers;        // for Ask; an unscripted question is answered Cancel
-  std::vector<std::string> asked;  // "DeleteBlock", "ClearProgram", "EmptyBlockCode 2", ...
+  std::deque<bool> answers;
+  // "DeleteBlock", "ClearProgram", "EmptyBlockCode 2", "NewBlockRestricted", "Memory: ..."
+  std::vector<std::string> asked;
   std::vector<std::string> warnings;
 
   Lines Source() const override { return source; }
@@ -31,7 +35,10 @@ struct FakeView : BlockView, AssemblerWarnings {
   void SetCode(const Lines& c) override { code = c; }
   std::string PpuListCaption() const override { return ppuCaption; }
   void SetPpuListCaption(const std::string& t) override { ppuCaption = t; }
-  void SetPpuBoxes(const PpuSet& set) override;
+  void SetPpuBoxes(const PpuSet& set) override {
+    boxes = set;
+    ppuCaption = PpuListText(set);
+  }
   std::string CpuAddress() const override { return cpu; }
   void SetCpuAddress(const std::string& t) override { cpu = t; }
   std::string PpuAddress() const override { return ppu; }
@@ -39,11 +46,13 @@ struct FakeView : BlockView, AssemblerWarnings {
   std::string WordCount() const override { return words; }
   void SetWordCount(const std::string& t) override { words = t; }
   void FocusSource() override { focused = true; }
+  Lines Header() const override { return header; }
+  void SetHeader(const Lines& h) override { header = h; }
   Lines GlobalText() const override { return glob; }
-  void ClearHeaderAndGlobal() override {
-    glob.clear();
-    header.clear();
-  }
+  void SetGlobalText(const Lines& g) override { glob = g; }
+  int MemoryMode() const override { return memoryMode; }
+  void SetMemoryMode(int mode) override { memoryMode = mode; }
+  void MemoryTypeRefused(const std::string& text) override { asked.push_back("Memory: " + text); }
   int TabCount() const override { return static_cast<int>(tabs.size()); }
   void AddTab(const std::string& caption) override { tabs.push_back(caption); }
   void RemoveLastTab() override {
@@ -63,10 +72,19 @@ struct FakeView : BlockView, AssemblerWarnings {
   }
   void SetBlockEnabled(int block, bool e) override { enabled[static_cast<std::size_t>(block)] = e; }
   void StoredBlockChanged(int) override {}
-  bool Ask(Question question, int block) override;
+  bool Ask(Question question, int block) override {
+    const char* const names[] = {"DeleteBlock", "ClearProgram", "EmptyBlockCode"};
+    std::string text = names[static_cast<int>(question)];
+    if (question == Question::EmptyBlockCode) text += " " + std::to_string(block);
+    asked.push_back(text);
+    if (answers.empty()) return false;
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
   void NewBlockRestricted() override { asked.push_back("NewBlockRestricted"); }
   AssemblerWarnings& Warnings() override { return *this; }
   void Warning(const std::string& text) override { warnings.push_back(text); }
 };
 
-}  // namespace q41::test
+}  // namespace q41

@@ -1,0 +1,259 @@
+// The program file (.ASM) and the code file (.Q41), through the block model.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "../support.hpp"
+#include "blocks/block_model.hpp"
+#include "blocks/plain_view.hpp"
+
+namespace q41 {
+namespace {
+
+struct Started {
+  PlainView view;
+  CompileWorkspace workspace;
+  CompileSettings settings{Language::English, true};
+  BlockModel model{view, workspace, settings};
+  Started() { model.NewProgram(); }
+
+  Lines Save() {
+    model.StoreCurrentBlock(model.CurrentBlock);
+    Lines file = model.WriteProgramFile();
+    model.ShowBlock(model.CurrentBlock);
+    return file;
+  }
+};
+
+const Lines StartUpFile = {";memory=COMM",
+                           "",
+                           ";Q41 assembler, v.1, 2018",
+                           "",
+                           "GLOBAL",
+                           ";Global",
+                           "",
+                           ";BLOCK 0",
+                           ";CPU",
+                           ";CPUaddr=0000",
+                           "",
+                           ";asm text",
+                           "",
+                           "hlt"};
+
+TEST(ProgramFile, TheStartUpProgramRoundTrips) {
+  Started s;
+  EXPECT_EQ(s.Save(), StartUpFile);
+  Started r;
+  r.model.ReadProgramFile(StartUpFile);
+  EXPECT_EQ(r.view.memoryMode, 0);
+  EXPECT_EQ(r.view.header, (Lines{";memory=COMM", "", ";Q41 assembler, v.1, 2018"}));
+  EXPECT_EQ(r.view.glob, Lines{";Global"});
+  EXPECT_EQ(r.model.LastBlock, 0);
+  EXPECT_EQ(r.view.source,
+            (Lines{";BLOCK 0", ";CPU", ";CPUaddr=0000", "", ";asm text", "", "hlt"}));
+  EXPECT_EQ(r.Save(), StartUpFile);
+  EXPECT_EQ(r.Save(), StartUpFile);
+}
+
+TEST(ProgramFile, WritingEdgeCases) {
+  Started s;
+  s.view.glob.clear();
+  s.view.header = {"GLOBAL", ";kept", "", "free text"};
+  s.view.memoryMode = 1;
+  s.view.source = {"", ";PPU=0001", "", "nop"};  // leading settings and empty lines go
+  s.view.ppuCaption = "0021";
+  s.view.cpu = "0100";
+  s.view.ppu = "0200";
+  s.model.BPClick();
+  s.view.source = {";BLOCK 1", ";CPU", "", ";CPUaddr=0001"};  // settings lines only
+  EXPECT_EQ(s.Save(), (Lines{";memory=DIST", "", ";GLOBAL", ";kept", "", ";free text", "",
+                             ";BLOCK 0", ";PPU=0021", ";CPUaddr=0100", ";PPUaddr=0200", "", "nop",
+                             "", ";BLOCK 1", ";CPU", ";CPUaddr=0000", ""}));
+  s.view.header.clear();
+  Lines file = s.Save();
+  EXPECT_EQ(Lines(file.begin(), file.begin() + 4), (Lines{";memory=DIST", "", "", ";BLOCK 0"}));
+  // A header written from a file skips its memory line and the empty lines after it; its
+  // trailing empty lines are not written either, since reading would drop them.
+  s.view.header = {";memory=COMM", "", "", "text", "", ""};
+  file = s.Save();
+  EXPECT_EQ(Lines(file.begin(), file.begin() + 5),
+            (Lines{";memory=DIST", "", ";text", "", ";BLOCK 0"}));
+}
+
+TEST(ProgramFile, ReadingEdgeCases) {
+  struct Row {
+    const char* what;
+    Lines file;
+    std::vector<Lines> sources;
+    Lines header;
+    Lines glob;
+  };
+  const Lines keepHeader = {"Q41 assembler, v.1, 2018"};
+  const Row rows[] = {
+      {"marker first", {";BLOCK 0", "nop"}, {{";BLOCK 0", "nop"}}, {}, {}},
+      {"marker second: the line before it goes",
+       {";memory=DIST", ";BLOCK 0x", "hlt"},
+       {{";BLOCK 0x", "hlt"}},
+       {},
+       {}},
+      {"markers out of order",
+       {";BLOCK 0", "a", ";BLOCK 2", "b", ";BLOCK 1", "c"},
+       {{";BLOCK 0", "a", ";BLOCK 2", "b"}, {";BLOCK 1", "c"}},
+       {},
+       {}},
+      {"a seventh marker is text",
+       {";BLOCK 0", ";BLOCK 1", ";BLOCK 2", ";BLOCK 3", ";BLOCK 4", ";BLOCK 5", ";BLOCK 6"},
+       {{";BLOCK 0"},
+        {";BLOCK 1"},
+        {";BLOCK 2"},
+        {";BLOCK 3"},
+        {";BLOCK 4"},
+        {";BLOCK 5", ";BLOCK 6"}},
+       {},
+       {}},
+      {"the separator goes, other lines stay",
+       {";BLOCK 0", "a", "", "", ";BLOCK 1", "b", "x", ";BLOCK 2", ""},
+       {{";BLOCK 0", "a", ""}, {";BLOCK 1", "b", "x"}, {";BLOCK 2", ""}},
+       {},
+       {}},
+      {"empty file", {}, {{}}, keepHeader, {";Global"}},
+      {"no markers",
+       {";memory=COMM", "mov r0,r1", ""},
+       {{";memory=COMM", "mov r0,r1", ""}},
+       keepHeader,
+       {";Global"}},
+      {"header, GLOBAL, and a GLOBAL line in the GLOBAL part",
+       {"h1", "", "GLOBAL", "A=1", "GLOBAL", "", "", ";BLOCK 0"},
+       {{";BLOCK 0"}},
+       {"h1"},
+       {"A=1", ""}},
+  };
+  for (const auto& row : rows) {
+    Started s;
+    s.model.ReadProgramFile(row.file);
+    ASSERT_EQ(s.model.LastBlock + 1, static_cast<int>(row.sources.size())) << row.what;
+    for (std::size_t n = 0; n < row.sources.size(); ++n) {
+      EXPECT_EQ(s.model.BlockStore[n].source, row.sources[n]) << row.what << " block " << n;
+      EXPECT_EQ(s.model.BlockStore[n].wordCount, "0000");
+    }
+    EXPECT_EQ(s.view.header, row.header) << row.what;
+    EXPECT_EQ(s.view.glob, row.glob) << row.what;
+    EXPECT_EQ(s.view.TabCount(), s.model.LastBlock + 1) << row.what;
+    EXPECT_EQ(s.model.CurrentBlock, 0);
+    EXPECT_EQ(s.view.source, row.sources[0]) << row.what;
+  }
+}
+
+TEST(ProgramFile, SettingsLinesAnywhereInABlock) {
+  Started s;
+  s.model.ReadProgramFile({";BLOCK 0", ";PPU=0021", ";CPUaddr=XYZ", "nop", ";PPU=x3y1zz",
+                           ";PPUaddr=123456", ";BLOCK 1"});
+  const BlockRecord& b = s.model.BlockStore[0];
+  EXPECT_EQ(b.ppuList, "0031");
+  EXPECT_EQ(b.cpuAddress, "0XYZ");  // padded when shown
+  EXPECT_EQ(b.ppuAddress, "1234");
+  EXPECT_EQ(s.view.cpu, "0XYZ");
+  EXPECT_EQ(s.view.boxes, (PpuSet{true, false, true, false}));
+  EXPECT_EQ(s.model.BlockStore[1].ppuList, "0000");
+}
+
+TEST(ProgramFile, MemoryModes) {
+  Started s;
+  s.model.ReadProgramFile({";memory=DISTRIBUTED", ";BLOCK 0"});
+  EXPECT_EQ(s.view.memoryMode, 1);
+  s.model.ReadProgramFile({";memory=comm", ";BLOCK 0"});
+  EXPECT_EQ(s.view.memoryMode, 1);
+  s.model.ReadProgramFile({";memory=dist"});
+  EXPECT_EQ(s.view.asked, (std::vector<std::string>{"Memory: Invalid memory type: comm",
+                                                    "Memory: Invalid memory type: dist"}));
+  s.settings.language = Language::Russian;
+  s.model.ReadProgramFile({";memory=", "x"});
+  EXPECT_EQ(s.view.asked.back(), "Memory: " + test::W("Неправильный тип памяти: "));
+  EXPECT_EQ(s.view.source, (Lines{";memory=", "x"}));
+}
+
+// Generated programs: write, read and write again give the same lines, and reading keeps
+// every block's source.
+TEST(ProgramFile, GeneratedProgramsRoundTrip) {
+  std::mt19937 random(41);
+  const std::vector<std::string> pieces = {"mov r0,r1", "",   " ",    "; c", "LABEL:", "\xC0\xFF",
+                                           "GLOBAL",    ";x", "dw 5", "\t",  ";CPUx",  "a=1"};
+  auto pick = [&](int limit) { return static_cast<int>(random() % static_cast<unsigned>(limit)); };
+  for (int round = 0; round < 200; ++round) {
+    Started s;
+    std::vector<Lines> bodies;
+    const int blocks = 1 + pick(6);
+    s.view.memoryMode = pick(2);
+    s.view.header.clear();
+    for (int k = pick(4); k > 0; --k) s.view.header.push_back(pieces[pick(12)]);
+    s.view.glob.clear();
+    for (int k = pick(4); k > 0; --k) s.view.glob.push_back(pieces[pick(6)]);
+    for (int n = 0; n < blocks; ++n) {
+      if (n > 0) s.model.BPClick();
+      Lines body;
+      for (int k = pick(6); k > 0; --k) body.push_back(pieces[pick(12)]);
+      body.push_back("end");  // a block must hold a line before the next is added
+      // What the writer leaves out: leading empty and settings lines.
+      while (!body.empty() && (body.front().empty() || body.front() == "GLOBAL")) {
+        body.erase(body.begin());
+      }
+      s.view.source = body;
+      s.view.ppuCaption = PpuListText(PpuSetOf(std::to_string(pick(5000))));
+      s.view.cpu = std::to_string(pick(9999));
+      bodies.push_back(body);
+    }
+    const Lines first = s.Save();
+    Started r;
+    r.model.ReadProgramFile(first);
+    ASSERT_EQ(r.model.LastBlock + 1, blocks);
+    for (int n = 0; n < blocks; ++n) {
+      const Lines& read = r.model.BlockStore[static_cast<std::size_t>(n)].source;
+      const Lines body(read.begin() + static_cast<std::ptrdiff_t>(r.model.BlockBodyStart(n)),
+                       read.end());
+      EXPECT_EQ(body, bodies[static_cast<std::size_t>(n)]) << "round " << round << " block " << n;
+    }
+    EXPECT_EQ(r.Save(), first) << "round " << round;
+  }
+}
+
+TEST(CodeFile, StartUpProgramAfterCompileAll) {
+  Started s;
+  s.model.SpeedButton2Click();
+  EXPECT_TRUE(s.model.PrepareCodeFile());
+  EXPECT_EQ(s.model.WriteCodeFile(),
+            (Lines{"0Q41", "", ";BLOCK 0", "0000", "0000", "0000", "0001", "", "AF18"}));
+}
+
+TEST(CodeFile, EmptyCodeQuestions) {
+  Started s;
+  s.view.source = {"hlt"};
+  s.model.BPClick();
+  s.view.source = {"nop"};
+  s.model.BPClick();
+  s.view.source = {"hlt"};
+  s.view.ppuCaption = "0001";
+  s.view.ppu = "0040";
+  // Cancel for block 1 of three: asked about blocks 0 and 1 only, nothing else changes.
+  s.view.answers = {true, false};
+  EXPECT_FALSE(s.model.PrepareCodeFile());
+  EXPECT_EQ(s.view.asked, (std::vector<std::string>{"EmptyBlockCode 0", "EmptyBlockCode 1"}));
+  // OK each time: sections with the count 0000 and no code.
+  s.view.answers = {true, true, true};
+  s.view.memoryMode = 1;
+  EXPECT_TRUE(s.model.PrepareCodeFile());
+  EXPECT_EQ(s.model.WriteCodeFile(),
+            (Lines{"1Q41",     "",         ";BLOCK 0", "0000", "0000", "0000", "0000", "",
+                   "",         ";BLOCK 1", "0000",     "0000", "0000", "0000", "",     "",
+                   ";BLOCK 2", "0001",     "0000",     "0040", "0000", ""}));
+  // A block compiled alone is stored with its code on the way; its count stays.
+  s.model.CompileBlock();
+  s.view.asked.clear();
+  s.view.answers = {true, true};
+  EXPECT_TRUE(s.model.PrepareCodeFile());
+  EXPECT_EQ(s.view.asked, (std::vector<std::string>{"EmptyBlockCode 0", "EmptyBlockCode 1"}));
+  EXPECT_EQ(s.model.WriteCodeFile().back(), "AF18");
+}
+
+}  // namespace
+}  // namespace q41

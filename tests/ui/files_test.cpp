@@ -1,0 +1,153 @@
+// Open .ASM, Save .ASM and Save .Q41 through the real main window, with scripted dialogs.
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include "ui/mainform.hpp"
+#include "ui/program.hpp"
+#include "ui/widgets.hpp"
+#include "ui_support.hpp"
+
+namespace q41::ui {
+
+using test::ScriptedDialogs;
+using test::SetText;
+using test::Text;
+
+class FilesWindowTest : public QObject {
+  Q_OBJECT
+
+  struct Started {
+    ScriptedDialogs dialogs;
+    Program program;
+    TForm1& f;
+    Started() : program(Language::English, &dialogs), f(program.Form1()) {
+      program.Show();
+      QVERIFY(QTest::qWaitForWindowActive(&f));
+    }
+  };
+
+  static QByteArray Read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+  }
+
+  QTemporaryDir dir_;
+
+ private slots:
+  void saveAndOpenRoundTrip();
+  void openCancelledOrUnreadableChangesNothing();
+  void saveCodeFile();
+  void saveThatFailsKeepsTheOldFileAndTheBlock();
+};
+
+void FilesWindowTest::saveAndOpenRoundTrip() {
+  const QString path = dir_.filePath("prog.asm");
+  {
+    Started s;
+    TForm1& f = s.f;
+    SetText(*f.asmText, {"; первый", "hlt"});
+    f.Edit2->setText("12");
+    QTest::mouseClick(f.BP, Qt::LeftButton);
+    SetText(*f.asmText, {"nop", "hlt"});
+    f.PpuBoxes[0]->setChecked(true);
+    f.RadioGroup1->SetItemIndex(1);
+    s.dialogs.files = {path};
+    QTest::keyClick(f.asmText, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(Text(*f.asmText), QStringList({"nop", "hlt"}));  // the block is shown again
+    QCOMPARE(
+        Read(path),
+        QByteArray(";memory=DIST\r\n\r\n;Q41 assembler, v.1, 2018\r\n\r\nGLOBAL\r\n;Global\r\n"
+                   "\r\n;BLOCK 0\r\n;CPU\r\n;CPUaddr=0012\r\n\r\n; \xEF\xE5\xF0\xE2\xFB\xE9\r\n"
+                   "hlt\r\n\r\n;BLOCK 1\r\n;PPU=0001\r\n;CPUaddr=0000\r\n;PPUaddr=0000\r\n\r\n"
+                   "nop\r\nhlt\r\n"));
+  }
+  Started s;
+  TForm1& f = s.f;
+  SetText(*f.Glob, {"X=1"});
+  s.dialogs.files = {path};
+  QTest::keyClick(f.asmText, Qt::Key_O, Qt::ControlModifier);
+  QCOMPARE(f.BlckTabs->count(), 2);
+  QCOMPARE(f.BlckTabs->currentIndex(), 0);
+  QCOMPARE(Text(*f.asmText),
+           QStringList({";BLOCK 0", ";CPU", ";CPUaddr=0012", "", "; первый", "hlt"}));
+  QCOMPARE(f.Edit2->text(), QString("0012"));
+  QCOMPARE(f.RadioGroup1->ItemIndex(), 1);
+  QCOMPARE(Text(*f.Glob), QStringList({";Global"}));
+  QCOMPARE(Text(*f.fileHeader), QStringList({";memory=DIST", "", ";Q41 assembler, v.1, 2018"}));
+  QCOMPARE(f.BlockLamps[1]->Color(), QColor(Qt::white));
+  // Saved again: the same bytes.
+  const QString again = dir_.filePath("again.asm");
+  s.dialogs.files = {again};
+  f.SaveAsm1->trigger();
+  QCOMPARE(Read(again), Read(path));
+}
+
+void FilesWindowTest::openCancelledOrUnreadableChangesNothing() {
+  Started s;
+  TForm1& f = s.f;
+  f.CompAndPreproc1->trigger();
+  s.dialogs.files = {QString()};
+  f.OpenAsm1->trigger();
+  QCOMPARE(Text(*f.codeText), QStringList({"AF18"}));
+  s.dialogs.files = {dir_.filePath("no such file.asm")};
+  f.OpenAsm1->trigger();
+  QCOMPARE(s.dialogs.shown.size(), 1);
+  QVERIFY(s.dialogs.shown.last().contains("no such file.asm"));
+  QCOMPARE(Text(*f.asmText), QStringList({";asm text", "", "hlt"}));
+  QCOMPARE(Text(*f.codeText), QStringList({"AF18"}));
+}
+
+void FilesWindowTest::saveCodeFile() {
+  Started s;
+  TForm1& f = s.f;
+  SetText(*f.asmText, {"hlt"});
+  QTest::mouseClick(f.BP, Qt::LeftButton);
+  SetText(*f.asmText, {"nop"});
+  QTest::mouseClick(f.BP, Qt::LeftButton);
+  SetText(*f.asmText, {"hlt"});
+  const QString path = dir_.filePath("code.q41");
+  // Cancel at block 1 of three: no dialog, no file, the window as it was.
+  s.dialogs.answers = {true, false};
+  s.dialogs.files = {path};
+  QTest::keyClick(f.asmText, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+  QCOMPARE(s.dialogs.shown,
+           QStringList({"Code for block 0 is empty.\nDo you really want to save\n.COD file?",
+                        "Code for block 1 is empty.\nDo you really want to save\n.COD file?"}));
+  QCOMPARE(s.dialogs.files.size(), 1);
+  QVERIFY(!QFile::exists(path));
+  QCOMPARE(Text(*f.asmText), QStringList({"hlt"}));
+  QCOMPARE(f.BlckTabs->currentIndex(), 2);
+
+  QTest::keyClick(f.asmText, Qt::Key_F9);
+  s.dialogs.files = {path};
+  f.SaveCod1->trigger();
+  QCOMPARE(Read(path),
+           QByteArray("0Q41\r\n\r\n;BLOCK 0\r\n0000\r\n0000\r\n0000\r\n0001\r\n\r\nAF18\r\n"
+                      "\r\n;BLOCK 1\r\n0000\r\n0000\r\n0000\r\n0001\r\n\r\n0000\r\n"
+                      "\r\n;BLOCK 2\r\n0000\r\n0000\r\n0000\r\n0001\r\n\r\nAF18\r\n"));
+  QCOMPARE(Text(*f.codeText), QStringList({"AF18"}));
+}
+
+void FilesWindowTest::saveThatFailsKeepsTheOldFileAndTheBlock() {
+  Started s;
+  TForm1& f = s.f;
+  // /proc takes no new files, not even from root.
+  s.dialogs.files = {"/proc/q41-cannot-write.asm"};
+  f.SaveAsm1->trigger();
+  QCOMPARE(s.dialogs.shown.size(), 1);
+  QVERIFY(s.dialogs.shown.last().startsWith("/proc/q41-cannot-write.asm\n"));
+  QCOMPARE(Text(*f.asmText), QStringList({";asm text", "", "hlt"}));
+  QCOMPARE(s.program.model().BlockStore[0].source, (Lines{";asm text", "", "hlt"}));
+}
+
+}  // namespace q41::ui
+
+QTEST_MAIN(q41::ui::FilesWindowTest)
+#include "files_test.moc"
