@@ -22,6 +22,7 @@
 
 #include "blocks/compile_commands.hpp"
 #include "icons.hpp"
+#include "ui/hidForm.hpp"
 #include "ui/i_face.hpp"
 #include "ui/midtext.hpp"
 #include "ui/program.hpp"
@@ -241,12 +242,16 @@ void TForm1::BuildMenu() {
   View1 = menuBar()->addMenu("View");
   View1->setObjectName("View1");
   CompText1 = action(View1, "CompText1", "Text for compilation", {}, &TForm1::CompText1Click);
-  AllBlocks1 = action(View1, "AllBlocks1", "All blocks", QKeySequence("F3"), nullptr);
+  AllBlocks1 =
+      action(View1, "AllBlocks1", "All blocks", QKeySequence("F3"), &TForm1::AllBlocks1Click);
 
   Run1 = menuBar()->addMenu("Compile");
   Run1->setObjectName("Run1");
   CompAll1 = action(Run1, "CompAll1", "Compile all blocks", QKeySequence("F9"), nullptr);
-  connect(CompAll1, &QAction::triggered, this, [this] { program_.model().SpeedButton2Click(); });
+  connect(CompAll1, &QAction::triggered, this, [this] {
+    TakeEditsOfAllBlocks();
+    program_.model().SpeedButton2Click();
+  });
   separator(Run1, "N6");
   CompAndPreproc1 = action(Run1, "CompAndPreproc1", "Compile+preproc.(1 block)",
                            QKeySequence("Ctrl+F9"), &TForm1::CompAndPreproc1Click);
@@ -447,9 +452,13 @@ void TForm1::SetLamp(int block, LampColor color) {
   if (block >= 0 && block < 6) BlockLamps[block]->SetColor(LampColorOf(color));
 }
 
-void TForm1::SetBlockEnabled(int, bool) {}
+void TForm1::SetBlockEnabled(int block, bool enabled) {
+  if (THF* hf = program_.HF()) hf->SetBlockEnabled(block, enabled);
+}
 
-void TForm1::StoredBlockChanged(int) {}
+void TForm1::StoredBlockChanged(int block) {
+  if (THF* hf = program_.HF()) hf->ShowStoredBlock(block);
+}
 
 bool TForm1::Ask(Question question, int block) {
   const InterfaceMessages& m = program_.messages;
@@ -524,6 +533,7 @@ bool TForm1::WriteLinesTo(const QString& path, const Lines& lines) {
 }
 
 void TForm1::SaveAsm1Click() {
+  TakeEditsOfAllBlocks();
   BlockModel& model = program_.model();
   model.StoreCurrentBlock(model.CurrentBlock);
   const std::optional<QString> path = program_.dialogs().SaveFile(AsmSaveFilter, "asm");
@@ -534,7 +544,9 @@ void TForm1::SaveAsm1Click() {
 }
 
 void TForm1::SaveCod1Click() {
+  TakeEditsOfAllBlocks();
   BlockModel& model = program_.model();
+
   if (!model.PrepareCodeFile()) return;
   const std::optional<QString> path = program_.dialogs().SaveFile(CodeSaveFilter, "Q41");
   if (!path) return;
@@ -584,6 +596,20 @@ void TForm1::ClearCode1Click() {
   ClearCodeAndLabels(*this, program_.workspace);
 }
 
+void TForm1::AllBlocks1Click() {
+  QWidget* target = isActiveWindow() ? static_cast<QWidget*>(program_.HF()) : this;
+  target->show();
+  target->raise();
+  target->activateWindow();
+}
+
+void TForm1::TakeEditsOfAllBlocks() {
+  const THF* hf = program_.HF();
+  if (hf != nullptr && hf->isActiveWindow()) {
+    program_.model().ShowBlock(program_.model().CurrentBlock);
+  }
+}
+
 void TForm1::CompText1Click() {
   TForm2& form2 = program_.Form2();
   form2.show();
@@ -592,14 +618,17 @@ void TForm1::CompText1Click() {
 }
 
 void TForm1::CompAndPreproc1Click() {
+  TakeEditsOfAllBlocks();
   program_.model().CompileBlock();
 }
 
 void TForm1::Compile1Click() {
+  TakeEditsOfAllBlocks();
   CompileOnly(*this, program_.workspace, program_.settings.Options());
 }
 
 void TForm1::Preprocess1Click() {
+  TakeEditsOfAllBlocks();
   PreprocessOnly(*this, program_.workspace, program_.settings.language);
 }
 

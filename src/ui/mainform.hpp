@@ -157,6 +157,10 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void ClearAsm1Click();
   void ClearCode1Click();
   void CompText1Click();
+  void AllBlocks1Click();
+  // A command run from the all-blocks window by its shortcut first takes that window's
+  // edits of the current block into the working copy, which it is about to read.
+  void TakeEditsOfAllBlocks();
   void CompAndPreproc1Click();
   void Compile1Click();
   void Preprocess1Click();

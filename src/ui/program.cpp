@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 
+#include "ui/hidForm.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
 
@@ -34,14 +35,12 @@ Program::Program(Language language, Dialogs* dialogs)
   }
   form2_ = std::make_unique<TForm2>(form1_.get(), settings.useShortConst);
   model_ = std::make_unique<BlockModel>(*form1_, workspace, settings);
+  hf_ = std::make_unique<THF>(*model_, form1_.get(), ReturnHint(settings.language));
 
   QList<QKeySequence> keys;
   for (QAction* a : form1_->ShortcutActions()) keys.push_back(a->shortcut());
   guard_.SetKeys(keys);
   qApp->installEventFilter(&guard_);
-
-  // The new program of the first run: block 0 holds a comment, an empty line and HLT.
-  model_->NewProgram();
 }
 
 Program::~Program() {
@@ -68,7 +67,7 @@ void Program::Show() {
 }
 
 void Program::ApplyInterfaceLanguage() {
-  ui::ApplyInterfaceLanguage(settings.language, *form1_, *form2_, nullptr, messages);
+  ui::ApplyInterfaceLanguage(settings.language, *form1_, *form2_, hf_.get(), messages);
 }
 
 }  // namespace q41::ui

@@ -16,6 +16,7 @@ namespace q41::ui {
 
 class TForm1;
 class TForm2;
+class THF;
 
 // Keeps the keys of the menu's shortcuts from the focused control, so that the menu command
 // runs instead: Qt's editors would take Ctrl+C, Ctrl+V and the like for themselves.
@@ -32,8 +33,9 @@ class ShortcutGuard : public QObject {
 
 class Program {
  public:
-  // Creates the windows in the start-up order: the main window, then the compile-text
-  // window (hidden). `dialogs` answers the message boxes; null means the toolkit's own.
+  // Creates the windows in the start-up order: the main window, the compile-text window
+  // (hidden), then the all-blocks window, whose creation starts the first program.
+  // `dialogs` answers the message boxes; null means the toolkit's own.
   Program(Language language, Dialogs* dialogs = nullptr);
   ~Program();
 
@@ -42,6 +44,8 @@ class Program {
 
   TForm1& Form1() { return *form1_; }
   TForm2& Form2() { return *form2_; }
+  // Null only while the all-blocks window is being built.
+  THF* HF() { return hf_.get(); }
   Dialogs& dialogs() { return *dialogs_; }
   BlockModel& model() { return *model_; }
   // Puts the interface texts in place; the main window does it when first shown.
@@ -57,6 +61,7 @@ class Program {
   std::unique_ptr<TForm1> form1_;
   std::unique_ptr<TForm2> form2_;
   std::unique_ptr<BlockModel> model_;
+  std::unique_ptr<THF> hf_;
   ShortcutGuard guard_;
 };
 

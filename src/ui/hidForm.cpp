@@ -1,0 +1,186 @@
+#include "ui/hidForm.hpp"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QToolButton>
+
+#include "blocks/block_model.hpp"
+#include "icons.hpp"
+#include "ui/qt_text.hpp"
+#include "ui/style.hpp"
+
+namespace q41::ui {
+namespace {
+
+QFont PanelFont() {
+  QFont font = DesignFont();
+  font.setPointSize(10);
+  return font;
+}
+
+}  // namespace
+
+THF::THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint),
+      model_(model),
+      mainWindow_(mainWindow) {
+  setObjectName("HF");
+  setFont(DesignFont());
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int width = screen != nullptr ? screen->geometry().width() : 1000;
+  setFixedSize(width, 700);
+  move(0, 0);
+
+  const int column = this->width() / 6;
+  const int panelWidth = column - 16;
+  const int panelHeight = height() - 16;
+  for (int i = 0; i < 6; ++i) BuildPanel(i, i * column + 8, panelWidth, panelHeight);
+
+  SpeedButton1 = new QToolButton(this);
+  SpeedButton1->setObjectName("SpeedButton1");
+  SpeedButton1->setGeometry(0, 0, 23, 22);
+  SpeedButton1->setIcon(icons::ReturnToMain());
+  SpeedButton1->hide();
+
+  model_.NewProgram();
+  for (int i = 0; i < 6; ++i) {
+    ShowStoredBlock(i);
+    SetBlockEnabled(i, i <= model_.LastBlock);
+  }
+
+  returnButton = new QToolButton(panels[5].frame);
+  returnButton->setObjectName("ReturnButton");
+  returnButton->setGeometry(panelWidth - 31, 8, 23, 22);
+  returnButton->setIcon(SpeedButton1->icon());
+  returnButton->setIconSize(QSize(16, 16));
+  returnButton->setAutoRaise(true);
+  returnButton->setToolTip(returnHint);
+  connect(returnButton, &QToolButton::clicked, this, &THF::SpeedButton1Click);
+
+  show();
+}
+
+void THF::BuildPanel(int i, int left, int width, int height) {
+  Panel& p = panels[static_cast<std::size_t>(i)];
+  p.frame = new QFrame(this);
+  p.frame->setObjectName(QString("Panel%1").arg(i));
+  p.frame->setGeometry(left, 8, width, height);
+  p.frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+
+  p.title = new QLabel(QString("Block %1").arg(i), p.frame);
+  p.title->setFont(PanelFont());
+  p.title->move(45, 8);
+  p.title->adjustSize();
+
+  const int boxLeft[4] = {8, 38, 68, 98};
+  for (int k = 0; k < 4; ++k) {
+    QCheckBox* box = new QCheckBox(QString::number(k + 1), p.frame);
+    box->setGeometry(boxLeft[k], 40, 50, 17);
+    p.ppu[static_cast<std::size_t>(k)] = box;
+    connect(box, &QCheckBox::toggled, this, [this, i] {
+      if (filling_) return;
+      Panel& panel = panels[static_cast<std::size_t>(i)];
+      BlockRecord& r = model_.BlockStore[static_cast<std::size_t>(i)];
+      for (std::size_t b = 0; b < 4; ++b) r.ppu[b] = panel.ppu[b]->isChecked();
+      r.ppuList = PpuListText(r.ppu);
+      panel.ppuList->setText(ToQt(r.ppuList));
+      panel.ppuList->adjustSize();
+    });
+  }
+
+  auto label = [&](int top) {
+    QLabel* l = new QLabel(p.frame);
+    l->setFont(PanelFont());
+    l->move(8, top);
+    return l;
+  };
+  p.ppuList = label(64);
+  p.wordCount = label(165);
+
+  auto address = [&](int top, std::string BlockRecord::*field) {
+    QLineEdit* edit = new QLineEdit(p.frame);
+    edit->setFont(PanelFont());
+    edit->setGeometry(8, top, 64, 24);
+    connect(edit, &QLineEdit::textChanged, this, [this, i, field](const QString& text) {
+      if (!filling_) model_.BlockStore[static_cast<std::size_t>(i)].*field = FromQt(text);
+    });
+    return edit;
+  };
+  p.cpuAddress = address(95, &BlockRecord::cpuAddress);
+  p.ppuAddress = address(125, &BlockRecord::ppuAddress);
+
+  p.code = new QPlainTextEdit(p.frame);
+  p.code->setGeometry(8, height - 168, width - 16, 160);
+  SetupEditor(*p.code, PanelFont());
+  p.code->setReadOnly(true);
+
+  p.source = new QPlainTextEdit(p.frame);
+  p.source->setObjectName(QString("Source%1").arg(i));
+  p.source->setGeometry(8, 200, width - 16, height - 384);
+  SetupEditor(*p.source, PanelFont());
+  connect(p.source, &QPlainTextEdit::textChanged, this, [this, i] {
+    if (filling_) return;
+    model_.BlockStore[static_cast<std::size_t>(i)].source =
+        LinesOf(*panels[static_cast<std::size_t>(i)].source);
+  });
+}
+
+void THF::ShowStoredBlock(int n) {
+  const BlockRecord& r = model_.BlockStore[static_cast<std::size_t>(n)];
+  Panel& p = panels[static_cast<std::size_t>(n)];
+  filling_ = true;
+  for (std::size_t k = 0; k < 4; ++k) p.ppu[k]->setChecked(r.ppu[k]);
+  p.ppuList->setText(ToQt(r.ppuList));
+  p.ppuList->adjustSize();
+  p.cpuAddress->setText(ToQt(r.cpuAddress));
+  p.ppuAddress->setText(ToQt(r.ppuAddress));
+  p.wordCount->setText(ToQt(r.wordCount));
+  p.wordCount->adjustSize();
+  SetLines(*p.code, r.code);
+  if (LinesOf(*p.source) != r.source) SetLines(*p.source, r.source);
+  filling_ = false;
+}
+
+void THF::SetBlockEnabled(int n, bool enabled) {
+  Panel& p = panels[static_cast<std::size_t>(n)];
+  for (QCheckBox* box : p.ppu) box->setEnabled(enabled);
+  p.cpuAddress->setEnabled(enabled);
+  p.ppuAddress->setEnabled(enabled);
+  p.source->setReadOnly(!enabled);
+  p.source->setEnabled(enabled);
+}
+
+void THF::SpeedButton1Click() {
+  mainWindow_->show();
+  mainWindow_->raise();
+  mainWindow_->activateWindow();
+}
+
+void THF::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::ActivationChange) return;
+  if (isActiveWindow() && !active_) {
+    active_ = true;
+    FormActivate();
+  } else if (!isActiveWindow() && active_) {
+    active_ = false;
+    FormDeactivate();
+  }
+}
+
+void THF::FormActivate() {
+  model_.StoreCurrentBlock(model_.CurrentBlock);
+}
+
+void THF::FormDeactivate() {
+  model_.ShowBlock(model_.CurrentBlock);
+}
+
+}  // namespace q41::ui

@@ -1,0 +1,67 @@
+#pragma once
+// The all-blocks window: the six stored blocks side by side, one column each, edited in
+// place. Its fields are the block data: an edit here changes the stored block at once. When
+// it becomes active it stores the main window's working copy; when it stops being active it
+// shows the current block in the main window again, so edits flow both ways.
+
+#include <QWidget>
+#include <array>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QToolButton;
+
+namespace q41 {
+class BlockModel;
+}
+
+namespace q41::ui {
+
+class THF : public QWidget {
+  Q_OBJECT
+ public:
+  struct Panel {
+    QFrame* frame;
+    QLabel* title;
+    std::array<QCheckBox*, 4> ppu;
+    QLabel* ppuList;
+    QLineEdit* cpuAddress;
+    QLineEdit* ppuAddress;
+    QLabel* wordCount;
+    QPlainTextEdit* code;
+    QPlainTextEdit* source;
+  };
+
+  // Builds the window at the screen's top-left corner, runs the first-run new program and
+  // shows itself. `mainWindow` is what the return button brings forward.
+  THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint);
+
+  std::array<Panel, 6> panels;
+  QToolButton* returnButton;
+  QToolButton* SpeedButton1;  // hidden: lends the return button its picture and handler
+
+  // Shows block n's stored data; called whenever the model changed it.
+  void ShowStoredBlock(int n);
+  // Whether block n's PPU boxes, addresses and source take input.
+  void SetBlockEnabled(int n, bool enabled);
+
+ protected:
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void BuildPanel(int i, int left, int width, int height);
+  void SpeedButton1Click();
+  void FormActivate();
+  void FormDeactivate();
+
+  BlockModel& model_;
+  QWidget* mainWindow_;
+  bool active_ = false;
+  // Set while the window itself fills its fields, so that filling is not taken for an edit.
+  bool filling_ = false;
+};
+
+}  // namespace q41::ui

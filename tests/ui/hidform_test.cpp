@@ -1,0 +1,203 @@
+// The all-blocks window on Qt's offscreen platform, which delivers window activation: edits
+// flow from the main window into the columns and back as the windows take turns.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScreen>
+#include <QTabBar>
+#include <QTest>
+#include <QToolButton>
+
+#include "ui/hidForm.hpp"
+#include "ui/mainform.hpp"
+#include "ui/midtext.hpp"
+#include "ui/program.hpp"
+#include "ui/widgets.hpp"
+#include "ui_support.hpp"
+
+namespace q41::ui {
+
+using test::ScriptedDialogs;
+using test::SetText;
+using test::Text;
+
+class AllBlocksWindowTest : public QObject {
+  Q_OBJECT
+
+  struct Started {
+    ScriptedDialogs dialogs;
+    Program program;
+    TForm1& f;
+    THF& hf;
+    Started() : program(Language::English, &dialogs), f(program.Form1()), hf(*program.HF()) {
+      program.Show();
+      QVERIFY(QTest::qWaitForWindowActive(&f));
+    }
+    void F3(QWidget* from) {
+      QTest::keyClick(from, Qt::Key_F3);
+      QApplication::processEvents();
+    }
+    bool Active(QWidget* w) { return QTest::qWaitForWindowActive(w); }
+    void Type(QPlainTextEdit* editor, const QStringList& lines) {
+      editor->setFocus();
+      editor->selectAll();
+      editor->insertPlainText(lines.join('\n'));
+    }
+  };
+
+ private slots:
+  void startUp();
+  void editsFlowBothWays();
+  void ppuBoxesAndAddressesHere();
+  void f3FromEveryWindow();
+  void shortcutsHereTakeTheEditsAlong();
+  void screenshot();
+};
+
+void AllBlocksWindowTest::startUp() {
+  Started s;
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  QCOMPARE(s.hf.frameGeometry().topLeft(), QPoint(0, 0));
+  QCOMPARE(s.hf.width(), screen.width());
+  QCOMPARE(s.hf.height(), 700);
+  QVERIFY(s.hf.isVisible());
+  QCOMPARE(s.hf.windowTitle(), QString(" Program blocks"));
+  QCOMPARE(Text(*s.hf.panels[0].source), QStringList({";asm text", "", "hlt"}));
+  QVERIFY(s.hf.panels[0].source->isEnabled());
+  for (int i = 1; i < 6; ++i) {
+    const THF::Panel& p = s.hf.panels[static_cast<std::size_t>(i)];
+    QVERIFY(!p.source->isEnabled());
+    QVERIFY(!p.cpuAddress->isEnabled());
+    QVERIFY(!p.ppu[0]->isEnabled());
+    QCOMPARE(p.ppuList->text(), QString("0000"));
+    QCOMPARE(p.wordCount->text(), QString("0000"));
+    QCOMPARE(p.title->text(), QString("Block %1").arg(i));
+  }
+  const int column = s.hf.width() / 6;
+  QCOMPARE(s.hf.panels[3].frame->geometry(), QRect(3 * column + 8, 8, column - 16, 700 - 16));
+  QVERIFY(s.hf.returnButton->parentWidget() == s.hf.panels[5].frame);
+  QCOMPARE(s.hf.returnButton->toolTip(), QString("Show main window\n(alternative - key \"F3\")"));
+  // Losing the activation to the main window showed block 0 there, with the focus.
+  QVERIFY(s.f.asmText->hasFocus());
+}
+
+void AllBlocksWindowTest::editsFlowBothWays() {
+  Started s;
+  // Typed in the main window, seen in the column after F3.
+  s.Type(s.f.asmText, {"typed", "hlt"});
+  s.F3(s.f.asmText);
+  QVERIFY(s.Active(&s.hf));
+  QCOMPARE(Text(*s.hf.panels[0].source), QStringList({"typed", "hlt"}));
+
+  // Edited here while block 0 is current, seen in the main window after the return button.
+  s.Type(s.hf.panels[0].source, {"edited", "hlt"});
+  QTest::mouseClick(s.hf.returnButton, Qt::LeftButton);
+  QVERIFY(s.Active(&s.f));
+  QCOMPARE(Text(*s.f.asmText), QStringList({"edited", "hlt"}));
+
+  // Block 2 edited here while block 0 is current: seen when its tab is selected.
+  QTest::mouseClick(s.f.BP, Qt::LeftButton);
+  SetText(*s.f.asmText, {"one"});
+  QTest::mouseClick(s.f.BP, Qt::LeftButton);
+  SetText(*s.f.asmText, {"two"});
+  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(0).center());
+  s.F3(s.f.asmText);
+  QVERIFY(s.Active(&s.hf));
+  QVERIFY(s.hf.panels[2].source->isEnabled());
+  QVERIFY(!s.hf.panels[3].source->isEnabled());
+  s.Type(s.hf.panels[2].source, {"two, edited here"});
+  s.F3(s.hf.panels[2].source);
+  QVERIFY(s.Active(&s.f));
+  QCOMPARE(Text(*s.f.asmText), QStringList({"edited", "hlt"}));
+  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(2).center());
+  QCOMPARE(Text(*s.f.asmText), QStringList({"two, edited here"}));
+}
+
+void AllBlocksWindowTest::ppuBoxesAndAddressesHere() {
+  Started s;
+  SetText(*s.f.asmText, {"zero"});
+  QTest::mouseClick(s.f.BP, Qt::LeftButton);
+  SetText(*s.f.asmText, {"one"});
+  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(0).center());
+  s.F3(s.f.asmText);
+  QVERIFY(s.Active(&s.hf));
+  THF::Panel& p = s.hf.panels[1];
+  QTest::mouseClick(p.ppu[0], Qt::LeftButton);
+  QTest::mouseClick(p.ppu[2], Qt::LeftButton);
+  QCOMPARE(p.ppuList->text(), QString("0031"));
+  p.cpuAddress->clear();
+  QTest::keyClicks(p.cpuAddress, "5");
+  QTest::mouseClick(s.hf.returnButton, Qt::LeftButton);
+  QVERIFY(s.Active(&s.f));
+  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(1).center());
+  QVERIFY(s.f.PpuBoxes[0]->isChecked());
+  QVERIFY(!s.f.PpuBoxes[1]->isChecked());
+  QVERIFY(s.f.PpuBoxes[2]->isChecked());
+  QCOMPARE(s.f.PPUlist->text(), QString("0031"));
+  QCOMPARE(s.f.Edit2->text(), QString("0005"));
+  QCOMPARE(p.cpuAddress->text(), QString("0005"));  // the stored field was padded too
+}
+
+void AllBlocksWindowTest::f3FromEveryWindow() {
+  Started s;
+  TForm2& f2 = s.program.Form2();
+  s.f.CompText1->trigger();
+  QVERIFY(s.Active(&f2));
+  s.F3(f2.compText);
+  QVERIFY(s.Active(&s.f));
+  s.F3(s.f.asmText);
+  QVERIFY(s.Active(&s.hf));
+  s.F3(s.hf.panels[0].source);
+  QVERIFY(s.Active(&s.f));
+  // The return button works while block 5 does not exist.
+  s.F3(s.f.asmText);
+  QVERIFY(s.Active(&s.hf));
+  QVERIFY(!s.hf.panels[5].source->isEnabled());
+  QTest::mouseClick(s.hf.returnButton, Qt::LeftButton);
+  QVERIFY(s.Active(&s.f));
+  // Closing the window only hides it; F3 brings it back.
+  s.hf.close();
+  QVERIFY(!s.hf.isVisible());
+  s.F3(s.f.asmText);
+  QVERIFY(s.Active(&s.hf));
+}
+
+void AllBlocksWindowTest::shortcutsHereTakeTheEditsAlong() {
+  Started s;
+  s.F3(s.f.asmText);
+  QVERIFY(s.Active(&s.hf));
+  s.Type(s.hf.panels[0].source, {"nop", "hlt"});
+  // Compile all from here compiles what this window shows, not the older working copy.
+  QTest::keyClick(s.hf.panels[0].source, Qt::Key_F9);
+  QCOMPARE(s.f.LineLab->text(), QString("Successful compilation"));
+  QCOMPARE(Text(*s.f.codeText), QStringList({"0000", "AF18"}));
+  QCOMPARE(s.program.model().BlockStore[0].source, (Lines{"nop", "hlt"}));
+  QCOMPARE(Text(*s.hf.panels[0].code), QStringList({"0000", "AF18"}));
+  QCOMPARE(s.hf.panels[0].wordCount->text(), QString("0002"));
+}
+
+void AllBlocksWindowTest::screenshot() {
+  Started s;
+  SetText(*s.f.asmText, {"start: mov #1, r0", "hlt"});
+  QTest::mouseClick(s.f.BP, Qt::LeftButton);
+  SetText(*s.f.asmText, {"nop", "hlt"});
+  s.f.PpuBoxes[1]->setChecked(true);
+  QTest::mouseClick(s.f.BP, Qt::LeftButton);
+  SetText(*s.f.asmText, {"x: ds hi", "hlt"});
+  QTest::keyClick(s.f.asmText, Qt::Key_F9);
+  // The whole screen: the all-blocks window behind, the main window in front of it.
+  QPixmap screen(QGuiApplication::primaryScreen()->geometry().size());
+  screen.fill(Qt::darkGray);
+  QPainter painter(&screen);
+  painter.drawPixmap(s.hf.geometry().topLeft(), s.hf.grab());
+  painter.drawPixmap(s.f.geometry().topLeft(), s.f.grab());
+  painter.end();
+  QVERIFY(screen.save(test::ScreenshotPath("all_blocks_screen")));
+}
+
+}  // namespace q41::ui
+
+QTEST_MAIN(q41::ui::AllBlocksWindowTest)
+#include "hidform_test.moc"
