@@ -5,7 +5,9 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build run test bench format clean
+FUZZ_SECONDS ?= 600
+
+.PHONY: all setup configure build run test bench fuzz format clean
 
 all: build
 
@@ -23,8 +25,13 @@ run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD)/asm_Q41; \
 	else echo "No display: running under Xvfb (xvfb-run)."; xvfb-run -a $(BUILD)/asm_Q41; fi
 
+# Every test twice: as built, then built with the address and undefined-behaviour
+# sanitizers, where any finding fails the run.
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@cmake -S . -B $(BUILD)-asan -G Ninja -DQ41_SANITIZE=ON -DQ41_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD)-asan -j $(JOBS)
+	@cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS)
 
 bench: setup
 	@cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQ41_BUILD_TESTS=OFF >/dev/null
@@ -32,8 +39,16 @@ bench: setup
 	@$(BUILD)-bench/bench/translator_bench
 	@$(BUILD)-bench/bench/ui_bench
 
+# Each libFuzzer target for FUZZ_SECONDS (10 minutes unless said otherwise), seeded with
+# the test cases and examples. A crash stops the run and leaves its input in build-fuzz/.
+fuzz: setup
+	@cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DQ41_BUILD_FUZZ=ON \
+	  -DQ41_BUILD_GUI=OFF -DQ41_BUILD_TESTS=OFF -DQ41_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(BUILD)-fuzz -j $(JOBS)
+	@scripts/fuzz.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
+
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.hpp')
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan $(BUILD)-fuzz

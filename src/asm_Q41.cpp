@@ -2,6 +2,7 @@
 // message loop until the main window closes. It reads no command line.
 
 #include <QApplication>
+#include <csignal>
 
 #include "ui/program.hpp"
 
@@ -16,6 +17,9 @@ int main() {
   int argc = 1;
   char name[] = "asm_Q41";
   char* argv[] = {name, nullptr};
+  // Past a file size limit a save then fails with its error box, instead of the signal
+  // ending the program with the user's work in it.
+  std::signal(SIGXFSZ, SIG_IGN);
   QApplication app(argc, argv);
   QApplication::setApplicationName("Q41");
   q41::ui::Program program(language);

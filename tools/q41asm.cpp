@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -165,6 +166,39 @@ void ReserveHeap(std::size_t bytes) {
   std::free(block);
 }
 
+// Writes a file so that an old one of that name is never lost: the bytes go to a new file
+// beside it, which then takes its name. Anything but a regular file (a device, a pipe) is
+// written in place. Returns false with errno set when the file cannot be written.
+bool WriteReplacing(const std::string& path, const std::string& bytes) {
+  struct stat info {};
+  const bool exists = ::stat(path.c_str(), &info) == 0;
+  const bool special = exists && !S_ISREG(info.st_mode);
+  std::string temporary = special ? path : path + ".XXXXXX";
+  const int fd = special ? ::open(path.c_str(), O_WRONLY | O_CLOEXEC) : ::mkstemp(temporary.data());
+  if (fd < 0) return false;
+  int reason = 0;
+  for (std::size_t done = 0; done < bytes.size() && reason == 0;) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+    } else if (n == 0 || errno != EINTR) {
+      reason = n == 0 ? EIO : errno;
+    }
+  }
+  if (reason == 0 && !special) {
+    // The new file keeps the old one's permissions, or gets what a new file would.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(fd, exists ? (info.st_mode & 07777) : (0666 & ~mask)) != 0) reason = errno;
+  }
+  if (::close(fd) != 0 && reason == 0) reason = errno;
+  if (reason == 0 && !special && ::rename(temporary.c_str(), path.c_str()) != 0) reason = errno;
+  if (reason == 0) return true;
+  if (!special) ::unlink(temporary.c_str());
+  errno = reason;
+  return false;
+}
+
 // Writes the lines, then `more` lines: to the file as Windows-1251 bytes with CR LF, or to
 // standard output in UTF-8 with `stdoutEol`. Returns false (errno set) when the file cannot
 // be written.
@@ -176,13 +210,8 @@ bool WriteOut(const std::optional<std::string>& path, const Lines& lines, const 
     std::cout.flush();
     return true;
   }
-  errno = 0;
-  std::FILE* file = std::fopen(path->c_str(), "wb");
-  if (file == nullptr) return false;
   const std::string bytes = q41::JoinLines(lines, "\r\n") + q41::JoinLines(more, "\r\n");
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const bool closed = std::fclose(file) == 0;
-  return written && closed;
+  return WriteReplacing(*path, bytes);
 }
 
 // Ends the process without destroying main's objects: freeing a large block's many small
@@ -201,6 +230,9 @@ void PrintFault(const q41::StatusReport& status) {
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
+  // Past a file size limit a write then fails with a message, instead of the signal ending
+  // the tool with a part-written file left behind.
+  std::signal(SIGXFSZ, SIG_IGN);
   const auto args = ParseArguments(argc, argv);
   if (!args) {
     std::cerr << "q41asm: " << Usage << '\n';

@@ -130,10 +130,17 @@ void AssemblyRun::EncodeInstructions() {
       std::string name = line;
       name.erase(colon, 1);
       const int row = labels_.FindLabel(name);
-      if (row != 0)
+      if (row != 0) {
         labels_.Row(row).SetValue(HexWordText(2 * static_cast<std::int64_t>(code_.size())));
+        continue;
+      }
+      // Text after a label's colon ("B: NOP" when a line held two labels) would otherwise
+      // vanish without a word of code and leave the label without an address.
+      Fail(Compose(options_.language, MsgLabelNotFound, name));
+      ReportAsmError(compLine);
       continue;
     }
+
     EncodeInstruction(line);
     // The words of a failing line are kept too, so the user sees how far it got.
     for (std::string* w : {&word_, &ext1_, &ext2_}) {

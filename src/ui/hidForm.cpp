@@ -125,10 +125,11 @@ void THF::BuildPanel(int i, int left, int width, int height) {
   p.source->setObjectName(QString("Source%1").arg(i));
   p.source->setGeometry(8, 200, width - 16, height - 384);
   SetupEditor(*p.source, PanelFont());
+  p.lines = std::make_shared<EditorLines>(*p.source);
   connect(p.source, &QPlainTextEdit::textChanged, this, [this, i] {
     if (filling_) return;
     model_.BlockStore[static_cast<std::size_t>(i)].source =
-        LinesOf(*panels[static_cast<std::size_t>(i)].source);
+        panels[static_cast<std::size_t>(i)].lines->Get();
   });
 }
 
@@ -144,7 +145,7 @@ void THF::ShowStoredBlock(int n) {
   p.wordCount->setText(ToQt(r.wordCount));
   p.wordCount->adjustSize();
   SetLines(*p.code, r.code);
-  if (LinesOf(*p.source) != r.source) SetLines(*p.source, r.source);
+  p.lines->Set(r.source);
   filling_ = false;
 }
 

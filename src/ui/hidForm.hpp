@@ -6,6 +6,9 @@
 
 #include <QWidget>
 #include <array>
+#include <memory>
+
+#include "ui/qt_text.hpp"
 
 class QCheckBox;
 class QFrame;
@@ -33,6 +36,7 @@ class THF : public QWidget {
     QLabel* wordCount;
     QPlainTextEdit* code;
     QPlainTextEdit* source;
+    std::shared_ptr<EditorLines> lines;  // of `source`
   };
 
   // Builds the window at the screen's top-left corner, runs the first-run new program and

@@ -154,6 +154,8 @@ void TForm1::BuildControls(QWidget* client) {
 
   asmText = Place(new QPlainTextEdit(BlckCtrl), "asmText", 8, 88, 342, 385);
   SetupEditor(*asmText, FixedFont());
+  source_ = std::make_unique<EditorLines>(*asmText);
+
   codeText = Place(new QPlainTextEdit(BlckCtrl), "codeText", 360, 112, 137, 361);
   SetupEditor(*codeText, FixedFont());
   codeText->setReadOnly(true);
@@ -296,11 +298,11 @@ void TForm1::closeEvent(QCloseEvent* event) {
 // BlockView --------------------------------------------------------------------------------
 
 Lines TForm1::Source() const {
-  return LinesOf(*asmText);
+  return source_->Get();
 }
 
 void TForm1::SetSource(const Lines& source) {
-  SetLines(*asmText, source);
+  source_->Set(source);
 }
 
 Lines TForm1::Code() const {

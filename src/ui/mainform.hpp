@@ -6,7 +6,10 @@
 #include <QMainWindow>
 #include <array>
 
+#include <memory>
+
 #include "blocks/block_view.hpp"
+#include "ui/qt_text.hpp"
 
 class QAction;
 class QCheckBox;
@@ -169,6 +172,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void Warning(const std::string& text) override;
 
   Program& program_;
+  std::unique_ptr<EditorLines> source_;  // asmText
   bool shownOnce_ = false;
   // Tabs changed by the model rather than by the user run no tab-change command.
   bool changingTabs_ = false;

@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 
 #include "common/cp1251.hpp"
 
@@ -56,6 +57,26 @@ void SetLines(QPlainTextEdit& editor, const Lines& lines) {
     text += QChar('\n');
   }
   editor.setPlainText(text);
+}
+
+EditorLines::EditorLines(QPlainTextEdit& editor) : editor_(editor) {
+  QObject::connect(editor.document(), &QTextDocument::contentsChanged, &editor,
+                   [this] { valid_ = false; });
+}
+
+const Lines& EditorLines::Get() const {
+  if (!valid_) {
+    lines_ = LinesOf(editor_);
+    valid_ = true;
+  }
+  return lines_;
+}
+
+void EditorLines::Set(const Lines& lines) {
+  if (Get() == lines) return;
+  SetLines(editor_, lines);
+  lines_ = lines;
+  valid_ = true;
 }
 
 void ApplySelection(QPlainTextEdit& editor, const Selection& selection) {

@@ -22,6 +22,21 @@ std::string FromQt(QStringView text);
 Lines LinesOf(const QPlainTextEdit& editor);
 void SetLines(QPlainTextEdit& editor, const Lines& lines);
 
+// The lines of an editor, read once and kept until its text changes: reading a large
+// editor line by line is costly, and the block model asks for the lines at every store.
+// Setting lines the editor already shows leaves it alone (caret, undo and all).
+class EditorLines {
+ public:
+  explicit EditorLines(QPlainTextEdit& editor);
+  const Lines& Get() const;
+  void Set(const Lines& lines);
+
+ private:
+  QPlainTextEdit& editor_;
+  mutable Lines lines_;
+  mutable bool valid_ = false;
+};
+
 // Places the caret at the start of `row` and selects `length` characters, or clears the
 // selection, as a run asks.
 void ApplySelection(QPlainTextEdit& editor, const Selection& selection);

@@ -32,10 +32,10 @@ struct ToolRun {
   std::string err;
 };
 
-ToolRun RunTool(const std::string& args) {
+ToolRun RunTool(const std::string& args, const std::string& shellPrefix = "") {
   const fs::path dir = fs::temp_directory_path() / ("q41asm_test_" + std::to_string(::getpid()));
   fs::create_directories(dir);
-  const std::string command = std::string(Q41ASM_PATH) + " " + args + " >" +
+  const std::string command = shellPrefix + std::string(Q41ASM_PATH) + " " + args + " >" +
                               (dir / "out").string() + " 2>" + (dir / "err").string() +
                               " </dev/null";
   const int status = std::system(command.c_str());
@@ -80,6 +80,19 @@ TEST(Q41asm, WritesTheCodeFileOnlyOnSuccess) {
   run = RunTool((dir / "bad.asm").string() + " -o " + (dir / "bad.q41").string());
   EXPECT_EQ(run.rc, 1);
   EXPECT_FALSE(fs::exists(dir / "bad.q41"));
+
+  // A write that fails part-way (files may grow to 512 bytes only) leaves the old file.
+  {
+    std::ofstream big(dir / "big.asm", std::ios::binary);
+    for (int k = 0; k < 300; ++k) big << "dw " << k << "\n";
+  }
+  const std::string old = Slurp(dir / "ok.q41");
+  run = RunTool((dir / "big.asm").string() + " -o " + (dir / "ok.q41").string(), "ulimit -f 1; ");
+  EXPECT_EQ(run.rc, 2);
+  EXPECT_NE(run.err.find("cannot write " + (dir / "ok.q41").string() + ": File too large"),
+            std::string::npos);
+  EXPECT_EQ(Slurp(dir / "ok.q41"), old);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 5);
   fs::remove_all(dir);
 }
 

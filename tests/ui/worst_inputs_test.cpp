@@ -1,0 +1,165 @@
+// The windows on the worst inputs: a source of a million lines, a line of a million
+// characters, a file of random bytes opened and saved, a block that fills the address
+// space, and a save that fails part-way. Nothing crashes and nothing is lost.
+
+#include <sys/resource.h>
+
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <random>
+
+#include "ui/hidForm.hpp"
+#include "ui/mainform.hpp"
+#include "ui/program.hpp"
+#include "ui_support.hpp"
+
+namespace q41::ui {
+
+using test::ScriptedDialogs;
+
+class WorstInputsTest : public QObject {
+  Q_OBJECT
+
+  struct Started {
+    ScriptedDialogs dialogs;
+    Program program;
+    TForm1& f;
+    Started() : program(Language::English, &dialogs), f(program.Form1()) {
+      program.Show();
+      QVERIFY(QTest::qWaitForWindowActive(&f));
+    }
+  };
+
+  static QByteArray Read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  static void Write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+  }
+
+  QTemporaryDir dir_;
+
+ private slots:
+  void millionLinesOpenCompileSave();
+  void millionCharacterLine();
+  void randomBytesOpenedAndSaved();
+  void blockFillingTheAddressSpace();
+  void saveFailingPartWayKeepsTheOldFile();
+};
+
+void WorstInputsTest::millionLinesOpenCompileSave() {
+  QByteArray file = ";BLOCK 0\r\n";
+  for (int i = 0; i < 1000000; ++i) file += i % 10 == 0 ? "loop: nop\r\n" : "  ; a comment\r\n";
+  file += "hlt\r\n";
+  const QString path = dir_.filePath("million.asm");
+  Write(path, file);
+  Started s;
+  s.dialogs.files = {path};
+  s.f.OpenAsm1->trigger();
+  QCOMPARE(s.program.model().BlockStore[0].source.size(), 1000002u);
+  QTest::keyClick(s.f.asmText, Qt::Key_F9);
+  // A hundred thousand labels named alike: the second one is refused, at its line.
+  QCOMPARE(s.f.LineLab->text(), QString("Bl.0; 12:  loop: nop"));
+  const QString saved = dir_.filePath("million_saved.asm");
+  s.dialogs.files = {saved};
+  s.f.SaveAsm1->trigger();
+  // The marker on the first line: no header, no GLOBAL text.
+  QCOMPARE(Read(saved),
+           QByteArray(";memory=COMM\r\n\r\n\r\n;BLOCK 0\r\n;CPU\r\n;CPUaddr=0000\r\n\r\n") +
+               file.mid(10));
+}
+
+void WorstInputsTest::millionCharacterLine() {
+  Started s;
+  const std::string line = "nop ; " + std::string(1000000, 'x');
+  s.program.model().BlockStore[0].source = {line, "hlt"};
+  s.program.model().ShowBlock(0);
+  s.f.CompAndPreproc1->trigger();
+  QCOMPARE(s.f.LineLab->text(), QString("Successful compilation"));
+  QCOMPARE(s.f.Source(), (Lines{line, "hlt"}));
+}
+
+void WorstInputsTest::randomBytesOpenedAndSaved() {
+  std::mt19937 random(7);
+  QByteArray bytes;
+  for (int i = 0; i < 200000; ++i) bytes += static_cast<char>(random() % 256);
+  const QString path = dir_.filePath("random.asm");
+  Write(path, bytes);
+  Started s;
+  s.dialogs.files = {path};
+  s.f.OpenAsm1->trigger();
+  QTest::keyClick(s.f.asmText, Qt::Key_F9);
+  QVERIFY(!s.f.LineLab->text().isEmpty());
+  const QString saved = dir_.filePath("random_saved.asm");
+  s.dialogs.files = {saved};
+  s.f.SaveAsm1->trigger();
+  // Opened and saved again: the same bytes as the first save, and every line of the block
+  // the file became is in it.
+  Started again;
+  again.dialogs.files = {saved};
+  again.f.OpenAsm1->trigger();
+  const QString twice = dir_.filePath("random_twice.asm");
+  again.dialogs.files = {twice};
+  again.f.SaveAsm1->trigger();
+  QVERIFY(Read(twice) == Read(saved));
+  const Lines original = SplitLines(std::string_view(bytes.constData(), bytes.size()));
+  const QByteArray written = Read(saved);
+  const Lines savedLines = SplitLines(std::string_view(written.constData(), written.size()));
+  std::size_t at = 0;
+  for (const auto& line : original) {
+    if (line.empty()) continue;  // leading empty lines of a block are not written
+    while (at < savedLines.size() && savedLines[at] != line) ++at;
+    QVERIFY(at < savedLines.size());
+  }
+}
+
+void WorstInputsTest::blockFillingTheAddressSpace() {
+  Started s;
+  Lines source;
+  for (int k = 0; k < 16383; ++k) source.push_back("mov #300, r1");
+  source.push_back("dw 1");
+  source.push_back("hlt");
+  s.program.model().BlockStore[0].source = source;
+  s.program.model().ShowBlock(0);
+  QTest::keyClick(s.f.asmText, Qt::Key_F9);
+  QCOMPARE(s.f.LineLab->text(), QString("Successful compilation"));
+  QCOMPARE(s.f.NwordsLab->text(), QString("8000"));
+  QCOMPARE(s.program.model().BlockStore[0].code.size(), 32768u);
+}
+
+void WorstInputsTest::saveFailingPartWayKeepsTheOldFile() {
+  const QString path = dir_.filePath("kept.asm");
+  const QByteArray old = "the old program\r\n";
+  Write(path, old);
+  Started s;
+  Lines big(20000, "        mov r1, r2 ; a line to make the file large");
+  s.program.model().BlockStore[0].source = big;
+  s.program.model().ShowBlock(0);
+  // Files may grow to 64 KB only: the write fails part-way, as on a full disk.
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 64 * 1024;
+  setrlimit(RLIMIT_FSIZE, &small);
+  s.dialogs.files = {path};
+  s.f.SaveAsm1->trigger();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  QCOMPARE(Read(path), old);
+  QCOMPARE(s.dialogs.shown.size(), 1);
+  QVERIFY(s.dialogs.shown.first().startsWith(path));
+  QCOMPARE(s.f.Source(), big);  // the block itself, not the file text
+  QCOMPARE(QDir(dir_.path()).entryList({"kept.asm*"}, QDir::Files), QStringList({"kept.asm"}));
+}
+
+}  // namespace q41::ui
+
+QTEST_MAIN(q41::ui::WorstInputsTest)
+#include "worst_inputs_test.moc"
