@@ -126,20 +126,24 @@ void AssemblyRun::EncodeInstructions() {
     const std::string& line = compText_[at];
     const auto compLine = static_cast<std::int32_t>(at + 1);
     const auto colon = line.find(':');
-    if (colon != std::string::npos) {
+        if (colon != std::string::npos) {
+      // A label line ends at its colon. Text after it ("B: NOP" when a source line held two
+      // labels) would otherwise vanish without a word of code, or give its address to
+      // another label: it is refused as part of the label's name.
+      if (colon + 1 != line.size()) {
+        Fail(Compose(options_.language, MsgBadIdentifierSymbol, line));
+        ReportAsmError(compLine);
+        continue;
+      }
       std::string name = line;
       name.erase(colon, 1);
       const int row = labels_.FindLabel(name);
       if (row != 0) {
         labels_.Row(row).SetValue(HexWordText(2 * static_cast<std::int64_t>(code_.size())));
-        continue;
       }
-      // Text after a label's colon ("B: NOP" when a line held two labels) would otherwise
-      // vanish without a word of code and leave the label without an address.
-      Fail(Compose(options_.language, MsgLabelNotFound, name));
-      ReportAsmError(compLine);
       continue;
     }
+
 
     EncodeInstruction(line);
     // The words of a failing line are kept too, so the user sees how far it got.

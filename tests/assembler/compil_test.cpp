@@ -157,6 +157,16 @@ TEST(Assemble, FaultsAreTracedThroughTheLineMap) {
   EXPECT_EQ(result.status.lineCaption, "0:  ");
 }
 
+// A label line ends at its colon: text after it is refused, never silently dropped, and
+// never gives its address to another label.
+TEST(Assemble, TextAfterALabelsColonIsAFault) {
+  for (const Lines& text : {Lines{"A:", "B: NOP", "HLT"}, Lines{"=:", ":="}}) {
+    const auto a = AssembleText(text, test::English);
+    EXPECT_EQ(a.result.errorText, "Incorrect symbol in identifier: " + text[1]);
+    EXPECT_EQ(a.result.status.lineCaption, "2:  " + text[1]);
+  }
+}
+
 TEST(Assemble, LabelRowsOfAnEarlierRunStayUntilEmptied) {
   Lines first = {"A:", "B:", "C:", "HLT"};
   SourceLineMap map;
