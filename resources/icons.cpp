@@ -97,27 +97,30 @@ QIcon CompileBlock() {
   return WithDisabled(pixmap);
 }
 
-QIcon AddBlock() {
+namespace {
+
+// An arrow to (adding) or away from (deleting) the dashed end of the block row, with a red
+// plus or minus above it.
+QIcon BlockButton(bool adding) {
   QPixmap pixmap = Canvas(16);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
   DashedLine(p, 12.5);
-  Arrow(p, QPointF(1, 10), QPointF(9, 10));
+  Arrow(p, QPointF(adding ? 1 : 11, 10), QPointF(adding ? 9 : 3, 10));
   p.setPen(QPen(Red, 2));
   p.drawLine(QPointF(2, 4), QPointF(8, 4));
-  p.drawLine(QPointF(5, 1), QPointF(5, 7));
+  if (adding) p.drawLine(QPointF(5, 1), QPointF(5, 7));
   return WithDisabled(pixmap);
 }
 
+}  // namespace
+
+QIcon AddBlock() {
+  return BlockButton(true);
+}
+
 QIcon DeleteBlock() {
-  QPixmap pixmap = Canvas(16);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  DashedLine(p, 12.5);
-  Arrow(p, QPointF(11, 10), QPointF(3, 10));
-  p.setPen(QPen(Red, 2));
-  p.drawLine(QPointF(2, 4), QPointF(8, 4));
-  return WithDisabled(pixmap);
+  return BlockButton(false);
 }
 
 QIcon ReturnToMain() {

@@ -126,7 +126,7 @@ void AssemblyRun::EncodeInstructions() {
     const std::string& line = compText_[at];
     const auto compLine = static_cast<std::int32_t>(at + 1);
     const auto colon = line.find(':');
-        if (colon != std::string::npos) {
+    if (colon != std::string::npos) {
       // A label line ends at its colon. Text after it ("B: NOP" when a source line held two
       // labels) would otherwise vanish without a word of code, or give its address to
       // another label: it is refused as part of the label's name.
@@ -143,7 +143,6 @@ void AssemblyRun::EncodeInstructions() {
       }
       continue;
     }
-
 
     EncodeInstruction(line);
     // The words of a failing line are kept too, so the user sees how far it got.

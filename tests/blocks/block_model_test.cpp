@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "../support.hpp"
-#include "blocks/plain_view.hpp"
+#include "started.hpp"
 
 namespace q41 {
 namespace {
@@ -14,13 +14,7 @@ using test::W;
 
 namespace {
 
-struct Started {
-  PlainView view;
-  CompileWorkspace workspace;
-  CompileSettings settings{Language::English, true};
-  BlockModel model{view, workspace, settings};
-  Started() { model.NewProgram(); }
-
+struct Started : test::Started {
   // Adds blocks until there are `count`, each with the given sources.
   void Blocks(const std::vector<Lines>& sources) {
     view.source = sources[0];

@@ -6,18 +6,12 @@
 
 #include "../support.hpp"
 #include "blocks/block_model.hpp"
-#include "blocks/plain_view.hpp"
+#include "started.hpp"
 
 namespace q41 {
 namespace {
 
-struct Started {
-  PlainView view;
-  CompileWorkspace workspace;
-  CompileSettings settings{Language::English, true};
-  BlockModel model{view, workspace, settings};
-  Started() { model.NewProgram(); }
-
+struct Started : test::Started {
   Lines Save() {
     model.StoreCurrentBlock(model.CurrentBlock);
     Lines file = model.WriteProgramFile();

@@ -22,15 +22,7 @@ using test::Text;
 class BlocksWindowTest : public QObject {
   Q_OBJECT
 
-  struct Started {
-    ScriptedDialogs dialogs;
-    Program program;
-    TForm1& f;
-    explicit Started(Language language = Language::English)
-        : program(language, &dialogs), f(program.Form1()) {
-      program.Show();
-      QVERIFY(QTest::qWaitForWindowActive(&f));
-    }
+  struct Started : test::Started {
     void ClickTab(int index) {
       QTest::mouseClick(f.BlckTabs, Qt::LeftButton, {}, f.BlckTabs->tabRect(index).center());
     }

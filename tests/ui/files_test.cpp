@@ -18,25 +18,11 @@ namespace q41::ui {
 
 using test::ScriptedDialogs;
 using test::SetText;
+using test::Started;
 using test::Text;
 
 class FilesWindowTest : public QObject {
   Q_OBJECT
-
-  struct Started {
-    ScriptedDialogs dialogs;
-    Program program;
-    TForm1& f;
-    Started() : program(Language::English, &dialogs), f(program.Form1()) {
-      program.Show();
-      QVERIFY(QTest::qWaitForWindowActive(&f));
-    }
-  };
-
-  static QByteArray Read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-  }
 
   QTemporaryDir dir_;
 
@@ -62,7 +48,7 @@ void FilesWindowTest::saveAndOpenRoundTrip() {
     QTest::keyClick(f.asmText, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(Text(*f.asmText), QStringList({"nop", "hlt"}));  // the block is shown again
     QCOMPARE(
-        Read(path),
+        test::ReadBytes(path),
         QByteArray(";memory=DIST\r\n\r\n;Q41 assembler, v.1, 2018\r\n\r\nGLOBAL\r\n;Global\r\n"
                    "\r\n;BLOCK 0\r\n;CPU\r\n;CPUaddr=0012\r\n\r\n; \xEF\xE5\xF0\xE2\xFB\xE9\r\n"
                    "hlt\r\n\r\n;BLOCK 1\r\n;PPU=0001\r\n;CPUaddr=0000\r\n;PPUaddr=0000\r\n\r\n"
@@ -86,7 +72,7 @@ void FilesWindowTest::saveAndOpenRoundTrip() {
   const QString again = dir_.filePath("again.asm");
   s.dialogs.files = {again};
   f.SaveAsm1->trigger();
-  QCOMPARE(Read(again), Read(path));
+  QCOMPARE(test::ReadBytes(again), test::ReadBytes(path));
 }
 
 void FilesWindowTest::openCancelledOrUnreadableChangesNothing() {
@@ -128,7 +114,7 @@ void FilesWindowTest::saveCodeFile() {
   QTest::keyClick(f.asmText, Qt::Key_F9);
   s.dialogs.files = {path};
   f.SaveCod1->trigger();
-  QCOMPARE(Read(path),
+  QCOMPARE(test::ReadBytes(path),
            QByteArray("0Q41\r\n\r\n;BLOCK 0\r\n0000\r\n0000\r\n0000\r\n0001\r\n\r\nAF18\r\n"
                       "\r\n;BLOCK 1\r\n0000\r\n0000\r\n0000\r\n0001\r\n\r\n0000\r\n"
                       "\r\n;BLOCK 2\r\n0000\r\n0000\r\n0000\r\n0001\r\n\r\nAF18\r\n"));

@@ -26,15 +26,8 @@ using test::Text;
 class AllBlocksWindowTest : public QObject {
   Q_OBJECT
 
-  struct Started {
-    ScriptedDialogs dialogs;
-    Program program;
-    TForm1& f;
-    THF& hf;
-    Started() : program(Language::English, &dialogs), f(program.Form1()), hf(*program.HF()) {
-      program.Show();
-      QVERIFY(QTest::qWaitForWindowActive(&f));
-    }
+  struct Started : test::Started {
+    THF& hf = *program.HF();
     void F3(QWidget* from) {
       QTest::keyClick(from, Qt::Key_F3);
       QApplication::processEvents();

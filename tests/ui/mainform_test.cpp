@@ -27,21 +27,13 @@ namespace q41::ui {
 
 using test::ScriptedDialogs;
 using test::SetText;
+using test::Started;
 using test::Text;
 
 class MainWindowTest : public QObject {
   Q_OBJECT
 
   // A fresh program for each test, shown as the message loop shows it.
-  struct Started {
-    ScriptedDialogs dialogs;
-    Program program;
-    TForm1& f;
-    explicit Started(Language language) : program(language, &dialogs), f(program.Form1()) {
-      program.Show();
-      QVERIFY(QTest::qWaitForWindowActive(&f));
-    }
-  };
 
   static QString Cell(const TForm1& f, int row, int column) {
     return f.labelsModel->index(row - 1, column).data().toString();

@@ -3,6 +3,7 @@
 // short ways to read and write the editors in UTF-8.
 
 #include <QDir>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QStringList>
 #include <QTest>
@@ -10,6 +11,8 @@
 
 #include "common/cp1251.hpp"
 #include "ui/dialogs.hpp"
+#include "ui/mainform.hpp"
+#include "ui/program.hpp"
 #include "ui/qt_text.hpp"
 
 namespace q41::ui::test {
@@ -54,6 +57,24 @@ inline void SetText(QPlainTextEdit& editor, const QStringList& lines) {
   Lines bytes;
   for (const auto& line : lines) bytes.push_back(FromQt(line));
   SetLines(editor, bytes);
+}
+
+// A fresh program, its windows shown as the message loop shows them at start-up.
+struct Started {
+  ScriptedDialogs dialogs;
+  Program program;
+  TForm1& f;
+  explicit Started(Language language = Language::English)
+      : program(language, &dialogs), f(program.Form1()) {
+    program.Show();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+  }
+};
+
+// A file's bytes; empty when it cannot be read.
+inline QByteArray ReadBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Where the tests leave their screenshots: the build folder.

@@ -19,24 +19,11 @@
 namespace q41::ui {
 
 using test::ScriptedDialogs;
+using test::Started;
 
 class WorstInputsTest : public QObject {
   Q_OBJECT
 
-  struct Started {
-    ScriptedDialogs dialogs;
-    Program program;
-    TForm1& f;
-    Started() : program(Language::English, &dialogs), f(program.Form1()) {
-      program.Show();
-      QVERIFY(QTest::qWaitForWindowActive(&f));
-    }
-  };
-
-  static QByteArray Read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  }
   static void Write(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -70,7 +57,7 @@ void WorstInputsTest::millionLinesOpenCompileSave() {
   s.dialogs.files = {saved};
   s.f.SaveAsm1->trigger();
   // The marker on the first line: no header, no GLOBAL text.
-  QCOMPARE(Read(saved),
+  QCOMPARE(test::ReadBytes(saved),
            QByteArray(";memory=COMM\r\n\r\n\r\n;BLOCK 0\r\n;CPU\r\n;CPUaddr=0000\r\n\r\n") +
                file.mid(10));
 }
@@ -107,9 +94,9 @@ void WorstInputsTest::randomBytesOpenedAndSaved() {
   const QString twice = dir_.filePath("random_twice.asm");
   again.dialogs.files = {twice};
   again.f.SaveAsm1->trigger();
-  QVERIFY(Read(twice) == Read(saved));
+  QVERIFY(test::ReadBytes(twice) == test::ReadBytes(saved));
   const Lines original = SplitLines(std::string_view(bytes.constData(), bytes.size()));
-  const QByteArray written = Read(saved);
+  const QByteArray written = test::ReadBytes(saved);
   const Lines savedLines = SplitLines(std::string_view(written.constData(), written.size()));
   std::size_t at = 0;
   for (const auto& line : original) {
@@ -152,7 +139,7 @@ void WorstInputsTest::saveFailingPartWayKeepsTheOldFile() {
   s.f.SaveAsm1->trigger();
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
-  QCOMPARE(Read(path), old);
+  QCOMPARE(test::ReadBytes(path), old);
   QCOMPARE(s.dialogs.shown.size(), 1);
   QVERIFY(s.dialogs.shown.first().startsWith(path));
   QCOMPARE(s.f.Source(), big);  // the block itself, not the file text
