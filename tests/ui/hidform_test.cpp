@@ -4,7 +4,9 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
+#include <QTimer>
 #include <QScreen>
 #include <QTabBar>
 #include <QTest>
@@ -46,6 +48,7 @@ class AllBlocksWindowTest : public QObject {
   void ppuBoxesAndAddressesHere();
   void f3FromEveryWindow();
   void shortcutsHereTakeTheEditsAlong();
+  void aMessageBoxOverACommandFromHere();
   void screenshot();
 };
 
@@ -169,6 +172,34 @@ void AllBlocksWindowTest::shortcutsHereTakeTheEditsAlong() {
   QCOMPARE(s.program.model().BlockStore[0].source, (Lines{"nop", "hlt"}));
   QCOMPARE(Text(*s.hf.panels[0].code), QStringList({"0000", "AF18"}));
   QCOMPARE(s.hf.panels[0].wordCount->text(), QString("0002"));
+}
+
+// A real modal box (the missing-halt warning) takes the activation while compile all runs
+// from here; the command's work must survive it.
+void AllBlocksWindowTest::aMessageBoxOverACommandFromHere() {
+  struct ModalDialogs : ScriptedDialogs {
+    void Warning(const QString& text) override {
+      ScriptedDialogs::Warning(text);
+      QMessageBox box(QMessageBox::Warning, "Q41", text, QMessageBox::Ok);
+      QTimer::singleShot(100, &box, &QMessageBox::accept);
+      box.exec();
+    }
+  } dialogs;
+  Program program(Language::English, &dialogs);
+  program.Show();
+  TForm1& f = program.Form1();
+  THF& hf = *program.HF();
+  QVERIFY(QTest::qWaitForWindowActive(&f));
+  QTest::keyClick(f.asmText, Qt::Key_F3);
+  QVERIFY(QTest::qWaitForWindowActive(&hf));
+  hf.panels[0].source->setFocus();
+  hf.panels[0].source->selectAll();
+  hf.panels[0].source->insertPlainText("nop");
+  QTest::keyClick(hf.panels[0].source, Qt::Key_F9);
+  QCOMPARE(dialogs.shown, QStringList({"No HLT command!"}));
+  QCOMPARE(program.model().BlockStore[0].code, Lines{"0000"});
+  QCOMPARE(program.model().BlockStore[0].wordCount, "0001");
+  QCOMPARE(f.LineLab->text(), QString("Successful compilation"));
 }
 
 void AllBlocksWindowTest::screenshot() {
