@@ -171,14 +171,13 @@ void THF::changeEvent(QEvent* event) {
   if (isActiveWindow() && !active_) {
     active_ = true;
     FormActivate();
-    } else if (!isActiveWindow() && active_) {
+  } else if (!isActiveWindow() && active_) {
     // A message box over a command started here takes the activation only for a moment:
     // showing the block again then would undo the command's work half-way.
     if (QApplication::activeModalWidget() != nullptr) return;
     active_ = false;
     FormDeactivate();
   }
-
 }
 
 void THF::FormActivate() {

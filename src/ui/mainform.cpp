@@ -420,6 +420,9 @@ void TForm1::SetCompileTextVisible(bool visible) {
 
 void TForm1::ShowLabels() {
   labelsModel->Refresh();
+  // After the GLOBAL names were read, the grid's selection stands on the last of them.
+  const int row = program_.workspace.labels.SelectedRow();
+  if (row > 0) labels->setCurrentIndex(labelsModel->index(row - 1, 1));
 }
 
 void TForm1::SetStatus(const StatusReport& status) {

@@ -61,7 +61,6 @@ class LabelGridModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   // The header cells of columns 0 to 2.
   void SetHeader(int column, const QString& text);
-  QString Header(int column) const { return header_.value(column); }
   // The table changed: show it again.
   void Refresh();
 
