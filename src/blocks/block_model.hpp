@@ -85,6 +85,9 @@ class BlockModel {
   Lines WriteCodeFile() const;
 
  private:
+  // Moves lines[begin, end) into block n's source and applies its settings lines.
+  void TakeBlockLines(int n, Lines& lines, std::size_t begin, std::size_t end);
+
   BlockView& view_;
   CompileWorkspace& workspace_;
   const CompileSettings& settings_;

@@ -107,8 +107,10 @@ void BlockModel::ReadProgramFile(Lines lines) {
   PaintLamps();
 
   if (found == 0) {
-    // Not a program file: the whole text is block 0; header and GLOBAL text stay.
-    BlockStore[0].source = std::move(lines);
+    // Not a program file: the whole text is block 0; header and GLOBAL text stay. Its
+    // settings lines count as in any block, or the block would change once it is saved
+    // (with those lines in its text) and opened again.
+    TakeBlockLines(0, lines, 0, lines.size());
     ShowBlock(0);
     return;
   }
@@ -135,27 +137,32 @@ void BlockModel::ReadProgramFile(Lines lines) {
   for (int n = 0; n <= LastBlock; ++n) {
     if (n > 0) view_.AddTab("BLOCK " + DecimalText(n));
     EnableBlock(n);
-    BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
     std::size_t end = markers[static_cast<std::size_t>(n + 1)];
     // The empty line before the next marker is the writer's separator, not the block's.
     if (n < LastBlock && end > markers[static_cast<std::size_t>(n)] + 1 && lines[end - 1].empty()) {
       --end;
     }
-    r.source.reserve(end - markers[static_cast<std::size_t>(n)]);
-    for (std::size_t j = markers[static_cast<std::size_t>(n)]; j < end; ++j) {
-      const std::string& line = r.source.emplace_back(std::move(lines[j]));
-      if (StartsWith(line, ";PPU=")) {
-        r.ppu = PpuSetOf(SettingValue(line));
-        r.ppuList = PpuListText(r.ppu);
-      } else if (StartsWith(line, ";CPUaddr=")) {
-        r.cpuAddress = SettingValue(line);
-      } else if (StartsWith(line, ";PPUaddr=")) {
-        r.ppuAddress = SettingValue(line);
-      }
-    }
-    view_.StoredBlockChanged(n);
+    TakeBlockLines(n, lines, markers[static_cast<std::size_t>(n)], end);
   }
   ShowBlock(0);
+}
+
+void BlockModel::TakeBlockLines(int n, Lines& lines, std::size_t begin, std::size_t end) {
+  BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
+  r.source.reserve(end - begin);
+  // Settings lines count wherever they stand in the block; a later one wins.
+  for (std::size_t j = begin; j < end; ++j) {
+    const std::string& line = r.source.emplace_back(std::move(lines[j]));
+    if (StartsWith(line, ";PPU=")) {
+      r.ppu = PpuSetOf(SettingValue(line));
+      r.ppuList = PpuListText(r.ppu);
+    } else if (StartsWith(line, ";CPUaddr=")) {
+      r.cpuAddress = SettingValue(line);
+    } else if (StartsWith(line, ";PPUaddr=")) {
+      r.ppuAddress = SettingValue(line);
+    }
+  }
+  view_.StoredBlockChanged(n);
 }
 
 bool BlockModel::PrepareCodeFile() {

@@ -152,6 +152,19 @@ TEST(ProgramFile, SettingsLinesAnywhereInABlock) {
   EXPECT_EQ(s.model.BlockStore[1].ppuList, "0000");
 }
 
+// A file without markers is one block, and its settings lines count there too: otherwise
+// the block would change once saved (with those lines in its text) and opened again.
+TEST(ProgramFile, SettingsLinesOfAFileWithoutMarkers) {
+  Started s;
+  s.model.ReadProgramFile({"nop", ";PPU=0001", ";PPUaddr=0010", "hlt"});
+  EXPECT_EQ(s.view.ppuCaption, "0001");
+  EXPECT_EQ(s.view.ppu, "0010");
+  const Lines second = s.Save();
+  Started r;
+  r.model.ReadProgramFile(second);
+  EXPECT_EQ(r.Save(), second);
+}
+
 TEST(ProgramFile, MemoryModes) {
   Started s;
   s.model.ReadProgramFile({";memory=DISTRIBUTED", ";BLOCK 0"});
