@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Runs each fuzz target for the given seconds from a seed corpus, then prints what it did.
+# Runs each fuzz target (or those named after the seconds) for the given seconds from a seed
+# corpus, then prints what it did.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 seconds=$2
+shift 2
+targets=${*:-translator_fuzz program_file_fuzz compile_all_fuzz}
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-for target in translator_fuzz program_file_fuzz compile_all_fuzz; do
+for target in $targets; do
   corpus=$build/corpus/$target
   mkdir -p "$corpus"
   # Seeds: every example and test input; the translator's first byte picks its options.
