@@ -67,12 +67,16 @@ void PrintWarning(std::string_view text) {
   std::cerr << "warning: " << q41::Cp1251ToUtf8(shown) << '\n';
 }
 
-// The main window as plain fields, with the boxes it would show printed as warnings.
+// The main window as plain fields, with the boxes it would show printed as warnings. The
+// tool compiles the stored blocks in place, so it keeps no working copy of a block's
+// source: copying a large source there would only cost time and memory.
 class HeadlessView : public q41::PlainView {
  public:
   void Warning(const std::string& text) override { PrintWarning(text); }
   void MemoryTypeRefused(const std::string& text) override { PrintWarning(text); }
+  void SetSource(const Lines&) override {}
 };
+
 
 std::optional<Arguments> ParseArguments(int argc, char** argv) {
   Arguments args;
@@ -149,10 +153,19 @@ bool ReadInput(const std::string& path, std::string_view& bytes, std::string& st
   return ok;
 }
 
+// Gives back the input read by ReadInput.
+void ReleaseInput(std::string_view& bytes, std::string& storage) {
+  if (bytes.data() != storage.data() && !bytes.empty()) {
+    ::munmap(const_cast<char*>(bytes.data()), bytes.size());
+  }
+  std::string().swap(storage);
+  bytes = {};
+}
+
 // Takes the memory a run will need from the kernel in one call, in large pages where the
 // system has them: a large input's run would otherwise take it one page fault at a time,
 // which costs more than the assembling itself. Large blocks stay in the heap, so that the
-// memory taken here is what they reuse. About four bytes of memory per byte of source.
+// memory taken here is what they reuse. About six bytes of memory per byte of source.
 void ReserveHeap(std::size_t bytes) {
   constexpr std::size_t Page = 4096;
   if (bytes < 64 * Page) return;
@@ -244,7 +257,7 @@ int main(int argc, char** argv) {
     std::cerr << "q41asm: cannot read " << args->input << ": " << Reason() << '\n';
     return 2;
   }
-  ReserveHeap(bytes.size() * 4);
+  ReserveHeap(bytes.size() * 6);
   const q41::Language language = args->options.language;
   auto writeOrFail = [&](const Lines& out, const Lines& more, std::string_view stdoutEol) {
     if (WriteOut(args->output, out, more, stdoutEol)) return true;
@@ -258,7 +271,11 @@ int main(int argc, char** argv) {
   const q41::CompileSettings settings{language, args->options.useShortConst};
   q41::BlockModel model(view, workspace, settings);
   model.NewProgram();
-  model.ReadProgramFile(q41::SplitLines(bytes));
+    model.ReadProgramFile(q41::SplitLines(bytes));
+  // The blocks hold their own lines now: the input's pages can go before the compiling
+  // needs memory of its own.
+  ReleaseInput(bytes, storage);
+
   const Lines glob = view.GlobalText();
 
   if (args->mode == Mode::Preprocess) {

@@ -75,7 +75,7 @@ struct PlainView : BlockView, AssemblerWarnings {
   bool Ask(Question question, int block) override {
     const char* const names[] = {"DeleteBlock", "ClearProgram", "EmptyBlockCode"};
     std::string text = names[static_cast<int>(question)];
-    if (question == Question::EmptyBlockCode) text += " " + std::to_string(block);
+    if (question == Question::EmptyBlockCode) text.append(" ").append(std::to_string(block));
     asked.push_back(text);
     if (answers.empty()) return false;
     const bool answer = answers.front();

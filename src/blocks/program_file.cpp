@@ -148,11 +148,15 @@ void BlockModel::ReadProgramFile(Lines lines) {
 }
 
 void BlockModel::TakeBlockLines(int n, Lines& lines, std::size_t begin, std::size_t end) {
-  BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
-  r.source.reserve(end - begin);
+    BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
+  if (begin == 0 && end == lines.size()) {
+    r.source = std::move(lines);  // the whole text: no line needs to move
+  } else {
+    r.source.assign(std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(begin)),
+                    std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(end)));
+  }
   // Settings lines count wherever they stand in the block; a later one wins.
-  for (std::size_t j = begin; j < end; ++j) {
-    const std::string& line = r.source.emplace_back(std::move(lines[j]));
+  for (const std::string& line : r.source) {
     if (StartsWith(line, ";PPU=")) {
       r.ppu = PpuSetOf(SettingValue(line));
       r.ppuList = PpuListText(r.ppu);
