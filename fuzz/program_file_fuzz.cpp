@@ -53,8 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // often it is opened and saved.
   int markerLines = 0;
   for (const std::string& line : second) {
-    markerLines += line.size() >= 8 && line.compare(0, 7, ";BLOCK ") == 0 && line[7] >= '0' &&
-                   line[7] <= '5';
+    markerLines +=
+        line.size() >= 8 && line.compare(0, 7, ";BLOCK ") == 0 && line[7] >= '0' && line[7] <= '5';
   }
   const bool markerInBody = markerLines != first.model.LastBlock + 1;
   if (!markerInBody && third != second) std::abort();

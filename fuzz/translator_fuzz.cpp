@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   q41::CompileWorkspace workspace;
   const q41::CompileOutcome outcome =
-      q41::CompileSource(workspace, q41::ViewLines(source), glob, assembler, nullptr);
+      q41::CompileSource(workspace, source, glob, assembler, nullptr);
   if (outcome.succeeded) {
     for (const auto& word : outcome.code) Check(IsHexWord(word));
     for (int r = 1; r <= workspace.labels.LabelCount(); ++r) {

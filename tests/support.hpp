@@ -42,7 +42,7 @@ inline Assembled AssembleText(Lines compText, AssemblerOptions options = {},
   for (std::size_t k = 1; k <= a.compText.size(); ++k) a.lineMap.Set(k, static_cast<int>(k));
   RecordedWarnings warnings;
   const Lines source = a.compText;  // pass 1 shortens the text; the source stays as it was
-  a.result = Assemble(a.compText, a.lineMap, glob, ViewLines(source), a.labels, options, &warnings);
+  a.result = Assemble(a.compText, a.lineMap, glob, source, a.labels, options, &warnings);
   a.warnings = warnings.texts;
   return a;
 }

@@ -77,7 +77,6 @@ class HeadlessView : public q41::PlainView {
   void SetSource(const Lines&) override {}
 };
 
-
 std::optional<Arguments> ParseArguments(int argc, char** argv) {
   Arguments args;
   args.options.language = Q41_LANGUAGE == 1 ? q41::Language::English : q41::Language::Russian;
@@ -271,7 +270,7 @@ int main(int argc, char** argv) {
   const q41::CompileSettings settings{language, args->options.useShortConst};
   q41::BlockModel model(view, workspace, settings);
   model.NewProgram();
-    model.ReadProgramFile(q41::SplitLines(bytes));
+  model.ReadProgramFile(q41::SplitLines(bytes));
   // The blocks hold their own lines now: the input's pages can go before the compiling
   // needs memory of its own.
   ReleaseInput(bytes, storage);
@@ -284,8 +283,7 @@ int main(int argc, char** argv) {
       Lines compText;
       q41::SourceLineMap lineMap;
       const Lines& source = model.BlockStore[static_cast<std::size_t>(n)].source;
-      q41::PreprocessResult pre =
-          q41::Preprocess(q41::ViewLines(source), compText, lineMap, language);
+      q41::PreprocessResult pre = q41::Preprocess(source, compText, lineMap, language);
       out.push_back(";BLOCK " + std::to_string(n));
       out.insert(out.end(), compText.begin(), compText.end());
       if (!pre.Succeeded()) {
@@ -305,7 +303,7 @@ int main(int argc, char** argv) {
   for (int n = 0; n <= model.LastBlock; ++n) {
     q41::BlockRecord& block = model.BlockStore[static_cast<std::size_t>(n)];
     q41::CompileOutcome outcome =
-        q41::CompileSource(workspace, q41::ViewLines(block.source), glob, args->options, &view);
+        q41::CompileSource(workspace, block.source, glob, args->options, &view);
     if (!q41::ShowsSuccess(outcome.status.lineCaption, language)) {
       outcome.status.lineCaption = q41::FailedBlockCaption(n, outcome.status.lineCaption);
       PrintFault(outcome.status);

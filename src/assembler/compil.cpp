@@ -9,8 +9,8 @@
 namespace q41 {
 
 AssembleResult Assemble(Lines& compText, SourceLineMap& lineMap, const Lines& glob,
-                        const LineViews& source, LabelTable& labels,
-                        const AssemblerOptions& options, AssemblerWarnings* warnings) {
+                        SourceText source, LabelTable& labels, const AssemblerOptions& options,
+                        AssemblerWarnings* warnings) {
   return AssemblyRun(compText, lineMap, glob, source, labels, options, warnings).Run();
 }
 

@@ -47,7 +47,7 @@ struct AssembleResult {
 // editor holds it now (for the line shown with a fault). `labels` is reset and refilled;
 // its rows after LabelCount keep whatever they held. `warnings` may be null.
 AssembleResult Assemble(Lines& compText, SourceLineMap& lineMap, const Lines& glob,
-                        const LineViews& source, LabelTable& labels,
-                        const AssemblerOptions& options, AssemblerWarnings* warnings);
+                        SourceText source, LabelTable& labels, const AssemblerOptions& options,
+                        AssemblerWarnings* warnings);
 
 }  // namespace q41

@@ -12,7 +12,7 @@ namespace q41 {
 
 class AssemblyRun {
  public:
-  AssemblyRun(Lines& compText, SourceLineMap& lineMap, const Lines& glob, const LineViews& source,
+  AssemblyRun(Lines& compText, SourceLineMap& lineMap, const Lines& glob, SourceText source,
               LabelTable& labels, const AssemblerOptions& options, AssemblerWarnings* warnings)
       : compText_(compText),
         lineMap_(lineMap),
@@ -57,7 +57,7 @@ class AssemblyRun {
   Lines& compText_;
   SourceLineMap& lineMap_;
   const Lines& glob_;
-  const LineViews& source_;
+  SourceText source_;
   LabelTable& labels_;
   const AssemblerOptions& options_;
   AssemblerWarnings* warnings_;

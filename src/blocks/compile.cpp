@@ -5,9 +5,8 @@
 
 namespace q41 {
 
-CompileOutcome CompileSource(CompileWorkspace& workspace, const LineViews& source,
-                             const Lines& glob, const AssemblerOptions& options,
-                             AssemblerWarnings* warnings) {
+CompileOutcome CompileSource(CompileWorkspace& workspace, SourceText source, const Lines& glob,
+                             const AssemblerOptions& options, AssemblerWarnings* warnings) {
   CompileOutcome outcome;
   workspace.compText.clear();
   workspace.labels.ClearCells();

@@ -30,9 +30,8 @@ struct CompileOutcome {
 
 // Empties the text for compilation, the code and every label cell, then preprocesses
 // `source` and, when that succeeded, assembles the result with `glob`.
-CompileOutcome CompileSource(CompileWorkspace& workspace, const LineViews& source,
-                             const Lines& glob, const AssemblerOptions& options,
-                             AssemblerWarnings* warnings);
+CompileOutcome CompileSource(CompileWorkspace& workspace, SourceText source, const Lines& glob,
+                             const AssemblerOptions& options, AssemblerWarnings* warnings);
 
 // Compile all's test of success: the success message, exactly, in LineLab.
 bool ShowsSuccess(const std::string& lineCaption, Language language);

@@ -26,7 +26,7 @@ void CompileBlock(BlockView& view, CompileWorkspace& workspace, const AssemblerO
   ClearForCompile(view, workspace);
   const Lines source = view.Source();
   const CompileOutcome outcome =
-      CompileSource(workspace, ViewLines(source), view.GlobalText(), options, &view.Warnings());
+      CompileSource(workspace, source, view.GlobalText(), options, &view.Warnings());
   view.SetCompText(workspace.compText);
   view.SetCode(outcome.code);
   view.ShowLabels();
@@ -39,9 +39,8 @@ void CompileOnly(BlockView& view, CompileWorkspace& workspace, const AssemblerOp
   view.SetStatus({});
   workspace.compText = view.CompText();
   const Lines source = view.Source();
-  const AssembleResult result =
-      Assemble(workspace.compText, workspace.lineMap, view.GlobalText(), ViewLines(source),
-               workspace.labels, options, &view.Warnings());
+  const AssembleResult result = Assemble(workspace.compText, workspace.lineMap, view.GlobalText(),
+                                         source, workspace.labels, options, &view.Warnings());
   // Pass 1 took the constant definitions out of the text; the window shows what is left.
   view.SetCompText(workspace.compText);
   view.SetCode(result.code);
@@ -55,7 +54,7 @@ void PreprocessOnly(BlockView& view, CompileWorkspace& workspace, Language langu
   workspace.compText.clear();
   const Lines source = view.Source();
   const PreprocessResult result =
-      Preprocess(ViewLines(source), workspace.compText, workspace.lineMap, language);
+      Preprocess(source, workspace.compText, workspace.lineMap, language);
   view.SetCompText(workspace.compText);
   view.ShowLabels();
   view.SetStatus(result.status);

@@ -148,7 +148,7 @@ void BlockModel::ReadProgramFile(Lines lines) {
 }
 
 void BlockModel::TakeBlockLines(int n, Lines& lines, std::size_t begin, std::size_t end) {
-    BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
+  BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
   if (begin == 0 && end == lines.size()) {
     r.source = std::move(lines);  // the whole text: no line needs to move
   } else {

@@ -1,5 +1,7 @@
 #include "common/text.hpp"
 
+#include <algorithm>
+
 namespace q41 {
 
 std::string& MakeUpper(std::string& text) {
@@ -15,26 +17,38 @@ LineViews ViewLines(const Lines& lines) {
   return LineViews(lines.begin(), lines.end());
 }
 
-LineViews SplitLineViews(std::string_view bytes) {
-  LineViews lines;
-  // Source lines are short: a plain scan beats a library search call per line.
-  lines.reserve(bytes.size() / 16 + 1);
+namespace {
+
+// Calls `take` with each line of the bytes. Source lines are short: a plain scan beats a
+// library search call per line.
+template <typename Take>
+void ForEachLine(std::string_view bytes, Take take) {
   const std::size_t n = bytes.size();
   std::size_t start = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const char c = bytes[i];
     if (c > '\r' || (c != '\n' && c != '\r')) continue;
-    lines.push_back(bytes.substr(start, i - start));
+    take(bytes.substr(start, i - start));
     if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') ++i;
     start = i + 1;
   }
-  if (start < n) lines.push_back(bytes.substr(start));
+  if (start < n) take(bytes.substr(start));
+}
+
+}  // namespace
+
+LineViews SplitLineViews(std::string_view bytes) {
+  LineViews lines;
+  lines.reserve(bytes.size() / 16 + 1);
+  ForEachLine(bytes, [&lines](std::string_view line) { lines.push_back(line); });
   return lines;
 }
 
 Lines SplitLines(std::string_view bytes) {
-  const LineViews views = SplitLineViews(bytes);
-  return Lines(views.begin(), views.end());
+  Lines lines;
+  lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+  ForEachLine(bytes, [&lines](std::string_view line) { lines.emplace_back(line); });
+  return lines;
 }
 
 std::string JoinLines(const Lines& lines, std::string_view eol) {

@@ -32,6 +32,22 @@ bool StartsWith(std::string_view text, std::string_view prefix);
 using LineViews = std::vector<std::string_view>;
 LineViews ViewLines(const Lines& lines);
 
+// A block's source for reading, whether a list of lines or views into a file's bytes
+// holds it: the translator reads either in place, without a copy.
+class SourceText {
+ public:
+  SourceText(const Lines& lines) : lines_(&lines) {}      // NOLINT: converts on purpose
+  SourceText(const LineViews& views) : views_(&views) {}  // NOLINT: converts on purpose
+  std::size_t size() const { return lines_ != nullptr ? lines_->size() : views_->size(); }
+  std::string_view operator[](std::size_t k) const {
+    return lines_ != nullptr ? std::string_view((*lines_)[k]) : (*views_)[k];
+  }
+
+ private:
+  const Lines* lines_ = nullptr;
+  const LineViews* views_ = nullptr;
+};
+
 // Splits file bytes into lines: CR LF, CR and LF each end a line, and a line break at the
 // very end adds no empty line (so an empty input gives no lines at all).
 LineViews SplitLineViews(std::string_view bytes);

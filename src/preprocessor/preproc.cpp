@@ -46,7 +46,7 @@ LineChars Scan(std::string_view line) {
 
 class PreprocessRun {
  public:
-  PreprocessRun(const LineViews& source, Lines& compText, SourceLineMap& lineMap, Language language)
+  PreprocessRun(SourceText source, Lines& compText, SourceLineMap& lineMap, Language language)
       : source_(source), compText_(compText), lineMap_(lineMap), language_(language) {}
 
   PreprocessResult Run() {
@@ -204,7 +204,7 @@ class PreprocessRun {
     line_ = std::move(countText);
   }
 
-  const LineViews& source_;
+  SourceText source_;
   Lines& compText_;
   SourceLineMap& lineMap_;
   const Language language_;
@@ -216,7 +216,7 @@ class PreprocessRun {
 
 }  // namespace
 
-PreprocessResult Preprocess(const LineViews& source, Lines& compText, SourceLineMap& lineMap,
+PreprocessResult Preprocess(SourceText source, Lines& compText, SourceLineMap& lineMap,
                             Language language) {
   return PreprocessRun(source, compText, lineMap, language).Run();
 }

@@ -25,7 +25,7 @@ struct PreprocessResult {
 // Appends the text for compilation of `source` to `compText` (which the caller empties
 // first) and records each written line's source line in `lineMap`. After a fault the text
 // holds everything up to and including what the faulty line left.
-PreprocessResult Preprocess(const LineViews& source, Lines& compText, SourceLineMap& lineMap,
+PreprocessResult Preprocess(SourceText source, Lines& compText, SourceLineMap& lineMap,
                             Language language);
 
 }  // namespace q41

@@ -148,12 +148,12 @@ TEST(Assemble, FaultsAreTracedThroughTheLineMap) {
   // A line beyond the map, or a source line that no longer exists: number and nothing else.
   text.push_back("BAD");
   text.erase(text.begin() + 2);
-  result = Assemble(text, map, {}, {"x: c = 5"}, labels, test::English, nullptr);
+  result = Assemble(text, map, {}, Lines{"x: c = 5"}, labels, test::English, nullptr);
   EXPECT_EQ(result.status.lineCaption, "4:  ");
   EXPECT_EQ(result.status.selection.kind, Selection::Kind::Clear);
   text = Lines(8, "NOP");
   text.push_back("FOO");
-  result = Assemble(text, map, {}, {"x: c = 5"}, labels, test::English, nullptr);
+  result = Assemble(text, map, {}, Lines{"x: c = 5"}, labels, test::English, nullptr);
   EXPECT_EQ(result.status.lineCaption, "0:  ");
 }
 
@@ -171,9 +171,9 @@ TEST(Assemble, LabelRowsOfAnEarlierRunStayUntilEmptied) {
   Lines first = {"A:", "B:", "C:", "HLT"};
   SourceLineMap map;
   LabelTable labels;
-  Assemble(first, map, {}, {}, labels, {}, nullptr);
+  Assemble(first, map, {}, Lines{}, labels, {}, nullptr);
   Lines second = {"Z:", "HLT"};
-  Assemble(second, map, {}, {}, labels, {}, nullptr);
+  Assemble(second, map, {}, Lines{}, labels, {}, nullptr);
   EXPECT_EQ(labels.LabelCount(), 1);
   EXPECT_EQ(labels.Row(1).name, "Z");
   EXPECT_EQ(labels.Row(2).name, "B");

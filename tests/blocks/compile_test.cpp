@@ -12,7 +12,7 @@ using test::W;
 TEST(CompileSource, SourceToCodeAndLabels) {
   CompileWorkspace ws;
   const auto out = CompileSource(
-      ws, {"n = 5", "start: mov #n, r0", "loop: sub #1, r0", "  bne loop ; again", "hlt"},
+      ws, Lines{"n = 5", "start: mov #n, r0", "loop: sub #1, r0", "  bne loop ; again", "hlt"},
       {";Global"}, test::English, nullptr);
   EXPECT_TRUE(out.preprocessed);
   EXPECT_TRUE(out.succeeded);
@@ -24,7 +24,7 @@ TEST(CompileSource, SourceToCodeAndLabels) {
 TEST(CompileSource, PreprocessorFaultStopsBeforeTheAssembler) {
   CompileWorkspace ws;
   ws.labels.SetName(ws.labels.AddLabelRow(), "OLD");
-  const auto out = CompileSource(ws, {"nop", "rw 0", "hlt"}, {";Global"}, {}, nullptr);
+  const auto out = CompileSource(ws, Lines{"nop", "rw 0", "hlt"}, {";Global"}, {}, nullptr);
   EXPECT_FALSE(out.preprocessed);
   EXPECT_FALSE(out.succeeded);
   EXPECT_EQ(out.status.lineCaption, "2: RW 0");
@@ -37,7 +37,7 @@ TEST(CompileSource, PreprocessorFaultStopsBeforeTheAssembler) {
 
 TEST(CompileSource, AssemblerFaultShowsTheWholeSourceLine) {
   CompileWorkspace ws;
-  const auto out = CompileSource(ws, {"nop", "x: c = 1zz ; three pieces", "hlt"}, {";Global"},
+  const auto out = CompileSource(ws, Lines{"nop", "x: c = 1zz ; three pieces", "hlt"}, {";Global"},
                                  test::English, nullptr);
   EXPECT_TRUE(out.preprocessed);
   EXPECT_FALSE(out.succeeded);
@@ -48,7 +48,7 @@ TEST(CompileSource, AssemblerFaultShowsTheWholeSourceLine) {
 
 TEST(CompileSource, SuccessIsTheExactMessage) {
   CompileWorkspace ws;
-  const auto out = CompileSource(ws, {"hlt"}, {}, {}, nullptr);
+  const auto out = CompileSource(ws, Lines{"hlt"}, {}, {}, nullptr);
   EXPECT_TRUE(ShowsSuccess(out.status.lineCaption, Language::Russian));
   EXPECT_FALSE(ShowsSuccess(out.status.lineCaption, Language::English));
   EXPECT_FALSE(ShowsSuccess("", Language::Russian));
@@ -88,7 +88,7 @@ TEST(CompileSource, AnyBytesGetAnAnswer) {
       source.push_back(text);
     }
     CompileWorkspace ws;
-    const auto out = CompileSource(ws, ViewLines(source), {";Global"}, test::English, nullptr);
+    const auto out = CompileSource(ws, source, {";Global"}, test::English, nullptr);
     if (!out.succeeded) {
       EXPECT_FALSE(out.status.lineCaption.empty());
       EXPECT_FALSE(out.status.errCaption.empty());
@@ -102,7 +102,7 @@ TEST(CompileSource, HugeSourcesStayLinear) {
   source[600000] = "        mov r1,r2 ; " + std::string(100000, 'c');
   source.push_back("hlt");
   CompileWorkspace ws;
-  const auto out = CompileSource(ws, ViewLines(source), {";Global"}, test::English, nullptr);
+  const auto out = CompileSource(ws, source, {";Global"}, test::English, nullptr);
   EXPECT_TRUE(out.succeeded) << out.status.errCaption;
   EXPECT_EQ(out.code.size(), 15002u);
 }

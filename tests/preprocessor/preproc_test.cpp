@@ -22,7 +22,7 @@ struct Preprocessed {
 
 Preprocessed PreprocessLines(const Lines& source, Language language = Language::English) {
   Preprocessed p;
-  p.result = Preprocess(ViewLines(source), p.text, p.map, language);
+  p.result = Preprocess(source, p.text, p.map, language);
   return p;
 }
 

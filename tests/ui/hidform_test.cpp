@@ -6,10 +6,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
-#include <QTimer>
 #include <QScreen>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "ui/hidForm.hpp"
