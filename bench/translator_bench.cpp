@@ -24,30 +24,27 @@ using q41::Lines;
 struct CachedBlock {
   int size;
   Lines lines;
-  q41::LineViews views;
 };
 
-// Generated once per size; the views point into lines that never move.
+// Generated once per size.
 const CachedBlock& Block(int lines) {
   static std::vector<std::unique_ptr<CachedBlock>> cache;
   for (const auto& block : cache) {
     if (block->size == lines) return *block;
   }
-  auto block =
-      std::make_unique<CachedBlock>(CachedBlock{lines, q41::bench::GenerateQ41Block(lines), {}});
-  block->views = q41::ViewLines(block->lines);
-  cache.push_back(std::move(block));
+  cache.push_back(
+      std::make_unique<CachedBlock>(CachedBlock{lines, q41::bench::GenerateQ41Block(lines)}));
   return *cache.back();
 }
 
-q41::CompileOutcome CompileOnce(const q41::LineViews& source) {
+q41::CompileOutcome CompileOnce(const Lines& source) {
   q41::CompileWorkspace workspace;
   return q41::CompileSource(workspace, source, {";Global"}, {q41::Language::English, true},
                             nullptr);
 }
 
 void BM_PreprocessAndAssemble(benchmark::State& state) {
-  const q41::LineViews& source = Block(static_cast<int>(state.range(0))).views;
+  const Lines& source = Block(static_cast<int>(state.range(0))).lines;
   const auto check = CompileOnce(source);
   if (!check.succeeded || check.code.size() > 32768) {
     state.SkipWithError(("generated block fails: " + check.status.errCaption).c_str());

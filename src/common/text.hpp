@@ -28,9 +28,8 @@ inline char UpperAscii(char c) {
 std::string& MakeUpper(std::string& text);
 bool StartsWith(std::string_view text, std::string_view prefix);
 
-// Lines read in place: views into text that lives elsewhere (a file's bytes, or Lines).
+// Lines read in place: views into text that lives elsewhere.
 using LineViews = std::vector<std::string_view>;
-LineViews ViewLines(const Lines& lines);
 
 // A block's source for reading, whether a list of lines or views into a file's bytes
 // holds it: the translator reads either in place, without a copy.
@@ -50,7 +49,6 @@ class SourceText {
 
 // Splits file bytes into lines: CR LF, CR and LF each end a line, and a line break at the
 // very end adds no empty line (so an empty input gives no lines at all).
-LineViews SplitLineViews(std::string_view bytes);
 Lines SplitLines(std::string_view bytes);
 
 // Joins lines with the given end-of-line text after every line, the last one included.
