@@ -270,11 +270,19 @@ int main(int argc, char** argv) {
   const q41::CompileSettings settings{language, args->options.useShortConst};
   q41::BlockModel model(view, workspace, settings);
   model.NewProgram();
-  model.ReadProgramFile(q41::SplitLines(bytes));
-  // The blocks hold their own lines now: the input's pages can go before the compiling
-  // needs memory of its own.
-  ReleaseInput(bytes, storage);
-
+  // A file without block markers (one block) is compiled straight from the input's bytes;
+  // a program file's blocks get their own lines, and the input's pages can go before the
+  // compiling needs memory of its own.
+  const q41::LineViews unmarked = q41::SplitLineViews(bytes);
+  const bool inPlace = model.ReadUnmarkedFile(unmarked);
+  if (!inPlace) {
+    model.ReadProgramFile(q41::SplitLines(bytes));
+    ReleaseInput(bytes, storage);
+  }
+  auto sourceOf = [&](int n) -> q41::SourceText {
+    if (inPlace) return unmarked;
+    return model.BlockStore[static_cast<std::size_t>(n)].source;
+  };
   const Lines glob = view.GlobalText();
 
   if (args->mode == Mode::Preprocess) {
@@ -282,8 +290,7 @@ int main(int argc, char** argv) {
     for (int n = 0; n <= model.LastBlock; ++n) {
       Lines compText;
       q41::SourceLineMap lineMap;
-      const Lines& source = model.BlockStore[static_cast<std::size_t>(n)].source;
-      q41::PreprocessResult pre = q41::Preprocess(source, compText, lineMap, language);
+      q41::PreprocessResult pre = q41::Preprocess(sourceOf(n), compText, lineMap, language);
       out.push_back(";BLOCK " + std::to_string(n));
       out.insert(out.end(), compText.begin(), compText.end());
       if (!pre.Succeeded()) {
@@ -298,12 +305,12 @@ int main(int argc, char** argv) {
   }
 
   // Compile all blocks in turn, as F9 does, stopping at the first that fails. Each block is
-  // compiled in place from its stored lines: no window to show it in.
+  // compiled in place: no window to show it in.
   Lines labelRows;
   for (int n = 0; n <= model.LastBlock; ++n) {
     q41::BlockRecord& block = model.BlockStore[static_cast<std::size_t>(n)];
     q41::CompileOutcome outcome =
-        q41::CompileSource(workspace, block.source, glob, args->options, &view);
+        q41::CompileSource(workspace, sourceOf(n), glob, args->options, &view);
     if (!q41::ShowsSuccess(outcome.status.lineCaption, language)) {
       outcome.status.lineCaption = q41::FailedBlockCaption(n, outcome.status.lineCaption);
       PrintFault(outcome.status);

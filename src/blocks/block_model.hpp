@@ -77,6 +77,10 @@ class BlockModel {
   void WriteBlockHeader(int n, Lines& out) const;
   std::size_t BlockBodyStart(int n) const;
   void ReadProgramFile(Lines lines);
+  // Reads a file without block markers as ReadProgramFile does, except that block 0's
+  // source stays with the caller, who compiles the lines in place. False, with nothing
+  // read, when the file has the marker of block 0.
+  bool ReadUnmarkedFile(SourceText lines);
   void ApplyMemoryMode(std::string_view text);
 
   // The code file (.Q41). PrepareCodeFile stores the current block and asks about every
@@ -85,6 +89,10 @@ class BlockModel {
   Lines WriteCodeFile() const;
 
  private:
+  // The start of reading: the memory line, where the markers stand (their count is the
+  // result), and every block cleared.
+  int StartReading(SourceText lines, std::array<std::size_t, BlockCount + 1>& markers);
+  static void ApplySettingsLines(BlockRecord& r, SourceText lines);
   // Moves lines[begin, end) into block n's source and applies its settings lines.
   void TakeBlockLines(int n, Lines& lines, std::size_t begin, std::size_t end);
 

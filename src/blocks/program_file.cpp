@@ -81,21 +81,33 @@ void BlockModel::ApplyMemoryMode(std::string_view text) {
   }
 }
 
-void BlockModel::ReadProgramFile(Lines lines) {
-  if (!lines.empty() && StartsWith(lines[0], MemoryPrefix)) {
-    ApplyMemoryMode(std::string_view(lines[0]).substr(MemoryPrefix.size(), 4));
+void BlockModel::ApplySettingsLines(BlockRecord& r, SourceText lines) {
+  // Settings lines count wherever they stand in the block; a later one wins.
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    const std::string_view line = lines[k];
+    if (StartsWith(line, ";PPU=")) {
+      r.ppu = PpuSetOf(SettingValue(line));
+      r.ppuList = PpuListText(r.ppu);
+    } else if (StartsWith(line, ";CPUaddr=")) {
+      r.cpuAddress = SettingValue(line);
+    } else if (StartsWith(line, ";PPUaddr=")) {
+      r.ppuAddress = SettingValue(line);
+    }
   }
+}
 
+int BlockModel::StartReading(SourceText lines, std::array<std::size_t, BlockCount + 1>& markers) {
+  if (lines.size() > 0 && StartsWith(lines[0], MemoryPrefix)) {
+    ApplyMemoryMode(lines[0].substr(MemoryPrefix.size(), 4));
+  }
   // Markers are taken in order 0, 1, 2, ... only; a seventh is text of block 5.
-  std::array<std::size_t, BlockCount + 1> markers{};
   int found = 0;
   for (std::size_t j = 0; j < lines.size() && found < BlockCount; ++j) {
-    const std::string& line = lines[j];
+    const std::string_view line = lines[j];
     if (line.size() >= 8 && StartsWith(line, MarkerPrefix) && line[7] == '0' + found) {
       markers[static_cast<std::size_t>(found++)] = j;
     }
   }
-
   for (int k = 0; k < BlockCount; ++k) {
     ClearBlock(k);
     DisableBlock(k);
@@ -105,6 +117,23 @@ void BlockModel::ReadProgramFile(Lines lines) {
   EnableBlock(0);
   LastBlock = 0;
   PaintLamps();
+  return found;
+}
+
+bool BlockModel::ReadUnmarkedFile(SourceText lines) {
+  for (std::size_t j = 0; j < lines.size(); ++j) {
+    if (StartsWith(lines[j], ";BLOCK 0")) return false;
+  }
+  std::array<std::size_t, BlockCount + 1> markers{};
+  StartReading(lines, markers);
+  ApplySettingsLines(BlockStore[0], lines);
+  ShowBlock(0);
+  return true;
+}
+
+void BlockModel::ReadProgramFile(Lines lines) {
+  std::array<std::size_t, BlockCount + 1> markers{};
+  const int found = StartReading(lines, markers);
 
   if (found == 0) {
     // Not a program file: the whole text is block 0; header and GLOBAL text stay. Its
@@ -155,17 +184,7 @@ void BlockModel::TakeBlockLines(int n, Lines& lines, std::size_t begin, std::siz
     r.source.assign(std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(begin)),
                     std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(end)));
   }
-  // Settings lines count wherever they stand in the block; a later one wins.
-  for (const std::string& line : r.source) {
-    if (StartsWith(line, ";PPU=")) {
-      r.ppu = PpuSetOf(SettingValue(line));
-      r.ppuList = PpuListText(r.ppu);
-    } else if (StartsWith(line, ";CPUaddr=")) {
-      r.cpuAddress = SettingValue(line);
-    } else if (StartsWith(line, ";PPUaddr=")) {
-      r.ppuAddress = SettingValue(line);
-    }
-  }
+  ApplySettingsLines(r, r.source);
   view_.StoredBlockChanged(n);
 }
 

@@ -13,20 +13,41 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
-Lines SplitLines(std::string_view bytes) {
-  Lines lines;
-  lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
-  // Source lines are short: a plain scan beats a library search call per line.
+namespace {
+
+// Calls `take` with each line of the bytes. Source lines are short: a plain scan beats a
+// library search call per line.
+template <typename Take>
+void ForEachLine(std::string_view bytes, Take take) {
   const std::size_t n = bytes.size();
   std::size_t start = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const char c = bytes[i];
     if (c > '\r' || (c != '\n' && c != '\r')) continue;
-    lines.emplace_back(bytes.substr(start, i - start));
+    take(bytes.substr(start, i - start));
     if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') ++i;
     start = i + 1;
   }
-  if (start < n) lines.emplace_back(bytes.substr(start));
+  if (start < n) take(bytes.substr(start));
+}
+
+std::size_t LineBreaks(std::string_view bytes) {
+  return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+}
+
+}  // namespace
+
+LineViews SplitLineViews(std::string_view bytes) {
+  LineViews lines;
+  lines.reserve(LineBreaks(bytes) + 1);
+  ForEachLine(bytes, [&lines](std::string_view line) { lines.push_back(line); });
+  return lines;
+}
+
+Lines SplitLines(std::string_view bytes) {
+  Lines lines;
+  lines.reserve(LineBreaks(bytes) + 1);
+  ForEachLine(bytes, [&lines](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 

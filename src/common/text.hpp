@@ -48,8 +48,10 @@ class SourceText {
 };
 
 // Splits file bytes into lines: CR LF, CR and LF each end a line, and a line break at the
-// very end adds no empty line (so an empty input gives no lines at all).
+// very end adds no empty line (so an empty input gives no lines at all). The views point
+// into `bytes`.
 Lines SplitLines(std::string_view bytes);
+LineViews SplitLineViews(std::string_view bytes);
 
 // Joins lines with the given end-of-line text after every line, the last one included.
 std::string JoinLines(const Lines& lines, std::string_view eol = "\r\n");
