@@ -89,9 +89,10 @@ class BlockModel {
   Lines WriteCodeFile() const;
 
  private:
-  // The start of reading: the memory line, where the markers stand (their count is the
-  // result), and every block cleared.
-  int StartReading(SourceText lines, std::array<std::size_t, BlockCount + 1>& markers);
+  // Where the block markers stand; their count is the result.
+  static int FindBlockMarkers(SourceText lines, std::array<std::size_t, BlockCount + 1>& markers);
+  // The start of reading: the memory line, and every block cleared.
+  void StartReading(SourceText lines);
   static void ApplySettingsLines(BlockRecord& r, SourceText lines);
   // Moves lines[begin, end) into block n's source and applies its settings lines.
   void TakeBlockLines(int n, Lines& lines, std::size_t begin, std::size_t end);

@@ -96,10 +96,8 @@ void BlockModel::ApplySettingsLines(BlockRecord& r, SourceText lines) {
   }
 }
 
-int BlockModel::StartReading(SourceText lines, std::array<std::size_t, BlockCount + 1>& markers) {
-  if (lines.size() > 0 && StartsWith(lines[0], MemoryPrefix)) {
-    ApplyMemoryMode(lines[0].substr(MemoryPrefix.size(), 4));
-  }
+int BlockModel::FindBlockMarkers(SourceText lines,
+                                 std::array<std::size_t, BlockCount + 1>& markers) {
   // Markers are taken in order 0, 1, 2, ... only; a seventh is text of block 5.
   int found = 0;
   for (std::size_t j = 0; j < lines.size() && found < BlockCount; ++j) {
@@ -107,6 +105,13 @@ int BlockModel::StartReading(SourceText lines, std::array<std::size_t, BlockCoun
     if (line.size() >= 8 && StartsWith(line, MarkerPrefix) && line[7] == '0' + found) {
       markers[static_cast<std::size_t>(found++)] = j;
     }
+  }
+  return found;
+}
+
+void BlockModel::StartReading(SourceText lines) {
+  if (lines.size() > 0 && StartsWith(lines[0], MemoryPrefix)) {
+    ApplyMemoryMode(lines[0].substr(MemoryPrefix.size(), 4));
   }
   for (int k = 0; k < BlockCount; ++k) {
     ClearBlock(k);
@@ -117,15 +122,12 @@ int BlockModel::StartReading(SourceText lines, std::array<std::size_t, BlockCoun
   EnableBlock(0);
   LastBlock = 0;
   PaintLamps();
-  return found;
 }
 
 bool BlockModel::ReadUnmarkedFile(SourceText lines) {
-  for (std::size_t j = 0; j < lines.size(); ++j) {
-    if (StartsWith(lines[j], ";BLOCK 0")) return false;
-  }
   std::array<std::size_t, BlockCount + 1> markers{};
-  StartReading(lines, markers);
+  if (FindBlockMarkers(lines, markers) > 0) return false;
+  StartReading(lines);
   ApplySettingsLines(BlockStore[0], lines);
   ShowBlock(0);
   return true;
@@ -133,7 +135,8 @@ bool BlockModel::ReadUnmarkedFile(SourceText lines) {
 
 void BlockModel::ReadProgramFile(Lines lines) {
   std::array<std::size_t, BlockCount + 1> markers{};
-  const int found = StartReading(lines, markers);
+  const int found = FindBlockMarkers(lines, markers);
+  StartReading(lines);
 
   if (found == 0) {
     // Not a program file: the whole text is block 0; header and GLOBAL text stay. Its

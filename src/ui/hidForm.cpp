@@ -126,7 +126,7 @@ void THF::BuildPanel(int i, int left, int width, int height) {
   p.source->setObjectName(QString("Source%1").arg(i));
   p.source->setGeometry(8, 200, width - 16, height - 384);
   SetupEditor(*p.source, PanelFont());
-  p.lines = std::make_shared<EditorLines>(*p.source);
+  p.lines = std::make_unique<EditorLines>(*p.source);
   connect(p.source, &QPlainTextEdit::textChanged, this, [this, i] {
     if (filling_) return;
     model_.BlockStore[static_cast<std::size_t>(i)].source =

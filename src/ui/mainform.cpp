@@ -507,6 +507,12 @@ const QString AsmOpenFilter = "assembler files (*.asm);;all files (*.*)";
 const QString AsmSaveFilter = "assembler files (*.asm);;all fils (*.*)";
 const QString CodeSaveFilter = "Q41 files (*.Q41);;all files (*.*)";
 
+// The error box of a file that cannot be read or written: its name and the system's reason.
+void TForm1::ShowFileError(const QString& path, const QFileDevice& file) {
+  program_.dialogs().Error(
+      QString("%1\n%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
 void TForm1::OpenAsm1Click() {
   const std::optional<QString> path = program_.dialogs().OpenFile(AsmOpenFilter);
   if (!path) return;
@@ -515,8 +521,7 @@ void TForm1::OpenAsm1Click() {
   QByteArray bytes;
   if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
   if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-    program_.dialogs().Error(
-        QString("%1\n%2").arg(QDir::toNativeSeparators(*path), file.errorString()));
+    ShowFileError(*path, file);
     return;
   }
   Lines lines =
@@ -532,8 +537,7 @@ bool TForm1::WriteLinesTo(const QString& path, const Lines& lines) {
   if (file.open(QIODevice::WriteOnly) && file.write(bytes.data(), size) == size && file.commit()) {
     return true;
   }
-  program_.dialogs().Error(
-      QString("%1\n%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+  ShowFileError(path, file);
   return false;
 }
 

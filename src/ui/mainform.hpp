@@ -13,6 +13,7 @@
 
 class QAction;
 class QCheckBox;
+class QFileDevice;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -151,6 +152,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   // Writes the lines to the file as Windows-1251 bytes with CR LF, replacing it only once
   // the whole text is written; false, after the error box, when that failed.
   bool WriteLinesTo(const QString& path, const Lines& lines);
+  void ShowFileError(const QString& path, const QFileDevice& file);
   void Exit1Click();
   void Cut1Click();
   void Copy1Click();
