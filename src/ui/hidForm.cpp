@@ -120,7 +120,8 @@ void THF::BuildPanel(int i, int left, int width, int height) {
   p.code = new QPlainTextEdit(p.frame);
   p.code->setGeometry(8, height - 168, width - 16, 160);
   SetupEditor(*p.code, PanelFont());
-  p.code->setReadOnly(true);
+  p.codeLines = std::make_unique<EditorLines>(*p.code);
+  p.codeLines->SetReadOnly(true);
 
   p.source = new QPlainTextEdit(p.frame);
   p.source->setObjectName(QString("Source%1").arg(i));
@@ -145,7 +146,7 @@ void THF::ShowStoredBlock(int n) {
   p.ppuAddress->setText(ToQt(r.ppuAddress));
   p.wordCount->setText(ToQt(r.wordCount));
   p.wordCount->adjustSize();
-  SetLines(*p.code, r.code);
+  p.codeLines->Set(r.code);
   p.lines->Set(r.source);
   filling_ = false;
 }
@@ -155,7 +156,7 @@ void THF::SetBlockEnabled(int n, bool enabled) {
   for (QCheckBox* box : p.ppu) box->setEnabled(enabled);
   p.cpuAddress->setEnabled(enabled);
   p.ppuAddress->setEnabled(enabled);
-  p.source->setReadOnly(!enabled);
+  p.lines->SetReadOnly(!enabled);
   p.source->setEnabled(enabled);
 }
 

@@ -36,7 +36,8 @@ class THF : public QWidget {
     QLabel* wordCount;
     QPlainTextEdit* code;
     QPlainTextEdit* source;
-    std::unique_ptr<EditorLines> lines;  // of `source`
+    std::unique_ptr<EditorLines> codeLines;  // of `code`
+    std::unique_ptr<EditorLines> lines;      // of `source`
   };
 
   // Builds the window at the screen's top-left corner, runs the first-run new program and

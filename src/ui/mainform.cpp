@@ -84,11 +84,13 @@ TForm1::TForm1(Program& program) : program_(program) {
 void TForm1::BuildControls(QWidget* client) {
   fileHeader = Place(new QPlainTextEdit(client), "fileHeader", 8, 8, 170, 80);
   SetupEditor(*fileHeader, SansFont(8));
-  SetLines(*fileHeader, {"Q41 assembler, v.1, 2018"});
+  header_ = std::make_unique<EditorLines>(*fileHeader);
+  header_->Set({"Q41 assembler, v.1, 2018"});
 
   Glob = Place(new QPlainTextEdit(client), "Glob", 184, 8, 170, 80);
   SetupEditor(*Glob, DesignFont());
-  SetLines(*Glob, {";Global"});
+  glob_ = std::make_unique<EditorLines>(*Glob);
+  glob_->Set({";Global"});
 
   RadioGroup1 = Place(new RadioGroup(client), "RadioGroup1", 368, 8, 145, 82);
 
@@ -158,7 +160,8 @@ void TForm1::BuildControls(QWidget* client) {
 
   codeText = Place(new QPlainTextEdit(BlckCtrl), "codeText", 360, 112, 137, 361);
   SetupEditor(*codeText, FixedFont());
-  codeText->setReadOnly(true);
+  code_ = std::make_unique<EditorLines>(*codeText);
+  code_->SetReadOnly(true);
 
   labels = Place(new QTableView(client), "labels", 520, 116, 217, 453);
   labelsModel = new LabelGridModel(program_.workspace.labels, labels);
@@ -306,11 +309,11 @@ void TForm1::SetSource(const Lines& source) {
 }
 
 Lines TForm1::Code() const {
-  return LinesOf(*codeText);
+  return code_->Get();
 }
 
 void TForm1::SetCode(const Lines& code) {
-  SetLines(*codeText, code);
+  code_->Set(code);
 }
 
 std::string TForm1::PpuListCaption() const {
@@ -357,19 +360,19 @@ void TForm1::FocusSource() {
 }
 
 Lines TForm1::GlobalText() const {
-  return LinesOf(*Glob);
+  return glob_->Get();
 }
 
 Lines TForm1::Header() const {
-  return LinesOf(*fileHeader);
+  return header_->Get();
 }
 
 void TForm1::SetHeader(const Lines& header) {
-  SetLines(*fileHeader, header);
+  header_->Set(header);
 }
 
 void TForm1::SetGlobalText(const Lines& glob) {
-  SetLines(*Glob, glob);
+  glob_->Set(glob);
 }
 
 int TForm1::MemoryMode() const {
@@ -407,11 +410,11 @@ void TForm1::SelectTab(int index) {
 }
 
 Lines TForm1::CompText() const {
-  return LinesOf(*program_.Form2().compText);
+  return program_.Form2().compLines->Get();
 }
 
 void TForm1::SetCompText(const Lines& text) {
-  SetLines(*program_.Form2().compText, text);
+  program_.Form2().compLines->Set(text);
 }
 
 void TForm1::SetCompileTextVisible(bool visible) {
@@ -428,7 +431,7 @@ void TForm1::ShowLabels() {
 void TForm1::SetStatus(const StatusReport& status) {
   LineLab->setText(ToQt(status.lineCaption));
   ErrLab->setText(ToQt(status.errCaption));
-  ApplySelection(*asmText, status.selection);
+  source_->Select(status.selection);
 }
 
 std::string TForm1::LineCaption() const {

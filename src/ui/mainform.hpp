@@ -174,7 +174,8 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void Warning(const std::string& text) override;
 
   Program& program_;
-  std::unique_ptr<EditorLines> source_;  // asmText
+  // The lines of asmText, codeText, fileHeader and Glob.
+  std::unique_ptr<EditorLines> source_, code_, header_, glob_;
   bool shownOnce_ = false;
   // Tabs changed by the model rather than by the user run no tab-change command.
   bool changingTabs_ = false;

@@ -24,7 +24,8 @@ TForm2::TForm2(QWidget* mainWindow, bool& useShortConst)
   compText->setObjectName("compText");
   compText->setGeometry(8, 8, 193, 370);
   SetupEditor(*compText, FixedFont());
-  SetLines(*compText, {"compText"});
+  compLines = std::make_unique<EditorLines>(*compText);
+  compLines->Set({"compText"});
 
   GroupBox1 = new QGroupBox("  Compiler settings  ", this);
   GroupBox1->setObjectName("GroupBox1");

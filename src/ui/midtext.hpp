@@ -3,6 +3,9 @@
 // and assemble with Compile only, and the one compiler option, short constants.
 
 #include <QWidget>
+#include <memory>
+
+#include "ui/qt_text.hpp"
 
 class QCheckBox;
 class QGroupBox;
@@ -18,6 +21,7 @@ class TForm2 : public QWidget {
   TForm2(QWidget* mainWindow, bool& useShortConst);
 
   QPlainTextEdit* compText;
+  std::unique_ptr<EditorLines> compLines;  // of compText
   QGroupBox* GroupBox1;
   QCheckBox* ShConst;
 

@@ -1,18 +1,38 @@
 #include "ui/qt_text.hpp"
 
+#include <QCoreApplication>
+#include <QFont>
+#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <deque>
 
 #include "common/cp1251.hpp"
 
 namespace q41::ui {
 
-QString ToQt(std::string_view bytes) {
-  QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-  QChar* out = text.data();
+namespace {
+
+void AppendQt(QString& text, std::string_view bytes) {
+  const qsizetype at = text.size();
+  text.resize(at + static_cast<qsizetype>(bytes.size()));
+  QChar* out = text.data() + at;
   for (char c : bytes) *out++ = QChar(Cp1251ToUnicode(static_cast<unsigned char>(c)));
+}
+
+}  // namespace
+
+QString ToQt(std::string_view bytes) {
+  QString text;
+  AppendQt(text, bytes);
   return text;
 }
 
@@ -38,45 +58,77 @@ Lines LinesOf(const QPlainTextEdit& editor) {
   Lines lines;
   if (document->isEmpty()) return lines;
   lines.reserve(static_cast<std::size_t>(document->blockCount()));
-  for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-    lines.push_back(FromQt(block.text()));
+  // The raw text holds the blocks apart by paragraph separators, which no block's text
+  // contains; one pass over it is several times faster than asking block by block.
+  const QString raw = document->toRawText();
+  const QStringView text(raw);
+  qsizetype start = 0;
+  for (qsizetype end; (end = text.indexOf(QChar::ParagraphSeparator, start)) >= 0;
+       start = end + 1) {
+    lines.push_back(FromQt(text.sliced(start, end - start)));
   }
+  lines.push_back(FromQt(text.sliced(start)));
   // A text that ends in a line break has an empty last block: not a line of its own.
   if (lines.size() > 1 && lines.back().empty()) lines.pop_back();
   return lines;
 }
 
-void SetLines(QPlainTextEdit& editor, const Lines& lines) {
-  // Every line ends in a line break, as in a file, so an empty last line survives.
-  QString text;
-  std::size_t size = 0;
-  for (const auto& line : lines) size += line.size() + 1;
-  text.reserve(static_cast<qsizetype>(size));
+namespace {
+
+// A text is laid out on a worker thread when the toolkit would take a good part of a second
+// over it at once: many lines, many characters, or one line so long that every layout of it
+// is slow. Any smaller text takes well under a tenth of a second.
+constexpr std::size_t kBackgroundLines = 50000;
+constexpr std::size_t kBackgroundBytes = 4000000;
+constexpr std::size_t kBackgroundLineBytes = 100000;
+// What the editor shows of such a text until it is laid out.
+constexpr std::size_t kPreviewLines = 1000;
+constexpr std::size_t kPreviewColumns = 1000;
+// How often a worker looks whether its text is still wanted.
+constexpr std::size_t kChunkLines = 16384;
+
+bool LaidOutInBackground(const Lines& lines) {
+  if (lines.size() > kBackgroundLines) return true;
+  std::size_t bytes = 0;
   for (const auto& line : lines) {
-    text += ToQt(line);
-    text += QChar('\n');
+    if (line.size() > kBackgroundLineBytes) return true;
+    bytes += line.size();
   }
-  editor.setPlainText(text);
+  return bytes > kBackgroundBytes;
 }
 
-EditorLines::EditorLines(QPlainTextEdit& editor) : editor_(editor) {
-  QObject::connect(editor.document(), &QTextDocument::contentsChanged, &editor,
-                   [this] { valid_ = false; });
-}
-
-const Lines& EditorLines::Get() const {
-  if (!valid_) {
-    lines_ = LinesOf(editor_);
-    valid_ = true;
+// A document for a plain-text editor holding `lines`, each ended by a line break as in a
+// file, so that an empty last line survives, laid out line by line so that the editor need not stop
+// for it. Null when `cancelled` is set on the way.
+std::unique_ptr<QTextDocument> BuildDocument(const Lines& lines, const QFont& font,
+                                             const std::atomic<bool>& cancelled) {
+  auto document = std::make_unique<QTextDocument>();
+  document->setDocumentLayout(new QPlainTextDocumentLayout(document.get()));
+  document->setDefaultFont(font);
+  document->setUndoRedoEnabled(false);
+  QTextCursor cursor(document.get());
+  QString chunk;
+  for (std::size_t at = 0; at < lines.size();) {
+    if (cancelled) return nullptr;
+    chunk.clear();
+    for (const std::size_t end = std::min(lines.size(), at + kChunkLines); at < end; ++at) {
+      AppendQt(chunk, lines[at]);
+      chunk += QChar('\n');
+    }
+    cursor.insertText(chunk);
   }
-  return lines_;
+  std::size_t laidOut = 0;
+  for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+    if (++laidOut % kChunkLines == 0 && cancelled) return nullptr;
+    block.layout();
+  }
+  document->setUndoRedoEnabled(true);
+  return document;
 }
 
-void EditorLines::Set(const Lines& lines) {
-  if (Get() == lines) return;
-  SetLines(editor_, lines);
-  lines_ = lines;
-  valid_ = true;
+std::unique_ptr<QTextDocument> BuildDocument(const Lines& lines, const QFont& font) {
+  const std::atomic<bool> never = false;
+  return BuildDocument(lines, font, never);
 }
 
 void ApplySelection(QPlainTextEdit& editor, const Selection& selection) {
@@ -92,6 +144,162 @@ void ApplySelection(QPlainTextEdit& editor, const Selection& selection) {
   cursor.setPosition(block.position());
   cursor.setPosition(block.position() + selection.length, QTextCursor::KeepAnchor);
   editor.setTextCursor(cursor);
+}
+
+// The start of a text: its first lines, each cut short.
+Lines Preview(const Lines& lines) {
+  Lines preview(lines.begin(), lines.begin() + std::min(lines.size(), kPreviewLines));
+  for (auto& line : preview) line.resize(std::min(line.size(), kPreviewColumns));
+  return preview;
+}
+
+int loadsRunning = 0;
+
+// Editors whose text is laid out and waits to go in. The editor's own layout of a large
+// text still takes a few hundred milliseconds, so one editor takes its text at a time, and
+// drawing and the user's input come between.
+std::deque<EditorLines*> readyEditors;
+constexpr int kInstallPauseMs = 20;
+
+}  // namespace
+
+// A text being laid out: what the worker reads, and what it leaves for the editor.
+struct EditorLines::Load {
+  std::shared_ptr<const Lines> lines;
+  QFont font;
+  std::atomic<bool> cancelled = false;
+  std::unique_ptr<QTextDocument> document;  // the worker's result, handed to the main thread
+  std::unique_ptr<QThread> worker;
+};
+
+EditorLines::EditorLines(QPlainTextEdit& editor)
+    : editor_(editor), lines_(std::make_shared<const Lines>()), readOnly_(editor.isReadOnly()) {
+  // While a text loads, the lines kept are the text that will be shown, whatever happens to
+  // the preview.
+  connect(&editor, &QPlainTextEdit::textChanged, this, [this] {
+    if (!load_) valid_ = false;
+  });
+}
+
+EditorLines::~EditorLines() {
+  Cancel();
+  if (disposer_) disposer_->wait();
+}
+
+const Lines& EditorLines::Get() const {
+  if (!valid_) {
+    lines_ = std::make_shared<const Lines>(LinesOf(editor_));
+    valid_ = true;
+  }
+  return *lines_;
+}
+
+void EditorLines::Set(const Lines& lines) {
+  if (Get() == lines) return;
+  Cancel();
+  pendingSelection_ = {};
+  lines_ = std::make_shared<const Lines>(lines);
+  valid_ = true;
+  if (!LaidOutInBackground(lines)) {
+    Install(BuildDocument(lines, editor_.font()).release());
+    return;
+  }
+  Install(BuildDocument(Preview(lines), editor_.font()).release());
+  editor_.setReadOnly(true);
+  idleCursor_ = editor_.viewport()->cursor();
+  editor_.viewport()->setCursor(Qt::BusyCursor);
+  load_ = std::make_unique<Load>();
+  load_->lines = lines_;
+  load_->font = editor_.font();
+  Load* load = load_.get();
+  QThread* mainThread = thread();
+  load->worker.reset(QThread::create([load, mainThread] {
+    load->document = BuildDocument(*load->lines, load->font, load->cancelled);
+    if (load->document) load->document->moveToThread(mainThread);
+  }));
+  const int generation = ++generation_;
+  connect(load->worker.get(), &QThread::finished, this, [this, generation] {
+    if (!load_ || generation != generation_) return;
+    readyEditors.push_back(this);
+    if (readyEditors.size() == 1) QTimer::singleShot(0, qApp, &EditorLines::InstallNext);
+  });
+  ++loadsRunning;
+  load->worker->start();
+}
+
+void EditorLines::SetReadOnly(bool readOnly) {
+  readOnly_ = readOnly;
+  if (!load_) editor_.setReadOnly(readOnly);
+}
+
+void EditorLines::Select(const Selection& selection) {
+  if (load_) {
+    if (selection.kind != Selection::Kind::Unchanged) pendingSelection_ = selection;
+    return;
+  }
+  ApplySelection(editor_, selection);
+}
+
+bool EditorLines::Loading() {
+  return loadsRunning > 0;
+}
+
+// The editor takes the document; its own text change is no edit of the user's, so nobody
+// hears of it, and the lines kept stay valid.
+void EditorLines::Install(QTextDocument* document) {
+  const QSignalBlocker quiet(&editor_);
+  // The editor deletes the document it made itself; one of ours is left to us.
+  QTextDocument* ours = editor_.document()->parent() == &editor_ ? editor_.document() : nullptr;
+  document->setParent(&editor_);
+  editor_.setDocument(document);
+  if (ours) Dispose(ours);
+}
+
+// Deleting a document of a million lines takes a tenth of a second: a worker does it.
+void EditorLines::Dispose(QTextDocument* document) {
+  if (static_cast<std::size_t>(document->blockCount()) <= kBackgroundLines) {
+    delete document;
+    return;
+  }
+  if (disposer_) disposer_->wait();
+  document->setParent(nullptr);
+  disposer_.reset(QThread::create([document] { delete document; }));
+  document->moveToThread(disposer_.get());
+  disposer_->start();
+}
+
+void EditorLines::Cancel() {
+  if (!load_) return;
+  load_->cancelled = true;
+  load_->worker->wait();
+  load_.reset();
+  std::erase(readyEditors, this);
+  Loaded();
+}
+
+// The editor as it was before its text began to load: input taken, the usual mouse cursor.
+void EditorLines::Loaded() {
+  --loadsRunning;
+  editor_.setReadOnly(readOnly_);
+  editor_.viewport()->setCursor(idleCursor_);
+}
+
+void EditorLines::InstallNext() {
+  if (readyEditors.empty()) return;
+  EditorLines& next = *readyEditors.front();
+  readyEditors.pop_front();
+  next.load_->worker->wait();
+  const std::unique_ptr<Load> load = std::move(next.load_);
+  // Without its worker (no thread could start) the text is laid out here: late but whole.
+  if (!load->document) load->document = BuildDocument(*load->lines, next.editor_.font());
+  next.Install(load->document.release());
+  next.Loaded();
+  ApplySelection(next.editor_, next.pendingSelection_);
+  next.pendingSelection_ = {};
+  // The next one waits until the screen shows this one and the input waiting is handled.
+  if (!readyEditors.empty()) {
+    QTimer::singleShot(kInstallPauseMs, qApp, &EditorLines::InstallNext);
+  }
 }
 
 }  // namespace q41::ui

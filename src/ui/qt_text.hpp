@@ -3,7 +3,10 @@
 // value converts to a character and back unchanged; a character the code page cannot hold
 // becomes "?" on the way back.
 
+#include <QCursor>
+#include <QObject>
 #include <QString>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -11,34 +14,58 @@
 #include "common/text.hpp"
 
 class QPlainTextEdit;
+class QTextDocument;
+class QThread;
 
 namespace q41::ui {
 
 QString ToQt(std::string_view bytes);
 std::string FromQt(QStringView text);
 
-// The lines of an editor, and replacing them. An empty editor has no lines; otherwise a
-// final line break makes no extra line, as in the files.
+// The lines of an editor. An empty editor has no lines; otherwise a final line break makes
+// no extra line, as in the files.
 Lines LinesOf(const QPlainTextEdit& editor);
-void SetLines(QPlainTextEdit& editor, const Lines& lines);
 
 // The lines of an editor, read once and kept until its text changes: reading a large
 // editor line by line is costly, and the block model asks for the lines at every store.
 // Setting lines the editor already shows leaves it alone (caret, undo and all).
-class EditorLines {
+//
+// Laying out a text of hundreds of thousands of lines, or a line of hundreds of thousands of
+// characters, takes the toolkit seconds, so such a text is laid out on a worker thread:
+// meanwhile the editor shows the start of the text and takes no input, Get() already gives
+// the whole text, and a selection waits for it.
+class EditorLines : public QObject {
+  Q_OBJECT
  public:
   explicit EditorLines(QPlainTextEdit& editor);
+  ~EditorLines() override;
   const Lines& Get() const;
   void Set(const Lines& lines);
+  // The editor's own read-only switch, which a text being laid out holds on until it is done.
+  void SetReadOnly(bool readOnly);
+  // Places the caret at the start of the row and selects the characters, or clears the
+  // selection, as a run asks: at once, or when the text being laid out is in place.
+  void Select(const Selection& selection);
+  // Whether any editor's text is still being laid out.
+  static bool Loading();
 
  private:
-  QPlainTextEdit& editor_;
-  mutable Lines lines_;
-  mutable bool valid_ = false;
-};
+  struct Load;
+  void Install(QTextDocument* document);
+  void Dispose(QTextDocument* document);
+  void Cancel();
+  void Loaded();
+  static void InstallNext();
 
-// Places the caret at the start of `row` and selects `length` characters, or clears the
-// selection, as a run asks.
-void ApplySelection(QPlainTextEdit& editor, const Selection& selection);
+  QPlainTextEdit& editor_;
+  mutable std::shared_ptr<const Lines> lines_;  // shared with a worker laying them out
+  mutable bool valid_ = false;
+  bool readOnly_;
+  QCursor idleCursor_;
+  std::unique_ptr<Load> load_;
+  std::unique_ptr<QThread> disposer_;
+  int generation_ = 0;
+  Selection pendingSelection_;
+};
 
 }  // namespace q41::ui

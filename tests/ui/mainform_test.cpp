@@ -448,11 +448,12 @@ void MainWindowTest::textsCrossTheBoundaryUnchanged() {
     if (b != '\n' && b != '\r') line += static_cast<char>(b);
   }
   QPlainTextEdit editor;
-  SetLines(editor, {line, "", "end"});
+  EditorLines lines(editor);
+  lines.Set({line, "", "end"});
   QCOMPARE(LinesOf(editor), (Lines{line, "", "end"}));
-  SetLines(editor, {""});
+  lines.Set({""});
   QCOMPARE(LinesOf(editor), Lines{""});
-  SetLines(editor, {});
+  lines.Set({});
   QCOMPARE(LinesOf(editor), Lines{});
   // What the code page cannot hold becomes "?", and nothing breaks.
   editor.setPlainText(QString::fromUtf8("mov r0,r1 ; 中文 😀 ok"));

@@ -53,10 +53,9 @@ inline QStringList Text(const QPlainTextEdit& editor) {
   return out;
 }
 
+// Replaces the editor's text as a paste over all of it would, a line break after each line.
 inline void SetText(QPlainTextEdit& editor, const QStringList& lines) {
-  Lines bytes;
-  for (const auto& line : lines) bytes.push_back(FromQt(line));
-  SetLines(editor, bytes);
+  editor.setPlainText(lines.isEmpty() ? QString() : lines.join('\n') + '\n');
 }
 
 // A fresh program, its windows shown as the message loop shows them at start-up.

@@ -1,11 +1,13 @@
 // The windows on the worst inputs: a source of a million lines, a line of a million
 // characters, a file of random bytes opened and saved, a block that fills the address
-// space, and a save that fails part-way. Nothing crashes and nothing is lost.
+// space, and a save that fails part-way. Nothing crashes, nothing is lost, and a text too
+// large to lay out at once goes into its editor in the background.
 
 #include <sys/resource.h>
 
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -30,15 +32,82 @@ class WorstInputsTest : public QObject {
     QCOMPARE(file.write(bytes), bytes.size());
   }
 
+  // Waits until every editor shows its whole text.
+  static bool Settled() {
+    return QTest::qWaitFor([] { return !EditorLines::Loading(); }, 60000);
+  }
+
+  static Lines Numbered(int count, const std::string& prefix) {
+    Lines lines;
+    for (int i = 0; i < count; ++i) lines.push_back(prefix + std::to_string(i));
+    return lines;
+  }
+
   QTemporaryDir dir_;
 
  private slots:
+  void largeTextGoesInInTheBackground();
+  void laterTextWinsOverOneStillLoading();
   void millionLinesOpenCompileSave();
   void millionCharacterLine();
   void randomBytesOpenedAndSaved();
   void blockFillingTheAddressSpace();
   void saveFailingPartWayKeepsTheOldFile();
 };
+
+void WorstInputsTest::largeTextGoesInInTheBackground() {
+  QPlainTextEdit editor;
+  EditorLines lines(editor);
+  const Lines text = Numbered(60000, "line ");
+  lines.Set(text);
+  // At once: the whole text to read, its start on screen, no input taken.
+  QVERIFY(EditorLines::Loading());
+  QCOMPARE(lines.Get(), text);
+  QCOMPARE(LinesOf(editor), Lines(text.begin(), text.begin() + 1000));
+  QVERIFY(editor.isReadOnly());
+  QCOMPARE(editor.viewport()->cursor().shape(), Qt::BusyCursor);
+  lines.SetReadOnly(false);
+  QVERIFY(editor.isReadOnly());
+  lines.Select({Selection::Kind::Line, 59999, 4});
+  QVERIFY(Settled());
+  QCOMPARE(LinesOf(editor), text);
+  QVERIFY(!editor.isReadOnly());
+  QCOMPARE(editor.viewport()->cursor().shape(), Qt::IBeamCursor);
+  QCOMPARE(editor.textCursor().blockNumber(), 59999);
+  QCOMPARE(editor.textCursor().selectedText(), QString("line"));
+  // Edits after it are read back as usual.
+  QTest::keyClick(&editor, Qt::Key_End, Qt::ControlModifier);
+  QTest::keyClicks(&editor, "x");
+  QCOMPARE(lines.Get().size(), 60001u);
+  QVERIFY(lines.Get().back() == "x");
+
+  // One line so long that laying it out takes long: its start shows first.
+  const Lines wide = {std::string(200000, 'w'), "hlt"};
+  lines.Set(wide);
+  QCOMPARE(LinesOf(editor), (Lines{std::string(1000, 'w'), "hlt"}));
+  QVERIFY(Settled());
+  QCOMPARE(LinesOf(editor), wide);
+}
+
+void WorstInputsTest::laterTextWinsOverOneStillLoading() {
+  QPlainTextEdit editor;
+  auto lines = std::make_unique<EditorLines>(editor);
+  lines->SetReadOnly(true);
+  lines->Set(Numbered(70000, "a"));
+  lines->Set(Numbered(60000, "b"));
+  QVERIFY(Settled());
+  QCOMPARE(LinesOf(editor), Numbered(60000, "b"));
+  lines->Set(Numbered(70000, "c"));
+  lines->Set({"small"});
+  QVERIFY(!EditorLines::Loading());
+  QCOMPARE(LinesOf(editor), Lines{"small"});
+  QVERIFY(editor.isReadOnly());  // as its owner set it
+  // An editor closed while its text loads leaves nothing running.
+  lines->Set(Numbered(70000, "d"));
+  lines.reset();
+  QVERIFY(!EditorLines::Loading());
+  QTest::qWait(50);
+}
 
 void WorstInputsTest::millionLinesOpenCompileSave() {
   QByteArray file = ";BLOCK 0\r\n";
@@ -50,9 +119,15 @@ void WorstInputsTest::millionLinesOpenCompileSave() {
   s.dialogs.files = {path};
   s.f.OpenAsm1->trigger();
   QCOMPARE(s.program.model().BlockStore[0].source.size(), 1000002u);
+  // Compiled while the editor still lays the text out.
+  QVERIFY(EditorLines::Loading());
   QTest::keyClick(s.f.asmText, Qt::Key_F9);
   // A hundred thousand labels named alike: the second one is refused, at its line.
   QCOMPARE(s.f.LineLab->text(), QString("Bl.0; 12:  loop: nop"));
+  QVERIFY(Settled());
+  QCOMPARE(LinesOf(*s.f.asmText).size(), 1000002u);
+  QCOMPARE(s.f.asmText->textCursor().selectedText(), QString("loop: nop"));
+  QVERIFY(!s.f.asmText->isReadOnly());
   const QString saved = dir_.filePath("million_saved.asm");
   s.dialogs.files = {saved};
   s.f.SaveAsm1->trigger();
@@ -70,6 +145,8 @@ void WorstInputsTest::millionCharacterLine() {
   s.f.CompAndPreproc1->trigger();
   QCOMPARE(s.f.LineLab->text(), QString("Successful compilation"));
   QCOMPARE(s.f.Source(), (Lines{line, "hlt"}));
+  QVERIFY(Settled());
+  QCOMPARE(LinesOf(*s.f.asmText), (Lines{line, "hlt"}));
 }
 
 void WorstInputsTest::randomBytesOpenedAndSaved() {
