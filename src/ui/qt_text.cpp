@@ -173,12 +173,8 @@ struct EditorLines::Load {
 };
 
 EditorLines::EditorLines(QPlainTextEdit& editor)
-    : editor_(editor), lines_(std::make_shared<const Lines>()), readOnly_(editor.isReadOnly()) {
-  // While a text loads, the lines kept are the text that will be shown, whatever happens to
-  // the preview.
-  connect(&editor, &QPlainTextEdit::textChanged, this, [this] {
-    if (!load_) valid_ = false;
-  });
+    : editor_(editor), lines_(std::make_shared<Lines>()), readOnly_(editor.isReadOnly()) {
+  Follow(*editor.document());
 }
 
 EditorLines::~EditorLines() {
@@ -188,7 +184,8 @@ EditorLines::~EditorLines() {
 
 const Lines& EditorLines::Get() const {
   if (!valid_) {
-    lines_ = std::make_shared<const Lines>(LinesOf(editor_));
+    lines_ = std::make_shared<Lines>(LinesOf(editor_));
+    blocks_ = static_cast<std::size_t>(editor_.document()->blockCount());
     valid_ = true;
   }
   return *lines_;
@@ -198,7 +195,7 @@ void EditorLines::Set(const Lines& lines) {
   if (Get() == lines) return;
   Cancel();
   pendingSelection_ = {};
-  lines_ = std::make_shared<const Lines>(lines);
+  lines_ = std::make_shared<Lines>(lines);
   valid_ = true;
   if (!LaidOutInBackground(lines)) {
     Install(BuildDocument(lines, editor_.font()).release());
@@ -248,11 +245,62 @@ bool EditorLines::Loading() {
 // hears of it, and the lines kept stay valid.
 void EditorLines::Install(QTextDocument* document) {
   const QSignalBlocker quiet(&editor_);
+  QTextDocument* old = editor_.document();
+  disconnect(old, nullptr, this, nullptr);
   // The editor deletes the document it made itself; one of ours is left to us.
-  QTextDocument* ours = editor_.document()->parent() == &editor_ ? editor_.document() : nullptr;
+  const bool ours = old->parent() == &editor_;
   document->setParent(&editor_);
   editor_.setDocument(document);
-  if (ours) Dispose(ours);
+  if (ours) Dispose(old);
+  blocks_ = static_cast<std::size_t>(document->blockCount());
+  Follow(*document);
+}
+
+void EditorLines::Follow(const QTextDocument& document) {
+  connect(&document, &QTextDocument::contentsChange, this, &EditorLines::Edited);
+}
+
+// Every change of the text: the lines it touched are read again and the lines after them
+// move, rather than the whole text being read; a change that cannot be followed so makes
+// the whole text be read when next asked for. While a text loads, the lines kept are the
+// text to be shown, whatever happens to the preview.
+void EditorLines::Edited(int position, int /*removed*/, int added) {
+  if (!valid_ || load_) return;
+  valid_ = false;  // unless all goes well
+  const QTextDocument& document = *editor_.document();
+  const auto count = static_cast<std::size_t>(document.blockCount());
+  Lines& lines = *lines_;
+  // A line per block, but for an empty last block, which has none.
+  if (lines.size() != blocks_ && lines.size() + 1 != blocks_) return;
+  const QTextBlock first = document.findBlock(position);
+  const QTextBlock last =
+      document.findBlock(std::min(position + added, document.characterCount() - 1));
+  if (!first.isValid() || !last.isValid()) return;
+  // The blocks after the edit are the same before and after it. An edit of many lines is
+  // left to one reading of the whole text, which is quicker.
+  const auto from = static_cast<std::size_t>(first.blockNumber());
+  const auto to = static_cast<std::size_t>(last.blockNumber()) + 1;
+  if (to + blocks_ < count + from || to - from > kChunkLines) return;
+  const std::size_t oldTo = to + blocks_ - count;
+  if (oldTo > lines.size()) lines.emplace_back();  // the edit reaches the empty last block
+  Lines fresh;
+  for (QTextBlock block = first; block.isValid() && fresh.size() < to - from;
+       block = block.next()) {
+    fresh.push_back(FromQt(block.text()));
+  }
+  const std::size_t kept = std::min(oldTo - from, fresh.size());
+  std::move(fresh.begin(), fresh.begin() + kept, lines.begin() + from);
+  if (oldTo - from > kept) {
+    lines.erase(lines.begin() + from + kept, lines.begin() + oldTo);
+  } else {
+    lines.insert(lines.begin() + from + kept, std::make_move_iterator(fresh.begin() + kept),
+                 std::make_move_iterator(fresh.end()));
+  }
+  blocks_ = count;
+  // As LinesOf reads them: no line for an empty last block, none at all for an empty text.
+  if (lines.size() == count && count > 1 && lines.back().empty()) lines.pop_back();
+  if (document.isEmpty()) lines.clear();
+  valid_ = true;
 }
 
 // Deleting a document of a million lines takes a tenth of a second: a worker does it.
@@ -292,8 +340,10 @@ void EditorLines::InstallNext() {
   const std::unique_ptr<Load> load = std::move(next.load_);
   // Without its worker (no thread could start) the text is laid out here: late but whole.
   if (!load->document) load->document = BuildDocument(*load->lines, next.editor_.font());
-  next.Install(load->document.release());
+  // Editable again before the text goes in: switching the preview costs nothing, switching
+  // a long line would lay it out once more.
   next.Loaded();
+  next.Install(load->document.release());
   ApplySelection(next.editor_, next.pendingSelection_);
   next.pendingSelection_ = {};
   // The next one waits until the screen shows this one and the input waiting is handled.

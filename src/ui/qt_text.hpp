@@ -52,14 +52,17 @@ class EditorLines : public QObject {
  private:
   struct Load;
   void Install(QTextDocument* document);
+  void Follow(const QTextDocument& document);
+  void Edited(int position, int removed, int added);
   void Dispose(QTextDocument* document);
   void Cancel();
   void Loaded();
   static void InstallNext();
 
   QPlainTextEdit& editor_;
-  mutable std::shared_ptr<const Lines> lines_;  // shared with a worker laying them out
+  mutable std::shared_ptr<Lines> lines_;  // shared with a worker laying them out
   mutable bool valid_ = false;
+  mutable std::size_t blocks_ = 0;  // the editor's blocks when the lines were last right
   bool readOnly_;
   QCursor idleCursor_;
   std::unique_ptr<Load> load_;

@@ -48,6 +48,7 @@ class WorstInputsTest : public QObject {
  private slots:
   void largeTextGoesInInTheBackground();
   void laterTextWinsOverOneStillLoading();
+  void linesFollowEveryKindOfEdit();
   void millionLinesOpenCompileSave();
   void millionCharacterLine();
   void randomBytesOpenedAndSaved();
@@ -107,6 +108,47 @@ void WorstInputsTest::laterTextWinsOverOneStillLoading() {
   lines.reset();
   QVERIFY(!EditorLines::Loading());
   QTest::qWait(50);
+}
+
+// The kept lines follow each edit without reading the whole text: after any edit, undo or
+// redo, they are the editor's lines.
+void WorstInputsTest::linesFollowEveryKindOfEdit() {
+  QPlainTextEdit editor;
+  EditorLines lines(editor);
+  lines.Set(Numbered(300, "line "));
+  std::mt19937 random(11);
+  const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  const QStringList pieces = {"x", "\n", "ab\ncd", "\n\n", "", "\xa0\u0416", "q\n"};
+  for (int step = 0; step < 3000; ++step) {
+    QTextCursor cursor(editor.document());
+    const int length = editor.document()->characterCount() - 1;
+    cursor.setPosition(pick(length + 1));
+    switch (pick(6)) {
+      case 0:
+      case 1:
+        cursor.insertText(pieces[pick(pieces.size())]);
+        break;
+      case 2:
+        cursor.setPosition(std::min(length, cursor.position() + pick(40)), QTextCursor::KeepAnchor);
+        cursor.insertText(pick(2) ? QString() : QString("a\nb\nc"));
+        break;
+      case 3:
+        editor.setTextCursor(cursor);
+        QTest::keyClick(&editor, pick(2) ? Qt::Key_Backspace : Qt::Key_Return);
+        break;
+      case 4:
+        editor.undo();
+        break;
+      default:
+        editor.redo();
+    }
+    if (step % 1000 == 999) editor.clear();
+    QVERIFY2(lines.Get() == LinesOf(editor), qPrintable(QString::number(step)));
+  }
+  // An edit of more lines than are worth following is read whole.
+  QTextCursor cursor(editor.document());
+  cursor.insertText(QString("paste\n").repeated(20000));
+  QVERIFY(lines.Get() == LinesOf(editor));
 }
 
 void WorstInputsTest::millionLinesOpenCompileSave() {
