@@ -139,6 +139,7 @@ void WorstInputs(q41::ui::Program& program, SilentDialogs& dialogs) {
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  q41::ui::TuneAllocator();  // as the program does
   QApplication app(argc, argv);
   SilentDialogs dialogs;
   q41::ui::Program program(q41::Language::English, &dialogs);

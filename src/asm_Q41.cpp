@@ -20,6 +20,7 @@ int main() {
   // Past a file size limit a save then fails with its error box, instead of the signal
   // ending the program with the user's work in it.
   std::signal(SIGXFSZ, SIG_IGN);
+  q41::ui::TuneAllocator();
   QApplication app(argc, argv);
   QApplication::setApplicationName("Q41");
   q41::ui::Program program(language);

@@ -1,5 +1,9 @@
 #include "ui/program.hpp"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
@@ -24,6 +28,12 @@ bool ShortcutGuard::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QObject::eventFilter(watched, event);
+}
+
+void TuneAllocator() {
+#ifdef __GLIBC__
+  mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+#endif
 }
 
 Program::Program(Language language, Dialogs* dialogs)
