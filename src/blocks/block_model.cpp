@@ -52,7 +52,10 @@ void BlockModel::ShowBlock(int n) {
   view_.SetPpuAddress(PadAddress(r.ppuAddress));
   view_.SetWordCount(r.wordCount);
   // At the first run the main window is not shown yet: no caret, no focus.
-  if (!FirstRun) view_.FocusSource();
+  if (!FirstRun) {
+    view_.SourceCaretToStart();
+    view_.FocusSource();
+  }
   CurrentBlock = n;
   view_.StoredBlockChanged(n);
 }
@@ -158,6 +161,7 @@ void BlockModel::SpeedButton2Click() {
     // Success is read off the status line, as the user sees it.
     if (!ShowsSuccess(view_.LineCaption(), settings_.language)) {
       view_.SetLineCaption(FailedBlockCaption(k, view_.LineCaption()));
+      // The focus only: the failing line stays selected.
       view_.FocusSource();
       return;
     }

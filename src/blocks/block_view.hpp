@@ -38,7 +38,9 @@ class BlockView {
   virtual void SetPpuAddress(const std::string& text) = 0;
   virtual std::string WordCount() const = 0;  // NwordsLab
   virtual void SetWordCount(const std::string& text) = 0;
-  // The caret to the start of the source, which gets the keyboard focus.
+  // The caret to the start of the source, nothing selected.
+  virtual void SourceCaretToStart() = 0;
+  // The source gets the keyboard focus; its caret and selection stay.
   virtual void FocusSource() = 0;
 
   // The program-wide items: header (fileHeader), GLOBAL text (Glob), memory mode

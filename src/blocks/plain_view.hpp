@@ -24,6 +24,7 @@ struct PlainView : BlockView, AssemblerWarnings {
   std::array<LampColor, BlockCount> lamps{};
   std::array<bool, BlockCount> enabled{};
   bool focused = false;
+  bool caretAtStart = false;  // since the last status
   std::deque<bool> answers;
   // "DeleteBlock", "ClearProgram", "EmptyBlockCode 2", "NewBlockRestricted", "Memory: ..."
   std::vector<std::string> asked;
@@ -45,6 +46,7 @@ struct PlainView : BlockView, AssemblerWarnings {
   void SetPpuAddress(const std::string& t) override { ppu = t; }
   std::string WordCount() const override { return words; }
   void SetWordCount(const std::string& t) override { words = t; }
+  void SourceCaretToStart() override { caretAtStart = true; }
   void FocusSource() override { focused = true; }
   Lines Header() const override { return header; }
   void SetHeader(const Lines& h) override { header = h; }
@@ -64,7 +66,10 @@ struct PlainView : BlockView, AssemblerWarnings {
   void SetCompText(const Lines& t) override { compText = t; }
   void SetCompileTextVisible(bool v) override { compileTextVisible = v; }
   void ShowLabels() override {}
-  void SetStatus(const StatusReport& s) override { status = s; }
+  void SetStatus(const StatusReport& s) override {
+    status = s;
+    caretAtStart = false;
+  }
   std::string LineCaption() const override { return status.lineCaption; }
   void SetLineCaption(const std::string& t) override { status.lineCaption = t; }
   void SetLamp(int block, LampColor color) override {

@@ -354,8 +354,11 @@ void TForm1::SetWordCount(const std::string& text) {
   NwordsLab->adjustSize();
 }
 
+void TForm1::SourceCaretToStart() {
+  source_->Select({Selection::Kind::Line, 0, 0});
+}
+
 void TForm1::FocusSource() {
-  asmText->moveCursor(QTextCursor::Start);
   asmText->setFocus();
 }
 

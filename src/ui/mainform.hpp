@@ -49,6 +49,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void SetPpuAddress(const std::string& text) override;
   std::string WordCount() const override;
   void SetWordCount(const std::string& text) override;
+  void SourceCaretToStart() override;
   void FocusSource() override;
   Lines Header() const override;
   void SetHeader(const Lines& header) override;

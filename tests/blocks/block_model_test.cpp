@@ -148,6 +148,7 @@ TEST(BlockModel, NewProgramAfterFourBlocks) {
   EXPECT_EQ(s.view.lamps[0], LampColor::White);
   EXPECT_EQ(s.view.lamps[1], LampColor::Hidden);
   EXPECT_TRUE(s.view.focused);
+  EXPECT_TRUE(s.view.caretAtStart);
   // Block 0 stored empty: no question.
   s.model.BlockStore[0].source.clear();
   s.model.New1Click();
@@ -185,6 +186,7 @@ TEST(BlockModel, CompileAllStopsAtTheFirstFailingBlock) {
   EXPECT_EQ(s.view.code, (Lines{"0000", "1C00"}));  // the jump stops at its bad operand
   EXPECT_EQ(s.view.words, "0002");
   EXPECT_TRUE(s.view.focused);
+  EXPECT_FALSE(s.view.caretAtStart);  // the failing line stays selected
   EXPECT_EQ((std::array<LampColor, 4>{s.view.lamps[0], s.view.lamps[1], s.view.lamps[2],
                                       s.view.lamps[3]}),
             (std::array<LampColor, 4>{LampColor::Green, LampColor::Green, LampColor::Red,

@@ -127,6 +127,7 @@ void BlocksWindowTest::compileAllThroughTheWindow() {
   QCOMPARE(f.BlockLamps[4]->Color(), f.LampColorOf(LampColor::Hidden));
   QCOMPARE(f.NwordsLab->text(), QString("0002"));
   QVERIFY(f.asmText->hasFocus());
+  QCOMPARE(f.asmText->textCursor().selectedText(), QString("  jmp #nowhere"));
   QVERIFY(f.grab().save(test::ScreenshotPath("blocks_compile_all_failed")));
 
   // Mend block 2 and compile all again: every lamp green, the last block shown.
