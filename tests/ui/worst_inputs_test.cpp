@@ -103,11 +103,12 @@ void WorstInputsTest::laterTextWinsOverOneStillLoading() {
   QVERIFY(!EditorLines::Loading());
   QCOMPARE(LinesOf(editor), Lines{"small"});
   QVERIFY(editor.isReadOnly());  // as its owner set it
-  // An editor closed while its text loads leaves nothing running.
+  // An editor closed while its text loads leaves nothing running, and nothing arrives late.
   lines->Set(Numbered(70000, "d"));
   lines.reset();
   QVERIFY(!EditorLines::Loading());
   QTest::qWait(50);
+  QCOMPARE(LinesOf(editor), Numbered(1000, "d"));  // the start it showed
 }
 
 // The kept lines follow each edit without reading the whole text: after any edit, undo or
