@@ -98,8 +98,9 @@ bool LaidOutInBackground(const Lines& lines) {
 }
 
 // A document for a plain-text editor holding `lines`, each ended by a line break as in a
-// file, so that an empty last line survives, laid out line by line so that the editor need not stop
-// for it. Null when `cancelled` is set on the way.
+// file, so that an empty last line survives. Each line's layout object is made here, so that
+// the editor need not stop to make them all when it takes the document. Null when
+// `cancelled` is set on the way.
 std::unique_ptr<QTextDocument> BuildDocument(const Lines& lines, const QFont& font,
                                              const std::atomic<bool>& cancelled) {
   auto document = std::make_unique<QTextDocument>();
@@ -131,6 +132,8 @@ std::unique_ptr<QTextDocument> BuildDocument(const Lines& lines, const QFont& fo
   return BuildDocument(lines, font, never);
 }
 
+// The caret at the start of the row with the characters after it selected, or the selection
+// cleared, as a run asks.
 void ApplySelection(QPlainTextEdit& editor, const Selection& selection) {
   if (selection.kind == Selection::Kind::Unchanged) return;
   QTextCursor cursor = editor.textCursor();

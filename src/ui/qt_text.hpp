@@ -26,9 +26,9 @@ std::string FromQt(QStringView text);
 // no extra line, as in the files.
 Lines LinesOf(const QPlainTextEdit& editor);
 
-// The lines of an editor, read once and kept until its text changes: reading a large
-// editor line by line is costly, and the block model asks for the lines at every store.
-// Setting lines the editor already shows leaves it alone (caret, undo and all).
+// The lines of an editor, read once and then kept in step with each edit: reading a large
+// editor whole is costly, and the block model asks for the lines at every store. Setting
+// lines the editor already shows leaves it alone (caret, undo and all).
 //
 // Laying out a text of hundreds of thousands of lines, or a line of hundreds of thousands of
 // characters, takes the toolkit seconds, so such a text is laid out on a worker thread:
