@@ -340,9 +340,8 @@ void EditorLines::InstallNext() {
   EditorLines& next = *readyEditors.front();
   readyEditors.pop_front();
   next.load_->worker->wait();
+  // Only a load that was not cancelled gets here, so its worker left a document.
   const std::unique_ptr<Load> load = std::move(next.load_);
-  // Without its worker (no thread could start) the text is laid out here: late but whole.
-  if (!load->document) load->document = BuildDocument(*load->lines, next.editor_.font());
   // Editable again before the text goes in: switching the preview costs nothing, switching
   // a long line would lay it out once more.
   next.Loaded();
