@@ -1,13 +1,15 @@
 # make run   - install what is missing, build, start the assembler
 # make test  - the same set-up, then every test
 # make bench - the benchmarks, in an optimised build
+# make build-types - build and test once per standard CMake build type
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
 FUZZ_SECONDS ?= 600
+BUILD_TYPES := Debug Release RelWithDebInfo MinSizeRel
 
-.PHONY: all setup configure build run test bench fuzz format clean
+.PHONY: all setup configure build run test bench build-types fuzz format clean
 
 all: build
 
@@ -39,6 +41,16 @@ bench: setup
 	@$(BUILD)-bench/bench/translator_bench
 	@$(BUILD)-bench/bench/ui_bench
 
+# Each build type optimises differently, and some compiler warnings appear only at one level;
+# this checks that all of them build without a warning and pass. Too slow for `make test`.
+build-types: setup
+	@set -e; for t in $(BUILD_TYPES); do \
+	  echo "== $$t"; \
+	  cmake -S . -B $(BUILD)-$$t -G Ninja -DCMAKE_BUILD_TYPE=$$t -DQ41_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null; \
+	  cmake --build $(BUILD)-$$t -j $(JOBS); \
+	  (cd $(BUILD)-$$t && ctest --output-on-failure -j $(JOBS)); \
+	done
+
 # Each libFuzzer target for FUZZ_SECONDS (10 minutes unless said otherwise), seeded with
 # the test cases and examples. A crash stops the run and leaves its input in build-fuzz/.
 fuzz: setup
@@ -51,4 +63,4 @@ format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.hpp')
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan $(BUILD)-fuzz
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan $(BUILD)-fuzz $(addprefix $(BUILD)-,$(BUILD_TYPES))
