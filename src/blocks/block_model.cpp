@@ -30,6 +30,7 @@ void BlockModel::StoreCurrentBlock(int n) {
   BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
   r.source = view_.Source();
   r.code = view_.Code();
+  r.codeFromFailedCompile = view_.CodeFromFailedCompile();
   r.ppu = PpuSetOf(view_.PpuListCaption());
   r.ppuList = PpuListText(r.ppu);
   std::string cpu = view_.CpuAddress();
@@ -45,7 +46,7 @@ void BlockModel::StoreCurrentBlock(int n) {
 void BlockModel::ShowBlock(int n) {
   BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
   view_.SetSource(r.source);
-  view_.SetCode(r.code);
+  view_.SetCode(r.code, r.codeFromFailedCompile);
   view_.SetPpuListCaption(r.ppuList);
   view_.SetPpuBoxes(PpuSetOf(r.ppuList));
   view_.SetCpuAddress(PadAddress(r.cpuAddress));
@@ -150,6 +151,7 @@ void BlockModel::SpeedButton2Click() {
   StoreCurrentBlock(CurrentBlock);
   for (int k = 0; k < BlockCount; ++k) {
     BlockStore[static_cast<std::size_t>(k)].code.clear();
+    BlockStore[static_cast<std::size_t>(k)].codeFromFailedCompile = false;
     view_.StoredBlockChanged(k);
   }
   PaintLamps();
@@ -167,6 +169,7 @@ void BlockModel::SpeedButton2Click() {
     }
     BlockRecord& r = BlockStore[static_cast<std::size_t>(k)];
     r.code = view_.Code();
+    r.codeFromFailedCompile = false;
     r.wordCount = view_.WordCount();
     view_.StoredBlockChanged(k);
   }

@@ -5,7 +5,9 @@
 // it), so the window stays the place where the user's edits live.
 
 #include <array>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "blocks/block_view.hpp"
 #include "blocks/compile.hpp"
@@ -17,6 +19,8 @@ inline constexpr int BlockCount = 6;
 struct BlockRecord {
   Lines source;
   Lines code;
+  // The code is what a failed compile left: it never goes into a code file as good code.
+  bool codeFromFailedCompile = false;
   PpuSet ppu{};
   std::string ppuList = "0000";  // always the standard form of `ppu`
   std::string cpuAddress = "0000";
@@ -31,6 +35,18 @@ std::string PpuListText(const PpuSet& set);
 PpuSet PpuSetOf(std::string_view text);
 // Pads an address on the left with "0" to four characters; a longer text stays as it is.
 std::string& PadAddress(std::string& field);
+
+// A line of the program that the reader would take for a block marker once the program is
+// saved: opened again, the file's blocks would start elsewhere. The format has no escape
+// for such a line, so the writer keeps it as it is and the user is told.
+struct MarkerClash {
+  enum class Where { Header, Global, Block };
+  Where where = Where::Header;
+  int block = 0;         // for Block: the block whose source holds the line
+  std::size_t line = 0;  // 1-based, in the header, the GLOBAL text or the block's stored source
+  int marker = 0;        // the block whose marker the line would be read as
+  std::string text;      // the line as it is written
+};
 
 // What a compile reads besides the block: the language and the short-constant setting.
 struct CompileSettings {
@@ -74,8 +90,20 @@ class BlockModel {
   // stored (the caller stores the current block first). ReadProgramFile rebuilds the
   // program from a file's lines and shows block 0.
   Lines WriteProgramFile() const;
-  void WriteBlockHeader(int n, Lines& out) const;
+  // Writes block n's marker and settings lines in place of the ones at the top of its source:
+  // its own marker (the first line starting ";BLOCK n", whose text after those 8 characters
+  // is kept), its settings lines and the empty lines among them. The result is where the
+  // rest, the block's body, starts in its source; BlockBodyStart gives the same.
+  std::size_t WriteBlockHeader(int n, Lines& out) const;
   std::size_t BlockBodyStart(int n) const;
+  // The first line of the program as stored (the caller stores the current block first)
+  // that the file WriteProgramFile gives would be read back as a block marker where the
+  // writer put none: a header or GLOBAL line, or a body line, starting ";BLOCK k" with k
+  // the next block the reader looks for. Nothing when the file reads back into the same
+  // blocks. Costs one write of the file.
+  std::optional<MarkerClash> FindMarkerClash() const;
+  // WriteProgramFile and FindMarkerClash in one write of the file.
+  Lines WriteProgramFile(std::optional<MarkerClash>& clash) const;
   void ReadProgramFile(Lines lines);
   // Reads a file without block markers as ReadProgramFile does, except that block 0's
   // source stays with the caller, who compiles the lines in place. False, with nothing
@@ -84,11 +112,31 @@ class BlockModel {
   void ApplyMemoryMode(std::string_view text);
 
   // The code file (.Q41). PrepareCodeFile stores the current block and asks about every
-  // block without code: false when the user cancelled. WriteCodeFile gives the file's lines.
+  // block without code, or with only the code of a failed compile: false when the user
+  // cancelled. WriteCodeFile gives the file's lines; a block's section holds no code from a
+  // failed compile, and its word count is the number of words it holds.
   bool PrepareCodeFile();
   Lines WriteCodeFile() const;
 
  private:
+  // The file's lines and where the writer put what, so a line of the file can be traced
+  // back to the program's line it came from.
+  struct WrittenFile {
+    struct Part {
+      MarkerClash::Where where;
+      int block;
+      std::size_t fileLine;   // where the part starts in the file
+      std::size_t firstLine;  // the index of that line in its header, GLOBAL text or source
+    };
+    Lines lines;
+    std::array<std::size_t, BlockCount> markers{};  // the writer's own, blocks 0 to LastBlock
+    std::vector<Part> parts;                        // in file order
+  };
+  WrittenFile WriteFile() const;
+  std::optional<MarkerClash> ClashIn(const WrittenFile& file) const;
+  // The top of block n's source that the writer replaces; the result is where its body
+  // starts, and `marker` the index of its own marker there (the result when it has none).
+  std::size_t LeadingRun(int n, std::size_t& marker) const;
   // Where the block markers stand; their count is the result.
   static int FindBlockMarkers(SourceText lines, std::array<std::size_t, BlockCount + 1>& markers);
   // The start of reading: the memory line, and every block cleared.

@@ -27,7 +27,10 @@ class BlockView {
   virtual Lines Source() const = 0;  // asmText
   virtual void SetSource(const Lines& source) = 0;
   virtual Lines Code() const = 0;  // codeText
-  virtual void SetCode(const Lines& code) = 0;
+  // Whether the code shown came from a compile that failed: the words up to the fault, with
+  // label placeholders unresolved. Such code must not pass for a block's code.
+  virtual bool CodeFromFailedCompile() const = 0;
+  virtual void SetCode(const Lines& code, bool fromFailedCompile) = 0;
   virtual std::string PpuListCaption() const = 0;  // PPUlist
   virtual void SetPpuListCaption(const std::string& text) = 0;
   // Ticks p1 to p4; the PPU list caption follows the boxes.

@@ -15,7 +15,7 @@ void ClearForCompile(BlockView& view, CompileWorkspace& workspace) {
 }  // namespace
 
 void ClearCodeAndLabels(BlockView& view, CompileWorkspace& workspace) {
-  view.SetCode({});
+  view.SetCode({}, false);
   workspace.labels.ClearCells();
   view.ShowLabels();
 }
@@ -28,14 +28,14 @@ void CompileBlock(BlockView& view, CompileWorkspace& workspace, const AssemblerO
   const CompileOutcome outcome =
       CompileSource(workspace, source, view.GlobalText(), options, &view.Warnings());
   view.SetCompText(workspace.compText);
-  view.SetCode(outcome.code);
+  view.SetCode(outcome.code, !outcome.succeeded);
   view.ShowLabels();
   view.SetStatus(outcome.status);
   view.SetLamp(block, outcome.succeeded ? LampColor::Green : LampColor::Red);
 }
 
 void CompileOnly(BlockView& view, CompileWorkspace& workspace, const AssemblerOptions& options) {
-  view.SetCode({});
+  view.SetCode({}, false);
   view.SetStatus({});
   workspace.compText = view.CompText();
   const Lines source = view.Source();
@@ -43,7 +43,7 @@ void CompileOnly(BlockView& view, CompileWorkspace& workspace, const AssemblerOp
                                          source, workspace.labels, options, &view.Warnings());
   // Pass 1 took the constant definitions out of the text; the window shows what is left.
   view.SetCompText(workspace.compText);
-  view.SetCode(result.code);
+  view.SetCode(result.code, !result.Succeeded());
   view.ShowLabels();
   view.SetStatus(result.status);
 }

@@ -33,7 +33,12 @@ struct PlainView : BlockView, AssemblerWarnings {
   Lines Source() const override { return source; }
   void SetSource(const Lines& s) override { source = s; }
   Lines Code() const override { return code; }
-  void SetCode(const Lines& c) override { code = c; }
+  bool codeFromFailedCompile = false;
+  bool CodeFromFailedCompile() const override { return codeFromFailedCompile; }
+  void SetCode(const Lines& c, bool failed) override {
+    code = c;
+    codeFromFailedCompile = failed;
+  }
   std::string PpuListCaption() const override { return ppuCaption; }
   void SetPpuListCaption(const std::string& t) override { ppuCaption = t; }
   void SetPpuBoxes(const PpuSet& set) override {

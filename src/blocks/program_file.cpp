@@ -15,32 +15,58 @@ std::string SettingValue(std::string_view line) {
   return std::string(line.substr(line.find('=') + 1, 4));
 }
 
+// Whether a line starts with block n's marker: its first 8 characters decide, since the rest
+// of the line is free text that hand-edited files use for notes.
+bool IsMarkerOf(std::string_view line, int n) {
+  return line.size() >= 8 && StartsWith(line, MarkerPrefix) && line[7] == '0' + n;
+}
+
 bool IsSettingsLine(std::string_view line) {
-  return line.empty() || StartsWith(line, ";BLOCK") || StartsWith(line, ";PPU=") ||
-         line == ";CPU" || StartsWith(line, ";CPUaddr=") || StartsWith(line, ";PPUaddr=");
+  return line.empty() || StartsWith(line, ";PPU=") || line == ";CPU" ||
+         StartsWith(line, ";CPUaddr=") || StartsWith(line, ";PPUaddr=");
 }
 
 }  // namespace
 
-std::size_t BlockModel::BlockBodyStart(int n) const {
+std::size_t BlockModel::LeadingRun(int n, std::size_t& marker) const {
+  // Only the lines the writer writes itself go, so that nothing else the user put at the
+  // top of a block (a ";BLOCKED" comment, another block's marker text) is lost on saving.
   const Lines& source = BlockStore[static_cast<std::size_t>(n)].source;
   std::size_t k = 0;
-  while (k < source.size() && IsSettingsLine(source[k])) ++k;
+  marker = source.size();
+  for (; k < source.size(); ++k) {
+    if (marker == source.size() && IsMarkerOf(source[k], n)) {
+      marker = k;
+    } else if (!IsSettingsLine(source[k])) {
+      break;
+    }
+  }
+  if (marker == source.size()) marker = k;
   return k;
 }
 
-void BlockModel::WriteBlockHeader(int n, Lines& out) const {
+std::size_t BlockModel::BlockBodyStart(int n) const {
+  std::size_t marker = 0;
+  return LeadingRun(n, marker);
+}
+
+std::size_t BlockModel::WriteBlockHeader(int n, Lines& out) const {
   const BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
+  std::size_t marker = 0;
+  const std::size_t body = LeadingRun(n, marker);
   const bool cpu = r.ppuList == "0000";
   out.emplace_back();
   out.push_back(std::string(MarkerPrefix) + DecimalText(n));
+  if (marker < body) out.back().append(r.source[marker], 8);
   out.push_back(cpu ? ";CPU" : ";PPU=" + r.ppuList);
   out.push_back(";CPUaddr=" + r.cpuAddress);
   if (!cpu) out.push_back(";PPUaddr=" + r.ppuAddress);
   out.emplace_back();
+  return body;
 }
 
-Lines BlockModel::WriteProgramFile() const {
+BlockModel::WrittenFile BlockModel::WriteFile() const {
+  using Where = MarkerClash::Where;
   const Lines header = view_.Header();
   const Lines glob = view_.GlobalText();
   std::size_t s = !header.empty() && StartsWith(header[0], MemoryPrefix) ? 1 : 0;
@@ -50,9 +76,11 @@ Lines BlockModel::WriteProgramFile() const {
   std::size_t end = header.size();
   while (end > s && header[end - 1].empty()) --end;
 
-  Lines out;
+  WrittenFile file;
+  Lines& out = file.lines;
   out.push_back(std::string(MemoryPrefix) + (view_.MemoryMode() == 0 ? "COMM" : "DIST"));
   out.emplace_back();
+  file.parts.push_back({Where::Header, 0, out.size(), s});
   for (std::size_t k = s; k < end; ++k) {
     const std::string& line = header[k];
     out.push_back(!line.empty() && line.front() != ';' ? ";" + line : line);
@@ -60,15 +88,49 @@ Lines BlockModel::WriteProgramFile() const {
   if (!glob.empty()) {
     out.emplace_back();
     out.push_back("GLOBAL");
+    file.parts.push_back({Where::Global, 0, out.size(), 0});
     out.insert(out.end(), glob.begin(), glob.end());
   }
   for (int n = 0; n <= LastBlock; ++n) {
-    WriteBlockHeader(n, out);
+    file.markers[static_cast<std::size_t>(n)] = out.size() + 1;  // after the separator
+    const std::size_t body = WriteBlockHeader(n, out);
+    file.parts.push_back({Where::Block, n, out.size(), body});
     const Lines& source = BlockStore[static_cast<std::size_t>(n)].source;
-    out.insert(out.end(), source.begin() + static_cast<std::ptrdiff_t>(BlockBodyStart(n)),
-               source.end());
+    out.insert(out.end(), source.begin() + static_cast<std::ptrdiff_t>(body), source.end());
   }
-  return out;
+  return file;
+}
+
+Lines BlockModel::WriteProgramFile() const {
+  return WriteFile().lines;
+}
+
+Lines BlockModel::WriteProgramFile(std::optional<MarkerClash>& clash) const {
+  WrittenFile file = WriteFile();
+  clash = ClashIn(file);
+  return std::move(file.lines);
+}
+
+std::optional<MarkerClash> BlockModel::FindMarkerClash() const {
+  return ClashIn(WriteFile());
+}
+
+std::optional<MarkerClash> BlockModel::ClashIn(const WrittenFile& file) const {
+  std::array<std::size_t, BlockCount + 1> read{};
+  const int found = FindBlockMarkers(file.lines, read);
+  // The reader meets every marker the writer put, in order, so the first one it takes from
+  // elsewhere stands before the writer's, or in the last block's body. None of the writer's
+  // own lines reads as another block's marker: the line is the program's.
+  for (int k = 0; k < found; ++k) {
+    const std::size_t at = read[static_cast<std::size_t>(k)];
+    if (k <= LastBlock && at == file.markers[static_cast<std::size_t>(k)]) continue;
+    std::size_t p = file.parts.size() - 1;
+    while (file.parts[p].fileLine > at) --p;
+    const WrittenFile::Part& part = file.parts[p];
+    return MarkerClash{part.where, part.block, part.firstLine + (at - part.fileLine) + 1, k,
+                       file.lines[at]};
+  }
+  return std::nullopt;
 }
 
 void BlockModel::ApplyMemoryMode(std::string_view text) {
@@ -102,7 +164,7 @@ int BlockModel::FindBlockMarkers(SourceText lines,
   int found = 0;
   for (std::size_t j = 0; j < lines.size() && found < BlockCount; ++j) {
     const std::string_view line = lines[j];
-    if (line.size() >= 8 && StartsWith(line, MarkerPrefix) && line[7] == '0' + found) {
+    if (IsMarkerOf(line, found)) {
       markers[static_cast<std::size_t>(found++)] = j;
     }
   }
@@ -153,8 +215,10 @@ void BlockModel::ReadProgramFile(Lines lines) {
   Lines glob;
   const std::size_t first = markers[0];
   bool inGlobal = false;
-  // The line directly before the first marker is the writer's separator.
-  for (std::size_t j = 0; j + 1 < first; ++j) {
+  // An empty line directly before the first marker is the writer's separator; any other
+  // line there is the file's own (the last GLOBAL line of a hand-written file, say).
+  const std::size_t headEnd = first > 0 && lines[first - 1].empty() ? first - 1 : first;
+  for (std::size_t j = 0; j < headEnd; ++j) {
     if (lines[j] == "GLOBAL") {
       inGlobal = true;
       continue;
@@ -191,10 +255,21 @@ void BlockModel::TakeBlockLines(int n, Lines& lines, std::size_t begin, std::siz
   view_.StoredBlockChanged(n);
 }
 
+namespace {
+
+// The code a block gives the code file: none when a failed compile left it, for its words
+// stop at the fault and its label placeholders are unresolved.
+const Lines& CodeToWrite(const BlockRecord& r) {
+  static const Lines none;
+  return r.codeFromFailedCompile ? none : r.code;
+}
+
+}  // namespace
+
 bool BlockModel::PrepareCodeFile() {
   StoreCurrentBlock(CurrentBlock);
   for (int n = 0; n <= LastBlock; ++n) {
-    if (BlockStore[static_cast<std::size_t>(n)].code.empty() &&
+    if (CodeToWrite(BlockStore[static_cast<std::size_t>(n)]).empty() &&
         !view_.Ask(Question::EmptyBlockCode, n)) {
       return false;
     }
@@ -206,14 +281,17 @@ Lines BlockModel::WriteCodeFile() const {
   Lines out = {DecimalText(view_.MemoryMode()) + "Q41"};
   for (int n = 0; n <= LastBlock; ++n) {
     const BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
+    const Lines& code = CodeToWrite(r);
     out.emplace_back();
     out.push_back(std::string(MarkerPrefix) + DecimalText(n));
     out.push_back(r.ppuList);
     out.push_back(r.cpuAddress);
     out.push_back(r.ppuAddress);
-    out.push_back(r.wordCount);
+    // The count of the words that follow: a block compiled on its own still shows its
+    // older count, and a count that disagrees with the words would mislead a loader.
+    out.push_back(WordCountText(code.size()));
     out.emplace_back();
-    out.insert(out.end(), r.code.begin(), r.code.end());
+    out.insert(out.end(), code.begin(), code.end());
   }
   return out;
 }

@@ -27,11 +27,13 @@ QFont PanelFont() {
 
 }  // namespace
 
-THF::THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint)
+THF::THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint,
+         std::function<bool()> commandRunning)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint),
       model_(model),
-      mainWindow_(mainWindow) {
+      mainWindow_(mainWindow),
+      commandRunning_(std::move(commandRunning)) {
   setObjectName("HF");
   setFont(DesignFont());
   const QScreen* screen = QGuiApplication::primaryScreen();
@@ -107,6 +109,7 @@ void THF::BuildPanel(int i, int left, int width, int height) {
 
   auto address = [&](int top, std::string BlockRecord::*field) {
     QLineEdit* edit = new QLineEdit(p.frame);
+    edit->setValidator(new KeepableTextValidator(edit));
     edit->setFont(PanelFont());
     edit->setGeometry(8, top, 64, 24);
     connect(edit, &QLineEdit::textChanged, this, [this, i, field](const QString& text) {
@@ -117,13 +120,13 @@ void THF::BuildPanel(int i, int left, int width, int height) {
   p.cpuAddress = address(95, &BlockRecord::cpuAddress);
   p.ppuAddress = address(125, &BlockRecord::ppuAddress);
 
-  p.code = new QPlainTextEdit(p.frame);
+  p.code = new Memo(p.frame);
   p.code->setGeometry(8, height - 168, width - 16, 160);
   SetupEditor(*p.code, PanelFont());
   p.codeLines = std::make_unique<EditorLines>(*p.code);
   p.codeLines->SetReadOnly(true);
 
-  p.source = new QPlainTextEdit(p.frame);
+  p.source = new Memo(p.frame);
   p.source->setObjectName(QString("Source%1").arg(i));
   p.source->setGeometry(8, 200, width - 16, height - 384);
   SetupEditor(*p.source, PanelFont());
@@ -168,17 +171,38 @@ void THF::SpeedButton1Click() {
 
 void THF::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() != QEvent::ActivationChange) return;
-  if (isActiveWindow() && !active_) {
-    active_ = true;
+  // While a command runs, its boxes and dialogs move the activation back and forth; a store
+  // or show in the middle of the command would undo its work half-way.
+  if (event->type() == QEvent::ActivationChange && !commandRunning_()) FollowActivation();
+}
+
+void THF::FollowActivation() {
+  const bool active = isActiveWindow();
+  if (active == active_) return;
+  active_ = active;
+  if (active) {
     FormActivate();
-  } else if (!isActiveWindow() && active_) {
-    // A message box over a command started here takes the activation only for a moment:
-    // showing the block again then would undo the command's work half-way.
-    if (QApplication::activeModalWidget() != nullptr) return;
-    active_ = false;
+  } else {
     FormDeactivate();
   }
+}
+
+void THF::CommandStarting() {
+  // An activation not yet taken up is taken up first: its store must not be skipped.
+  FollowActivation();
+  if (active_) FormDeactivate();
+}
+
+void THF::CommandEnded() {
+  // Active before the command, this window gave its edits to the working copy as it
+  // started, and nothing could be typed here while a modal window was open: losing the
+  // activation during the command leaves nothing to show. Showing the block now would only
+  // throw away what the command put in the main window.
+  if (active_ && !isActiveWindow()) {
+    active_ = false;
+    return;
+  }
+  FollowActivation();
 }
 
 void THF::FormActivate() {

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "ui/qt_text.hpp"
@@ -41,8 +42,10 @@ class THF : public QWidget {
   };
 
   // Builds the window at the screen's top-left corner, runs the first-run new program and
-  // shows itself. `mainWindow` is what the return button brings forward.
-  THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint);
+  // shows itself. `mainWindow` is what the return button brings forward; `commandRunning`
+  // tells whether a command of the main window is under way.
+  THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint,
+      std::function<bool()> commandRunning);
 
   std::array<Panel, 6> panels;
   QToolButton* returnButton;
@@ -53,6 +56,12 @@ class THF : public QWidget {
   // Whether block n's PPU boxes, addresses and source take input.
   void SetBlockEnabled(int n, bool enabled);
 
+  // A command of the main window starts: when this window is active, its edits of the
+  // current block go to the working copy first, as when it stops being active.
+  void CommandStarting();
+  // The command has ended: this window takes up the activation as it now really is.
+  void CommandEnded();
+
  protected:
   void changeEvent(QEvent* event) override;
 
@@ -61,9 +70,14 @@ class THF : public QWidget {
   void SpeedButton1Click();
   void FormActivate();
   void FormDeactivate();
+  // Stores or shows the current block when the real activation differs from what the
+  // window last took it to be.
+  void FollowActivation();
 
   BlockModel& model_;
   QWidget* mainWindow_;
+  std::function<bool()> commandRunning_;
+  // Whether the window is active as far as the blocks go: its last store or show.
   bool active_ = false;
   // Set while the window itself fills its fields, so that filling is not taken for an edit.
   bool filling_ = false;

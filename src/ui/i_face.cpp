@@ -9,6 +9,7 @@
 
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
+#include "ui/qt_text.hpp"
 #include "ui/widgets.hpp"
 
 namespace q41::ui {
@@ -130,6 +131,31 @@ QString ReturnHint(Language language) {
   return language == Language::English
              ? QString::fromUtf8("Show main window\n(alternative - key \"F3\")")
              : QString::fromUtf8("Открыть главное окно\n(альтернатива - клавиша \"F3\")");
+}
+
+QString MarkerClashText(Language language, const MarkerClash& clash) {
+  const bool english = language == Language::English;
+  QString where;
+  switch (clash.where) {
+    case MarkerClash::Where::Header:
+      where = english ? "the header" : QString::fromUtf8("заголовка");
+      break;
+    case MarkerClash::Where::Global:
+      where = english ? "the GLOBAL text" : QString::fromUtf8("текста GLOBAL");
+      break;
+    case MarkerClash::Where::Block:
+      where = (english ? "block %1" : QString::fromUtf8("блока %1")).arg(clash.block);
+      break;
+  }
+  const QString text = english ? QString(
+                                     "Line %1 of %2 begins like the marker of block %3:\n%4\n"
+                                     "The file is saved as it is, but when it is opened again, "
+                                     "block %3 will start at this line.")
+                               : QString::fromUtf8(
+                                     "Строка %1 %2 начинается как маркер блока %3:\n%4\n"
+                                     "Файл сохранён как есть, но при следующем открытии "
+                                     "блок %3 начнётся с этой строки.");
+  return text.arg(clash.line).arg(where).arg(clash.marker).arg(ToQt(clash.text));
 }
 
 void ApplyInterfaceLanguage(Language language, TForm1& form1, TForm2& form2, QWidget* hf,

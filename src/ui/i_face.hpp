@@ -7,6 +7,7 @@
 
 class QWidget;
 
+#include "blocks/block_model.hpp"
 #include "common/err_diag.hpp"
 
 namespace q41::ui {
@@ -78,6 +79,10 @@ QString Text(Language language, InterfaceText row);
 
 // The hint of the all-blocks window's return button, read once when that window is built.
 QString ReturnHint(Language language);
+
+// The warning after saving a program with a line that will read as a block marker: where
+// the line is, the line, and what opening the file will make of it.
+QString MarkerClashText(Language language, const MarkerClash& clash);
 
 // Sets all targets of the table from the chosen language. `hf` may be null while the
 // all-blocks window does not exist.

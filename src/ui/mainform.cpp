@@ -82,12 +82,12 @@ TForm1::TForm1(Program& program) : program_(program) {
 }
 
 void TForm1::BuildControls(QWidget* client) {
-  fileHeader = Place(new QPlainTextEdit(client), "fileHeader", 8, 8, 170, 80);
+  fileHeader = Place(new Memo(client), "fileHeader", 8, 8, 170, 80);
   SetupEditor(*fileHeader, SansFont(8));
   header_ = std::make_unique<EditorLines>(*fileHeader);
   header_->Set({"Q41 assembler, v.1, 2018"});
 
-  Glob = Place(new QPlainTextEdit(client), "Glob", 184, 8, 170, 80);
+  Glob = Place(new Memo(client), "Glob", 184, 8, 170, 80);
   SetupEditor(*Glob, DesignFont());
   glob_ = std::make_unique<EditorLines>(*Glob);
   glob_->Set({";Global"});
@@ -151,14 +151,17 @@ void TForm1::BuildControls(QWidget* client) {
   Label3 = Caption(BlckCtrl, "Label3", "PPUaddr", 360, 64);
   Edit3 = Place(new QLineEdit("0000", BlckCtrl), "Edit3", 408, 60, 44, 21);
   SpeedButton1 = PictureButton(BlckCtrl, "SpeedButton1", icons::CompileBlock(), 460, 34, 40, 40);
+  for (QLineEdit* address : {Edit2, Edit3}) {
+    address->setValidator(new KeepableTextValidator(address));
+  }
   Label4 = Caption(BlckCtrl, "Label4", QString(), 360, 88);
   NwordsLab = Caption(BlckCtrl, "NwordsLab", "0000", 410, 88);
 
-  asmText = Place(new QPlainTextEdit(BlckCtrl), "asmText", 8, 88, 342, 385);
+  asmText = Place(new Memo(BlckCtrl), "asmText", 8, 88, 342, 385);
   SetupEditor(*asmText, FixedFont());
   source_ = std::make_unique<EditorLines>(*asmText);
 
-  codeText = Place(new QPlainTextEdit(BlckCtrl), "codeText", 360, 112, 137, 361);
+  codeText = Place(new Memo(BlckCtrl), "codeText", 360, 112, 137, 361);
   SetupEditor(*codeText, FixedFont());
   code_ = std::make_unique<EditorLines>(*codeText);
   code_->SetReadOnly(true);
@@ -190,18 +193,21 @@ void TForm1::BuildControls(QWidget* client) {
   ErrLab->setStyleSheet("color: #800000");
   for (QLabel* status : {LineLab, ErrLab}) status->setTextFormat(Qt::PlainText);
 
-  connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::CompAndPreproc1Click);
-  connect(SpeedButton2, &QToolButton::clicked, this,
-          [this] { program_.model().SpeedButton2Click(); });
-  connect(BP, &QToolButton::clicked, this, [this] { program_.model().BPClick(); });
-  connect(BM, &QToolButton::clicked, this, [this] { program_.model().BMClick(); });
+  auto command = [this](QToolButton* button, std::function<void()> handler) {
+    connect(button, &QToolButton::clicked, this,
+            [this, handler = std::move(handler)] { program_.RunCommand(handler); });
+  };
+  command(SpeedButton1, [this] { CompAndPreproc1Click(); });
+  command(SpeedButton2, [this] { program_.model().SpeedButton2Click(); });
+  command(BP, [this] { program_.model().BPClick(); });
+  command(BM, [this] { program_.model().BMClick(); });
   connect(BlckTabs, &QTabBar::currentChanged, this, &TForm1::BlckCtrlChange);
   for (QCheckBox* box : PpuBoxes) connect(box, &QCheckBox::toggled, this, &TForm1::p1Click);
 }
 
 void TForm1::BuildMenu() {
   auto action = [this](QMenu* menu, const char* name, const char* caption,
-                       const QKeySequence& shortcut, void (TForm1::*handler)()) {
+                       const QKeySequence& shortcut, std::function<void()> handler) {
     QAction* a = menu->addAction(caption);
     a->setObjectName(name);
     if (!shortcut.isEmpty()) {
@@ -209,59 +215,56 @@ void TForm1::BuildMenu() {
       // The main window's shortcuts work while any window of the program is active.
       a->setShortcutContext(Qt::ApplicationShortcut);
     }
-    if (handler != nullptr) connect(a, &QAction::triggered, this, handler);
+    connect(a, &QAction::triggered, this,
+            [this, handler = std::move(handler)] { program_.RunCommand(handler); });
     return a;
   };
+  auto own = [this](void (TForm1::*handler)()) { return [this, handler] { (this->*handler)(); }; };
   auto separator = [](QMenu* menu, const char* name) { menu->addSeparator()->setObjectName(name); };
 
   File1 = menuBar()->addMenu("File");
   File1->setObjectName("File1");
-  new1 = action(File1, "new1", "New program", {}, nullptr);
-  connect(new1, &QAction::triggered, this, [this] { program_.model().New1Click(); });
-  connect(new1, &QAction::triggered, this, [this] { program_.model().New1Click(); });
+  new1 = action(File1, "new1", "New program", {}, [this] { program_.model().New1Click(); });
   separator(File1, "N7");
-  OpenAsm1 =
-      action(File1, "OpenAsm1", "Open .ASM...", QKeySequence("Ctrl+O"), &TForm1::OpenAsm1Click);
+  OpenAsm1 = action(File1, "OpenAsm1", "Open .ASM...", QKeySequence("Ctrl+O"),
+                    own(&TForm1::OpenAsm1Click));
   separator(File1, "N2");
-  SaveAsm1 =
-      action(File1, "SaveAsm1", "Save .ASM...", QKeySequence("Ctrl+S"), &TForm1::SaveAsm1Click);
-  SaveCod1 =
-      action(File1, "SaveCod1", "Save .Q41...", QKeySequence("Ctrl+Alt+S"), &TForm1::SaveCod1Click);
+  SaveAsm1 = action(File1, "SaveAsm1", "Save .ASM...", QKeySequence("Ctrl+S"),
+                    own(&TForm1::SaveAsm1Click));
+  SaveCod1 = action(File1, "SaveCod1", "Save .Q41...", QKeySequence("Ctrl+Alt+S"),
+                    own(&TForm1::SaveCod1Click));
   separator(File1, "N1");
-  Exit1 = action(File1, "Exit1", "Exit", {}, &TForm1::Exit1Click);
+  Exit1 = action(File1, "Exit1", "Exit", {}, own(&TForm1::Exit1Click));
 
   Edit1 = menuBar()->addMenu("Edit");
   Edit1->setObjectName("Edit1");
-  Cut1 = action(Edit1, "Cut1", "Cut", QKeySequence("Ctrl+X"), &TForm1::Cut1Click);
-  Copy1 = action(Edit1, "Copy1", "Copy", QKeySequence("Ctrl+C"), &TForm1::Copy1Click);
-  Paste1 = action(Edit1, "Paste1", "Paste", QKeySequence("Ctrl+V"), &TForm1::Paste1Click);
+  Cut1 = action(Edit1, "Cut1", "Cut", QKeySequence("Ctrl+X"), own(&TForm1::Cut1Click));
+  Copy1 = action(Edit1, "Copy1", "Copy", QKeySequence("Ctrl+C"), own(&TForm1::Copy1Click));
+  Paste1 = action(Edit1, "Paste1", "Paste", QKeySequence("Ctrl+V"), own(&TForm1::Paste1Click));
   separator(Edit1, "N3");
-  SelectAll1 =
-      action(Edit1, "SelectAll1", "Select all", QKeySequence("Ctrl+A"), &TForm1::SelectAll1Click);
+  SelectAll1 = action(Edit1, "SelectAll1", "Select all", QKeySequence("Ctrl+A"),
+                      own(&TForm1::SelectAll1Click));
   separator(Edit1, "N4");
-  UnDo1 = action(Edit1, "UnDo1", "Undo", QKeySequence("Ctrl+Z"), &TForm1::UnDo1Click);
+  UnDo1 = action(Edit1, "UnDo1", "Undo", QKeySequence("Ctrl+Z"), own(&TForm1::UnDo1Click));
   separator(Edit1, "N5");
-  ClearAsm1 = action(Edit1, "ClearAsm1", "Clear text", {}, &TForm1::ClearAsm1Click);
-  ClearCode1 = action(Edit1, "ClearCode1", "Clear code", {}, &TForm1::ClearCode1Click);
+  ClearAsm1 = action(Edit1, "ClearAsm1", "Clear text", {}, own(&TForm1::ClearAsm1Click));
+  ClearCode1 = action(Edit1, "ClearCode1", "Clear code", {}, own(&TForm1::ClearCode1Click));
 
   View1 = menuBar()->addMenu("View");
   View1->setObjectName("View1");
-  CompText1 = action(View1, "CompText1", "Text for compilation", {}, &TForm1::CompText1Click);
+  CompText1 = action(View1, "CompText1", "Text for compilation", {}, own(&TForm1::CompText1Click));
   AllBlocks1 =
-      action(View1, "AllBlocks1", "All blocks", QKeySequence("F3"), &TForm1::AllBlocks1Click);
+      action(View1, "AllBlocks1", "All blocks", QKeySequence("F3"), own(&TForm1::AllBlocks1Click));
 
   Run1 = menuBar()->addMenu("Compile");
   Run1->setObjectName("Run1");
-  CompAll1 = action(Run1, "CompAll1", "Compile all blocks", QKeySequence("F9"), nullptr);
-  connect(CompAll1, &QAction::triggered, this, [this] {
-    TakeEditsOfAllBlocks();
-    program_.model().SpeedButton2Click();
-  });
+  CompAll1 = action(Run1, "CompAll1", "Compile all blocks", QKeySequence("F9"),
+                    [this] { program_.model().SpeedButton2Click(); });
   separator(Run1, "N6");
   CompAndPreproc1 = action(Run1, "CompAndPreproc1", "Compile+preproc.(1 block)",
-                           QKeySequence("Ctrl+F9"), &TForm1::CompAndPreproc1Click);
-  Compile1 = action(Run1, "Compile1", "Compile only", {}, &TForm1::Compile1Click);
-  Preprocess1 = action(Run1, "Preprocess1", "Preprocess only", {}, &TForm1::Preprocess1Click);
+                           QKeySequence("Ctrl+F9"), own(&TForm1::CompAndPreproc1Click));
+  Compile1 = action(Run1, "Compile1", "Compile only", {}, own(&TForm1::Compile1Click));
+  Preprocess1 = action(Run1, "Preprocess1", "Preprocess only", {}, own(&TForm1::Preprocess1Click));
 }
 
 QList<QAction*> TForm1::ShortcutActions() const {
@@ -312,7 +315,8 @@ Lines TForm1::Code() const {
   return code_->Get();
 }
 
-void TForm1::SetCode(const Lines& code) {
+void TForm1::SetCode(const Lines& code, bool fromFailedCompile) {
+  codeFromFailedCompile_ = fromFailedCompile;
   code_->Set(code);
 }
 
@@ -421,7 +425,15 @@ void TForm1::SetCompText(const Lines& text) {
 }
 
 void TForm1::SetCompileTextVisible(bool visible) {
-  program_.Form2().setVisible(visible);
+  TForm2& form2 = program_.Form2();
+  if (!visible) {
+    form2.hide();
+    return;
+  }
+  // Shown means in front and active, also when it was open behind another window.
+  form2.show();
+  form2.raise();
+  form2.activateWindow();
 }
 
 void TForm1::ShowLabels() {
@@ -548,18 +560,20 @@ bool TForm1::WriteLinesTo(const QString& path, const Lines& lines) {
 }
 
 void TForm1::SaveAsm1Click() {
-  TakeEditsOfAllBlocks();
   BlockModel& model = program_.model();
   model.StoreCurrentBlock(model.CurrentBlock);
   const std::optional<QString> path = program_.dialogs().SaveFile(AsmSaveFilter, "asm");
   if (!path) return;
-  WriteLinesTo(*path, model.WriteProgramFile());
+  std::optional<MarkerClash> clash;
+  const bool written = WriteLinesTo(*path, model.WriteProgramFile(clash));
   // Also after a failed write: the block's own data goes back on screen.
   model.ShowBlock(model.CurrentBlock);
+  if (written && clash) {
+    program_.dialogs().Warning(MarkerClashText(program_.settings.language, *clash));
+  }
 }
 
 void TForm1::SaveCod1Click() {
-  TakeEditsOfAllBlocks();
   BlockModel& model = program_.model();
 
   if (!model.PrepareCodeFile()) return;
@@ -618,32 +632,19 @@ void TForm1::AllBlocks1Click() {
   target->activateWindow();
 }
 
-void TForm1::TakeEditsOfAllBlocks() {
-  const THF* hf = program_.HF();
-  if (hf != nullptr && hf->isActiveWindow()) {
-    program_.model().ShowBlock(program_.model().CurrentBlock);
-  }
-}
-
 void TForm1::CompText1Click() {
-  TForm2& form2 = program_.Form2();
-  form2.show();
-  form2.raise();
-  form2.activateWindow();
+  SetCompileTextVisible(true);
 }
 
 void TForm1::CompAndPreproc1Click() {
-  TakeEditsOfAllBlocks();
   program_.model().CompileBlock();
 }
 
 void TForm1::Compile1Click() {
-  TakeEditsOfAllBlocks();
   CompileOnly(*this, program_.workspace, program_.settings.Options());
 }
 
 void TForm1::Preprocess1Click() {
-  TakeEditsOfAllBlocks();
   PreprocessOnly(*this, program_.workspace, program_.settings.language);
 }
 

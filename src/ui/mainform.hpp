@@ -39,7 +39,8 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   Lines Source() const override;
   void SetSource(const Lines& source) override;
   Lines Code() const override;
-  void SetCode(const Lines& code) override;
+  bool CodeFromFailedCompile() const override { return codeFromFailedCompile_; }
+  void SetCode(const Lines& code, bool fromFailedCompile) override;
   std::string PpuListCaption() const override;
   void SetPpuListCaption(const std::string& text) override;
   void SetPpuBoxes(const PpuSet& set) override;
@@ -164,9 +165,6 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void ClearCode1Click();
   void CompText1Click();
   void AllBlocks1Click();
-  // A command run from the all-blocks window by its shortcut first takes that window's
-  // edits of the current block into the working copy, which it is about to read.
-  void TakeEditsOfAllBlocks();
   void CompAndPreproc1Click();
   void Compile1Click();
   void Preprocess1Click();
@@ -178,6 +176,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   // The lines of asmText, codeText, fileHeader and Glob.
   std::unique_ptr<EditorLines> source_, code_, header_, glob_;
   bool shownOnce_ = false;
+  bool codeFromFailedCompile_ = false;
   // Tabs changed by the model rather than by the user run no tab-change command.
   bool changingTabs_ = false;
 };

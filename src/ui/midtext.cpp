@@ -20,7 +20,7 @@ TForm2::TForm2(QWidget* mainWindow, bool& useShortConst)
   setFont(DesignFont());
   setFixedSize(211, 478);
 
-  compText = new QPlainTextEdit(this);
+  compText = new Memo(this);
   compText->setObjectName("compText");
   compText->setGeometry(8, 8, 193, 370);
   SetupEditor(*compText, FixedFont());

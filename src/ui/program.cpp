@@ -45,7 +45,8 @@ Program::Program(Language language, Dialogs* dialogs)
   }
   form2_ = std::make_unique<TForm2>(form1_.get(), settings.useShortConst);
   model_ = std::make_unique<BlockModel>(*form1_, workspace, settings);
-  hf_ = std::make_unique<THF>(*model_, form1_.get(), ReturnHint(settings.language));
+  hf_ = std::make_unique<THF>(*model_, form1_.get(), ReturnHint(settings.language),
+                              [this] { return CommandRunning(); });
 
   QList<QKeySequence> keys;
   for (QAction* a : form1_->ShortcutActions()) keys.push_back(a->shortcut());
@@ -74,6 +75,14 @@ void Program::Show() {
   centre();
   form1.raise();
   form1.activateWindow();
+}
+
+void Program::RunCommand(const std::function<void()>& command) {
+  if (commandDepth_ == 0 && hf_ != nullptr) hf_->CommandStarting();
+  ++commandDepth_;
+  command();
+  --commandDepth_;
+  if (commandDepth_ == 0 && hf_ != nullptr) hf_->CommandEnded();
 }
 
 void Program::ApplyInterfaceLanguage() {

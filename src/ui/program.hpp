@@ -5,6 +5,7 @@
 #include <QKeySequence>
 #include <QList>
 #include <QObject>
+#include <functional>
 #include <memory>
 
 #include "blocks/block_model.hpp"
@@ -57,6 +58,14 @@ class Program {
   // Puts the interface texts in place; the main window does it when first shown.
   void ApplyInterfaceLanguage();
 
+  // Runs a command of the main window's menu or buttons. The command reads and writes the
+  // working copy; started from the all-blocks window by its shortcut, it first takes that
+  // window's edits of the current block into the working copy, as leaving the window would.
+  // The boxes and dialogs the command opens take the activation and give it back somewhere;
+  // the all-blocks window settles what that means for it once the command has ended.
+  void RunCommand(const std::function<void()>& command);
+  bool CommandRunning() const { return commandDepth_ > 0; }
+
   CompileSettings settings;
   CompileWorkspace workspace;
   InterfaceMessages messages;
@@ -69,6 +78,7 @@ class Program {
   std::unique_ptr<BlockModel> model_;
   std::unique_ptr<THF> hf_;
   ShortcutGuard guard_;
+  int commandDepth_ = 0;
 };
 
 }  // namespace q41::ui

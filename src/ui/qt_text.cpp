@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 #include <QFont>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
@@ -51,6 +54,61 @@ std::string FromQt(QStringView text) {
     bytes += b < 0 ? '?' : static_cast<char>(b);
   }
   return bytes;
+}
+
+QString Keepable(QStringView text) {
+  return ToQt(FromQt(text));
+}
+
+void Memo::keyPressEvent(QKeyEvent* event) {
+  const bool newLine = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  const QString text = event->text();
+  const QString kept = Keepable(text);
+  if (newLine && event->modifiers().testFlag(Qt::ShiftModifier)) {
+    QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier, text,
+                    event->isAutoRepeat(), static_cast<ushort>(event->count()));
+    QPlainTextEdit::keyPressEvent(&plain);
+    event->setAccepted(plain.isAccepted());
+  } else if (kept != text) {
+    QKeyEvent keptKey(event->type(), event->key(), event->modifiers(), kept, event->isAutoRepeat(),
+                      static_cast<ushort>(event->count()));
+    QPlainTextEdit::keyPressEvent(&keptKey);
+    event->setAccepted(keptKey.isAccepted());
+  } else {
+    QPlainTextEdit::keyPressEvent(event);
+  }
+}
+
+void Memo::inputMethodEvent(QInputMethodEvent* event) {
+  const QString kept = Keepable(event->commitString());
+  if (kept == event->commitString()) {
+    QPlainTextEdit::inputMethodEvent(event);
+    return;
+  }
+  QInputMethodEvent keptEvent(event->preeditString(), event->attributes());
+  keptEvent.setCommitString(kept, event->replacementStart(), event->replacementLength());
+  QPlainTextEdit::inputMethodEvent(&keptEvent);
+  event->setAccepted(keptEvent.isAccepted());
+}
+
+void Memo::insertFromMimeData(const QMimeData* source) {
+  if (source == nullptr || !source->hasText()) {
+    QPlainTextEdit::insertFromMimeData(source);
+    return;
+  }
+  QMimeData kept;
+  kept.setText(Keepable(source->text()));
+  QPlainTextEdit::insertFromMimeData(&kept);
+}
+
+QValidator::State KeepableTextValidator::validate(QString& input, int& position) const {
+  const QString kept = Keepable(input);
+  if (kept != input) {
+    // A pair of surrogates became one "?": the caret moves back by what went.
+    position = std::max(0, position - static_cast<int>(input.size() - kept.size()));
+    input = kept;
+  }
+  return Acceptable;
 }
 
 Lines LinesOf(const QPlainTextEdit& editor) {

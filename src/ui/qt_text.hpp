@@ -5,7 +5,9 @@
 
 #include <QCursor>
 #include <QObject>
+#include <QPlainTextEdit>
 #include <QString>
+#include <QValidator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,7 +15,6 @@
 #include "common/err_diag.hpp"
 #include "common/text.hpp"
 
-class QPlainTextEdit;
 class QTextDocument;
 class QThread;
 
@@ -21,6 +22,29 @@ namespace q41::ui {
 
 QString ToQt(std::string_view bytes);
 std::string FromQt(QStringView text);
+// The text as the program will keep it: each character the code page cannot hold is "?".
+QString Keepable(QStringView text);
+
+// A multi-line editor that takes in only what the code page can hold: a character typed,
+// pasted, dropped or composed that it cannot hold enters as "?", so what the user sees is
+// what the program keeps. Shift+Return starts a new line as Return does, not a line break
+// inside the line that no file could hold.
+class Memo : public QPlainTextEdit {
+ public:
+  explicit Memo(QWidget* parent) : QPlainTextEdit(parent) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void insertFromMimeData(const QMimeData* source) override;
+};
+
+// The same for a one-line edit.
+class KeepableTextValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& position) const override;
+};
 
 // The lines of an editor. An empty editor has no lines; otherwise a final line break makes
 // no extra line, as in the files.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "../support.hpp"
@@ -86,11 +87,16 @@ TEST(ProgramFile, ReadingEdgeCases) {
   const Lines keepHeader = {"Q41 assembler, v.1, 2018"};
   const Row rows[] = {
       {"marker first", {";BLOCK 0", "nop"}, {{";BLOCK 0", "nop"}}, {}, {}},
-      {"marker second: the line before it goes",
+      {"marker second: the line before it is not the writer's separator",
        {";memory=DIST", ";BLOCK 0x", "hlt"},
        {{";BLOCK 0x", "hlt"}},
-       {},
+       {";memory=DIST"},
        {}},
+      {"a hand-written GLOBAL line before the marker stays",
+       {"GLOBAL", "X=1", ";BLOCK 0"},
+       {{";BLOCK 0"}},
+       {},
+       {"X=1"}},
       {"markers out of order",
        {";BLOCK 0", "a", ";BLOCK 2", "b", ";BLOCK 1", "c"},
        {{";BLOCK 0", "a", ";BLOCK 2", "b"}, {";BLOCK 1", "c"}},
@@ -139,6 +145,94 @@ TEST(ProgramFile, ReadingEdgeCases) {
   }
 }
 
+// The writer replaces only the lines it writes itself at the top of a block; the rest of
+// the block's own marker line is kept.
+TEST(ProgramFile, WhatTheWriterReplacesAtTheTopOfABlock) {
+  struct Row {
+    Lines source;  // of block 1
+    Lines written;
+  };
+  const Lines settings = {";CPU", ";CPUaddr=0000", ""};
+  auto with = [&](std::string marker, Lines body) {
+    Lines lines = {std::move(marker)};
+    lines.insert(lines.end(), settings.begin(), settings.end());
+    lines.insert(lines.end(), body.begin(), body.end());
+    return lines;
+  };
+  const Row rows[] = {
+      {{"", ";BLOCK 1 see notes", ";CPU", "", "nop"}, with(";BLOCK 1 see notes", {"nop"})},
+      {{";BLOCKED until the port is ready", "nop"},
+       with(";BLOCK 1", {";BLOCKED until the port is ready", "nop"})},
+      {{";BLOCK 0 copy", "nop"}, with(";BLOCK 1", {";BLOCK 0 copy", "nop"})},
+      {{";BLOCK 1", "", ";BLOCK 1x", ";CPU"}, with(";BLOCK 1", {";BLOCK 1x", ";CPU"})},
+  };
+  for (const auto& row : rows) {
+    Started s;
+    s.model.BPClick();
+    s.view.source = row.source;
+    const Lines file = s.Save();
+    const auto marker = std::find(file.begin(), file.end(), row.written.front());
+    EXPECT_EQ(Lines(marker, file.end()), row.written) << row.source[0];
+    Started r;
+    r.model.ReadProgramFile(file);
+    EXPECT_EQ(r.Save(), file) << row.source[0];
+  }
+}
+
+// Lines that would read back as a block marker, reported where the user wrote them.
+TEST(ProgramFile, MarkerClashes) {
+  struct Row {
+    Lines header;
+    Lines glob;
+    std::vector<Lines> sources;
+    std::string clash;
+  };
+  const Lines header = {"Q41 assembler, v.1, 2018"};
+  const Lines glob = {";Global"};
+  const Row rows[] = {
+      {header, glob, {{";asm text", "", "hlt"}}, ""},
+      {header,
+       glob,
+       {{";BLOCK 0", "nop", ";BLOCK 2", ";BLOCKED"}, {";BLOCK 1 see notes", "hlt"}, {"hlt"}},
+       ""},
+      {header, glob, {{"a"}, {"b"}, {"c"}, {"d"}, {"e"}, {"f", ";BLOCK 6"}}, ""},
+      {{";memory=COMM", "", "x", "BLOCK 0 notes"},
+       glob,
+       {{"nop", ";BLOCK 1"}},
+       "Header 0:4 as 0: ;BLOCK 0 notes"},
+      {header, {"A=1", ";BLOCK 0"}, {{"nop"}}, "Global 0:2 as 0: ;BLOCK 0"},
+      {header,
+       glob,
+       {{";BLOCK 0 top", ";CPU", "", "nop", ";BLOCK 1"}, {"hlt"}},
+       "Block 0:5 as 1: ;BLOCK 1"},
+      {header, glob, {{"a"}, {"b"}, {";CPU", "c", ";BLOCK 3 x"}}, "Block 2:3 as 3: ;BLOCK 3 x"},
+  };
+  const char* const where[] = {"Header", "Global", "Block"};
+  for (const auto& row : rows) {
+    Started s;
+    s.view.header = row.header;
+    s.view.glob = row.glob;
+    for (std::size_t n = 0; n < row.sources.size(); ++n) {
+      if (n > 0) s.model.BPClick();
+      s.view.source = row.sources[n];
+    }
+    s.model.StoreCurrentBlock(s.model.CurrentBlock);
+    const std::optional<MarkerClash> clash = s.model.FindMarkerClash();
+    std::string found;
+    if (clash) {
+      found = std::string(where[static_cast<int>(clash->where)]) + " " +
+              std::to_string(clash->block) + ":" + std::to_string(clash->line) + " as " +
+              std::to_string(clash->marker) + ": " + clash->text;
+    }
+    EXPECT_EQ(found, row.clash);
+    // A clash is exactly what makes a saved program read back differently.
+    const Lines file = s.Save();
+    Started r;
+    r.model.ReadProgramFile(file);
+    EXPECT_EQ(r.Save() != file, clash.has_value()) << row.clash;
+  }
+}
+
 TEST(ProgramFile, SettingsLinesAnywhereInABlock) {
   Started s;
   s.model.ReadProgramFile({";BLOCK 0", ";PPU=0021", ";CPUaddr=XYZ", "nop", ";PPU=x3y1zz",
@@ -184,8 +278,9 @@ TEST(ProgramFile, MemoryModes) {
 // every block's source.
 TEST(ProgramFile, GeneratedProgramsRoundTrip) {
   std::mt19937 random(41);
-  const std::vector<std::string> pieces = {"mov r0,r1", "",   " ",    "; c", "LABEL:", "\xC0\xFF",
-                                           "GLOBAL",    ";x", "dw 5", "\t",  ";CPUx",  "a=1"};
+  const std::vector<std::string> pieces = {
+      "mov r0,r1", "",     " ",  "; c",   "LABEL:", "\xC0\xFF", "GLOBAL",
+      ";x",        "dw 5", "\t", ";CPUx", "a=1",    ";BLOCKED"};
   auto pick = [&](int limit) { return static_cast<int>(random() % static_cast<unsigned>(limit)); };
   for (int round = 0; round < 200; ++round) {
     Started s;
@@ -199,7 +294,7 @@ TEST(ProgramFile, GeneratedProgramsRoundTrip) {
     for (int n = 0; n < blocks; ++n) {
       if (n > 0) s.model.BPClick();
       Lines body;
-      for (int k = pick(6); k > 0; --k) body.push_back(pieces[pick(12)]);
+      for (int k = pick(6); k > 0; --k) body.push_back(pieces[pick(13)]);
       body.push_back("end");  // a block must hold a line before the next is added
       // What the writer leaves out: leading empty and settings lines.
       while (!body.empty() && (body.front().empty() || body.front() == "GLOBAL")) {

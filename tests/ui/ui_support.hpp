@@ -19,7 +19,9 @@ namespace q41::ui::test {
 
 class ScriptedDialogs : public Dialogs {
  public:
-  // Answers for the confirmations, in order; an unscripted question is answered Cancel.
+  // Answers for the confirmations, one per question the test expects, in order. A question
+  // beyond them fails the test (and is answered Cancel): a command that asks twice, or asks
+  // what it should not, must not pass for one that asks once.
   std::deque<bool> answers;
   QStringList files;  // the dialogs' answers, in order; an empty name cancels
   QStringList shown;  // every box's text, in order
@@ -28,7 +30,10 @@ class ScriptedDialogs : public Dialogs {
   void Error(const QString& text) override { shown << text; }
   bool Confirm(const QString& text) override {
     shown << text;
-    if (answers.empty()) return false;
+    if (answers.empty()) {
+      QTest::qFail(qPrintable("a question nobody expected: " + text), __FILE__, __LINE__);
+      return false;
+    }
     const bool answer = answers.front();
     answers.pop_front();
     return answer;

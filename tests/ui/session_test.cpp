@@ -1,0 +1,660 @@
+// Long random sessions through the three real windows, as a user works: typing and deleting in
+// the main editor and in the all-blocks columns, switching blocks and windows, adding and
+// deleting blocks, compiling, saving and opening, starting a new program. The message boxes
+// and file dialogs are the toolkit's own: shown, taking the activation as a modal window does,
+// and answered by keys. After every step two things must hold:
+// - every block holds what the user typed, unless the user confirmed a question that clears it;
+// - the command asked each of its questions exactly once, no more and no fewer.
+//
+// Q41_SESSION_STEPS sets the number of steps in all (20,000 unless given); Q41_SESSION_SEED
+// runs the one session of that seed, to replay a failure. A failure prints the seed and the
+// steps that led to it.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <deque>
+#include <map>
+#include <random>
+
+#include "blocks/compile.hpp"
+#include "common/cp1251.hpp"
+#include "ui/hidForm.hpp"
+#include "ui/mainform.hpp"
+#include "ui/midtext.hpp"
+#include "ui/program.hpp"
+#include "ui_support.hpp"
+
+namespace q41::ui {
+namespace {
+
+// A modal window a command is expected to open, and how the user answers it.
+struct Expect {
+  enum class Kind { Box, OpenFile, SaveFile } kind = Kind::Box;
+  QString text;    // of a box
+  bool ok = true;  // OK, or a file name given; else Cancel
+  QString path;    // the file name typed
+
+  static Expect Box(const QString& text, bool ok = true) { return {Kind::Box, text, ok, {}}; }
+  static Expect File(Kind kind, bool ok, const QString& path) { return {kind, {}, ok, path}; }
+};
+
+// Answers the modal windows as they open, one expected answer each, by keys once the window
+// has really taken the activation. A window nobody expected, or with another text, is a fault;
+// it is cancelled so that the session can go on.
+class Answerer : public QObject {
+ public:
+  std::deque<Expect> expected;
+  QStringList faults;
+
+  Answerer() {
+    connect(&timer_, &QTimer::timeout, this, &Answerer::Poll);
+    timer_.start(1);
+  }
+
+ private:
+  void Poll() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || !modal->isVisible()) {
+      polls_ = 0;
+      return;
+    }
+    ++polls_;
+    if (modal->property("answered").toBool()) {
+      // Answered and still open: the answer did not take. Close it, or the session hangs.
+      if (polls_ > 2000) {
+        faults << "a window stayed open after its answer: " + modal->windowTitle();
+        static_cast<QDialog*>(modal)->reject();
+      }
+      return;
+    }
+    if (QApplication::activeWindow() != modal && polls_ < 2000) return;
+    if (QApplication::activeWindow() != modal) faults << "a modal window never became active";
+    modal->setProperty("answered", true);
+    polls_ = 0;
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      Answer(*box);
+    } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+      Answer(*dialog);
+    } else {
+      faults << "an unknown modal window";
+      QTest::keyClick(modal, Qt::Key_Escape);
+    }
+  }
+
+  void Answer(QMessageBox& box) {
+    const QString text = box.text();
+    if (expected.empty() || expected.front().kind != Expect::Kind::Box) {
+      faults << "a box nobody expected: \"" + text + "\"";
+      QTest::keyClick(&box, Qt::Key_Escape);
+      return;
+    }
+    const Expect e = expected.front();
+    expected.pop_front();
+    if (text != e.text) faults << "the box \"" + text + "\" where \"" + e.text + "\" was due";
+    QAbstractButton* ok = box.button(QMessageBox::Ok);
+    if (e.ok && ok != nullptr) {
+      ok->setFocus();
+      QTest::keyClick(ok, Qt::Key_Space);
+    } else {
+      QTest::keyClick(&box, Qt::Key_Escape);
+    }
+  }
+
+  void Answer(QFileDialog& dialog) {
+    const Expect::Kind kind = dialog.acceptMode() == QFileDialog::AcceptOpen
+                                  ? Expect::Kind::OpenFile
+                                  : Expect::Kind::SaveFile;
+    if (expected.empty() || expected.front().kind != kind) {
+      faults << "a file dialog nobody expected";
+      QTest::keyClick(&dialog, Qt::Key_Escape);
+      return;
+    }
+    const Expect e = expected.front();
+    expected.pop_front();
+    auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+    if (!e.ok || name == nullptr) {
+      if (name == nullptr) faults << "a file dialog without its name field";
+      QTest::keyClick(&dialog, Qt::Key_Escape);
+      return;
+    }
+    // The completion list would take the Return key for itself.
+    name->setCompleter(nullptr);
+    name->setFocus();
+    name->selectAll();
+    QTest::keyClicks(name, e.path);
+    QTest::keyClick(name, Qt::Key_Return);
+  }
+
+  QTimer timer_;
+  int polls_ = 0;
+};
+
+// What the program must hold: each block's text, which blocks exist and which is current.
+struct Reference {
+  std::array<Lines, BlockCount> blocks;
+  int last = 0;
+  int current = 0;
+};
+
+// The lines of an editor's text, as the program keeps them (see EditorLines).
+Lines LinesOfText(const QString& text) {
+  Lines out;
+  if (text.isEmpty()) return out;
+  QStringList parts = text.split('\n');
+  if (text.endsWith('\n')) parts.removeLast();
+  for (const QString& part : parts) out.push_back(FromQt(part));
+  return out;
+}
+
+// A block's text as the program file writes it: without its leading settings and empty lines.
+Lines Body(const Lines& source, int block) {
+  std::size_t k = 0;
+  bool marker = false;
+  for (; k < source.size(); ++k) {
+    const std::string& line = source[k];
+    const bool settings = line.empty() || line == ";CPU" || line.starts_with(";PPU=") ||
+                          line.starts_with(";CPUaddr=") || line.starts_with(";PPUaddr=");
+    const bool ownMarker = !marker && line.starts_with(";BLOCK " + std::to_string(block));
+    if (ownMarker) marker = true;
+    if (!settings && !ownMarker) break;
+  }
+  return Lines(source.begin() + static_cast<std::ptrdiff_t>(k), source.end());
+}
+
+// Collects the modal warnings that a compile would show.
+struct Warnings : AssemblerWarnings {
+  QStringList texts;
+  void Warning(const std::string& text) override { texts << ToQt(text); }
+};
+
+class Session {
+ public:
+  Session(unsigned seed, const QString& folder)
+      : program_(seed % 2 == 0 ? Language::English : Language::Russian),
+        f_(program_.Form1()),
+        hf_(*program_.HF()),
+        f2_(program_.Form2()),
+        model_(program_.model()),
+        rng_(seed),
+        folder_(folder) {
+    program_.Show();
+    if (!QTest::qWaitForWindowActive(&f_)) fault_ = "the main window never became active";
+    ref_.blocks[0] = {";asm text", "", "hlt"};
+    lastUsed_ = &f_;
+  }
+
+  // Runs the steps; false, after printing what happened, at the first fault.
+  bool Run(int steps, unsigned seed) {
+    for (int step = 1; step <= steps; ++step) {
+      Step();
+      Settle();
+      const QString fault = Check();
+      if (!fault.isEmpty()) {
+        qWarning().noquote() << QString("Session %1 failed after %2 steps:\n  %3\nSteps:\n  %4")
+                                    .arg(seed)
+                                    .arg(step)
+                                    .arg(fault, log_.join("\n  "));
+        qWarning().noquote()
+            << QString("Replay: Q41_SESSION_SEED=%1 Q41_SESSION_STEPS=%2").arg(seed).arg(step);
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  int Random(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+  bool Chance(int percent) { return Random(100) < percent; }
+
+  void Step() {
+    struct Kind {
+      int weight;
+      void (Session::*run)();
+    };
+    static const Kind kinds[] = {
+        {16, &Session::TypeInMainEditor}, {6, &Session::DeleteInMainEditor},
+        {12, &Session::TypeInColumn},     {4, &Session::DeleteInColumn},
+        {8, &Session::SwitchTab},         {5, &Session::AddBlock},
+        {3, &Session::DeleteBlock},       {10, &Session::PressF3},
+        {3, &Session::ReturnButton},      {6, &Session::CompileBlock},
+        {5, &Session::CompileAll},        {2, &Session::PreprocessOnly},
+        {2, &Session::CompileOnly},       {2, &Session::SaveProgram},
+        {1, &Session::OpenProgram},       {2, &Session::SaveCode},
+        {2, &Session::NewProgram},
+    };
+    int total = 0;
+    for (const Kind& k : kinds) total += k.weight;
+    int pick = Random(total);
+    for (const Kind& k : kinds) {
+      if (pick < k.weight) {
+        (this->*k.run)();
+        return;
+      }
+      pick -= k.weight;
+    }
+  }
+
+  // Lets the activation and everything it sets off happen, then notes which of the two block
+  // windows the user is in: the one whose text is the block's real content.
+  void Settle() {
+    for (int k = 0; k < 3; ++k) QCoreApplication::processEvents();
+    QWidget* active = QApplication::activeWindow();
+    if (active == &f_ || active == &hf_) lastUsed_ = active;
+  }
+
+  // The user clicks into a window: it comes to the front and takes the activation.
+  void Activate(QWidget* window) {
+    if (QApplication::activeWindow() != window) {
+      window->show();
+      window->raise();
+      window->activateWindow();
+      if (!QTest::qWaitForWindowActive(window, 2000)) fault_ = "a window never became active";
+    }
+    Settle();
+  }
+
+  // A key pressed wherever the user is; a menu shortcut works from every window.
+  void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QWidget* window = QApplication::activeWindow();
+    QWidget* target = window == nullptr                  ? static_cast<QWidget*>(&f_)
+                      : window->focusWidget() != nullptr ? window->focusWidget()
+                                                         : window;
+    QTest::keyClick(target, key, modifiers);
+  }
+
+  // One of the three windows, chosen at random, for a key to be pressed in.
+  void ActivateAnyWindow() {
+    const int which = Random(f2_.isVisible() ? 3 : 2);
+    QWidget* const windows[] = {&f_, &hf_, &f2_};
+    Activate(windows[which]);
+  }
+
+  static QString ActiveName() {
+    const QWidget* window = QApplication::activeWindow();
+    return window != nullptr ? window->objectName() : QString("no window");
+  }
+
+  QString Word() {
+    static const char* const words[] = {
+        "nop",    "hlt",     "mov #1, r0",         "x: nop", "jmp x", "; note", "zz", "add r1, r2",
+        "\u2192", "a\u4e2d", "\u043c\u043e\u0432", "y=5"};
+    return QString::fromUtf8(words[Random(std::size(words))]);
+  }
+
+  // Keys that carry the characters, as a keyboard or an input method sends them.
+  static void TypeText(QWidget& widget, const QString& text) {
+    for (const QChar c : text) {
+      if (c.unicode() < 128) {
+        QTest::keyClick(&widget, c.toLatin1());
+      } else {
+        QTest::sendKeyEvent(QTest::Press, &widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, &widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+      }
+    }
+  }
+
+  // Typing at the end or the start of an editor; `into` is the block whose text it is.
+  void TypeIn(QPlainTextEdit& editor, int block, const char* where) {
+    editor.setFocus();
+    const QString before = editor.toPlainText();
+    const bool atStart = Chance(30);
+    const bool newLine = Chance(50);
+    const QString word = Word();
+    QTest::keyClick(&editor, atStart ? Qt::Key_Home : Qt::Key_End, Qt::ControlModifier);
+    TypeText(editor, word);
+    if (newLine) QTest::keyClick(&editor, Qt::Key_Return);
+    const QString typed = word + (newLine ? "\n" : "");
+    ref_.blocks[static_cast<std::size_t>(block)] =
+        LinesOfText(atStart ? typed + before : before + typed);
+    log_ << QString("type \"%1\"%2 at the %3 of %4 %5")
+                .arg(word, newLine ? " and Return" : "", atStart ? "start" : "end", where)
+                .arg(block);
+  }
+
+  void DeleteIn(QPlainTextEdit& editor, int block, const char* where) {
+    editor.setFocus();
+    const QString before = editor.toPlainText();
+    const int count = 1 + Random(6);
+    QTest::keyClick(&editor, Qt::Key_End, Qt::ControlModifier);
+    for (int k = 0; k < count; ++k) QTest::keyClick(&editor, Qt::Key_Backspace);
+    ref_.blocks[static_cast<std::size_t>(block)] =
+        LinesOfText(before.chopped(std::min<qsizetype>(count, before.size())));
+    log_ << QString("%1 backspaces at the end of %2 %3").arg(count).arg(where).arg(block);
+  }
+
+  void TypeInMainEditor() {
+    Activate(&f_);
+    TypeIn(*f_.asmText, ref_.current, "the main editor, block");
+  }
+
+  void DeleteInMainEditor() {
+    Activate(&f_);
+    DeleteIn(*f_.asmText, ref_.current, "the main editor, block");
+  }
+
+  void TypeInColumn() {
+    Activate(&hf_);
+    const int block = Random(ref_.last + 1);
+    TypeIn(*hf_.panels[static_cast<std::size_t>(block)].source, block, "all-blocks column");
+  }
+
+  void DeleteInColumn() {
+    Activate(&hf_);
+    const int block = Random(ref_.last + 1);
+    DeleteIn(*hf_.panels[static_cast<std::size_t>(block)].source, block, "all-blocks column");
+  }
+
+  void SwitchTab() {
+    Activate(&f_);
+    const int tab = Random(ref_.last + 1);
+    log_ << QString("click tab %1").arg(tab);
+    QTest::mouseClick(f_.BlckTabs, Qt::LeftButton, {}, f_.BlckTabs->tabRect(tab).center());
+    ref_.current = tab;
+  }
+
+  void AddBlock() {
+    Activate(&f_);
+    log_ << "click BP";
+    if (ref_.last == BlockCount - 1) {
+      QTest::mouseClick(f_.BP, Qt::LeftButton);
+      return;
+    }
+    if (ref_.blocks[static_cast<std::size_t>(ref_.last)].empty()) {
+      Due(Expect::Box(program_.messages.MsgNewBlockRestricted));
+      QTest::mouseClick(f_.BP, Qt::LeftButton);
+      return;
+    }
+    QTest::mouseClick(f_.BP, Qt::LeftButton);
+    ++ref_.last;
+    ref_.blocks[static_cast<std::size_t>(ref_.last)].clear();
+    ref_.current = ref_.last;
+  }
+
+  void DeleteBlock() {
+    Activate(&f_);
+    if (ref_.last == 0) {
+      log_ << "click BM";
+      QTest::mouseClick(f_.BM, Qt::LeftButton);
+      return;
+    }
+    bool deletes = true;
+    if (!ref_.blocks[static_cast<std::size_t>(ref_.last)].empty()) {
+      deletes = Chance(60);
+      Due(Expect::Box(program_.messages.MsgDeleteBlock, deletes));
+    }
+    log_ << QString("click BM%1").arg(deletes ? "" : ", Cancel");
+    QTest::mouseClick(f_.BM, Qt::LeftButton);
+    if (!deletes) return;
+    ref_.blocks[static_cast<std::size_t>(ref_.last)].clear();
+    if (ref_.current == ref_.last) --ref_.current;
+    --ref_.last;
+  }
+
+  void PressF3() {
+    ActivateAnyWindow();
+    log_ << "F3 in " + ActiveName();
+    PressKey(Qt::Key_F3, Qt::NoModifier);
+  }
+
+  void ReturnButton() {
+    if (!hf_.isVisible()) return;
+    log_ << "the all-blocks window's return button";
+    QTest::mouseClick(hf_.returnButton, Qt::LeftButton);
+  }
+
+  // The warnings a compile of the block's text shows, and whether it succeeds.
+  bool DueWarnings(const Lines& source) {
+    CompileWorkspace scratch;
+    Warnings warnings;
+    const CompileOutcome outcome =
+        CompileSource(scratch, source, LinesOf(*f_.Glob), program_.settings.Options(), &warnings);
+    for (const QString& text : warnings.texts) Due(Expect::Box(text));
+    return outcome.succeeded;
+  }
+
+  void CompileBlock() {
+    ActivateAnyWindow();
+    log_ << "Ctrl+F9 in " + ActiveName();
+    DueWarnings(ref_.blocks[static_cast<std::size_t>(ref_.current)]);
+    PressKey(Qt::Key_F9, Qt::ControlModifier);
+  }
+
+  void CompileAll() {
+    ActivateAnyWindow();
+    log_ << "F9 in " + ActiveName();
+    int k = 0;
+    while (k < ref_.last && DueWarnings(ref_.blocks[static_cast<std::size_t>(k)])) ++k;
+    if (k == ref_.last) DueWarnings(ref_.blocks[static_cast<std::size_t>(k)]);
+    ref_.current = k;
+    PressKey(Qt::Key_F9, Qt::NoModifier);
+  }
+
+  void PreprocessOnly() {
+    Activate(&f_);
+    log_ << "Preprocess only";
+    f_.Preprocess1->trigger();
+    Settle();
+    if (QApplication::activeWindow() != &f2_) fault_ = "Preprocess only left its window behind";
+  }
+
+  void CompileOnly() {
+    Activate(&f_);
+    log_ << "Compile only";
+    Lines text = LinesOf(*f2_.compText);
+    SourceLineMap lineMap = program_.workspace.lineMap;
+    LabelTable labels;
+    Warnings warnings;
+    Assemble(text, lineMap, LinesOf(*f_.Glob), LinesOf(*f_.asmText), labels,
+             program_.settings.Options(), &warnings);
+    for (const QString& w : warnings.texts) Due(Expect::Box(w));
+    f_.Compile1->trigger();
+  }
+
+  void SaveProgram() {
+    ActivateAnyWindow();
+    const bool answered = Chance(70);
+    const QString path = QString("%1/program%2.asm").arg(folder_).arg(Random(3));
+    log_ << QString("Ctrl+S in %1, %2").arg(ActiveName(), answered ? path : "Cancel");
+    Due(Expect::File(Expect::Kind::SaveFile, answered, path));
+    PressKey(Qt::Key_S, Qt::ControlModifier);
+    if (answered) saved_[path] = ref_;
+  }
+
+  void OpenProgram() {
+    ActivateAnyWindow();
+    const bool answered = !saved_.empty() && Chance(70);
+    QString path;
+    if (answered) {
+      auto it = saved_.begin();
+      std::advance(it, Random(static_cast<int>(saved_.size())));
+      path = it->first;
+    }
+    log_ << QString("Ctrl+O in %1, %2").arg(ActiveName(), answered ? path : "Cancel");
+    Due(Expect::File(Expect::Kind::OpenFile, answered, path));
+    PressKey(Qt::Key_O, Qt::ControlModifier);
+    if (!answered) return;
+    // The file holds each block's text after fresh marker and settings lines; the reader
+    // keeps those lines at the top of each block.
+    const Reference& file = saved_[path];
+    opened_ = &file;
+    ref_ = file;
+    ref_.current = 0;
+  }
+
+  void SaveCode() {
+    ActivateAnyWindow();
+    log_ << "Ctrl+Alt+S in " + ActiveName();
+    // The stored code of each block once the working copy is stored, as the program keeps
+    // it; a block without code (or with the code of a failed compile) is asked about.
+    bool writes = true;
+    for (int n = 0; n <= ref_.last && writes; ++n) {
+      const bool current = n == model_.CurrentBlock && QApplication::activeWindow() != &hf_;
+      const BlockRecord& r = model_.BlockStore[static_cast<std::size_t>(n)];
+      const bool none = current ? (LinesOf(*f_.codeText).empty() || f_.CodeFromFailedCompile())
+                                : (r.code.empty() || r.codeFromFailedCompile);
+      if (!none) continue;
+      QString text = program_.messages.MsgEmptyBlockCode;
+      text.replace(text.indexOf('*'), 1, QString::number(n));
+      writes = Chance(85);
+      Due(Expect::Box(text, writes));
+    }
+    const bool answered = writes && Chance(70);
+    const QString path = folder_ + "/code.q41";
+    if (writes) Due(Expect::File(Expect::Kind::SaveFile, answered, path));
+    QFile::remove(path);
+    PressKey(Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+    if (answered) codeFile_ = path;
+  }
+
+  void NewProgram() {
+    Activate(&f_);
+    // Asked only when the stored text of block 0 has a line.
+    bool clears = true;
+    if (!model_.BlockStore[0].source.empty()) {
+      clears = Chance(50);
+      Due(Expect::Box(program_.messages.MsgClearProgram, clears));
+    }
+    log_ << QString("New program%1").arg(clears ? "" : ", Cancel");
+    f_.new1->trigger();
+    if (!clears) return;
+    ref_ = Reference{};
+    ref_.blocks[0] = {"", "hlt"};
+  }
+
+  void Due(const Expect& e) { answerer_.expected.push_back(e); }
+
+  QString Check() {
+    if (!fault_.isEmpty()) return std::exchange(fault_, QString());
+    if (!answerer_.faults.isEmpty()) return answerer_.faults.join("; ");
+    if (!answerer_.expected.empty()) {
+      const Expect& e = answerer_.expected.front();
+      answerer_.expected.clear();
+      return "a question that was due never came: " +
+             (e.kind == Expect::Kind::Box ? "\"" + e.text + "\"" : QString("a file dialog"));
+    }
+    if (opened_ != nullptr) {
+      // After opening, each block is its saved text below the lines the writer put on top.
+      const Reference& file = *std::exchange(opened_, nullptr);
+      for (int n = 0; n <= file.last; ++n) {
+        const Lines& got = model_.BlockStore[static_cast<std::size_t>(n)].source;
+        if (Body(got, n) != Body(file.blocks[static_cast<std::size_t>(n)], n)) {
+          return QString("block %1 opened differs from what was saved").arg(n);
+        }
+        ref_.blocks[static_cast<std::size_t>(n)] = got;
+      }
+    }
+    if (model_.LastBlock != ref_.last || f_.BlckTabs->count() != ref_.last + 1) {
+      return QString("%1 blocks where %2 are due").arg(model_.LastBlock + 1).arg(ref_.last + 1);
+    }
+    if (model_.CurrentBlock != ref_.current || f_.BlckTabs->currentIndex() != ref_.current) {
+      return QString("block %1 current where %2 is due").arg(model_.CurrentBlock).arg(ref_.current);
+    }
+    for (int n = 0; n < BlockCount; ++n) {
+      const bool working = n == model_.CurrentBlock && lastUsed_ == &f_;
+      const Lines held =
+          working ? LinesOf(*f_.asmText) : model_.BlockStore[static_cast<std::size_t>(n)].source;
+      const Lines& due = ref_.blocks[static_cast<std::size_t>(n)];
+      if (held != due) {
+        return QString("block %1 holds \"%2\" where \"%3\" is due (%4)")
+            .arg(n)
+            .arg(ToQt(JoinLines(held, "|")), ToQt(JoinLines(due, "|")),
+                 working ? "main editor" : "stored");
+      }
+      if (lastUsed_ == &hf_ && LinesOf(*hf_.panels[static_cast<std::size_t>(n)].source) != due) {
+        return QString("the all-blocks column %1 shows another text than its block").arg(n);
+      }
+    }
+    // What an editor shows is what the program keeps: no character outside the code page.
+    for (QWidget* window :
+         {static_cast<QWidget*>(&f_), static_cast<QWidget*>(&hf_), static_cast<QWidget*>(&f2_)}) {
+      for (const QPlainTextEdit* editor : window->findChildren<QPlainTextEdit*>()) {
+        const QString shown = editor->toPlainText();
+        if (ToQt(FromQt(shown)) != shown) {
+          return "an editor shows a character that cannot be kept: " + editor->objectName();
+        }
+      }
+    }
+    if (!codeFile_.isEmpty()) {
+      const QString fault = CheckCodeFile(std::exchange(codeFile_, QString()));
+      if (!fault.isEmpty()) return fault;
+    }
+    return {};
+  }
+
+  // Each block section's word count is the number of words it lists.
+  static QString CheckCodeFile(const QString& path) {
+    const QByteArray bytes = test::ReadBytes(path);
+    const Lines lines = SplitLines(std::string_view(bytes.constData(), bytes.size()));
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+      if (!lines[k].starts_with(";BLOCK ")) continue;
+      if (k + 5 >= lines.size()) return "a code file section is cut short";
+      std::size_t words = 0;
+      while (k + 6 + words < lines.size() && !lines[k + 6 + words].empty()) ++words;
+      if (lines[k + 4] != WordCountText(words)) {
+        return ToQt("a code file section counts " + lines[k + 4] + " words and lists " +
+                    std::to_string(words));
+      }
+    }
+    return {};
+  }
+
+  Program program_;
+  TForm1& f_;
+  THF& hf_;
+  TForm2& f2_;
+  BlockModel& model_;
+  Answerer answerer_;
+  Reference ref_;
+  std::mt19937 rng_;
+  QString folder_;
+  QWidget* lastUsed_ = nullptr;
+  QStringList log_;
+  QString fault_;
+  std::map<QString, Reference> saved_;
+  const Reference* opened_ = nullptr;
+  QString codeFile_;
+};
+
+int EnvNumber(const char* name, int fallback) {
+  bool ok = false;
+  const int value = qEnvironmentVariableIntValue(name, &ok);
+  return ok ? value : fallback;
+}
+
+}  // namespace
+
+class SessionTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void sessions();
+};
+
+void SessionTest::sessions() {
+  constexpr int StepsPerSession = 1000;
+  const int steps = EnvNumber("Q41_SESSION_STEPS", 20000);
+  const int onlySeed = EnvNumber("Q41_SESSION_SEED", -1);
+  QTemporaryDir folder;
+  QVERIFY(folder.isValid());
+  int ran = 0;
+  for (unsigned seed = onlySeed >= 0 ? static_cast<unsigned>(onlySeed) : 1; ran < steps; ++seed) {
+    const int length = onlySeed >= 0 ? steps : std::min(StepsPerSession, steps - ran);
+    Session session(seed, folder.path());
+    QVERIFY2(session.Run(length, seed), "a session lost work or asked amiss; see above");
+    ran += length;
+  }
+  qInfo("%d steps of user sessions ran", ran);
+}
+
+}  // namespace q41::ui
+
+QTEST_MAIN(q41::ui::SessionTest)
+#include "session_test.moc"
