@@ -31,9 +31,11 @@ run: build
 # sanitizers, where any finding fails the run.
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@grep -ho "[0-9]* steps of user sessions ran" $(BUILD)/Testing/Temporary/LastTest.log
 	@cmake -S . -B $(BUILD)-asan -G Ninja -DQ41_SANITIZE=ON -DQ41_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD)-asan -j $(JOBS)
 	@cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS)
+	@grep -ho "[0-9]* steps of user sessions ran" $(BUILD)-asan/Testing/Temporary/LastTest.log
 
 bench: setup
 	@cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQ41_BUILD_TESTS=OFF >/dev/null

@@ -281,7 +281,8 @@ void TForm1::SetTabOrder() {
   QList<QWidget*> order = {labels, BlckTabs, asmText, codeText, Edit2, Edit3};
   for (QCheckBox* box : PpuBoxes) order.push_back(box);
   order.push_back(fileHeader);
-  order.push_back(RadioGroup1);
+  // The group itself takes no focus; its items do, once the interface texts made them.
+  order.append(RadioGroup1->ItemWidgets());
   order.push_back(Glob);
   for (int k = 0; k + 1 < order.size(); ++k) QWidget::setTabOrder(order[k], order[k + 1]);
 }
@@ -292,6 +293,7 @@ void TForm1::showEvent(QShowEvent* event) {
   if (!shownOnce_) {
     shownOnce_ = true;
     program_.ApplyInterfaceLanguage();
+    SetTabOrder();
   }
 }
 

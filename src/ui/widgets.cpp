@@ -41,6 +41,12 @@ void RadioGroup::AddItem(const QString& text) {
   layout_->insertWidget(layout_->count() - 1, button);
 }
 
+QList<QWidget*> RadioGroup::ItemWidgets() const {
+  QList<QWidget*> out;
+  for (int k = 0; k < ItemCount(); ++k) out.push_back(buttons_->button(k));
+  return out;
+}
+
 int RadioGroup::ItemCount() const {
   return static_cast<int>(buttons_->buttons().size());
 }

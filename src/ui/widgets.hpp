@@ -42,6 +42,8 @@ class RadioGroup : public QGroupBox {
   // -1 when no item is selected.
   int ItemIndex() const;
   void SetItemIndex(int index);
+  // The items' buttons, in order, for the window's tab order.
+  QList<QWidget*> ItemWidgets() const;
 
  private:
   QButtonGroup* buttons_;

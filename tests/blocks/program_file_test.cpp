@@ -357,5 +357,50 @@ TEST(CodeFile, EmptyCodeQuestions) {
   EXPECT_EQ(s.model.WriteCodeFile().back(), "AF18");
 }
 
+// What a code file states is what it holds: the count is the words listed, and the words a
+// failed compile left (placeholders unresolved) are asked about and never written.
+TEST(CodeFile, CountsWhatItListsAndNeverAFailedCompile) {
+  Started s;
+  s.view.source = Lines(25, "nop");
+  s.view.source.push_back("hlt");
+  s.model.CompileBlock();
+  ASSERT_EQ(s.view.code.size(), 26u);
+  EXPECT_TRUE(s.model.PrepareCodeFile());
+  EXPECT_EQ(s.view.words, "0000");  // the window still shows the count stored before
+  EXPECT_EQ(s.model.WriteCodeFile()[6], "001A");
+
+  // Compile all stores block 0, then fails in block 1; block 1's partial code is on screen.
+  s.model.BPClick();
+  s.view.source = {"jmp nowhere", "hlt"};
+  s.model.SpeedButton2Click();
+  ASSERT_EQ(s.model.CurrentBlock, 1);
+  ASSERT_FALSE(s.view.code.empty());
+  s.view.asked.clear();
+  s.view.answers = {false};
+  EXPECT_FALSE(s.model.PrepareCodeFile());
+  EXPECT_EQ(s.view.asked, (std::vector<std::string>{"EmptyBlockCode 1"}));
+  s.view.answers = {true};
+  EXPECT_TRUE(s.model.PrepareCodeFile());
+  const Lines file = s.model.WriteCodeFile();
+  EXPECT_EQ(Lines(file.end() - 7, file.end()),
+            (Lines{"", ";BLOCK 1", "0000", "0000", "0000", "0000", ""}));
+
+  // Compile all failing in block 0 empties block 1's code, whose stored count stays; the
+  // file counts what it lists.
+  s.model.BlckCtrlChange(0);
+  s.view.source = {"bad line"};
+  s.model.SpeedButton2Click();
+  EXPECT_EQ(s.model.BlockStore[1].wordCount, "0001");
+  s.view.answers = {true, true};
+  EXPECT_TRUE(s.model.PrepareCodeFile());
+  EXPECT_EQ(*(s.model.WriteCodeFile().end() - 2), "0000");
+  // A good compile of the block makes its code good again.
+  s.view.source = {"hlt"};
+  s.model.CompileBlock();
+  s.view.answers = {true};
+  EXPECT_TRUE(s.model.PrepareCodeFile());
+  EXPECT_EQ(s.model.WriteCodeFile()[8], "AF18");
+}
+
 }  // namespace
 }  // namespace q41

@@ -31,7 +31,36 @@ class FilesWindowTest : public QObject {
   void openCancelledOrUnreadableChangesNothing();
   void saveCodeFile();
   void saveThatFailsKeepsTheOldFileAndTheBlock();
+  void aLineThatReadsAsAMarkerIsWarnedAbout();
 };
+
+// The file is saved as it stands, and the user learns where it will split when opened.
+void FilesWindowTest::aLineThatReadsAsAMarkerIsWarnedAbout() {
+  for (Language language : {Language::English, Language::Russian}) {
+    const QString path = dir_.filePath("marker.asm");
+    Started s(language);
+    TForm1& f = s.f;
+    SetText(*f.asmText, {"nop", ";BLOCK 1 see notes", "hlt"});
+    QTest::mouseClick(f.BP, Qt::LeftButton);
+    SetText(*f.asmText, {"hlt"});
+    s.dialogs.files = {path};
+    QTest::keyClick(f.asmText, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(test::ReadBytes(path).contains("nop\r\n;BLOCK 1 see notes\r\nhlt\r\n"));
+    QCOMPARE(s.dialogs.shown.size(), 1);
+    const QString warning = s.dialogs.shown.front();
+    QVERIFY2(
+        warning.startsWith(language == Language::English ? "Line 2 of block 0 "
+                                                         : QString::fromUtf8("Строка 2 блока 0 ")),
+        qPrintable(warning));
+    QVERIFY(warning.contains(";BLOCK 1 see notes"));
+    // Nothing to warn about once the line no longer reads as a marker.
+    QTest::mouseClick(f.BlckTabs, Qt::LeftButton, {}, f.BlckTabs->tabRect(0).center());
+    SetText(*f.asmText, {"nop", "; BLOCK 1 see notes", "hlt"});
+    s.dialogs.files = {path};
+    QTest::keyClick(f.asmText, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(s.dialogs.shown.size(), 1);
+  }
+}
 
 void FilesWindowTest::saveAndOpenRoundTrip() {
   const QString path = dir_.filePath("prog.asm");

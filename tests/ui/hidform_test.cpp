@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "modal_answerer.hpp"
 #include "ui/hidForm.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
@@ -49,6 +50,7 @@ class AllBlocksWindowTest : public QObject {
   void f3FromEveryWindow();
   void shortcutsHereTakeTheEditsAlong();
   void aMessageBoxOverACommandFromHere();
+  void aDialogFromHereLosesNoTyping();
   void screenshot();
 };
 
@@ -200,6 +202,52 @@ void AllBlocksWindowTest::aMessageBoxOverACommandFromHere() {
   QCOMPARE(program.model().BlockStore[0].code, Lines{"0000"});
   QCOMPARE(program.model().BlockStore[0].wordCount, "0001");
   QCOMPARE(f.LineLab->text(), QString("Successful compilation"));
+}
+
+// The toolkit's own file dialog, opened from here and cancelled by its key, takes the
+// activation as any modal window does and gives it to the main window. The window must see
+// that it is no longer active, or its next activation stores nothing and its next
+// deactivation shows an older block over what was typed meanwhile.
+void AllBlocksWindowTest::aDialogFromHereLosesNoTyping() {
+  Program program(Language::English);
+  program.Show();
+  TForm1& f = program.Form1();
+  THF& hf = *program.HF();
+  QVERIFY(QTest::qWaitForWindowActive(&f));
+  test::Answerer answerer;
+  auto toMain = [&] {
+    if (!f.isActiveWindow()) f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+  };
+  auto f3 = [](QWidget* from, QWidget* to) {
+    QTest::keyClick(from, Qt::Key_F3);
+    QVERIFY(QTest::qWaitForWindowActive(to));
+  };
+
+  // Save cancelled here, then typing in the main window survives F3 there and back.
+  f3(f.asmText, &hf);
+  answerer.expected.push_back(test::Expect::File(test::Expect::Kind::SaveFile, false, {}));
+  QTest::keyClick(hf.panels[0].source, Qt::Key_S, Qt::ControlModifier);
+  QVERIFY(answerer.expected.empty());
+  toMain();
+  SetText(*f.asmText, {"typed after the dialog", "hlt"});
+  f3(f.asmText, &hf);
+  QCOMPARE(Text(*hf.panels[0].source), QStringList({"typed after the dialog", "hlt"}));
+  f3(hf.panels[0].source, &f);
+  QCOMPARE(Text(*f.asmText), QStringList({"typed after the dialog", "hlt"}));
+
+  // An edit here, Open cancelled here, then compile all: the edit is what gets compiled.
+  f3(f.asmText, &hf);
+  SetText(*hf.panels[0].source, {"nop", "hlt"});
+  answerer.expected.push_back(test::Expect::File(test::Expect::Kind::OpenFile, false, {}));
+  QTest::keyClick(hf.panels[0].source, Qt::Key_O, Qt::ControlModifier);
+  QVERIFY(answerer.expected.empty());
+  toMain();
+  QTest::keyClick(f.asmText, Qt::Key_F9);
+  QCOMPARE(program.model().BlockStore[0].source, (Lines{"nop", "hlt"}));
+  QCOMPARE(Text(*f.asmText), QStringList({"nop", "hlt"}));
+  QCOMPARE(Text(*f.codeText), QStringList({"0000", "AF18"}));
+  QVERIFY2(answerer.faults.isEmpty(), qPrintable(answerer.faults.join("; ")));
 }
 
 void AllBlocksWindowTest::screenshot() {

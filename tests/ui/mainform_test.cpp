@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QTabBar>
 #include <QTableView>
@@ -17,6 +18,7 @@
 #include <QToolButton>
 
 #include "assembler/label_table.hpp"
+#include "ui/hidForm.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
 #include "ui/program.hpp"
@@ -41,12 +43,15 @@ class MainWindowTest : public QObject {
 
  private slots:
   void startUpState();
+  void tabOrder();
   void interfaceTextsInBothLanguages();
   void menuTreeInOrder();
   void compileBlockByMenuShortcutAndButton();
   void compileBlockFaults();
   void compileOnlyAndPreprocessOnly();
   void shortConstSetting();
+  void preprocessOnlyBringsItsWindowForward();
+  void editorsKeepWhatTheyShow();
   void editCommandsFollowTheFocus();
   void menuKeysNeverReachTheEditors();
   void questionsAndTheirCancelPaths();
@@ -86,6 +91,23 @@ void MainWindowTest::startUpState() {
   // Centred on the screen.
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
   QCOMPARE(f.frameGeometry().left(), (screen.width() - f.frameGeometry().width()) / 2);
+}
+
+// The order Tab walks, the memory items included: they are made only when the texts go in.
+void MainWindowTest::tabOrder() {
+  Started s(Language::English);
+  TForm1& f = s.f;
+  QStringList walked;
+  QWidget* w = f.labels;
+  do {
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&f) && w->window() == &f) {
+      walked << (w->objectName().isEmpty() ? w->metaObject()->className() : w->objectName());
+    }
+    w = w->nextInFocusChain();
+  } while (w != f.labels);
+  QCOMPARE(walked,
+           QStringList({"labels", "BlckTabs", "asmText", "codeText", "Edit2", "Edit3", "p1", "p2",
+                        "p3", "p4", "fileHeader", "QRadioButton", "QRadioButton", "Glob"}));
 }
 
 void MainWindowTest::interfaceTextsInBothLanguages() {
@@ -305,6 +327,66 @@ void MainWindowTest::shortConstSetting() {
   s.program.Form2().ShConst->click();
   f.CompAndPreproc1->trigger();
   QCOMPARE(Text(*f.codeText), QStringList({"2150", "AF18"}));
+}
+
+// Open but behind the main window, the compile-text window comes to the front and takes the
+// activation when Preprocess only fills it.
+void MainWindowTest::preprocessOnlyBringsItsWindowForward() {
+  Started s(Language::English);
+  TForm2& f2 = s.program.Form2();
+  s.f.CompText1->trigger();
+  QVERIFY(QTest::qWaitForWindowActive(&f2));
+  s.f.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&s.f));
+  QVERIFY(f2.isVisible());
+  s.f.Preprocess1->trigger();
+  QVERIFY(QTest::qWaitForWindowActive(&f2, 2000));
+}
+
+// A character the code page cannot hold shows as "?" the moment it enters, however it
+// enters: what the user sees is what the program keeps.
+void MainWindowTest::editorsKeepWhatTheyShow() {
+  Started s(Language::English);
+  TForm1& f = s.f;
+  QPlainTextEdit& editor = *f.asmText;
+  SetText(editor, {});
+  editor.setFocus();
+  auto type = [](QWidget* w, const QString& text) {
+    QTest::sendKeyEvent(QTest::Press, w, Qt::Key_unknown, text, Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Release, w, Qt::Key_unknown, text, Qt::NoModifier);
+  };
+  type(&editor, QString::fromUtf8("\u2192"));
+  QTest::keyClicks(&editor, "a");
+  // Shift+Return: a new line, not a break inside the line that no file can hold.
+  QTest::keyClick(&editor, Qt::Key_Return, Qt::ShiftModifier);
+  type(&editor, QString::fromUtf8("\u043c"));
+  QCOMPARE(editor.toPlainText(), QString::fromUtf8("?a\n\u043c"));
+
+  QApplication::clipboard()->setText(QString::fromUtf8("\nx\u4e2d\U0001F600y"));
+  f.Paste1->trigger();
+  QCOMPARE(editor.toPlainText(), QString::fromUtf8("?a\n\u043c\nx??y"));
+
+  QMimeData* dropped = new QMimeData;
+  dropped->setText(QString::fromUtf8("\u2192"));
+  QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, dropped, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(editor.viewport(), &enter);
+  QDropEvent drop(QPointF(2, 2), Qt::CopyAction, dropped, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(editor.viewport(), &drop);
+  QInputMethodEvent composed;
+  composed.setCommitString(QString::fromUtf8("\u00e9"));  // not in the code page
+  QApplication::sendEvent(&editor, &composed);
+  // Dropped at the start, composed at the caret after it.
+  QCOMPARE(editor.toPlainText(), QString::fromUtf8("???a\n\u043c\nx??y"));
+  QCOMPARE(Text(editor), editor.toPlainText().split('\n'));
+  delete dropped;
+
+  // The one-line fields and the other windows' editors alike.
+  f.Edit2->clear();
+  type(f.Edit2, QString::fromUtf8("1\u2192"));
+  QCOMPARE(f.Edit2->text(), QString("1?"));
+  QPlainTextEdit& column = *s.program.HF()->panels[0].source;
+  type(&column, QString::fromUtf8("\U0001F600"));
+  QVERIFY(column.toPlainText().startsWith('?'));
 }
 
 void MainWindowTest::editCommandsFollowTheFocus() {

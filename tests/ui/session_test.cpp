@@ -6,26 +6,22 @@
 // - every block holds what the user typed, unless the user confirmed a question that clears it;
 // - the command asked each of its questions exactly once, no more and no fewer.
 //
-// Q41_SESSION_STEPS sets the number of steps in all (20,000 unless given); Q41_SESSION_SEED
+// Q41_SESSION_STEPS sets the number of steps in all (20,000 unless given, fewer in the
+// slower sanitizer build); Q41_SESSION_SEED
 // runs the one session of that seed, to replay a failure. A failure prints the seed and the
 // steps that led to it.
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
-#include <deque>
 #include <map>
 #include <random>
 
 #include "blocks/compile.hpp"
 #include "common/cp1251.hpp"
+#include "modal_answerer.hpp"
 #include "ui/hidForm.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
@@ -35,107 +31,8 @@
 namespace q41::ui {
 namespace {
 
-// A modal window a command is expected to open, and how the user answers it.
-struct Expect {
-  enum class Kind { Box, OpenFile, SaveFile } kind = Kind::Box;
-  QString text;    // of a box
-  bool ok = true;  // OK, or a file name given; else Cancel
-  QString path;    // the file name typed
-
-  static Expect Box(const QString& text, bool ok = true) { return {Kind::Box, text, ok, {}}; }
-  static Expect File(Kind kind, bool ok, const QString& path) { return {kind, {}, ok, path}; }
-};
-
-// Answers the modal windows as they open, one expected answer each, by keys once the window
-// has really taken the activation. A window nobody expected, or with another text, is a fault;
-// it is cancelled so that the session can go on.
-class Answerer : public QObject {
- public:
-  std::deque<Expect> expected;
-  QStringList faults;
-
-  Answerer() {
-    connect(&timer_, &QTimer::timeout, this, &Answerer::Poll);
-    timer_.start(1);
-  }
-
- private:
-  void Poll() {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr || !modal->isVisible()) {
-      polls_ = 0;
-      return;
-    }
-    ++polls_;
-    if (modal->property("answered").toBool()) {
-      // Answered and still open: the answer did not take. Close it, or the session hangs.
-      if (polls_ > 2000) {
-        faults << "a window stayed open after its answer: " + modal->windowTitle();
-        static_cast<QDialog*>(modal)->reject();
-      }
-      return;
-    }
-    if (QApplication::activeWindow() != modal && polls_ < 2000) return;
-    if (QApplication::activeWindow() != modal) faults << "a modal window never became active";
-    modal->setProperty("answered", true);
-    polls_ = 0;
-    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-      Answer(*box);
-    } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-      Answer(*dialog);
-    } else {
-      faults << "an unknown modal window";
-      QTest::keyClick(modal, Qt::Key_Escape);
-    }
-  }
-
-  void Answer(QMessageBox& box) {
-    const QString text = box.text();
-    if (expected.empty() || expected.front().kind != Expect::Kind::Box) {
-      faults << "a box nobody expected: \"" + text + "\"";
-      QTest::keyClick(&box, Qt::Key_Escape);
-      return;
-    }
-    const Expect e = expected.front();
-    expected.pop_front();
-    if (text != e.text) faults << "the box \"" + text + "\" where \"" + e.text + "\" was due";
-    QAbstractButton* ok = box.button(QMessageBox::Ok);
-    if (e.ok && ok != nullptr) {
-      ok->setFocus();
-      QTest::keyClick(ok, Qt::Key_Space);
-    } else {
-      QTest::keyClick(&box, Qt::Key_Escape);
-    }
-  }
-
-  void Answer(QFileDialog& dialog) {
-    const Expect::Kind kind = dialog.acceptMode() == QFileDialog::AcceptOpen
-                                  ? Expect::Kind::OpenFile
-                                  : Expect::Kind::SaveFile;
-    if (expected.empty() || expected.front().kind != kind) {
-      faults << "a file dialog nobody expected";
-      QTest::keyClick(&dialog, Qt::Key_Escape);
-      return;
-    }
-    const Expect e = expected.front();
-    expected.pop_front();
-    auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
-    if (!e.ok || name == nullptr) {
-      if (name == nullptr) faults << "a file dialog without its name field";
-      QTest::keyClick(&dialog, Qt::Key_Escape);
-      return;
-    }
-    // The completion list would take the Return key for itself.
-    name->setCompleter(nullptr);
-    name->setFocus();
-    name->selectAll();
-    QTest::keyClicks(name, e.path);
-    QTest::keyClick(name, Qt::Key_Return);
-  }
-
-  QTimer timer_;
-  int polls_ = 0;
-};
+using test::Answerer;
+using test::Expect;
 
 // What the program must hold: each block's text, which blocks exist and which is current.
 struct Reference {
@@ -623,6 +520,13 @@ class Session {
   QString codeFile_;
 };
 
+// The offscreen platform says so each time a window is raised: thousands of lines that
+// would bury a failure's report.
+QtMessageHandler testHandler = nullptr;
+void QuietPlatform(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (!text.startsWith("This plugin does not support")) testHandler(type, context, text);
+}
+
 int EnvNumber(const char* name, int fallback) {
   bool ok = false;
   const int value = qEnvironmentVariableIntValue(name, &ok);
@@ -640,7 +544,8 @@ class SessionTest : public QObject {
 
 void SessionTest::sessions() {
   constexpr int StepsPerSession = 1000;
-  const int steps = EnvNumber("Q41_SESSION_STEPS", 20000);
+  testHandler = qInstallMessageHandler(QuietPlatform);
+  const int steps = EnvNumber("Q41_SESSION_STEPS", Q41_SESSION_STEPS);
   const int onlySeed = EnvNumber("Q41_SESSION_SEED", -1);
   QTemporaryDir folder;
   QVERIFY(folder.isValid());
@@ -652,6 +557,7 @@ void SessionTest::sessions() {
     ran += length;
   }
   qInfo("%d steps of user sessions ran", ran);
+  qInstallMessageHandler(testHandler);
 }
 
 }  // namespace q41::ui

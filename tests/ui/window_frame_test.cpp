@@ -1,0 +1,164 @@
+// The windows' places under a real window manager. The manager frames a window only after the
+// window is mapped and reports the frame later still, which Qt's offscreen platform never does;
+// so this runs on the xcb platform, under tests/ui/under_window_manager.sh (Xvfb and openbox).
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+#include <cstdlib>
+
+#include "ui/mainform.hpp"
+#include "ui/midtext.hpp"
+#include "ui/program.hpp"
+#include "ui_support.hpp"
+
+namespace q41::ui {
+
+using test::Started;
+
+namespace {
+
+// The manager answers within milliseconds; only a failing check waits this long.
+constexpr int Patience = 5000;
+
+bool FrameKnown(const QWidget& w) {
+  return w.frameGeometry().size() != w.size();
+}
+
+// Twice the distance of the frame's centre from the screen's: 0, or 1 where a size is odd.
+QPoint OffCentre(const QWidget& w) {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  const QRect frame = w.frameGeometry();
+  return {2 * (frame.left() - screen.left()) + frame.width() - screen.width(),
+          2 * (frame.top() - screen.top()) + frame.height() - screen.height()};
+}
+
+bool Centred(const QWidget& w) {
+  const QPoint off = OffCentre(w);
+  return w.isVisible() && FrameKnown(w) && std::abs(off.x()) <= 1 && std::abs(off.y()) <= 1;
+}
+
+QPoint Rule(const TForm2& f2, const TForm1& f1) {
+  const int screenWidth = QGuiApplication::primaryScreen()->geometry().width();
+  return TForm2::Placement(f1.frameGeometry(), f2.frameGeometry().size(), screenWidth);
+}
+
+bool PlacedByRule(const TForm2& f2, const TForm1& f1) {
+  return f2.isVisible() && FrameKnown(f2) && f2.frameGeometry().topLeft() == Rule(f2, f1);
+}
+
+// Waits until the window has its frame and the manager has stopped moving it.
+bool Settled(const QWidget& w) {
+  QRect before;
+  return QTest::qWaitFor(
+      [&] {
+        const QRect now = w.frameGeometry();
+        const bool still = FrameKnown(w) && now == before;
+        before = now;
+        if (!still) QTest::qWait(150);
+        return still;
+      },
+      Patience);
+}
+
+QByteArray Where(const QWidget& w) {
+  const QRect frame = w.frameGeometry();
+  return QString("frame %1,%2 %3x%4, client %5,%6")
+      .arg(frame.x())
+      .arg(frame.y())
+      .arg(frame.width())
+      .arg(frame.height())
+      .arg(w.geometry().x())
+      .arg(w.geometry().y())
+      .toUtf8();
+}
+
+}  // namespace
+
+class WindowFrameTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void mainWindowCentredByItsFrame();
+  void compileTextWindowByTheRuleFromItsFirstShowing();
+  void movedWindowsStayWhereTheyAreMoved();
+};
+
+void WindowFrameTest::initTestCase() {
+  // Elsewhere the frames would be nobody's, and the checks below would prove nothing.
+  QCOMPARE(QGuiApplication::platformName(), QString("xcb"));
+}
+
+void WindowFrameTest::mainWindowCentredByItsFrame() {
+  Started s(Language::English);
+  QVERIFY2(QTest::qWaitFor([&] { return FrameKnown(s.f); }, Patience),
+           "no frame: is a window manager running?");
+  const bool centred = QTest::qWaitFor([&] { return Centred(s.f); }, Patience);
+  const QPoint off = OffCentre(s.f);
+  QVERIFY2(centred, qPrintable(QString("off centre by %1,%2 half-pixels; %3")
+                                   .arg(off.x())
+                                   .arg(off.y())
+                                   .arg(QString(Where(s.f)))));
+  // And it stays there: nothing late moves it again.
+  const QRect settled = s.f.frameGeometry();
+  QTest::qWait(300);
+  QCOMPARE(s.f.frameGeometry(), settled);
+}
+
+void WindowFrameTest::compileTextWindowByTheRuleFromItsFirstShowing() {
+  Started s(Language::English);
+  TForm2& f2 = s.program.Form2();
+  QVERIFY(Settled(s.f));
+  const QRect mainFrame = s.f.frameGeometry();
+
+  s.f.CompText1->trigger();
+  const bool placed = QTest::qWaitFor([&] { return PlacedByRule(f2, s.f); }, Patience);
+  QVERIFY2(placed, qPrintable(QString("first showing: %1; the rule says %2,%3")
+                                  .arg(QString(Where(f2)))
+                                  .arg(Rule(f2, s.f).x())
+                                  .arg(Rule(f2, s.f).y())));
+  const QRect first = f2.frameGeometry();
+  QTest::qWait(300);
+  QCOMPARE(f2.frameGeometry(), first);
+
+  // Shown again, it stands where it stood: the window does not jump between showings.
+  f2.close();
+  QVERIFY(QTest::qWaitFor([&] { return !f2.isVisible(); }, Patience));
+  QTest::qWait(100);
+  s.f.CompText1->trigger();
+  QVERIFY(QTest::qWaitFor([&] { return PlacedByRule(f2, s.f); }, Patience));
+  QTest::qWait(300);
+  QCOMPARE(f2.frameGeometry(), first);
+  QCOMPARE(s.f.frameGeometry(), mainFrame);
+}
+
+void WindowFrameTest::movedWindowsStayWhereTheyAreMoved() {
+  Started s(Language::English);
+  TForm2& f2 = s.program.Form2();
+  QVERIFY(Settled(s.f));
+
+  // Once the frame is known the windows are the user's: a move is not undone.
+  const QPoint mainTarget = s.f.frameGeometry().topLeft() + QPoint(40, 30);
+  s.f.move(mainTarget);
+  QVERIFY(QTest::qWaitFor([&] { return s.f.frameGeometry().topLeft() == mainTarget; }, Patience));
+  QTest::qWait(300);
+  QCOMPARE(s.f.frameGeometry().topLeft(), mainTarget);
+
+  // The compile-text window follows the moved main window's height.
+  s.f.CompText1->trigger();
+  QVERIFY(QTest::qWaitFor([&] { return PlacedByRule(f2, s.f); }, Patience));
+  QTest::qWait(300);
+  const QPoint ownTarget = f2.frameGeometry().topLeft() + QPoint(25, -15);
+  f2.move(ownTarget);
+  QVERIFY(QTest::qWaitFor([&] { return f2.frameGeometry().topLeft() == ownTarget; }, Patience));
+  QTest::qWait(300);
+  QCOMPARE(f2.frameGeometry().topLeft(), ownTarget);
+  QCOMPARE(s.f.frameGeometry().topLeft(), mainTarget);
+}
+
+}  // namespace q41::ui
+
+QTEST_MAIN(q41::ui::WindowFrameTest)
+#include "window_frame_test.moc"
