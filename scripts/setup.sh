@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   binutils
   qt6-base-dev fonts-liberation xvfb xauth
+  openbox x11-utils
   clang libclang-rt-14-dev
 )
 

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 
+#include "ui/frame_placement.hpp"
 #include "ui/qt_text.hpp"
 #include "ui/style.hpp"
 
@@ -36,6 +37,12 @@ TForm2::TForm2(QWidget* mainWindow, bool& useShortConst)
   ShConst->setGeometry(16, 32, 97, 17);
   ShConst->setChecked(useShortConst_);
   connect(ShConst, &QCheckBox::toggled, this, &TForm2::ShConstClick);
+
+  placement_ = new FramePlacement(*this, [this](const QSize& ownFrame) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int screenWidth = screen != nullptr ? screen->geometry().width() : 0;
+    return std::optional(Placement(mainWindow_->frameGeometry(), ownFrame, screenWidth));
+  });
 }
 
 void TForm2::ShConstClick(bool checked) {
@@ -50,10 +57,7 @@ QPoint TForm2::Placement(const QRect& mainFrame, const QSize& ownFrame, int scre
 
 void TForm2::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  const int screenWidth = screen != nullptr ? screen->geometry().width() : 0;
-  const QSize frameExtra = frameGeometry().size() - geometry().size();
-  move(Placement(mainWindow_->frameGeometry(), size() + frameExtra, screenWidth));
+  placement_->Apply();
 }
 
 }  // namespace q41::ui

@@ -13,6 +13,8 @@ class QPlainTextEdit;
 
 namespace q41::ui {
 
+class FramePlacement;
+
 class TForm2 : public QWidget {
   Q_OBJECT
  public:
@@ -37,6 +39,7 @@ class TForm2 : public QWidget {
 
   QWidget* mainWindow_;
   bool& useShortConst_;
+  FramePlacement* placement_;  // owned by the window
 };
 
 }  // namespace q41::ui

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 
+#include "ui/frame_placement.hpp"
 #include "ui/hidForm.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
@@ -60,19 +61,18 @@ Program::~Program() {
 
 void Program::Show() {
   TForm1& form1 = *form1_;
-  auto centre = [&form1] {
+  // Centred by the frame: the first guess before the window is mapped, the true one once
+  // the window manager has framed it.
+  auto* placement = new FramePlacement(form1, [](const QSize& frame) -> std::optional<QPoint> {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) return;
+    if (screen == nullptr) return std::nullopt;
     const QRect area = screen->geometry();
-    const QSize frame = form1.frameGeometry().size();
-    form1.move(area.x() + (area.width() - frame.width()) / 2,
-               area.y() + (area.height() - frame.height()) / 2);
-  };
+    return QPoint(area.x() + (area.width() - frame.width()) / 2,
+                  area.y() + (area.height() - frame.height()) / 2);
+  });
   form1.adjustSize();
-  centre();
+  placement->Apply();
   form1.show();
-  // The frame's size is known once the window is shown: centre it again by that.
-  centre();
   form1.raise();
   form1.activateWindow();
 }

@@ -3,6 +3,7 @@
 // so this runs on the xcb platform, under tests/ui/under_window_manager.sh (Xvfb and openbox).
 
 #include <QAction>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -50,19 +51,18 @@ bool PlacedByRule(const TForm2& f2, const TForm1& f1) {
 
 // Waits until the window has its frame and the manager has stopped moving it.
 bool Settled(const QWidget& w) {
+  const QDeadlineTimer deadline(Patience);
   QRect before;
-  return QTest::qWaitFor(
-      [&] {
-        const QRect now = w.frameGeometry();
-        const bool still = FrameKnown(w) && now == before;
-        before = now;
-        if (!still) QTest::qWait(150);
-        return still;
-      },
-      Patience);
+  while (!deadline.hasExpired()) {
+    const QRect now = w.frameGeometry();
+    if (FrameKnown(w) && now == before) return true;
+    before = now;
+    QTest::qWait(150);
+  }
+  return false;
 }
 
-QByteArray Where(const QWidget& w) {
+QString Where(const QWidget& w) {
   const QRect frame = w.frameGeometry();
   return QString("frame %1,%2 %3x%4, client %5,%6")
       .arg(frame.x())
@@ -70,8 +70,7 @@ QByteArray Where(const QWidget& w) {
       .arg(frame.width())
       .arg(frame.height())
       .arg(w.geometry().x())
-      .arg(w.geometry().y())
-      .toUtf8();
+      .arg(w.geometry().y());
 }
 
 }  // namespace
@@ -100,7 +99,7 @@ void WindowFrameTest::mainWindowCentredByItsFrame() {
   QVERIFY2(centred, qPrintable(QString("off centre by %1,%2 half-pixels; %3")
                                    .arg(off.x())
                                    .arg(off.y())
-                                   .arg(QString(Where(s.f)))));
+                                   .arg(Where(s.f))));
   // And it stays there: nothing late moves it again.
   const QRect settled = s.f.frameGeometry();
   QTest::qWait(300);
@@ -116,7 +115,7 @@ void WindowFrameTest::compileTextWindowByTheRuleFromItsFirstShowing() {
   s.f.CompText1->trigger();
   const bool placed = QTest::qWaitFor([&] { return PlacedByRule(f2, s.f); }, Patience);
   QVERIFY2(placed, qPrintable(QString("first showing: %1; the rule says %2,%3")
-                                  .arg(QString(Where(f2)))
+                                  .arg(Where(f2))
                                   .arg(Rule(f2, s.f).x())
                                   .arg(Rule(f2, s.f).y())));
   const QRect first = f2.frameGeometry();
