@@ -36,6 +36,9 @@
 #ifndef Q41_LANGUAGE
 #define Q41_LANGUAGE 0
 #endif
+#ifndef Q41_VERSION
+#define Q41_VERSION "unknown"
+#endif
 
 namespace {
 
@@ -44,7 +47,22 @@ using q41::Lines;
 constexpr const char* Usage =
     "usage: q41asm [--lang ru|en] [--no-short-const] [--preprocess | --labels] INPUT [-o OUT]";
 
-enum class Mode { Code, Preprocess, Labels };
+constexpr const char* Help =
+    "       q41asm --help | --version\n"
+    "\n"
+    "Assembles a Q41 program file (.ASM, Windows-1251) as the windows' Compile all blocks\n"
+    "does, and writes its code file (.Q41) to OUT or to standard output.\n"
+    "\n"
+    "  --lang ru|en       language of the messages (default: the one built in)\n"
+    "  --no-short-const   every constant in its long form\n"
+    "  --preprocess       print each block's text for compilation instead\n"
+    "  --labels           print each block's label table instead\n"
+    "  -o OUT             the file to write (replaced only once it is complete)\n"
+    "\n"
+    "Exit status: 0 done, 1 a fault in the program (where and what on standard error),\n"
+    "2 a usage or file error.\n";
+
+enum class Mode { Code, Preprocess, Labels, Help, Version };
 
 struct Arguments {
   q41::AssemblerOptions options;
@@ -67,14 +85,32 @@ void PrintWarning(std::string_view text) {
   std::cerr << "warning: " << q41::Cp1251ToUtf8(shown) << '\n';
 }
 
-// The main window as plain fields, with the boxes it would show printed as warnings. The
-// tool compiles the stored blocks in place, so it keeps no working copy of a block's
-// source: copying a large source there would only cost time and memory.
+// The main window as plain fields, with the boxes it would show printed as warnings. It
+// holds no working copy of a block's source: compile all compiles the stored lines where
+// they stand, and copying a large source into a window nobody sees would only cost time and
+// memory. Every question is answered OK, as nobody is there to answer, and the labels of
+// each block compiled are kept for --labels.
 class HeadlessView : public q41::PlainView {
  public:
+  explicit HeadlessView(const q41::LabelTable& labels) : labels_(labels) {}
+  bool HoldsSource() const override { return false; }
   void Warning(const std::string& text) override { PrintWarning(text); }
   void MemoryTypeRefused(const std::string& text) override { PrintWarning(text); }
-  void SetSource(const Lines&) override {}
+  bool Ask(q41::Question, int) override { return true; }
+  void BlockCompiled(int block) override {
+    labelRows.push_back(";BLOCK " + std::to_string(block));
+    for (int r = 1; r <= labels_.LabelCount(); ++r) {
+      const auto& row = labels_.Row(r);
+      std::string line = row.name;
+      line.append("\t").append(row.Kind()).append("\t").append(row.Value());
+      labelRows.push_back(std::move(line));
+    }
+  }
+
+  Lines labelRows;
+
+ private:
+  const q41::LabelTable& labels_;
 };
 
 std::optional<Arguments> ParseArguments(int argc, char** argv) {
@@ -91,6 +127,9 @@ std::optional<Arguments> ParseArguments(int argc, char** argv) {
         args.options.language = q41::Language::English;
       else
         return std::nullopt;
+    } else if ((arg == "--help" || arg == "--version") && argc == 2) {
+      args.mode = arg == "--help" ? Mode::Help : Mode::Version;
+      return args;
     } else if (arg == "--no-short-const") {
       args.options.useShortConst = false;
     } else if (arg == "--preprocess" || arg == "--labels") {
@@ -250,6 +289,14 @@ int main(int argc, char** argv) {
     std::cerr << "q41asm: " << Usage << '\n';
     return 2;
   }
+  if (args->mode == Mode::Help) {
+    std::cout << Usage << '\n' << Help;
+    return 0;
+  }
+  if (args->mode == Mode::Version) {
+    std::cout << "q41asm " << Q41_VERSION << '\n';
+    return 0;
+  }
   std::string_view bytes;
   std::string storage;
   if (!ReadInput(args->input, bytes, storage)) {
@@ -265,8 +312,8 @@ int main(int argc, char** argv) {
   };
 
   // The program as Open .ASM reads it, in a model whose main window is plain fields.
-  HeadlessView view;
   q41::CompileWorkspace workspace;
+  HeadlessView view(workspace.labels);
   const q41::CompileSettings settings{language, args->options.useShortConst};
   q41::BlockModel model(view, workspace, settings);
   model.NewProgram();
@@ -279,18 +326,14 @@ int main(int argc, char** argv) {
     model.ReadProgramFile(q41::SplitLines(bytes));
     ReleaseInput(bytes, storage);
   }
-  auto sourceOf = [&](int n) -> q41::SourceText {
-    if (inPlace) return unmarked;
-    return model.BlockStore[static_cast<std::size_t>(n)].source;
-  };
-  const Lines glob = view.GlobalText();
 
   if (args->mode == Mode::Preprocess) {
     Lines out;
     for (int n = 0; n <= model.LastBlock; ++n) {
       Lines compText;
       q41::SourceLineMap lineMap;
-      q41::PreprocessResult pre = q41::Preprocess(sourceOf(n), compText, lineMap, language);
+      q41::PreprocessResult pre =
+          q41::Preprocess(model.StoredSource(n), compText, lineMap, language);
       out.push_back(";BLOCK " + std::to_string(n));
       out.insert(out.end(), compText.begin(), compText.end());
       if (!pre.Succeeded()) {
@@ -304,28 +347,13 @@ int main(int argc, char** argv) {
     Finish(writeOrFail(out, {}, "\n") ? 0 : 2);
   }
 
-  // Compile all blocks in turn, as F9 does, stopping at the first that fails. Each block is
-  // compiled in place: no window to show it in.
-  Lines labelRows;
-  for (int n = 0; n <= model.LastBlock; ++n) {
-    q41::BlockRecord& block = model.BlockStore[static_cast<std::size_t>(n)];
-    q41::CompileOutcome outcome =
-        q41::CompileSource(workspace, sourceOf(n), glob, args->options, &view);
-    if (!q41::ShowsSuccess(outcome.status.lineCaption, language)) {
-      outcome.status.lineCaption = q41::FailedBlockCaption(n, outcome.status.lineCaption);
-      PrintFault(outcome.status);
-      return 1;
-    }
-    labelRows.push_back(";BLOCK " + std::to_string(n));
-    for (int r = 1; r <= workspace.labels.LabelCount(); ++r) {
-      const auto& row = workspace.labels.Row(r);
-      std::string line = row.name;
-      line.append("\t").append(row.Kind()).append("\t").append(row.Value());
-      labelRows.push_back(std::move(line));
-    }
-    block.wordCount = q41::WordCountText(outcome.code.size());
-    block.code = std::move(outcome.code);
+  // Compile all blocks as F9 does, then write the code file as Save .Q41 does.
+  model.SpeedButton2Click();
+  if (!q41::ShowsSuccess(view.LineCaption(), language)) {
+    PrintFault(view.status);
+    return 1;
   }
-  if (args->mode == Mode::Labels) Finish(writeOrFail(labelRows, {}, "\n") ? 0 : 2);
+  if (args->mode == Mode::Labels) Finish(writeOrFail(view.labelRows, {}, "\n") ? 0 : 2);
+  model.PrepareCodeFile();
   Finish(writeOrFail(model.WriteCodeFile(), {}, "\r\n") ? 0 : 2);
 }

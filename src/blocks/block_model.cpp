@@ -28,7 +28,7 @@ std::string& PadAddress(std::string& field) {
 
 void BlockModel::StoreCurrentBlock(int n) {
   BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
-  r.source = view_.Source();
+  if (view_.HoldsSource()) r.source = view_.Source();
   r.code = view_.Code();
   r.codeFromFailedCompile = view_.CodeFromFailedCompile();
   r.ppu = PpuSetOf(view_.PpuListCaption());
@@ -45,7 +45,7 @@ void BlockModel::StoreCurrentBlock(int n) {
 
 void BlockModel::ShowBlock(int n) {
   BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
-  view_.SetSource(r.source);
+  if (view_.HoldsSource()) view_.SetSource(r.source);
   view_.SetCode(r.code, r.codeFromFailedCompile);
   view_.SetPpuListCaption(r.ppuList);
   view_.SetPpuBoxes(PpuSetOf(r.ppuList));
@@ -80,7 +80,13 @@ void BlockModel::PaintLamps() {
   }
 }
 
+SourceText BlockModel::StoredSource(int n) const {
+  if (n == 0 && unmarked_ != nullptr) return *unmarked_;
+  return BlockStore[static_cast<std::size_t>(n)].source;
+}
+
 void BlockModel::NewProgram() {
+  unmarked_ = nullptr;
   if (!FirstRun) {
     view_.SetHeader({});
     view_.SetGlobalText({});
@@ -158,8 +164,11 @@ void BlockModel::SpeedButton2Click() {
   for (int k = 0; k <= LastBlock; ++k) {
     view_.SelectTab(k);
     ShowBlock(k);
-    CompileBlock();
-    view_.SetWordCount(WordCountText(view_.Code().size()));
+    // What ShowBlock put in the working copy is the block's stored text: compiled where it
+    // stands, it is never read back from the editor.
+    CompileOutcome outcome =
+        q41::CompileBlock(view_, workspace_, settings_.Options(), k, StoredSource(k));
+    view_.SetWordCount(WordCountText(outcome.code.size()));
     // Success is read off the status line, as the user sees it.
     if (!ShowsSuccess(view_.LineCaption(), settings_.language)) {
       view_.SetLineCaption(FailedBlockCaption(k, view_.LineCaption()));
@@ -168,9 +177,10 @@ void BlockModel::SpeedButton2Click() {
       return;
     }
     BlockRecord& r = BlockStore[static_cast<std::size_t>(k)];
-    r.code = view_.Code();
+    r.code = std::move(outcome.code);
     r.codeFromFailedCompile = false;
     r.wordCount = view_.WordCount();
+    view_.BlockCompiled(k);
     view_.StoredBlockChanged(k);
   }
 }

@@ -106,10 +106,13 @@ class BlockModel {
   Lines WriteProgramFile(std::optional<MarkerClash>& clash) const;
   void ReadProgramFile(Lines lines);
   // Reads a file without block markers as ReadProgramFile does, except that block 0's
-  // source stays with the caller, who compiles the lines in place. False, with nothing
-  // read, when the file has the marker of block 0.
-  bool ReadUnmarkedFile(SourceText lines);
+  // source stays with the caller, who keeps `lines` while the program is compiled: compile
+  // all compiles them where they stand. False, with nothing read, when the file has the
+  // marker of block 0. For a view that holds no source (see BlockView::HoldsSource).
+  bool ReadUnmarkedFile(const LineViews& lines);
   void ApplyMemoryMode(std::string_view text);
+  // Block n's source as stored, or the caller's lines of a file read by ReadUnmarkedFile.
+  SourceText StoredSource(int n) const;
 
   // The code file (.Q41). PrepareCodeFile stores the current block and asks about every
   // block without code, or with only the code of a failed compile: false when the user
@@ -147,6 +150,7 @@ class BlockModel {
 
   BlockView& view_;
   CompileWorkspace& workspace_;
+  const LineViews* unmarked_ = nullptr;
   const CompileSettings& settings_;
 };
 

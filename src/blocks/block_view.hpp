@@ -23,6 +23,11 @@ class BlockView {
  public:
   virtual ~BlockView() = default;
 
+  // Whether the view holds a working copy of the current block's source. One that does not
+  // (the command-line tool, which has no editor) leaves the stored source the block's only
+  // copy: storing keeps it, showing sends none.
+  virtual bool HoldsSource() const { return true; }
+
   // The working copy of the current block.
   virtual Lines Source() const = 0;  // asmText
   virtual void SetSource(const Lines& source) = 0;
@@ -79,6 +84,9 @@ class BlockView {
   // changed and should be shown again there.
   virtual void SetBlockEnabled(int block, bool enabled) = 0;
   virtual void StoredBlockChanged(int block) = 0;
+  // Compile all has compiled block n; until the next block is compiled the label table
+  // holds its labels.
+  virtual void BlockCompiled(int /*block*/) {}
 
   // The questions and notices; Ask is true on OK. `block` fills in the empty-code question.
   virtual bool Ask(Question question, int block) = 0;

@@ -22,16 +22,22 @@ void ClearCodeAndLabels(BlockView& view, CompileWorkspace& workspace) {
 
 void CompileBlock(BlockView& view, CompileWorkspace& workspace, const AssemblerOptions& options,
                   int block) {
+  const Lines source = view.Source();
+  CompileBlock(view, workspace, options, block, source);
+}
+
+CompileOutcome CompileBlock(BlockView& view, CompileWorkspace& workspace,
+                            const AssemblerOptions& options, int block, SourceText source) {
   view.SetCompileTextVisible(false);
   ClearForCompile(view, workspace);
-  const Lines source = view.Source();
-  const CompileOutcome outcome =
+  CompileOutcome outcome =
       CompileSource(workspace, source, view.GlobalText(), options, &view.Warnings());
   view.SetCompText(workspace.compText);
   view.SetCode(outcome.code, !outcome.succeeded);
   view.ShowLabels();
   view.SetStatus(outcome.status);
   view.SetLamp(block, outcome.succeeded ? LampColor::Green : LampColor::Red);
+  return outcome;
 }
 
 void CompileOnly(BlockView& view, CompileWorkspace& workspace, const AssemblerOptions& options) {

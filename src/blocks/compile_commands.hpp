@@ -15,6 +15,10 @@ void ClearCodeAndLabels(BlockView& view, CompileWorkspace& workspace);
 // and colours the lamp of `block` red or green. The word count and stored code are left.
 void CompileBlock(BlockView& view, CompileWorkspace& workspace, const AssemblerOptions& options,
                   int block);
+// The same for a source that stands for the working copy (compile all compiles a block's
+// stored lines, which it has just shown). The result holds the code the view was given.
+CompileOutcome CompileBlock(BlockView& view, CompileWorkspace& workspace,
+                            const AssemblerOptions& options, int block, SourceText source);
 
 // Compile only: assembles the text in the compile-text window as it stands, hand edits
 // included. The label grid is not emptied first and no lamp changes.

@@ -186,16 +186,18 @@ void BlockModel::StartReading(SourceText lines) {
   PaintLamps();
 }
 
-bool BlockModel::ReadUnmarkedFile(SourceText lines) {
+bool BlockModel::ReadUnmarkedFile(const LineViews& lines) {
   std::array<std::size_t, BlockCount + 1> markers{};
   if (FindBlockMarkers(lines, markers) > 0) return false;
   StartReading(lines);
+  unmarked_ = &lines;
   ApplySettingsLines(BlockStore[0], lines);
   ShowBlock(0);
   return true;
 }
 
 void BlockModel::ReadProgramFile(Lines lines) {
+  unmarked_ = nullptr;
   std::array<std::size_t, BlockCount + 1> markers{};
   const int found = FindBlockMarkers(lines, markers);
   StartReading(lines);

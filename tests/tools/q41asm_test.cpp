@@ -10,7 +10,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
+
+#include "blocks/plain_view.hpp"
+#include "common/cp1251.hpp"
 
 namespace {
 
@@ -126,6 +130,100 @@ TEST(Q41asm, UsageAndFileErrorsExitWithTwo) {
   EXPECT_EQ(run.rc, 2);
   EXPECT_EQ(run.err, "q41asm: cannot write /nonexistent/out.q41: No such file or directory\n");
   fs::remove(input);
+
+  // Help and version go to standard output, and are no error.
+  const ToolRun help = RunTool("--help");
+  EXPECT_EQ(help.rc, 0);
+  EXPECT_EQ(help.out.rfind("usage: q41asm", 0), 0u);
+  EXPECT_EQ(help.err, "");
+  const ToolRun version = RunTool("--version");
+  EXPECT_EQ(version.rc, 0);
+  EXPECT_EQ(version.out.rfind("q41asm ", 0), 0u);
+}
+
+// A program file of the kinds that reach the tool: generated elsewhere, edited by hand.
+std::string GenerateProgram(std::mt19937& rng) {
+  auto chance = [&rng](int percent) {
+    return std::uniform_int_distribution<int>(0, 99)(rng) < percent;
+  };
+  auto any = [&rng](std::initializer_list<const char*> options) {
+    const auto k = std::uniform_int_distribution<std::size_t>(0, options.size() - 1)(rng);
+    return std::string(options.begin()[k]);
+  };
+  const std::string eol = chance(50) ? "\r\n" : "\n";
+  std::string out;
+  auto line = [&](const std::string& text) { out += text + eol; };
+  const bool marked = chance(90);
+  if (chance(80)) line(";memory=" + any({"COMM", "DIST", "DISTRIBUTED", "comm", ""}));
+  if (marked) {
+    if (chance(60)) line(any({"a header", ";note", "", "BLOCK 0 in a header"}));
+    if (chance(60)) {
+      line("GLOBAL");
+      line(any({"X=1", "X=10h", ";g"}));
+    }
+    if (chance(80)) line("");
+  }
+  const int blocks = marked ? std::uniform_int_distribution<int>(1, 6)(rng) : 1;
+  for (int n = 0; n < blocks; ++n) {
+    if (marked) line(";BLOCK " + std::to_string(n) + (chance(20) ? " see notes" : ""));
+    if (chance(50)) line(any({";CPU", ";PPU=0031", ";PPU=1", ";PPU=x2z", ";PPU=", ";PPU=43210"}));
+    for (const char* setting : {";CPUaddr=", ";PPUaddr="}) {
+      if (chance(60)) line(setting + any({"", "1", "12", "AbC", "0100", "12345", "FFFF"}));
+    }
+    if (chance(70)) line("");
+    const int body = std::uniform_int_distribution<int>(0, 8)(rng);
+    for (int k = 0; k < body; ++k) {
+      line(any({"nop", "mov #1, r0", "add r1, r2", "; comment", "", "y: dw 5", "jmp y", "hlt",
+                ";BLOCKED for now", ";BLOCK 9", "msg: ds ab"}));
+    }
+    if (chance(10)) line(any({"bad op", "jmp nowhere", "mov #1"}));
+    if (chance(90)) line("hlt");
+  }
+  return out;
+}
+
+// The windows' compile all and Save .Q41, through the model with a window of plain fields,
+// against the tool on the same file: the same code file to the byte, or the same fault.
+TEST(Q41asm, WritesWhatTheWindowsSave) {
+  const fs::path dir = fs::temp_directory_path() / ("q41asm_diff_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  std::mt19937 rng(41);
+  int failing = 0;
+  for (int n = 0; n < 300; ++n) {
+    const std::string bytes = GenerateProgram(rng);
+    std::ofstream(dir / "in.asm", std::ios::binary) << bytes;
+
+    q41::PlainView view;
+    q41::CompileWorkspace workspace;
+    const q41::CompileSettings settings{q41::Language::English, true};
+    q41::BlockModel model(view, workspace, settings);
+    model.NewProgram();
+    model.ReadProgramFile(q41::SplitLines(bytes));
+    model.SpeedButton2Click();
+    const bool good = q41::ShowsSuccess(view.LineCaption(), settings.language);
+
+    fs::remove(dir / "out.q41");
+    const ToolRun run =
+        RunTool("--lang en " + (dir / "in.asm").string() + " -o " + (dir / "out.q41").string());
+    const std::string where = "program " + std::to_string(n) + ":\n" + bytes;
+    if (good) {
+      view.answers.assign(q41::BlockCount, true);
+      ASSERT_TRUE(model.PrepareCodeFile());
+      EXPECT_EQ(run.rc, 0) << where << run.err;
+      EXPECT_EQ(Slurp(dir / "out.q41"), q41::JoinLines(model.WriteCodeFile(), "\r\n")) << where;
+    } else {
+      ++failing;
+      EXPECT_EQ(run.rc, 1) << where;
+      const std::string fault = q41::Cp1251ToUtf8(view.status.lineCaption) + "\n" +
+                                q41::Cp1251ToUtf8(view.status.errCaption) + "\n";
+      EXPECT_TRUE(run.err.ends_with(fault)) << where << run.err << "\nwanted\n" << fault;
+      EXPECT_FALSE(fs::exists(dir / "out.q41")) << where;
+    }
+  }
+  // Both outcomes were tried, often.
+  EXPECT_GT(failing, 30);
+  EXPECT_LT(failing, 270);
+  fs::remove_all(dir);
 }
 
 }  // namespace
