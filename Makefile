@@ -37,10 +37,11 @@ test: build
 	@cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS)
 	@grep -ho "[0-9]* steps of user sessions ran" $(BUILD)-asan/Testing/Temporary/LastTest.log
 
-bench: setup
+bench: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target q41asm
 	@cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQ41_BUILD_TESTS=OFF >/dev/null
 	@cmake --build $(BUILD)-bench -j $(JOBS)
-	@$(BUILD)-bench/bench/translator_bench
+	@Q41ASM_DEFAULT_BUILD=$(BUILD)/q41asm $(BUILD)-bench/bench/translator_bench
 	@$(BUILD)-bench/bench/ui_bench
 
 # Each build type optimises differently, and some compiler warnings appear only at one level;

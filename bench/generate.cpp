@@ -88,4 +88,54 @@ std::string GenerateGasText(int lines) {
   return out;
 }
 
+namespace {
+
+// Joined by appending: g++ 12 at -O3 takes some chains of "text" + string for overlapping
+// copies and fails the build with a false -Wrestrict.
+std::string Cat(std::initializer_list<std::string_view> parts) {
+  std::string out;
+  for (std::string_view part : parts) out.append(part);
+  return out;
+}
+
+}  // namespace
+
+Lines GenerateCommentedQ41Block(int lines) {
+  Lines out;
+  const int groups = lines / LinesPerCommentedGroup;
+  out.reserve(static_cast<std::size_t>(lines));
+  for (int k = 0; k < groups; ++k) {
+    const std::string n = std::to_string(k);
+    out.push_back(Cat({"F", n, ":                 ; the group starts here"}));
+    out.push_back("        ; what the group is for, in a few words");
+    out.push_back(Cat({"K", n, " = ", std::to_string(k % 1000), "          ; a constant"}));
+    out.push_back("        ; the branch goes to the next group");
+    out.push_back(Cat({"        bne F", std::to_string(k + 1), "          ; forward"}));
+    out.push_back("        ; and one more instruction");
+    out.push_back("        mov r1, r2          ; copy");
+    // The last group's branch has somewhere to go.
+    out.push_back(k + 1 < groups ? Cat({"        ; end of group ", n})
+                                 : Cat({"F", std::to_string(groups), ":"}));
+  }
+  return out;
+}
+
+std::string GenerateCommentedGasText(int lines) {
+  std::string out;
+  const int groups = lines / LinesPerCommentedGroup;
+  for (int k = 0; k < groups; ++k) {
+    const std::string n = std::to_string(k);
+    out += Cat({"F", n, ":                 # the group starts here\n"});
+    out += "        # what the group is for, in a few words\n";
+    out += Cat({".set K", n, ", ", std::to_string(k % 1000), "          # a constant\n"});
+    out += "        # the branch goes to the next group\n";
+    out += Cat({"        jne F", std::to_string(k + 1), "          # forward\n"});
+    out += "        # and one more instruction\n";
+    out += "        movl %ecx, %edx          # copy\n";
+    out += k + 1 < groups ? Cat({"        # end of group ", n, "\n"})
+                          : Cat({"F", std::to_string(groups), ":\n"});
+  }
+  return out;
+}
+
 }  // namespace q41::bench

@@ -17,4 +17,10 @@ Lines GenerateQ41Block(int lines);
 // GNU assembler input of the same line count and a comparable mix, for the comparison.
 std::string GenerateGasText(int lines);
 
+// A second shape, in groups of eight lines: a comment on most lines, and in every group a
+// forward branch and a constant. The same for the GNU assembler.
+inline constexpr int LinesPerCommentedGroup = 8;
+Lines GenerateCommentedQ41Block(int lines);
+std::string GenerateCommentedGasText(int lines);
+
 }  // namespace q41::bench

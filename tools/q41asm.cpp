@@ -92,12 +92,14 @@ void PrintWarning(std::string_view text) {
 // each block compiled are kept for --labels.
 class HeadlessView : public q41::PlainView {
  public:
-  explicit HeadlessView(const q41::LabelTable& labels) : labels_(labels) {}
+  HeadlessView(const q41::LabelTable& labels, bool keepLabels)
+      : labels_(labels), keepLabels_(keepLabels) {}
   bool HoldsSource() const override { return false; }
   void Warning(const std::string& text) override { PrintWarning(text); }
   void MemoryTypeRefused(const std::string& text) override { PrintWarning(text); }
   bool Ask(q41::Question, int) override { return true; }
   void BlockCompiled(int block) override {
+    if (!keepLabels_) return;
     labelRows.push_back(";BLOCK " + std::to_string(block));
     for (int r = 1; r <= labels_.LabelCount(); ++r) {
       const auto& row = labels_.Row(r);
@@ -111,6 +113,7 @@ class HeadlessView : public q41::PlainView {
 
  private:
   const q41::LabelTable& labels_;
+  bool keepLabels_;
 };
 
 std::optional<Arguments> ParseArguments(int argc, char** argv) {
@@ -203,7 +206,8 @@ void ReleaseInput(std::string_view& bytes, std::string& storage) {
 // Takes the memory a run will need from the kernel in one call, in large pages where the
 // system has them: a large input's run would otherwise take it one page fault at a time,
 // which costs more than the assembling itself. Large blocks stay in the heap, so that the
-// memory taken here is what they reuse. About six bytes of memory per byte of source.
+// memory taken here is what they reuse. Asking for more than the run uses would only raise
+// the peak memory.
 void ReserveHeap(std::size_t bytes) {
   constexpr std::size_t Page = 4096;
   if (bytes < 64 * Page) return;
@@ -303,7 +307,6 @@ int main(int argc, char** argv) {
     std::cerr << "q41asm: cannot read " << args->input << ": " << Reason() << '\n';
     return 2;
   }
-  ReserveHeap(bytes.size() * 6);
   const q41::Language language = args->options.language;
   auto writeOrFail = [&](const Lines& out, const Lines& more, std::string_view stdoutEol) {
     if (WriteOut(args->output, out, more, stdoutEol)) return true;
@@ -313,7 +316,7 @@ int main(int argc, char** argv) {
 
   // The program as Open .ASM reads it, in a model whose main window is plain fields.
   q41::CompileWorkspace workspace;
-  HeadlessView view(workspace.labels);
+  HeadlessView view(workspace.labels, args->mode == Mode::Labels);
   const q41::CompileSettings settings{language, args->options.useShortConst};
   q41::BlockModel model(view, workspace, settings);
   model.NewProgram();
@@ -321,7 +324,12 @@ int main(int argc, char** argv) {
   // a program file's blocks get their own lines, and the input's pages can go before the
   // compiling needs memory of its own.
   const q41::LineViews unmarked = q41::SplitLineViews(bytes);
-  const bool inPlace = model.ReadUnmarkedFile(unmarked);
+  // What a run takes grows with its lines: on generated programs, about 64 bytes a line
+  // besides the list of lines, and the bytes again when the lines are copied out of the
+  // input. Reserving more would only raise the peak.
+  const bool hasMarkers = model.HasBlockMarkers(unmarked);
+  ReserveHeap(unmarked.size() * 64 + (hasMarkers ? bytes.size() : 0));
+  const bool inPlace = !hasMarkers && model.ReadUnmarkedFile(unmarked);
   if (!inPlace) {
     model.ReadProgramFile(q41::SplitLines(bytes));
     ReleaseInput(bytes, storage);

@@ -46,7 +46,9 @@ std::uint32_t LabelTable::Hash(std::string_view name) {
 
 std::size_t LabelTable::Slot(std::string_view name, std::uint32_t hash) const {
   const std::size_t mask = index_.size() - 1;
-  std::size_t slot = hash & mask;
+  // FNV-1a's low bits alone cluster for names that differ in their last digits (L1, L2,
+  // ...); the golden-ratio multiply spreads them over the table before the mask.
+  std::size_t slot = static_cast<std::size_t>((hash * 0x9E3779B97F4A7C15ULL) >> 32) & mask;
   while (index_[slot].row != 0 &&
          (index_[slot].hash != hash || Row(index_[slot].row).name != name)) {
     slot = (slot + 1) & mask;

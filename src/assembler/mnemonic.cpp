@@ -26,16 +26,27 @@ const std::array<RegisterEntry, 8> RegisterCodes = {{
     {"(R3)", '7'},
 }};
 
+namespace {
+
+// Names are a few letters: the length and the first letter rule out nearly every entry
+// before a comparison of the whole name is worth its call.
+bool SameName(std::string_view entry, std::string_view name) {
+  return entry.size() == name.size() && !name.empty() && entry.front() == name.front() &&
+         entry == name;
+}
+
+}  // namespace
+
 std::string_view LookupMnemonic(std::string_view name) {
   for (const auto& entry : Mnemonics) {
-    if (entry.name == name) return entry.templ;
+    if (SameName(entry.name, name)) return entry.templ;
   }
   return {};
 }
 
 std::optional<char> LookupRegister(std::string_view operand) {
   for (const auto& entry : RegisterCodes) {
-    if (entry.name == operand) return entry.code;
+    if (SameName(entry.name, operand)) return entry.code;
   }
   return std::nullopt;
 }

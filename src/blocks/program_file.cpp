@@ -18,7 +18,7 @@ std::string SettingValue(std::string_view line) {
 // Whether a line starts with block n's marker: its first 8 characters decide, since the rest
 // of the line is free text that hand-edited files use for notes.
 bool IsMarkerOf(std::string_view line, int n) {
-  return line.size() >= 8 && StartsWith(line, MarkerPrefix) && line[7] == '0' + n;
+  return line.size() >= 8 && line[7] == '0' + n && StartsWith(line, MarkerPrefix);
 }
 
 bool IsSettingsLine(std::string_view line) {
@@ -147,6 +147,8 @@ void BlockModel::ApplySettingsLines(BlockRecord& r, SourceText lines) {
   // Settings lines count wherever they stand in the block; a later one wins.
   for (std::size_t k = 0; k < lines.size(); ++k) {
     const std::string_view line = lines[k];
+    // Most lines are not settings lines: one character tells.
+    if (line.empty() || line.front() != ';') continue;
     if (StartsWith(line, ";PPU=")) {
       r.ppu = PpuSetOf(SettingValue(line));
       r.ppuList = PpuListText(r.ppu);
@@ -184,6 +186,11 @@ void BlockModel::StartReading(SourceText lines) {
   EnableBlock(0);
   LastBlock = 0;
   PaintLamps();
+}
+
+bool BlockModel::HasBlockMarkers(SourceText lines) {
+  std::array<std::size_t, BlockCount + 1> markers{};
+  return FindBlockMarkers(lines, markers) > 0;
 }
 
 bool BlockModel::ReadUnmarkedFile(const LineViews& lines) {

@@ -1,5 +1,7 @@
 #include "preprocessor/preproc.hpp"
 
+#include <array>
+
 #include "common/number_text.hpp"
 
 namespace q41 {
@@ -17,30 +19,29 @@ struct LineChars {
   bool d = false;  // "D" or "d", the start of a string directive
 };
 
+// The character classes Scan looks for, one bit each, by character code: a lookup per
+// character instead of a branch per class.
+enum : unsigned char { IsBlank = 1, IsHash = 2, IsColon = 4, IsEquals = 8, IsD = 16 };
+constexpr std::array<unsigned char, 256> CharClasses = [] {
+  std::array<unsigned char, 256> table{};
+  table[static_cast<unsigned char>(Blank)] = IsBlank;
+  table['#'] = IsHash;
+  table[':'] = IsColon;
+  table['='] = IsEquals;
+  table['D'] = IsD;
+  table['d'] = IsD;
+  return table;
+}();
+
 LineChars Scan(std::string_view line) {
+  unsigned char found = 0;
+  for (char c : line) found |= CharClasses[static_cast<unsigned char>(c)];
   LineChars chars;
-  for (char c : line) {
-    switch (c) {
-      case Blank:
-        chars.blank = true;
-        break;
-      case '#':
-        chars.hash = true;
-        break;
-      case ':':
-        chars.colon = true;
-        break;
-      case '=':
-        chars.equals = true;
-        break;
-      case 'D':
-      case 'd':
-        chars.d = true;
-        break;
-      default:
-        break;
-    }
-  }
+  chars.blank = (found & IsBlank) != 0;
+  chars.hash = (found & IsHash) != 0;
+  chars.colon = (found & IsColon) != 0;
+  chars.equals = (found & IsEquals) != 0;
+  chars.d = (found & IsD) != 0;
   return chars;
 }
 
