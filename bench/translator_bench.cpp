@@ -90,29 +90,18 @@ struct ProcessCost {
   int status = -1;
 };
 
-// Runs a command `runs` times through run_measured: the median wall time (the machine is
-// shared, and one lucky or unlucky run says little) and the largest peak memory.
-ProcessCost RunCommand(const std::vector<std::string>& args, int runs) {
+// One run of a command through run_measured: wall time, peak memory, exit status.
+ProcessCost RunOnce(const std::vector<std::string>& args) {
   std::string command = RUN_MEASURED_PATH;
   for (const auto& a : args) command += " '" + a + "'";
   command += " 2>/dev/null";
   ProcessCost cost;
-  std::vector<double> times;
-  for (int r = 0; r < runs; ++r) {
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return {};
-    double seconds = 0;
-    long peak = 0;
-    int status = -1;
-    const int read = std::fscanf(pipe, "%lf %ld %d", &seconds, &peak, &status);
-    ::pclose(pipe);
-    if (read != 3) return {};
-    times.push_back(seconds);
-    cost.peakKiB = std::max(cost.peakKiB, peak);
-    cost.status = status;
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return cost;
+  if (std::fscanf(pipe, "%lf %ld %d", &cost.seconds, &cost.peakKiB, &cost.status) != 3) {
+    cost = {};
   }
-  std::sort(times.begin(), times.end());
-  cost.seconds = times[times.size() / 2];
+  ::pclose(pipe);
   return cost;
 }
 
@@ -122,8 +111,10 @@ struct Mix {
   std::string gas;
 };
 
-// q41asm (each build given) against GNU as on the same mix, the runs of all of them
-// interleaved so that the machine's load falls on each alike.
+// q41asm (each build given) against GNU as on the same mix. The commands take turns, run
+// after run, so that the machine's changing load falls on each alike; each one's time is
+// the median of its runs (one lucky or unlucky run says little), its memory the largest
+// peak.
 void CompareWithGnuAs(int lines, const Mix& mix,
                       const std::vector<std::pair<std::string, std::string>>& tools) {
   const std::filesystem::path dir =
@@ -134,25 +125,45 @@ void CompareWithGnuAs(int lines, const Mix& mix,
   std::ofstream(q41File, std::ios::binary) << q41::JoinLines(mix.q41, "\r\n");
   std::ofstream(gasFile, std::ios::binary) << mix.gas;
 
-  constexpr int Runs = 11;
-  const ProcessCost gas = RunCommand({"as", "-o", "/dev/null", gasFile}, Runs);
+  std::vector<std::vector<std::string>> commands = {{"as", "-o", "/dev/null", gasFile}};
+  for (const auto& tool : tools) {
+    commands.push_back({tool.second, "--lang", "en", q41File, "-o", "/dev/null"});
+  }
+  constexpr int Runs = 15;
+  std::vector<std::vector<double>> times(commands.size());
+  std::vector<ProcessCost> costs(commands.size());
+  for (int r = 0; r < Runs; ++r) {
+    for (std::size_t c = 0; c < commands.size(); ++c) {
+      const ProcessCost run = RunOnce(commands[c]);
+      times[c].push_back(run.seconds);
+      costs[c].peakKiB = std::max(costs[c].peakKiB, run.peakKiB);
+      costs[c].status = run.status;
+    }
+  }
+  for (std::size_t c = 0; c < commands.size(); ++c) {
+    std::sort(times[c].begin(), times[c].end());
+    costs[c].seconds = times[c][times[c].size() / 2];
+  }
+  std::filesystem::remove_all(dir);
+
+  const ProcessCost& gas = costs[0];
   std::printf("\n%s, %d lines, median of %d runs each:\n", mix.name, lines, Runs);
   std::printf("  GNU as              %10.0f lines/s   peak %6ld KiB\n", lines / gas.seconds,
               gas.peakKiB);
-  for (const auto& [build, path] : tools) {
-    const ProcessCost q41 = RunCommand({path, "--lang", "en", q41File, "-o", "/dev/null"}, Runs);
+  for (std::size_t t = 0; t < tools.size(); ++t) {
+    const ProcessCost& q41 = costs[t + 1];
+    const char* build = tools[t].first.c_str();
     if (q41.status != 0 || gas.status != 0) {
-      std::printf("  q41asm (%s) status %d, as status %d: no comparison\n", build.c_str(),
-                  q41.status, gas.status);
+      std::printf("  q41asm (%s) status %d, as status %d: no comparison\n", build, q41.status,
+                  gas.status);
       continue;
     }
     std::printf(
-        "  q41asm (%-14s)%10.0f lines/s   peak %6ld KiB   ratio %.2f (target >= 3), "
+        "  q41asm (%-13s) %10.0f lines/s   peak %6ld KiB   ratio %.2f (target >= 3), "
         "peak memory ratio %.2f (target <= 1)\n",
-        build.c_str(), lines / q41.seconds, q41.peakKiB, gas.seconds / q41.seconds,
+        build, lines / q41.seconds, q41.peakKiB, gas.seconds / q41.seconds,
         static_cast<double>(q41.peakKiB) / static_cast<double>(gas.peakKiB));
   }
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

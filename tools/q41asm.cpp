@@ -324,12 +324,11 @@ int main(int argc, char** argv) {
   // a program file's blocks get their own lines, and the input's pages can go before the
   // compiling needs memory of its own.
   const q41::LineViews unmarked = q41::SplitLineViews(bytes);
+  const bool inPlace = model.ReadUnmarkedFile(unmarked);
   // What a run takes grows with its lines: on generated programs, about 64 bytes a line
   // besides the list of lines, and the bytes again when the lines are copied out of the
   // input. Reserving more would only raise the peak.
-  const bool hasMarkers = model.HasBlockMarkers(unmarked);
-  ReserveHeap(unmarked.size() * 64 + (hasMarkers ? bytes.size() : 0));
-  const bool inPlace = !hasMarkers && model.ReadUnmarkedFile(unmarked);
+  ReserveHeap(unmarked.size() * 64 + (inPlace ? 0 : bytes.size()));
   if (!inPlace) {
     model.ReadProgramFile(q41::SplitLines(bytes));
     ReleaseInput(bytes, storage);

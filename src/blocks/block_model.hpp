@@ -110,8 +110,6 @@ class BlockModel {
   // all compiles them where they stand. False, with nothing read, when the file has the
   // marker of block 0. For a view that holds no source (see BlockView::HoldsSource).
   bool ReadUnmarkedFile(const LineViews& lines);
-  // Whether the lines hold the marker of block 0, which makes them a program file.
-  static bool HasBlockMarkers(SourceText lines);
   void ApplyMemoryMode(std::string_view text);
   // Block n's source as stored, or the caller's lines of a file read by ReadUnmarkedFile.
   SourceText StoredSource(int n) const;

@@ -188,11 +188,6 @@ void BlockModel::StartReading(SourceText lines) {
   PaintLamps();
 }
 
-bool BlockModel::HasBlockMarkers(SourceText lines) {
-  std::array<std::size_t, BlockCount + 1> markers{};
-  return FindBlockMarkers(lines, markers) > 0;
-}
-
 bool BlockModel::ReadUnmarkedFile(const LineViews& lines) {
   std::array<std::size_t, BlockCount + 1> markers{};
   if (FindBlockMarkers(lines, markers) > 0) return false;

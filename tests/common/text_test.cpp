@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "common/cp1251.hpp"
 
 namespace q41 {
@@ -17,6 +19,41 @@ TEST(SplitLines, EveryLineBreakEndsALineAndAFinalOneAddsNone) {
   EXPECT_EQ(SplitLines("a\r\n\r\n"), (Lines{"a", ""}));
   EXPECT_EQ(SplitLines(std::string("a\0b\n", 4)), Lines{std::string("a\0b", 3)});
   EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
+}
+
+// The split reads eight bytes at a time: breaks at every place within and across those
+// stretches, next to tabs, other control bytes and bytes above 127, against the plain rule.
+TEST(SplitLines, AgreesWithTheByteByByteRuleEverywhere) {
+  auto plain = [](std::string_view bytes) {
+    Lines lines;
+    std::string line;
+    bool open = false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      const char c = bytes[i];
+      if (c == '\n' || c == '\r') {
+        lines.push_back(std::exchange(line, {}));
+        open = false;
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+      } else {
+        line += c;
+        open = true;
+      }
+    }
+    if (open) lines.push_back(line);
+    return lines;
+  };
+  const char alphabet[] = {'a',    ' ',    '\t',   '\0', '\x0c', '\x0e', '\x7f',
+                           '\x80', '\xe0', '\xff', '\r', '\n',   '\r',   '\n'};
+  std::mt19937 rng(7);
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes(std::uniform_int_distribution<int>(0, 40)(rng), 'x');
+    for (char& c : bytes) {
+      c = alphabet[std::uniform_int_distribution<std::size_t>(0, sizeof alphabet - 1)(rng)];
+    }
+    ASSERT_EQ(SplitLines(bytes), plain(bytes)) << round;
+    const LineViews views = SplitLineViews(bytes);
+    ASSERT_EQ(Lines(views.begin(), views.end()), plain(bytes)) << round;
+  }
 }
 
 TEST(Text, UpperCasesLatinLettersOnly) {
