@@ -1,6 +1,7 @@
 // A program through compile all and the code file: whatever the program, compile all ends
 // with every block before the failing one stored, and the code file holds each block's
-// section with its words.
+// section with its words, counted as many as it lists, and never the words of a failed
+// compile.
 
 #include <cstddef>
 #include <cstdint>
@@ -31,10 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Saving the code file stores the shown block first, as the command does.
   view.answers.assign(6, true);
   if (!model.PrepareCodeFile()) std::abort();
-  std::size_t expected = 1;
+  const q41::Lines file = model.WriteCodeFile();
+  std::size_t at = 1;
   for (int n = 0; n <= model.LastBlock; ++n) {
-    expected += 7 + model.BlockStore[static_cast<std::size_t>(n)].code.size();
+    const q41::BlockRecord& r = model.BlockStore[static_cast<std::size_t>(n)];
+    const std::size_t words = r.codeFromFailedCompile ? 0 : r.code.size();
+    if (at + 7 + words > file.size() || file[at + 5] != q41::WordCountText(words)) std::abort();
+    at += 7 + words;
   }
-  if (model.WriteCodeFile().size() != expected) std::abort();
+  if (at != file.size()) std::abort();
   return 0;
 }
