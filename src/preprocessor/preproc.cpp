@@ -1,6 +1,8 @@
 #include "preprocessor/preproc.hpp"
 
 #include <array>
+#include <cstdint>
+#include <utility>
 
 #include "common/number_text.hpp"
 
@@ -11,37 +13,42 @@ namespace {
 // space. More could never be loaded, and expanding them would exhaust memory.
 constexpr std::int64_t MaxReservedWords = 32768;
 
-struct LineChars {
-  bool blank = false;
-  bool hash = false;
-  bool colon = false;
-  bool equals = false;
-  bool d = false;  // "D" or "d", the start of a string directive
+// The characters that wake a stage, one bit each, by character code: a lookup per character
+// instead of a branch per class. Every character but a blank and ";" counts as text.
+enum : std::uint16_t {
+  IsBlank = 1,
+  IsHash = 2,
+  IsColon = 4,
+  IsEquals = 8,
+  IsD = 16,  // "D" or "d", the start of a string directive
+  IsComma = 32,
+  IsPercent = 64,
+  IsText = 128,
+  IsComment = 256,
 };
-
-// The character classes Scan looks for, one bit each, by character code: a lookup per
-// character instead of a branch per class.
-enum : unsigned char { IsBlank = 1, IsHash = 2, IsColon = 4, IsEquals = 8, IsD = 16 };
-constexpr std::array<unsigned char, 256> CharClasses = [] {
-  std::array<unsigned char, 256> table{};
+constexpr std::array<std::uint16_t, 256> CharClasses = [] {
+  std::array<std::uint16_t, 256> table{};
+  for (auto& bits : table) bits = IsText;
   table[static_cast<unsigned char>(Blank)] = IsBlank;
-  table['#'] = IsHash;
-  table[':'] = IsColon;
-  table['='] = IsEquals;
-  table['D'] = IsD;
-  table['d'] = IsD;
+  table[';'] = IsComment;
+  table['#'] |= IsHash;
+  table[':'] |= IsColon;
+  table['='] |= IsEquals;
+  table['D'] |= IsD;
+  table['d'] |= IsD;
+  table[','] |= IsComma;
+  table['%'] |= IsPercent;
   return table;
 }();
 
+struct LineChars {
+  std::uint16_t bits = 0;
+  bool Has(std::uint16_t which) const { return (bits & which) != 0; }
+};
+
 LineChars Scan(std::string_view line) {
-  unsigned char found = 0;
-  for (char c : line) found |= CharClasses[static_cast<unsigned char>(c)];
   LineChars chars;
-  chars.blank = (found & IsBlank) != 0;
-  chars.hash = (found & IsHash) != 0;
-  chars.colon = (found & IsColon) != 0;
-  chars.equals = (found & IsEquals) != 0;
-  chars.d = (found & IsD) != 0;
+  for (char c : line) chars.bits |= CharClasses[static_cast<unsigned char>(c)];
   return chars;
 }
 
@@ -55,15 +62,16 @@ class PreprocessRun {
     compText_.reserve(compText_.size() + count);
     lineMap_.Reserve(compText_.size() + count);
     while (sourceLineNo_ < count && result_.errorText.empty()) {
-      ReadLineWithoutComment();
+      LineChars chars = ReadLineWithoutComment();
+      // Blanks alone, or nothing, before any comment: no stage makes text of that.
+      if (!chars.Has(IsText)) continue;
       // Most lines hold none of the characters that wake a stage: skip those stages. No
-      // stage after the string stage adds a blank, "#", ":" or "=".
-      LineChars chars = Scan(line_);
-      if (chars.d && ExpandString()) chars = Scan(line_);
-      if (chars.blank) NormaliseBlanks();
-      if (chars.hash) ReplaceCharConstant();
+      // stage after the string stage adds a blank, "#", ":", "=", "," or "%".
+      if (chars.Has(IsD) && ExpandString()) chars = Scan(line_);
+      if (chars.Has(IsBlank)) NormaliseBlanks(chars);
+      if (chars.Has(IsHash)) ReplaceCharConstant();
       MakeUpper(line_);
-      if (chars.colon || chars.equals) SplitName();
+      if (chars.Has(IsColon | IsEquals)) SplitName();
       ExpandReservedWords();
       if (!line_.empty()) EmitLine(line_);
     }
@@ -90,10 +98,19 @@ class PreprocessRun {
   }
 
   // Reading the next line, and stage 1: a ";" starts a comment wherever it stands, inside a
-  // string too. Only the text before it is copied.
-  void ReadLineWithoutComment() {
+  // string too. Only the text before it is copied, and only when it is more than blanks;
+  // the result tells which characters it holds.
+  LineChars ReadLineWithoutComment() {
     const std::string_view line = source_[sourceLineNo_++];
-    line_.assign(line.substr(0, line.find(';')));
+    LineChars chars;
+    std::size_t end = 0;
+    for (; end < line.size(); ++end) {
+      const std::uint16_t bits = CharClasses[static_cast<unsigned char>(line[end])];
+      if ((bits & IsComment) != 0) break;
+      chars.bits |= bits;
+    }
+    if (chars.Has(IsText)) line_.assign(line.substr(0, end));
+    return chars;
   }
 
   // Stage 2: "DS" and a string, with an optional label before it. Each pair of characters
@@ -127,8 +144,8 @@ class PreprocessRun {
   }
 
   // Stage 3: no leading, trailing or repeated blanks, and no blank on either side of the
-  // first ",", ":", "=" and "%".
-  void NormaliseBlanks() {
+  // first ",", ":", "=" and "%" (only those the line holds are looked for).
+  void NormaliseBlanks(LineChars chars) {
     std::size_t kept = 0;
     for (char c : line_) {
       if (c == Blank && (kept == 0 || line_[kept - 1] == Blank)) continue;
@@ -136,7 +153,10 @@ class PreprocessRun {
     }
     if (kept > 0 && line_[kept - 1] == Blank) --kept;
     line_.resize(kept);
-    for (char separator : {',', ':', '=', '%'}) {
+    const std::pair<char, std::uint16_t> separators[] = {
+        {',', IsComma}, {':', IsColon}, {'=', IsEquals}, {'%', IsPercent}};
+    for (const auto& [separator, bit] : separators) {
+      if (!chars.Has(bit)) continue;
       const auto at = line_.find(separator);
       if (at == std::string::npos) continue;
       if (at + 1 < line_.size() && line_[at + 1] == Blank) line_.erase(at + 1, 1);
