@@ -96,13 +96,10 @@ class BlockModel {
   // rest, the block's body, starts in its source; BlockBodyStart gives the same.
   std::size_t WriteBlockHeader(int n, Lines& out) const;
   std::size_t BlockBodyStart(int n) const;
-  // The first line of the program as stored (the caller stores the current block first)
-  // that the file WriteProgramFile gives would be read back as a block marker where the
-  // writer put none: a header or GLOBAL line, or a body line, starting ";BLOCK k" with k
-  // the next block the reader looks for. Nothing when the file reads back into the same
-  // blocks. Costs one write of the file.
-  std::optional<MarkerClash> FindMarkerClash() const;
-  // WriteProgramFile and FindMarkerClash in one write of the file.
+  // The same, and in `clash` the first line of the program that the file would read back
+  // as a block marker where the writer put none: a header or GLOBAL line, or a body line,
+  // starting ";BLOCK k" with k the next block the reader looks for. Nothing when the file
+  // reads back into the same blocks.
   Lines WriteProgramFile(std::optional<MarkerClash>& clash) const;
   void ReadProgramFile(Lines lines);
   // Reads a file without block markers as ReadProgramFile does, except that block 0's

@@ -111,10 +111,6 @@ Lines BlockModel::WriteProgramFile(std::optional<MarkerClash>& clash) const {
   return std::move(file.lines);
 }
 
-std::optional<MarkerClash> BlockModel::FindMarkerClash() const {
-  return ClashIn(WriteFile());
-}
-
 std::optional<MarkerClash> BlockModel::ClashIn(const WrittenFile& file) const {
   std::array<std::size_t, BlockCount + 1> read{};
   const int found = FindBlockMarkers(file.lines, read);

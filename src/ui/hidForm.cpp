@@ -1,6 +1,5 @@
 #include "ui/hidForm.hpp"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QFrame>
@@ -27,13 +26,11 @@ QFont PanelFont() {
 
 }  // namespace
 
-THF::THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint,
-         std::function<bool()> commandRunning)
+THF::THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint),
       model_(model),
-      mainWindow_(mainWindow),
-      commandRunning_(std::move(commandRunning)) {
+      mainWindow_(mainWindow) {
   setObjectName("HF");
   setFont(DesignFont());
   const QScreen* screen = QGuiApplication::primaryScreen();
@@ -164,16 +161,14 @@ void THF::SetBlockEnabled(int n, bool enabled) {
 }
 
 void THF::SpeedButton1Click() {
-  mainWindow_->show();
-  mainWindow_->raise();
-  mainWindow_->activateWindow();
+  ShowInFront(*mainWindow_);
 }
 
 void THF::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   // While a command runs, its boxes and dialogs move the activation back and forth; a store
   // or show in the middle of the command would undo its work half-way.
-  if (event->type() == QEvent::ActivationChange && !commandRunning_()) FollowActivation();
+  if (event->type() == QEvent::ActivationChange && !inCommand_) FollowActivation();
 }
 
 void THF::FollowActivation() {
@@ -191,9 +186,11 @@ void THF::CommandStarting() {
   // An activation not yet taken up is taken up first: its store must not be skipped.
   FollowActivation();
   if (active_) FormDeactivate();
+  inCommand_ = true;
 }
 
 void THF::CommandEnded() {
+  inCommand_ = false;
   // Active before the command, this window gave its edits to the working copy as it
   // started, and nothing could be typed here while a modal window was open: losing the
   // activation during the command leaves nothing to show. Showing the block now would only

@@ -6,7 +6,6 @@
 
 #include <QWidget>
 #include <array>
-#include <functional>
 #include <memory>
 
 #include "ui/qt_text.hpp"
@@ -42,10 +41,8 @@ class THF : public QWidget {
   };
 
   // Builds the window at the screen's top-left corner, runs the first-run new program and
-  // shows itself. `mainWindow` is what the return button brings forward; `commandRunning`
-  // tells whether a command of the main window is under way.
-  THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint,
-      std::function<bool()> commandRunning);
+  // shows itself. `mainWindow` is what the return button brings forward.
+  THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint);
 
   std::array<Panel, 6> panels;
   QToolButton* returnButton;
@@ -76,7 +73,8 @@ class THF : public QWidget {
 
   BlockModel& model_;
   QWidget* mainWindow_;
-  std::function<bool()> commandRunning_;
+  // Between CommandStarting and CommandEnded.
+  bool inCommand_ = false;
   // Whether the window is active as far as the blocks go: its last store or show.
   bool active_ = false;
   // Set while the window itself fills its fields, so that filling is not taken for an edit.

@@ -432,10 +432,7 @@ void TForm1::SetCompileTextVisible(bool visible) {
     form2.hide();
     return;
   }
-  // Shown means in front and active, also when it was open behind another window.
-  form2.show();
-  form2.raise();
-  form2.activateWindow();
+  ShowInFront(form2);
 }
 
 void TForm1::ShowLabels() {
@@ -628,10 +625,7 @@ void TForm1::ClearCode1Click() {
 }
 
 void TForm1::AllBlocks1Click() {
-  QWidget* target = isActiveWindow() ? static_cast<QWidget*>(program_.HF()) : this;
-  target->show();
-  target->raise();
-  target->activateWindow();
+  ShowInFront(isActiveWindow() ? static_cast<QWidget&>(*program_.HF()) : *this);
 }
 
 void TForm1::CompText1Click() {

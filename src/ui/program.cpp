@@ -13,6 +13,7 @@
 #include "ui/hidForm.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
+#include "ui/style.hpp"
 
 namespace q41::ui {
 
@@ -46,8 +47,7 @@ Program::Program(Language language, Dialogs* dialogs)
   }
   form2_ = std::make_unique<TForm2>(form1_.get(), settings.useShortConst);
   model_ = std::make_unique<BlockModel>(*form1_, workspace, settings);
-  hf_ = std::make_unique<THF>(*model_, form1_.get(), ReturnHint(settings.language),
-                              [this] { return CommandRunning(); });
+  hf_ = std::make_unique<THF>(*model_, form1_.get(), ReturnHint(settings.language));
 
   QList<QKeySequence> keys;
   for (QAction* a : form1_->ShortcutActions()) keys.push_back(a->shortcut());
@@ -72,9 +72,7 @@ void Program::Show() {
   });
   form1.adjustSize();
   placement->Apply();
-  form1.show();
-  form1.raise();
-  form1.activateWindow();
+  ShowInFront(form1);
 }
 
 void Program::RunCommand(const std::function<void()>& command) {

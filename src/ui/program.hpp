@@ -64,7 +64,6 @@ class Program {
   // The boxes and dialogs the command opens take the activation and give it back somewhere;
   // the all-blocks window settles what that means for it once the command has ended.
   void RunCommand(const std::function<void()>& command);
-  bool CommandRunning() const { return commandDepth_ > 0; }
 
   CompileSettings settings;
   CompileWorkspace workspace;

@@ -30,4 +30,10 @@ void SetupEditor(QPlainTextEdit& editor, const QFont& font) {
   editor.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
+void ShowInFront(QWidget& window) {
+  window.show();
+  window.raise();
+  window.activateWindow();
+}
+
 }  // namespace q41::ui

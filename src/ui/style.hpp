@@ -4,6 +4,7 @@
 #include <QFont>
 
 class QPlainTextEdit;
+class QWidget;
 
 namespace q41::ui {
 
@@ -16,5 +17,9 @@ QFont SansFont(int pixels);
 
 // Both scroll bars, no word wrap, the given font.
 void SetupEditor(QPlainTextEdit& editor, const QFont& font);
+
+// Shows a window as the program means it: in front and active, also when it was already
+// open behind another one.
+void ShowInFront(QWidget& window);
 
 }  // namespace q41::ui

@@ -217,7 +217,8 @@ TEST(ProgramFile, MarkerClashes) {
       s.view.source = row.sources[n];
     }
     s.model.StoreCurrentBlock(s.model.CurrentBlock);
-    const std::optional<MarkerClash> clash = s.model.FindMarkerClash();
+    std::optional<MarkerClash> clash;
+    s.model.WriteProgramFile(clash);
     std::string found;
     if (clash) {
       found = std::string(where[static_cast<int>(clash->where)]) + " " +
