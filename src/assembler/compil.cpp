@@ -55,7 +55,13 @@ void AssemblyRun::CollectLabels() {
   }
 
   const std::size_t count = compText_.size();
-  labels_.Reserve(count / 2);
+  // Room for every name at once (the preprocessor ends each name's line with its ":" or
+  // "="): a table grown on the way would copy its rows, and touch twice the memory.
+  std::size_t names = 0;
+  for (const std::string& line : compText_) {
+    names += !line.empty() && (line.back() == ':' || line.back() == '=') ? 1 : 0;
+  }
+  labels_.Reserve(names);
   std::size_t read = 0;
   std::size_t kept = 0;
   auto keep = [&](std::size_t from) {
@@ -84,19 +90,19 @@ void AssemblyRun::CollectLabels() {
       continue;
     }
     const bool constant = line[pos] == '=';
-    std::string name = line.substr(0, pos);
-    if (labels_.FindLabel(name) != 0) {
-      Fail(Compose(options_.language, MsgDuplicateLabel, name));
+    const int row = labels_.AddNewName(line.substr(0, pos));
+    if (row < 0) {
+      Fail(Compose(options_.language, MsgDuplicateLabel, labels_.Row(-row).name));
       ReportAsmError(static_cast<std::int64_t>(lineAt) + 1);
       restFrom = lineAt;
       break;
     }
-    char kind = constant ? '=' : ':';
-    if (constant && !name.empty() && name.front() == '@') kind = '@';
-    const int row = labels_.AddLabelRow();
-    labels_.SetName(row, std::move(name));
-    labels_.Row(row).kind = kind;
+    const std::string& name = labels_.Row(row).name;
+    labels_.Row(row).kind = constant && !name.empty() && name.front() == '@' ? '@'
+                            : constant                                       ? '='
+                                                                             : ':';
     if (!constant) {
+      labelLineRows_.push_back(row);
       keep(lineAt);
       continue;
     }
@@ -122,6 +128,7 @@ void AssemblyRun::CollectLabels() {
 void AssemblyRun::EncodeInstructions() {
   code_.reserve(compText_.size());
   wordLine_.reserve(compText_.size());
+  std::size_t nextLabelLine = 0;
   for (std::size_t at = 0; at < compText_.size() && errorText_.empty(); ++at) {
     const std::string& line = compText_[at];
     const auto compLine = static_cast<std::int32_t>(at + 1);
@@ -135,12 +142,9 @@ void AssemblyRun::EncodeInstructions() {
         ReportAsmError(compLine);
         continue;
       }
-      std::string name = line;
-      name.erase(colon, 1);
-      const int row = labels_.FindLabel(name);
-      if (row != 0) {
-        labels_.Row(row).SetValue(HexWordText(2 * static_cast<std::int64_t>(code_.size())));
-      }
+      // Pass 1 gave this line, the next label line of the text, its own row.
+      const int row = labelLineRows_[nextLabelLine++];
+      labels_.Row(row).SetValue(HexWordText(2 * static_cast<std::int64_t>(code_.size())));
       continue;
     }
 
@@ -205,11 +209,16 @@ void AssemblyRun::EncodeInstruction(const std::string& line) {
 }
 
 void AssemblyRun::ResolveReferences() {
+  std::size_t nextRef = 0;
   for (std::size_t k = 0; k < code_.size(); ++k) {
     std::string& word = code_[k];
     const auto at = word.find('@');
     if (at == std::string::npos) continue;
-    const int row = labels_.FindLabel(std::string_view(word).substr(at + 1));
+    const std::string_view name = std::string_view(word).substr(at + 1);
+    // The placeholders come in the order pass 2 made them, each with the row it found: a
+    // row of this name is the one a lookup would find, since pass 2 adds none.
+    int row = nextRef < refRows_.size() ? refRows_[nextRef++] : 0;
+    if (row == 0 || labels_.Row(row).name != name) row = labels_.FindLabel(name);
     // Pass 2 only writes placeholders for names it found; an unknown one is left empty.
     const std::string value(row != 0 ? labels_.Row(row).Value() : std::string_view());
     if (at == 0) {

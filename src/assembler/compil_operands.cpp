@@ -39,8 +39,9 @@ char AssemblyRun::ParseConstOperand(std::string& text) {
   if (text.front() != '-' && !IsDecimalDigit(text.front())) {
     // A name: its value goes into the extension word. This is also why a hexadecimal
     // number must begin with a decimal digit (0FFH, not FFH).
-    if (labels_.FindLabel(text) != 0) {
+    if (const int row = labels_.FindLabel(text); row != 0) {
       text.insert(0, 1, '@');
+      refRows_.push_back(row);
     } else {
       Fail(Compose(lang, MsgLabelNotFound, text));
     }
@@ -88,6 +89,7 @@ char AssemblyRun::ParseOperand(std::string& text) {
     Warn(line + ":\n" + text + "\nor #" + text + "?");
   }
   text.insert(0, 1, '@');
+  refRows_.push_back(row);
   return 'E';
 }
 
@@ -214,10 +216,12 @@ void AssemblyRun::EncodeBranch() {
     EncodeNoOperand();
     return;
   }
-  if (labels_.FindLabel(operands_) == 0) {
+  const int row = labels_.FindLabel(operands_);
+  if (row == 0) {
     Fail(Compose(options_.language, MsgLabelNotFound, operands_));
     return;
   }
+  refRows_.push_back(row);
   word_ += '@';
   word_ += operands_;
 }

@@ -68,6 +68,10 @@ class AssemblyRun {
   Lines code_;
   // For each code word, the 1-based line of the text for compilation that produced it.
   std::vector<std::int32_t> wordLine_;
+  // The label row of each label line of the text, in the order of the lines.
+  std::vector<int> labelLineRows_;
+  // The row of each "@NAME" placeholder pass 2 wrote, in the order it wrote them.
+  std::vector<int> refRows_;
 
   // State of the instruction line being encoded.
   const std::string* wholeLine_ = nullptr;

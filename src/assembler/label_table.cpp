@@ -14,13 +14,21 @@ void LabelTable::Reset() {
 
 void LabelTable::Reserve(std::size_t names) {
   rows_.reserve(static_cast<std::size_t>(labelCount_) + names);
+  // At most three slots in four taken: probes stay short, and the index small enough to
+  // stay in the cache for longer.
   std::size_t wanted = 16;
-  while (wanted < 2 * (indexed_ + names)) wanted *= 2;
+  while (3 * wanted < 4 * (indexed_ + names)) wanted *= 2;
   if (wanted > index_.size()) {
     std::vector<IndexSlot> old(wanted);
     old.swap(index_);
+    // The names are distinct: each goes to the first free slot from its home, and no row
+    // needs to be read.
+    const std::size_t mask = index_.size() - 1;
     for (const IndexSlot& s : old) {
-      if (s.row != 0) index_[Slot(Row(s.row).name, s.hash)] = s;
+      if (s.row == 0) continue;
+      std::size_t slot = Home(s.hash, mask);
+      while (index_[slot].row != 0) slot = (slot + 1) & mask;
+      index_[slot] = s;
     }
   }
 }
@@ -44,11 +52,15 @@ std::uint32_t LabelTable::Hash(std::string_view name) {
   return h;
 }
 
-std::size_t LabelTable::Slot(std::string_view name, std::uint32_t hash) const {
-  const std::size_t mask = index_.size() - 1;
+std::size_t LabelTable::Home(std::uint32_t hash, std::size_t mask) {
   // FNV-1a's low bits alone cluster for names that differ in their last digits (L1, L2,
   // ...); the golden-ratio multiply spreads them over the table before the mask.
-  std::size_t slot = static_cast<std::size_t>((hash * 0x9E3779B97F4A7C15ULL) >> 32) & mask;
+  return static_cast<std::size_t>((hash * 0x9E3779B97F4A7C15ULL) >> 32) & mask;
+}
+
+std::size_t LabelTable::Slot(std::string_view name, std::uint32_t hash) const {
+  const std::size_t mask = index_.size() - 1;
+  std::size_t slot = Home(hash, mask);
   while (index_[slot].row != 0 &&
          (index_[slot].hash != hash || Row(index_[slot].row).name != name)) {
     slot = (slot + 1) & mask;
@@ -61,7 +73,7 @@ void LabelTable::Grow() {
 }
 
 void LabelTable::SetName(int r, std::string name) {
-  if (2 * (indexed_ + 1) > index_.size()) Grow();
+  if (4 * (indexed_ + 1) > 3 * index_.size()) Grow();
   const std::uint32_t hash = Hash(name);
   Row(r).name = std::move(name);
   // Rows are named in increasing order during a run, so the latest row of a name is the
@@ -69,6 +81,18 @@ void LabelTable::SetName(int r, std::string name) {
   IndexSlot& slot = index_[Slot(Row(r).name, hash)];
   if (slot.row == 0) ++indexed_;
   slot = {hash, r};
+}
+
+int LabelTable::AddNewName(std::string name) {
+  if (4 * (indexed_ + 1) > 3 * index_.size()) Grow();
+  const std::uint32_t hash = Hash(name);
+  IndexSlot& slot = index_[Slot(name, hash)];
+  if (slot.row != 0) return -slot.row;
+  const int r = AddLabelRow();
+  Row(r).name = std::move(name);
+  ++indexed_;
+  slot = {hash, r};
+  return r;
 }
 
 int LabelTable::FindLabel(std::string_view name) const {

@@ -62,6 +62,10 @@ class LabelTable {
   // then names it with SetName and writes its other cells through Row.
   int AddLabelRow();
   void SetName(int r, std::string name);
+  // Takes the next row for `name` and returns its number, unless a row among
+  // 1..LabelCount() already has that name: then nothing changes and the result is minus
+  // that row's number. One probe of the index where a lookup and a SetName take two.
+  int AddNewName(std::string name);
   // The last row among 1..LabelCount() whose name equals `name`; 0 when none does.
   int FindLabel(std::string_view name) const;
 
@@ -78,6 +82,7 @@ class LabelTable {
     std::int32_t row = 0;
   };
   static std::uint32_t Hash(std::string_view name);
+  static std::size_t Home(std::uint32_t hash, std::size_t mask);
   std::size_t Slot(std::string_view name, std::uint32_t hash) const;
   void Grow();
 
