@@ -94,7 +94,9 @@ class HeadlessView : public q41::PlainView {
  public:
   HeadlessView(const q41::LabelTable& labels, bool keepLabels)
       : labels_(labels), keepLabels_(keepLabels) {}
-  bool HoldsSource() const override { return false; }
+  bool HoldsBlockText() const override { return false; }
+  // No window shows the text for compilation: a copy of it would only cost time.
+  void SetCompText(const Lines&) override {}
   void Warning(const std::string& text) override { PrintWarning(text); }
   void MemoryTypeRefused(const std::string& text) override { PrintWarning(text); }
   bool Ask(q41::Question, int) override { return true; }
@@ -203,11 +205,11 @@ void ReleaseInput(std::string_view& bytes, std::string& storage) {
   bytes = {};
 }
 
-// Takes the memory a run will need from the kernel in one call, in large pages where the
-// system has them: a large input's run would otherwise take it one page fault at a time,
-// which costs more than the assembling itself. Large blocks stay in the heap, so that the
-// memory taken here is what they reuse. Asking for more than the run uses would only raise
-// the peak memory.
+// Takes the memory a run will need from the kernel in one call: a large input's run would
+// otherwise take it one page fault at a time. (Large pages were tried: where the kernel
+// must first compact memory for them, a run took many times longer.) Large blocks stay in the heap,
+// so that the memory taken here is what they reuse. Asking for more than the run uses would only
+// raise the peak memory.
 void ReserveHeap(std::size_t bytes) {
   constexpr std::size_t Page = 4096;
   if (bytes < 64 * Page) return;
@@ -216,7 +218,6 @@ void ReserveHeap(std::size_t bytes) {
   char* block = static_cast<char*>(std::malloc(bytes));
   if (block == nullptr) return;
   const auto first = (reinterpret_cast<std::uintptr_t>(block) + Page - 1) & ~(Page - 1);
-  ::madvise(reinterpret_cast<void*>(first), bytes - 2 * Page, MADV_HUGEPAGE);
   ::madvise(reinterpret_cast<void*>(first), bytes - 2 * Page, MADV_POPULATE_WRITE);
   std::free(block);
 }

@@ -28,9 +28,11 @@ std::string& PadAddress(std::string& field) {
 
 void BlockModel::StoreCurrentBlock(int n) {
   BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
-  if (view_.HoldsSource()) r.source = view_.Source();
-  r.code = view_.Code();
-  r.codeFromFailedCompile = view_.CodeFromFailedCompile();
+  if (view_.HoldsBlockText()) {
+    r.source = view_.Source();
+    r.code = view_.Code();
+    r.codeFromFailedCompile = view_.CodeFromFailedCompile();
+  }
   r.ppu = PpuSetOf(view_.PpuListCaption());
   r.ppuList = PpuListText(r.ppu);
   std::string cpu = view_.CpuAddress();
@@ -45,8 +47,10 @@ void BlockModel::StoreCurrentBlock(int n) {
 
 void BlockModel::ShowBlock(int n) {
   BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
-  if (view_.HoldsSource()) view_.SetSource(r.source);
-  view_.SetCode(r.code, r.codeFromFailedCompile);
+  if (view_.HoldsBlockText()) {
+    view_.SetSource(r.source);
+    view_.SetCode(r.code, r.codeFromFailedCompile);
+  }
   view_.SetPpuListCaption(r.ppuList);
   view_.SetPpuBoxes(PpuSetOf(r.ppuList));
   view_.SetCpuAddress(PadAddress(r.cpuAddress));

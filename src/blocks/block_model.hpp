@@ -105,7 +105,7 @@ class BlockModel {
   // Reads a file without block markers as ReadProgramFile does, except that block 0's
   // source stays with the caller, who keeps `lines` while the program is compiled: compile
   // all compiles them where they stand. False, with nothing read, when the file has the
-  // marker of block 0. For a view that holds no source (see BlockView::HoldsSource).
+  // marker of block 0. For a view that holds no source (see BlockView::HoldsBlockText).
   bool ReadUnmarkedFile(const LineViews& lines);
   void ApplyMemoryMode(std::string_view text);
   // Block n's source as stored, or the caller's lines of a file read by ReadUnmarkedFile.

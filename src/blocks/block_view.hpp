@@ -23,10 +23,11 @@ class BlockView {
  public:
   virtual ~BlockView() = default;
 
-  // Whether the view holds a working copy of the current block's source. One that does not
-  // (the command-line tool, which has no editor) leaves the stored source the block's only
-  // copy: storing keeps it, showing sends none.
-  virtual bool HoldsSource() const { return true; }
+  // Whether the view holds a working copy of the current block's source and code. One that
+  // does not (the command-line tool, which has no editor) leaves the stored block the only
+  // copy: storing keeps it, showing sends none, and a compile's code goes straight to the
+  // store.
+  virtual bool HoldsBlockText() const { return true; }
 
   // The working copy of the current block.
   virtual Lines Source() const = 0;  // asmText

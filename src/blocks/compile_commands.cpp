@@ -33,7 +33,7 @@ CompileOutcome CompileBlock(BlockView& view, CompileWorkspace& workspace,
   CompileOutcome outcome =
       CompileSource(workspace, source, view.GlobalText(), options, &view.Warnings());
   view.SetCompText(workspace.compText);
-  view.SetCode(outcome.code, !outcome.succeeded);
+  if (view.HoldsBlockText()) view.SetCode(outcome.code, !outcome.succeeded);
   view.ShowLabels();
   view.SetStatus(outcome.status);
   view.SetLamp(block, outcome.succeeded ? LampColor::Green : LampColor::Red);
