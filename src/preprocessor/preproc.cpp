@@ -52,6 +52,28 @@ LineChars Scan(std::string_view line) {
   return chars;
 }
 
+// The string directive: "DS" after an optional label, and then at least one character
+// (the blank after "DS" when there is one). Gives the label and what follows "DS".
+bool IsStringDirective(std::string_view line, std::string_view& label, std::string_view& rest) {
+  const auto colon = line.find(':');
+  rest = line;
+  label = {};
+  if (colon != std::string_view::npos) {
+    label = rest.substr(0, colon);
+    rest.remove_prefix(colon + 1);
+  }
+  while (!rest.empty() && rest.front() == Blank) rest.remove_prefix(1);
+  if (rest.size() < 3 || UpperAscii(rest[0]) != 'D' || UpperAscii(rest[1]) != 'S') return false;
+  rest.remove_prefix(2);
+  return true;
+}
+
+bool IsStringDirective(std::string_view line) {
+  std::string_view label;
+  std::string_view rest;
+  return IsStringDirective(line, label, rest);
+}
+
 class PreprocessRun {
  public:
   PreprocessRun(SourceText source, Lines& compText, SourceLineMap& lineMap, Language language)
@@ -62,15 +84,25 @@ class PreprocessRun {
     compText_.reserve(compText_.size() + count);
     lineMap_.Reserve(compText_.size() + count);
     while (sourceLineNo_ < count && result_.errorText.empty()) {
-      LineChars chars = ReadLineWithoutComment();
+      std::string_view written;
+      LineChars chars = ReadLine(written);
       // Blanks alone, or nothing, before any comment: no stage makes text of that.
       if (!chars.Has(IsText)) continue;
-      // Most lines hold none of the characters that wake a stage: skip those stages. No
-      // stage after the string stage adds a blank, "#", ":", "=", "," or "%".
-      if (chars.Has(IsD) && ExpandString()) chars = Scan(line_);
-      if (chars.Has(IsBlank)) NormaliseBlanks(chars);
-      if (chars.Has(IsHash)) ReplaceCharConstant();
-      MakeUpper(line_);
+      if (chars.Has(IsHash) || (chars.Has(IsD) && IsStringDirective(written))) {
+        // A string or a character constant keeps its case, and a string its blanks: such a
+        // line goes through the stages one by one, as written. No stage after the string
+        // stage adds a blank, "#", ":", "=", "," or "%".
+        line_.assign(written);
+        if (chars.Has(IsD) && ExpandString()) chars = Scan(line_);
+        if (chars.Has(IsBlank)) {
+          FoldBlanks();
+          NormaliseSeparators(chars);
+        }
+        if (chars.Has(IsHash)) ReplaceCharConstant();
+        MakeUpper(line_);
+      } else if (chars.Has(IsBlank)) {
+        NormaliseSeparators(chars);
+      }
       if (chars.Has(IsColon | IsEquals)) SplitName();
       ExpandReservedWords();
       if (!line_.empty()) EmitLine(line_);
@@ -84,8 +116,9 @@ class PreprocessRun {
   }
 
  private:
-  void EmitLine(std::string text) {
-    compText_.push_back(std::move(text));
+  template <typename Text>
+  void EmitLine(Text&& text) {
+    compText_.emplace_back(std::forward<Text>(text));
     lineMap_.Set(compText_.size(), static_cast<std::int32_t>(sourceLineNo_));
   }
 
@@ -98,34 +131,46 @@ class PreprocessRun {
   }
 
   // Reading the next line, and stage 1: a ";" starts a comment wherever it stands, inside a
-  // string too. Only the text before it is copied, and only when it is more than blanks;
-  // the result tells which characters it holds.
-  LineChars ReadLineWithoutComment() {
+  // string too. `written` is the text before it as written. For a line without a string or
+  // a character constant, the one pass that reads it also does stages 3 and 5 as far as they
+  // go character by character: line_ gets the text without leading, trailing or repeated
+  // blanks, in upper case. The result tells which characters the text holds; where it holds
+  // a string or a character constant, line_ is of no use.
+  LineChars ReadLine(std::string_view& written) {
     const std::string_view line = source_[sourceLineNo_++];
     LineChars chars;
+    // The copy goes to a buffer that only ever grows, so that no line pays for filling it.
+    if (readBuffer_.size() < line.size()) readBuffer_.resize(line.size());
+    char* out = readBuffer_.data();
+    std::size_t kept = 0;
     std::size_t end = 0;
-    for (; end < line.size(); ++end) {
-      const std::uint16_t bits = CharClasses[static_cast<unsigned char>(line[end])];
-      if ((bits & IsComment) != 0) break;
+    const std::size_t size = line.size();
+    for (; end < size; ++end) {
+      const char c = line[end];
+      const std::uint16_t bits = CharClasses[static_cast<unsigned char>(c)];
+      if ((bits & (IsBlank | IsComment)) != 0) {
+        if (bits == IsComment) break;
+        // A run of blanks (the indentation, the gap before a comment) leaves one at most.
+        chars.bits |= IsBlank;
+        while (end + 1 < size && line[end + 1] == Blank) ++end;
+        if (kept != 0) out[kept++] = Blank;
+        continue;
+      }
       chars.bits |= bits;
+      out[kept++] = UpperAscii(c);
     }
-    if (chars.Has(IsText)) line_.assign(line.substr(0, end));
+    if (kept > 0 && out[kept - 1] == Blank) --kept;
+    line_.assign(out, kept);
+    written = line.substr(0, end);
     return chars;
   }
 
   // Stage 2: "DS" and a string, with an optional label before it. Each pair of characters
   // becomes one data word, the first character in the low byte. True when it was a string.
   bool ExpandString() {
-    const auto colon = line_.find(':');
-    std::string_view rest(line_);
     std::string_view label;
-    if (colon != std::string::npos) {
-      label = rest.substr(0, colon);
-      rest.remove_prefix(colon + 1);
-    }
-    while (!rest.empty() && rest.front() == Blank) rest.remove_prefix(1);
-    if (rest.size() < 3 || UpperAscii(rest[0]) != 'D' || UpperAscii(rest[1]) != 'S') return false;
-    rest.remove_prefix(2);
+    std::string_view rest;
+    if (!IsStringDirective(line_, label, rest)) return false;
     if (!rest.empty() && rest.front() == Blank) rest.remove_prefix(1);
 
     std::string upperLabel(label);
@@ -143,9 +188,8 @@ class PreprocessRun {
     return true;
   }
 
-  // Stage 3: no leading, trailing or repeated blanks, and no blank on either side of the
-  // first ",", ":", "=" and "%" (only those the line holds are looked for).
-  void NormaliseBlanks(LineChars chars) {
+  // Stage 3: no leading, trailing or repeated blanks,
+  void FoldBlanks() {
     std::size_t kept = 0;
     for (char c : line_) {
       if (c == Blank && (kept == 0 || line_[kept - 1] == Blank)) continue;
@@ -153,6 +197,11 @@ class PreprocessRun {
     }
     if (kept > 0 && line_[kept - 1] == Blank) --kept;
     line_.resize(kept);
+  }
+
+  // and no blank on either side of the first ",", ":", "=" and "%" (only those the line
+  // holds are looked for).
+  void NormaliseSeparators(LineChars chars) {
     const std::pair<char, std::uint16_t> separators[] = {
         {',', IsComma}, {':', IsColon}, {'=', IsEquals}, {'%', IsPercent}};
     for (const auto& [separator, bit] : separators) {
@@ -187,21 +236,25 @@ class PreprocessRun {
 
   // Stage 6: a label ("NAME:") and then a constant name ("NAME=") go onto lines of their
   // own; what remains of a definition is its value.
+  // A fault shows the line as it was; the names leave it only at the end.
   void SplitName() {
-    const std::string shown = line_;
     const auto colon = line_.find(':');
+    std::size_t taken = 0;
     if (colon != std::string::npos) {
       std::string name = line_.substr(0, colon + 1);
-      if (!CheckIdentifier(name, shown)) return;
+      if (!CheckIdentifier(name, line_)) return;
       EmitLine(std::move(name));
-      line_.erase(0, colon + 1);
+      taken = colon + 1;
     }
-    const auto equals = line_.find('=');
-    if (equals == std::string::npos) return;
-    std::string name = line_.substr(0, equals + 1);
-    if (!CheckIdentifier(name, shown)) return;
-    EmitLine(std::move(name));
-    line_.erase(0, equals + 1);
+    const auto equals = line_.find('=', taken);
+    if (equals != std::string::npos) {
+      std::string name = line_.substr(taken, equals + 1 - taken);
+      if (CheckIdentifier(name, line_)) {
+        EmitLine(std::move(name));
+        taken = equals + 1;
+      }
+    }
+    line_.erase(0, taken);
   }
 
   // Stage 7: "RW " and a count becomes that many reserved words "DW AE97H".
@@ -232,6 +285,7 @@ class PreprocessRun {
   std::size_t sourceLineNo_ = 0;
   std::int64_t reservedWords_ = 0;
   std::string line_;
+  std::string readBuffer_;
   PreprocessResult result_;
 };
 
