@@ -1,11 +1,13 @@
 // q41asm: the headless assembler, for scripts and for testing the translator end to end.
 //
-//   q41asm [--lang ru|en] [--no-short-const] [--preprocess | --labels] INPUT [-o OUT]
+//   q41asm [--lang ru|en] [--no-short-const] [--preprocess | --labels | --listing] INPUT
+//          [-o OUT]
 //
 // INPUT is a program file, read as Windows-1251 bytes exactly as Open .ASM reads it (a file
 // without block markers is one block), and compiled as compile all (F9) does it. On success the
-// code file goes to OUT (else to standard output), exit 0. On a fault nothing is written; the two
-// status captions go to standard error, exit 1. Usage and file errors give one line naming the file
+// code file goes to OUT (else to standard output), exit 0. On a fault nothing is written (but
+// for --listing, the listings of the blocks before the failing one); the two status captions
+// go to standard error, exit 1. Usage and file errors give one line naming the file
 // and the reason, exit 2. Standard output and standard error are UTF-8; files are Windows-1251
 // bytes.
 
@@ -28,6 +30,7 @@
 
 #include "blocks/block_model.hpp"
 #include "blocks/compile.hpp"
+#include "blocks/listing.hpp"
 #include "blocks/plain_view.hpp"
 #include "common/cp1251.hpp"
 #include "common/text.hpp"
@@ -45,7 +48,8 @@ namespace {
 using q41::Lines;
 
 constexpr const char* Usage =
-    "usage: q41asm [--lang ru|en] [--no-short-const] [--preprocess | --labels] INPUT [-o OUT]";
+    "usage: q41asm [--lang ru|en] [--no-short-const] [--preprocess | --labels | --listing] "
+    "INPUT [-o OUT]";
 
 constexpr const char* Help =
     "       q41asm --help | --version\n"
@@ -57,12 +61,14 @@ constexpr const char* Help =
     "  --no-short-const   every constant in its long form\n"
     "  --preprocess       print each block's text for compilation instead\n"
     "  --labels           print each block's label table instead\n"
+    "  --listing          print each block's listing instead: line number, address, up to\n"
+    "                     four code words, the source line\n"
     "  -o OUT             the file to write (replaced only once it is complete)\n"
     "\n"
     "Exit status: 0 done, 1 a fault in the program (where and what on standard error),\n"
     "2 a usage or file error.\n";
 
-enum class Mode { Code, Preprocess, Labels, Help, Version };
+enum class Mode { Code, Preprocess, Labels, Listing, Help, Version };
 
 struct Arguments {
   q41::AssemblerOptions options;
@@ -88,34 +94,45 @@ void PrintWarning(std::string_view text) {
 // The main window as plain fields, with the boxes it would show printed as warnings. It
 // holds no working copy of a block's source: compile all compiles the stored lines where
 // they stand, and copying a large source into a window nobody sees would only cost time and
-// memory. Every question is answered OK, as nobody is there to answer, and the labels of
-// each block compiled are kept for --labels.
+// memory. Every question is answered OK, as nobody is there to answer, and the labels or
+// the listing of each block compiled are kept for --labels and --listing.
 class HeadlessView : public q41::PlainView {
  public:
-  HeadlessView(const q41::LabelTable& labels, bool keepLabels)
-      : labels_(labels), keepLabels_(keepLabels) {}
+  HeadlessView(const q41::LabelTable& labels, Mode mode) : labels_(labels), mode_(mode) {}
   bool HoldsBlockText() const override { return false; }
   // No window shows the text for compilation: a copy of it would only cost time.
   void SetCompText(const Lines&) override {}
   void Warning(const std::string& text) override { PrintWarning(text); }
   void MemoryTypeRefused(const std::string& text) override { PrintWarning(text); }
   bool Ask(q41::Question, int) override { return true; }
+  void ShowCodeOrigins(q41::SourceText source, const Lines& code,
+                       const std::vector<std::int32_t>& wordSourceLine) override {
+    if (mode_ == Mode::Listing) listing_ = q41::Listing(source, code, wordSourceLine);
+  }
+  // Each block that compiled adds its section: the failing block has none.
   void BlockCompiled(int block) override {
-    if (!keepLabels_) return;
-    labelRows.push_back(";BLOCK " + std::to_string(block));
+    if (mode_ != Mode::Labels && mode_ != Mode::Listing) return;
+    printed.push_back(";BLOCK " + std::to_string(block));
+    if (mode_ == Mode::Listing) {
+      printed.insert(printed.end(), std::make_move_iterator(listing_.begin()),
+                     std::make_move_iterator(listing_.end()));
+      return;
+    }
     for (int r = 1; r <= labels_.LabelCount(); ++r) {
       const auto& row = labels_.Row(r);
       std::string line = row.name;
       line.append("\t").append(row.Kind()).append("\t").append(row.Value());
-      labelRows.push_back(std::move(line));
+      printed.push_back(std::move(line));
     }
   }
 
-  Lines labelRows;
+  // The label tables or the listings of the blocks compiled so far.
+  Lines printed;
 
  private:
   const q41::LabelTable& labels_;
-  bool keepLabels_;
+  Mode mode_;
+  Lines listing_;
 };
 
 std::optional<Arguments> ParseArguments(int argc, char** argv) {
@@ -137,10 +154,12 @@ std::optional<Arguments> ParseArguments(int argc, char** argv) {
       return args;
     } else if (arg == "--no-short-const") {
       args.options.useShortConst = false;
-    } else if (arg == "--preprocess" || arg == "--labels") {
+    } else if (arg == "--preprocess" || arg == "--labels" || arg == "--listing") {
       if (modeSet) return std::nullopt;
       modeSet = true;
-      args.mode = arg == "--labels" ? Mode::Labels : Mode::Preprocess;
+      args.mode = arg == "--labels"    ? Mode::Labels
+                  : arg == "--listing" ? Mode::Listing
+                                       : Mode::Preprocess;
     } else if (arg == "-o" && i + 1 < argc) {
       if (args.output) return std::nullopt;
       args.output = argv[++i];
@@ -317,7 +336,7 @@ int main(int argc, char** argv) {
 
   // The program as Open .ASM reads it, in a model whose main window is plain fields.
   q41::CompileWorkspace workspace;
-  HeadlessView view(workspace.labels, args->mode == Mode::Labels);
+  HeadlessView view(workspace.labels, args->mode);
   const q41::CompileSettings settings{language, args->options.useShortConst};
   q41::BlockModel model(view, workspace, settings);
   model.NewProgram();
@@ -358,11 +377,16 @@ int main(int argc, char** argv) {
 
   // Compile all blocks as F9 does, then write the code file as Save .Q41 does.
   model.SpeedButton2Click();
-  if (!q41::ShowsSuccess(view.LineCaption(), language)) {
+  const bool compiled = q41::ShowsSuccess(view.LineCaption(), language);
+  // The listings of the blocks before a failing one are printed too.
+  if ((compiled && args->mode == Mode::Labels) || args->mode == Mode::Listing) {
+    if (!writeOrFail(view.printed, {}, "\n")) return 2;
+  }
+  if (!compiled) {
     PrintFault(view.status);
     return 1;
   }
-  if (args->mode == Mode::Labels) Finish(writeOrFail(view.labelRows, {}, "\n") ? 0 : 2);
+  if (args->mode == Mode::Labels || args->mode == Mode::Listing) Finish(0);
   model.PrepareCodeFile();
   Finish(writeOrFail(model.WriteCodeFile(), {}, "\r\n") ? 0 : 2);
 }

@@ -24,7 +24,10 @@ AssembleResult AssemblyRun::Run() {
     status_.errCaption.clear();
     status_.selection = {Selection::Kind::Clear, 0, 0};
   }
-  return AssembleResult{std::move(code_), std::move(errorText_), std::move(status_)};
+  std::vector<std::int32_t> wordSourceLine(wordLine_.size());
+  for (std::size_t k = 0; k < wordLine_.size(); ++k) wordSourceLine[k] = lineMap_.Get(wordLine_[k]);
+  return AssembleResult{std::move(code_), std::move(wordSourceLine), std::move(errorText_),
+                        std::move(status_)};
 }
 
 void AssemblyRun::ReportAsmError(std::int64_t compLine) {

@@ -33,6 +33,8 @@ struct AssembleResult {
   // Code words, one per line; after a fault, the words up to and including the failing
   // line, with any placeholders still unresolved.
   Lines code;
+  // For each code word, the 1-based source line that produced it.
+  std::vector<std::int32_t> wordSourceLine;
   // The first diagnostic of the run; empty on success.
   std::string errorText;
   // LineLab, ErrLab and the selection in the source editor. On success LineLab is the

@@ -75,6 +75,10 @@ class BlockView {
   virtual void SetCompileTextVisible(bool visible) = 0;
   // The label table changed: show its rows.
   virtual void ShowLabels() = 0;
+  // A compile of the current block gave `code` from `source`: for each word, the source line
+  // that produced it. The listing and the links between code and source come from this.
+  virtual void ShowCodeOrigins(SourceText /*source*/, const Lines& /*code*/,
+                               const std::vector<std::int32_t>& /*wordSourceLine*/) {}
   // LineLab, ErrLab and the selection in asmText.
   virtual void SetStatus(const StatusReport& status) = 0;
   virtual std::string LineCaption() const = 0;

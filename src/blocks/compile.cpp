@@ -21,6 +21,7 @@ CompileOutcome CompileSource(CompileWorkspace& workspace, SourceText source, con
                                       workspace.labels, options, warnings);
   outcome.succeeded = assembled.Succeeded();
   outcome.code = std::move(assembled.code);
+  outcome.wordSourceLine = std::move(assembled.wordSourceLine);
   outcome.status = std::move(assembled.status);
   return outcome;
 }

@@ -25,6 +25,7 @@ struct CompileOutcome {
   bool preprocessed = false;  // false: the preprocessor failed and nothing was assembled
   bool succeeded = false;
   Lines code;
+  std::vector<std::int32_t> wordSourceLine;  // for each word, the source line that made it
   StatusReport status;
 };
 

@@ -34,6 +34,7 @@ CompileOutcome CompileBlock(BlockView& view, CompileWorkspace& workspace,
       CompileSource(workspace, source, view.GlobalText(), options, &view.Warnings());
   view.SetCompText(workspace.compText);
   if (view.HoldsBlockText()) view.SetCode(outcome.code, !outcome.succeeded);
+  view.ShowCodeOrigins(source, outcome.code, outcome.wordSourceLine);
   view.ShowLabels();
   view.SetStatus(outcome.status);
   view.SetLamp(block, outcome.succeeded ? LampColor::Green : LampColor::Red);
@@ -50,6 +51,7 @@ void CompileOnly(BlockView& view, CompileWorkspace& workspace, const AssemblerOp
   // Pass 1 took the constant definitions out of the text; the window shows what is left.
   view.SetCompText(workspace.compText);
   view.SetCode(result.code, !result.Succeeded());
+  view.ShowCodeOrigins(source, result.code, result.wordSourceLine);
   view.ShowLabels();
   view.SetStatus(result.status);
 }

@@ -15,6 +15,7 @@
 
 #include "blocks/plain_view.hpp"
 #include "common/cp1251.hpp"
+#include "common/number_text.hpp"
 
 namespace {
 
@@ -107,10 +108,11 @@ TEST(Q41asm, UsageAndFileErrorsExitWithTwo) {
   };
   const Row rows[] = {
       {"",
-       "q41asm: usage: q41asm [--lang ru|en] [--no-short-const] [--preprocess | --labels] "
-       "INPUT [-o OUT]\n"},
+       "q41asm: usage: q41asm [--lang ru|en] [--no-short-const] [--preprocess | --labels | "
+       "--listing] INPUT [-o OUT]\n"},
       {"--lang fr x.asm", ""},
       {"--preprocess --labels x.asm", ""},
+      {"--listing --labels x.asm", ""},
       {"a.asm b.asm", ""},
       {"--bogus x.asm", ""},
       {"/nonexistent/x.asm", "q41asm: cannot read /nonexistent/x.asm: No such file or directory\n"},
@@ -182,6 +184,46 @@ std::string GenerateProgram(std::mt19937& rng) {
   return out;
 }
 
+// The words and addresses of each block's listing (UTF-8, LF), checked against the code file
+// the windows save: the same words in the same order, at byte addresses two apart, and one
+// numbered line for each source line.
+void ExpectListingMatchesCodeFile(const std::string& listing, const q41::Lines& codeFile,
+                                  const q41::BlockModel& model, const std::string& where) {
+  std::vector<q41::Lines> words;  // per block, as listed
+  std::vector<int> numbered;
+  for (const std::string& line : q41::SplitLines(listing)) {
+    if (line.starts_with(";BLOCK ")) {
+      words.emplace_back();
+      numbered.push_back(0);
+      continue;
+    }
+    ASSERT_FALSE(words.empty()) << where;
+    ASSERT_GE(line.size(), 5u) << where;
+    if (line.substr(0, 5) != "     ") {
+      ++numbered.back();
+      EXPECT_EQ(std::stoi(line.substr(0, 5)), numbered.back()) << where << line;
+    }
+    if (line.size() <= 6 || line[6] == ' ') continue;  // no words
+    const std::string address = line.substr(6, 4);
+    EXPECT_EQ(address, q41::HexWordText(2 * static_cast<std::int64_t>(words.back().size())))
+        << where << line;
+    for (std::size_t at = 10; at + 5 <= line.size() && at < 30 && line[at + 1] != ' '; at += 5) {
+      words.back().push_back(line.substr(at + 1, 4));
+    }
+  }
+  ASSERT_EQ(static_cast<int>(words.size()), model.LastBlock + 1) << where;
+  for (int n = 0; n <= model.LastBlock; ++n) {
+    EXPECT_EQ(numbered[static_cast<std::size_t>(n)], static_cast<int>(model.StoredSource(n).size()))
+        << where;
+    const auto marker = std::find(codeFile.begin(), codeFile.end(), ";BLOCK " + std::to_string(n));
+    ASSERT_NE(marker, codeFile.end()) << where;
+    const auto count = static_cast<std::size_t>(std::stoi(*(marker + 4), nullptr, 16));
+    EXPECT_EQ(q41::Lines(marker + 6, marker + 6 + static_cast<std::ptrdiff_t>(count)),
+              words[static_cast<std::size_t>(n)])
+        << where << "block " << n;
+  }
+}
+
 // The windows' compile all and Save .Q41, through the model with a window of plain fields,
 // against the tool on the same file: the same code file to the byte, or the same fault.
 TEST(Q41asm, WritesWhatTheWindowsSave) {
@@ -211,6 +253,9 @@ TEST(Q41asm, WritesWhatTheWindowsSave) {
       ASSERT_TRUE(model.PrepareCodeFile());
       EXPECT_EQ(run.rc, 0) << where << run.err;
       EXPECT_EQ(Slurp(dir / "out.q41"), q41::JoinLines(model.WriteCodeFile(), "\r\n")) << where;
+      const ToolRun listing = RunTool("--lang en --listing " + (dir / "in.asm").string());
+      EXPECT_EQ(listing.rc, 0) << where;
+      ExpectListingMatchesCodeFile(listing.out, model.WriteCodeFile(), model, where);
     } else {
       ++failing;
       EXPECT_EQ(run.rc, 1) << where;
