@@ -274,19 +274,15 @@ bool WriteReplacing(const std::string& path, const std::string& bytes) {
   return false;
 }
 
-// Writes the lines, then `more` lines: to the file as Windows-1251 bytes with CR LF, or to
-// standard output in UTF-8 with `stdoutEol`. Returns false (errno set) when the file cannot
-// be written.
-bool WriteOut(const std::optional<std::string>& path, const Lines& lines, const Lines& more,
-              std::string_view stdoutEol) {
+// Writes the text: to the file as its Windows-1251 bytes, or to standard output in UTF-8.
+// Returns false (errno set) when the file cannot be written.
+bool WriteText(const std::optional<std::string>& path, const std::string& text) {
   if (!path) {
-    std::cout << q41::Cp1251ToUtf8(q41::JoinLines(lines, stdoutEol) +
-                                   q41::JoinLines(more, stdoutEol));
+    std::cout << q41::Cp1251ToUtf8(text);
     std::cout.flush();
     return true;
   }
-  const std::string bytes = q41::JoinLines(lines, "\r\n") + q41::JoinLines(more, "\r\n");
-  return WriteReplacing(*path, bytes);
+  return WriteReplacing(*path, text);
 }
 
 // Ends the process without destroying main's objects: freeing a large block's many small
@@ -328,8 +324,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   const q41::Language language = args->options.language;
-  auto writeOrFail = [&](const Lines& out, const Lines& more, std::string_view stdoutEol) {
-    if (WriteOut(args->output, out, more, stdoutEol)) return true;
+  // The printed texts (not the code file) end their lines in CR LF in a file, in LF on
+  // standard output.
+  const std::string_view eol = args->output ? "\r\n" : "\n";
+  auto writeOrFail = [&](const std::string& text) {
+    if (WriteText(args->output, text)) return true;
     std::cerr << "q41asm: cannot write " << *args->output << ": " << Reason() << '\n';
     return false;
   };
@@ -366,13 +365,13 @@ int main(int argc, char** argv) {
       out.insert(out.end(), compText.begin(), compText.end());
       if (!pre.Succeeded()) {
         // What the preprocessor left is shown, then where it stopped.
-        if (!writeOrFail(out, {}, "\n")) return 2;
+        if (!writeOrFail(q41::JoinLines(out, eol))) return 2;
         pre.status.lineCaption = q41::FailedBlockCaption(n, pre.status.lineCaption);
         PrintFault(pre.status);
         return 1;
       }
     }
-    Finish(writeOrFail(out, {}, "\n") ? 0 : 2);
+    Finish(writeOrFail(q41::JoinLines(out, eol)) ? 0 : 2);
   }
 
   // Compile all blocks as F9 does, then write the code file as Save .Q41 does.
@@ -380,7 +379,7 @@ int main(int argc, char** argv) {
   const bool compiled = q41::ShowsSuccess(view.LineCaption(), language);
   // The listings of the blocks before a failing one are printed too.
   if ((compiled && args->mode == Mode::Labels) || args->mode == Mode::Listing) {
-    if (!writeOrFail(view.printed, {}, "\n")) return 2;
+    if (!writeOrFail(q41::JoinLines(view.printed, eol))) return 2;
   }
   if (!compiled) {
     PrintFault(view.status);
@@ -388,5 +387,5 @@ int main(int argc, char** argv) {
   }
   if (args->mode == Mode::Labels || args->mode == Mode::Listing) Finish(0);
   model.PrepareCodeFile();
-  Finish(writeOrFail(model.WriteCodeFile(), {}, "\r\n") ? 0 : 2);
+  Finish(writeOrFail(model.CodeFileText("\r\n")) ? 0 : 2);
 }

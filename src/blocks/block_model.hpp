@@ -114,11 +114,16 @@ class BlockModel {
   // The code file (.Q41). PrepareCodeFile stores the current block and asks about every
   // block without code, or with only the code of a failed compile: false when the user
   // cancelled. WriteCodeFile gives the file's lines; a block's section holds no code from a
-  // failed compile, and its word count is the number of words it holds.
+  // failed compile, and its word count is the number of words it holds. CodeFileText gives
+  // the same lines joined, each ended by `eol`, without a copy of every word on the way.
   bool PrepareCodeFile();
   Lines WriteCodeFile() const;
+  std::string CodeFileText(std::string_view eol) const;
 
  private:
+  // Gives each line of the code file to `take`, in order.
+  template <typename Take>
+  void ForEachCodeFileLine(Take take) const;
   // The file's lines and where the writer put what, so a line of the file can be traced
   // back to the program's line it came from.
   struct WrittenFile {

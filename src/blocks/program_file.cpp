@@ -277,22 +277,34 @@ bool BlockModel::PrepareCodeFile() {
   return true;
 }
 
-Lines BlockModel::WriteCodeFile() const {
-  Lines out = {DecimalText(view_.MemoryMode()) + "Q41"};
+template <typename Take>
+void BlockModel::ForEachCodeFileLine(Take take) const {
+  take(DecimalText(view_.MemoryMode()) + "Q41");
   for (int n = 0; n <= LastBlock; ++n) {
     const BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
     const Lines& code = CodeToWrite(r);
-    out.emplace_back();
-    out.push_back(std::string(MarkerPrefix) + DecimalText(n));
-    out.push_back(r.ppuList);
-    out.push_back(r.cpuAddress);
-    out.push_back(r.ppuAddress);
+    take(std::string_view());
+    take(std::string(MarkerPrefix) + DecimalText(n));
+    take(r.ppuList);
+    take(r.cpuAddress);
+    take(r.ppuAddress);
     // The count of the words that follow: a block compiled on its own still shows its
     // older count, and a count that disagrees with the words would mislead a loader.
-    out.push_back(WordCountText(code.size()));
-    out.emplace_back();
-    out.insert(out.end(), code.begin(), code.end());
+    take(WordCountText(code.size()));
+    take(std::string_view());
+    for (const std::string& word : code) take(word);
   }
+}
+
+Lines BlockModel::WriteCodeFile() const {
+  Lines out;
+  ForEachCodeFileLine([&out](std::string_view line) { out.emplace_back(line); });
+  return out;
+}
+
+std::string BlockModel::CodeFileText(std::string_view eol) const {
+  std::string out;
+  ForEachCodeFileLine([&out, eol](std::string_view line) { out.append(line).append(eol); });
   return out;
 }
 
