@@ -9,7 +9,8 @@ namespace q41 {
 void LabelTable::Reset() {
   labelCount_ = 0;
   indexed_ = 0;
-  std::fill(index_.begin(), index_.end(), IndexSlot{});
+  std::fill(tags_.begin(), tags_.end(), 0);
+  std::fill(slotRows_.begin(), slotRows_.end(), 0);
 }
 
 void LabelTable::Reserve(std::size_t names) {
@@ -18,17 +19,19 @@ void LabelTable::Reserve(std::size_t names) {
   // stay in the cache for longer.
   std::size_t wanted = 16;
   while (3 * wanted < 4 * (indexed_ + names)) wanted *= 2;
-  if (wanted > index_.size()) {
-    std::vector<IndexSlot> old(wanted);
-    old.swap(index_);
-    // The names are distinct: each goes to the first free slot from its home, and no row
-    // needs to be read.
-    const std::size_t mask = index_.size() - 1;
-    for (const IndexSlot& s : old) {
-      if (s.row == 0) continue;
-      std::size_t slot = Home(s.hash, mask);
-      while (index_[slot].row != 0) slot = (slot + 1) & mask;
-      index_[slot] = s;
+  if (wanted > tags_.size()) {
+    std::vector<std::uint16_t> oldTags(wanted);
+    std::vector<std::int32_t> oldRows(wanted);
+    oldTags.swap(tags_);
+    oldRows.swap(slotRows_);
+    // The names are distinct: each goes to the first free slot from its home.
+    const std::size_t mask = tags_.size() - 1;
+    for (std::size_t k = 0; k < oldTags.size(); ++k) {
+      if (oldTags[k] == 0) continue;
+      std::size_t slot = Home(Hash(Row(oldRows[k]).name), mask);
+      while (tags_[slot] != 0) slot = (slot + 1) & mask;
+      tags_[slot] = oldTags[k];
+      slotRows_[slot] = oldRows[k];
     }
   }
 }
@@ -36,7 +39,8 @@ void LabelTable::Reserve(std::size_t names) {
 void LabelTable::ClearCells() {
   for (auto& row : rows_) row = LabelRow{};
   indexed_ = 0;
-  std::fill(index_.begin(), index_.end(), IndexSlot{});
+  std::fill(tags_.begin(), tags_.end(), 0);
+  std::fill(slotRows_.begin(), slotRows_.end(), 0);
 }
 
 int LabelTable::AddLabelRow() {
@@ -59,10 +63,10 @@ std::size_t LabelTable::Home(std::uint32_t hash, std::size_t mask) {
 }
 
 std::size_t LabelTable::Slot(std::string_view name, std::uint32_t hash) const {
-  const std::size_t mask = index_.size() - 1;
+  const std::size_t mask = tags_.size() - 1;
+  const std::uint16_t tag = Tag(hash);
   std::size_t slot = Home(hash, mask);
-  while (index_[slot].row != 0 &&
-         (index_[slot].hash != hash || Row(index_[slot].row).name != name)) {
+  while (tags_[slot] != 0 && (tags_[slot] != tag || Row(slotRows_[slot]).name != name)) {
     slot = (slot + 1) & mask;
   }
   return slot;
@@ -73,31 +77,34 @@ void LabelTable::Grow() {
 }
 
 void LabelTable::SetName(int r, std::string name) {
-  if (4 * (indexed_ + 1) > 3 * index_.size()) Grow();
+  if (4 * (indexed_ + 1) > 3 * tags_.size()) Grow();
   const std::uint32_t hash = Hash(name);
   Row(r).name = std::move(name);
   // Rows are named in increasing order during a run, so the latest row of a name is the
   // one the index keeps.
-  IndexSlot& slot = index_[Slot(Row(r).name, hash)];
-  if (slot.row == 0) ++indexed_;
-  slot = {hash, r};
+  const std::size_t slot = Slot(Row(r).name, hash);
+  if (tags_[slot] == 0) ++indexed_;
+  tags_[slot] = Tag(hash);
+  slotRows_[slot] = r;
 }
 
 int LabelTable::AddNewName(std::string name) {
-  if (4 * (indexed_ + 1) > 3 * index_.size()) Grow();
+  if (4 * (indexed_ + 1) > 3 * tags_.size()) Grow();
   const std::uint32_t hash = Hash(name);
-  IndexSlot& slot = index_[Slot(name, hash)];
-  if (slot.row != 0) return -slot.row;
+  const std::size_t slot = Slot(name, hash);
+  if (tags_[slot] != 0) return -slotRows_[slot];
   const int r = AddLabelRow();
   Row(r).name = std::move(name);
   ++indexed_;
-  slot = {hash, r};
+  tags_[slot] = Tag(hash);
+  slotRows_[slot] = r;
   return r;
 }
 
 int LabelTable::FindLabel(std::string_view name) const {
-  if (index_.empty()) return 0;
-  return index_[Slot(name, Hash(name))].row;
+  if (tags_.empty()) return 0;
+  const std::size_t slot = Slot(name, Hash(name));
+  return tags_[slot] == 0 ? 0 : slotRows_[slot];
 }
 
 std::string LabelTable::LoadGlobalLabels(const Lines& glob, Language language,

@@ -75,19 +75,20 @@ class LabelTable {
   std::string LoadGlobalLabels(const Lines& glob, Language language, std::string& errorText);
 
  private:
-  // Open addressing over row numbers, each slot with its name's hash so that a probe seldom
-  // has to look at the row itself. Row 0 marks an empty slot.
-  struct IndexSlot {
-    std::uint32_t hash = 0;
-    std::int32_t row = 0;
-  };
+  // Open addressing over row numbers. Each slot has a 16-bit tag of its name's hash, in an
+  // array of its own: a probe reads that small array, which the cache keeps, and seldom has
+  // to look at a row. A new name reads nothing else. Tag 0 marks an empty slot.
+  static std::uint16_t Tag(std::uint32_t hash) {
+    return static_cast<std::uint16_t>((hash >> 16) | 1U);
+  }
   static std::uint32_t Hash(std::string_view name);
   static std::size_t Home(std::uint32_t hash, std::size_t mask);
   std::size_t Slot(std::string_view name, std::uint32_t hash) const;
   void Grow();
 
   std::vector<LabelRow> rows_;
-  std::vector<IndexSlot> index_;
+  std::vector<std::uint16_t> tags_;
+  std::vector<std::int32_t> slotRows_;
   std::size_t indexed_ = 0;  // distinct names in the index
   int labelCount_ = 0;
   int selectedRow_ = 0;
