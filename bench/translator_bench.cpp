@@ -114,7 +114,9 @@ struct Mix {
 // q41asm (each build given) against GNU as on the same mix. The commands take turns, run
 // after run, so that the machine's changing load falls on each alike; each one's time is
 // the median of its runs (one lucky or unlucky run says little), its memory the largest
-// peak.
+// peak. The ratio is the median of the ratios of runs taken side by side: on a machine
+// whose load comes and goes, two runs a moment apart share it, and a ratio of two medians
+// taken over different moments need not.
 void CompareWithGnuAs(int lines, const Mix& mix,
                       const std::vector<std::pair<std::string, std::string>>& tools) {
   const std::filesystem::path dir =
@@ -129,7 +131,7 @@ void CompareWithGnuAs(int lines, const Mix& mix,
   for (const auto& tool : tools) {
     commands.push_back({tool.second, "--lang", "en", q41File, "-o", "/dev/null"});
   }
-  constexpr int Runs = 15;
+  constexpr int Runs = 21;
   std::vector<std::vector<double>> times(commands.size());
   std::vector<ProcessCost> costs(commands.size());
   for (int r = 0; r < Runs; ++r) {
@@ -140,9 +142,16 @@ void CompareWithGnuAs(int lines, const Mix& mix,
       costs[c].status = run.status;
     }
   }
+  auto median = [](std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+  };
+  std::vector<double> ratios(commands.size());
   for (std::size_t c = 0; c < commands.size(); ++c) {
-    std::sort(times[c].begin(), times[c].end());
-    costs[c].seconds = times[c][times[c].size() / 2];
+    std::vector<double> paired;
+    for (std::size_t r = 0; r < times[c].size(); ++r) paired.push_back(times[0][r] / times[c][r]);
+    ratios[c] = median(paired);
+    costs[c].seconds = median(times[c]);
   }
   std::filesystem::remove_all(dir);
 
@@ -161,7 +170,7 @@ void CompareWithGnuAs(int lines, const Mix& mix,
     std::printf(
         "  q41asm (%-13s) %10.0f lines/s   peak %6ld KiB   ratio %.2f (target >= 3), "
         "peak memory ratio %.2f (target <= 1)\n",
-        build, lines / q41.seconds, q41.peakKiB, gas.seconds / q41.seconds,
+        build, lines / q41.seconds, q41.peakKiB, ratios[t + 1],
         static_cast<double>(q41.peakKiB) / static_cast<double>(gas.peakKiB));
   }
 }
