@@ -259,7 +259,8 @@ class PreprocessRun {
 
   // Stage 7: "RW " and a count becomes that many reserved words "DW AE97H".
   void ExpandReservedWords() {
-    if (line_.compare(0, 3, "RW ") != 0) return;
+    // Every line comes here: three characters compared in place, not a library call.
+    if (line_.size() < 3 || line_[0] != 'R' || line_[1] != 'W' || line_[2] != Blank) return;
     const std::string shown = line_;
     std::string countText = line_.substr(3);
     const ParsedNumber count = ParseNumber(countText);
