@@ -12,6 +12,7 @@
 
 #include "blocks/block_model.hpp"
 #include "icons.hpp"
+#include "ui/asm_editor.hpp"
 #include "ui/qt_text.hpp"
 #include "ui/style.hpp"
 
@@ -123,7 +124,7 @@ void THF::BuildPanel(int i, int left, int width, int height) {
   p.codeLines = std::make_unique<EditorLines>(*p.code);
   p.codeLines->SetReadOnly(true);
 
-  p.source = new Memo(p.frame);
+  p.source = new AsmEditor(p.frame, true);
   p.source->setObjectName(QString("Source%1").arg(i));
   p.source->setGeometry(8, 200, width - 16, height - 384);
   SetupEditor(*p.source, PanelFont());

@@ -69,6 +69,11 @@ constexpr std::array<Row, InterfaceTextCount> Table = {{
      "Do you really want to\nclear old program?"},
     {"Код блока * пуст.\nДействительно хотите\nсохранить .COD файл?",
      "Code for block * is empty.\nDo you really want to save\n.COD file?"},
+    {"Листинг", "Listing"},
+    {" Листинг", " Listing"},
+    {"Сохранить...", "Save..."},
+    {"файлы листинга (*.lst);;все файлы (*.*)", "listing files (*.lst);;all files (*.*)"},
+    {"Этот блок ещё не компилировался.", "This block has not been compiled yet."},
 }};
 
 void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, InterfaceMessages& m) {
@@ -93,6 +98,7 @@ void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, Interf
   f.View1->setTitle(t(MenuView));
   f.CompText1->setText(t(ItemCompText));
   f.AllBlocks1->setText(t(ItemAllBlocks));
+  f.Listing1->setText(t(ItemListing));
   f.Run1->setTitle(t(MenuRun));
   f.CompAll1->setText(t(ItemCompAll));
   f.CompAndPreproc1->setText(t(ItemCompAndPreproc));

@@ -71,6 +71,12 @@ enum InterfaceText : int {
   TextDeleteBlock,
   TextClearProgram,
   TextEmptyBlockCode,
+  // Beyond the original windows: the listing.
+  ItemListing,
+  TitleListing,
+  TextListingSave,
+  TextListingFilter,
+  TextListingNone,
   InterfaceTextCount
 };
 

@@ -15,15 +15,20 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTableView>
+#include <QTextBlock>
 #include <QToolButton>
 
 #include "blocks/compile_commands.hpp"
 #include "icons.hpp"
+#include "ui/asm_editor.hpp"
 #include "ui/hidForm.hpp"
 #include "ui/i_face.hpp"
+#include "ui/listing_window.hpp"
 #include "ui/midtext.hpp"
 #include "ui/program.hpp"
 #include "ui/qt_text.hpp"
@@ -157,7 +162,7 @@ void TForm1::BuildControls(QWidget* client) {
   Label4 = Caption(BlckCtrl, "Label4", QString(), 360, 88);
   NwordsLab = Caption(BlckCtrl, "NwordsLab", "0000", 410, 88);
 
-  asmText = Place(new Memo(BlckCtrl), "asmText", 8, 88, 342, 385);
+  asmText = Place(new AsmEditor(BlckCtrl, true), "asmText", 8, 88, 342, 385);
   SetupEditor(*asmText, FixedFont());
   source_ = std::make_unique<EditorLines>(*asmText);
 
@@ -165,6 +170,14 @@ void TForm1::BuildControls(QWidget* client) {
   SetupEditor(*codeText, FixedFont());
   code_ = std::make_unique<EditorLines>(*codeText);
   code_->SetReadOnly(true);
+  connect(asmText, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+    if (linksValid_ && !linking_) LinkFromSource();
+  });
+  connect(codeText, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+    if (linksValid_ && !linking_) LinkFromCode();
+  });
+  // An edit of the source ends the links: its lines no longer are the compiled ones.
+  connect(asmText, &QPlainTextEdit::textChanged, this, [this] { DropLinks(); });
 
   labels = Place(new QTableView(client), "labels", 520, 116, 217, 453);
   labelsModel = new LabelGridModel(program_.workspace.labels, labels);
@@ -255,6 +268,8 @@ void TForm1::BuildMenu() {
   CompText1 = action(View1, "CompText1", "Text for compilation", {}, own(&TForm1::CompText1Click));
   AllBlocks1 =
       action(View1, "AllBlocks1", "All blocks", QKeySequence("F3"), own(&TForm1::AllBlocks1Click));
+  Listing1 =
+      action(View1, "Listing1", "Listing", QKeySequence("Ctrl+L"), own(&TForm1::Listing1Click));
 
   Run1 = menuBar()->addMenu("Compile");
   Run1->setObjectName("Run1");
@@ -303,6 +318,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
   QApplication::quit();
 }
 
+TForm1::~TForm1() = default;
+
 // BlockView --------------------------------------------------------------------------------
 
 Lines TForm1::Source() const {
@@ -310,6 +327,7 @@ Lines TForm1::Source() const {
 }
 
 void TForm1::SetSource(const Lines& source) {
+  DropLinks();
   source_->Set(source);
 }
 
@@ -318,6 +336,7 @@ Lines TForm1::Code() const {
 }
 
 void TForm1::SetCode(const Lines& code, bool fromFailedCompile) {
+  DropLinks();
   codeFromFailedCompile_ = fromFailedCompile;
   code_->Set(code);
 }
@@ -446,6 +465,9 @@ void TForm1::SetStatus(const StatusReport& status) {
   LineLab->setText(ToQt(status.lineCaption));
   ErrLab->setText(ToQt(status.errCaption));
   source_->Select(status.selection);
+  // The gutter marks the fault's line until the next compile.
+  asmText->SetMarkedLine(status.selection.kind == Selection::Kind::Line ? status.selection.row + 1
+                                                                        : 0);
 }
 
 std::string TForm1::LineCaption() const {
@@ -517,6 +539,118 @@ void TForm1::p1Click() {
 
 void TForm1::BlckCtrlChange(int index) {
   if (index >= 0) program_.model().BlckCtrlChange(index);
+  RefreshListing();
+}
+
+// Code and source side by side -------------------------------------------------------------
+
+namespace {
+
+const QColor LinkColour(0xFF, 0xF0, 0xA0);
+
+QTextEdit::ExtraSelection LineHighlight(const QTextBlock& block) {
+  QTextEdit::ExtraSelection s;
+  s.cursor = QTextCursor(block);
+  s.format.setBackground(LinkColour);
+  s.format.setProperty(QTextFormat::FullWidthSelection, true);
+  return s;
+}
+
+}  // namespace
+
+void TForm1::ShowCodeOrigins(SourceText source, const Lines& code,
+                             const std::vector<std::int32_t>& wordSourceLine) {
+  CompiledBlock& c = compiled_[static_cast<std::size_t>(program_.model().CurrentBlock)];
+  c.compiled = true;
+  c.source.clear();
+  c.source.reserve(source.size());
+  for (std::size_t k = 0; k < source.size(); ++k) c.source.emplace_back(source[k]);
+  c.code = code;
+  c.wordSourceLine = wordSourceLine;
+  linksValid_ = true;
+  LinkFromSource();
+  RefreshListing();
+}
+
+void TForm1::DropLinks() {
+  if (!linksValid_) return;
+  linksValid_ = false;
+  codeText->setExtraSelections({});
+  asmText->SetHighlights({});
+}
+
+void TForm1::HighlightWords(WordRange words) {
+  QList<QTextEdit::ExtraSelection> list;
+  for (std::size_t k = words.first; k < words.last; ++k) {
+    list.push_back(LineHighlight(codeText->document()->findBlockByNumber(static_cast<int>(k))));
+  }
+  codeText->setExtraSelections(list);
+  if (words.empty()) return;
+  // The words come into view; the code's caret stays where it is.
+  QScrollBar* bar = codeText->verticalScrollBar();
+  const int first = static_cast<int>(words.first);
+  const int rows = std::max(1, codeText->viewport()->height() / codeText->fontMetrics().height());
+  if (first < bar->value() || first >= bar->value() + rows) bar->setValue(first - rows / 2);
+}
+
+void TForm1::LinkFromSource() {
+  const CompiledBlock& c = compiled_[static_cast<std::size_t>(program_.model().CurrentBlock)];
+  asmText->SetHighlights({});
+  HighlightWords(WordsOfLine(c.wordSourceLine, asmText->textCursor().blockNumber() + 1));
+}
+
+void TForm1::LinkFromCode() {
+  const CompiledBlock& c = compiled_[static_cast<std::size_t>(program_.model().CurrentBlock)];
+  const int word = codeText->textCursor().blockNumber();
+  if (word < 0 || static_cast<std::size_t>(word) >= c.wordSourceLine.size()) return;
+  const int line = c.wordSourceLine[static_cast<std::size_t>(word)];
+  const QTextBlock block = asmText->document()->findBlockByNumber(line - 1);
+  if (!block.isValid()) return;
+  linking_ = true;
+  asmText->setTextCursor(QTextCursor(block));
+  asmText->ensureCursorVisible();
+  linking_ = false;
+  asmText->SetHighlights({LineHighlight(block)});
+  HighlightWords(WordsOfLine(c.wordSourceLine, line));
+}
+
+// The listing window -------------------------------------------------------------------------
+
+void TForm1::Listing1Click() {
+  const Language language = program_.settings.language;
+  if (!listing_) {
+    listing_ = std::make_unique<ListingWindow>(this);
+    listing_->saveButton->setText(Text(language, TextListingSave));
+    connect(listing_->saveButton, &QPushButton::clicked, this,
+            [this] { program_.RunCommand([this] { SaveListing(); }); });
+    connect(listing_.get(), &ListingWindow::SourceLineChosen, this, [this](int line) {
+      const QTextBlock block = asmText->document()->findBlockByNumber(line - 1);
+      if (!block.isValid()) return;
+      QTextCursor cursor(block);
+      cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+      asmText->setTextCursor(cursor);
+      asmText->ensureCursorVisible();
+    });
+  }
+  ShowInFront(*listing_);
+  RefreshListing();
+}
+
+void TForm1::RefreshListing() {
+  if (!listing_ || !listing_->isVisible()) return;
+  const Language language = program_.settings.language;
+  const int block = program_.model().CurrentBlock;
+  const CompiledBlock& c = compiled_[static_cast<std::size_t>(block)];
+  listing_->setWindowTitle(Text(language, TitleListing) + " - BLOCK " + QString::number(block));
+  listing_->ShowListing(c.compiled ? q41::Listing(c.source, c.code, c.wordSourceLine) : Lines(),
+                        Text(language, TextListingNone));
+}
+
+void TForm1::SaveListing() {
+  if (listing_->Listing().empty()) return;
+  const std::optional<QString> path =
+      program_.dialogs().SaveFile(Text(program_.settings.language, TextListingFilter), "lst");
+  if (path) WriteLinesTo(*path, listing_->Listing());
 }
 
 // The dialogs' filters (odASM, sdASM, sdCOD).
@@ -587,31 +721,31 @@ void TForm1::Exit1Click() {
 }
 
 void TForm1::Cut1Click() {
-  for (QPlainTextEdit* memo : {asmText, codeText}) {
+  for (QPlainTextEdit* memo : std::initializer_list<QPlainTextEdit*>{asmText, codeText}) {
     if (memo->hasFocus() && memo->textCursor().hasSelection()) memo->cut();
   }
 }
 
 void TForm1::Copy1Click() {
-  for (QPlainTextEdit* memo : {asmText, codeText}) {
+  for (QPlainTextEdit* memo : std::initializer_list<QPlainTextEdit*>{asmText, codeText}) {
     if (memo->hasFocus() && memo->textCursor().hasSelection()) memo->copy();
   }
 }
 
 void TForm1::Paste1Click() {
-  for (QPlainTextEdit* memo : {asmText, codeText}) {
+  for (QPlainTextEdit* memo : std::initializer_list<QPlainTextEdit*>{asmText, codeText}) {
     if (memo->hasFocus()) memo->paste();
   }
 }
 
 void TForm1::SelectAll1Click() {
-  for (QPlainTextEdit* memo : {asmText, codeText}) {
+  for (QPlainTextEdit* memo : std::initializer_list<QPlainTextEdit*>{asmText, codeText}) {
     if (memo->hasFocus()) memo->selectAll();
   }
 }
 
 void TForm1::UnDo1Click() {
-  for (QPlainTextEdit* memo : {asmText, codeText}) {
+  for (QPlainTextEdit* memo : std::initializer_list<QPlainTextEdit*>{asmText, codeText}) {
     if (memo->hasFocus()) memo->undo();
   }
 }

@@ -9,6 +9,8 @@
 #include <memory>
 
 #include "blocks/block_view.hpp"
+#include "blocks/listing.hpp"
+#include "ui/asm_editor.hpp"
 #include "ui/qt_text.hpp"
 
 class QAction;
@@ -27,6 +29,7 @@ namespace q41::ui {
 
 class Lamp;
 class LabelGridModel;
+class ListingWindow;
 class Program;
 class RadioGroup;
 
@@ -34,6 +37,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   Q_OBJECT
  public:
   explicit TForm1(Program& program);
+  ~TForm1() override;
 
   // BlockView
   Lines Source() const override;
@@ -67,6 +71,8 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void SetCompText(const Lines& text) override;
   void SetCompileTextVisible(bool visible) override;
   void ShowLabels() override;
+  void ShowCodeOrigins(SourceText source, const Lines& code,
+                       const std::vector<std::int32_t>& wordSourceLine) override;
   void SetStatus(const StatusReport& status) override;
   std::string LineCaption() const override;
   void SetLineCaption(const std::string& text) override;
@@ -102,7 +108,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   QToolButton* SpeedButton1;
   QLabel* Label4;
   QLabel* NwordsLab;
-  QPlainTextEdit* asmText;
+  AsmEditor* asmText;
   QPlainTextEdit* codeText;
   QTableView* labels;
   LabelGridModel* labelsModel;
@@ -128,6 +134,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   QAction* ClearCode1;
   QAction* CompText1;
   QAction* AllBlocks1;
+  QAction* Listing1;
   QAction* CompAll1;
   QAction* CompAndPreproc1;
   QAction* Compile1;
@@ -135,6 +142,9 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
 
   // Every action with a shortcut, for the guard that keeps those keys from the editors.
   QList<QAction*> ShortcutActions() const;
+
+  // The listing window; null until first opened.
+  ListingWindow* Listing() { return listing_.get(); }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -165,6 +175,16 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void ClearCode1Click();
   void CompText1Click();
   void AllBlocks1Click();
+  void Listing1Click();
+  void SaveListing();
+  // The listing window, when open, shows the current block's last compile.
+  void RefreshListing();
+  // The code words of the source line with the caret, highlighted; the source line of the
+  // code word with the caret, under the caret and highlighted.
+  void LinkFromSource();
+  void LinkFromCode();
+  void HighlightWords(WordRange words);
+  void DropLinks();
   void CompAndPreproc1Click();
   void Compile1Click();
   void Preprocess1Click();
@@ -179,6 +199,20 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   bool codeFromFailedCompile_ = false;
   // Tabs changed by the model rather than by the user run no tab-change command.
   bool changingTabs_ = false;
+
+  // Each block's last compile: its source as compiled, its code and each word's source
+  // line. The links between code and source hold from a compile until the source changes.
+  struct CompiledBlock {
+    bool compiled = false;
+    Lines source;
+    Lines code;
+    std::vector<std::int32_t> wordSourceLine;
+  };
+  std::array<CompiledBlock, 6> compiled_;  // one for each block
+  bool linksValid_ = false;
+  // Set while one editor's caret is moved to follow the other's.
+  bool linking_ = false;
+  std::unique_ptr<ListingWindow> listing_;
 };
 
 }  // namespace q41::ui

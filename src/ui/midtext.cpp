@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 
+#include "ui/asm_editor.hpp"
 #include "ui/frame_placement.hpp"
 #include "ui/qt_text.hpp"
 #include "ui/style.hpp"
@@ -21,7 +22,7 @@ TForm2::TForm2(QWidget* mainWindow, bool& useShortConst)
   setFont(DesignFont());
   setFixedSize(211, 478);
 
-  compText = new Memo(this);
+  compText = new AsmEditor(this, false);
   compText->setObjectName("compText");
   compText->setGeometry(8, 8, 193, 370);
   SetupEditor(*compText, FixedFont());

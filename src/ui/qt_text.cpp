@@ -310,6 +310,8 @@ void EditorLines::Install(QTextDocument* document) {
   disconnect(old, nullptr, this, nullptr);
   // The editor deletes the document it made itself; one of ours is left to us.
   const bool ours = old->parent() == &editor_;
+  // Highlights point into the old document and would outlive it.
+  editor_.setExtraSelections({});
   document->setParent(&editor_);
   editor_.setDocument(document);
   if (ours) Dispose(old);

@@ -11,14 +11,19 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
+#include <QTextBlock>
 #include <QToolButton>
 
 #include "assembler/label_table.hpp"
+#include "ui/asm_editor.hpp"
 #include "ui/hidForm.hpp"
+#include "ui/listing_window.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
 #include "ui/program.hpp"
@@ -57,6 +62,9 @@ class MainWindowTest : public QObject {
   void questionsAndTheirCancelPaths();
   void compileTextWindowPlacement();
   void screenshots();
+  void codeAndSourceLinks();
+  void listingWindow();
+  void gutterAndColours();
   void textsCrossTheBoundaryUnchanged();
 };
 
@@ -202,6 +210,7 @@ void MainWindowTest::menuTreeInOrder() {
                               "View1",
                               "CompText1 ",
                               "AllBlocks1 F3",
+                              "Listing1 Ctrl+L",
                               "Run1",
                               "CompAll1 F9",
                               "-",
@@ -518,6 +527,161 @@ void MainWindowTest::screenshots() {
     s.f.CompAndPreproc1->trigger();
     QVERIFY(s.f.grab().save(test::ScreenshotPath("main_failed_" + suffix)));
   }
+}
+
+namespace {
+
+// The rows of an editor that carry a highlight of a whole line.
+QList<int> HighlightedRows(const QPlainTextEdit& editor) {
+  QCoreApplication::processEvents();  // the source editor refreshes from the event loop
+  QList<int> rows;
+  for (const QTextEdit::ExtraSelection& s : editor.extraSelections()) {
+    if (s.format.property(QTextFormat::FullWidthSelection).toBool() &&
+        s.format.background().color() == QColor(0xFF, 0xF0, 0xA0)) {
+      rows << s.cursor.blockNumber();
+    }
+  }
+  return rows;
+}
+
+void ClickRow(QPlainTextEdit& editor, int row) {
+  const QRect r = editor.cursorRect(QTextCursor(editor.document()->findBlockByNumber(row)));
+  QTest::mouseClick(editor.viewport(), Qt::LeftButton, {}, r.center());
+}
+
+void PutCaret(QPlainTextEdit& editor, int row) {
+  editor.setTextCursor(QTextCursor(editor.document()->findBlockByNumber(row)));
+}
+
+}  // namespace
+
+void MainWindowTest::codeAndSourceLinks() {
+  Started s(Language::English);
+  SetText(*s.f.asmText, {"; demo", "start: mov #5, r0", "  rw 3", "", "  jmp start", "hlt"});
+  s.f.CompAndPreproc1->trigger();
+  QCOMPARE(Text(*s.f.codeText),
+           QStringList({"2150", "AE97", "AE97", "AE97", "1C0E", "0000", "AF18"}));
+  // The caret on a source line lights up the words it made; a line that made none, none.
+  PutCaret(*s.f.asmText, 2);
+  QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>({1, 2, 3}));
+  PutCaret(*s.f.asmText, 3);
+  QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>());
+  // A click on a code word: the caret goes to the line that made it, which lights up with
+  // all of its words.
+  ClickRow(*s.f.codeText, 5);
+  QCOMPARE(s.f.asmText->textCursor().blockNumber(), 4);
+  QCOMPARE(HighlightedRows(*s.f.asmText), QList<int>({4}));
+  QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>({4, 5}));
+  ClickRow(*s.f.codeText, 0);
+  QCOMPARE(s.f.asmText->textCursor().blockNumber(), 1);
+  QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>({0}));
+  // An edit of the source ends the links until the next compile.
+  s.f.asmText->setFocus();
+  QTest::keyClick(s.f.asmText, Qt::Key_Space);
+  QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>());
+  QCOMPARE(HighlightedRows(*s.f.asmText), QList<int>());
+  PutCaret(*s.f.asmText, 2);
+  ClickRow(*s.f.codeText, 2);
+  QCOMPARE(s.f.asmText->textCursor().blockNumber(), 2);
+  QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>());
+  // Another block shown: no links either.
+  s.f.CompAndPreproc1->trigger();
+  s.f.BP->click();
+  QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>());
+  QVERIFY(s.dialogs.answers.empty());
+}
+
+void MainWindowTest::listingWindow() {
+  const QString dir =
+      QDir::tempPath() + "/q41_listing_" + QString::number(QCoreApplication::applicationPid());
+  QDir().mkpath(dir);
+  for (Language language : {Language::English, Language::Russian}) {
+    Started s(language);
+    SetText(*s.f.asmText, {"start: mov #5,r0 ; five", "", "  hlt"});
+    s.f.Listing1->trigger();
+    ListingWindow* w = s.f.Listing();
+    QVERIFY(w != nullptr && w->isVisible());
+    QCOMPARE(s.f.Listing1->text(), language == Language::English ? "Listing" : "Листинг");
+    QCOMPARE(w->text->toPlainText(), language == Language::English
+                                         ? "This block has not been compiled yet."
+                                         : "Этот блок ещё не компилировался.");
+    // Its shortcut works from the listing window too, and compiling updates the listing.
+    s.f.CompAndPreproc1->trigger();
+    const QString listing =
+        "    1 0000 2150                 start: mov #5,r0 ; five\n"
+        "    2\n"
+        "    3 0002 AF18                   hlt";
+    QCOMPARE(w->text->toPlainText(), listing);
+    // A click on a listing line selects its source line.
+    ClickRow(*w->text, 2);
+    QCOMPARE(s.f.asmText->textCursor().selectedText(), "  hlt");
+    ClickRow(*w->text, 0);
+    QCOMPARE(s.f.asmText->textCursor().selectedText(), "start: mov #5,r0 ; five");
+    // Saved as the file's bytes with CR LF.
+    const QString path = dir + "/out.lst";
+    s.dialogs.files << path;
+    w->saveButton->click();
+    QCOMPARE(test::ReadBytes(path), QString(listing).replace("\n", "\r\n").toLatin1() + "\r\n");
+    if (language == Language::English) {
+      QVERIFY(w->grab().save(test::ScreenshotPath("listing_en")));
+    } else {
+      QVERIFY(w->grab().save(test::ScreenshotPath("listing_ru")));
+    }
+  }
+  QDir(dir).removeRecursively();
+}
+
+void MainWindowTest::gutterAndColours() {
+  for (Language language : {Language::Russian, Language::English}) {
+    Started s(language);
+    const QString suffix = language == Language::Russian ? "ru" : "en";
+    // The editor keeps its place and size; its text moves over for the numbers.
+    QCOMPARE(s.f.asmText->geometry(), QRect(8, 88, 342, 385));
+    QVERIFY(s.f.asmText->GutterWidth() > 10);
+    QVERIFY(s.f.asmText->viewport()->geometry().left() >= s.f.asmText->GutterWidth());
+    SetText(*s.f.asmText, {"; demo", "start: mov #5, r0 ; five", "loop:  sub #1, r0", "  bne loop",
+                           "C = 41H", "  out #'A', p.3", "  jmp nowhere", "hlt"});
+    // The fault's line is marked until the next compile.
+    s.f.CompAndPreproc1->trigger();
+    QCOMPARE(s.f.asmText->MarkedLine(), 7);
+    QCoreApplication::processEvents();
+    QVERIFY(s.f.grab().save(test::ScreenshotPath("coloured_fault_" + suffix)));
+    // Colours: the mnemonic of line 2 is bold blue, the comment grey and italic.
+    QCoreApplication::processEvents();
+    bool mnemonic = false;
+    bool comment = false;
+    for (const QTextEdit::ExtraSelection& sel : s.f.asmText->extraSelections()) {
+      const QString text = sel.cursor.selectedText();
+      if (sel.cursor.blockNumber() == 1 && text == "mov") {
+        mnemonic = sel.format.fontWeight() == QFont::Bold;
+      }
+      if (sel.cursor.blockNumber() == 1 && text == "; five") comment = sel.format.fontItalic();
+    }
+    QVERIFY(mnemonic);
+    QVERIFY(comment);
+    SetText(*s.f.asmText, {"start: mov #5, r0 ; five", "  rw 2", "  jmp start", "hlt"});
+    s.f.CompAndPreproc1->trigger();
+    QCOMPARE(s.f.asmText->MarkedLine(), 0);
+    ClickRow(*s.f.codeText, 2);
+    QCoreApplication::processEvents();
+    QVERIFY(s.f.grab().save(test::ScreenshotPath("linked_" + suffix)));
+  }
+  // Only the lines on screen are coloured: a long program costs what a short one does.
+  Started s;
+  QStringList many;
+  for (int k = 0; k < 20000; ++k) many << "  mov r1, r2 ; copy";
+  SetText(*s.f.asmText, many);
+  QCoreApplication::processEvents();
+  QVERIFY(s.f.asmText->extraSelections().size() < 400);
+  s.f.asmText->verticalScrollBar()->setValue(15000);
+  QApplication::processEvents();
+  int lowest = 1 << 30;
+  for (const QTextEdit::ExtraSelection& sel : s.f.asmText->extraSelections()) {
+    if (!sel.format.property(QTextFormat::FullWidthSelection).toBool()) {
+      lowest = std::min(lowest, sel.cursor.blockNumber());
+    }
+  }
+  QVERIFY(lowest >= 14000);
 }
 
 void MainWindowTest::textsCrossTheBoundaryUnchanged() {

@@ -1,0 +1,198 @@
+#include "ui/asm_editor.hpp"
+
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTimer>
+
+#include "assembler/syntax.hpp"
+
+namespace q41::ui {
+namespace {
+
+// Colours that read well on the white background.
+QTextCharFormat FormatOf(SyntaxKind kind) {
+  QTextCharFormat f;
+  switch (kind) {
+    case SyntaxKind::Mnemonic:
+      f.setForeground(QColor(0x00, 0x00, 0xA0));
+      f.setFontWeight(QFont::Bold);
+      break;
+    case SyntaxKind::Register:
+      f.setForeground(QColor(0x80, 0x00, 0x80));
+      break;
+    case SyntaxKind::Number:
+      f.setForeground(QColor(0xA0, 0x30, 0x00));
+      break;
+    case SyntaxKind::Text:
+      f.setForeground(QColor(0x00, 0x70, 0x00));
+      break;
+    case SyntaxKind::LabelDefinition:
+      f.setForeground(QColor(0x00, 0x60, 0x90));
+      f.setFontWeight(QFont::Bold);
+      break;
+    case SyntaxKind::LabelUse:
+      f.setForeground(QColor(0x00, 0x60, 0x90));
+      break;
+    case SyntaxKind::ConstantDefinition:
+      f.setForeground(QColor(0x80, 0x50, 0x00));
+      f.setFontWeight(QFont::Bold);
+      break;
+    case SyntaxKind::ReservedWords:
+      f.setForeground(QColor(0x80, 0x00, 0x80));
+      f.setFontWeight(QFont::Bold);
+      break;
+    case SyntaxKind::Comment:
+      f.setForeground(QColor(0x70, 0x70, 0x70));
+      f.setFontItalic(true);
+      break;
+  }
+  return f;
+}
+
+const QColor CaretLineColour(0xF2, 0xF5, 0xFF);
+const QColor MarkColour(0xC0, 0x00, 0x00);
+
+}  // namespace
+
+class AsmEditor::Gutter : public QWidget {
+ public:
+  explicit Gutter(AsmEditor* editor) : QWidget(editor), editor_(editor) {}
+  QSize sizeHint() const override { return {editor_->GutterWidth(), 0}; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override { editor_->PaintGutter(event); }
+
+ private:
+  AsmEditor* editor_;
+};
+
+AsmEditor::AsmEditor(QWidget* parent, bool numbered) : Memo(parent), numbered_(numbered) {
+  if (numbered_) {
+    gutter_ = new Gutter(this);
+    connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { UpdateGutterWidth(); });
+    connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect& rect, int dy) {
+      if (dy != 0) {
+        gutter_->scroll(0, dy);
+      } else {
+        gutter_->update(0, rect.y(), gutter_->width(), rect.height());
+      }
+    });
+    UpdateGutterWidth();
+  }
+  // The refresh waits for the event loop: these signals also come while the document is
+  // being changed, when its blocks cannot be read.
+  refreshTimer_.setSingleShot(true);
+  refreshTimer_.setInterval(0);
+  connect(&refreshTimer_, &QTimer::timeout, this, [this] { Refresh(); });
+  for (auto signal : {&QPlainTextEdit::cursorPositionChanged, &QPlainTextEdit::textChanged}) {
+    connect(this, signal, &refreshTimer_, qOverload<>(&QTimer::start));
+  }
+  connect(this, &QPlainTextEdit::updateRequest, &refreshTimer_, qOverload<>(&QTimer::start));
+}
+
+int AsmEditor::GutterWidth() const {
+  if (!numbered_) return 0;
+  int digits = 1;
+  for (int n = std::max(1, blockCount()); n >= 10; n /= 10) ++digits;
+  return 10 + fontMetrics().horizontalAdvance(QLatin1Char('9')) * std::max(digits, 2);
+}
+
+void AsmEditor::UpdateGutterWidth() {
+  setViewportMargins(GutterWidth(), 0, 0, 0);
+  if (gutter_ != nullptr) {
+    const QRect r = contentsRect();
+    gutter_->setGeometry(r.left(), r.top(), GutterWidth(), r.height());
+  }
+}
+
+void AsmEditor::changeEvent(QEvent* event) {
+  Memo::changeEvent(event);
+  // The numbers' width follows the font.
+  if (event->type() == QEvent::FontChange && numbered_) UpdateGutterWidth();
+}
+
+void AsmEditor::resizeEvent(QResizeEvent* event) {
+  Memo::resizeEvent(event);
+  if (numbered_) UpdateGutterWidth();
+}
+
+void AsmEditor::SetMarkedLine(int line) {
+  if (line == markedLine_) return;
+  markedLine_ = line;
+  if (gutter_ != nullptr) gutter_->update();
+}
+
+void AsmEditor::SetHighlights(QList<QTextEdit::ExtraSelection> highlights) {
+  highlights_ = std::move(highlights);
+  ++highlightsGeneration_;
+  refreshTimer_.start();
+}
+
+void AsmEditor::PaintGutter(QPaintEvent* event) {
+  QPainter painter(gutter_);
+  painter.fillRect(event->rect(), QColor(0xF0, 0xF0, 0xF0));
+  painter.setFont(font());
+  const int caretLine = textCursor().blockNumber();
+  QTextBlock block = firstVisibleBlock();
+  int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
+  while (block.isValid() && top <= event->rect().bottom()) {
+    const int height = qRound(blockBoundingRect(block).height());
+    if (block.isVisible() && top + height >= event->rect().top()) {
+      const int number = block.blockNumber() + 1;
+      const QRect cell(0, top, gutter_->width() - 5, fontMetrics().height());
+      if (number == markedLine_) {
+        painter.fillRect(QRect(0, top, gutter_->width(), height), MarkColour);
+        painter.setPen(Qt::white);
+      } else {
+        painter.setPen(block.blockNumber() == caretLine ? Qt::black : QColor(0x80, 0x80, 0x80));
+      }
+      painter.drawText(cell, Qt::AlignRight | Qt::AlignVCenter, QString::number(number));
+    }
+    top += height;
+    block = block.next();
+  }
+}
+
+void AsmEditor::Refresh() {
+  // The lines on screen.
+  QTextBlock first = firstVisibleBlock();
+  QTextBlock last = first;
+  const int bottom = viewport()->height();
+  for (QTextBlock b = first; b.isValid(); b = b.next()) {
+    last = b;
+    if (blockBoundingGeometry(b).translated(contentOffset()).bottom() >= bottom) break;
+  }
+  const Shown now{first.blockNumber(), last.blockNumber(), document()->revision(),
+                  textCursor().blockNumber(), highlightsGeneration_};
+  if (now == shown_) return;
+  shown_ = now;
+
+  QList<QTextEdit::ExtraSelection> selections;
+  QTextEdit::ExtraSelection caretLine;
+  caretLine.format.setBackground(CaretLineColour);
+  caretLine.format.setProperty(QTextFormat::FullWidthSelection, true);
+  caretLine.cursor = textCursor();
+  caretLine.cursor.clearSelection();
+  selections.push_back(caretLine);
+  for (const QTextEdit::ExtraSelection& h : highlights_) {
+    if (h.cursor.document() == document()) selections.push_back(h);
+  }
+  if (first.isValid()) {
+    for (QTextBlock b = first;; b = b.next()) {
+      const std::string bytes = FromQt(b.text());
+      for (const SyntaxSpan& span : SyntaxSpans(bytes)) {
+        QTextEdit::ExtraSelection s;
+        s.cursor = QTextCursor(b);
+        s.cursor.setPosition(b.position() + span.start);
+        s.cursor.setPosition(b.position() + span.start + span.length, QTextCursor::KeepAnchor);
+        s.format = FormatOf(span.kind);
+        selections.push_back(s);
+      }
+      if (b == last) break;
+    }
+  }
+  setExtraSelections(selections);
+}
+
+}  // namespace q41::ui

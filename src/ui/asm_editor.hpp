@@ -1,0 +1,57 @@
+#pragma once
+// The source editors: a Memo that colours the assembly syntax of the lines on screen (and
+// only those, so that a program of a million lines costs no more than a short one), and may
+// number its lines in a gutter inside its own frame, so that the control keeps its outer
+// position and size. The line with the caret is faintly highlighted; a marked line (the
+// last fault) carries a mark in the gutter.
+
+#include <QList>
+#include <QTextEdit>
+#include <QTimer>
+
+#include "ui/qt_text.hpp"
+
+namespace q41::ui {
+
+class AsmEditor : public Memo {
+  Q_OBJECT
+ public:
+  AsmEditor(QWidget* parent, bool numbered);
+
+  // 1-based; 0 for none.
+  void SetMarkedLine(int line);
+  int MarkedLine() const { return markedLine_; }
+  // Selections another feature wants shown beside the colours (a linked line).
+  void SetHighlights(QList<QTextEdit::ExtraSelection> highlights);
+  int GutterWidth() const;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  class Gutter;
+  void PaintGutter(QPaintEvent* event);
+  void UpdateGutterWidth();
+  // The current line, the highlights and the colours of the lines on screen, when any of
+  // them changed.
+  void Refresh();
+
+  bool numbered_;
+  Gutter* gutter_ = nullptr;
+  int markedLine_ = 0;
+  QList<QTextEdit::ExtraSelection> highlights_;
+  // What the last refresh showed: lines first to last, at this revision, caret line.
+  struct Shown {
+    int first = -1;
+    int last = -1;
+    int revision = -1;
+    int caretLine = -1;
+    int highlights = -1;
+    bool operator==(const Shown&) const = default;
+  } shown_;
+  int highlightsGeneration_ = 0;
+  QTimer refreshTimer_;
+};
+
+}  // namespace q41::ui

@@ -1,0 +1,37 @@
+#pragma once
+// The listing window: the current block's listing from its last compile, line number,
+// address, code words and source line side by side. A click on a line selects its source
+// line in the main window; the listing can be saved as a text file.
+
+#include <QWidget>
+#include <vector>
+
+#include "common/text.hpp"
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace q41::ui {
+
+class ListingWindow : public QWidget {
+  Q_OBJECT
+ public:
+  explicit ListingWindow(QWidget* mainWindow);
+
+  // The listing to show, or a note in its place when there is none.
+  void ShowListing(const Lines& listing, const QString& noListing);
+  const Lines& Listing() const { return listing_; }
+  // The 1-based source line of a row of the listing; 0 for none.
+  int SourceLineOfRow(int row) const;
+
+  QPlainTextEdit* text;
+  QPushButton* saveButton;
+
+ signals:
+  void SourceLineChosen(int line);
+
+ private:
+  Lines listing_;
+};
+
+}  // namespace q41::ui
