@@ -51,6 +51,7 @@ QTextCharFormat FormatOf(SyntaxKind kind) {
 }
 
 const QColor CaretLineColour(0xF2, 0xF5, 0xFF);
+constexpr int ColouredLength = 4000;
 const QColor MarkColour(0xC0, 0x00, 0x00);
 
 }  // namespace
@@ -180,7 +181,9 @@ void AsmEditor::Refresh() {
   }
   if (first.isValid()) {
     for (QTextBlock b = first;; b = b.next()) {
-      const std::string bytes = FromQt(b.text());
+      // Of a very long line only the start is coloured: its far end is out of sight, and a
+      // colour for each of a hundred thousand words would cost seconds.
+      const std::string bytes = FromQt(QStringView(b.text()).left(ColouredLength));
       for (const SyntaxSpan& span : SyntaxSpans(bytes)) {
         QTextEdit::ExtraSelection s;
         s.cursor = QTextCursor(b);

@@ -74,6 +74,9 @@ constexpr std::array<Row, InterfaceTextCount> Table = {{
     {"Сохранить...", "Save..."},
     {"файлы листинга (*.lst);;все файлы (*.*)", "listing files (*.lst);;all files (*.*)"},
     {"Этот блок ещё не компилировался.", "This block has not been compiled yet."},
+    {"Справка", "Help"},
+    {"Справочник команд", "Instruction reference"},
+    {" Справочник команд", " Instruction reference"},
 }};
 
 void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, InterfaceMessages& m) {
@@ -99,6 +102,8 @@ void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, Interf
   f.CompText1->setText(t(ItemCompText));
   f.AllBlocks1->setText(t(ItemAllBlocks));
   f.Listing1->setText(t(ItemListing));
+  f.Help1->setTitle(t(MenuHelp));
+  f.Reference1->setText(t(ItemReference));
   f.Run1->setTitle(t(MenuRun));
   f.CompAll1->setText(t(ItemCompAll));
   f.CompAndPreproc1->setText(t(ItemCompAndPreproc));

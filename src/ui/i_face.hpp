@@ -77,6 +77,10 @@ enum InterfaceText : int {
   TextListingSave,
   TextListingFilter,
   TextListingNone,
+  // and the instruction reference.
+  MenuHelp,
+  ItemReference,
+  TitleReference,
   InterfaceTextCount
 };
 

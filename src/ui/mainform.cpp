@@ -32,6 +32,7 @@
 #include "ui/midtext.hpp"
 #include "ui/program.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/reference_window.hpp"
 #include "ui/style.hpp"
 #include "ui/widgets.hpp"
 
@@ -280,11 +281,16 @@ void TForm1::BuildMenu() {
                            QKeySequence("Ctrl+F9"), own(&TForm1::CompAndPreproc1Click));
   Compile1 = action(Run1, "Compile1", "Compile only", {}, own(&TForm1::Compile1Click));
   Preprocess1 = action(Run1, "Preprocess1", "Preprocess only", {}, own(&TForm1::Preprocess1Click));
+
+  Help1 = menuBar()->addMenu("Help");
+  Help1->setObjectName("Help1");
+  Reference1 = action(Help1, "Reference1", "Instruction reference", QKeySequence("F1"),
+                      own(&TForm1::Reference1Click));
 }
 
 QList<QAction*> TForm1::ShortcutActions() const {
   QList<QAction*> out;
-  for (QMenu* menu : {File1, Edit1, View1, Run1}) {
+  for (QMenu* menu : {File1, Edit1, View1, Run1, Help1}) {
     for (QAction* a : menu->actions()) {
       if (!a->shortcut().isEmpty()) out.push_back(a);
     }
@@ -634,6 +640,22 @@ void TForm1::Listing1Click() {
   }
   ShowInFront(*listing_);
   RefreshListing();
+}
+
+// F1 on a mnemonic, in whichever editor has the keyboard, opens that mnemonic's entry.
+void TForm1::Reference1Click() {
+  QString word;
+  if (auto* editor = qobject_cast<QPlainTextEdit*>(QApplication::focusWidget())) {
+    QTextCursor cursor = editor->textCursor();
+    cursor.select(QTextCursor::WordUnderCursor);
+    word = cursor.selectedText();
+  }
+  if (!reference_) {
+    reference_ = std::make_unique<ReferenceWindow>(this, program_.settings.language);
+    reference_->setWindowTitle(Text(program_.settings.language, TitleReference));
+  }
+  if (!word.isEmpty()) reference_->ShowEntry(word);
+  ShowInFront(*reference_);
 }
 
 void TForm1::RefreshListing() {

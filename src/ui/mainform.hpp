@@ -30,6 +30,7 @@ namespace q41::ui {
 class Lamp;
 class LabelGridModel;
 class ListingWindow;
+class ReferenceWindow;
 class Program;
 class RadioGroup;
 
@@ -120,6 +121,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   QMenu* Edit1;
   QMenu* View1;
   QMenu* Run1;
+  QMenu* Help1;
   QAction* new1;
   QAction* OpenAsm1;
   QAction* SaveAsm1;
@@ -139,12 +141,15 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   QAction* CompAndPreproc1;
   QAction* Compile1;
   QAction* Preprocess1;
+  QAction* Reference1;
 
   // Every action with a shortcut, for the guard that keeps those keys from the editors.
   QList<QAction*> ShortcutActions() const;
 
   // The listing window; null until first opened.
   ListingWindow* Listing() { return listing_.get(); }
+  // The instruction reference window; null until first opened.
+  ReferenceWindow* Reference() { return reference_.get(); }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -176,6 +181,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void CompText1Click();
   void AllBlocks1Click();
   void Listing1Click();
+  void Reference1Click();
   void SaveListing();
   // The listing window, when open, shows the current block's last compile.
   void RefreshListing();
@@ -213,6 +219,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   // Set while one editor's caret is moved to follow the other's.
   bool linking_ = false;
   std::unique_ptr<ListingWindow> listing_;
+  std::unique_ptr<ReferenceWindow> reference_;
 };
 
 }  // namespace q41::ui

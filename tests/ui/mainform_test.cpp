@@ -18,15 +18,19 @@
 #include <QTableView>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QToolButton>
 
 #include "assembler/label_table.hpp"
+#include "assembler/mnemonic.hpp"
+#include "blocks/reference.hpp"
 #include "ui/asm_editor.hpp"
 #include "ui/hidForm.hpp"
 #include "ui/listing_window.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
 #include "ui/program.hpp"
+#include "ui/reference_window.hpp"
 #include "ui/widgets.hpp"
 #include "ui_support.hpp"
 
@@ -65,6 +69,7 @@ class MainWindowTest : public QObject {
   void codeAndSourceLinks();
   void listingWindow();
   void gutterAndColours();
+  void instructionReference();
   void textsCrossTheBoundaryUnchanged();
 };
 
@@ -216,7 +221,9 @@ void MainWindowTest::menuTreeInOrder() {
                               "-",
                               "CompAndPreproc1 Ctrl+F9",
                               "Compile1 ",
-                              "Preprocess1 "}));
+                              "Preprocess1 ",
+                              "Help1",
+                              "Reference1 F1"}));
 }
 
 void MainWindowTest::compileBlockByMenuShortcutAndButton() {
@@ -682,6 +689,48 @@ void MainWindowTest::gutterAndColours() {
     }
   }
   QVERIFY(lowest >= 14000);
+}
+
+void MainWindowTest::instructionReference() {
+  for (Language language : {Language::English, Language::Russian}) {
+    // Every mnemonic of the table has its entry, and every example assembles.
+    const std::vector<ReferenceEntry> reference = InstructionReference(language);
+    for (const MnemonicEntry& m : Mnemonics) {
+      const auto entry = std::find_if(reference.begin(), reference.end(),
+                                      [&m](const ReferenceEntry& e) { return e.key == m.name; });
+      QVERIFY2(entry != reference.end(), std::string(m.name).c_str());
+      QVERIFY(entry->html.find(std::string(m.templ)) != std::string::npos);
+    }
+    for (const ReferenceEntry& e : reference) {
+      QVERIFY2(e.html.find("→ ?") == std::string::npos, e.key.c_str());
+    }
+
+    Started s(language);
+    const bool english = language == Language::English;
+    QCOMPARE(s.f.Help1->title(), english ? "Help" : "Справка");
+    QCOMPARE(s.f.Reference1->text(), english ? "Instruction reference" : "Справочник команд");
+    // F1 with the caret on a mnemonic opens that mnemonic's entry.
+    SetText(*s.f.asmText, {"start: mov #5, r0", "  hlt"});
+    s.f.asmText->setFocus();
+    QTextCursor caret(s.f.asmText->document()->firstBlock());
+    caret.setPosition(8);
+    s.f.asmText->setTextCursor(caret);
+    QTest::keyClick(s.f.asmText, Qt::Key_F1);
+    ReferenceWindow* w = s.f.Reference();
+    QVERIFY(w != nullptr && w->isVisible());
+    QCOMPARE(w->ShownKey(), "MOV");
+    QVERIFY(w->text->toPlainText().contains("MOV #5, R0    → 2150"));
+    QVERIFY(
+        w->grab().save(test::ScreenshotPath(english ? "reference_mov_en" : "reference_mov_ru")));
+    // On a word that is no mnemonic the entry shown stays.
+    caret.setPosition(1);
+    s.f.asmText->setTextCursor(caret);
+    s.f.asmText->setFocus();
+    QTest::keyClick(s.f.asmText, Qt::Key_F1);
+    QCOMPARE(w->ShownKey(), "MOV");
+    QVERIFY(w->ShowEntry("hlt"));
+    QVERIFY(w->text->toPlainText().contains("AF18"));
+  }
 }
 
 void MainWindowTest::textsCrossTheBoundaryUnchanged() {
