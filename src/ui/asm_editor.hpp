@@ -24,6 +24,8 @@ class AsmEditor : public Memo {
   // Selections another feature wants shown beside the colours (a linked line).
   void SetHighlights(QList<QTextEdit::ExtraSelection> highlights);
   int GutterWidth() const;
+  // A numbered editor holds a block's source; the text for compilation is not numbered.
+  bool IsNumbered() const { return numbered_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

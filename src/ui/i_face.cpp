@@ -77,6 +77,7 @@ constexpr std::array<Row, InterfaceTextCount> Table = {{
     {"Справка", "Help"},
     {"Справочник команд", "Instruction reference"},
     {" Справочник команд", " Instruction reference"},
+    {"Найти и заменить...", "Find and replace..."},
 }};
 
 void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, InterfaceMessages& m) {
@@ -102,6 +103,7 @@ void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, Interf
   f.CompText1->setText(t(ItemCompText));
   f.AllBlocks1->setText(t(ItemAllBlocks));
   f.Listing1->setText(t(ItemListing));
+  f.Find1->setText(t(ItemFind));
   f.Help1->setTitle(t(MenuHelp));
   f.Reference1->setText(t(ItemReference));
   f.Run1->setTitle(t(MenuRun));

@@ -81,6 +81,8 @@ enum InterfaceText : int {
   MenuHelp,
   ItemReference,
   TitleReference,
+  // and search.
+  ItemFind,
   InterfaceTextCount
 };
 

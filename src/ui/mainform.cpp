@@ -26,6 +26,7 @@
 #include "blocks/compile_commands.hpp"
 #include "icons.hpp"
 #include "ui/asm_editor.hpp"
+#include "ui/find_dialog.hpp"
 #include "ui/hidForm.hpp"
 #include "ui/i_face.hpp"
 #include "ui/listing_window.hpp"
@@ -177,6 +178,13 @@ void TForm1::BuildControls(QWidget* client) {
   connect(codeText, &QPlainTextEdit::cursorPositionChanged, this, [this] {
     if (linksValid_ && !linking_) LinkFromCode();
   });
+  // The find dialog searches the source editor last used, in either window.
+  lastSourceEditor_ = asmText;
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (auto* editor = qobject_cast<AsmEditor*>(now); editor != nullptr && editor->IsNumbered()) {
+      lastSourceEditor_ = editor;
+    }
+  });
   // An edit of the source ends the links: its lines no longer are the compiled ones.
   connect(asmText, &QPlainTextEdit::textChanged, this, [this] { DropLinks(); });
 
@@ -263,6 +271,8 @@ void TForm1::BuildMenu() {
   separator(Edit1, "N5");
   ClearAsm1 = action(Edit1, "ClearAsm1", "Clear text", {}, own(&TForm1::ClearAsm1Click));
   ClearCode1 = action(Edit1, "ClearCode1", "Clear code", {}, own(&TForm1::ClearCode1Click));
+  Find1 = action(Edit1, "Find1", "Find and replace...", QKeySequence("Ctrl+F"),
+                 own(&TForm1::Find1Click));
 
   View1 = menuBar()->addMenu("View");
   View1->setObjectName("View1");
@@ -640,6 +650,20 @@ void TForm1::Listing1Click() {
   }
   ShowInFront(*listing_);
   RefreshListing();
+}
+
+void TForm1::Find1Click() {
+  if (!find_) find_ = std::make_unique<FindDialog>(this, program_.settings.language);
+  QPlainTextEdit* target = lastSourceEditor_ != nullptr ? lastSourceEditor_.data() : asmText;
+  find_->SetTarget(target, target == asmText);
+  // What is selected in the editor is what the user most likely looks for.
+  const QString selected = target->textCursor().selectedText();
+  if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator)) {
+    find_->findText->setText(selected);
+  }
+  ShowInFront(*find_);
+  find_->findText->setFocus();
+  find_->findText->selectAll();
 }
 
 // F1 on a mnemonic, in whichever editor has the keyboard, opens that mnemonic's entry.

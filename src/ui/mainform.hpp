@@ -4,6 +4,7 @@
 // starts. It is the block model's working copy of the current block (BlockView).
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 
 #include <memory>
@@ -29,6 +30,7 @@ namespace q41::ui {
 
 class Lamp;
 class LabelGridModel;
+class FindDialog;
 class ListingWindow;
 class ReferenceWindow;
 class Program;
@@ -134,6 +136,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   QAction* UnDo1;
   QAction* ClearAsm1;
   QAction* ClearCode1;
+  QAction* Find1;
   QAction* CompText1;
   QAction* AllBlocks1;
   QAction* Listing1;
@@ -150,6 +153,8 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   ListingWindow* Listing() { return listing_.get(); }
   // The instruction reference window; null until first opened.
   ReferenceWindow* Reference() { return reference_.get(); }
+  // The find and replace dialog; null until first opened.
+  FindDialog* Find() { return find_.get(); }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -182,6 +187,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void AllBlocks1Click();
   void Listing1Click();
   void Reference1Click();
+  void Find1Click();
   void SaveListing();
   // The listing window, when open, shows the current block's last compile.
   void RefreshListing();
@@ -220,6 +226,9 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   bool linking_ = false;
   std::unique_ptr<ListingWindow> listing_;
   std::unique_ptr<ReferenceWindow> reference_;
+  std::unique_ptr<FindDialog> find_;
+  // The source editor that last had the keyboard: what the find dialog searches.
+  QPointer<QPlainTextEdit> lastSourceEditor_;
 };
 
 }  // namespace q41::ui

@@ -25,6 +25,7 @@
 #include "assembler/mnemonic.hpp"
 #include "blocks/reference.hpp"
 #include "ui/asm_editor.hpp"
+#include "ui/find_dialog.hpp"
 #include "ui/hidForm.hpp"
 #include "ui/listing_window.hpp"
 #include "ui/mainform.hpp"
@@ -70,6 +71,7 @@ class MainWindowTest : public QObject {
   void listingWindow();
   void gutterAndColours();
   void instructionReference();
+  void findAndReplace();
   void textsCrossTheBoundaryUnchanged();
 };
 
@@ -212,6 +214,7 @@ void MainWindowTest::menuTreeInOrder() {
                               "-",
                               "ClearAsm1 ",
                               "ClearCode1 ",
+                              "Find1 Ctrl+F",
                               "View1",
                               "CompText1 ",
                               "AllBlocks1 F3",
@@ -731,6 +734,64 @@ void MainWindowTest::instructionReference() {
     QVERIFY(w->ShowEntry("hlt"));
     QVERIFY(w->text->toPlainText().contains("AF18"));
   }
+}
+
+void MainWindowTest::findAndReplace() {
+  Started s(Language::English);
+  SetText(*s.f.asmText, {"mov r1, r2", "MOV R3, R1", "hlt"});
+  s.f.asmText->setFocus();
+  QTest::keyClick(s.f.asmText, Qt::Key_F, Qt::ControlModifier);
+  FindDialog* d = s.f.Find();
+  QVERIFY(d != nullptr && d->isVisible());
+  QCOMPARE(d->Target(), s.f.asmText);
+  auto selection = [&s] {
+    const QTextCursor c = s.f.asmText->textCursor();
+    return QString::number(c.blockNumber()) + ":" + c.selectedText();
+  };
+  // Upper and lower case alike, unless asked; the search wraps round at the end.
+  d->findText->setText("mov");
+  QVERIFY(d->FindNext());
+  QCOMPARE(selection(), "0:mov");
+  QVERIFY(d->FindNext());
+  QCOMPARE(selection(), "1:MOV");
+  d->matchCase->setChecked(true);
+  QVERIFY(d->FindNext());
+  QCOMPARE(selection(), "0:mov");
+  // Replace: the match selected, then on to the next.
+  d->replaceText->setText("add");
+  d->ReplaceOne();
+  QCOMPARE(Text(*s.f.asmText), QStringList({"add r1, r2", "MOV R3, R1", "hlt"}));
+  d->matchCase->setChecked(false);
+  d->findText->setText("r1");
+  d->replaceText->setText("r0");
+  QCOMPARE(d->ReplaceAll(), 2);
+  QCOMPARE(d->status->text(), "Replaced: 2");
+  QCOMPARE(Text(*s.f.asmText), QStringList({"add r0, r2", "MOV R3, r0", "hlt"}));
+  // One undo takes Replace all back whole.
+  s.f.asmText->undo();
+  QCOMPARE(Text(*s.f.asmText), QStringList({"add r1, r2", "MOV R3, R1", "hlt"}));
+  s.f.asmText->redo();
+  d->findText->setText("xyz");
+  QVERIFY(!d->FindNext());
+  QCOMPARE(d->status->text(), "Not found.");
+  // What was replaced is the block's text from then on.
+  s.f.CompAll1->trigger();
+  QCOMPARE(s.program.model().StoredSource(0)[0], "add r0, r2");
+
+  // In an all-blocks column it finds, and leaves replacing to the main window.
+  THF& hf = *s.program.HF();
+  hf.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&hf));
+  hf.panels[0].source->setFocus();
+  QApplication::processEvents();
+  s.f.Find1->trigger();
+  QCOMPARE(d->Target(), hf.panels[0].source);
+  QVERIFY(!d->replaceAllButton->isEnabled());
+  d->findText->setText("hlt");
+  QVERIFY(d->FindNext());
+  QCOMPARE(hf.panels[0].source->textCursor().selectedText(), "hlt");
+  QCOMPARE(d->ReplaceAll(), 0);
+  QVERIFY(s.dialogs.answers.empty());
 }
 
 void MainWindowTest::textsCrossTheBoundaryUnchanged() {
