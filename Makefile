@@ -3,13 +3,15 @@
 # make bench - the benchmarks, in an optimised build
 # make build-types - build and test once per standard CMake build type
 BUILD ?= build
+PREFIX ?= /usr/local
+DESTDIR ?=
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
 FUZZ_SECONDS ?= 600
 BUILD_TYPES := Debug Release RelWithDebInfo MinSizeRel
 
-.PHONY: all setup configure build run test bench build-types fuzz format clean
+.PHONY: all setup configure build run test package install bench build-types fuzz format clean
 
 all: build
 
@@ -36,6 +38,15 @@ test: build
 	@cmake --build $(BUILD)-asan -j $(JOBS)
 	@cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS)
 	@grep -ho "[0-9]* steps of user sessions ran" $(BUILD)-asan/Testing/Temporary/LastTest.log
+
+# The Debian package, from the build of `make test`: build/q41-assembler_VERSION_ARCH.deb.
+package: build
+	@cd $(BUILD) && cpack -G DEB
+	@ls $(BUILD)/q41-assembler_*.deb
+
+# The same files as the package, under PREFIX (/usr/local unless given) and DESTDIR.
+install: build
+	@DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target q41asm

@@ -8,6 +8,7 @@ packages=(
   binutils
   qt6-base-dev fonts-liberation xvfb xauth
   openbox x11-utils
+  dpkg-dev lintian desktop-file-utils librsvg2-bin man-db
   clang libclang-rt-14-dev
 )
 

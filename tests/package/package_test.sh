@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# The Debian package, made from this build and taken apart in a temporary folder (nothing is
+# installed on the machine): every file in its place, menu entries that validate, lintian
+# without an error, the command-line assembler assembling the examples as the build's own
+# does, and both windowed programs starting and staying up.
+#   package_test.sh BUILD_DIR SOURCE_DIR
+set -uo pipefail
+build=$1
+source=$2
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+if ! (cd "$build" && cpack -G DEB -B "$tmp/out" >"$tmp/cpack.log" 2>&1); then
+  cat "$tmp/cpack.log"
+  echo "FAIL: cpack"
+  exit 1
+fi
+deb=$(ls "$tmp"/out/q41-assembler_*.deb)
+root=$tmp/root
+dpkg-deb -x "$deb" "$root"
+
+doc=usr/share/doc/q41-assembler
+files=(usr/bin/asm_Q41 usr/bin/asm_Q41-en usr/bin/q41asm
+       usr/share/applications/q41-assembler.desktop usr/share/applications/q41-assembler-en.desktop
+       usr/share/icons/hicolor/scalable/apps/q41-assembler.svg
+       usr/share/man/man1/q41asm.1.gz
+       usr/share/man/man1/asm_Q41.1.gz usr/share/man/man1/asm_Q41-en.1.gz
+       "$doc/README.md" "$doc/copyright" "$doc/changelog.gz")
+for size in 16 22 24 32 48 64 128 256; do
+  files+=("usr/share/icons/hicolor/${size}x${size}/apps/q41-assembler.png")
+done
+for example in "$source"/examples/*.asm; do files+=("$doc/examples/$(basename "$example")"); done
+for f in "${files[@]}"; do
+  [ -s "$root/$f" ] || fail "missing: /$f"
+done
+for program in asm_Q41 asm_Q41-en q41asm; do
+  [ -x "$root/usr/bin/$program" ] || fail "not executable: $program"
+done
+
+# The menu entries: valid, named in their language, starting their program with no file.
+apps=$root/usr/share/applications
+desktop-file-validate "$apps/q41-assembler.desktop" "$apps/q41-assembler-en.desktop" \
+  >"$tmp/validate.log" 2>&1 || { cat "$tmp/validate.log"; fail "desktop-file-validate"; }
+grep -v ': hint: ' "$tmp/validate.log" | grep . && fail "desktop-file-validate complains"
+grep -qx 'Name=Ассемблер Q41' "$apps/q41-assembler.desktop" || fail "Russian entry's name"
+grep -qx 'Name=Q41 assembler' "$apps/q41-assembler-en.desktop" || fail "English entry's name"
+grep -qx 'Exec=asm_Q41' "$apps/q41-assembler.desktop" || fail "Russian entry's command"
+grep -qx 'Exec=asm_Q41-en' "$apps/q41-assembler-en.desktop" || fail "English entry's command"
+grep -qx 'Categories=Development;Education;' "$apps/q41-assembler.desktop" || fail "categories"
+
+# What the package needs was worked out from its binaries.
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libc6 libqt6widgets6 libqt6gui6 libqt6core6; do
+  grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
+done
+
+# lintian: no error.
+if command -v lintian >/dev/null; then
+  lintian --tag-display-limit 0 "$deb" >"$tmp/lintian.log" 2>&1
+  cat "$tmp/lintian.log"
+  grep -q '^E: ' "$tmp/lintian.log" && fail "lintian errors"
+else
+  fail "lintian is not installed"
+fi
+
+# The manual page reads without a warning.
+man -l --warnings "$root/usr/share/man/man1/q41asm.1.gz" >/dev/null 2>"$tmp/man.log"
+[ -s "$tmp/man.log" ] && { cat "$tmp/man.log"; fail "manual page warnings"; }
+
+# The packaged q41asm assembles the examples exactly as the build's does.
+assembled=0
+for example in "$root/$doc"/examples/*.asm; do
+  "$root/usr/bin/q41asm" --lang en "$example" >"$tmp/packaged" 2>&1
+  packaged=$?
+  "$build/q41asm" --lang en "$example" >"$tmp/built" 2>&1
+  built=$?
+  [ "$packaged" = "$built" ] && cmp -s "$tmp/packaged" "$tmp/built" ||
+    fail "q41asm differs on $(basename "$example")"
+  [ "$packaged" = 0 ] && assembled=$((assembled + 1))
+done
+[ "$assembled" -ge 2 ] || fail "only $assembled examples assembled"
+
+# Both windowed programs start and are still up after two seconds.
+for program in asm_Q41 asm_Q41-en; do
+  QT_QPA_PLATFORM=offscreen timeout 2 "$root/usr/bin/$program" >"$tmp/run.log" 2>&1
+  status=$?
+  [ "$status" = 124 ] || { cat "$tmp/run.log"; fail "$program ended with status $status"; }
+done
+
+echo "package: $(basename "$deb"), $(dpkg-deb -c "$deb" | wc -l) entries, $failures failures"
+[ "$failures" = 0 ]
