@@ -96,10 +96,12 @@ class PreprocessRun {
         if (chars.Has(IsD) && ExpandString()) chars = Scan(line_);
         if (chars.Has(IsBlank)) {
           FoldBlanks();
+          FindSeparators(chars);
           NormaliseSeparators(chars);
         }
         if (chars.Has(IsHash)) ReplaceCharConstant();
         MakeUpper(line_);
+        FindSeparators(chars);
       } else if (chars.Has(IsBlank)) {
         NormaliseSeparators(chars);
       }
@@ -145,6 +147,7 @@ class PreprocessRun {
     std::size_t kept = 0;
     std::size_t end = 0;
     const std::size_t size = line.size();
+    firstAt_.fill(std::string::npos);
     for (; end < size; ++end) {
       const char c = line[end];
       const std::uint16_t bits = CharClasses[static_cast<unsigned char>(c)];
@@ -157,6 +160,7 @@ class PreprocessRun {
         continue;
       }
       chars.bits |= bits;
+      if ((bits & Separators) != 0) NoteSeparator(c, kept);
       out[kept++] = UpperAscii(c);
     }
     if (kept > 0 && out[kept - 1] == Blank) --kept;
@@ -199,17 +203,39 @@ class PreprocessRun {
     line_.resize(kept);
   }
 
-  // and no blank on either side of the first ",", ":", "=" and "%" (only those the line
-  // holds are looked for).
+  // Where the first ",", ":", "=" and "%" of line_ stand (npos for none): reading a line
+  // notes them as it copies, and the stages keep them in step, so that no stage has to
+  // search the line again.
+  static constexpr std::array<char, 4> SeparatorChars = {',', ':', '=', '%'};
+  static constexpr std::uint16_t Separators = IsComma | IsColon | IsEquals | IsPercent;
+  void NoteSeparator(char c, std::size_t at) {
+    for (std::size_t k = 0; k < SeparatorChars.size(); ++k) {
+      if (c == SeparatorChars[k] && firstAt_[k] == std::string::npos) firstAt_[k] = at;
+    }
+  }
+  void FindSeparators(LineChars chars) {
+    firstAt_.fill(std::string::npos);
+    if (chars.Has(Separators)) {
+      for (std::size_t k = 0; k < SeparatorChars.size(); ++k) {
+        firstAt_[k] = line_.find(SeparatorChars[k]);
+      }
+    }
+  }
+  void EraseAt(std::size_t at) {
+    line_.erase(at, 1);
+    for (std::size_t& p : firstAt_) {
+      if (p != std::string::npos && p > at) --p;
+    }
+  }
+
+  // and no blank on either side of the first ",", ":", "=" and "%".
   void NormaliseSeparators(LineChars chars) {
-    const std::pair<char, std::uint16_t> separators[] = {
-        {',', IsComma}, {':', IsColon}, {'=', IsEquals}, {'%', IsPercent}};
-    for (const auto& [separator, bit] : separators) {
-      if (!chars.Has(bit)) continue;
-      const auto at = line_.find(separator);
+    if (!chars.Has(Separators)) return;
+    for (std::size_t k = 0; k < SeparatorChars.size(); ++k) {
+      const std::size_t at = firstAt_[k];
       if (at == std::string::npos) continue;
-      if (at + 1 < line_.size() && line_[at + 1] == Blank) line_.erase(at + 1, 1);
-      if (at > 0 && line_[at - 1] == Blank) line_.erase(at - 1, 1);
+      if (at + 1 < line_.size() && line_[at + 1] == Blank) EraseAt(at + 1);
+      if (at > 0 && line_[at - 1] == Blank) EraseAt(at - 1);
     }
   }
 
@@ -238,7 +264,7 @@ class PreprocessRun {
   // own; what remains of a definition is its value.
   // A fault shows the line as it was; the names leave it only at the end.
   void SplitName() {
-    const auto colon = line_.find(':');
+    const auto colon = firstAt_[1];
     std::size_t taken = 0;
     if (colon != std::string::npos) {
       std::string name = line_.substr(0, colon + 1);
@@ -246,7 +272,10 @@ class PreprocessRun {
       EmitLine(std::move(name));
       taken = colon + 1;
     }
-    const auto equals = line_.find('=', taken);
+    // The first "=" of the line, unless it stands in the label's name.
+    const auto equals = firstAt_[2] == std::string::npos || firstAt_[2] >= taken
+                            ? firstAt_[2]
+                            : line_.find('=', taken);
     if (equals != std::string::npos) {
       std::string name = line_.substr(taken, equals + 1 - taken);
       if (CheckIdentifier(name, line_)) {
@@ -287,6 +316,7 @@ class PreprocessRun {
   std::int64_t reservedWords_ = 0;
   std::string line_;
   std::string readBuffer_;
+  std::array<std::size_t, 4> firstAt_{};
   PreprocessResult result_;
 };
 
