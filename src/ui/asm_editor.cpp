@@ -39,7 +39,7 @@ QTextCharFormat FormatOf(SyntaxKind kind) {
       f.setFontWeight(QFont::Bold);
       break;
     case SyntaxKind::ReservedWords:
-      f.setForeground(QColor(0x80, 0x00, 0x80));
+      f.setForeground(QColor(0xB0, 0x50, 0x00));
       f.setFontWeight(QFont::Bold);
       break;
     case SyntaxKind::Comment:
@@ -124,6 +124,13 @@ void AsmEditor::SetMarkedLine(int line) {
   if (gutter_ != nullptr) gutter_->update();
 }
 
+// Whatever changed what the editor shows (a new document installed with its signals
+// blocked among it), the gutter and the colours follow once the text is painted.
+void AsmEditor::paintEvent(QPaintEvent* event) {
+  Memo::paintEvent(event);
+  refreshTimer_.start();
+}
+
 void AsmEditor::SetHighlights(QList<QTextEdit::ExtraSelection> highlights) {
   highlights_ = std::move(highlights);
   ++highlightsGeneration_;
@@ -164,10 +171,21 @@ void AsmEditor::Refresh() {
     last = b;
     if (blockBoundingGeometry(b).translated(contentOffset()).bottom() >= bottom) break;
   }
-  const Shown now{first.blockNumber(), last.blockNumber(), document()->revision(),
-                  textCursor().blockNumber(), highlightsGeneration_};
+  const Shown now{document(),
+                  blockCount(),
+                  markedLine_,
+                  first.blockNumber(),
+                  last.blockNumber(),
+                  document()->revision(),
+                  textCursor().blockNumber(),
+                  highlightsGeneration_};
   if (now == shown_) return;
+  const bool newBlockCount = now.blocks != shown_.blocks;
   shown_ = now;
+  if (gutter_ != nullptr) {
+    if (newBlockCount) UpdateGutterWidth();
+    gutter_->update();
+  }
 
   QList<QTextEdit::ExtraSelection> selections;
   QTextEdit::ExtraSelection caretLine;

@@ -30,6 +30,7 @@ class AsmEditor : public Memo {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   class Gutter;
@@ -45,6 +46,9 @@ class AsmEditor : public Memo {
   QList<QTextEdit::ExtraSelection> highlights_;
   // What the last refresh showed: lines first to last, at this revision, caret line.
   struct Shown {
+    const void* document = nullptr;  // a new text may come as a new document, quietly
+    int blocks = -1;
+    int marked = -1;
     int first = -1;
     int last = -1;
     int revision = -1;

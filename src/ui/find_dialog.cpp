@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTextDocument>
 
+#include "ui/program.hpp"
 #include "ui/qt_text.hpp"
 #include "ui/style.hpp"
 
@@ -23,6 +24,7 @@ QString Say(Language language, const char* russian, const char* english) {
 FindDialog::FindDialog(QWidget* mainWindow, Language language)
     : QDialog(mainWindow), language_(language) {
   setObjectName("FindDialog");
+  setProperty(OwnsEditKeys, true);
   setFont(DesignFont());
   setWindowTitle(Say(language, "Найти и заменить", "Find and replace"));
   findText = new QLineEdit(this);

@@ -74,6 +74,7 @@ constexpr std::array<Row, InterfaceTextCount> Table = {{
     {"Сохранить...", "Save..."},
     {"файлы листинга (*.lst);;все файлы (*.*)", "listing files (*.lst);;all files (*.*)"},
     {"Этот блок ещё не компилировался.", "This block has not been compiled yet."},
+    {" (текст изменён после компиляции)", " (the text changed since)"},
     {"Справка", "Help"},
     {"Справочник команд", "Instruction reference"},
     {" Справочник команд", " Instruction reference"},

@@ -77,6 +77,7 @@ enum InterfaceText : int {
   TextListingSave,
   TextListingFilter,
   TextListingNone,
+  TextListingStale,
   // and the instruction reference.
   MenuHelp,
   ItemReference,

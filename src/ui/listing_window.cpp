@@ -27,6 +27,12 @@ ListingWindow::ListingWindow(QWidget* mainWindow) : QWidget(mainWindow, Qt::Wind
   layout->addWidget(saveButton, 0, Qt::AlignRight);
   // A line chosen by a click (or the keys) selects its source line.
   connect(text, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+    QTextEdit::ExtraSelection row;
+    row.cursor = text->textCursor();
+    row.cursor.clearSelection();
+    row.format.setBackground(QColor(0xFF, 0xF0, 0xA0));
+    row.format.setProperty(QTextFormat::FullWidthSelection, true);
+    text->setExtraSelections({row});
     if (const int line = SourceLineOfRow(text->textCursor().blockNumber()); line > 0) {
       emit SourceLineChosen(line);
     }

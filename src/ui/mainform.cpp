@@ -173,10 +173,10 @@ void TForm1::BuildControls(QWidget* client) {
   code_ = std::make_unique<EditorLines>(*codeText);
   code_->SetReadOnly(true);
   connect(asmText, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-    if (linksValid_ && !linking_) LinkFromSource();
+    if (LinksHold() && !linking_) LinkFromSource();
   });
   connect(codeText, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-    if (linksValid_ && !linking_) LinkFromCode();
+    if (LinksHold() && !linking_) LinkFromCode();
   });
   // The find dialog searches the source editor last used, in either window.
   lastSourceEditor_ = asmText;
@@ -186,7 +186,17 @@ void TForm1::BuildControls(QWidget* client) {
     }
   });
   // An edit of the source ends the links: its lines no longer are the compiled ones.
-  connect(asmText, &QPlainTextEdit::textChanged, this, [this] { DropLinks(); });
+  connect(asmText, &QPlainTextEdit::textChanged, this, [this] {
+    if (settingSource_) return;
+    DropLinks();
+    linkCheckPending_ = false;
+    // The listing says it is no longer the text's (once: its title is all that changes).
+    if (!listingStale_ && listing_ && listing_->isVisible()) {
+      listingStale_ = true;
+      listing_->setWindowTitle(listing_->windowTitle() +
+                               Text(program_.settings.language, TextListingStale));
+    }
+  });
 
   labels = Place(new QTableView(client), "labels", 520, 116, 217, 453);
   labelsModel = new LabelGridModel(program_.workspace.labels, labels);
@@ -343,8 +353,15 @@ Lines TForm1::Source() const {
 }
 
 void TForm1::SetSource(const Lines& source) {
-  DropLinks();
+  // Another text than the one shown: the links and the fault mark were the other one's.
+  if (source != source_->Get()) {
+    DropLinks();
+    linkCheckPending_ = true;
+    asmText->SetMarkedLine(0);
+  }
+  settingSource_ = true;
   source_->Set(source);
+  settingSource_ = false;
 }
 
 Lines TForm1::Code() const {
@@ -353,6 +370,7 @@ Lines TForm1::Code() const {
 
 void TForm1::SetCode(const Lines& code, bool fromFailedCompile) {
   DropLinks();
+  linkCheckPending_ = true;
   codeFromFailedCompile_ = fromFailedCompile;
   code_->Set(code);
 }
@@ -481,9 +499,10 @@ void TForm1::SetStatus(const StatusReport& status) {
   LineLab->setText(ToQt(status.lineCaption));
   ErrLab->setText(ToQt(status.errCaption));
   source_->Select(status.selection);
-  // The gutter marks the fault's line until the next compile.
-  asmText->SetMarkedLine(status.selection.kind == Selection::Kind::Line ? status.selection.row + 1
-                                                                        : 0);
+  // The gutter marks the fault's line until the block's next compile.
+  const int marked = status.selection.kind == Selection::Kind::Line ? status.selection.row + 1 : 0;
+  markedLines_[static_cast<std::size_t>(program_.model().CurrentBlock)] = marked;
+  asmText->SetMarkedLine(marked);
 }
 
 std::string TForm1::LineCaption() const {
@@ -555,6 +574,8 @@ void TForm1::p1Click() {
 
 void TForm1::BlckCtrlChange(int index) {
   if (index >= 0) program_.model().BlckCtrlChange(index);
+  const auto block = static_cast<std::size_t>(program_.model().CurrentBlock);
+  if (source_->Get() == compiled_[block].source) asmText->SetMarkedLine(markedLines_[block]);
   RefreshListing();
 }
 
@@ -584,8 +605,19 @@ void TForm1::ShowCodeOrigins(SourceText source, const Lines& code,
   c.code = code;
   c.wordSourceLine = wordSourceLine;
   linksValid_ = true;
+  linkCheckPending_ = false;
   LinkFromSource();
   RefreshListing();
+}
+
+// A block shown again with the text and code of its last compile has its links back.
+bool TForm1::LinksHold() {
+  if (!linksValid_ && linkCheckPending_) {
+    linkCheckPending_ = false;
+    const CompiledBlock& c = compiled_[static_cast<std::size_t>(program_.model().CurrentBlock)];
+    linksValid_ = c.compiled && c.source == source_->Get() && c.code == code_->Get();
+  }
+  return linksValid_;
 }
 
 void TForm1::DropLinks() {
@@ -636,6 +668,7 @@ void TForm1::Listing1Click() {
   const Language language = program_.settings.language;
   if (!listing_) {
     listing_ = std::make_unique<ListingWindow>(this);
+    PlaceBeside(*listing_, *this);
     listing_->saveButton->setText(Text(language, TextListingSave));
     connect(listing_->saveButton, &QPushButton::clicked, this,
             [this] { program_.RunCommand([this] { SaveListing(); }); });
@@ -653,7 +686,11 @@ void TForm1::Listing1Click() {
 }
 
 void TForm1::Find1Click() {
-  if (!find_) find_ = std::make_unique<FindDialog>(this, program_.settings.language);
+  if (!find_) {
+    find_ = std::make_unique<FindDialog>(this, program_.settings.language);
+    find_->adjustSize();
+    PlaceBeside(*find_, *this);
+  }
   QPlainTextEdit* target = lastSourceEditor_ != nullptr ? lastSourceEditor_.data() : asmText;
   find_->SetTarget(target, target == asmText);
   // What is selected in the editor is what the user most likely looks for.
@@ -676,6 +713,7 @@ void TForm1::Reference1Click() {
   }
   if (!reference_) {
     reference_ = std::make_unique<ReferenceWindow>(this, program_.settings.language);
+    PlaceBeside(*reference_, *this);
     reference_->setWindowTitle(Text(program_.settings.language, TitleReference));
   }
   if (!word.isEmpty()) reference_->ShowEntry(word);
@@ -687,7 +725,10 @@ void TForm1::RefreshListing() {
   const Language language = program_.settings.language;
   const int block = program_.model().CurrentBlock;
   const CompiledBlock& c = compiled_[static_cast<std::size_t>(block)];
-  listing_->setWindowTitle(Text(language, TitleListing) + " - BLOCK " + QString::number(block));
+  const bool stale = c.compiled && c.source != source_->Get();
+  listingStale_ = stale;
+  listing_->setWindowTitle(Text(language, TitleListing) + " - BLOCK " + QString::number(block) +
+                           (stale ? Text(language, TextListingStale) : QString()));
   listing_->ShowListing(c.compiled ? q41::Listing(c.source, c.code, c.wordSourceLine) : Lines(),
                         Text(language, TextListingNone));
 }

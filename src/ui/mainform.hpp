@@ -197,6 +197,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void LinkFromCode();
   void HighlightWords(WordRange words);
   void DropLinks();
+  bool LinksHold();
   void CompAndPreproc1Click();
   void Compile1Click();
   void Preprocess1Click();
@@ -222,9 +223,14 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   };
   std::array<CompiledBlock, 6> compiled_;  // one for each block
   bool linksValid_ = false;
+  // The text or code shown changed: the links hold again if they are the compiled ones.
+  bool linkCheckPending_ = false;
+  bool settingSource_ = false;
+  std::array<int, 6> markedLines_{};  // each block's last fault line, 0 for none
   // Set while one editor's caret is moved to follow the other's.
   bool linking_ = false;
   std::unique_ptr<ListingWindow> listing_;
+  bool listingStale_ = false;
   std::unique_ptr<ReferenceWindow> reference_;
   std::unique_ptr<FindDialog> find_;
   // The source editor that last had the keyboard: what the find dialog searches.

@@ -19,6 +19,11 @@ namespace q41::ui {
 
 bool ShortcutGuard::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::ShortcutOverride) {
+    // A window that edits only its own fields (the find dialog) keeps the edit keys for them.
+    if (const auto* widget = qobject_cast<QWidget*>(watched);
+        widget != nullptr && widget->window()->property(OwnsEditKeys).toBool()) {
+      return QObject::eventFilter(watched, event);
+    }
     const auto* key = static_cast<QKeyEvent*>(event);
     const QKeySequence pressed(key->keyCombination());
     for (const QKeySequence& k : keys_) {

@@ -20,7 +20,9 @@ class TForm2;
 class THF;
 
 // Keeps the keys of the menu's shortcuts from the focused control, so that the menu command
-// runs instead: Qt's editors would take Ctrl+C, Ctrl+V and the like for themselves.
+// runs instead: Qt's editors would take Ctrl+C, Ctrl+V and the like for themselves. A window
+// with the property OwnsEditKeys set keeps them: its fields are no block's text.
+inline constexpr const char* OwnsEditKeys = "q41OwnsEditKeys";
 class ShortcutGuard : public QObject {
  public:
   void SetKeys(QList<QKeySequence> keys) { keys_ = std::move(keys); }

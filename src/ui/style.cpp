@@ -1,6 +1,8 @@
 #include "ui/style.hpp"
 
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <algorithm>
 
 namespace q41::ui {
 
@@ -28,6 +30,19 @@ void SetupEditor(QPlainTextEdit& editor, const QFont& font) {
   editor.setLineWrapMode(QPlainTextEdit::NoWrap);
   editor.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   editor.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+void PlaceBeside(QWidget& window, const QWidget& beside) {
+  const QScreen* screen = beside.screen();
+  if (screen == nullptr) return;
+  const QRect room = screen->availableGeometry();
+  const QRect frame = beside.frameGeometry();
+  const QSize size = window.size().boundedTo(room.size() - QSize(16, 48));
+  window.resize(size);
+  int x = frame.right() + 8;
+  if (x + size.width() > room.right()) x = room.right() - size.width() - 8;
+  int y = std::min(frame.top(), room.bottom() - size.height() - 40);
+  window.move(std::max(room.left(), x), std::max(room.top(), y));
 }
 
 void ShowInFront(QWidget& window) {

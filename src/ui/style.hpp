@@ -21,5 +21,8 @@ void SetupEditor(QPlainTextEdit& editor, const QFont& font);
 // Shows a window as the program means it: in front and active, also when it was already
 // open behind another one.
 void ShowInFront(QWidget& window);
+// Puts a window that has not been shown yet beside `beside` (to its right where the screen
+// has room, else over its right part), wholly on the screen.
+void PlaceBeside(QWidget& window, const QWidget& beside);
 
 }  // namespace q41::ui

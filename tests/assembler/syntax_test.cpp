@@ -50,6 +50,11 @@ TEST(Syntax, KindOfEachSpan) {
        {{"msg:", K::LabelDefinition}, {"DS", K::Mnemonic}, {"hello, world", K::Text}}},
       // The first ";" starts the comment, inside a string too.
       {"ds a;b", {{"ds", K::Mnemonic}, {"a", K::Text}, {";b", K::Comment}}},
+      {"m2: ds Hello, Q41! ; \xEF\xF0\xE8",
+       {{"m2:", K::LabelDefinition},
+        {"ds", K::Mnemonic},
+        {"Hello, Q41! ", K::Text},
+        {"; \xEF\xF0\xE8", K::Comment}}},
       {"  rw 10", {{"rw", K::ReservedWords}, {"10", K::Number}}},
       {"  dw 1234h", {{"dw", K::Mnemonic}, {"1234h", K::Number}}},
       {"a: b: hlt", {{"a:", K::LabelDefinition}, {"b:", K::LabelDefinition}, {"hlt", K::Mnemonic}}},

@@ -594,10 +594,25 @@ void MainWindowTest::codeAndSourceLinks() {
   ClickRow(*s.f.codeText, 2);
   QCOMPARE(s.f.asmText->textCursor().blockNumber(), 2);
   QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>());
-  // Another block shown: no links either.
+  // Another block shown: no links either; back on the compiled block, they hold again.
   s.f.CompAndPreproc1->trigger();
   s.f.BP->click();
   QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>());
+  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(0).center());
+  PutCaret(*s.f.asmText, 2);
+  QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>({1, 2, 3}));
+
+  // Each block keeps its own fault mark until its next compile.
+  SetText(*s.f.asmText, {"nop", "hlt"});
+  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(1).center());
+  SetText(*s.f.asmText, {"nop", "jmp nowhere", "hlt"});
+  s.f.CompAll1->trigger();
+  QCOMPARE(s.program.model().CurrentBlock, 1);
+  QCOMPARE(s.f.asmText->MarkedLine(), 2);
+  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(0).center());
+  QCOMPARE(s.f.asmText->MarkedLine(), 0);
+  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(1).center());
+  QCOMPARE(s.f.asmText->MarkedLine(), 2);
   QVERIFY(s.dialogs.answers.empty());
 }
 
@@ -669,6 +684,14 @@ void MainWindowTest::gutterAndColours() {
     }
     QVERIFY(mnemonic);
     QVERIFY(comment);
+    // A comment after a string is a comment too.
+    SetText(*s.f.asmText, {"m2: ds Hello, Q41! ; привет"});
+    QCoreApplication::processEvents();
+    bool stringComment = false;
+    for (const QTextEdit::ExtraSelection& sel : s.f.asmText->extraSelections()) {
+      if (sel.cursor.selectedText() == "; привет") stringComment = sel.format.fontItalic();
+    }
+    QVERIFY(stringComment);
     SetText(*s.f.asmText, {"start: mov #5, r0 ; five", "  rw 2", "  jmp start", "hlt"});
     s.f.CompAndPreproc1->trigger();
     QCOMPARE(s.f.asmText->MarkedLine(), 0);
@@ -771,6 +794,19 @@ void MainWindowTest::findAndReplace() {
   s.f.asmText->undo();
   QCOMPARE(Text(*s.f.asmText), QStringList({"add r1, r2", "MOV R3, R1", "hlt"}));
   s.f.asmText->redo();
+  // The edit keys, which the menu takes everywhere, edit the dialog's fields.
+  d->findText->setText("abc");
+  d->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(d));
+  d->findText->setFocus();
+  QTest::keyClick(d->findText, Qt::Key_A, Qt::ControlModifier);
+  QCOMPARE(d->findText->selectedText(), "abc");
+  QTest::keyClick(d->findText, Qt::Key_C, Qt::ControlModifier);
+  d->replaceText->setFocus();
+  QTest::keyClick(d->replaceText, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(d->replaceText, Qt::Key_V, Qt::ControlModifier);
+  QCOMPARE(d->replaceText->text(), "abc");
+  QCOMPARE(Text(*s.f.asmText), QStringList({"add r0, r2", "MOV R3, r0", "hlt"}));
   d->findText->setText("xyz");
   QVERIFY(!d->FindNext());
   QCOMPARE(d->status->text(), "Not found.");
