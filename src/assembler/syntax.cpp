@@ -61,7 +61,11 @@ class LineReader {
         // The string is the rest of the line before the comment, after one blank.
         std::size_t from = at_;
         if (from < code_ && line_[from] == Blank) ++from;
-        if (from < code_) Add(from, code_ - from, SyntaxKind::Text);
+        // Its trailing blanks show no colour; a span that ends on them and touches the
+        // comment's would leave the comment uncoloured on screen.
+        std::size_t to = code_;
+        while (to > from && line_[to - 1] == Blank) --to;
+        if (from < to) Add(from, to - from, SyntaxKind::Text);
         at_ = code_;
       } else if (upper == "RW") {
         Add(wordStart, word.size(), SyntaxKind::ReservedWords);

@@ -1,6 +1,7 @@
 #include "ui/listing_window.hpp"
 
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
@@ -55,6 +56,15 @@ int ListingWindow::SourceLineOfRow(int row) const {
     if (number.find_first_not_of(' ') != std::string::npos) return std::stoi(number);
   }
   return 0;
+}
+
+// Escape closes it, as it closes a dialog.
+void ListingWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 }  // namespace q41::ui

@@ -30,6 +30,9 @@ class ListingWindow : public QWidget {
  signals:
   void SourceLineChosen(int line);
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   Lines listing_;
 };

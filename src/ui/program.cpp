@@ -20,8 +20,10 @@ namespace q41::ui {
 bool ShortcutGuard::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::ShortcutOverride) {
     // A window that edits only its own fields (the find dialog) keeps the edit keys for them.
-    if (const auto* widget = qobject_cast<QWidget*>(watched);
-        widget != nullptr && widget->window()->property(OwnsEditKeys).toBool()) {
+    // The event comes to the window system's window first, then to the focused widget.
+    const QWidget* widget =
+        watched->isWindowType() ? QApplication::focusWidget() : qobject_cast<QWidget*>(watched);
+    if (widget != nullptr && widget->window()->property(OwnsEditKeys).toBool()) {
       return QObject::eventFilter(watched, event);
     }
     const auto* key = static_cast<QKeyEvent*>(event);

@@ -1,6 +1,7 @@
 #include "ui/reference_window.hpp"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QTextBrowser>
 
@@ -45,6 +46,15 @@ QString ReferenceWindow::ShownKey() const {
   const int row = entries->currentRow();
   return row < 0 ? QString()
                  : QString::fromStdString(reference_[static_cast<std::size_t>(row)].key);
+}
+
+// Escape closes it, as it closes a dialog.
+void ReferenceWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 }  // namespace q41::ui

@@ -25,6 +25,9 @@ class ReferenceWindow : public QWidget {
   QListWidget* entries;
   QTextBrowser* text;
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   std::vector<ReferenceEntry> reference_;
 };

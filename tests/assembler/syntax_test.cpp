@@ -53,7 +53,7 @@ TEST(Syntax, KindOfEachSpan) {
       {"m2: ds Hello, Q41! ; \xEF\xF0\xE8",
        {{"m2:", K::LabelDefinition},
         {"ds", K::Mnemonic},
-        {"Hello, Q41! ", K::Text},
+        {"Hello, Q41!", K::Text},
         {"; \xEF\xF0\xE8", K::Comment}}},
       {"  rw 10", {{"rw", K::ReservedWords}, {"10", K::Number}}},
       {"  dw 1234h", {{"dw", K::Mnemonic}, {"1234h", K::Number}}},

@@ -687,6 +687,7 @@ void MainWindowTest::gutterAndColours() {
     // A comment after a string is a comment too.
     SetText(*s.f.asmText, {"m2: ds Hello, Q41! ; привет"});
     QCoreApplication::processEvents();
+    QVERIFY(s.f.asmText->grab().save(test::ScreenshotPath("string_comment_" + suffix)));
     bool stringComment = false;
     for (const QTextEdit::ExtraSelection& sel : s.f.asmText->extraSelections()) {
       if (sel.cursor.selectedText() == "; привет") stringComment = sel.format.fontItalic();
@@ -756,6 +757,10 @@ void MainWindowTest::instructionReference() {
     QCOMPARE(w->ShownKey(), "MOV");
     QVERIFY(w->ShowEntry("hlt"));
     QVERIFY(w->text->toPlainText().contains("AF18"));
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(w->windowHandle(), Qt::Key_Escape);
+    QVERIFY(!w->isVisible());
   }
 }
 
@@ -794,17 +799,18 @@ void MainWindowTest::findAndReplace() {
   s.f.asmText->undo();
   QCOMPARE(Text(*s.f.asmText), QStringList({"add r1, r2", "MOV R3, R1", "hlt"}));
   s.f.asmText->redo();
-  // The edit keys, which the menu takes everywhere, edit the dialog's fields.
+  // The edit keys, which the menu takes everywhere, edit the dialog's fields. The keys go to
+  // the dialog's window, as the window system sends them, not straight to a field.
   d->findText->setText("abc");
   d->activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(d));
   d->findText->setFocus();
-  QTest::keyClick(d->findText, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(d->windowHandle(), Qt::Key_A, Qt::ControlModifier);
   QCOMPARE(d->findText->selectedText(), "abc");
-  QTest::keyClick(d->findText, Qt::Key_C, Qt::ControlModifier);
+  QTest::keyClick(d->windowHandle(), Qt::Key_C, Qt::ControlModifier);
   d->replaceText->setFocus();
-  QTest::keyClick(d->replaceText, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClick(d->replaceText, Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(d->windowHandle(), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(d->windowHandle(), Qt::Key_V, Qt::ControlModifier);
   QCOMPARE(d->replaceText->text(), "abc");
   QCOMPARE(Text(*s.f.asmText), QStringList({"add r0, r2", "MOV R3, r0", "hlt"}));
   d->findText->setText("xyz");
