@@ -225,10 +225,10 @@ void ReleaseInput(std::string_view& bytes, std::string& storage) {
 }
 
 // Takes the memory a run will need from the kernel in one call: a large input's run would
-// otherwise take it one page fault at a time. (Large pages were tried: where the kernel
-// must first compact memory for them, a run took many times longer.) Large blocks stay in the heap,
-// so that the memory taken here is what they reuse. Asking for more than the run uses would only
-// raise the peak memory.
+// otherwise take it one page fault at a time. (Large pages were tried: where the kernel must
+// first compact memory for them, a run took many times longer.) Large blocks stay in the
+// heap, so that the memory taken here is what they reuse. Asking for more than the run uses
+// would only raise the peak memory.
 void ReserveHeap(std::size_t bytes) {
   constexpr std::size_t Page = 4096;
   if (bytes < 64 * Page) return;

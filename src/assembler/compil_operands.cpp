@@ -195,7 +195,7 @@ void AssemblyRun::EncodeInOut() {
 }
 
 void AssemblyRun::EncodeJump() {
-  if (templ_[0] == '0') {
+  if (TakesNoOperand(templ_)) {
     EncodeNoOperand();
     return;
   }
@@ -212,7 +212,7 @@ void AssemblyRun::EncodeJump() {
 }
 
 void AssemblyRun::EncodeBranch() {
-  if (templ_[0] == '0') {
+  if (TakesNoOperand(templ_)) {
     EncodeNoOperand();
     return;
   }
@@ -228,8 +228,7 @@ void AssemblyRun::EncodeBranch() {
 
 void AssemblyRun::EncodeOneOperand() {
   const Language lang = options_.language;
-  const char operation = templ_[2];
-  if (operation == '0' || operation == '8' || operation == '9') {
+  if (TakesNoOperand(templ_)) {
     EncodeNoOperand();
     return;
   }
@@ -237,15 +236,12 @@ void AssemblyRun::EncodeOneOperand() {
     Fail(Compose(lang, MsgMissedOperand));
     return;
   }
-  // Only PUSH, ADDSP, SUBSP and TOSP take a constant; only NOT, SL, SR and ASR a byte.
-  const bool takesConst = std::string_view("2456").find(operation) != std::string_view::npos;
-  const bool takesByte = std::string_view("1ABC").find(operation) != std::string_view::npos;
-  if (operands_.front() == '#' && !takesConst) {
+  if (operands_.front() == '#' && !TakesConstant(templ_)) {
     Fail(Compose(lang, MsgConstForbidden, operands_));
     return;
   }
   char code = ParseOperand(operands_);
-  if (byteOperand_ == 1 && !takesByte) {
+  if (byteOperand_ == 1 && !TakesByte(templ_)) {
     Fail(Compose(lang, MsgByteForbidden));
     return;
   }

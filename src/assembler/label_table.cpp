@@ -72,32 +72,34 @@ std::size_t LabelTable::Slot(std::string_view name, std::uint32_t hash) const {
   return slot;
 }
 
-void LabelTable::Grow() {
-  Reserve(indexed_ + 1);
+std::size_t LabelTable::SlotForNew(std::string_view name, std::uint32_t hash) {
+  // At most three slots in four taken (see Reserve); the index doubles.
+  if (4 * (indexed_ + 1) > 3 * tags_.size()) Reserve(indexed_ + 1);
+  return Slot(name, hash);
 }
 
-void LabelTable::SetName(int r, std::string name) {
-  if (4 * (indexed_ + 1) > 3 * tags_.size()) Grow();
-  const std::uint32_t hash = Hash(name);
-  Row(r).name = std::move(name);
-  // Rows are named in increasing order during a run, so the latest row of a name is the
-  // one the index keeps.
-  const std::size_t slot = Slot(Row(r).name, hash);
+void LabelTable::Index(std::size_t slot, std::uint32_t hash, int r) {
   if (tags_[slot] == 0) ++indexed_;
   tags_[slot] = Tag(hash);
   slotRows_[slot] = r;
 }
 
-int LabelTable::AddNewName(std::string name) {
-  if (4 * (indexed_ + 1) > 3 * tags_.size()) Grow();
+void LabelTable::SetName(int r, std::string name) {
   const std::uint32_t hash = Hash(name);
-  const std::size_t slot = Slot(name, hash);
+  const std::size_t slot = SlotForNew(name, hash);
+  Row(r).name = std::move(name);
+  // Rows are named in increasing order during a run, so the latest row of a name is the
+  // one the index keeps.
+  Index(slot, hash, r);
+}
+
+int LabelTable::AddNewName(std::string name) {
+  const std::uint32_t hash = Hash(name);
+  const std::size_t slot = SlotForNew(name, hash);
   if (tags_[slot] != 0) return -slotRows_[slot];
   const int r = AddLabelRow();
   Row(r).name = std::move(name);
-  ++indexed_;
-  tags_[slot] = Tag(hash);
-  slotRows_[slot] = r;
+  Index(slot, hash, r);
   return r;
 }
 

@@ -84,7 +84,10 @@ class LabelTable {
   static std::uint32_t Hash(std::string_view name);
   static std::size_t Home(std::uint32_t hash, std::size_t mask);
   std::size_t Slot(std::string_view name, std::uint32_t hash) const;
-  void Grow();
+  // The slot of `name` once the index has room for one more name.
+  std::size_t SlotForNew(std::string_view name, std::uint32_t hash);
+  // Puts row r, of a name with that hash, in the slot.
+  void Index(std::size_t slot, std::uint32_t hash, int r);
 
   std::vector<LabelRow> rows_;
   std::vector<std::uint16_t> tags_;

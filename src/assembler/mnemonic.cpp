@@ -44,6 +44,36 @@ std::string_view LookupMnemonic(std::string_view name) {
   return {};
 }
 
+namespace {
+
+// Character 3 of a group E template: the operation.
+bool OperationIn(std::string_view templ, std::string_view operations) {
+  return templ.size() > 2 && templ[1] == 'E' && operations.find(templ[2]) != std::string_view::npos;
+}
+
+}  // namespace
+
+bool TakesNoOperand(std::string_view templ) {
+  switch (templ.size() > 1 ? templ[1] : '0') {
+    case '0':
+    case 'F':
+      return true;
+    case 'C':
+    case 'D':
+      return templ[0] == '0';
+    default:
+      return OperationIn(templ, "089");
+  }
+}
+
+bool TakesConstant(std::string_view templ) {
+  return OperationIn(templ, "2456");
+}
+
+bool TakesByte(std::string_view templ) {
+  return OperationIn(templ, "1ABC");
+}
+
 std::optional<char> LookupRegister(std::string_view operand) {
   for (const auto& entry : RegisterCodes) {
     if (SameName(entry.name, operand)) return entry.code;

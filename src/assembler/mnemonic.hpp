@@ -29,4 +29,13 @@ std::string_view LookupMnemonic(std::string_view name);
 // The code of the register operand that equals `operand` whole and exactly.
 std::optional<char> LookupRegister(std::string_view operand);
 
+// What a template tells of its operands. None for NOP, HLT, RET, BRET, PAGE0, MYPAGE, PUSHPS
+// and POPPS: groups 0 and F, jumps and branches with condition 0, and operations 0, 8 and 9
+// of the one-operand group E.
+bool TakesNoOperand(std::string_view templ);
+// In group E: the operations that take a constant (PUSH, ADDSP, SUBSP, TOSP), and those that
+// take a byte operand (NOT, SL, SR, ASR).
+bool TakesConstant(std::string_view templ);
+bool TakesByte(std::string_view templ);
+
 }  // namespace q41

@@ -63,6 +63,7 @@ void BlockModel::ShowBlock(int n) {
   }
   CurrentBlock = n;
   view_.StoredBlockChanged(n);
+  view_.BlockShown(n);
 }
 
 void BlockModel::ClearBlock(int n) {

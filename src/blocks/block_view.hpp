@@ -89,6 +89,8 @@ class BlockView {
   // changed and should be shown again there.
   virtual void SetBlockEnabled(int block, bool enabled) = 0;
   virtual void StoredBlockChanged(int block) = 0;
+  // ShowBlock has put block n in the working copy: n is the current block now.
+  virtual void BlockShown(int /*block*/) {}
   // Compile all has compiled block n; until the next block is compiled the label table
   // holds its labels.
   virtual void BlockCompiled(int /*block*/) {}

@@ -23,29 +23,20 @@ class Writer {
 // The example of a mnemonic, by the way its group reads operands.
 std::string ExampleOf(const MnemonicEntry& m) {
   const std::string name(m.name);
-  const char group = m.templ[1];
-  const char first = m.templ[0];
-  const char operation = m.templ.size() > 2 ? m.templ[2] : '0';
-  switch (group) {
+  if (TakesNoOperand(m.templ)) return name;
+  switch (m.templ[1]) {
     case 'A':
       return name + " P.2, R1";
     case 'B':
       return name + " R1, P.3";
     case 'C':
-      return first == '0' ? name : "L: " + name + " #L";
+      return "L: " + name + " #L";
     case 'D':
-      return first == '0' ? name : "L: " + name + " L";
+      return "L: " + name + " L";
     case 'E':
-      if (operation == '0' || operation == '8' || operation == '9') return name;
-      if (std::string_view("2456").find(operation) != std::string_view::npos) {
-        return name + " #2";
-      }
-      return name + " R1";
+      return name + (TakesConstant(m.templ) ? " #2" : " R1");
     case 'W':
       return name + " 1234H";
-    case '0':
-    case 'F':
-      return name;
     default:
       return name + " #5, R0";
   }
@@ -63,36 +54,30 @@ std::string Assembled(const std::string& line) {
 }
 
 std::string OperandsOf(const MnemonicEntry& m, const Writer& t) {
-  const char group = m.templ[1];
-  const char first = m.templ[0];
-  const char operation = m.templ.size() > 2 ? m.templ[2] : '0';
-  switch (group) {
+  if (TakesNoOperand(m.templ)) return t({"нет", "none"});
+  switch (m.templ[1]) {
     case 'A':
       return t({"порт, приёмник", "port, destination"});
     case 'B':
       return t({"источник, порт", "source, port"});
     case 'C':
-      return first == '0' ? t({"нет", "none"}) : t({"адрес перехода", "target"});
+      return t({"адрес перехода", "target"});
     case 'D':
-      return first == '0' ? t({"нет", "none"}) : t({"имя метки", "label name"});
+      return t({"имя метки", "label name"});
     case 'E':
-      if (operation == '0' || operation == '8' || operation == '9') return t({"нет", "none"});
       return t({"один операнд", "one operand"});
     case 'W':
       return t({"одно значение", "one value"});
-    case '0':
-    case 'F':
-      return t({"нет", "none"});
     default:
       return t({"источник, приёмник", "source, destination"});
   }
 }
 
 std::string EncodingOf(const MnemonicEntry& m, const Writer& t) {
-  const char group = m.templ[1];
-  const char first = m.templ[0];
-  const char operation = m.templ.size() > 2 ? m.templ[2] : '0';
-  switch (group) {
+  if (TakesNoOperand(m.templ)) {
+    return t({"слово шаблона без изменений.", "the template's word as it is."});
+  }
+  switch (m.templ[1]) {
     case 'A':
       return t(
           {"символ 1: флаги (бит 2 — байтовый приёмник); 2: A; 3: порт 0–F; 4: код "
@@ -106,23 +91,18 @@ std::string EncodingOf(const MnemonicEntry& m, const Writer& t) {
            "character 1: flags (bits 3, 1, 0); 2: B; 3: source code; 4: port 0 to F. "
            "Extension word: the source's word (if code D or E)."});
     case 'C':
-      if (first == '0') return t({"слово шаблона без изменений.", "the template's word as it is."});
       return t(
           {"символ 1: условие (из шаблона); 2: C; 3: 0; 4: код адреса. Слово расширения: "
            "адрес (если код D или E).",
            "character 1: the condition (template); 2: C; 3: 0; 4: target code. Extension "
            "word: the target's word (if code D or E)."});
     case 'D':
-      if (first == '0') return t({"слово шаблона без изменений.", "the template's word as it is."});
       return t(
           {"символ 1: условие (из шаблона); 2: D; 3 и 4: смещение до метки в байтах от "
            "следующего слова, от −128 до 126. Слов расширения нет.",
            "character 1: the condition (template); 2: D; 3 and 4: the displacement to the "
            "label in bytes from the next word, −128 to 126. No extension words."});
     case 'E':
-      if (operation == '0' || operation == '8' || operation == '9') {
-        return t({"слово шаблона без изменений.", "the template's word as it is."});
-      }
       return t(
           {"символ 1: 0, или C для байтового операнда; 2: E; 3: операция (из шаблона); 4: "
            "код операнда. Слово расширения: слово операнда (если код D или E).",
@@ -130,9 +110,6 @@ std::string EncodingOf(const MnemonicEntry& m, const Writer& t) {
            "operand code. Extension word: the operand's word (if code D or E)."});
     case 'W':
       return t({"слово — само значение.", "the word is the value itself."});
-    case '0':
-    case 'F':
-      return t({"слово шаблона без изменений.", "the template's word as it is."});
     default:
       return t(
           {"символ 1: флаги (бит 3 — байтовый источник, бит 2 — байтовый приёмник, биты 1 и "

@@ -10,43 +10,47 @@
 namespace q41::ui {
 namespace {
 
-// Colours that read well on the white background.
+// Colours that read well on the white background; definitions and directives in bold.
 QTextCharFormat FormatOf(SyntaxKind kind) {
-  QTextCharFormat f;
+  struct Look {
+    QRgb colour;
+    bool bold = false;
+    bool italic = false;
+  };
+  Look look{};
   switch (kind) {
     case SyntaxKind::Mnemonic:
-      f.setForeground(QColor(0x00, 0x00, 0xA0));
-      f.setFontWeight(QFont::Bold);
+      look = {0x0000A0, true};
       break;
     case SyntaxKind::Register:
-      f.setForeground(QColor(0x80, 0x00, 0x80));
+      look = {0x800080};
       break;
     case SyntaxKind::Number:
-      f.setForeground(QColor(0xA0, 0x30, 0x00));
+      look = {0xA03000};
       break;
     case SyntaxKind::Text:
-      f.setForeground(QColor(0x00, 0x70, 0x00));
+      look = {0x007000};
       break;
     case SyntaxKind::LabelDefinition:
-      f.setForeground(QColor(0x00, 0x60, 0x90));
-      f.setFontWeight(QFont::Bold);
+      look = {0x006090, true};
       break;
     case SyntaxKind::LabelUse:
-      f.setForeground(QColor(0x00, 0x60, 0x90));
+      look = {0x006090};
       break;
     case SyntaxKind::ConstantDefinition:
-      f.setForeground(QColor(0x80, 0x50, 0x00));
-      f.setFontWeight(QFont::Bold);
+      look = {0x805000, true};
       break;
     case SyntaxKind::ReservedWords:
-      f.setForeground(QColor(0xB0, 0x50, 0x00));
-      f.setFontWeight(QFont::Bold);
+      look = {0xB05000, true};
       break;
     case SyntaxKind::Comment:
-      f.setForeground(QColor(0x70, 0x70, 0x70));
-      f.setFontItalic(true);
+      look = {0x707070, false, true};
       break;
   }
+  QTextCharFormat f;
+  f.setForeground(QColor(look.colour));
+  if (look.bold) f.setFontWeight(QFont::Bold);
+  if (look.italic) f.setFontItalic(true);
   return f;
 }
 

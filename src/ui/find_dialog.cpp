@@ -8,25 +8,18 @@
 #include <QPushButton>
 #include <QTextDocument>
 
+#include "ui/i_face.hpp"
 #include "ui/program.hpp"
 #include "ui/qt_text.hpp"
 #include "ui/style.hpp"
 
 namespace q41::ui {
-namespace {
-
-QString Say(Language language, const char* russian, const char* english) {
-  return QString::fromUtf8(language == Language::English ? english : russian);
-}
-
-}  // namespace
-
 FindDialog::FindDialog(QWidget* mainWindow, Language language)
     : QDialog(mainWindow), language_(language) {
   setObjectName("FindDialog");
   setProperty(OwnsEditKeys, true);
   setFont(DesignFont());
-  setWindowTitle(Say(language, "Найти и заменить", "Find and replace"));
+  setWindowTitle(Text(language, TitleFind));
   findText = new QLineEdit(this);
   findText->setObjectName("findText");
   replaceText = new QLineEdit(this);
@@ -35,18 +28,18 @@ FindDialog::FindDialog(QWidget* mainWindow, Language language)
   for (QLineEdit* field : {findText, replaceText}) {
     field->setValidator(new KeepableTextValidator(field));
   }
-  matchCase = new QCheckBox(Say(language, "Учитывать регистр", "Match case"), this);
-  findButton = new QPushButton(Say(language, "Найти далее", "Find next"), this);
-  replaceButton = new QPushButton(Say(language, "Заменить", "Replace"), this);
-  replaceAllButton = new QPushButton(Say(language, "Заменить все", "Replace all"), this);
+  matchCase = new QCheckBox(Text(language, TextMatchCase), this);
+  findButton = new QPushButton(Text(language, TextFindNext), this);
+  replaceButton = new QPushButton(Text(language, TextReplace), this);
+  replaceAllButton = new QPushButton(Text(language, TextReplaceAll), this);
   status = new QLabel(this);
   findButton->setDefault(true);
 
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel(Say(language, "Найти:", "Find:"), this), 0, 0);
+  grid->addWidget(new QLabel(Text(language, TextFindLabel), this), 0, 0);
   grid->addWidget(findText, 0, 1);
   grid->addWidget(findButton, 0, 2);
-  grid->addWidget(new QLabel(Say(language, "Заменить на:", "Replace with:"), this), 1, 0);
+  grid->addWidget(new QLabel(Text(language, TextReplaceLabel), this), 1, 0);
   grid->addWidget(replaceText, 1, 1);
   grid->addWidget(replaceButton, 1, 2);
   grid->addWidget(matchCase, 2, 1);
@@ -60,10 +53,17 @@ FindDialog::FindDialog(QWidget* mainWindow, Language language)
 
 void FindDialog::SetTarget(QPlainTextEdit* editor, bool canReplace) {
   target_ = editor;
-  canReplace_ = canReplace;
   replaceButton->setEnabled(canReplace);
   replaceAllButton->setEnabled(canReplace);
   replaceText->setEnabled(canReplace);
+}
+
+QTextDocument::FindFlags FindDialog::Flags() const {
+  return matchCase->isChecked() ? QTextDocument::FindCaseSensitively : QTextDocument::FindFlags();
+}
+
+bool FindDialog::CanReplace() const {
+  return target_ != nullptr && replaceButton->isEnabled() && !target_->isReadOnly();
 }
 
 bool FindDialog::SelectionMatches() const {
@@ -76,12 +76,11 @@ bool FindDialog::SelectionMatches() const {
 bool FindDialog::FindNext() {
   status->clear();
   if (target_ == nullptr || findText->text().isEmpty()) return false;
-  const QTextDocument::FindFlags flags =
-      matchCase->isChecked() ? QTextDocument::FindCaseSensitively : QTextDocument::FindFlags();
+  const QTextDocument::FindFlags flags = Flags();
   QTextCursor found = target_->document()->find(findText->text(), target_->textCursor(), flags);
   if (found.isNull()) found = target_->document()->find(findText->text(), 0, flags);
   if (found.isNull()) {
-    status->setText(Say(language_, "Не найдено.", "Not found."));
+    status->setText(Text(language_, TextNotFound));
     return false;
   }
   target_->setTextCursor(found);
@@ -90,19 +89,16 @@ bool FindDialog::FindNext() {
 }
 
 void FindDialog::ReplaceOne() {
-  if (target_ == nullptr || !canReplace_ || target_->isReadOnly()) return;
-  if (SelectionMatches()) target_->textCursor().insertText(Keepable(replaceText->text()));
+  if (!CanReplace()) return;
+  if (SelectionMatches()) target_->textCursor().insertText(replaceText->text());
   FindNext();
 }
 
 int FindDialog::ReplaceAll() {
   status->clear();
-  if (target_ == nullptr || !canReplace_ || target_->isReadOnly() || findText->text().isEmpty()) {
-    return 0;
-  }
-  const QTextDocument::FindFlags flags =
-      matchCase->isChecked() ? QTextDocument::FindCaseSensitively : QTextDocument::FindFlags();
-  const QString replacement = Keepable(replaceText->text());
+  if (!CanReplace() || findText->text().isEmpty()) return 0;
+  const QTextDocument::FindFlags flags = Flags();
+  const QString replacement = replaceText->text();
   QTextDocument* document = target_->document();
   QTextCursor edit(document);
   edit.beginEditBlock();
@@ -113,7 +109,7 @@ int FindDialog::ReplaceAll() {
     ++count;
   }
   edit.endEditBlock();
-  status->setText(Say(language_, "Заменено: ", "Replaced: ") + QString::number(count));
+  status->setText(Text(language_, TextReplaced) + QString::number(count));
   return count;
 }
 

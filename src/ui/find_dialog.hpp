@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <QTextDocument>
 
 #include "common/err_diag.hpp"
 
@@ -44,10 +45,12 @@ class FindDialog : public QDialog {
 
  private:
   bool SelectionMatches() const;
+  QTextDocument::FindFlags Flags() const;
+  // A target to replace in, and replacing allowed there.
+  bool CanReplace() const;
 
   Language language_;
   QPointer<QPlainTextEdit> target_;
-  bool canReplace_ = true;
 };
 
 }  // namespace q41::ui

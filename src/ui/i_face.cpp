@@ -80,6 +80,15 @@ constexpr std::array<Row, InterfaceTextCount> Table = {{
     {"Справочник команд", "Instruction reference"},
     {" Справочник команд", " Instruction reference"},
     {"Найти и заменить...", "Find and replace..."},
+    {"Найти и заменить", "Find and replace"},
+    {"Найти:", "Find:"},
+    {"Заменить на:", "Replace with:"},
+    {"Учитывать регистр", "Match case"},
+    {"Найти далее", "Find next"},
+    {"Заменить", "Replace"},
+    {"Заменить все", "Replace all"},
+    {"Не найдено.", "Not found."},
+    {"Заменено: ", "Replaced: "},
 }};
 
 void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, InterfaceMessages& m) {

@@ -84,6 +84,15 @@ enum InterfaceText : int {
   TitleReference,
   // and search.
   ItemFind,
+  TitleFind,
+  TextFindLabel,
+  TextReplaceLabel,
+  TextMatchCase,
+  TextFindNext,
+  TextReplace,
+  TextReplaceAll,
+  TextNotFound,
+  TextReplaced,
   InterfaceTextCount
 };
 

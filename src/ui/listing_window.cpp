@@ -1,7 +1,6 @@
 #include "ui/listing_window.hpp"
 
 #include <QFontDatabase>
-#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
@@ -12,7 +11,7 @@
 
 namespace q41::ui {
 
-ListingWindow::ListingWindow(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window) {
+ListingWindow::ListingWindow(QWidget* mainWindow) : ToolWindow(mainWindow) {
   setObjectName("ListingWindow");
   setFont(DesignFont());
   resize(720, 480);
@@ -28,12 +27,7 @@ ListingWindow::ListingWindow(QWidget* mainWindow) : QWidget(mainWindow, Qt::Wind
   layout->addWidget(saveButton, 0, Qt::AlignRight);
   // A line chosen by a click (or the keys) selects its source line.
   connect(text, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-    QTextEdit::ExtraSelection row;
-    row.cursor = text->textCursor();
-    row.cursor.clearSelection();
-    row.format.setBackground(QColor(0xFF, 0xF0, 0xA0));
-    row.format.setProperty(QTextFormat::FullWidthSelection, true);
-    text->setExtraSelections({row});
+    text->setExtraSelections({LineHighlight(text->textCursor())});
     if (const int line = SourceLineOfRow(text->textCursor().blockNumber()); line > 0) {
       emit SourceLineChosen(line);
     }
@@ -56,15 +50,6 @@ int ListingWindow::SourceLineOfRow(int row) const {
     if (number.find_first_not_of(' ') != std::string::npos) return std::stoi(number);
   }
   return 0;
-}
-
-// Escape closes it, as it closes a dialog.
-void ListingWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-    close();
-    return;
-  }
-  QWidget::keyPressEvent(event);
 }
 
 }  // namespace q41::ui

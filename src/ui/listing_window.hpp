@@ -3,17 +3,17 @@
 // address, code words and source line side by side. A click on a line selects its source
 // line in the main window; the listing can be saved as a text file.
 
-#include <QWidget>
 #include <vector>
 
 #include "common/text.hpp"
+#include "ui/widgets.hpp"
 
 class QPlainTextEdit;
 class QPushButton;
 
 namespace q41::ui {
 
-class ListingWindow : public QWidget {
+class ListingWindow : public ToolWindow {
   Q_OBJECT
  public:
   explicit ListingWindow(QWidget* mainWindow);
@@ -29,9 +29,6 @@ class ListingWindow : public QWidget {
 
  signals:
   void SourceLineChosen(int line);
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   Lines listing_;

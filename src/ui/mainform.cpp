@@ -173,10 +173,10 @@ void TForm1::BuildControls(QWidget* client) {
   code_ = std::make_unique<EditorLines>(*codeText);
   code_->SetReadOnly(true);
   connect(asmText, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-    if (LinksHold() && !linking_) LinkFromSource();
+    if (linksValid_ && !linking_) LinkFromSource();
   });
   connect(codeText, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-    if (LinksHold() && !linking_) LinkFromCode();
+    if (linksValid_ && !linking_) LinkFromCode();
   });
   // The find dialog searches the source editor last used, in either window.
   lastSourceEditor_ = asmText;
@@ -187,15 +187,9 @@ void TForm1::BuildControls(QWidget* client) {
   });
   // An edit of the source ends the links: its lines no longer are the compiled ones.
   connect(asmText, &QPlainTextEdit::textChanged, this, [this] {
-    if (settingSource_) return;
     DropLinks();
-    linkCheckPending_ = false;
     // The listing says it is no longer the text's (once: its title is all that changes).
-    if (!listingStale_ && listing_ && listing_->isVisible()) {
-      listingStale_ = true;
-      listing_->setWindowTitle(listing_->windowTitle() +
-                               Text(program_.settings.language, TextListingStale));
-    }
+    if (!listingStale_ && listing_ && listing_->isVisible()) SetListingTitle(true);
   });
 
   labels = Place(new QTableView(client), "labels", 520, 116, 217, 453);
@@ -353,15 +347,11 @@ Lines TForm1::Source() const {
 }
 
 void TForm1::SetSource(const Lines& source) {
-  // Another text than the one shown: the links and the fault mark were the other one's.
-  if (source != source_->Get()) {
-    DropLinks();
-    linkCheckPending_ = true;
-    asmText->SetMarkedLine(0);
-  }
-  settingSource_ = true;
+  // The links and the fault mark were the shown text's; BlockShown gives them back to a
+  // block shown with its compiled text.
+  DropLinks();
+  asmText->SetMarkedLine(0);
   source_->Set(source);
-  settingSource_ = false;
 }
 
 Lines TForm1::Code() const {
@@ -370,7 +360,6 @@ Lines TForm1::Code() const {
 
 void TForm1::SetCode(const Lines& code, bool fromFailedCompile) {
   DropLinks();
-  linkCheckPending_ = true;
   codeFromFailedCompile_ = fromFailedCompile;
   code_->Set(code);
 }
@@ -501,7 +490,7 @@ void TForm1::SetStatus(const StatusReport& status) {
   source_->Select(status.selection);
   // The gutter marks the fault's line until the block's next compile.
   const int marked = status.selection.kind == Selection::Kind::Line ? status.selection.row + 1 : 0;
-  markedLines_[static_cast<std::size_t>(program_.model().CurrentBlock)] = marked;
+  compiled_[static_cast<std::size_t>(program_.model().CurrentBlock)].faultLine = marked;
   asmText->SetMarkedLine(marked);
 }
 
@@ -574,26 +563,20 @@ void TForm1::p1Click() {
 
 void TForm1::BlckCtrlChange(int index) {
   if (index >= 0) program_.model().BlckCtrlChange(index);
-  const auto block = static_cast<std::size_t>(program_.model().CurrentBlock);
-  if (source_->Get() == compiled_[block].source) asmText->SetMarkedLine(markedLines_[block]);
+}
+
+void TForm1::BlockShown(int block) {
+  // Shown with the text of its last compile, a block has its fault mark back, and with that
+  // compile's code its links too.
+  const CompiledBlock& c = compiled_[static_cast<std::size_t>(block)];
+  const bool compiledText = c.compiled && c.source == source_->Get();
+  asmText->SetMarkedLine(compiledText ? c.faultLine : 0);
+  linksValid_ = compiledText && c.code == code_->Get();
+  if (linksValid_) LinkFromSource();
   RefreshListing();
 }
 
 // Code and source side by side -------------------------------------------------------------
-
-namespace {
-
-const QColor LinkColour(0xFF, 0xF0, 0xA0);
-
-QTextEdit::ExtraSelection LineHighlight(const QTextBlock& block) {
-  QTextEdit::ExtraSelection s;
-  s.cursor = QTextCursor(block);
-  s.format.setBackground(LinkColour);
-  s.format.setProperty(QTextFormat::FullWidthSelection, true);
-  return s;
-}
-
-}  // namespace
 
 void TForm1::ShowCodeOrigins(SourceText source, const Lines& code,
                              const std::vector<std::int32_t>& wordSourceLine) {
@@ -605,19 +588,8 @@ void TForm1::ShowCodeOrigins(SourceText source, const Lines& code,
   c.code = code;
   c.wordSourceLine = wordSourceLine;
   linksValid_ = true;
-  linkCheckPending_ = false;
   LinkFromSource();
   RefreshListing();
-}
-
-// A block shown again with the text and code of its last compile has its links back.
-bool TForm1::LinksHold() {
-  if (!linksValid_ && linkCheckPending_) {
-    linkCheckPending_ = false;
-    const CompiledBlock& c = compiled_[static_cast<std::size_t>(program_.model().CurrentBlock)];
-    linksValid_ = c.compiled && c.source == source_->Get() && c.code == code_->Get();
-  }
-  return linksValid_;
 }
 
 void TForm1::DropLinks() {
@@ -630,7 +602,8 @@ void TForm1::DropLinks() {
 void TForm1::HighlightWords(WordRange words) {
   QList<QTextEdit::ExtraSelection> list;
   for (std::size_t k = words.first; k < words.last; ++k) {
-    list.push_back(LineHighlight(codeText->document()->findBlockByNumber(static_cast<int>(k))));
+    list.push_back(
+        LineHighlight(QTextCursor(codeText->document()->findBlockByNumber(static_cast<int>(k)))));
   }
   codeText->setExtraSelections(list);
   if (words.empty()) return;
@@ -658,7 +631,7 @@ void TForm1::LinkFromCode() {
   asmText->setTextCursor(QTextCursor(block));
   asmText->ensureCursorVisible();
   linking_ = false;
-  asmText->SetHighlights({LineHighlight(block)});
+  asmText->SetHighlights({LineHighlight(QTextCursor(block))});
   HighlightWords(WordsOfLine(c.wordSourceLine, line));
 }
 
@@ -722,15 +695,18 @@ void TForm1::Reference1Click() {
 
 void TForm1::RefreshListing() {
   if (!listing_ || !listing_->isVisible()) return;
-  const Language language = program_.settings.language;
-  const int block = program_.model().CurrentBlock;
-  const CompiledBlock& c = compiled_[static_cast<std::size_t>(block)];
-  const bool stale = c.compiled && c.source != source_->Get();
-  listingStale_ = stale;
-  listing_->setWindowTitle(Text(language, TitleListing) + " - BLOCK " + QString::number(block) +
-                           (stale ? Text(language, TextListingStale) : QString()));
+  const CompiledBlock& c = compiled_[static_cast<std::size_t>(program_.model().CurrentBlock)];
+  SetListingTitle(c.compiled && c.source != source_->Get());
   listing_->ShowListing(c.compiled ? q41::Listing(c.source, c.code, c.wordSourceLine) : Lines(),
-                        Text(language, TextListingNone));
+                        Text(program_.settings.language, TextListingNone));
+}
+
+void TForm1::SetListingTitle(bool stale) {
+  const Language language = program_.settings.language;
+  listingStale_ = stale;
+  listing_->setWindowTitle(Text(language, TitleListing) + " - BLOCK " +
+                           QString::number(program_.model().CurrentBlock) +
+                           (stale ? Text(language, TextListingStale) : QString()));
 }
 
 void TForm1::SaveListing() {

@@ -82,6 +82,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void SetLamp(int block, LampColor color) override;
   void SetBlockEnabled(int block, bool enabled) override;
   void StoredBlockChanged(int block) override;
+  void BlockShown(int block) override;
   bool Ask(Question question, int block) override;
   void NewBlockRestricted() override;
   AssemblerWarnings& Warnings() override { return *this; }
@@ -197,7 +198,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void LinkFromCode();
   void HighlightWords(WordRange words);
   void DropLinks();
-  bool LinksHold();
+  void SetListingTitle(bool stale);
   void CompAndPreproc1Click();
   void Compile1Click();
   void Preprocess1Click();
@@ -220,13 +221,10 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
     Lines source;
     Lines code;
     std::vector<std::int32_t> wordSourceLine;
+    int faultLine = 0;  // the line of its last fault, 0 for none
   };
   std::array<CompiledBlock, 6> compiled_;  // one for each block
   bool linksValid_ = false;
-  // The text or code shown changed: the links hold again if they are the compiled ones.
-  bool linkCheckPending_ = false;
-  bool settingSource_ = false;
-  std::array<int, 6> markedLines_{};  // each block's last fault line, 0 for none
   // Set while one editor's caret is moved to follow the other's.
   bool linking_ = false;
   std::unique_ptr<ListingWindow> listing_;

@@ -61,22 +61,20 @@ QString Keepable(QStringView text) {
 }
 
 void Memo::keyPressEvent(QKeyEvent* event) {
-  const bool newLine = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-  const QString text = event->text();
-  const QString kept = Keepable(text);
-  if (newLine && event->modifiers().testFlag(Qt::ShiftModifier)) {
-    QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier, text,
-                    event->isAutoRepeat(), static_cast<ushort>(event->count()));
-    QPlainTextEdit::keyPressEvent(&plain);
-    event->setAccepted(plain.isAccepted());
-  } else if (kept != text) {
-    QKeyEvent keptKey(event->type(), event->key(), event->modifiers(), kept, event->isAutoRepeat(),
-                      static_cast<ushort>(event->count()));
-    QPlainTextEdit::keyPressEvent(&keptKey);
-    event->setAccepted(keptKey.isAccepted());
-  } else {
-    QPlainTextEdit::keyPressEvent(event);
+  // Shift+Return is Return; a character the code page cannot hold is "?".
+  Qt::KeyboardModifiers modifiers = event->modifiers();
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    modifiers &= ~Qt::ShiftModifier;
   }
+  const QString kept = Keepable(event->text());
+  if (modifiers == event->modifiers() && kept == event->text()) {
+    QPlainTextEdit::keyPressEvent(event);
+    return;
+  }
+  QKeyEvent edited(event->type(), event->key(), modifiers, kept, event->isAutoRepeat(),
+                   static_cast<ushort>(event->count()));
+  QPlainTextEdit::keyPressEvent(&edited);
+  event->setAccepted(edited.isAccepted());
 }
 
 void Memo::inputMethodEvent(QInputMethodEvent* event) {

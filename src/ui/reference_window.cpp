@@ -1,7 +1,6 @@
 #include "ui/reference_window.hpp"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QListWidget>
 #include <QTextBrowser>
 
@@ -10,7 +9,7 @@
 namespace q41::ui {
 
 ReferenceWindow::ReferenceWindow(QWidget* mainWindow, Language language)
-    : QWidget(mainWindow, Qt::Window), reference_(InstructionReference(language)) {
+    : ToolWindow(mainWindow), reference_(InstructionReference(language)) {
   setObjectName("ReferenceWindow");
   setFont(DesignFont());
   resize(760, 520);
@@ -46,15 +45,6 @@ QString ReferenceWindow::ShownKey() const {
   const int row = entries->currentRow();
   return row < 0 ? QString()
                  : QString::fromStdString(reference_[static_cast<std::size_t>(row)].key);
-}
-
-// Escape closes it, as it closes a dialog.
-void ReferenceWindow::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-    close();
-    return;
-  }
-  QWidget::keyPressEvent(event);
 }
 
 }  // namespace q41::ui

@@ -2,17 +2,17 @@
 // The instruction reference window: its entries listed on the left, the chosen one on the
 // right, in the interface language.
 
-#include <QWidget>
 #include <vector>
 
 #include "blocks/reference.hpp"
+#include "ui/widgets.hpp"
 
 class QListWidget;
 class QTextBrowser;
 
 namespace q41::ui {
 
-class ReferenceWindow : public QWidget {
+class ReferenceWindow : public ToolWindow {
   Q_OBJECT
  public:
   ReferenceWindow(QWidget* mainWindow, Language language);
@@ -24,9 +24,6 @@ class ReferenceWindow : public QWidget {
 
   QListWidget* entries;
   QTextBrowser* text;
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   std::vector<ReferenceEntry> reference_;

@@ -4,6 +4,8 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "ui/frame_placement.hpp"
+
 namespace q41::ui {
 
 QFont SansFont(int pixels) {
@@ -32,17 +34,29 @@ void SetupEditor(QPlainTextEdit& editor, const QFont& font) {
   editor.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
+QTextEdit::ExtraSelection LineHighlight(const QTextCursor& at) {
+  QTextEdit::ExtraSelection s;
+  s.cursor = at;
+  s.cursor.clearSelection();
+  s.format.setBackground(QColor(0xFF, 0xF0, 0xA0));
+  s.format.setProperty(QTextFormat::FullWidthSelection, true);
+  return s;
+}
+
 void PlaceBeside(QWidget& window, const QWidget& beside) {
   const QScreen* screen = beside.screen();
   if (screen == nullptr) return;
   const QRect room = screen->availableGeometry();
-  const QRect frame = beside.frameGeometry();
-  const QSize size = window.size().boundedTo(room.size() - QSize(16, 48));
-  window.resize(size);
-  int x = frame.right() + 8;
-  if (x + size.width() > room.right()) x = room.right() - size.width() - 8;
-  int y = std::min(frame.top(), room.bottom() - size.height() - 40);
-  window.move(std::max(room.left(), x), std::max(room.top(), y));
+  window.resize(window.size().boundedTo(room.size() - QSize(16, 48)));
+  // By the frame, which the window manager gives only once the window is shown.
+  auto* placement = new FramePlacement(window, [&beside, room](const QSize& frame) {
+    const QRect main = beside.frameGeometry();
+    int x = main.right() + 8;
+    if (x + frame.width() > room.right()) x = room.right() - frame.width() - 8;
+    const int y = std::min(main.top(), room.bottom() - frame.height());
+    return std::optional(QPoint(std::max(room.left(), x), std::max(room.top(), y)));
+  });
+  placement->Apply();
 }
 
 void ShowInFront(QWidget& window) {

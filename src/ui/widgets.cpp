@@ -1,6 +1,7 @@
 #include "ui/widgets.hpp"
 
 #include <QButtonGroup>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -9,6 +10,14 @@
 #include "ui/qt_text.hpp"
 
 namespace q41::ui {
+
+void ToolWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
 
 Lamp::Lamp(QWidget* parent) : QWidget(parent) {}
 

@@ -1,5 +1,6 @@
 #pragma once
-// Small widgets of the windows: the block lamp, the radio group and the label grid.
+// Small widgets of the windows: the block lamp, the radio group, the label grid, and the
+// base of the windows that stand beside the main one.
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -15,6 +16,16 @@ class LabelTable;
 }
 
 namespace q41::ui {
+
+// A window of its own beside the main window (the listing, the instruction reference):
+// Escape closes it, as it closes a dialog.
+class ToolWindow : public QWidget {
+ public:
+  explicit ToolWindow(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+};
 
 // A status lamp: a rectangle with rounded corners, filled with one colour.
 class Lamp : public QWidget {
