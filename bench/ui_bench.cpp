@@ -33,8 +33,13 @@ class SilentDialogs : public q41::ui::Dialogs {
   void Error(const QString&) override {}
   bool Confirm(const QString&) override { return true; }
   bool ConfirmWarning(const QString&) override { return true; }
+  // Unsaved changes are let go: each run starts from a fresh program.
+  q41::ui::Choice AskToSave(const QString&) override { return q41::ui::Choice::Discard; }
+  q41::ui::Choice AskToRestore(const QString&) override { return q41::ui::Choice::Cancel; }
   std::optional<QString> OpenFile(const QString&) override { return Answer(); }
-  std::optional<QString> SaveFile(const QString&, const QString&) override { return Answer(); }
+  std::optional<QString> SaveFile(const QString&, const QString&, const QString&) override {
+    return Answer();
+  }
 
  private:
   std::optional<QString> Answer() const {

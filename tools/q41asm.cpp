@@ -34,6 +34,7 @@
 #include "blocks/plain_view.hpp"
 #include "common/cp1251.hpp"
 #include "common/text.hpp"
+#include "files/file_io.hpp"
 #include "preprocessor/preproc.hpp"
 
 #ifndef Q41_LANGUAGE
@@ -241,39 +242,6 @@ void ReserveHeap(std::size_t bytes) {
   std::free(block);
 }
 
-// Writes a file so that an old one of that name is never lost: the bytes go to a new file
-// beside it, which then takes its name. Anything but a regular file (a device, a pipe) is
-// written in place. Returns false with errno set when the file cannot be written.
-bool WriteReplacing(const std::string& path, const std::string& bytes) {
-  struct stat info {};
-  const bool exists = ::stat(path.c_str(), &info) == 0;
-  const bool special = exists && !S_ISREG(info.st_mode);
-  std::string temporary = special ? path : path + ".XXXXXX";
-  const int fd = special ? ::open(path.c_str(), O_WRONLY | O_CLOEXEC) : ::mkstemp(temporary.data());
-  if (fd < 0) return false;
-  int reason = 0;
-  for (std::size_t done = 0; done < bytes.size() && reason == 0;) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n > 0) {
-      done += static_cast<std::size_t>(n);
-    } else if (n == 0 || errno != EINTR) {
-      reason = n == 0 ? EIO : errno;
-    }
-  }
-  if (reason == 0 && !special) {
-    // The new file keeps the old one's permissions, or gets what a new file would.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd, exists ? (info.st_mode & 07777) : (0666 & ~mask)) != 0) reason = errno;
-  }
-  if (::close(fd) != 0 && reason == 0) reason = errno;
-  if (reason == 0 && !special && ::rename(temporary.c_str(), path.c_str()) != 0) reason = errno;
-  if (reason == 0) return true;
-  if (!special) ::unlink(temporary.c_str());
-  errno = reason;
-  return false;
-}
-
 // Writes the text: to the file as its Windows-1251 bytes, or to standard output in UTF-8.
 // Returns false (errno set) when the file cannot be written.
 bool WriteText(const std::optional<std::string>& path, const std::string& text) {
@@ -282,7 +250,9 @@ bool WriteText(const std::optional<std::string>& path, const std::string& text) 
     std::cout.flush();
     return true;
   }
-  return WriteReplacing(*path, text);
+  const int reason = q41::files::WriteReplacing(*path, text, {});
+  errno = reason;
+  return reason == 0;
 }
 
 // Ends the process without destroying main's objects: freeing a large block's many small

@@ -32,6 +32,7 @@ void BlockModel::StoreCurrentBlock(int n) {
     r.source = view_.Source();
     r.code = view_.Code();
     r.codeFromFailedCompile = view_.CodeFromFailedCompile();
+    r.codeSource = workingCodeSource_;
   }
   r.ppu = PpuSetOf(view_.PpuListCaption());
   r.ppuList = PpuListText(r.ppu);
@@ -50,6 +51,7 @@ void BlockModel::ShowBlock(int n) {
   if (view_.HoldsBlockText()) {
     view_.SetSource(r.source);
     view_.SetCode(r.code, r.codeFromFailedCompile);
+    workingCodeSource_ = r.codeSource;
   }
   view_.SetPpuListCaption(r.ppuList);
   view_.SetPpuBoxes(PpuSetOf(r.ppuList));
@@ -107,6 +109,30 @@ void BlockModel::NewProgram() {
   ShowBlock(0);
   FirstRun = false;
   PaintLamps();
+  Saved();
+}
+
+void BlockModel::SetModified(bool modified) {
+  modified_ = modified;
+  view_.ProgramChanged(modified);
+}
+
+Lines BlockModel::ProgramFileNow(bool storeIsCurrent) {
+  if (storeIsCurrent || !view_.HoldsBlockText()) return WriteProgramFile();
+  BlockRecord& stored = BlockStore[static_cast<std::size_t>(CurrentBlock)];
+  // The working copy stands in for the stored block while the file is written.
+  BlockRecord working;
+  working.source = view_.Source();
+  working.ppu = PpuSetOf(view_.PpuListCaption());
+  working.ppuList = PpuListText(working.ppu);
+  working.cpuAddress = view_.CpuAddress();
+  PadAddress(working.cpuAddress);
+  working.ppuAddress = view_.PpuAddress();
+  PadAddress(working.ppuAddress);
+  std::swap(stored, working);
+  Lines lines = WriteProgramFile();
+  std::swap(stored, working);
+  return lines;
 }
 
 void BlockModel::BlckCtrlChange(int tab) {
@@ -129,6 +155,7 @@ void BlockModel::BPClick() {
   ClearBlock(LastBlock);
   ShowBlock(LastBlock);
   EnableBlock(LastBlock);
+  Edited();
 }
 
 void BlockModel::BMClick() {
@@ -147,15 +174,25 @@ void BlockModel::BMClick() {
     view_.SelectTab(LastBlock - 1);
   }
   --LastBlock;
+  Edited();
 }
 
-void BlockModel::New1Click() {
-  if (!BlockStore[0].source.empty() && !view_.Ask(Question::ClearProgram, 0)) return;
+bool BlockModel::New1Click() {
+  if (!BlockStore[0].source.empty() && !view_.Ask(Question::ClearProgram, 0)) return false;
   NewProgram();
+  return true;
 }
 
 void BlockModel::CompileBlock() {
-  q41::CompileBlock(view_, workspace_, settings_.Options(), CurrentBlock);
+  Lines source = view_.Source();
+  q41::CompileBlock(view_, workspace_, settings_.Options(), CurrentBlock, source);
+  workingCodeSource_ = std::move(source);
+}
+
+void BlockModel::CompileOnly() {
+  q41::CompileOnly(view_, workspace_, settings_.Options());
+  // The code comes from the text for compilation, which the user made from this text.
+  workingCodeSource_ = view_.Source();
 }
 
 void BlockModel::SpeedButton2Click() {
@@ -182,6 +219,10 @@ void BlockModel::SpeedButton2Click() {
       return;
     }
     BlockRecord& r = BlockStore[static_cast<std::size_t>(k)];
+    if (view_.HoldsBlockText()) {
+      r.codeSource = r.source;
+      workingCodeSource_ = r.source;
+    }
     r.code = std::move(outcome.code);
     r.codeFromFailedCompile = false;
     r.wordCount = view_.WordCount();

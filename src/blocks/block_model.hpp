@@ -21,6 +21,9 @@ struct BlockRecord {
   Lines code;
   // The code is what a failed compile left: it never goes into a code file as good code.
   bool codeFromFailedCompile = false;
+  // The source the code was compiled from: where it differs from `source`, the code is older
+  // than the text.
+  Lines codeSource;
   PpuSet ppu{};
   std::string ppuList = "0000";  // always the standard form of `ppu`
   std::string cpuAddress = "0000";
@@ -65,6 +68,23 @@ class BlockModel {
   int CurrentBlock = 0;
   bool FirstRun = true;
 
+  // Whether the program holds changes that its file does not: anything a save of the
+  // program file would write differently (a block's text, header, GLOBAL text, memory mode,
+  // PPU choice, addresses, a block added or deleted). Compiling, switching blocks and saving
+  // the code file change nothing of it. The windows report the user's edits through
+  // Edited(); a new program, a program read from its file and a save make it unchanged.
+  bool Modified() const { return modified_; }
+  // The source the working copy's code was compiled from.
+  const Lines& WorkingCodeSource() const { return workingCodeSource_; }
+  void Edited() { SetModified(true); }
+  void Saved() { SetModified(false); }
+
+  // The lines the program file would have now, with the working copy of the current block
+  // as it stands, and nothing stored or shown on the way (the address fields keep what the
+  // user is typing). With `storeIsCurrent` the stored block is taken instead: the all-blocks
+  // window, while active, edits the store itself.
+  Lines ProgramFileNow(bool storeIsCurrent);
+
   // Working copy <-> stored record.
   void StoreCurrentBlock(int n);
   void ShowBlock(int n);
@@ -80,11 +100,14 @@ class BlockModel {
   void BlckCtrlChange(int tab);
   void BPClick();
   void BMClick();
-  void New1Click();
+  // New program, after its question: false when the user cancelled.
+  bool New1Click();
   // Compile+preproc. of the current block, and compile all blocks (stops at the first
   // block that fails, whose status line then starts with "Bl." and its number).
   void CompileBlock();
   void SpeedButton2Click();
+  // Compile only: the text for compilation as it stands, into the working copy.
+  void CompileOnly();
 
   // The program file (.ASM). WriteProgramFile gives the file's lines for the program as
   // stored (the caller stores the current block first). ReadProgramFile rebuilds the
@@ -112,10 +135,11 @@ class BlockModel {
   SourceText StoredSource(int n) const;
 
   // The code file (.Q41). PrepareCodeFile stores the current block and asks about every
-  // block without code, or with only the code of a failed compile: false when the user
-  // cancelled. WriteCodeFile gives the file's lines; a block's section holds no code from a
-  // failed compile, and its word count is the number of words it holds. CodeFileText gives
-  // the same lines joined, each ended by `eol`, without a copy of every word on the way.
+  // block without code, with only the code of a failed compile, or with code older than its
+  // text: false when the user cancelled. WriteCodeFile gives the file's lines; a block's section
+  // holds no code from a failed compile, and its word count is the number of words it holds.
+  // CodeFileText gives the same lines joined, each ended by `eol`, without a copy of every word on
+  // the way.
   bool PrepareCodeFile();
   Lines WriteCodeFile() const;
   std::string CodeFileText(std::string_view eol) const;
@@ -150,8 +174,13 @@ class BlockModel {
   // Moves lines[begin, end) into block n's source and applies its settings lines.
   void TakeBlockLines(int n, Lines& lines, std::size_t begin, std::size_t end);
 
+  void SetModified(bool modified);
+
   BlockView& view_;
   CompileWorkspace& workspace_;
+  bool modified_ = false;
+  // The source the working copy's code was compiled from (see BlockRecord::codeSource).
+  Lines workingCodeSource_;
   const LineViews* unmarked_ = nullptr;
   const CompileSettings& settings_;
 };

@@ -17,7 +17,13 @@ enum class LampColor { White, Red, Green, Hidden };
 
 using PpuSet = std::array<bool, 4>;  // PPU1 to PPU4
 
-enum class Question { DeleteBlock, ClearProgram, EmptyBlockCode };
+enum class Question {
+  DeleteBlock,
+  ClearProgram,
+  EmptyBlockCode,
+  FailedBlockCode,  // the block's last compile failed: its code is left out
+  StaleBlockCode,   // the block's text changed after its code was compiled
+};
 
 class BlockView {
  public:
@@ -95,7 +101,11 @@ class BlockView {
   // holds its labels.
   virtual void BlockCompiled(int /*block*/) {}
 
-  // The questions and notices; Ask is true on OK. `block` fills in the empty-code question.
+  // The program was edited (`modified`), or became its file's again (a new program, a file
+  // read or saved): told at every edit, so that a copy of the work can follow it.
+  virtual void ProgramChanged(bool /*modified*/) {}
+
+  // The questions and notices; Ask is true on OK. `block` fills in the code file's questions.
   virtual bool Ask(Question question, int block) = 0;
   virtual void NewBlockRestricted() = 0;
 

@@ -83,9 +83,10 @@ struct PlainView : BlockView, AssemblerWarnings {
   void SetBlockEnabled(int block, bool e) override { enabled[static_cast<std::size_t>(block)] = e; }
   void StoredBlockChanged(int) override {}
   bool Ask(Question question, int block) override {
-    const char* const names[] = {"DeleteBlock", "ClearProgram", "EmptyBlockCode"};
+    const char* const names[] = {"DeleteBlock", "ClearProgram", "EmptyBlockCode", "FailedBlockCode",
+                                 "StaleBlockCode"};
     std::string text = names[static_cast<int>(question)];
-    if (question == Question::EmptyBlockCode) text.append(" ").append(std::to_string(block));
+    if (question >= Question::EmptyBlockCode) text.append(" ").append(std::to_string(block));
     asked.push_back(text);
     if (answers.empty()) return false;
     const bool answer = answers.front();

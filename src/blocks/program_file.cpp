@@ -170,6 +170,8 @@ int BlockModel::FindBlockMarkers(SourceText lines,
 }
 
 void BlockModel::StartReading(SourceText lines) {
+  // The program is its file's from here on.
+  Saved();
   if (lines.size() > 0 && StartsWith(lines[0], MemoryPrefix)) {
     ApplyMemoryMode(lines[0].substr(MemoryPrefix.size(), 4));
   }
@@ -269,10 +271,16 @@ const Lines& CodeToWrite(const BlockRecord& r) {
 bool BlockModel::PrepareCodeFile() {
   StoreCurrentBlock(CurrentBlock);
   for (int n = 0; n <= LastBlock; ++n) {
-    if (CodeToWrite(BlockStore[static_cast<std::size_t>(n)]).empty() &&
-        !view_.Ask(Question::EmptyBlockCode, n)) {
-      return false;
+    const BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
+    std::optional<Question> question;
+    if (r.codeFromFailedCompile) {
+      question = Question::FailedBlockCode;
+    } else if (r.code.empty()) {
+      question = Question::EmptyBlockCode;
+    } else if (view_.HoldsBlockText() && r.codeSource != r.source) {
+      question = Question::StaleBlockCode;
     }
+    if (question && !view_.Ask(*question, n)) return false;
   }
   return true;
 }

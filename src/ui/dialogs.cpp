@@ -2,9 +2,40 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace q41::ui {
+namespace {
+
+// Names a file's type by its name alone. The toolkit's own provider looks into files whose
+// name says nothing, and reading some of them never ends (a kernel log, a pipe): typing
+// such a folder's path into a file dialog would hang the program with the user's work in it.
+class NameOnlyIconProvider : public QFileIconProvider {
+ public:
+  using QFileIconProvider::icon;
+  QIcon icon(const QFileInfo& info) const override { return icon(info.isDir() ? Folder : File); }
+  QString type(const QFileInfo& info) const override {
+    if (info.isDir()) return QStringLiteral("Folder");
+    const QString suffix = info.suffix();
+    return suffix.isEmpty() ? QStringLiteral("File") : suffix.toUpper() + QStringLiteral(" File");
+  }
+};
+
+NameOnlyIconProvider& IconProvider() {
+  static NameOnlyIconProvider provider;
+  return provider;
+}
+
+std::optional<QString> Run(QFileDialog& dialog) {
+  dialog.setIconProvider(&IconProvider());
+  dialog.setOption(QFileDialog::DontUseCustomDirectoryIcons);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front();
+}
+
+}  // namespace
 
 void QtDialogs::Warning(const QString& text) {
   QMessageBox::warning(parent_, QApplication::applicationName(), text);
@@ -26,20 +57,56 @@ bool QtDialogs::ConfirmWarning(const QString& text) {
                               QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
-std::optional<QString> QtDialogs::OpenFile(const QString& filter) {
-  const QString name = QFileDialog::getOpenFileName(parent_, QString(), QString(), filter);
-  if (name.isEmpty()) return std::nullopt;
-  return name;
+Choice QtDialogs::AskToSave(const QString& text) {
+  return Ask(text, false);
 }
 
-std::optional<QString> QtDialogs::SaveFile(const QString& filter, const QString& defaultSuffix) {
+Choice QtDialogs::AskToRestore(const QString& text) {
+  return Ask(text, true);
+}
+
+Choice QtDialogs::Ask(const QString& text, bool restore) {
+  const bool english = language_ == Language::English;
+  QMessageBox box(restore ? QMessageBox::Question : QMessageBox::Warning,
+                  QApplication::applicationName(), text, QMessageBox::NoButton, parent_);
+  QPushButton* keep = box.addButton(QMessageBox::Save);
+  QPushButton* discard = box.addButton(QMessageBox::Discard);
+  QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+  if (restore) {
+    keep->setText(english ? "Restore" : QString::fromUtf8("Восстановить"));
+    discard->setText(english ? "Discard" : QString::fromUtf8("Удалить"));
+    cancel->setText(english ? "Later" : QString::fromUtf8("Позже"));
+  } else {
+    discard->setText(english ? "Don't save" : QString::fromUtf8("Не сохранять"));
+    if (!english) {
+      keep->setText(QString::fromUtf8("Сохранить"));
+      cancel->setText(QString::fromUtf8("Отмена"));
+    }
+  }
+  box.setDefaultButton(keep);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == keep) return Choice::Keep;
+  if (box.clickedButton() == discard) return Choice::Discard;
+  return Choice::Cancel;
+}
+
+std::optional<QString> QtDialogs::OpenFile(const QString& filter) {
+  QFileDialog dialog(parent_, QString(), QString(), filter);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  return Run(dialog);
+}
+
+std::optional<QString> QtDialogs::SaveFile(const QString& filter, const QString& defaultSuffix,
+                                           const QString& name) {
   QFileDialog dialog(parent_, QString(), QString(), filter);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(defaultSuffix);
   // Saving over a file of the same name does not ask first.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().front();
+  if (!name.isEmpty()) dialog.selectFile(name);
+  return Run(dialog);
 }
 
 }  // namespace q41::ui

@@ -5,9 +5,15 @@
 #include <QString>
 #include <optional>
 
+#include "common/err_diag.hpp"
+
 class QWidget;
 
 namespace q41::ui {
+
+// The answer to a question with three buttons: the first (Save, Restore), the second
+// (Discard), or Cancel (also closing the box).
+enum class Choice { Keep, Discard, Cancel };
 
 class Dialogs {
  public:
@@ -18,24 +24,36 @@ class Dialogs {
   // counts as Cancel.
   virtual bool Confirm(const QString& text) = 0;
   virtual bool ConfirmWarning(const QString& text) = 0;
-  // A file name, or nothing when the user cancels. `filter` is a Qt filter list.
+  // Unsaved changes would go: Save, Discard or Cancel.
+  virtual Choice AskToSave(const QString& text) = 0;
+  // Work left by an instance that ended without saving: Restore, Discard or later (Cancel).
+  virtual Choice AskToRestore(const QString& text) = 0;
+  // A file name, or nothing when the user cancels. `filter` is a Qt filter list; `name`, when
+  // given, is offered first.
   virtual std::optional<QString> OpenFile(const QString& filter) = 0;
-  virtual std::optional<QString> SaveFile(const QString& filter, const QString& defaultSuffix) = 0;
+  virtual std::optional<QString> SaveFile(const QString& filter, const QString& defaultSuffix,
+                                          const QString& name = {}) = 0;
 };
 
-// The toolkit's own boxes and dialogs, modal over `parent`.
+// The toolkit's own boxes and dialogs, modal over `parent`, with the buttons of the
+// three-button questions captioned in the interface language.
 class QtDialogs : public Dialogs {
  public:
-  explicit QtDialogs(QWidget* parent) : parent_(parent) {}
+  QtDialogs(QWidget* parent, Language language) : parent_(parent), language_(language) {}
   void Warning(const QString& text) override;
   void Error(const QString& text) override;
   bool Confirm(const QString& text) override;
   bool ConfirmWarning(const QString& text) override;
+  Choice AskToSave(const QString& text) override;
+  Choice AskToRestore(const QString& text) override;
   std::optional<QString> OpenFile(const QString& filter) override;
-  std::optional<QString> SaveFile(const QString& filter, const QString& defaultSuffix) override;
+  std::optional<QString> SaveFile(const QString& filter, const QString& defaultSuffix,
+                                  const QString& name = {}) override;
 
  private:
+  Choice Ask(const QString& text, bool restore);
   QWidget* parent_;
+  Language language_;
 };
 
 }  // namespace q41::ui

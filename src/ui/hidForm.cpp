@@ -94,6 +94,7 @@ void THF::BuildPanel(int i, int left, int width, int height) {
       panel.ppuList->setText(ToQt(r.ppuList));
       panel.ppuList->adjustSize();
     });
+    connect(box, &QCheckBox::clicked, this, [this] { model_.Edited(); });
   }
 
   auto label = [&](int top) {
@@ -113,6 +114,7 @@ void THF::BuildPanel(int i, int left, int width, int height) {
     connect(edit, &QLineEdit::textChanged, this, [this, i, field](const QString& text) {
       if (!filling_) model_.BlockStore[static_cast<std::size_t>(i)].*field = FromQt(text);
     });
+    connect(edit, &QLineEdit::textEdited, this, [this] { model_.Edited(); });
     return edit;
   };
   p.cpuAddress = address(95, &BlockRecord::cpuAddress);
@@ -134,6 +136,7 @@ void THF::BuildPanel(int i, int left, int width, int height) {
     model_.BlockStore[static_cast<std::size_t>(i)].source =
         panels[static_cast<std::size_t>(i)].lines->Get();
   });
+  connect(p.lines.get(), &EditorLines::UserEdited, this, [this] { model_.Edited(); });
 }
 
 void THF::ShowStoredBlock(int n) {

@@ -58,6 +58,9 @@ class THF : public QWidget {
   void CommandStarting();
   // The command has ended: this window takes up the activation as it now really is.
   void CommandEnded();
+  // Whether the stored current block is its real content: this window is active and edits
+  // the store itself, and no command has taken its edits into the main window.
+  bool HoldsCurrentBlock() const { return active_ && !inCommand_; }
 
  protected:
   void changeEvent(QEvent* event) override;

@@ -89,6 +89,22 @@ constexpr std::array<Row, InterfaceTextCount> Table = {{
     {"Заменить все", "Replace all"},
     {"Не найдено.", "Not found."},
     {"Заменено: ", "Replaced: "},
+    {"В программе есть несохранённые изменения.\nСохранить их?",
+     "The program has unsaved changes.\nSave them?"},
+    {"В программе %1 есть несохранённые изменения.\nСохранить их?",
+     "The program %1 has unsaved changes.\nSave them?"},
+    {"Найдена несохранённая работа: копия программы %1,\nзаписанная %2.\nВосстановить её?",
+     "Work that was not saved was found: a copy of the program %1,\nwritten %2.\nRestore it?"},
+    {"(ещё не сохранялась)", "(never saved)"},
+    {"Копию несохранённой работы не удалось прочитать:\n",
+     "The copy of unsaved work could not be read:\n"},
+    {"Блок * не откомпилирован:\nего кода не будет в файле.\nСохранить .Q41 файл?",
+     "Block * did not compile:\nits code is left out of the file.\nSave the .Q41 file?"},
+    {"Код блока * старше его текста:\nтекст изменён после компиляции.\nСохранить имеющийся код?",
+     "The code of block * is older than its text:\nthe text changed after the compile.\n"
+     "Save the code it holds?"},
+    {"это не обычный файл", "not a regular file"},
+    {"Копия несохранённой работы не записана: ", "The copy of unsaved work was not written: "},
 }};
 
 void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, InterfaceMessages& m) {

@@ -93,6 +93,16 @@ enum InterfaceText : int {
   TextReplaceAll,
   TextNotFound,
   TextReplaced,
+  // and keeping the user's work.
+  TextUnsaved,
+  TextUnsavedNamed,
+  TextRestore,
+  TextNeverSaved,
+  TextRestoreFailed,
+  TextFailedBlockCode,
+  TextStaleBlockCode,
+  TextNotRegularFile,
+  TextRecoveryFailed,
   InterfaceTextCount
 };
 

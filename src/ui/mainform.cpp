@@ -4,9 +4,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFile>
-#include <QSaveFile>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QStatusBar>
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -32,6 +32,7 @@
 #include "ui/listing_window.hpp"
 #include "ui/midtext.hpp"
 #include "ui/program.hpp"
+#include "ui/program_files.hpp"
 #include "ui/qt_text.hpp"
 #include "ui/reference_window.hpp"
 #include "ui/style.hpp"
@@ -79,6 +80,8 @@ TForm1::TForm1(Program& program) : program_(program) {
   BuildControls(client);
   BuildMenu();
   SetTabOrder();
+  FollowEdits();
+  setAcceptDrops(true);
   // A fixed frame: the client area and the menu bar, nothing more.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -250,17 +253,20 @@ void TForm1::BuildMenu() {
 
   File1 = menuBar()->addMenu("File");
   File1->setObjectName("File1");
-  new1 = action(File1, "new1", "New program", {}, [this] { program_.model().New1Click(); });
+  auto files = [this](void (ProgramFiles::*handler)()) {
+    return [this, handler] { (program_.Files().*handler)(); };
+  };
+  new1 = action(File1, "new1", "New program", {}, files(&ProgramFiles::New1Click));
   separator(File1, "N7");
   OpenAsm1 = action(File1, "OpenAsm1", "Open .ASM...", QKeySequence("Ctrl+O"),
-                    own(&TForm1::OpenAsm1Click));
+                    files(&ProgramFiles::OpenAsm1Click));
   separator(File1, "N2");
   SaveAsm1 = action(File1, "SaveAsm1", "Save .ASM...", QKeySequence("Ctrl+S"),
-                    own(&TForm1::SaveAsm1Click));
+                    files(&ProgramFiles::SaveAsm1Click));
   SaveCod1 = action(File1, "SaveCod1", "Save .Q41...", QKeySequence("Ctrl+Alt+S"),
-                    own(&TForm1::SaveCod1Click));
+                    files(&ProgramFiles::SaveCod1Click));
   separator(File1, "N1");
-  Exit1 = action(File1, "Exit1", "Exit", {}, own(&TForm1::Exit1Click));
+  Exit1 = action(File1, "Exit1", "Exit", {}, files(&ProgramFiles::Exit1Click));
 
   Edit1 = menuBar()->addMenu("Edit");
   Edit1->setObjectName("Edit1");
@@ -333,9 +339,60 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  // Closing the main window ends the program at once, whatever else is open.
+  // Closing the main window ends the program, whatever else is open, unless that would
+  // lose unsaved work the user wants to keep.
+  bool may = false;
+  program_.RunCommand([this, &may] { may = program_.Files().MayClose(); });
+  if (!may) {
+    event->ignore();
+    return;
+  }
   event->accept();
   QApplication::quit();
+}
+
+namespace {
+
+// The first local file of a drag, or nothing: text dragged stays text.
+QString DroppedFile(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls()) return {};
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) return url.toLocalFile();
+  }
+  return {};
+}
+
+}  // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  const QString path = DroppedFile(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  program_.RunCommand([this, path] { program_.Files().OpenFile(path); });
+}
+
+void TForm1::FollowEdits() {
+  auto edited = [this] { program_.Edited(); };
+  for (EditorLines* lines : {source_.get(), header_.get(), glob_.get()}) {
+    connect(lines, &EditorLines::UserEdited, this, edited);
+  }
+  for (QLineEdit* address : {Edit2, Edit3}) connect(address, &QLineEdit::textEdited, this, edited);
+  for (QCheckBox* box : PpuBoxes) connect(box, &QCheckBox::clicked, this, edited);
+  connect(RadioGroup1, &RadioGroup::Clicked, this, edited);
+}
+
+void TForm1::ShowNotice(const QString& text) {
+  if (text.isEmpty() && findChild<QStatusBar*>() == nullptr) return;
+  statusBar()->showMessage(text);
+  statusBar()->setVisible(!text.isEmpty());
+}
+
+void TForm1::ProgramChanged(bool modified) {
+  if (ProgramFiles* files = program_.FilesIfAny()) files->Changed(modified);
 }
 
 TForm1::~TForm1() = default;
@@ -535,8 +592,13 @@ bool TForm1::Ask(Question question, int block) {
       return program_.dialogs().ConfirmWarning(m.MsgDeleteBlock);
     case Question::ClearProgram:
       return program_.dialogs().Confirm(m.MsgClearProgram);
-    case Question::EmptyBlockCode: {
-      QString text = m.MsgEmptyBlockCode;
+    case Question::EmptyBlockCode:
+    case Question::FailedBlockCode:
+    case Question::StaleBlockCode: {
+      const Language language = program_.settings.language;
+      QString text = question == Question::EmptyBlockCode    ? m.MsgEmptyBlockCode
+                     : question == Question::FailedBlockCode ? Text(language, TextFailedBlockCode)
+                                                             : Text(language, TextStaleBlockCode);
       const qsizetype star = text.indexOf('*');
       if (star >= 0) text.replace(star, 1, QString::number(block));
       return program_.dialogs().Confirm(text);
@@ -713,74 +775,7 @@ void TForm1::SaveListing() {
   if (listing_->Listing().empty()) return;
   const std::optional<QString> path =
       program_.dialogs().SaveFile(Text(program_.settings.language, TextListingFilter), "lst");
-  if (path) WriteLinesTo(*path, listing_->Listing());
-}
-
-// The dialogs' filters (odASM, sdASM, sdCOD).
-const QString AsmOpenFilter = "assembler files (*.asm);;all files (*.*)";
-const QString AsmSaveFilter = "assembler files (*.asm);;all fils (*.*)";
-const QString CodeSaveFilter = "Q41 files (*.Q41);;all files (*.*)";
-
-// The error box of a file that cannot be read or written: its name and the system's reason.
-void TForm1::ShowFileError(const QString& path, const QFileDevice& file) {
-  program_.dialogs().Error(
-      QString("%1\n%2").arg(QDir::toNativeSeparators(path), file.errorString()));
-}
-
-void TForm1::OpenAsm1Click() {
-  const std::optional<QString> path = program_.dialogs().OpenFile(AsmOpenFilter);
-  if (!path) return;
-  // The whole file is read before anything on screen changes.
-  QFile file(*path);
-  QByteArray bytes;
-  if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
-  if (!file.isOpen() || file.error() != QFileDevice::NoError) {
-    ShowFileError(*path, file);
-    return;
-  }
-  Lines lines =
-      SplitLines(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-  ClearCodeAndLabels(*this, program_.workspace);
-  program_.model().ReadProgramFile(std::move(lines));
-}
-
-bool TForm1::WriteLinesTo(const QString& path, const Lines& lines) {
-  const std::string bytes = JoinLines(lines, "\r\n");
-  const auto size = static_cast<qint64>(bytes.size());
-  QSaveFile file(path);
-  if (file.open(QIODevice::WriteOnly) && file.write(bytes.data(), size) == size && file.commit()) {
-    return true;
-  }
-  ShowFileError(path, file);
-  return false;
-}
-
-void TForm1::SaveAsm1Click() {
-  BlockModel& model = program_.model();
-  model.StoreCurrentBlock(model.CurrentBlock);
-  const std::optional<QString> path = program_.dialogs().SaveFile(AsmSaveFilter, "asm");
-  if (!path) return;
-  std::optional<MarkerClash> clash;
-  const bool written = WriteLinesTo(*path, model.WriteProgramFile(clash));
-  // Also after a failed write: the block's own data goes back on screen.
-  model.ShowBlock(model.CurrentBlock);
-  if (written && clash) {
-    program_.dialogs().Warning(MarkerClashText(program_.settings.language, *clash));
-  }
-}
-
-void TForm1::SaveCod1Click() {
-  BlockModel& model = program_.model();
-
-  if (!model.PrepareCodeFile()) return;
-  const std::optional<QString> path = program_.dialogs().SaveFile(CodeSaveFilter, "Q41");
-  if (!path) return;
-  WriteLinesTo(*path, model.WriteCodeFile());
-  model.ShowBlock(model.CurrentBlock);
-}
-
-void TForm1::Exit1Click() {
-  if (program_.dialogs().Confirm(program_.messages.MsgExit)) close();
+  if (path) program_.Files().WriteLinesTo(*path, listing_->Listing());
 }
 
 void TForm1::Cut1Click() {
@@ -814,7 +809,9 @@ void TForm1::UnDo1Click() {
 }
 
 void TForm1::ClearAsm1Click() {
-  if (program_.dialogs().Confirm(program_.messages.MsgClearAsm)) asmText->clear();
+  if (!program_.dialogs().Confirm(program_.messages.MsgClearAsm)) return;
+  asmText->clear();
+  program_.Edited();
 }
 
 void TForm1::ClearCode1Click() {
@@ -834,7 +831,7 @@ void TForm1::CompAndPreproc1Click() {
 }
 
 void TForm1::Compile1Click() {
-  CompileOnly(*this, program_.workspace, program_.settings.Options());
+  program_.model().CompileOnly();
 }
 
 void TForm1::Preprocess1Click() {

@@ -84,10 +84,14 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void StoredBlockChanged(int block) override;
   void BlockShown(int block) override;
   bool Ask(Question question, int block) override;
+  void ProgramChanged(bool modified) override;
   void NewBlockRestricted() override;
   AssemblerWarnings& Warnings() override { return *this; }
 
   QColor LampColorOf(LampColor color) const;
+  // A notice in the status bar below the window's controls, which shows only while there is
+  // one; an empty text takes it away.
+  void ShowNotice(const QString& text);
 
   // The controls, by their design names.
   QPlainTextEdit* fileHeader;
@@ -160,6 +164,9 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // A program file dropped anywhere on the window opens as Open .ASM opens one.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildControls(QWidget* client);
@@ -169,14 +176,9 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   // Command handlers.
   void p1Click();
   void BlckCtrlChange(int index);
-  void OpenAsm1Click();
-  void SaveAsm1Click();
-  void SaveCod1Click();
-  // Writes the lines to the file as Windows-1251 bytes with CR LF, replacing it only once
-  // the whole text is written; false, after the error box, when that failed.
-  bool WriteLinesTo(const QString& path, const Lines& lines);
-  void ShowFileError(const QString& path, const QFileDevice& file);
-  void Exit1Click();
+  // The user's edits of the program-wide fields and the working copy make the program
+  // modified.
+  void FollowEdits();
   void Cut1Click();
   void Copy1Click();
   void Paste1Click();

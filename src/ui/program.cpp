@@ -13,6 +13,7 @@
 #include "ui/hidForm.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
+#include "ui/program_files.hpp"
 #include "ui/style.hpp"
 
 namespace q41::ui {
@@ -49,12 +50,13 @@ Program::Program(Language language, Dialogs* dialogs)
     : settings{language, true}, dialogs_(dialogs) {
   form1_ = std::make_unique<TForm1>(*this);
   if (dialogs_ == nullptr) {
-    ownDialogs_ = std::make_unique<QtDialogs>(form1_.get());
+    ownDialogs_ = std::make_unique<QtDialogs>(form1_.get(), language);
     dialogs_ = ownDialogs_.get();
   }
   form2_ = std::make_unique<TForm2>(form1_.get(), settings.useShortConst);
   model_ = std::make_unique<BlockModel>(*form1_, workspace, settings);
   hf_ = std::make_unique<THF>(*model_, form1_.get(), ReturnHint(settings.language));
+  files_ = std::make_unique<ProgramFiles>(*this);
 
   QList<QKeySequence> keys;
   for (QAction* a : form1_->ShortcutActions()) keys.push_back(a->shortcut());
@@ -92,6 +94,18 @@ void Program::RunCommand(const std::function<void()>& command) {
 
 void Program::ApplyInterfaceLanguage() {
   ui::ApplyInterfaceLanguage(settings.language, *form1_, *form2_, hf_.get(), messages);
+  if (files_) files_->ShowTitle();
+}
+
+void Program::Edited() {
+  if (model_) model_->Edited();
+}
+
+void Program::Start(const QString& path) {
+  RunCommand([this, &path] {
+    files_->OfferRecovery();
+    if (!path.isEmpty()) files_->OpenFile(path);
+  });
 }
 
 }  // namespace q41::ui

@@ -18,6 +18,7 @@ namespace q41::ui {
 class TForm1;
 class TForm2;
 class THF;
+class ProgramFiles;
 
 // Keeps the keys of the menu's shortcuts from the focused control, so that the menu command
 // runs instead: Qt's editors would take Ctrl+C, Ctrl+V and the like for themselves. A window
@@ -57,6 +58,14 @@ class Program {
   THF* HF() { return hf_.get(); }
   Dialogs& dialogs() { return *dialogs_; }
   BlockModel& model() { return *model_; }
+  // Opening, saving, closing and the unsaved work; null while the windows are being built.
+  ProgramFiles& Files() { return *files_; }
+  ProgramFiles* FilesIfAny() { return files_.get(); }
+  // The user edited the program.
+  void Edited();
+  // At start-up, once the main window is shown: the work left by instances that ended
+  // without saving it, then the file named on the command line (`path`, when not empty).
+  void Start(const QString& path);
   // Puts the interface texts in place; the main window does it when first shown.
   void ApplyInterfaceLanguage();
 
@@ -78,6 +87,7 @@ class Program {
   std::unique_ptr<TForm2> form2_;
   std::unique_ptr<BlockModel> model_;
   std::unique_ptr<THF> hf_;
+  std::unique_ptr<ProgramFiles> files_;
   ShortcutGuard guard_;
   int commandDepth_ = 0;
 };

@@ -14,6 +14,7 @@
 #include <QTextLayout>
 #include <QThread>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 #include <atomic>
 #include <deque>
@@ -97,6 +98,15 @@ void Memo::insertFromMimeData(const QMimeData* source) {
   QMimeData kept;
   kept.setText(Keepable(source->text()));
   QPlainTextEdit::insertFromMimeData(&kept);
+}
+
+bool Memo::canInsertFromMimeData(const QMimeData* source) const {
+  if (source != nullptr && source->hasUrls()) {
+    for (const QUrl& url : source->urls()) {
+      if (url.isLocalFile()) return false;
+    }
+  }
+  return QPlainTextEdit::canInsertFromMimeData(source);
 }
 
 QValidator::State KeepableTextValidator::validate(QString& input, int& position) const {
@@ -325,7 +335,10 @@ void EditorLines::Follow(const QTextDocument& document) {
 // move, rather than the whole text being read; a change that cannot be followed so makes
 // the whole text be read when next asked for. While a text loads, the lines kept are the
 // text to be shown, whatever happens to the preview.
-void EditorLines::Edited(int position, int /*removed*/, int added) {
+void EditorLines::Edited(int position, int removed, int added) {
+  // A whole text put in place goes in with the undo history off; every edit of the user's
+  // goes in with it on.
+  if ((removed > 0 || added > 0) && editor_.document()->isUndoRedoEnabled()) emit UserEdited();
   if (!valid_ || load_) return;
   valid_ = false;  // unless all goes well
   const QTextDocument& document = *editor_.document();

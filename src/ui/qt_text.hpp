@@ -37,6 +37,8 @@ class Memo : public QPlainTextEdit {
   void keyPressEvent(QKeyEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   void insertFromMimeData(const QMimeData* source) override;
+  // A file dragged here is no text: the window it is dropped on decides what it means.
+  bool canInsertFromMimeData(const QMimeData* source) const override;
 };
 
 // The same for a one-line edit.
@@ -72,6 +74,11 @@ class EditorLines : public QObject {
   void Select(const Selection& selection);
   // Whether any editor's text is still being laid out.
   static bool Loading();
+
+ signals:
+  // The text changed by an edit of the user's: typed, deleted, pasted, dropped, undone or
+  // redone. A text put in place as a whole (by the program, or by setPlainText) is none.
+  void UserEdited();
 
  private:
   struct Load;

@@ -60,6 +60,8 @@ void PlaceBeside(QWidget& window, const QWidget& beside) {
 }
 
 void ShowInFront(QWidget& window) {
+  // A minimised window would stay an icon however it is raised.
+  if (window.isMinimized()) window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
   window.show();
   window.raise();
   window.activateWindow();

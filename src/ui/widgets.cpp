@@ -42,6 +42,7 @@ RadioGroup::RadioGroup(QWidget* parent)
   layout_->setContentsMargins(8, 4, 8, 4);
   layout_->setSpacing(2);
   layout_->addStretch();
+  connect(buttons_, &QButtonGroup::idClicked, this, &RadioGroup::Clicked);
 }
 
 void RadioGroup::AddItem(const QString& text) {

@@ -56,6 +56,10 @@ class RadioGroup : public QGroupBox {
   // The items' buttons, in order, for the window's tab order.
   QList<QWidget*> ItemWidgets() const;
 
+ signals:
+  // The user chose an item (not a selection made by the program).
+  void Clicked();
+
  private:
   QButtonGroup* buttons_;
   QVBoxLayout* layout_;

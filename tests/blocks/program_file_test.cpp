@@ -379,7 +379,7 @@ TEST(CodeFile, CountsWhatItListsAndNeverAFailedCompile) {
   s.view.asked.clear();
   s.view.answers = {false};
   EXPECT_FALSE(s.model.PrepareCodeFile());
-  EXPECT_EQ(s.view.asked, (std::vector<std::string>{"EmptyBlockCode 1"}));
+  EXPECT_EQ(s.view.asked, (std::vector<std::string>{"FailedBlockCode 1"}));
   s.view.answers = {true};
   EXPECT_TRUE(s.model.PrepareCodeFile());
   const Lines file = s.model.WriteCodeFile();

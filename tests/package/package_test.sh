@@ -49,8 +49,11 @@ desktop-file-validate "$apps/q41-assembler.desktop" "$apps/q41-assembler-en.desk
 grep -v ': hint: ' "$tmp/validate.log" | grep . && fail "desktop-file-validate complains"
 grep -qx 'Name=Ассемблер Q41' "$apps/q41-assembler.desktop" || fail "Russian entry's name"
 grep -qx 'Name=Q41 assembler' "$apps/q41-assembler-en.desktop" || fail "English entry's name"
-grep -qx 'Exec=asm_Q41' "$apps/q41-assembler.desktop" || fail "Russian entry's command"
-grep -qx 'Exec=asm_Q41-en' "$apps/q41-assembler-en.desktop" || fail "English entry's command"
+grep -qx 'Exec=asm_Q41 %f' "$apps/q41-assembler.desktop" || fail "Russian entry's command"
+grep -qx 'Exec=asm_Q41-en %f' "$apps/q41-assembler-en.desktop" || fail "English entry's command"
+for entry in "$apps"/q41-assembler*.desktop; do
+  grep -qx 'MimeType=text/x-asm;' "$entry" || fail "$entry offers no assembler source type"
+done
 grep -qx 'Categories=Development;Education;' "$apps/q41-assembler.desktop" || fail "categories"
 
 # What the package needs was worked out from its binaries.

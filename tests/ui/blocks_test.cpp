@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -152,6 +153,10 @@ void BlocksWindowTest::newProgram() {
   Started s;
   TForm1& f = s.f;
   s.Blocks({{"a"}, {"b"}, {"c"}, {"d"}});
+  // Saved, so that nothing unsaved is asked about: New program asks its own question.
+  const QTemporaryDir dir;
+  s.dialogs.files = {dir.filePath("blocks.asm")};
+  f.SaveAsm1->trigger();
   s.dialogs.answers = {false};
   f.new1->trigger();
   QCOMPARE(f.BlckTabs->count(), 4);

@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -497,6 +498,10 @@ void MainWindowTest::questionsAndTheirCancelPaths() {
   QCOMPARE(s.dialogs.shown,
            QStringList({"Really want to clear\nASM-text?", "Really want to clear\nASM-text?"}));
 
+  // Saved, so that nothing unsaved is asked about: Exit asks its own question.
+  const QTemporaryDir dir;
+  s.dialogs.files = {dir.filePath("cleared.asm")};
+  f.SaveAsm1->trigger();
   s.dialogs.answers = {false};
   f.Exit1->trigger();
   QVERIFY(f.isVisible());

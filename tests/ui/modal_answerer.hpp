@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <deque>
 
+#include "ui/dialogs.hpp"
+
 namespace q41::ui::test {
 
 // A modal window a command is expected to open, and how the user answers it.
@@ -19,9 +21,14 @@ struct Expect {
   QString text;    // of a box
   bool ok = true;  // OK, or a file name given; else Cancel
   QString path;    // the file name typed
+  // For a box of three buttons (Save or Restore, Discard, Cancel): the one pressed.
+  std::optional<Choice> choice;
 
-  static Expect Box(const QString& text, bool ok = true) { return {Kind::Box, text, ok, {}}; }
-  static Expect File(Kind kind, bool ok, const QString& path) { return {kind, {}, ok, path}; }
+  static Expect Box(const QString& text, bool ok = true) { return {Kind::Box, text, ok, {}, {}}; }
+  static Expect Choose(const QString& text, Choice choice) {
+    return {Kind::Box, text, choice != Choice::Cancel, {}, choice};
+  }
+  static Expect File(Kind kind, bool ok, const QString& path) { return {kind, {}, ok, path, {}}; }
 };
 
 // Answers the modal windows as they open, one expected answer each, by keys once the window
@@ -77,7 +84,12 @@ class Answerer : public QObject {
     const Expect e = expected.front();
     expected.pop_front();
     if (text != e.text) faults << "the box \"" + text + "\" where \"" + e.text + "\" was due";
-    QAbstractButton* ok = box.button(QMessageBox::Ok);
+    if (e.choice.has_value() != (box.button(QMessageBox::Discard) != nullptr)) {
+      faults << "the box \"" + text + "\" has other buttons than due";
+    }
+    QAbstractButton* ok = box.button(!e.choice                      ? QMessageBox::Ok
+                                     : *e.choice == Choice::Discard ? QMessageBox::Discard
+                                                                    : QMessageBox::Save);
     if (e.ok && ok != nullptr) {
       ok->setFocus();
       QTest::keyClick(ok, Qt::Key_Space);

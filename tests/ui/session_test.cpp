@@ -4,7 +4,11 @@
 // and file dialogs are the toolkit's own: shown, taking the activation as a modal window does,
 // and answered by keys. After every step two things must hold:
 // - every block holds what the user typed, unless the user confirmed a question that clears it;
-// - the command asked each of its questions exactly once, no more and no fewer.
+// - the command asked each of its questions exactly once, no more and no fewer;
+// - the window's title says whether the program holds unsaved changes, and of which file.
+// Closing the main window, Open, New program and a file dropped on the window ask Save,
+// Don't save or Cancel while there are unsaved changes, and their own questions otherwise; a
+// session ends when its main window closes.
 //
 // Q41_SESSION_STEPS sets the number of steps in all (20,000 unless given, fewer in the
 // slower sanitizer build); Q41_SESSION_SEED
@@ -12,6 +16,8 @@
 // steps that led to it.
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +29,7 @@
 #include "common/cp1251.hpp"
 #include "modal_answerer.hpp"
 #include "ui/hidForm.hpp"
+#include "ui/i_face.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
 #include "ui/program.hpp"
@@ -88,11 +95,13 @@ class Session {
     lastUsed_ = &f_;
   }
 
-  // Runs the steps; false, after printing what happened, at the first fault.
-  bool Run(int steps, unsigned seed) {
-    for (int step = 1; step <= steps; ++step) {
+  // Runs the steps, or fewer when the main window closes; false, after printing what
+  // happened, at the first fault. `ran` counts the steps that ran.
+  bool Run(int steps, unsigned seed, int& ran) {
+    for (int step = 1; step <= steps && !ended_; ++step) {
       Step();
       Settle();
+      ++ran;
       const QString fault = Check();
       if (!fault.isEmpty()) {
         qWarning().noquote() << QString("Session %1 failed after %2 steps:\n  %3\nSteps:\n  %4")
@@ -125,7 +134,8 @@ class Session {
         {5, &Session::CompileAll},        {2, &Session::PreprocessOnly},
         {2, &Session::CompileOnly},       {2, &Session::SaveProgram},
         {1, &Session::OpenProgram},       {2, &Session::SaveCode},
-        {2, &Session::NewProgram},
+        {2, &Session::NewProgram},        {1, &Session::DropFile},
+        {1, &Session::CloseWindow},
     };
     int total = 0;
     for (const Kind& k : kinds) total += k.weight;
@@ -209,6 +219,7 @@ class Session {
     TypeText(editor, word);
     if (newLine) QTest::keyClick(&editor, Qt::Key_Return);
     const QString typed = word + (newLine ? "\n" : "");
+    modified_ = true;
     ref_.blocks[static_cast<std::size_t>(block)] =
         LinesOfText(atStart ? typed + before : before + typed);
     log_ << QString("type \"%1\"%2 at the %3 of %4 %5")
@@ -222,6 +233,7 @@ class Session {
     const int count = 1 + Random(6);
     QTest::keyClick(&editor, Qt::Key_End, Qt::ControlModifier);
     for (int k = 0; k < count; ++k) QTest::keyClick(&editor, Qt::Key_Backspace);
+    modified_ = modified_ || !before.isEmpty();
     ref_.blocks[static_cast<std::size_t>(block)] =
         LinesOfText(before.chopped(std::min<qsizetype>(count, before.size())));
     log_ << QString("%1 backspaces at the end of %2 %3").arg(count).arg(where).arg(block);
@@ -270,6 +282,7 @@ class Session {
       return;
     }
     QTest::mouseClick(f_.BP, Qt::LeftButton);
+    modified_ = true;
     ++ref_.last;
     ref_.blocks[static_cast<std::size_t>(ref_.last)].clear();
     ref_.current = ref_.last;
@@ -290,6 +303,7 @@ class Session {
     log_ << QString("click BM%1").arg(deletes ? "" : ", Cancel");
     QTest::mouseClick(f_.BM, Qt::LeftButton);
     if (!deletes) return;
+    modified_ = true;
     ref_.blocks[static_cast<std::size_t>(ref_.last)].clear();
     if (ref_.current == ref_.last) --ref_.current;
     --ref_.last;
@@ -362,43 +376,127 @@ class Session {
     log_ << QString("Ctrl+S in %1, %2").arg(ActiveName(), answered ? path : "Cancel");
     Due(Expect::File(Expect::Kind::SaveFile, answered, path));
     PressKey(Qt::Key_S, Qt::ControlModifier);
-    if (answered) saved_[path] = ref_;
+    if (answered) Saved(path);
   }
 
-  void OpenProgram() {
-    ActivateAnyWindow();
-    const bool answered = !saved_.empty() && Chance(70);
-    QString path;
-    if (answered) {
-      auto it = saved_.begin();
-      std::advance(it, Random(static_cast<int>(saved_.size())));
-      path = it->first;
+  void Saved(const QString& path) {
+    saved_[path] = ref_;
+    file_ = path;
+    modified_ = false;
+  }
+
+  // The question that comes before unsaved work would go, and what each answer does; `said`
+  // gets the answer. True when the command goes on.
+  bool DueUnsaved(QString& said) {
+    if (!modified_) return true;
+    const Language language = program_.settings.language;
+    const QString text = file_.isEmpty()
+                             ? Text(language, TextUnsaved)
+                             : Text(language, TextUnsavedNamed).arg(QFileInfo(file_).fileName());
+    const int pick = Random(10);
+    const Choice choice = pick < 5 ? Choice::Keep : pick < 8 ? Choice::Discard : Choice::Cancel;
+    Due(Expect::Choose(text, choice));
+    if (choice != Choice::Keep) {
+      said += choice == Choice::Discard ? ", Don't save" : ", Cancel";
+      return choice == Choice::Discard;
     }
-    log_ << QString("Ctrl+O in %1, %2").arg(ActiveName(), answered ? path : "Cancel");
-    Due(Expect::File(Expect::Kind::OpenFile, answered, path));
-    PressKey(Qt::Key_O, Qt::ControlModifier);
-    if (!answered) return;
-    // The file holds each block's text after fresh marker and settings lines; the reader
-    // keeps those lines at the top of each block.
+    if (!file_.isEmpty()) {
+      said += ", Save";
+      Saved(file_);
+      return true;
+    }
+    const bool answered = Chance(70);
+    const QString path = QString("%1/program%2.asm").arg(folder_).arg(Random(3));
+    Due(Expect::File(Expect::Kind::SaveFile, answered, path));
+    said += answered ? ", Save as " + path : ", Save, Cancel";
+    if (answered) Saved(path);
+    return answered;
+  }
+
+  // After a program file was read: what it holds, unchanged.
+  void Opened(const QString& path) {
     const Reference& file = saved_[path];
     opened_ = &file;
     ref_ = file;
     ref_.current = 0;
+    file_ = path;
+    modified_ = false;
+  }
+
+  QString AnySaved() {
+    auto it = saved_.begin();
+    std::advance(it, Random(static_cast<int>(saved_.size())));
+    return it->first;
+  }
+
+  // A program file dragged from a file manager and dropped on the main window's source editor.
+  void DropFile() {
+    Activate(&f_);
+    if (saved_.empty()) return;
+    const QString path = AnySaved();
+    QString said = "drop " + path + " on the main editor";
+    const bool opens = DueUnsaved(said);
+    log_ << said;
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QWidget* target = f_.asmText->viewport();
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    if (opens) Opened(path);
+  }
+
+  // The window manager's close button (or Alt+F4): with no unsaved changes, or once they are
+  // saved or let go, the program ends and so does the session.
+  void CloseWindow() {
+    ActivateAnyWindow();
+    QString said = "close the main window from " + ActiveName();
+    const bool closes = DueUnsaved(said);
+    log_ << said;
+    f_.close();
+    ended_ = closes;
+    if (f_.isVisible() == closes) fault_ = closes ? "the window stayed open" : "the window closed";
+  }
+
+  void OpenProgram() {
+    ActivateAnyWindow();
+    QString said = "Ctrl+O in " + ActiveName();
+    const bool asks = DueUnsaved(said);
+    const bool answered = asks && !saved_.empty() && Chance(70);
+    const QString path = answered ? AnySaved() : QString();
+    if (asks) {
+      said += answered ? ", " + path : ", Cancel";
+      Due(Expect::File(Expect::Kind::OpenFile, answered, path));
+    }
+    log_ << said;
+    PressKey(Qt::Key_O, Qt::ControlModifier);
+    // The file holds each block's text after fresh marker and settings lines; the reader
+    // keeps those lines at the top of each block.
+    if (answered) Opened(path);
   }
 
   void SaveCode() {
     ActivateAnyWindow();
     log_ << "Ctrl+Alt+S in " + ActiveName();
     // The stored code of each block once the working copy is stored, as the program keeps
-    // it; a block without code (or with the code of a failed compile) is asked about.
+    // it; a block without code, with the code of a failed compile, or with code older than
+    // its text is asked about.
     bool writes = true;
+    const Language language = program_.settings.language;
     for (int n = 0; n <= ref_.last && writes; ++n) {
       const bool current = n == model_.CurrentBlock && QApplication::activeWindow() != &hf_;
       const BlockRecord& r = model_.BlockStore[static_cast<std::size_t>(n)];
-      const bool none = current ? (LinesOf(*f_.codeText).empty() || f_.CodeFromFailedCompile())
-                                : (r.code.empty() || r.codeFromFailedCompile);
-      if (!none) continue;
-      QString text = program_.messages.MsgEmptyBlockCode;
+      const bool failed = current ? f_.CodeFromFailedCompile() : r.codeFromFailedCompile;
+      const bool none = current ? LinesOf(*f_.codeText).empty() : r.code.empty();
+      const Lines& compiled = current ? model_.WorkingCodeSource() : r.codeSource;
+      const bool stale = compiled != ref_.blocks[static_cast<std::size_t>(n)];
+      QString text = failed  ? Text(language, TextFailedBlockCode)
+                     : none  ? program_.messages.MsgEmptyBlockCode
+                     : stale ? Text(language, TextStaleBlockCode)
+                             : QString();
+      if (text.isEmpty()) continue;
       text.replace(text.indexOf('*'), 1, QString::number(n));
       writes = Chance(85);
       Due(Expect::Box(text, writes));
@@ -413,23 +511,39 @@ class Session {
 
   void NewProgram() {
     Activate(&f_);
-    // Asked only when the stored text of block 0 has a line.
+    QString said = "New program";
     bool clears = true;
-    if (!model_.BlockStore[0].source.empty()) {
+    if (modified_) {
+      clears = DueUnsaved(said);
+    } else if (!model_.BlockStore[0].source.empty()) {
+      // Its own question, when the stored text of block 0 has a line.
       clears = Chance(50);
       Due(Expect::Box(program_.messages.MsgClearProgram, clears));
+      if (!clears) said += ", Cancel";
     }
-    log_ << QString("New program%1").arg(clears ? "" : ", Cancel");
+    log_ << said;
     f_.new1->trigger();
     if (!clears) return;
     ref_ = Reference{};
     ref_.blocks[0] = {"", "hlt"};
+    file_.clear();
+    modified_ = false;
   }
 
   void Due(const Expect& e) { answerer_.expected.push_back(e); }
 
   QString Check() {
     if (!fault_.isEmpty()) return std::exchange(fault_, QString());
+    if (model_.Modified() != modified_) {
+      return QString("the program %1 unsaved changes").arg(modified_ ? "lost its" : "claims");
+    }
+    const QString name = file_.isEmpty() ? QString() : QFileInfo(file_).fileName();
+    const QString title =
+        (name.isEmpty() && !modified_ ? QString() : name + (modified_ ? "*" : "") + " - ") +
+        Text(program_.settings.language, TitleForm1);
+    if (f_.windowTitle() != title) {
+      return "the title is \"" + f_.windowTitle() + "\" where \"" + title + "\" is due";
+    }
     if (!answerer_.faults.isEmpty()) return answerer_.faults.join("; ");
     if (!answerer_.expected.empty()) {
       const Expect& e = answerer_.expected.front();
@@ -437,6 +551,7 @@ class Session {
       return "a question that was due never came: " +
              (e.kind == Expect::Kind::Box ? "\"" + e.text + "\"" : QString("a file dialog"));
     }
+    if (ended_) return {};
     if (opened_ != nullptr) {
       // After opening, each block is its saved text below the lines the writer put on top.
       const Reference& file = *std::exchange(opened_, nullptr);
@@ -518,6 +633,9 @@ class Session {
   std::map<QString, Reference> saved_;
   const Reference* opened_ = nullptr;
   QString codeFile_;
+  QString file_;           // the program's file, as the title names it
+  bool modified_ = false;  // whether it holds changes its file does not
+  bool ended_ = false;     // the main window closed
 };
 
 // The offscreen platform says so each time a window is raised: thousands of lines that
@@ -553,8 +671,8 @@ void SessionTest::sessions() {
   for (unsigned seed = onlySeed >= 0 ? static_cast<unsigned>(onlySeed) : 1; ran < steps; ++seed) {
     const int length = onlySeed >= 0 ? steps : std::min(StepsPerSession, steps - ran);
     Session session(seed, folder.path());
-    QVERIFY2(session.Run(length, seed), "a session lost work or asked amiss; see above");
-    ran += length;
+    QVERIFY2(session.Run(length, seed, ran), "a session lost work or asked amiss; see above");
+    if (onlySeed >= 0) break;
   }
   qInfo("%d steps of user sessions ran", ran);
   qInstallMessageHandler(testHandler);

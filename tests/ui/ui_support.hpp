@@ -23,6 +23,8 @@ class ScriptedDialogs : public Dialogs {
   // beyond them fails the test (and is answered Cancel): a command that asks twice, or asks
   // what it should not, must not pass for one that asks once.
   std::deque<bool> answers;
+  // The same for the three-button questions (save changes, restore work).
+  std::deque<Choice> choices;
   QStringList files;  // the dialogs' answers, in order; an empty name cancels
   QStringList shown;  // every box's text, in order
 
@@ -39,10 +41,24 @@ class ScriptedDialogs : public Dialogs {
     return answer;
   }
   bool ConfirmWarning(const QString& text) override { return Confirm(text); }
+  Choice AskToSave(const QString& text) override { return Choose(text); }
+  Choice AskToRestore(const QString& text) override { return Choose(text); }
   std::optional<QString> OpenFile(const QString&) override { return NextFile(); }
-  std::optional<QString> SaveFile(const QString&, const QString&) override { return NextFile(); }
+  std::optional<QString> SaveFile(const QString&, const QString&, const QString&) override {
+    return NextFile();
+  }
 
  private:
+  Choice Choose(const QString& text) {
+    shown << text;
+    if (choices.empty()) {
+      QTest::qFail(qPrintable("a question nobody expected: " + text), __FILE__, __LINE__);
+      return Choice::Cancel;
+    }
+    const Choice choice = choices.front();
+    choices.pop_front();
+    return choice;
+  }
   std::optional<QString> NextFile() {
     if (files.isEmpty()) return std::nullopt;
     const QString file = files.takeFirst();

@@ -1,0 +1,297 @@
+// Unsaved work through the real main window, with scripted dialogs: the questions before
+// anything is discarded, the title's mark, questions about code that is not the text's,
+// failed file operations named by their cause, files dropped or named at start-up, and the
+// recovery copy of this instance and of one that died.
+
+#include <sys/stat.h>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QMimeData>
+#include <QSysInfo>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include "ui/hidForm.hpp"
+#include "ui/program_files.hpp"
+#include "ui/widgets.hpp"
+#include "ui_support.hpp"
+
+namespace q41::ui {
+
+using test::SetText;
+using test::Started;
+using test::Text;
+
+class UnsavedWorkTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+
+  // Types into the main editor as the user does.
+  static void Type(TForm1& f, const QString& text) {
+    f.asmText->setFocus();
+    QTest::keyClick(f.asmText, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(f.asmText, text);
+  }
+
+ private slots:
+  void init() { qputenv("XDG_STATE_HOME", dir_.filePath("state").toUtf8()); }
+  void everyEditMarksTheTitleAndOnlyEdits();
+  void closingAsksOnceAndEachAnswerDoesWhatItSays();
+  void openAndNewAskInsteadOfTheirOwnQuestion();
+  void codeThatIsNotTheTextsIsAskedAbout();
+  void failuresNameTheFileAndTheCause();
+  void aDroppedOrNamedFileOpens();
+  void recoveryCopyFollowsTheWorkAndComesBack();
+};
+
+void UnsavedWorkTest::everyEditMarksTheTitleAndOnlyEdits() {
+  Started s;
+  TForm1& f = s.f;
+  const QString title = " Q41 Assembler";
+  QCOMPARE(f.windowTitle(), title);
+  // Compiling, switching and the like change nothing of the file.
+  f.CompAll1->trigger();
+  f.CompAndPreproc1->trigger();
+  f.AllBlocks1->trigger();
+  f.AllBlocks1->trigger();
+  QCOMPARE(f.windowTitle(), title);
+  // Each kind of edit marks the program changed; a save makes it its file's again.
+  const QString path = dir_.filePath("edits.asm");
+  const std::function<void()> edits[] = {
+      [&] { Type(f, "x"); },
+      [&] {
+        f.asmText->setFocus();
+        QTest::keyClick(f.asmText, Qt::Key_Z, Qt::ControlModifier);
+      },
+      [&] { QTest::keyClicks(f.Glob, "g"); },
+      [&] { QTest::keyClicks(f.fileHeader, "h"); },
+      [&] { QTest::keyClicks(f.Edit2, "1"); },
+      [&] { QTest::mouseClick(f.PpuBoxes[2], Qt::LeftButton); },
+      [&] { QTest::mouseClick(f.RadioGroup1->ItemWidgets()[1], Qt::LeftButton); },
+      [&] { QTest::mouseClick(f.BP, Qt::LeftButton); },
+      [&] { QTest::mouseClick(f.BM, Qt::LeftButton); },
+      [&] { QTest::keyClicks(s.program.HF()->panels[0].source, "c"); },
+  };
+  for (const auto& edit : edits) {
+    edit();
+    QCOMPARE(f.windowTitle(),
+             s.program.Files().FileName().isEmpty() ? "* - " + title : "edits.asm* - " + title);
+    s.dialogs.answers = {true};  // the delete-block question, when it comes
+    s.dialogs.files = {path};
+    f.SaveAsm1->trigger();
+    s.dialogs.answers.clear();
+    QCOMPARE(f.windowTitle(), "edits.asm - " + title);
+  }
+}
+
+void UnsavedWorkTest::closingAsksOnceAndEachAnswerDoesWhatItSays() {
+  const QString path = dir_.filePath("closing.asm");
+  for (const Choice choice : {Choice::Cancel, Choice::Discard, Choice::Keep}) {
+    Started s;
+    Type(s.f, "work");
+    // Save with no file yet asks where; cancelling that keeps everything.
+    s.dialogs.choices = {choice};
+    s.dialogs.files = {QString()};
+    s.f.close();
+    QCOMPARE(s.f.isVisible(), choice != Choice::Discard);
+    QCOMPARE(s.dialogs.shown, QStringList({"The program has unsaved changes.\nSave them?"}));
+    if (choice != Choice::Keep) continue;
+    s.dialogs.choices = {Choice::Keep};
+    s.dialogs.files = {path};
+    s.f.Exit1->trigger();  // Exit asks the same question, instead of its own
+    QVERIFY(!s.f.isVisible());
+    QVERIFY(test::ReadBytes(path).endsWith("\r\nhlt\r\nwork\r\n"));
+  }
+  // Nothing unsaved: closing asks nothing.
+  Started s;
+  s.f.close();
+  QVERIFY(!s.f.isVisible());
+  QVERIFY(s.dialogs.shown.isEmpty());
+}
+
+void UnsavedWorkTest::openAndNewAskInsteadOfTheirOwnQuestion() {
+  const QString path = dir_.filePath("open.asm");
+  Started s;
+  TForm1& f = s.f;
+  // A second block with code while block 0's stored text is empty: still asked.
+  SetText(*f.asmText, {"important"});
+  QTest::mouseClick(f.BP, Qt::LeftButton);
+  SetText(*f.asmText, {"nop"});
+  s.dialogs.choices = {Choice::Cancel};
+  f.new1->trigger();
+  QCOMPARE(f.BlckTabs->count(), 2);
+  s.dialogs.choices = {Choice::Keep};
+  s.dialogs.files = {path};
+  f.new1->trigger();
+  QCOMPARE(f.BlckTabs->count(), 1);
+  QCOMPARE(f.windowTitle(), QString(" Q41 Assembler"));
+  // Open: asked first, then the dialog; the file named in the question with a name.
+  s.dialogs.files = {path};
+  f.OpenAsm1->trigger();
+  Type(f, "x");
+  s.dialogs.choices = {Choice::Discard};
+  s.dialogs.files = {path};
+  f.OpenAsm1->trigger();
+  QCOMPARE(s.dialogs.shown.last(),
+           QString("The program open.asm has unsaved changes.\nSave them?"));
+  QCOMPARE(Text(*f.asmText).last(), QString("important"));
+  QCOMPARE(f.windowTitle(), QString("open.asm -  Q41 Assembler"));
+  QVERIFY(s.dialogs.choices.empty() && s.dialogs.files.isEmpty());
+}
+
+void UnsavedWorkTest::codeThatIsNotTheTextsIsAskedAbout() {
+  Started s;
+  TForm1& f = s.f;
+  const QString code = dir_.filePath("code.q41");
+  QTest::mouseClick(f.BP, Qt::LeftButton);
+  SetText(*f.asmText, {"jmp nowhere", "hlt"});
+  f.CompAll1->trigger();  // block 0 compiles, block 1 fails
+  // Edited after its compile, in the all-blocks window: its code is older than its text.
+  SetText(*s.program.HF()->panels[0].source, {"nop", "hlt"});
+  s.dialogs.answers = {true, false};
+  f.SaveCod1->trigger();
+  QCOMPARE(s.dialogs.shown,
+           QStringList({"The code of block 0 is older than its text:\nthe text changed after the "
+                        "compile.\nSave the code it holds?",
+                        "Block 1 did not compile:\nits code is left out of the file.\nSave the "
+                        ".Q41 file?"}));
+  // Compiled again: nothing to ask about block 0.
+  f.BlckTabs->setCurrentIndex(0);
+  f.CompAndPreproc1->trigger();
+  s.dialogs.shown.clear();
+  s.dialogs.answers = {true};
+  s.dialogs.files = {code};
+  f.SaveCod1->trigger();
+  QCOMPARE(s.dialogs.shown.size(), 1);
+  QVERIFY(test::ReadBytes(code).contains("\r\n0002\r\n\r\n0000\r\nAF18\r\n"));
+}
+
+void UnsavedWorkTest::failuresNameTheFileAndTheCause() {
+  QTemporaryDir pipes;
+  const QString pipe = pipes.filePath("pipe");
+  QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+  Started s;
+  TForm1& f = s.f;
+  Type(f, "kept");
+  const QStringList before = Text(*f.asmText);
+  const struct {
+    QAction* command;
+    QString path;
+    QString cause;
+  } cases[] = {
+      {f.SaveAsm1, "/dev/full", "No space left on device"},
+      {f.SaveAsm1, dir_.path(), "Is a directory"},
+      {f.OpenAsm1, dir_.filePath("missing.asm"), "No such file or directory"},
+      {f.OpenAsm1, dir_.path(), "Is a directory"},
+      {f.OpenAsm1, pipe, "not a regular file"},
+  };
+  for (const auto& c : cases) {
+    s.dialogs.shown.clear();
+    s.dialogs.choices = {Choice::Discard};  // Open asks about the unsaved text first
+    s.dialogs.files = {c.path};
+    c.command->trigger();
+    QCOMPARE(s.dialogs.shown.last(), QDir::toNativeSeparators(c.path) + "\n" + c.cause);
+    QCOMPARE(Text(*f.asmText), before);
+    QVERIFY(s.program.model().Modified());
+    s.dialogs.choices.clear();
+  }
+}
+
+void UnsavedWorkTest::aDroppedOrNamedFileOpens() {
+  const QString path = dir_.filePath("dropped.asm");
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(";BLOCK 0\r\n;CPU\r\n;CPUaddr=0000\r\n\r\ndropped\r\n");
+  file.close();
+  Started s;
+  TForm1& f = s.f;
+  // Text dragged onto the editor is text.
+  QMimeData text;
+  text.setText("typed ");
+  QWidget* editor = f.asmText->viewport();
+  const QPoint at(5, 5);
+  auto drop = [&](QMimeData& data) {
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(editor, &enter);
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(editor, &dropped);
+  };
+  drop(text);
+  QVERIFY(f.asmText->toPlainText().contains("typed "));
+  QMimeData files;
+  files.setUrls({QUrl::fromLocalFile(path)});
+  s.dialogs.choices = {Choice::Cancel};
+  drop(files);
+  QVERIFY(f.asmText->toPlainText().contains("typed "));
+  s.dialogs.choices = {Choice::Discard};
+  drop(files);
+  QCOMPARE(Text(*f.asmText).last(), QString("dropped"));
+  // Named at start-up: opened as Open .ASM opens it; a bad name gets the same error.
+  Started named;
+  named.program.Start(path);
+  QCOMPARE(Text(*named.f.asmText).last(), QString("dropped"));
+  Started bad;
+  bad.program.Start(dir_.filePath("nothing.asm"));
+  QCOMPARE(bad.dialogs.shown.size(), 1);
+  QCOMPARE(Text(*bad.f.asmText), QStringList({";asm text", "", "hlt"}));
+}
+
+void UnsavedWorkTest::recoveryCopyFollowsTheWorkAndComesBack() {
+  qputenv("Q41_RECOVERY_DELAY_MS", "50");
+  const QString folder = dir_.filePath("state/q41-assembler");
+  auto copies = [&] { return QDir(folder).entryList({"*.asm"}, QDir::Files); };
+  {
+    Started s;
+    Type(s.f, "first");
+    QTRY_COMPARE(copies().size(), 1);
+    const QString copy = folder + "/" + copies().front();
+    QVERIFY(test::ReadBytes(copy).endsWith("\r\nhlt\r\nfirst\r\n"));
+    // Another instance, still running, does not take it.
+    Started other;
+    other.program.Start({});
+    QVERIFY(other.dialogs.shown.isEmpty());
+    // Saved: the copy goes; changed again: it comes back.
+    s.dialogs.files = {dir_.filePath("recovered.asm")};
+    s.f.SaveAsm1->trigger();
+    QCOMPARE(copies().size(), 0);
+    Type(s.f, " second");
+    QTRY_COMPARE(copies().size(), 1);
+    // Left as a killed instance leaves it: its lock names a process that no longer runs.
+    QFile::rename(copy, folder + "/1-1.asm");
+    QFile::rename(folder + "/" + QFileInfo(copy).completeBaseName() + ".info",
+                  folder + "/1-1.info");
+    QFile lock(folder + "/1-1.lock");
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write("999999999\nq41\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    lock.close();
+    s.dialogs.choices = {Choice::Discard};
+  }
+  // Later keeps it; Restore brings it back as unsaved changes to its file.
+  Started later;
+  later.dialogs.choices = {Choice::Cancel};
+  later.program.Start({});
+  QCOMPARE(later.dialogs.shown.size(), 1);
+  QVERIFY(later.dialogs.shown.front().contains("recovered.asm"));
+  QVERIFY(copies().contains("1-1.asm"));
+  Started restored;
+  restored.dialogs.choices = {Choice::Keep};
+  restored.program.Start({});
+  QCOMPARE(Text(*restored.f.asmText).last(), QString("first second"));
+  QCOMPARE(restored.f.windowTitle(), QString("recovered.asm* -  Q41 Assembler"));
+  QVERIFY(!copies().contains("1-1.asm"));
+  QCOMPARE(copies().size(), 1);  // its own, written at once
+  restored.dialogs.choices = {Choice::Discard};
+  restored.f.close();
+  QCOMPARE(copies().size(), 0);
+  qunsetenv("Q41_RECOVERY_DELAY_MS");
+}
+
+}  // namespace q41::ui
+
+QTEST_MAIN(q41::ui::UnsavedWorkTest)
+#include "unsaved_test.moc"
