@@ -6,9 +6,11 @@
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QToolButton>
 #include <QTest>
 #include <cstdlib>
 
+#include "ui/hidForm.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
 #include "ui/program.hpp"
@@ -83,6 +85,7 @@ class WindowFrameTest : public QObject {
   void mainWindowCentredByItsFrame();
   void compileTextWindowByTheRuleFromItsFirstShowing();
   void movedWindowsStayWhereTheyAreMoved();
+  void minimisedWindowsComeBackInFront();
 };
 
 void WindowFrameTest::initTestCase() {
@@ -155,6 +158,26 @@ void WindowFrameTest::movedWindowsStayWhereTheyAreMoved() {
   QTest::qWait(300);
   QCOMPARE(f2.frameGeometry().topLeft(), ownTarget);
   QCOMPARE(s.f.frameGeometry().topLeft(), mainTarget);
+}
+
+// F3 and the return button bring a window to the front: from an icon too.
+void WindowFrameTest::minimisedWindowsComeBackInFront() {
+  Started s;
+  THF& hf = *s.program.HF();
+  auto minimised = [](QWidget& w) {
+    w.showMinimized();
+    return QTest::qWaitFor([&] { return w.isMinimized() && !w.isActiveWindow(); }, Patience);
+  };
+  QVERIFY(minimised(hf));
+  s.f.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&s.f, Patience));
+  s.f.AllBlocks1->trigger();
+  QVERIFY(QTest::qWaitForWindowActive(&hf, Patience));
+  QVERIFY(!hf.isMinimized());
+  QVERIFY(minimised(s.f));
+  QTest::mouseClick(hf.returnButton, Qt::LeftButton);
+  QVERIFY(QTest::qWaitForWindowActive(&s.f, Patience));
+  QVERIFY(!s.f.isMinimized());
 }
 
 }  // namespace q41::ui
