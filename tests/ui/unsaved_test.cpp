@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QLockFile>
 #include <QMimeData>
+#include <QStatusBar>
 #include <QSysInfo>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -115,32 +116,35 @@ void UnsavedWorkTest::closingAsksOnceAndEachAnswerDoesWhatItSays() {
 }
 
 void UnsavedWorkTest::openAndNewAskInsteadOfTheirOwnQuestion() {
-  const QString path = dir_.filePath("open.asm");
+  QFile empty(dir_.filePath("empty.asm"));
+  QVERIFY(empty.open(QIODevice::WriteOnly));
+  empty.close();
   Started s;
   TForm1& f = s.f;
-  // A second block with code while block 0's stored text is empty: still asked.
-  SetText(*f.asmText, {"important"});
-  QTest::mouseClick(f.BP, Qt::LeftButton);
-  SetText(*f.asmText, {"nop"});
+  // Block 0's stored text is empty, its editor holds typed work: still asked.
+  s.dialogs.files = {empty.fileName()};
+  f.OpenAsm1->trigger();
+  Type(f, "important");
   s.dialogs.choices = {Choice::Cancel};
   f.new1->trigger();
-  QCOMPARE(f.BlckTabs->count(), 2);
+  QCOMPARE(Text(*f.asmText), QStringList({"important"}));
+  // Saved to the file it came from, without a dialog.
   s.dialogs.choices = {Choice::Keep};
-  s.dialogs.files = {path};
   f.new1->trigger();
-  QCOMPARE(f.BlckTabs->count(), 1);
+  QVERIFY(test::ReadBytes(empty.fileName()).endsWith("\r\nimportant\r\n"));
+  QCOMPARE(Text(*f.asmText), QStringList({"", "hlt"}));
   QCOMPARE(f.windowTitle(), QString(" Q41 Assembler"));
-  // Open: asked first, then the dialog; the file named in the question with a name.
-  s.dialogs.files = {path};
+  // Open: asked first, then the dialog; the question names the program's file.
+  s.dialogs.files = {empty.fileName()};
   f.OpenAsm1->trigger();
   Type(f, "x");
   s.dialogs.choices = {Choice::Discard};
-  s.dialogs.files = {path};
+  s.dialogs.files = {empty.fileName()};
   f.OpenAsm1->trigger();
   QCOMPARE(s.dialogs.shown.last(),
-           QString("The program open.asm has unsaved changes.\nSave them?"));
+           QString("The program empty.asm has unsaved changes.\nSave them?"));
   QCOMPARE(Text(*f.asmText).last(), QString("important"));
-  QCOMPARE(f.windowTitle(), QString("open.asm -  Q41 Assembler"));
+  QCOMPARE(f.windowTitle(), QString("empty.asm -  Q41 Assembler"));
   QVERIFY(s.dialogs.choices.empty() && s.dialogs.files.isEmpty());
 }
 
@@ -288,6 +292,22 @@ void UnsavedWorkTest::recoveryCopyFollowsTheWorkAndComesBack() {
   restored.dialogs.choices = {Choice::Discard};
   restored.f.close();
   QCOMPARE(copies().size(), 0);
+  // Nowhere to write: said once in the status bar, and the work goes on.
+  qputenv("XDG_STATE_HOME", QFile::encodeName(QDir(folder).filePath("1-1.info")));
+  QFile blocker(folder + "/1-1.info");
+  QVERIFY(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  Started full;
+  Type(full.f, "a");
+  QTRY_VERIFY(full.f.findChild<QStatusBar*>() != nullptr);
+  QVERIFY(full.f.statusBar()->isVisible());
+  QVERIFY(full.f.statusBar()->currentMessage().contains("Not a directory"));
+  full.f.statusBar()->clearMessage();
+  Type(full.f, "b");
+  QTest::qWait(200);
+  QVERIFY(full.f.statusBar()->currentMessage().isEmpty());
+  QCOMPARE(Text(*full.f.asmText).last(), QString("ab"));
+  full.dialogs.choices = {Choice::Discard};
   qunsetenv("Q41_RECOVERY_DELAY_MS");
 }
 

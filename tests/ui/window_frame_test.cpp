@@ -6,8 +6,8 @@
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 #include <cstdlib>
 
 #include "ui/hidForm.hpp"
@@ -173,11 +173,11 @@ void WindowFrameTest::minimisedWindowsComeBackInFront() {
   QVERIFY(QTest::qWaitForWindowActive(&s.f, Patience));
   s.f.AllBlocks1->trigger();
   QVERIFY(QTest::qWaitForWindowActive(&hf, Patience));
-  QVERIFY(!hf.isMinimized());
+  QTRY_VERIFY_WITH_TIMEOUT(!hf.isMinimized(), Patience);
   QVERIFY(minimised(s.f));
   QTest::mouseClick(hf.returnButton, Qt::LeftButton);
   QVERIFY(QTest::qWaitForWindowActive(&s.f, Patience));
-  QVERIFY(!s.f.isMinimized());
+  QTRY_VERIFY_WITH_TIMEOUT(!s.f.isMinimized(), Patience);
 }
 
 }  // namespace q41::ui
