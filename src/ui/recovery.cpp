@@ -26,14 +26,16 @@ std::string Local(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
 
-// Writes bytes as a file, beside and renamed over; an empty text, or the reason it failed.
-QString WriteFile(const QString& path, std::string_view bytes) {
-  const int reason = files::WriteReplacing(Local(path), bytes, {true, true});
-  if (reason == 0) return {};
-  return QString::fromLocal8Bit(files::ErrorText(reason));
-}
-
 }  // namespace
+
+// One write of the copy: what the worker reads, and what it leaves.
+struct Recovery::Job {
+  std::string infoPath, programPath;
+  std::string info;
+  Lines program;
+  int reason = 0;
+  bool programFailed = false;  // else the info file failed, when `reason` is set
+};
 
 Recovery::Recovery(std::function<Lines()> snapshot, std::function<void(const QString&)> report)
     : snapshot_(std::move(snapshot)),
@@ -48,8 +50,16 @@ Recovery::Recovery(std::function<Lines()> snapshot, std::function<void(const QSt
 }
 
 Recovery::~Recovery() {
+  Settle();
   Clear();
   if (lock_) lock_->unlock();
+}
+
+void Recovery::Settle() {
+  while (writer_) {
+    writer_->wait();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+  }
 }
 
 QString Recovery::PathOf(const QString& id, const char* suffix) const {
@@ -68,6 +78,15 @@ void Recovery::SetProgramFile(const QString& path) {
 
 void Recovery::Clear() {
   timer_.stop();
+  again_ = false;
+  if (writer_) {
+    cleared_ = true;
+    return;
+  }
+  RemoveOwn();
+}
+
+void Recovery::RemoveOwn() {
   if (!written_) return;
   QFile::remove(PathOf(id_, ".asm"));
   QFile::remove(PathOf(id_, ".info"));
@@ -76,36 +95,69 @@ void Recovery::Clear() {
 
 void Recovery::WriteNow() {
   timer_.stop();
+  Settle();
   Write();
+  Settle();
 }
 
 void Recovery::Write() {
-  QString error;
-  QString failed = folder_;
-  if (!QDir().mkpath(folder_)) {
-    error = QString::fromLocal8Bit(files::ErrorText(errno));
-  } else {
-    if (!lock_) {
-      lock_ = std::make_unique<QLockFile>(PathOf(id_, ".lock"));
-      lock_->setStaleLockTime(0);
-      if (!lock_->tryLock(0)) lock_.reset();
-    }
-    failed = PathOf(id_, ".info");
-    error = WriteFile(failed, programFile_.toUtf8().toStdString() + "\n");
-    if (error.isEmpty()) {
-      failed = PathOf(id_, ".asm");
-      error = WriteFile(failed, JoinLines(snapshot_(), "\r\n"));
-    }
+  if (writer_) {
+    again_ = true;
+    return;
   }
-  if (error.isEmpty()) {
+  cleared_ = false;
+  if (!QDir().mkpath(folder_)) {
+    Job failed;
+    failed.reason = errno != 0 ? errno : EACCES;
+    failed.infoPath = Local(folder_);
+    Written(failed);
+    return;
+  }
+  if (!lock_) {
+    lock_ = std::make_unique<QLockFile>(PathOf(id_, ".lock"));
+    lock_->setStaleLockTime(0);
+    if (!lock_->tryLock(0)) lock_.reset();
+  }
+  auto job = std::make_shared<Job>();
+  job->infoPath = Local(PathOf(id_, ".info"));
+  job->programPath = Local(PathOf(id_, ".asm"));
+  job->info = programFile_.toUtf8().toStdString() + "\n";
+  job->program = snapshot_();
+  writer_.reset(QThread::create([job] {
+    job->reason = files::WriteReplacing(job->infoPath, job->info, {true, true});
+    if (job->reason != 0) return;
+    job->programFailed = true;
+    job->reason =
+        files::WriteReplacing(job->programPath, JoinLines(job->program, "\r\n"), {true, true});
+  }));
+  connect(
+      writer_.get(), &QThread::finished, this,
+      [this, job] {
+        writer_->wait();
+        writer_.reset();
+        Written(*job);
+      },
+      Qt::QueuedConnection);
+  writer_->start();
+}
+
+void Recovery::Written(const Job& job) {
+  if (job.reason == 0) {
     written_ = true;
     reported_ = false;
     report_({});
-    return;
+  } else if (!reported_) {
+    reported_ = true;
+    const std::string& path = job.programFailed ? job.programPath : job.infoPath;
+    report_(QDir::toNativeSeparators(QFile::decodeName(path.c_str())) + ": " +
+            QString::fromLocal8Bit(files::ErrorText(job.reason)));
   }
-  if (reported_) return;
-  reported_ = true;
-  report_(QDir::toNativeSeparators(failed) + ": " + error);
+  if (cleared_) {
+    cleared_ = false;
+    RemoveOwn();
+  } else if (std::exchange(again_, false)) {
+    Write();
+  }
 }
 
 std::vector<Recovery::Left> Recovery::FindLeft() {

@@ -14,6 +14,7 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QThread>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -37,7 +38,7 @@ class Recovery : public QObject {
   void SetProgramFile(const QString& path);
   // The work is saved, or the user let it go: the copy goes.
   void Clear();
-  // Writes the copy at once.
+  // Writes the copy at once and waits until it is on the disk.
   void WriteNow();
 
   // A copy left by an instance that no longer runs, held (locked) by this one until Take or
@@ -60,8 +61,16 @@ class Recovery : public QObject {
   QString Folder() const { return folder_; }
 
  private:
+  struct Job;
   QString PathOf(const QString& id, const char* suffix) const;
+  // Takes the program's lines and writes them on a worker thread: writing and flushing a
+  // large program to the disk takes long enough to be felt as a stall while typing. One write
+  // at a time; a change meanwhile is written once it is done.
   void Write();
+  void Written(const Job& job);
+  // Waits for the writes running and takes up what they left.
+  void Settle();
+  void RemoveOwn();
 
   std::function<Lines()> snapshot_;
   std::function<void(const QString&)> report_;
@@ -70,6 +79,9 @@ class Recovery : public QObject {
   QString programFile_;
   std::unique_ptr<QLockFile> lock_;
   QTimer timer_;
+  std::unique_ptr<QThread> writer_;
+  bool again_ = false;     // a change came while a write was running
+  bool cleared_ = false;   // the work went while a write was running: its copy goes too
   bool written_ = false;   // a copy of ours is on the disk
   bool reported_ = false;  // a failure was shown and nothing was written since
 };
