@@ -163,6 +163,14 @@ void Recovery::Written(const Job& job) {
 std::vector<Recovery::Left> Recovery::FindLeft() {
   std::vector<Left> found;
   const QDir folder(folder_);
+  // A lock left by an instance that died with no copy on the disk guards nothing: it goes.
+  for (const QFileInfo& lock : folder.entryInfoList({"*.lock"}, QDir::Files)) {
+    const QString id = lock.completeBaseName();
+    if (id == id_ || QFile::exists(PathOf(id, ".asm"))) continue;
+    QLockFile stale(lock.filePath());
+    stale.setStaleLockTime(0);
+    if (stale.tryLock(0)) stale.unlock();
+  }
   for (const QFileInfo& copy : folder.entryInfoList({"*.asm"}, QDir::Files)) {
     const QString id = copy.completeBaseName();
     if (id == id_) continue;

@@ -282,12 +282,18 @@ void UnsavedWorkTest::recoveryCopyFollowsTheWorkAndComesBack() {
   QCOMPARE(later.dialogs.shown.size(), 1);
   QVERIFY(later.dialogs.shown.front().contains("recovered.asm"));
   QVERIFY(copies().contains("1-1.asm"));
+  // A lock of a dead instance with no copy guards nothing and goes.
+  QFile orphan(folder + "/2-2.lock");
+  QVERIFY(orphan.open(QIODevice::WriteOnly));
+  orphan.write("999999998\nq41\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+  orphan.close();
   Started restored;
   restored.dialogs.choices = {Choice::Keep};
   restored.program.Start({});
   QCOMPARE(Text(*restored.f.asmText).last(), QString("first second"));
   QCOMPARE(restored.f.windowTitle(), QString("recovered.asm* -  Q41 Assembler"));
   QVERIFY(!copies().contains("1-1.asm"));
+  QVERIFY(!QFile::exists(folder + "/2-2.lock"));
   QCOMPARE(copies().size(), 1);  // its own, written at once
   restored.dialogs.choices = {Choice::Discard};
   restored.f.close();
