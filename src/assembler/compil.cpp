@@ -151,7 +151,11 @@ void AssemblyRun::EncodeInstructions() {
       continue;
     }
 
-    EncodeInstruction(line);
+    // An unknown name ends the pass at once: it has no word, not even an empty one.
+    if (!EncodeInstruction(line)) {
+      ReportAsmError(compLine);
+      return;
+    }
     // The words of a failing line are kept too, so the user sees how far it got.
     for (std::string* w : {&word_, &ext1_, &ext2_}) {
       if (w != &word_ && w->empty()) continue;
@@ -162,7 +166,7 @@ void AssemblyRun::EncodeInstructions() {
   }
 }
 
-void AssemblyRun::EncodeInstruction(const std::string& line) {
+bool AssemblyRun::EncodeInstruction(const std::string& line) {
   wholeLine_ = &line;
   shortConstKind_ = 0;
   byteOperand_ = 0;
@@ -175,7 +179,7 @@ void AssemblyRun::EncodeInstruction(const std::string& line) {
   templ_ = LookupMnemonic(mnemonic);
   if (templ_.empty()) {
     Fail(Compose(options_.language, MsgUnknownOperation, mnemonic));
-    return;
+    return false;
   }
   word_.assign(templ_);
   operands_.clear();
@@ -209,6 +213,7 @@ void AssemblyRun::EncodeInstruction(const std::string& line) {
       EncodeTwoOperands();
       break;
   }
+  return true;
 }
 
 void AssemblyRun::ResolveReferences() {

@@ -28,7 +28,8 @@ class AssemblyRun {
   // The passes (compil.cpp).
   void CollectLabels();
   void EncodeInstructions();
-  void EncodeInstruction(const std::string& line);
+  // False for a line whose name is no mnemonic (ErrorText says so); it makes no word.
+  bool EncodeInstruction(const std::string& line);
   void ResolveReferences();
   // Shows errorText_ with the source line of line `compLine` (1-based) of the text.
   void ReportAsmError(std::int64_t compLine);

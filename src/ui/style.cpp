@@ -32,6 +32,9 @@ void SetupEditor(QPlainTextEdit& editor, const QFont& font) {
   editor.setLineWrapMode(QPlainTextEdit::NoWrap);
   editor.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   editor.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // Tab walks the window's controls: a tab character is no blank to the translator, and a
+  // line holding one would not compile.
+  editor.setTabChangesFocus(true);
 }
 
 QTextEdit::ExtraSelection LineHighlight(const QTextCursor& at) {

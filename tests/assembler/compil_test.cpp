@@ -89,6 +89,10 @@ TEST(Assemble, AFaultKeepsTheWordsSoFar) {
   EXPECT_EQ(a.result.status.selection.kind, Selection::Kind::Line);
   EXPECT_EQ(a.result.status.selection.row, 1);
   EXPECT_EQ(a.result.status.selection.length, 9);
+  // An unknown name has no word of its own, not even an empty one.
+  a = AssembleText({"NOP", "FOO"}, test::English);
+  EXPECT_EQ(a.result.code, (Lines{"0000"}));
+  EXPECT_EQ(a.result.wordSourceLine.size(), 1u);
   // Pass 3: the placeholders after the failing branch stay unresolved.
   Lines text = {"BR FAR", "JMP #FAR"};
   text.insert(text.end(), 70, "NOP");

@@ -124,6 +124,20 @@ void MainWindowTest::tabOrder() {
   QCOMPARE(walked,
            QStringList({"labels", "BlckTabs", "asmText", "codeText", "Edit2", "Edit3", "p1", "p2",
                         "p3", "p4", "fileHeader", "QRadioButton", "QRadioButton", "Glob"}));
+  // The keys walk it from the editors too, and type no tab character there.
+  const QList<std::tuple<QWidget*, Qt::Key, QWidget*>> steps = {
+      {f.asmText, Qt::Key_Tab, f.codeText},
+      {f.asmText, Qt::Key_Backtab, f.BlckTabs},
+      {f.fileHeader, Qt::Key_Tab, f.RadioGroup1->ItemWidgets()[0]},
+      {f.Glob, Qt::Key_Backtab, f.RadioGroup1->ItemWidgets()[0]},  // the chosen item
+  };
+  for (const auto& [from, key, to] : steps) {
+    const QString text = static_cast<QPlainTextEdit*>(from)->toPlainText();
+    from->setFocus();
+    QTest::keyClick(from, key);
+    QCOMPARE(QApplication::focusWidget(), to);
+    QCOMPARE(static_cast<QPlainTextEdit*>(from)->toPlainText(), text);
+  }
 }
 
 void MainWindowTest::interfaceTextsInBothLanguages() {
