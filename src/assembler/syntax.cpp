@@ -19,7 +19,7 @@ std::string Upper(std::string_view text) {
 }
 
 bool IsMnemonic(std::string_view word) {
-  return !LookupMnemonic(Upper(word)).empty();
+  return LookupMnemonic(Upper(word)) != nullptr;
 }
 
 // A register operand, with or without its byte mark.

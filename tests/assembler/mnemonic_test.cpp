@@ -8,13 +8,17 @@ namespace q41 {
 namespace {
 
 TEST(Mnemonics, LookupIsWholeAndCaseSensitive) {
-  EXPECT_EQ(LookupMnemonic("HLT"), "AF18");
-  EXPECT_EQ(LookupMnemonic("BCALL"), "9D00");
-  EXPECT_EQ(LookupMnemonic("DW"), "0W");
-  EXPECT_EQ(LookupMnemonic("ASR"), "0EC0");
-  EXPECT_EQ(LookupMnemonic("mov"), "");
-  EXPECT_EQ(LookupMnemonic("MOVE"), "");
-  EXPECT_EQ(LookupMnemonic(""), "");
+  auto templ = [](std::string_view name) {
+    const MnemonicEntry* m = LookupMnemonic(name);
+    return m != nullptr ? m->templ : std::string_view("none");
+  };
+  EXPECT_EQ(templ("HLT"), "AF18");
+  EXPECT_EQ(templ("BCALL"), "9D00");
+  EXPECT_EQ(templ("DW"), "0W");
+  EXPECT_EQ(templ("ASR"), "0EC0");
+  EXPECT_EQ(templ("mov"), "none");
+  EXPECT_EQ(templ("MOVE"), "none");
+  EXPECT_EQ(templ(""), "none");
 }
 
 TEST(Mnemonics, TableIsWellFormed) {
