@@ -14,6 +14,15 @@ std::string Upper(std::string_view text) {
   return MakeUpper(out);
 }
 
+// A GLOBAL line as the label table reads it: every blank left out, a..z upper-cased.
+std::string AsGlobalRead(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c != Blank) out += UpperAscii(c);
+  }
+  return out;
+}
+
 // The bytes of `text` between its first and last non-blank, from `from` to `to`.
 SourcePlace TrimmedPlace(std::string_view text, std::size_t from, std::size_t to) {
   while (from < to && text[from] == Blank) ++from;
@@ -63,11 +72,7 @@ BlockFault FaultOf(const StatusReport& status, SourceText source, const Lines& g
     // The GLOBAL line is shown as the label table read it: blanks gone, upper case.
     const std::string_view shown = std::string_view(status.lineCaption).substr(globalPrefix.size());
     for (std::size_t k = 0; k < glob.size(); ++k) {
-      std::string read;
-      for (char c : glob[k]) {
-        if (c != Blank) read += UpperAscii(c);
-      }
-      if (read != shown) continue;
+      if (AsGlobalRead(glob[k]) != shown) continue;
       fault.place = TrimmedPlace(glob[k], 0, glob[k].size());
       fault.place.inGlobal = true;
       fault.place.line = static_cast<std::int32_t>(k + 1);
@@ -107,10 +112,7 @@ class NameCollector {
       if (first == std::string::npos || line[first] == ';' || equals == std::string::npos) {
         continue;
       }
-      std::string name;
-      for (char c : std::string_view(line).substr(0, equals)) {
-        if (c != Blank) name += UpperAscii(c);
-      }
+      const std::string name = AsGlobalRead(std::string_view(line).substr(0, equals));
       SourcePlace place = TrimmedPlace(line, 0, equals);
       place.inGlobal = true;
       place.line = static_cast<std::int32_t>(k + 1);
@@ -124,10 +126,13 @@ class NameCollector {
           span.kind != SyntaxKind::ConstantDefinition) {
         continue;
       }
-      std::string name;
-      for (char c : line.substr(static_cast<std::size_t>(span.start),
-                                static_cast<std::size_t>(span.length))) {
-        if (c != Blank && c != ':' && c != '=') name += UpperAscii(c);
+      // A use is the operand as written; a definition loses its ":" or "=" and the blanks
+      // before it, as the preprocessor leaves them out.
+      std::string name = Upper(
+          line.substr(static_cast<std::size_t>(span.start), static_cast<std::size_t>(span.length)));
+      if (span.kind != SyntaxKind::LabelUse) {
+        name.pop_back();
+        while (!name.empty() && name.back() == Blank) name.pop_back();
       }
       const SourcePlace place{false, lineNo, span.start, span.length};
       if (span.kind == SyntaxKind::LabelUse) {
