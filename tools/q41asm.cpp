@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "blocks/block_marker.hpp"
 #include "blocks/block_model.hpp"
 #include "blocks/compile.hpp"
 #include "blocks/listing.hpp"
@@ -113,7 +114,7 @@ class HeadlessView : public q41::PlainView {
   // Each block that compiled adds its section: the failing block has none.
   void BlockCompiled(int block) override {
     if (mode_ != Mode::Labels && mode_ != Mode::Listing) return;
-    printed.push_back(";BLOCK " + std::to_string(block));
+    printed.push_back(q41::BlockMarker(block));
     if (mode_ == Mode::Listing) {
       printed.insert(printed.end(), std::make_move_iterator(listing_.begin()),
                      std::make_move_iterator(listing_.end()));
@@ -331,7 +332,7 @@ int main(int argc, char** argv) {
       q41::SourceLineMap lineMap;
       q41::PreprocessResult pre =
           q41::Preprocess(model.StoredSource(n), compText, lineMap, language);
-      out.push_back(";BLOCK " + std::to_string(n));
+      out.push_back(q41::BlockMarker(n));
       out.insert(out.end(), compText.begin(), compText.end());
       if (!pre.Succeeded()) {
         // What the preprocessor left is shown, then where it stopped.

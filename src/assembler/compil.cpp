@@ -1,6 +1,7 @@
 #include "assembler/compil.hpp"
 
 #include <algorithm>
+#include <array>
 
 #include "assembler/compil_run.hpp"
 #include "assembler/mnemonic.hpp"
@@ -175,44 +176,24 @@ bool AssemblyRun::EncodeInstruction(const std::string& line) {
   ext2_.clear();
 
   const auto blank = line.find(Blank);
-  const std::string_view mnemonic = std::string_view(line).substr(0, blank);
-  templ_ = LookupMnemonic(mnemonic);
-  if (templ_.empty()) {
-    Fail(Compose(options_.language, MsgUnknownOperation, mnemonic));
+  const std::string_view name = std::string_view(line).substr(0, blank);
+  mnemonic_ = LookupMnemonic(name);
+  if (mnemonic_ == nullptr) {
+    Fail(Compose(options_.language, MsgUnknownOperation, name));
     return false;
   }
-  word_.assign(templ_);
+  word_.assign(mnemonic_->templ);
   operands_.clear();
   if (blank != std::string::npos) operands_.assign(line, blank + 1);
+  hltSeen_ = hltSeen_ || mnemonic_->halts;
 
-  switch (templ_[1]) {
-    case '0':
-      EncodeNoOperand();
-      break;
-    case 'A':
-    case 'B':
-      EncodeInOut();
-      break;
-    case 'C':
-      EncodeJump();
-      break;
-    case 'D':
-      EncodeBranch();
-      break;
-    case 'E':
-      EncodeOneOperand();
-      break;
-    case 'F':
-      hltSeen_ = true;
-      EncodeNoOperand();
-      break;
-    case 'W':
-      EncodeDataWord();
-      break;
-    default:
-      EncodeTwoOperands();
-      break;
-  }
+  // One handler for each way of reading the operands, in the order of OperandForm.
+  static constexpr std::array<void (AssemblyRun::*)(), OperandFormCount> Encoders = {
+      &AssemblyRun::EncodeNoOperand,  &AssemblyRun::EncodeTwoOperands, &AssemblyRun::EncodeInOut,
+      &AssemblyRun::EncodeInOut,      &AssemblyRun::EncodeJump,        &AssemblyRun::EncodeBranch,
+      &AssemblyRun::EncodeOneOperand, &AssemblyRun::EncodeDataWord,
+  };
+  (this->*Encoders[static_cast<std::size_t>(mnemonic_->form)])();
   return true;
 }
 

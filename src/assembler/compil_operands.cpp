@@ -10,14 +10,6 @@
 namespace q41 {
 namespace {
 
-constexpr char HexDigit(int v) {
-  return "0123456789ABCDEF"[v & 15];
-}
-
-int HexValue(char c) {
-  return c <= '9' ? c - '0' : c - 'A' + 10;
-}
-
 // Both operands have the same width when the two size bits of the flags agree.
 bool SameWidth(int flags) {
   return ((flags >> 3) & 1) == ((flags >> 2) & 1);
@@ -57,7 +49,7 @@ char AssemblyRun::ParseConstOperand(std::string& text) {
   }
   if (text.compare(0, 3, "FFF") == 0 && text[3] != '0') {
     shortConstKind_ = 3;
-    text[3] = HexDigit(16 - HexValue(text[3]));
+    text[3] = HexDigit(16 - HexDigitValue(text[3]));
     return 'K';
   }
   return 'D';
@@ -153,7 +145,7 @@ void AssemblyRun::EncodeTwoOperands() {
   if (flags == 0) return;
   SetFlagsDigit(flags);
   // MOV alone may move a byte into a word.
-  if (SameWidth(flags) || (templ_[1] == '1' && flags == 8)) return;
+  if (SameWidth(flags) || (mnemonic_->movesByteIntoWord && flags == 8)) return;
   Fail(ComposePair(lang, MsgMixingByteWord, source, dest));
 }
 
@@ -164,7 +156,7 @@ void AssemblyRun::EncodeInOut() {
   if (!SplitOperands(first, second)) return;
   int flags = 0;
 
-  if (templ_[1] == 'A') {  // IN port,destination
+  if (mnemonic_->form == OperandForm::PortDestination) {  // IN port,destination
     ParsePort(first);
     if (!errorText_.empty()) return;
     word_[2] = first[3];
@@ -195,10 +187,6 @@ void AssemblyRun::EncodeInOut() {
 }
 
 void AssemblyRun::EncodeJump() {
-  if (TakesNoOperand(templ_)) {
-    EncodeNoOperand();
-    return;
-  }
   char code = ParseOperand(operands_);
   if (!errorText_.empty()) return;
   if (shortConstKind_ != 0) {
@@ -212,10 +200,6 @@ void AssemblyRun::EncodeJump() {
 }
 
 void AssemblyRun::EncodeBranch() {
-  if (TakesNoOperand(templ_)) {
-    EncodeNoOperand();
-    return;
-  }
   const int row = labels_.FindLabel(operands_);
   if (row == 0) {
     Fail(Compose(options_.language, MsgLabelNotFound, operands_));
@@ -228,20 +212,16 @@ void AssemblyRun::EncodeBranch() {
 
 void AssemblyRun::EncodeOneOperand() {
   const Language lang = options_.language;
-  if (TakesNoOperand(templ_)) {
-    EncodeNoOperand();
-    return;
-  }
   if (operands_.empty()) {
     Fail(Compose(lang, MsgMissedOperand));
     return;
   }
-  if (operands_.front() == '#' && !TakesConstant(templ_)) {
+  if (operands_.front() == '#' && !mnemonic_->takesConstant) {
     Fail(Compose(lang, MsgConstForbidden, operands_));
     return;
   }
   char code = ParseOperand(operands_);
-  if (byteOperand_ == 1 && !TakesByte(templ_)) {
+  if (byteOperand_ == 1 && !mnemonic_->takesByte) {
     Fail(Compose(lang, MsgByteForbidden));
     return;
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "assembler/compil.hpp"
+#include "assembler/mnemonic.hpp"
 
 namespace q41 {
 
@@ -76,7 +77,7 @@ class AssemblyRun {
 
   // State of the instruction line being encoded.
   const std::string* wholeLine_ = nullptr;
-  std::string_view templ_;
+  const MnemonicEntry* mnemonic_ = nullptr;
   std::string word_;
   std::string ext1_;
   std::string ext2_;

@@ -33,11 +33,10 @@ bool ShowsSuccess(const std::string& lineCaption, Language language) {
 std::string WordCountText(std::size_t words) {
   std::string text;
   do {
-    text.insert(text.begin(), "0123456789ABCDEF"[words % 16]);
+    text.insert(text.begin(), HexDigit(static_cast<int>(words % 16)));
     words /= 16;
   } while (words != 0);
-  if (text.size() < 4) text.insert(0, 4 - text.size(), '0');
-  return text;
+  return PadToFourDigits(text);
 }
 
 std::string FailedBlockCaption(int block, const std::string& lineCaption) {

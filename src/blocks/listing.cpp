@@ -35,39 +35,54 @@ WordRange WordsOfLine(const std::vector<std::int32_t>& wordSourceLine, std::int3
           static_cast<std::size_t>(last - wordSourceLine.begin())};
 }
 
-Lines Listing(SourceText source, const Lines& code,
-              const std::vector<std::int32_t>& wordSourceLine) {
-  Lines out;
-  out.reserve(source.size());
-  const std::size_t words = std::min(code.size(), wordSourceLine.size());
+std::vector<ListingRow> ListingRows(std::size_t sourceLines, std::size_t words,
+                                    const std::vector<std::int32_t>& wordSourceLine) {
+  std::vector<ListingRow> rows;
+  rows.reserve(sourceLines);
+  words = std::min(words, wordSourceLine.size());
   std::size_t next = 0;  // the first word not listed yet
-  for (std::size_t i = 0; i < source.size(); ++i) {
+  for (std::size_t i = 0; i < sourceLines; ++i) {
     const auto lineNo = static_cast<std::int32_t>(i + 1);
     // Words of no line (there are none from the translator) are skipped, not misplaced.
     while (next < words && wordSourceLine[next] < lineNo) ++next;
     std::size_t last = next;
     while (last < words && wordSourceLine[last] == lineNo) ++last;
+    rows.push_back({lineNo, false, next, std::min(last, next + WordsPerLine)});
+    for (std::size_t at = next + WordsPerLine; at < last; at += WordsPerLine) {
+      rows.push_back({lineNo, true, at, std::min(last, at + WordsPerLine)});
+    }
+    next = last;
+  }
+  return rows;
+}
 
-    std::string line = DecimalText(lineNo);
+std::string ListingRowText(const ListingRow& row, SourceText source, const Lines& code) {
+  std::string line;
+  if (row.continuation) {
+    line.assign(6, Blank);
+    AppendWords(line, code, row.firstWord, row.lastWord);
+  } else {
+    line = DecimalText(row.sourceLine);
     if (line.size() < 5) line.insert(0, 5 - line.size(), Blank);
     line += Blank;
-    if (next < last) {
-      AppendWords(line, code, next, std::min(last, next + WordsPerLine));
+    if (row.firstWord < row.lastWord) {
+      AppendWords(line, code, row.firstWord, row.lastWord);
     } else {
       line.append(4 + 5 * WordsPerLine, Blank);
     }
     line.append(2, Blank);
-    line += source[i];
-    CutTrailingBlanks(line);
-    out.push_back(std::move(line));
-    for (std::size_t at = next + WordsPerLine; at < last; at += WordsPerLine) {
-      std::string more(6, Blank);
-      AppendWords(more, code, at, std::min(last, at + WordsPerLine));
-      CutTrailingBlanks(more);
-      out.push_back(std::move(more));
-    }
-    next = last;
+    line += source[static_cast<std::size_t>(row.sourceLine - 1)];
   }
+  CutTrailingBlanks(line);
+  return line;
+}
+
+Lines Listing(SourceText source, const Lines& code,
+              const std::vector<std::int32_t>& wordSourceLine) {
+  Lines out;
+  const std::vector<ListingRow> rows = ListingRows(source.size(), code.size(), wordSourceLine);
+  out.reserve(rows.size());
+  for (const ListingRow& row : rows) out.push_back(ListingRowText(row, source, code));
   return out;
 }
 

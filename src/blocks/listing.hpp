@@ -17,8 +17,23 @@
 
 namespace q41 {
 
-// `wordSourceLine` gives, for each word of `code`, the 1-based source line that produced it,
-// in the order of the words (so never decreasing).
+// One row of a listing: a source line, or the continuation of the line before with its next
+// words. A window or a tool reads the line number here, never from the printed text.
+struct ListingRow {
+  std::int32_t sourceLine = 0;  // 1-based
+  bool continuation = false;    // further words of the same source line
+  std::size_t firstWord = 0;    // the words [firstWord, lastWord) of the code, at most four
+  std::size_t lastWord = 0;
+};
+
+// `wordSourceLine` gives, for each word of the code, the 1-based source line that produced
+// it, in the order of the words (so never decreasing); `words` is the number of code words.
+std::vector<ListingRow> ListingRows(std::size_t sourceLines, std::size_t words,
+                                    const std::vector<std::int32_t>& wordSourceLine);
+// A row as printed, in the format above.
+std::string ListingRowText(const ListingRow& row, SourceText source, const Lines& code);
+
+// Every row as printed.
 Lines Listing(SourceText source, const Lines& code,
               const std::vector<std::int32_t>& wordSourceLine);
 

@@ -1,6 +1,7 @@
 // The program file (.ASM) and the code file (.Q41): lines in, lines out. Reading and
 // writing the bytes is the caller's business.
 
+#include "blocks/block_marker.hpp"
 #include "blocks/block_model.hpp"
 #include "common/number_text.hpp"
 
@@ -8,7 +9,6 @@ namespace q41 {
 namespace {
 
 constexpr std::string_view MemoryPrefix = ";memory=";
-constexpr std::string_view MarkerPrefix = ";BLOCK ";
 
 // The characters after the first "=", at most four.
 std::string SettingValue(std::string_view line) {
@@ -18,7 +18,7 @@ std::string SettingValue(std::string_view line) {
 // Whether a line starts with block n's marker: its first 8 characters decide, since the rest
 // of the line is free text that hand-edited files use for notes.
 bool IsMarkerOf(std::string_view line, int n) {
-  return line.size() >= 8 && line[7] == '0' + n && StartsWith(line, MarkerPrefix);
+  return line.size() >= 8 && line[7] == '0' + n && StartsWith(line, BlockMarkerPrefix);
 }
 
 bool IsSettingsLine(std::string_view line) {
@@ -56,7 +56,7 @@ std::size_t BlockModel::WriteBlockHeader(int n, Lines& out) const {
   const std::size_t body = LeadingRun(n, marker);
   const bool cpu = r.ppuList == "0000";
   out.emplace_back();
-  out.push_back(std::string(MarkerPrefix) + DecimalText(n));
+  out.push_back(BlockMarker(n));
   if (marker < body) out.back().append(r.source[marker], 8);
   out.push_back(cpu ? ";CPU" : ";PPU=" + r.ppuList);
   out.push_back(";CPUaddr=" + r.cpuAddress);
@@ -292,7 +292,7 @@ void BlockModel::ForEachCodeFileLine(Take take) const {
     const BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
     const Lines& code = CodeToWrite(r);
     take(std::string_view());
-    take(std::string(MarkerPrefix) + DecimalText(n));
+    take(BlockMarker(n));
     take(r.ppuList);
     take(r.cpuAddress);
     take(r.ppuAddress);

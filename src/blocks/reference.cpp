@@ -1,5 +1,7 @@
 #include "blocks/reference.hpp"
 
+#include <array>
+
 #include "assembler/mnemonic.hpp"
 #include "blocks/compile.hpp"
 
@@ -20,26 +22,29 @@ class Writer {
   bool english_;
 };
 
-// The example of a mnemonic, by the way its group reads operands.
+std::size_t FormOf(const MnemonicEntry& m) {
+  return static_cast<std::size_t>(m.form);
+}
+
+// The example of a mnemonic, by the way it reads its operands: what goes before and after
+// its name, in the order of OperandForm.
 std::string ExampleOf(const MnemonicEntry& m) {
-  const std::string name(m.name);
-  if (TakesNoOperand(m.templ)) return name;
-  switch (m.templ[1]) {
-    case 'A':
-      return name + " P.2, R1";
-    case 'B':
-      return name + " R1, P.3";
-    case 'C':
-      return "L: " + name + " #L";
-    case 'D':
-      return "L: " + name + " L";
-    case 'E':
-      return name + (TakesConstant(m.templ) ? " #2" : " R1");
-    case 'W':
-      return name + " 1234H";
-    default:
-      return name + " #5, R0";
-  }
+  struct Around {
+    const char* before;
+    const char* after;
+  };
+  static constexpr std::array<Around, OperandFormCount> Examples = {{
+      {"", ""},
+      {"", " #5, R0"},
+      {"", " P.2, R1"},
+      {"", " R1, P.3"},
+      {"L: ", " #L"},
+      {"L: ", " L"},
+      {"", " R1"},
+      {"", " 1234H"},
+  }};
+  const Around& e = Examples[FormOf(m)];
+  return e.before + std::string(m.name) + (m.takesConstant ? " #2" : e.after);
 }
 
 // The code words of a source line, as the assembler makes them.
@@ -54,73 +59,53 @@ std::string Assembled(const std::string& line) {
 }
 
 std::string OperandsOf(const MnemonicEntry& m, const Writer& t) {
-  if (TakesNoOperand(m.templ)) return t({"нет", "none"});
-  switch (m.templ[1]) {
-    case 'A':
-      return t({"порт, приёмник", "port, destination"});
-    case 'B':
-      return t({"источник, порт", "source, port"});
-    case 'C':
-      return t({"адрес перехода", "target"});
-    case 'D':
-      return t({"имя метки", "label name"});
-    case 'E':
-      return t({"один операнд", "one operand"});
-    case 'W':
-      return t({"одно значение", "one value"});
-    default:
-      return t({"источник, приёмник", "source, destination"});
-  }
+  static constexpr std::array<Words, OperandFormCount> Operands = {{
+      {"нет", "none"},
+      {"источник, приёмник", "source, destination"},
+      {"порт, приёмник", "port, destination"},
+      {"источник, порт", "source, port"},
+      {"адрес перехода", "target"},
+      {"имя метки", "label name"},
+      {"один операнд", "one operand"},
+      {"одно значение", "one value"},
+  }};
+  return t(Operands[FormOf(m)]);
 }
 
 std::string EncodingOf(const MnemonicEntry& m, const Writer& t) {
-  if (TakesNoOperand(m.templ)) {
-    return t({"слово шаблона без изменений.", "the template's word as it is."});
-  }
-  switch (m.templ[1]) {
-    case 'A':
-      return t(
-          {"символ 1: флаги (бит 2 — байтовый приёмник); 2: A; 3: порт 0–F; 4: код "
-           "приёмника. Слово расширения: слово приёмника (если код E).",
-           "character 1: flags (bit 2, a byte destination); 2: A; 3: port 0 to F; 4: "
-           "destination code. Extension word: the destination's word (if code E)."});
-    case 'B':
-      return t(
-          {"символ 1: флаги (биты 3, 1, 0); 2: B; 3: код источника; 4: порт 0–F. Слово "
-           "расширения: слово источника (если код D или E).",
-           "character 1: flags (bits 3, 1, 0); 2: B; 3: source code; 4: port 0 to F. "
-           "Extension word: the source's word (if code D or E)."});
-    case 'C':
-      return t(
-          {"символ 1: условие (из шаблона); 2: C; 3: 0; 4: код адреса. Слово расширения: "
-           "адрес (если код D или E).",
-           "character 1: the condition (template); 2: C; 3: 0; 4: target code. Extension "
-           "word: the target's word (if code D or E)."});
-    case 'D':
-      return t(
-          {"символ 1: условие (из шаблона); 2: D; 3 и 4: смещение до метки в байтах от "
-           "следующего слова, от −128 до 126. Слов расширения нет.",
-           "character 1: the condition (template); 2: D; 3 and 4: the displacement to the "
-           "label in bytes from the next word, −128 to 126. No extension words."});
-    case 'E':
-      return t(
-          {"символ 1: 0, или C для байтового операнда; 2: E; 3: операция (из шаблона); 4: "
-           "код операнда. Слово расширения: слово операнда (если код D или E).",
-           "character 1: 0, or C for a byte operand; 2: E; 3: the operation (template); 4: "
-           "operand code. Extension word: the operand's word (if code D or E)."});
-    case 'W':
-      return t({"слово — само значение.", "the word is the value itself."});
-    default:
-      return t(
-          {"символ 1: флаги (бит 3 — байтовый источник, бит 2 — байтовый приёмник, биты 1 и "
-           "0 — короткая константа); 2: группа (из шаблона); 3: код источника; 4: код "
-           "приёмника. Слова расширения: слово источника (если код D или E), затем слово "
-           "приёмника (если код E).",
-           "character 1: flags (bit 3 a byte source, bit 2 a byte destination, bits 1 and 0 "
-           "a short constant); 2: the group (template); 3: source code; 4: destination "
-           "code. Extension words: the source's word (if code D or E), then the "
-           "destination's word (if code E)."});
-  }
+  static constexpr std::array<Words, OperandFormCount> Encodings = {{
+      {"слово шаблона без изменений.", "the template's word as it is."},
+      {"символ 1: флаги (бит 3 — байтовый источник, бит 2 — байтовый приёмник, биты 1 и "
+       "0 — короткая константа); 2: группа (из шаблона); 3: код источника; 4: код "
+       "приёмника. Слова расширения: слово источника (если код D или E), затем слово "
+       "приёмника (если код E).",
+       "character 1: flags (bit 3 a byte source, bit 2 a byte destination, bits 1 and 0 "
+       "a short constant); 2: the group (template); 3: source code; 4: destination "
+       "code. Extension words: the source's word (if code D or E), then the "
+       "destination's word (if code E)."},
+      {"символ 1: флаги (бит 2 — байтовый приёмник); 2: A; 3: порт 0–F; 4: код "
+       "приёмника. Слово расширения: слово приёмника (если код E).",
+       "character 1: flags (bit 2, a byte destination); 2: A; 3: port 0 to F; 4: "
+       "destination code. Extension word: the destination's word (if code E)."},
+      {"символ 1: флаги (биты 3, 1, 0); 2: B; 3: код источника; 4: порт 0–F. Слово "
+       "расширения: слово источника (если код D или E).",
+       "character 1: flags (bits 3, 1, 0); 2: B; 3: source code; 4: port 0 to F. "
+       "Extension word: the source's word (if code D or E)."},
+      {"символ 1: условие (из шаблона); 2: C; 3: 0; 4: код адреса. Слово расширения: "
+       "адрес (если код D или E).",
+       "character 1: the condition (template); 2: C; 3: 0; 4: target code. Extension "
+       "word: the target's word (if code D or E)."},
+      {"символ 1: условие (из шаблона); 2: D; 3 и 4: смещение до метки в байтах от "
+       "следующего слова, от −128 до 126. Слов расширения нет.",
+       "character 1: the condition (template); 2: D; 3 and 4: the displacement to the "
+       "label in bytes from the next word, −128 to 126. No extension words."},
+      {"символ 1: 0, или C для байтового операнда; 2: E; 3: операция (из шаблона); 4: "
+       "код операнда. Слово расширения: слово операнда (если код D или E).",
+       "character 1: 0, or C for a byte operand; 2: E; 3: the operation (template); 4: "
+       "operand code. Extension word: the operand's word (if code D or E)."},
+      {"слово — само значение.", "the word is the value itself."},
+  }};
+  return t(Encodings[FormOf(m)]);
 }
 
 std::string Escaped(std::string_view text) {

@@ -3,17 +3,16 @@
 #include "common/text.hpp"
 
 namespace q41 {
-namespace {
-
-constexpr char HexDigits[] = "0123456789ABCDEF";
-
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
 
-}  // namespace
+std::string& PadToFourDigits(std::string& text) {
+  if (text.size() < 4) text.insert(0, 4 - text.size(), '0');
+  return text;
+}
 
 ParsedNumber ParseNumber(std::string_view text) {
   if (text.empty()) return {0, true};
@@ -50,8 +49,8 @@ std::string DecimalText(std::int64_t n) {
 
 std::string HexWordText(std::int64_t n) {
   const auto u = static_cast<std::uint64_t>(n);
-  return {HexDigits[(u >> 12) & 15], HexDigits[(u >> 8) & 15], HexDigits[(u >> 4) & 15],
-          HexDigits[u & 15]};
+  return {HexDigit(static_cast<int>(u >> 12)), HexDigit(static_cast<int>(u >> 8)),
+          HexDigit(static_cast<int>(u >> 4)), HexDigit(static_cast<int>(u))};
 }
 
 bool NormalizeNumber(std::string& text, Language language, std::string& errorText) {
@@ -69,7 +68,7 @@ bool NormalizeNumber(std::string& text, Language language, std::string& errorTex
     std::size_t zeros = 0;
     while (text.size() - zeros > 4 && text[zeros] == '0') ++zeros;
     text.erase(0, zeros);
-    if (text.size() < 4) text.insert(0, 4 - text.size(), '0');
+    PadToFourDigits(text);
     if (text.size() > 4) {
       errorText = Compose(language, MsgConstTooLarge, text);
       return false;

@@ -23,6 +23,17 @@ ParsedNumber ParseNumber(std::string_view text);
 // The hexadecimal branch of ParseNumber; `text` still carries its final "H".
 ParsedNumber ParseHexDigits(std::string_view text);
 
+// The hexadecimal digits in upper case, the only ones a code word or an address shows.
+inline constexpr char HexDigits[] = "0123456789ABCDEF";
+constexpr char HexDigit(int value) {
+  return HexDigits[value & 15];
+}
+// The value of an upper-case hexadecimal digit; -1 for any other character.
+int HexDigitValue(char c);
+// Pads `text` on the left with "0" to four characters (a longer text stays as it is), the
+// width of a code word, an address and a word count.
+std::string& PadToFourDigits(std::string& text);
+
 // Plain decimal digits of a non-negative number: no sign, no leading zeros.
 std::string DecimalText(std::int64_t n);
 // Exactly four upper-case hexadecimal digits of the low 16 bits of n.

@@ -74,10 +74,17 @@ bool IsStringDirective(std::string_view line) {
   return IsStringDirective(line, label, rest);
 }
 
+// KeepColumns: the run reads one line for ReadSourceLine. It writes no text for compilation
+// and keeps, beside the line being read, the column each of its bytes came from. A template,
+// so that the preprocessor proper carries none of that: it is the same code with that part
+// compiled out.
+template <bool KeepColumns>
 class PreprocessRun {
  public:
   PreprocessRun(SourceText source, Lines& compText, SourceLineMap& lineMap, Language language)
       : source_(source), compText_(compText), lineMap_(lineMap), language_(language) {}
+
+  void KeepReading(LineReading& reading) { reading_ = &reading; }
 
   PreprocessResult Run() {
     const auto count = source_.size();
@@ -93,6 +100,7 @@ class PreprocessRun {
         // line goes through the stages one by one, as written. No stage after the string
         // stage adds a blank, "#", ":", "=", "," or "%".
         line_.assign(written);
+        if constexpr (KeepColumns) KeepColumnsAsWritten(written.size());
         if (chars.Has(IsD) && ExpandString()) chars = Scan(line_);
         if (chars.Has(IsBlank)) {
           FoldBlanks();
@@ -118,10 +126,41 @@ class PreprocessRun {
   }
 
  private:
+  static std::uint32_t Column(std::size_t at) { return static_cast<std::uint32_t>(at); }
+
+  // `at`: where the text stands in line_, for the columns a reading keeps.
   template <typename Text>
-  void EmitLine(Text&& text) {
+  void EmitLine(Text&& text, std::size_t at = 0) {
+    if constexpr (KeepColumns) {
+      KeepPiece(text, at);
+      return;
+    }
     compText_.emplace_back(std::forward<Text>(text));
     lineMap_.Set(compText_.size(), static_cast<std::int32_t>(sourceLineNo_));
+  }
+
+  // What a reading adds to the stages.
+  void KeepColumnsAsWritten(std::size_t size) {
+    columns_.resize(size);
+    for (std::size_t k = 0; k < size; ++k) columns_[k] = Column(k);
+  }
+  void EraseColumns(std::size_t at, std::size_t count) {
+    const auto from = columns_.begin() + static_cast<std::ptrdiff_t>(at);
+    columns_.erase(from, from + static_cast<std::ptrdiff_t>(count));
+  }
+  // The code that replaced the three characters of a character constant from `at` on: its
+  // first digit stands for the opening quote, the others for the closing one.
+  void KeepColumnsOfCode(std::size_t at, std::size_t digits) {
+    const std::uint32_t closing = columns_[at + 2];
+    EraseColumns(at + 1, 2);
+    columns_.insert(columns_.begin() + static_cast<std::ptrdiff_t>(at + 1), digits - 1, closing);
+  }
+  // Of a string only its label is a piece; the label was kept when it was read.
+  void KeepPiece(std::string_view text, std::size_t at) {
+    if (reading_->isString) return;
+    const auto from = columns_.begin() + static_cast<std::ptrdiff_t>(at);
+    reading_->pieces.push_back(
+        {std::string(text), {from, from + static_cast<std::ptrdiff_t>(text.size())}});
   }
 
   // A stage's fault replaces any earlier one of the same line.
@@ -143,6 +182,7 @@ class PreprocessRun {
     LineChars chars;
     // The copy goes to a buffer that only ever grows, so that no line pays for filling it.
     if (readBuffer_.size() < line.size()) readBuffer_.resize(line.size());
+    if constexpr (KeepColumns) columns_.resize(line.size());
     char* out = readBuffer_.data();
     std::size_t kept = 0;
     std::size_t end = 0;
@@ -156,16 +196,23 @@ class PreprocessRun {
         // A run of blanks (the indentation, the gap before a comment) leaves one at most.
         chars.bits |= IsBlank;
         while (end + 1 < size && line[end + 1] == Blank) ++end;
-        if (kept != 0) out[kept++] = Blank;
+        if (kept == 0) continue;
+        if constexpr (KeepColumns) columns_[kept] = Column(end);
+        out[kept++] = Blank;
         continue;
       }
       chars.bits |= bits;
       if ((bits & Separators) != 0) NoteSeparator(c, kept);
+      if constexpr (KeepColumns) columns_[kept] = Column(end);
       out[kept++] = UpperAscii(c);
     }
     if (kept > 0 && out[kept - 1] == Blank) --kept;
     line_.assign(out, kept);
     written = line.substr(0, end);
+    if constexpr (KeepColumns) {
+      columns_.resize(kept);
+      reading_->codeEnd = end;
+    }
     return chars;
   }
 
@@ -175,7 +222,18 @@ class PreprocessRun {
     std::string_view label;
     std::string_view rest;
     if (!IsStringDirective(line_, label, rest)) return false;
+    const auto directiveAt = static_cast<std::size_t>(rest.data() - line_.data()) - 2;
     if (!rest.empty() && rest.front() == Blank) rest.remove_prefix(1);
+    if constexpr (KeepColumns) {
+      // The line is still as written here, so a byte's place in it is its column.
+      if (!label.empty()) {
+        std::string piece = line_.substr(0, label.size() + 1);
+        KeepPiece(MakeUpper(piece), 0);
+      }
+      reading_->isString = true;
+      reading_->stringDirectiveAt = directiveAt;
+      reading_->stringAt = static_cast<std::size_t>(rest.data() - line_.data());
+    }
 
     std::string upperLabel(label);
     MakeUpper(upperLabel);
@@ -189,18 +247,36 @@ class PreprocessRun {
     line_ = upperLabel.empty()
                 ? std::string()
                 : "LEN(" + upperLabel + ")=" + DecimalText(static_cast<std::int64_t>(n));
+    // The length constant is made, not written: its faults belong to the directive.
+    if constexpr (KeepColumns) columns_.assign(line_.size(), Column(directiveAt));
     return true;
   }
 
   // Stage 3: no leading, trailing or repeated blanks,
   void FoldBlanks() {
     std::size_t kept = 0;
+    if constexpr (KeepColumns) {
+      FoldBlanksKeepingColumns();
+      return;
+    }
     for (char c : line_) {
       if (c == Blank && (kept == 0 || line_[kept - 1] == Blank)) continue;
       line_[kept++] = c;
     }
     if (kept > 0 && line_[kept - 1] == Blank) --kept;
     line_.resize(kept);
+  }
+  void FoldBlanksKeepingColumns() {
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < line_.size(); ++k) {
+      const char c = line_[k];
+      if (c == Blank && (kept == 0 || line_[kept - 1] == Blank)) continue;
+      columns_[kept] = columns_[k];
+      line_[kept++] = c;
+    }
+    if (kept > 0 && line_[kept - 1] == Blank) --kept;
+    line_.resize(kept);
+    columns_.resize(kept);
   }
 
   // Where the first ",", ":", "=" and "%" of line_ stand (npos for none): reading a line
@@ -223,6 +299,7 @@ class PreprocessRun {
   }
   void EraseAt(std::size_t at) {
     line_.erase(at, 1);
+    if constexpr (KeepColumns) EraseColumns(at, 1);
     for (std::size_t& p : firstAt_) {
       if (p != std::string::npos && p > at) --p;
     }
@@ -244,7 +321,9 @@ class PreprocessRun {
     const auto at = line_.find("#'");
     if (at == std::string::npos) return;
     if (at + 3 < line_.size() && line_[at + 3] == '\'') {
-      line_.replace(at + 1, 3, DecimalText(Code(line_[at + 2])));
+      const std::string code = DecimalText(Code(line_[at + 2]));
+      line_.replace(at + 1, 3, code);
+      if constexpr (KeepColumns) KeepColumnsOfCode(at + 1, code.size());
       return;
     }
     Fault(Compose(language_, MsgInvalidValue, line_.substr(at, 5)), line_);
@@ -269,7 +348,7 @@ class PreprocessRun {
     if (colon != std::string::npos) {
       std::string name = line_.substr(0, colon + 1);
       if (!CheckIdentifier(name, line_)) return;
-      EmitLine(std::move(name));
+      EmitLine(std::move(name), 0);
       taken = colon + 1;
     }
     // The first "=" of the line, unless it stands in the label's name.
@@ -279,11 +358,12 @@ class PreprocessRun {
     if (equals != std::string::npos) {
       std::string name = line_.substr(taken, equals + 1 - taken);
       if (CheckIdentifier(name, line_)) {
-        EmitLine(std::move(name));
+        EmitLine(std::move(name), taken);
         taken = equals + 1;
       }
     }
     line_.erase(0, taken);
+    if constexpr (KeepColumns) EraseColumns(0, taken);
   }
 
   // Stage 7: "RW " and a count becomes that many reserved words "DW AE97H".
@@ -299,6 +379,10 @@ class PreprocessRun {
       Fault(Compose(language_, MsgInvalidValue, "0"), shown);
     } else if (count.value < 0 || count.value > MaxReservedWords - reservedWords_) {
       Fault(Compose(language_, MsgConstTooLarge, countText), shown);
+    } else if constexpr (KeepColumns) {
+      // A reading keeps the directive as written, not the words it stands for.
+      reading_->reservedWords = true;
+      return;
     } else {
       line_ = "DW AE97H";
       reservedWords_ += count.value;
@@ -306,6 +390,7 @@ class PreprocessRun {
       return;
     }
     line_ = std::move(countText);
+    if constexpr (KeepColumns) EraseColumns(0, 3);
   }
 
   SourceText source_;
@@ -318,13 +403,26 @@ class PreprocessRun {
   std::string readBuffer_;
   std::array<std::size_t, 4> firstAt_{};
   PreprocessResult result_;
+  LineReading* reading_ = nullptr;
+  std::vector<std::uint32_t> columns_;  // with reading_: the column of each byte of line_
 };
 
 }  // namespace
 
 PreprocessResult Preprocess(SourceText source, Lines& compText, SourceLineMap& lineMap,
                             Language language) {
-  return PreprocessRun(source, compText, lineMap, language).Run();
+  return PreprocessRun<false>(source, compText, lineMap, language).Run();
+}
+
+LineReading ReadSourceLine(std::string_view line, Language language) {
+  LineReading reading;
+  const LineViews source{line};
+  Lines compText;
+  SourceLineMap lineMap;
+  PreprocessRun<true> run(source, compText, lineMap, language);
+  run.KeepReading(reading);
+  reading.errorText = run.Run().errorText;
+  return reading;
 }
 
 }  // namespace q41

@@ -5,7 +5,10 @@
 // name split off onto a line of its own. Each source line runs through seven stages in
 // order; the run stops after the first line on which a stage finds a fault.
 
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "common/err_diag.hpp"
 #include "common/text.hpp"
@@ -27,5 +30,31 @@ struct PreprocessResult {
 // holds everything up to and including what the faulty line left.
 PreprocessResult Preprocess(SourceText source, Lines& compText, SourceLineMap& lineMap,
                             Language language);
+
+// One source line as the preprocessor reads it, for the tools that show the source to the
+// user (colouring, fault marks, names). It is the preprocessor's own reading, run on the line
+// alone with the column of each character kept, so that what the user is shown and what is
+// compiled cannot drift apart.
+struct ReadPiece {
+  std::string text;                    // as the preprocessor passes it on
+  std::vector<std::uint32_t> columns;  // for each byte of text, the byte of the line it is from
+};
+struct LineReading {
+  std::size_t codeEnd = 0;  // where the comment starts; the line's length when it has none
+  // The string directive: where its "DS" and its string (which runs to codeEnd) start. Its
+  // label, when it has one, is the first piece.
+  bool isString = false;
+  std::size_t stringDirectiveAt = 0;
+  std::size_t stringAt = 0;
+  // The names split off (each ends in ":" or "="), then what remains: a constant's value or
+  // a statement. A string's data words and its length constant are not among them.
+  std::vector<ReadPiece> pieces;
+  // The statement was "RW " and a count, which the preprocessor expands into that many
+  // reserved words; the piece keeps "RW " and the count.
+  bool reservedWords = false;
+  // The preprocessor's fault on this line (as the only line of a block); empty for none.
+  std::string errorText;
+};
+LineReading ReadSourceLine(std::string_view line, Language language);
 
 }  // namespace q41

@@ -5,7 +5,7 @@
 #include <QTextBlock>
 #include <QTimer>
 
-#include "assembler/syntax.hpp"
+#include "language/tokens.hpp"
 
 namespace q41::ui {
 namespace {
@@ -206,7 +206,7 @@ void AsmEditor::Refresh() {
       // Of a very long line only the start is coloured: its far end is out of sight, and a
       // colour for each of a hundred thousand words would cost seconds.
       const std::string bytes = FromQt(QStringView(b.text()).left(ColouredLength));
-      for (const SyntaxSpan& span : SyntaxSpans(bytes)) {
+      for (const SyntaxSpan& span : LineTokens(bytes)) {
         QTextEdit::ExtraSelection s;
         s.cursor = QTextCursor(b);
         s.cursor.setPosition(b.position() + span.start);

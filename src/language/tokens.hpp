@@ -1,8 +1,14 @@
 #pragma once
-// What each part of a source line is, for colouring it. The lexical rules are the
-// preprocessor's: the first ";" starts a comment wherever it stands (in a string or a
-// character constant too), and upper and lower case count alike. Mnemonic and register names
-// come from the instruction table.
+// What each part of a source line is, for colouring it. The line is read by the
+// preprocessor's own code (ReadSourceLine), not by a second lexer: the first ";" starts a
+// comment wherever it stands, "DS" followed by any character is the string directive, "RW "
+// is the reserved-words directive only where the preprocessor expands it, a blank is code 32
+// alone, and a..z are the only letters that fold. The mnemonic is the word the preprocessor
+// passes on, looked up in the instruction table as the assembler looks it up; its
+// descriptor tells how the operands are read.
+//
+// A line the preprocessor refuses, or whose operation the assembler does not know (a line
+// indented by a tab character is one), gets no colour but its comment's.
 
 #include <string_view>
 #include <vector>
@@ -30,6 +36,6 @@ struct SyntaxSpan {
 
 // The spans of one line, in order, not overlapping; what they leave out (blanks, commas,
 // text the assembler would refuse) has no colour.
-std::vector<SyntaxSpan> SyntaxSpans(std::string_view line);
+std::vector<SyntaxSpan> LineTokens(std::string_view line);
 
 }  // namespace q41

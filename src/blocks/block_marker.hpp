@@ -1,0 +1,19 @@
+#pragma once
+// The line that opens each block in a program file, ";BLOCK " and the block's number. The
+// program file reader and writer and the command-line tool's printed sections all use it,
+// so a file the tool prints reads back as the same blocks.
+
+#include <string>
+#include <string_view>
+
+#include "common/number_text.hpp"
+
+namespace q41 {
+
+inline constexpr std::string_view BlockMarkerPrefix = ";BLOCK ";
+
+inline std::string BlockMarker(int block) {
+  return std::string(BlockMarkerPrefix) + DecimalText(block);
+}
+
+}  // namespace q41

@@ -1,0 +1,177 @@
+#include "language/service.hpp"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "blocks/compile.hpp"
+#include "preprocessor/preproc.hpp"
+
+namespace q41 {
+namespace {
+
+std::string Upper(std::string_view text) {
+  std::string out(text);
+  return MakeUpper(out);
+}
+
+// A GLOBAL line as the label table reads it: every blank left out, a..z upper-cased.
+std::string AsGlobalRead(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c != Blank) out += UpperAscii(c);
+  }
+  return out;
+}
+
+// The bytes of `text` between its first and last non-blank, from `from` to `to`.
+SourcePlace TrimmedPlace(std::string_view text, std::size_t from, std::size_t to) {
+  while (from < to && text[from] == Blank) ++from;
+  while (to > from && text[to - 1] == Blank) --to;
+  return {false, 0, static_cast<int>(from), static_cast<int>(to - from)};
+}
+
+// Where on its line the fault's text stands: the longest of the pieces the preprocessor
+// passed on (a name, the statement) and their words (the operation, an operand) that the
+// message quotes; else the whole code. The longest, so that "R1" in "Label not found: R12"
+// does not take the mark from "R12".
+SourcePlace FaultPlace(std::string_view line, const std::string& message) {
+  const LineReading reading = ReadSourceLine(line, Language::English);
+  SourcePlace place = TrimmedPlace(line, 0, reading.codeEnd);
+  const std::string upperMessage = Upper(message);
+  std::size_t best = 0;
+  auto consider = [&](const ReadPiece& piece, std::size_t begin, std::size_t end) {
+    const std::string_view quoted = std::string_view(piece.text).substr(begin, end - begin);
+    if (quoted.size() <= best || upperMessage.find(quoted) == std::string::npos) return;
+    best = quoted.size();
+    place.start = static_cast<int>(piece.columns[begin]);
+    place.length = static_cast<int>(piece.columns[end - 1] + 1 - piece.columns[begin]);
+  };
+  for (const ReadPiece& piece : reading.pieces) {
+    consider(piece, 0, piece.text.size());
+    std::size_t from = 0;
+    // Words end at a blank or a comma, and a name at its ":" or "=".
+    for (std::size_t k = 0; k <= piece.text.size(); ++k) {
+      const char c = k < piece.text.size() ? piece.text[k] : Blank;
+      if (c == ':' || c == '=') consider(piece, from, k + 1);
+      if (c != Blank && c != ',') continue;
+      consider(piece, from, k);
+      from = k + 1;
+    }
+  }
+  return place;
+}
+
+BlockFault FaultOf(const StatusReport& status, SourceText source, const Lines& glob) {
+  BlockFault fault{{}, status.lineCaption, status.errCaption};
+  const std::string_view globalPrefix = "GLOBAL: ";
+  if (status.selection.kind == Selection::Kind::Line) {
+    const auto row = static_cast<std::size_t>(status.selection.row);
+    fault.place = FaultPlace(source[row], status.errCaption);
+    fault.place.line = static_cast<std::int32_t>(row + 1);
+  } else if (StartsWith(status.lineCaption, globalPrefix)) {
+    // The GLOBAL line is shown as the label table read it: blanks gone, upper case.
+    const std::string_view shown = std::string_view(status.lineCaption).substr(globalPrefix.size());
+    for (std::size_t k = 0; k < glob.size(); ++k) {
+      if (AsGlobalRead(glob[k]) != shown) continue;
+      fault.place = TrimmedPlace(glob[k], 0, glob[k].size());
+      fault.place.inGlobal = true;
+      fault.place.line = static_cast<std::int32_t>(k + 1);
+      break;
+    }
+  }
+  return fault;
+}
+
+class NameCollector {
+ public:
+  explicit NameCollector(std::vector<NameFacts>& names) : names_(names) {}
+
+  NameFacts& Named(const std::string& name) {
+    const auto [it, added] = index_.try_emplace(name, names_.size());
+    if (added) {
+      names_.emplace_back();
+      names_.back().name = name;
+    }
+    return names_[it->second];
+  }
+
+  void Define(const std::string& name, SyntaxKind kind, const SourcePlace& place) {
+    NameFacts& facts = Named(name);
+    if (facts.defined) return;  // the assembler refuses a second definition
+    facts.defined = true;
+    facts.kind = kind;
+    facts.definition = place;
+  }
+
+  // GLOBAL lines define "NAME=VALUE", read with every blank left out.
+  void ReadGlobal(const Lines& glob) {
+    for (std::size_t k = 0; k < glob.size(); ++k) {
+      const std::string& line = glob[k];
+      const std::size_t first = line.find_first_not_of(Blank);
+      const std::size_t equals = line.find('=');
+      if (first == std::string::npos || line[first] == ';' || equals == std::string::npos) {
+        continue;
+      }
+      const std::string name = AsGlobalRead(std::string_view(line).substr(0, equals));
+      SourcePlace place = TrimmedPlace(line, 0, equals);
+      place.inGlobal = true;
+      place.line = static_cast<std::int32_t>(k + 1);
+      Define(name, SyntaxKind::ConstantDefinition, place);
+    }
+  }
+
+  void ReadLine(std::string_view line, std::int32_t lineNo) {
+    for (const SyntaxSpan& span : LineTokens(line)) {
+      if (span.kind != SyntaxKind::LabelDefinition && span.kind != SyntaxKind::LabelUse &&
+          span.kind != SyntaxKind::ConstantDefinition) {
+        continue;
+      }
+      // A use is the operand as written; a definition loses its ":" or "=" and the blanks
+      // before it, as the preprocessor leaves them out.
+      std::string name = Upper(
+          line.substr(static_cast<std::size_t>(span.start), static_cast<std::size_t>(span.length)));
+      if (span.kind != SyntaxKind::LabelUse) {
+        name.pop_back();
+        while (!name.empty() && name.back() == Blank) name.pop_back();
+      }
+      const SourcePlace place{false, lineNo, span.start, span.length};
+      if (span.kind == SyntaxKind::LabelUse) {
+        Named(name).uses.push_back(place);
+      } else {
+        Define(name, span.kind, place);
+      }
+    }
+  }
+
+ private:
+  std::vector<NameFacts>& names_;
+  std::unordered_map<std::string, std::size_t> index_;
+};
+
+}  // namespace
+
+BlockFacts ReadBlock(SourceText source, const Lines& glob, const AssemblerOptions& options) {
+  BlockFacts facts;
+  CompileWorkspace workspace;
+  CompileOutcome outcome = CompileSource(workspace, source, glob, options, nullptr);
+  facts.compiled = outcome.succeeded;
+  if (!outcome.succeeded) facts.fault = FaultOf(outcome.status, source, glob);
+
+  NameCollector collector(facts.names);
+  collector.ReadGlobal(glob);
+  for (std::size_t k = 0; k < source.size(); ++k) {
+    collector.ReadLine(source[k], static_cast<std::int32_t>(k + 1));
+  }
+  const LabelTable& labels = workspace.labels;
+  for (int r = 1; r <= labels.LabelCount(); ++r) {
+    const LabelRow& row = labels.Row(r);
+    collector.Named(row.name).value = std::string(row.Value());
+  }
+
+  facts.listing = ListingRows(source.size(), outcome.code.size(), outcome.wordSourceLine);
+  facts.code = std::move(outcome.code);
+  facts.wordSourceLine = std::move(outcome.wordSourceLine);
+  return facts;
+}
+
+}  // namespace q41
