@@ -32,7 +32,6 @@
 #include "blocks/block_model.hpp"
 #include "blocks/compile.hpp"
 #include "blocks/listing.hpp"
-#include "blocks/plain_view.hpp"
 #include "common/cp1251.hpp"
 #include "common/text.hpp"
 #include "files/file_io.hpp"
@@ -93,20 +92,59 @@ void PrintWarning(std::string_view text) {
   std::cerr << "warning: " << q41::Cp1251ToUtf8(shown) << '\n';
 }
 
-// The main window as plain fields, with the boxes it would show printed as warnings. It
-// holds no working copy of a block's source: compile all compiles the stored lines where
-// they stand, and copying a large source into a window nobody sees would only cost time and
-// memory. Every question is answered OK, as nobody is there to answer, and the labels or
-// the listing of each block compiled are kept for --labels and --listing.
-class HeadlessView : public q41::PlainView {
+// The main window as the compile commands need it, with nobody in front of it: the fields
+// the block model reads and writes, the boxes it would show printed as warnings, and every
+// question answered OK. It holds no working copy of a block's source (compile all compiles
+// the stored lines where they stand: a copy of a large source would only cost time and
+// memory), no text for compilation and no code; it keeps the labels or the listing of each
+// block compiled for --labels and --listing.
+class HeadlessView : public q41::BlockView, private q41::AssemblerWarnings {
  public:
   HeadlessView(const q41::LabelTable& labels, Mode mode) : labels_(labels), mode_(mode) {}
+
   bool HoldsBlockText() const override { return false; }
-  // No window shows the text for compilation: a copy of it would only cost time.
-  void SetCompText(const Lines&) override {}
-  void Warning(const std::string& text) override { PrintWarning(text); }
+  Lines Source() const override { return {}; }
+  void SetSource(const Lines&) override {}
+  Lines Code() const override { return {}; }
+  bool CodeFromFailedCompile() const override { return false; }
+  void SetCode(const Lines&, bool) override {}
+  std::string PpuListCaption() const override { return ppuList_; }
+  void SetPpuListCaption(const std::string& text) override { ppuList_ = text; }
+  void SetPpuBoxes(const q41::PpuSet& set) override { ppuList_ = q41::PpuListText(set); }
+  std::string CpuAddress() const override { return cpu_; }
+  void SetCpuAddress(const std::string& text) override { cpu_ = text; }
+  std::string PpuAddress() const override { return ppu_; }
+  void SetPpuAddress(const std::string& text) override { ppu_ = text; }
+  std::string WordCount() const override { return words_; }
+  void SetWordCount(const std::string& text) override { words_ = text; }
+  void SourceCaretToStart() override {}
+  void FocusSource() override {}
+  Lines Header() const override { return header_; }
+  void SetHeader(const Lines& header) override { header_ = header; }
+  Lines GlobalText() const override { return glob_; }
+  void SetGlobalText(const Lines& glob) override { glob_ = glob; }
+  int MemoryMode() const override { return memoryMode_; }
+  void SetMemoryMode(int mode) override { memoryMode_ = mode; }
   void MemoryTypeRefused(const std::string& text) override { PrintWarning(text); }
+  int TabCount() const override { return tabs_; }
+  void AddTab(const std::string&) override { ++tabs_; }
+  void RemoveLastTab() override { --tabs_; }
+  void SelectTab(int) override {}
+  Lines CompText() const override { return {}; }
+  void SetCompText(const Lines&) override {}
+  void SetCompileTextVisible(bool) override {}
+  void ShowLabels() override {}
+  void SetStatus(const q41::StatusReport& report) override { status = report; }
+  std::string LineCaption() const override { return status.lineCaption; }
+  void SetLineCaption(const std::string& text) override { status.lineCaption = text; }
+  void SetLamp(int, q41::LampColor) override {}
+  void SetBlockEnabled(int, bool) override {}
+  void StoredBlockChanged(int) override {}
   bool Ask(q41::Question, int) override { return true; }
+  void NewBlockRestricted() override {}
+  q41::AssemblerWarnings& Warnings() override { return *this; }
+  void Warning(const std::string& text) override { PrintWarning(text); }
+
   void ShowCodeOrigins(q41::SourceText source, const Lines& code,
                        const std::vector<std::int32_t>& wordSourceLine) override {
     if (mode_ == Mode::Listing) listing_ = q41::Listing(source, code, wordSourceLine);
@@ -128,6 +166,8 @@ class HeadlessView : public q41::PlainView {
     }
   }
 
+  // The first fault's two status lines, or the success message.
+  q41::StatusReport status;
   // The label tables or the listings of the blocks compiled so far.
   Lines printed;
 
@@ -135,6 +175,10 @@ class HeadlessView : public q41::PlainView {
   const q41::LabelTable& labels_;
   Mode mode_;
   Lines listing_;
+  Lines header_{"Q41 assembler, v.1, 2018"}, glob_{";Global"};
+  std::string ppuList_ = "0000", cpu_ = "0000", ppu_ = "0000", words_ = "0000";
+  int memoryMode_ = 0;
+  int tabs_ = 1;
 };
 
 std::optional<Arguments> ParseArguments(int argc, char** argv) {

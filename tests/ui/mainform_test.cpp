@@ -102,6 +102,7 @@ void MainWindowTest::startUpState() {
   QCOMPARE(f.labels->columnWidth(2), 54);
   QCOMPARE(f.centralWidget()->size(), QSize(752, 646));
   QCOMPARE(f.asmText->geometry(), QRect(8, 88, 342, 385));
+  for (int k = 0; k < 4; ++k) QCOMPARE(f.PpuBoxes[k]->geometry(), QRect(8 + 56 * k, 20, 57, 17));
   QCOMPARE(f.asmText->font().pixelSize(), 16);
   QVERIFY(f.asmText->hasFocus() || QApplication::focusWidget() != nullptr);
   // Centred on the screen.
