@@ -8,18 +8,15 @@
 namespace q41 {
 namespace {
 
-struct Words {
-  const char* russian;
-  const char* english;
-};
+using Words = Bilingual;
 
 class Writer {
  public:
-  explicit Writer(Language language) : english_(language == Language::English) {}
-  std::string operator()(const Words& w) const { return english_ ? w.english : w.russian; }
+  explicit Writer(Language language) : language_(language) {}
+  std::string operator()(const Words& w) const { return w.In(language_); }
 
  private:
-  bool english_;
+  Language language_;
 };
 
 std::size_t FormOf(const MnemonicEntry& m) {

@@ -13,6 +13,16 @@ namespace q41 {
 
 enum class Language : std::uint8_t { Russian = 0, English = 1 };
 
+// A text in both interface languages (UTF-8 source text). Every text shown in the user's
+// language is picked from such a pair, and only here.
+struct Bilingual {
+  const char* russian;
+  const char* english;
+  constexpr const char* In(Language language) const {
+    return language == Language::English ? english : russian;
+  }
+};
+
 // Message numbers, named after what they say.
 enum Msg : int {
   MsgBadNumberSymbol = 0,

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "ui/i_face.hpp"
+
 namespace q41::ui {
 namespace {
 
@@ -66,23 +68,14 @@ Choice QtDialogs::AskToRestore(const QString& text) {
 }
 
 Choice QtDialogs::Ask(const QString& text, bool restore) {
-  const bool english = language_ == Language::English;
   QMessageBox box(restore ? QMessageBox::Question : QMessageBox::Warning,
                   QApplication::applicationName(), text, QMessageBox::NoButton, parent_);
   QPushButton* keep = box.addButton(QMessageBox::Save);
   QPushButton* discard = box.addButton(QMessageBox::Discard);
   QPushButton* cancel = box.addButton(QMessageBox::Cancel);
-  if (restore) {
-    keep->setText(english ? "Restore" : QString::fromUtf8("Восстановить"));
-    discard->setText(english ? "Discard" : QString::fromUtf8("Удалить"));
-    cancel->setText(english ? "Later" : QString::fromUtf8("Позже"));
-  } else {
-    discard->setText(english ? "Don't save" : QString::fromUtf8("Не сохранять"));
-    if (!english) {
-      keep->setText(QString::fromUtf8("Сохранить"));
-      cancel->setText(QString::fromUtf8("Отмена"));
-    }
-  }
+  keep->setText(Text(language_, restore ? ButtonRestore : ButtonSave));
+  discard->setText(Text(language_, restore ? ButtonDiscard : ButtonDontSave));
+  cancel->setText(Text(language_, restore ? ButtonLater : ButtonCancel));
   box.setDefaultButton(keep);
   box.setEscapeButton(cancel);
   box.exec();

@@ -15,12 +15,7 @@
 namespace q41::ui {
 namespace {
 
-struct Row {
-  const char* russian;
-  const char* english;
-};
-
-constexpr std::array<Row, InterfaceTextCount> Table = {{
+constexpr std::array<Bilingual, InterfaceTextCount> Table = {{
     {" Ассемблер Q41", " Q41 Assembler"},
     {" Текст для компиляции", " Text for compilation"},
     {" Блоки программы", " Program blocks"},
@@ -105,6 +100,21 @@ constexpr std::array<Row, InterfaceTextCount> Table = {{
      "Save the code it holds?"},
     {"это не обычный файл", "not a regular file"},
     {"Копия несохранённой работы не записана: ", "The copy of unsaved work was not written: "},
+    {"Сохранить", "Save"},
+    {"Не сохранять", "Don't save"},
+    {"Отмена", "Cancel"},
+    {"Восстановить", "Restore"},
+    {"Удалить", "Discard"},
+    {"Позже", "Later"},
+    {"Открыть главное окно\n(альтернатива - клавиша \"F3\")",
+     "Show main window\n(alternative - key \"F3\")"},
+    {"заголовка", "the header"},
+    {"текста GLOBAL", "the GLOBAL text"},
+    {"блока %1", "block %1"},
+    {"Строка %1 %2 начинается как маркер блока %3:\n%4\nФайл сохранён как есть, но при "
+     "следующем открытии блок %3 начнётся с этой строки.",
+     "Line %1 of %2 begins like the marker of block %3:\n%4\nThe file is saved as it is, but "
+     "when it is opened again, block %3 will start at this line."},
 }};
 
 void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, InterfaceMessages& m) {
@@ -163,39 +173,31 @@ void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, Interf
 }  // namespace
 
 QString Text(Language language, InterfaceText row) {
-  const Row& r = Table[static_cast<std::size_t>(row)];
-  return QString::fromUtf8(language == Language::English ? r.english : r.russian);
+  return QString::fromUtf8(Table[static_cast<std::size_t>(row)].In(language));
 }
 
 QString ReturnHint(Language language) {
-  return language == Language::English
-             ? QString::fromUtf8("Show main window\n(alternative - key \"F3\")")
-             : QString::fromUtf8("Открыть главное окно\n(альтернатива - клавиша \"F3\")");
+  return Text(language, HintReturn);
 }
 
 QString MarkerClashText(Language language, const MarkerClash& clash) {
-  const bool english = language == Language::English;
   QString where;
   switch (clash.where) {
     case MarkerClash::Where::Header:
-      where = english ? "the header" : QString::fromUtf8("заголовка");
+      where = Text(language, ClashInHeader);
       break;
     case MarkerClash::Where::Global:
-      where = english ? "the GLOBAL text" : QString::fromUtf8("текста GLOBAL");
+      where = Text(language, ClashInGlobal);
       break;
     case MarkerClash::Where::Block:
-      where = (english ? "block %1" : QString::fromUtf8("блока %1")).arg(clash.block);
+      where = Text(language, ClashInBlock).arg(clash.block);
       break;
   }
-  const QString text = english ? QString(
-                                     "Line %1 of %2 begins like the marker of block %3:\n%4\n"
-                                     "The file is saved as it is, but when it is opened again, "
-                                     "block %3 will start at this line.")
-                               : QString::fromUtf8(
-                                     "Строка %1 %2 начинается как маркер блока %3:\n%4\n"
-                                     "Файл сохранён как есть, но при следующем открытии "
-                                     "блок %3 начнётся с этой строки.");
-  return text.arg(clash.line).arg(where).arg(clash.marker).arg(ToQt(clash.text));
+  return Text(language, TextMarkerClash)
+      .arg(clash.line)
+      .arg(where)
+      .arg(clash.marker)
+      .arg(ToQt(clash.text));
 }
 
 void ApplyInterfaceLanguage(Language language, TForm1& form1, TForm2& form2, QWidget* hf,

@@ -103,6 +103,17 @@ enum InterfaceText : int {
   TextStaleBlockCode,
   TextNotRegularFile,
   TextRecoveryFailed,
+  ButtonSave,
+  ButtonDontSave,
+  ButtonCancel,
+  ButtonRestore,
+  ButtonDiscard,
+  ButtonLater,
+  HintReturn,
+  ClashInHeader,
+  ClashInGlobal,
+  ClashInBlock,
+  TextMarkerClash,
   InterfaceTextCount
 };
 
