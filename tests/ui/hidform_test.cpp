@@ -264,9 +264,17 @@ void AllBlocksWindowTest::screenshot() {
   screen.fill(Qt::darkGray);
   QPainter painter(&screen);
   painter.drawPixmap(s.hf.geometry().topLeft(), s.hf.grab());
-  painter.drawPixmap(s.f.geometry().topLeft(), s.f.grab());
+  const QImage main = s.f.grab().toImage();
+  painter.drawImage(s.f.geometry().topLeft(), main);
   painter.end();
   QVERIFY(screen.save(test::ScreenshotPath("all_blocks_screen")));
+  // All three blocks compiled: their lamps are green; the others cannot be seen.
+  for (int k = 0; k < 3; ++k)
+    QCOMPARE(test::ColourAt(main, s.f, *s.f.BlockLamps[k]), QColor(0, 255, 0));
+  // Beside it, the frame it stands on: the lamp of a block that does not exist is not seen.
+  const QWidget& hidden = *s.f.BlockLamps[3];
+  const QPoint beside = hidden.mapTo(&s.f, QPoint(hidden.width() + 4, hidden.height() / 2));
+  QCOMPARE(test::ColourAt(main, s.f, hidden), main.pixelColor(beside));
 }
 
 }  // namespace q41::ui

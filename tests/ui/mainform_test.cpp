@@ -141,64 +141,94 @@ void MainWindowTest::tabOrder() {
   }
 }
 
+// Every interface text as the user reads it, written out here rather than taken from the
+// program's own table: a wrong or swapped text in that table must fail.
 void MainWindowTest::interfaceTextsInBothLanguages() {
+  using Read = std::function<QString(Program&)>;
+  auto action = [](QAction* TForm1::*a) {
+    return [a](Program& p) { return (p.Form1().*a)->text(); };
+  };
+  auto menu = [](QMenu* TForm1::*m) { return [m](Program& p) { return (p.Form1().*m)->title(); }; };
+  auto header = [](int column) {
+    return [column](Program& p) {
+      return p.Form1().labelsModel->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    };
+  };
+  const QList<std::tuple<Read, const char*, const char*>> shown = {
+      {[](Program& p) { return p.Form1().windowTitle(); }, " Ассемблер Q41", " Q41 Assembler"},
+      {[](Program& p) { return p.Form2().windowTitle(); }, " Текст для компиляции",
+       " Text for compilation"},
+      {[](Program& p) { return p.HF()->windowTitle(); }, " Блоки программы", " Program blocks"},
+      {menu(&TForm1::File1), "Файл", "File"},
+      {action(&TForm1::new1), "Новая программа", "New program"},
+      {action(&TForm1::OpenAsm1), "Открыть .ASM...", "Open .ASM..."},
+      {action(&TForm1::SaveAsm1), "Сохранить .ASM...", "Save .ASM..."},
+      {action(&TForm1::SaveCod1), "Сохранить .Q41...", "Save .Q41..."},
+      {action(&TForm1::Exit1), "Выход", "Exit"},
+      {menu(&TForm1::Edit1), "Правка", "Edit"},
+      {action(&TForm1::Cut1), "Вырезать", "Cut"},
+      {action(&TForm1::Copy1), "Копировать", "Copy"},
+      {action(&TForm1::Paste1), "Вставить", "Paste"},
+      {action(&TForm1::SelectAll1), "Выделить все", "Select all"},
+      {action(&TForm1::UnDo1), "Отменить", "Undo"},
+      {action(&TForm1::ClearAsm1), "Очистить текст", "Clear text"},
+      {action(&TForm1::ClearCode1), "Очистить код", "Clear code"},
+      {menu(&TForm1::View1), "Вид", "View"},
+      {action(&TForm1::CompText1), "Текст для компиляции", "Text for compilation"},
+      {action(&TForm1::AllBlocks1), "Все блоки", "All blocks"},
+      {menu(&TForm1::Run1), "Компилировать", "Compile"},
+      {action(&TForm1::CompAll1), "Компилировать все блоки", "Compile all blocks"},
+      {action(&TForm1::CompAndPreproc1), "Компил.+препроцес.(1 блок)", "Compile+preproc.(1 block)"},
+      {action(&TForm1::Compile1), "Только компиляция", "Compile only"},
+      {action(&TForm1::Preprocess1), "Только препроцессинг", "Preprocess only"},
+      {header(0), "Метка", "Label"},
+      {header(1), "", ""},
+      {header(2), "Адр.", "Addr."},
+      {[](Program& p) { return p.Form1().RadioGroup1->title(); }, " Память: ", " Memory: "},
+      {[](Program& p) { return p.Form1().RadioGroup1->Item(0); }, " общая", " common"},
+      {[](Program& p) { return p.Form1().RadioGroup1->Item(1); }, " распределенная",
+       " distributed"},
+      {[](Program& p) { return p.Form1().GroupBox1->title(); }, " Список PPU ", " PPU list "},
+      {[](Program& p) { return p.Form1().Label4->text(); }, "Nслов =", "Nwords ="},
+      {[](Program& p) { return p.Form1().GroupBox2->title(); },
+       " Компиляция блоков: ", " Blocks' compilation: "},
+      {[](Program& p) { return p.Form1().SpeedButton1->toolTip(); }, "Компилировать этот блок",
+       "Compile this block"},
+      {[](Program& p) { return p.Form1().SpeedButton2->toolTip(); }, "Компилировать все блоки",
+       "Compile all blocks"},
+      {[](Program& p) { return p.Form1().BP->toolTip(); }, "Добавить новый блок", "Add new block"},
+      {[](Program& p) { return p.Form1().BM->toolTip(); }, "Удалить последний блок",
+       "Delete last block"},
+      {[](Program& p) { return p.messages.MsgExit; }, "Действительно хотите выйти?",
+       "Really want to exit?"},
+      {[](Program& p) { return p.messages.MsgClearAsm; },
+       "Действительно хотите очистить\nASM-текст?", "Really want to clear\nASM-text?"},
+      {[](Program& p) { return p.messages.MsgNewBlockRestricted; },
+       "Новый блок запрещен\nпока предыдущий ПУСТ!",
+       "New block is restricted\nwhile previous is EMPTY!"},
+      {[](Program& p) { return p.messages.MsgDeleteBlock; },
+       "Удаляемый блок содержит текст.\nПодтвердите операцию!",
+       "Deleting block contains text.\nConfirm operation!"},
+      {[](Program& p) { return p.messages.MsgClearProgram; },
+       "Вы действительно хотите\nочистить старую программу?",
+       "Do you really want to\nclear old program?"},
+      {[](Program& p) { return p.messages.MsgEmptyBlockCode; },
+       "Код блока * пуст.\nДействительно хотите\nсохранить .COD файл?",
+       "Code for block * is empty.\nDo you really want to save\n.COD file?"},
+      // The same in both languages.
+      {[](Program& p) { return p.Form2().ShConst->text(); }, "Use short const", "Use short const"},
+      {[](Program& p) { return p.Form2().GroupBox1->title(); }, "  Compiler settings  ",
+       "  Compiler settings  "},
+  };
   for (Language language : {Language::Russian, Language::English}) {
     Started s(language);
-    TForm1& f = s.f;
-    auto t = [language](InterfaceText row) { return ui::Text(language, row); };
-    QCOMPARE(f.windowTitle(), t(TitleForm1));
-    QCOMPARE(s.program.Form2().windowTitle(), t(TitleForm2));
-    const QList<std::pair<QAction*, InterfaceText>> items = {
-        {f.new1, ItemNew},
-        {f.OpenAsm1, ItemOpenAsm},
-        {f.SaveAsm1, ItemSaveAsm},
-        {f.SaveCod1, ItemSaveCod},
-        {f.Exit1, ItemExit},
-        {f.Cut1, ItemCut},
-        {f.Copy1, ItemCopy},
-        {f.Paste1, ItemPaste},
-        {f.SelectAll1, ItemSelectAll},
-        {f.UnDo1, ItemUndo},
-        {f.ClearAsm1, ItemClearAsm},
-        {f.ClearCode1, ItemClearCode},
-        {f.CompText1, ItemCompText},
-        {f.AllBlocks1, ItemAllBlocks},
-        {f.CompAll1, ItemCompAll},
-        {f.CompAndPreproc1, ItemCompAndPreproc},
-        {f.Compile1, ItemCompile},
-        {f.Preprocess1, ItemPreprocess}};
-    for (const auto& [action, row] : items) QCOMPARE(action->text(), t(row));
-    QCOMPARE(f.File1->title(), t(MenuFile));
-    QCOMPARE(f.Edit1->title(), t(MenuEdit));
-    QCOMPARE(f.View1->title(), t(MenuView));
-    QCOMPARE(f.Run1->title(), t(MenuRun));
-    QCOMPARE(f.labelsModel->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
-             t(GridLabel));
-    QCOMPARE(f.labelsModel->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QString());
-    QCOMPARE(f.labelsModel->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), t(GridAddr));
-    QCOMPARE(f.RadioGroup1->title(), t(MemoryCaption));
-    QCOMPARE(f.RadioGroup1->ItemCount(), 2);
-    QCOMPARE(f.RadioGroup1->Item(0), t(MemoryCommon));
-    QCOMPARE(f.RadioGroup1->Item(1), t(MemoryDistributed));
-    QCOMPARE(f.RadioGroup1->ItemIndex(), 0);
-    QCOMPARE(f.GroupBox1->title(), t(PpuCaption));
-    QCOMPARE(f.Label4->text(), t(WordsCaption));
-    QCOMPARE(f.GroupBox2->title(), t(LampsCaption));
-    QCOMPARE(f.SpeedButton1->toolTip(), t(HintCompileBlock));
-    QCOMPARE(f.SpeedButton2->toolTip(), f.CompAll1->text());
-    QCOMPARE(f.BP->toolTip(), t(HintAddBlock));
-    QCOMPARE(f.BM->toolTip(), t(HintDeleteBlock));
-    QCOMPARE(s.program.messages.MsgExit, t(TextExit));
-    QCOMPARE(s.program.messages.MsgEmptyBlockCode, t(TextEmptyBlockCode));
-    // The fixed captions are the same in both languages.
-    QCOMPARE(s.program.Form2().ShConst->text(), QString("Use short const"));
-    QCOMPARE(s.program.Form2().GroupBox1->title(), QString("  Compiler settings  "));
+    QCOMPARE(s.f.RadioGroup1->ItemCount(), 2);
+    QCOMPARE(s.f.RadioGroup1->ItemIndex(), 0);
+    for (const auto& [read, russian, english] : shown) {
+      QCOMPARE(read(s.program),
+               QString::fromUtf8(language == Language::English ? english : russian));
+    }
   }
-  QCOMPARE(ui::Text(Language::Russian, TitleForm1), QString(" Ассемблер Q41"));
-  QCOMPARE(ui::Text(Language::Russian, MemoryCaption), QString(" Память: "));
-  QCOMPARE(ui::Text(Language::Russian, WordsCaption), QString("Nслов ="));
-  QCOMPARE(ui::Text(Language::English, TextEmptyBlockCode),
-           QString("Code for block * is empty.\nDo you really want to save\n.COD file?"));
 }
 
 void MainWindowTest::menuTreeInOrder() {
@@ -547,15 +577,22 @@ void MainWindowTest::compileTextWindowPlacement() {
            TForm2::Placement(s.f.frameGeometry(), f2.frameGeometry().size(), screenWidth));
 }
 
+// What the screen shows, read off the pictures saved: the lamp's colour, the fault in maroon.
 void MainWindowTest::screenshots() {
   for (Language language : {Language::Russian, Language::English}) {
     Started s(language);
     const QString suffix = language == Language::Russian ? "ru" : "en";
-    QVERIFY(s.f.grab().save(test::ScreenshotPath("main_startup_" + suffix)));
+    const QImage startup = s.f.grab().toImage();
+    QVERIFY(startup.save(test::ScreenshotPath("main_startup_" + suffix)));
+    QCOMPARE(test::ColourAt(startup, s.f, *s.f.BlockLamps[0]), QColor(Qt::white));
     SetText(*s.f.asmText, {"; demo", "start: mov #5, r0", "loop:  sub #1, r0", "  bne loop",
                            "  jmp #nowhere", "hlt"});
     s.f.CompAndPreproc1->trigger();
-    QVERIFY(s.f.grab().save(test::ScreenshotPath("main_failed_" + suffix)));
+    const QImage failed = s.f.grab().toImage();
+    QVERIFY(failed.save(test::ScreenshotPath("main_failed_" + suffix)));
+    QCOMPARE(test::ColourAt(failed, s.f, *s.f.BlockLamps[0]), QColor(255, 0, 0));
+    QVERIFY(test::Shows(failed, s.f, *s.f.ErrLab, QColor(0x80, 0, 0)));
+    QVERIFY(!test::Shows(startup, s.f, *s.f.ErrLab, QColor(0x80, 0, 0)));
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QPlainTextEdit>
 #include <QStringList>
 #include <QTest>
@@ -95,6 +96,23 @@ struct Started {
 inline QByteArray ReadBytes(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The colour at the centre of `widget` in a picture of `window`.
+inline QColor ColourAt(const QImage& picture, const QWidget& window, const QWidget& widget) {
+  return picture.pixelColor(widget.mapTo(&window, widget.rect().center()));
+}
+
+// Whether a picture of `window` shows `colour` anywhere within `widget`.
+inline bool Shows(const QImage& picture, const QWidget& window, const QWidget& widget,
+                  const QColor& colour) {
+  const QRect area(widget.mapTo(&window, QPoint(0, 0)), widget.size());
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      if (picture.pixelColor(x, y) == colour) return true;
+    }
+  }
+  return false;
 }
 
 // Where the tests leave their screenshots: the build folder.
