@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace q41::files {
@@ -46,7 +47,17 @@ int ReadRegularFile(const std::string& path, std::string& bytes) {
   return reason;
 }
 
-int WriteReplacing(const std::string& path, std::string_view bytes, WriteOptions options) {
+int WriteReplacing(const std::string& linkedPath, std::string_view bytes, WriteOptions options) {
+  // A file reached through a symbolic link is written where the link points: the new file
+  // must take the place of the file, not of the link.
+  std::string path = linkedPath;
+  struct stat link {};
+  if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    if (char* target = ::realpath(path.c_str(), nullptr)) {
+      path = target;
+      std::free(target);
+    }
+  }
   struct stat info {};
   const bool exists = ::stat(path.c_str(), &info) == 0;
   if (exists && S_ISDIR(info.st_mode)) return EISDIR;

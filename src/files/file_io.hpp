@@ -29,7 +29,8 @@ struct WriteOptions {
   bool durable = false;
 };
 
-// Writes `bytes` as the file at `path`: 0, or the reason it failed, with any old file kept.
+// Writes `bytes` as the file at `path` (where a symbolic link there points): 0, or the reason
+// it failed, with any old file kept.
 int WriteReplacing(const std::string& path, std::string_view bytes, WriteOptions options);
 
 // The system's text for an error number (in the language of the process's locale).

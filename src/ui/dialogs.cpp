@@ -1,5 +1,6 @@
 #include "ui/dialogs.hpp"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileIconProvider>
@@ -39,24 +40,40 @@ std::optional<QString> Run(QFileDialog& dialog) {
 
 }  // namespace
 
+namespace {
+
+// A box of the toolkit's with the text as it is: a file name such as "<b>x.asm" must not be
+// taken for markup.
+QMessageBox::StandardButton Show(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                 QMessageBox::StandardButtons buttons,
+                                 QMessageBox::StandardButton escape) {
+  QMessageBox box(icon, QApplication::applicationName(), text, buttons, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setEscapeButton(escape);
+  if (buttons & QMessageBox::Cancel) box.setDefaultButton(QMessageBox::Cancel);
+  box.exec();
+  QAbstractButton* clicked = box.clickedButton();
+  return clicked != nullptr ? box.standardButton(clicked) : escape;
+}
+
+}  // namespace
+
 void QtDialogs::Warning(const QString& text) {
-  QMessageBox::warning(parent_, QApplication::applicationName(), text);
+  Show(parent_, QMessageBox::Warning, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void QtDialogs::Error(const QString& text) {
-  QMessageBox::critical(parent_, QApplication::applicationName(), text);
+  Show(parent_, QMessageBox::Critical, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 bool QtDialogs::Confirm(const QString& text) {
-  return QMessageBox::question(parent_, QApplication::applicationName(), text,
-                               QMessageBox::Ok | QMessageBox::Cancel,
-                               QMessageBox::Cancel) == QMessageBox::Ok;
+  return Show(parent_, QMessageBox::Question, text, QMessageBox::Ok | QMessageBox::Cancel,
+              QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 bool QtDialogs::ConfirmWarning(const QString& text) {
-  return QMessageBox::warning(parent_, QApplication::applicationName(), text,
-                              QMessageBox::Ok | QMessageBox::Cancel,
-                              QMessageBox::Cancel) == QMessageBox::Ok;
+  return Show(parent_, QMessageBox::Warning, text, QMessageBox::Ok | QMessageBox::Cancel,
+              QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 Choice QtDialogs::AskToSave(const QString& text) {
@@ -70,6 +87,7 @@ Choice QtDialogs::AskToRestore(const QString& text) {
 Choice QtDialogs::Ask(const QString& text, bool restore) {
   QMessageBox box(restore ? QMessageBox::Question : QMessageBox::Warning,
                   QApplication::applicationName(), text, QMessageBox::NoButton, parent_);
+  box.setTextFormat(Qt::PlainText);
   QPushButton* keep = box.addButton(QMessageBox::Save);
   QPushButton* discard = box.addButton(QMessageBox::Discard);
   QPushButton* cancel = box.addButton(QMessageBox::Cancel);

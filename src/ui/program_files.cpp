@@ -46,6 +46,8 @@ void ProgramFiles::ShowTitle() {
   const QString name = fileName_.isEmpty() ? QString() : QFileInfo(fileName_).fileName();
   QString prefix;
   if (!name.isEmpty() || modified) prefix = name + (modified ? "*" : "") + " - ";
+  // "[*]" in a window title is the toolkit's change mark; a file's own stays as it is.
+  prefix.replace("[*]", "[*][*]");
   program_.Form1().setWindowTitle(prefix + Text(TitleForm1));
 }
 

@@ -42,7 +42,12 @@ RadioGroup::RadioGroup(QWidget* parent)
   layout_->setContentsMargins(8, 4, 8, 4);
   layout_->setSpacing(2);
   layout_->addStretch();
-  connect(buttons_, &QButtonGroup::idClicked, this, &RadioGroup::Clicked);
+  // A click on the item already chosen chooses nothing.
+  connect(buttons_, &QButtonGroup::idClicked, this, [this](int id) {
+    if (id == chosen_) return;
+    chosen_ = id;
+    emit Clicked();
+  });
 }
 
 void RadioGroup::AddItem(const QString& text) {
@@ -71,7 +76,10 @@ int RadioGroup::ItemIndex() const {
 }
 
 void RadioGroup::SetItemIndex(int index) {
-  if (auto* button = buttons_->button(index)) button->setChecked(true);
+  if (auto* button = buttons_->button(index)) {
+    button->setChecked(true);
+    chosen_ = index;
+  }
 }
 
 int LabelGridModel::rowCount(const QModelIndex& parent) const {

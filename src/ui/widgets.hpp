@@ -63,6 +63,7 @@ class RadioGroup : public QGroupBox {
  private:
   QButtonGroup* buttons_;
   QVBoxLayout* layout_;
+  int chosen_ = -1;  // as the user last left it, or the program set it
 };
 
 // The label grid's rows, straight from the label table: nothing is copied, so a block of

@@ -8,12 +8,15 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QLockFile>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QSysInfo>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 #include <QToolButton>
 
 #include "ui/hidForm.hpp"
@@ -60,6 +63,7 @@ void UnsavedWorkTest::everyEditMarksTheTitleAndOnlyEdits() {
   f.CompAndPreproc1->trigger();
   f.AllBlocks1->trigger();
   f.AllBlocks1->trigger();
+  QTest::mouseClick(f.RadioGroup1->ItemWidgets()[0], Qt::LeftButton);  // the item chosen
   QCOMPARE(f.windowTitle(), title);
   // Each kind of edit marks the program changed; a save makes it its file's again.
   const QString path = dir_.filePath("edits.asm");
@@ -192,7 +196,7 @@ void UnsavedWorkTest::failuresNameTheFileAndTheCause() {
       {f.SaveAsm1, dir_.path(), "Is a directory"},
       {f.OpenAsm1, dir_.filePath("missing.asm"), "No such file or directory"},
       {f.OpenAsm1, dir_.path(), "Is a directory"},
-      {f.OpenAsm1, pipe, "not a regular file"},
+      {f.OpenAsm1, pipe, "Not a regular file"},
   };
   for (const auto& c : cases) {
     s.dialogs.shown.clear();
@@ -243,6 +247,31 @@ void UnsavedWorkTest::aDroppedOrNamedFileOpens() {
   bad.program.Start(dir_.filePath("nothing.asm"));
   QCOMPARE(bad.dialogs.shown.size(), 1);
   QCOMPARE(Text(*bad.f.asmText), QStringList({";asm text", "", "hlt"}));
+  // Reached through a link, a file is saved where the link points; its name shows as it is.
+  const QString target = dir_.filePath("<b>target[*].asm");
+  QVERIFY(QFile::copy(path, target));
+  const QString link = dir_.filePath("link.asm");
+  QVERIFY(QFile::link(target, link));
+  Started linked;
+  linked.program.Start(link);
+  Type(linked.f, "more");
+  linked.dialogs.files = {link};
+  linked.f.SaveAsm1->trigger();
+  QVERIFY(QFileInfo(link).isSymLink());
+  QVERIFY(test::ReadBytes(target).endsWith("\r\nmore\r\n"));
+  linked.program.Files().OpenFile(target);
+  QCOMPARE(linked.f.windowHandle()->title(), QString("<b>target[*].asm -  Q41 Assembler"));
+  // The toolkit's boxes show such a name as text, not as markup.
+  QtDialogs real(&linked.f, Language::English);
+  Qt::TextFormat format = Qt::AutoText;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    format = box->textFormat();
+    box->reject();
+  });
+  real.Error(target);
+  QCOMPARE(format, Qt::PlainText);
 }
 
 void UnsavedWorkTest::recoveryCopyFollowsTheWorkAndComesBack() {
