@@ -70,6 +70,7 @@ class MainWindowTest : public QObject {
   void screenshots();
   void codeAndSourceLinks();
   void listingWindow();
+  void faultMarkFollowsItsText();
   void gutterAndColours();
   void instructionReference();
   void findAndReplace();
@@ -673,6 +674,32 @@ void MainWindowTest::listingWindow() {
     }
   }
   QDir(dir).removeRecursively();
+}
+
+void MainWindowTest::faultMarkFollowsItsText() {
+  Started s;
+  SetText(*s.f.asmText, {"nop", "nop", "jmp nowhere", "hlt"});
+  s.f.CompAndPreproc1->trigger();
+  QCOMPARE(s.f.asmText->MarkedLine(), 3);
+  auto markedText = [&s] {
+    return s.f.asmText->document()->findBlockByNumber(s.f.asmText->MarkedLine() - 1).text();
+  };
+  // A line deleted above the fault, then two added: the mark stays on the faulty text.
+  s.f.asmText->setFocus();
+  PutCaret(*s.f.asmText, 0);
+  QTest::keyClick(s.f.asmText, Qt::Key_Down, Qt::ShiftModifier);
+  QTest::keyClick(s.f.asmText, Qt::Key_Delete);
+  QCOMPARE(s.f.asmText->MarkedLine(), 2);
+  QCOMPARE(markedText(), "jmp nowhere");
+  QTest::keyClick(s.f.asmText, Qt::Key_Return);
+  QTest::keyClick(s.f.asmText, Qt::Key_Return);
+  QCOMPARE(s.f.asmText->MarkedLine(), 4);
+  QCOMPARE(markedText(), "jmp nowhere");
+  // It is the block's: another block shown and this one back, it is where the text went.
+  s.f.BP->click();
+  QCOMPARE(s.f.asmText->MarkedLine(), 0);
+  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(0).center());
+  QCOMPARE(s.f.asmText->MarkedLine(), 4);
 }
 
 void MainWindowTest::gutterAndColours() {
