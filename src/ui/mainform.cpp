@@ -759,7 +759,10 @@ void TForm1::RefreshListing() {
   const BlockModel& model = program_.model();
   const CompileHistory& h = model.History(model.CurrentBlock);
   SetListingTitle(h.compiled && h.source != source_->Get());
-  listing_->ShowListing(h.compiled ? q41::Listing(h.source, h.code, h.wordSourceLine) : Lines(),
+  std::vector<ListingRow> rows;
+  if (h.compiled) rows = ListingRows(h.source.size(), h.code.size(), h.wordSourceLine);
+  Lines text = ListingText(rows, h.source, h.code);
+  listing_->ShowListing(std::move(rows), std::move(text),
                         Text(program_.settings.language, TextListingNone));
 }
 

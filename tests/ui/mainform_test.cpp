@@ -70,6 +70,7 @@ class MainWindowTest : public QObject {
   void screenshots();
   void codeAndSourceLinks();
   void listingWindow();
+  void listingPastLine99999();
   void faultMarkFollowsItsText();
   void gutterAndColours();
   void instructionReference();
@@ -674,6 +675,22 @@ void MainWindowTest::listingWindow() {
     }
   }
   QDir(dir).removeRecursively();
+}
+
+void MainWindowTest::listingPastLine99999() {
+  Started s;
+  QStringList many(100010, "nop");
+  many << "hlt";
+  SetText(*s.f.asmText, many);
+  s.f.CompAndPreproc1->trigger();
+  s.f.Listing1->trigger();
+  QPlainTextEdit& listing = *s.f.Listing()->text;
+  // The row of line 100,005 brought on screen and clicked selects that line.
+  listing.verticalScrollBar()->setValue(100000);
+  QCoreApplication::processEvents();
+  ClickRow(listing, 100004);
+  QCOMPARE(s.f.asmText->textCursor().blockNumber(), 100004);
+  QCOMPARE(s.f.asmText->textCursor().selectedText(), "nop");
 }
 
 void MainWindowTest::faultMarkFollowsItsText() {
