@@ -758,7 +758,7 @@ void TForm1::RefreshListing() {
   if (!listing_ || !listing_->isVisible()) return;
   const BlockModel& model = program_.model();
   const CompileHistory& h = model.History(model.CurrentBlock);
-  SetListingTitle(h.compiled && h.source != source_->Get());
+  SetListingTitle(h.compiled && !h.CurrentFor(source_->Get()));
   std::vector<ListingRow> rows;
   if (h.compiled) rows = ListingRows(h.source.size(), h.code.size(), h.wordSourceLine);
   Lines text = ListingText(rows, h.source, h.code);
