@@ -32,7 +32,6 @@ void BlockModel::StoreCurrentBlock(int n) {
     r.source = view_.Source();
     r.code = view_.Code();
     r.codeFromFailedCompile = view_.CodeFromFailedCompile();
-    r.codeSource = workingCodeSource_;
   }
   r.ppu = PpuSetOf(view_.PpuListCaption());
   r.ppuList = PpuListText(r.ppu);
@@ -51,7 +50,6 @@ void BlockModel::ShowBlock(int n) {
   if (view_.HoldsBlockText()) {
     view_.SetSource(r.source);
     view_.SetCode(r.code, r.codeFromFailedCompile);
-    workingCodeSource_ = r.codeSource;
   }
   view_.SetPpuListCaption(r.ppuList);
   view_.SetPpuBoxes(PpuSetOf(r.ppuList));
@@ -183,16 +181,51 @@ bool BlockModel::New1Click() {
   return true;
 }
 
+namespace {
+
+// The line a status selects as a whole is the fault's; a success selects none.
+int FaultLineOf(const StatusReport& status) {
+  return status.selection.kind == Selection::Kind::Line ? status.selection.row + 1 : 0;
+}
+
+}  // namespace
+
+void BlockModel::Record(int n, SourceText source, const CompileOutcome& outcome) {
+  // A view without a working copy (the command-line tool) shows no history: a copy of a large
+  // source would only cost time and memory.
+  if (!view_.HoldsBlockText()) return;
+  CompileHistory& h = BlockStore[static_cast<std::size_t>(n)].history;
+  h.compiled = true;
+  h.source.clear();
+  h.source.reserve(source.size());
+  for (std::size_t k = 0; k < source.size(); ++k) h.source.emplace_back(source[k]);
+  h.code = outcome.code;
+  h.wordSourceLine = outcome.wordSourceLine;
+  h.faultLine = FaultLineOf(outcome.status);
+  view_.CompileRecorded(n);
+}
+
 void BlockModel::CompileBlock() {
-  Lines source = view_.Source();
-  q41::CompileBlock(view_, workspace_, settings_.Options(), CurrentBlock, source);
-  workingCodeSource_ = std::move(source);
+  const Lines source = view_.Source();
+  Record(CurrentBlock, source,
+         q41::CompileBlock(view_, workspace_, settings_.Options(), CurrentBlock, source));
 }
 
 void BlockModel::CompileOnly() {
-  q41::CompileOnly(view_, workspace_, settings_.Options());
   // The code comes from the text for compilation, which the user made from this text.
-  workingCodeSource_ = view_.Source();
+  const Lines source = view_.Source();
+  Record(CurrentBlock, source, q41::CompileOnly(view_, workspace_, settings_.Options(), source));
+}
+
+void BlockModel::PreprocessOnly() {
+  const StatusReport status = q41::PreprocessOnly(view_, workspace_, settings_.language);
+  if (!view_.HoldsBlockText()) return;
+  BlockStore[static_cast<std::size_t>(CurrentBlock)].history.faultLine = FaultLineOf(status);
+  view_.CompileRecorded(CurrentBlock);
+}
+
+void BlockModel::FaultMoved(int block, int line) {
+  BlockStore[static_cast<std::size_t>(block)].history.faultLine = line;
 }
 
 void BlockModel::SpeedButton2Click() {
@@ -211,6 +244,7 @@ void BlockModel::SpeedButton2Click() {
     CompileOutcome outcome =
         q41::CompileBlock(view_, workspace_, settings_.Options(), k, StoredSource(k));
     view_.SetWordCount(WordCountText(outcome.code.size()));
+    Record(k, StoredSource(k), outcome);
     // Success is read off the status line, as the user sees it.
     if (!ShowsSuccess(view_.LineCaption(), settings_.language)) {
       view_.SetLineCaption(FailedBlockCaption(k, view_.LineCaption()));
@@ -219,10 +253,6 @@ void BlockModel::SpeedButton2Click() {
       return;
     }
     BlockRecord& r = BlockStore[static_cast<std::size_t>(k)];
-    if (view_.HoldsBlockText()) {
-      r.codeSource = r.source;
-      workingCodeSource_ = r.source;
-    }
     r.code = std::move(outcome.code);
     r.codeFromFailedCompile = false;
     r.wordCount = view_.WordCount();

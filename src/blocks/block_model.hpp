@@ -11,6 +11,7 @@
 
 #include "blocks/block_view.hpp"
 #include "blocks/compile.hpp"
+#include "blocks/compile_history.hpp"
 
 namespace q41 {
 
@@ -21,9 +22,10 @@ struct BlockRecord {
   Lines code;
   // The code is what a failed compile left: it never goes into a code file as good code.
   bool codeFromFailedCompile = false;
-  // The source the code was compiled from: where it differs from `source`, the code is older
+  // The block's last compile, whichever command made it and wherever its text is now (the
+  // working copy or the store): where its source differs from `source`, the code is older
   // than the text.
-  Lines codeSource;
+  CompileHistory history;
   PpuSet ppu{};
   std::string ppuList = "0000";  // always the standard form of `ppu`
   std::string cpuAddress = "0000";
@@ -74,8 +76,10 @@ class BlockModel {
   // the code file change nothing of it. The windows report the user's edits through
   // Edited(); a new program, a program read from its file and a save make it unchanged.
   bool Modified() const { return modified_; }
-  // The source the working copy's code was compiled from.
-  const Lines& WorkingCodeSource() const { return workingCodeSource_; }
+  // Block n's last compile.
+  const CompileHistory& History(int n) const {
+    return BlockStore[static_cast<std::size_t>(n)].history;
+  }
   void Edited() { SetModified(true); }
   void Saved() { SetModified(false); }
 
@@ -108,6 +112,11 @@ class BlockModel {
   void SpeedButton2Click();
   // Compile only: the text for compilation as it stands, into the working copy.
   void CompileOnly();
+  // Preprocess only: its fault, if any, is the block's last fault.
+  void PreprocessOnly();
+  // A view moved block n's fault mark along with the faulty text, to `line` (1-based), as
+  // lines above it were added or deleted.
+  void FaultMoved(int block, int line);
 
   // The program file (.ASM). WriteProgramFile gives the file's lines for the program as
   // stored (the caller stores the current block first). ReadProgramFile rebuilds the
@@ -175,12 +184,12 @@ class BlockModel {
   void TakeBlockLines(int n, Lines& lines, std::size_t begin, std::size_t end);
 
   void SetModified(bool modified);
+  // Keeps a compile of `source` as block n's history and tells the view.
+  void Record(int n, SourceText source, const CompileOutcome& outcome);
 
   BlockView& view_;
   CompileWorkspace& workspace_;
   bool modified_ = false;
-  // The source the working copy's code was compiled from (see BlockRecord::codeSource).
-  Lines workingCodeSource_;
   const LineViews* unmarked_ = nullptr;
   const CompileSettings& settings_;
 };

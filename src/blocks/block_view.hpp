@@ -85,6 +85,9 @@ class BlockView {
   // that produced it. The listing and the links between code and source come from this.
   virtual void ShowCodeOrigins(SourceText /*source*/, const Lines& /*code*/,
                                const std::vector<std::int32_t>& /*wordSourceLine*/) {}
+  // Block n's compile history changed (see BlockModel::History): a compile of it, or the
+  // fault of a preprocess only.
+  virtual void CompileRecorded(int /*block*/) {}
   // LineLab, ErrLab and the selection in asmText.
   virtual void SetStatus(const StatusReport& status) = 0;
   virtual std::string LineCaption() const = 0;

@@ -41,22 +41,29 @@ CompileOutcome CompileBlock(BlockView& view, CompileWorkspace& workspace,
   return outcome;
 }
 
-void CompileOnly(BlockView& view, CompileWorkspace& workspace, const AssemblerOptions& options) {
+CompileOutcome CompileOnly(BlockView& view, CompileWorkspace& workspace,
+                           const AssemblerOptions& options, SourceText source) {
   view.SetCode({}, false);
   view.SetStatus({});
   workspace.compText = view.CompText();
-  const Lines source = view.Source();
-  const AssembleResult result = Assemble(workspace.compText, workspace.lineMap, view.GlobalText(),
-                                         source, workspace.labels, options, &view.Warnings());
+  AssembleResult result = Assemble(workspace.compText, workspace.lineMap, view.GlobalText(), source,
+                                   workspace.labels, options, &view.Warnings());
   // Pass 1 took the constant definitions out of the text; the window shows what is left.
   view.SetCompText(workspace.compText);
   view.SetCode(result.code, !result.Succeeded());
   view.ShowCodeOrigins(source, result.code, result.wordSourceLine);
   view.ShowLabels();
   view.SetStatus(result.status);
+  CompileOutcome outcome;
+  outcome.preprocessed = true;
+  outcome.succeeded = result.Succeeded();
+  outcome.code = std::move(result.code);
+  outcome.wordSourceLine = std::move(result.wordSourceLine);
+  outcome.status = std::move(result.status);
+  return outcome;
 }
 
-void PreprocessOnly(BlockView& view, CompileWorkspace& workspace, Language language) {
+StatusReport PreprocessOnly(BlockView& view, CompileWorkspace& workspace, Language language) {
   view.SetCompileTextVisible(true);
   ClearForCompile(view, workspace);
   workspace.compText.clear();
@@ -66,6 +73,7 @@ void PreprocessOnly(BlockView& view, CompileWorkspace& workspace, Language langu
   view.SetCompText(workspace.compText);
   view.ShowLabels();
   view.SetStatus(result.status);
+  return result.status;
 }
 
 }  // namespace q41

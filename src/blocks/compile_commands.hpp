@@ -21,10 +21,13 @@ CompileOutcome CompileBlock(BlockView& view, CompileWorkspace& workspace,
                             const AssemblerOptions& options, int block, SourceText source);
 
 // Compile only: assembles the text in the compile-text window as it stands, hand edits
-// included. The label grid is not emptied first and no lamp changes.
-void CompileOnly(BlockView& view, CompileWorkspace& workspace, const AssemblerOptions& options);
+// included. The label grid is not emptied first and no lamp changes. `source` is the working
+// copy's, whose lines the code's words are traced to.
+CompileOutcome CompileOnly(BlockView& view, CompileWorkspace& workspace,
+                           const AssemblerOptions& options, SourceText source);
 
-// Preprocess only: shows the compile-text window and fills it from the working copy.
-void PreprocessOnly(BlockView& view, CompileWorkspace& workspace, Language language);
+// Preprocess only: shows the compile-text window and fills it from the working copy. The
+// result is the status shown.
+StatusReport PreprocessOnly(BlockView& view, CompileWorkspace& workspace, Language language);
 
 }  // namespace q41

@@ -77,13 +77,16 @@ std::string ListingRowText(const ListingRow& row, SourceText source, const Lines
   return line;
 }
 
-Lines Listing(SourceText source, const Lines& code,
-              const std::vector<std::int32_t>& wordSourceLine) {
+Lines ListingText(const std::vector<ListingRow>& rows, SourceText source, const Lines& code) {
   Lines out;
-  const std::vector<ListingRow> rows = ListingRows(source.size(), code.size(), wordSourceLine);
   out.reserve(rows.size());
   for (const ListingRow& row : rows) out.push_back(ListingRowText(row, source, code));
   return out;
+}
+
+Lines Listing(SourceText source, const Lines& code,
+              const std::vector<std::int32_t>& wordSourceLine) {
+  return ListingText(ListingRows(source.size(), code.size(), wordSourceLine), source, code);
 }
 
 }  // namespace q41

@@ -33,6 +33,8 @@ std::vector<ListingRow> ListingRows(std::size_t sourceLines, std::size_t words,
 // A row as printed, in the format above.
 std::string ListingRowText(const ListingRow& row, SourceText source, const Lines& code);
 
+// The rows as printed.
+Lines ListingText(const std::vector<ListingRow>& rows, SourceText source, const Lines& code);
 // Every row as printed.
 Lines Listing(SourceText source, const Lines& code,
               const std::vector<std::int32_t>& wordSourceLine);

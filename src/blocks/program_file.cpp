@@ -277,7 +277,7 @@ bool BlockModel::PrepareCodeFile() {
       question = Question::FailedBlockCode;
     } else if (r.code.empty()) {
       question = Question::EmptyBlockCode;
-    } else if (view_.HoldsBlockText() && r.codeSource != r.source) {
+    } else if (view_.HoldsBlockText() && !r.history.CurrentFor(r.source)) {
       question = Question::StaleBlockCode;
     }
     if (question && !view_.Ask(*question, n)) return false;

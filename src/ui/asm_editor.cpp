@@ -75,7 +75,10 @@ class AsmEditor::Gutter : public QWidget {
 AsmEditor::AsmEditor(QWidget* parent, bool numbered) : Memo(parent), numbered_(numbered) {
   if (numbered_) {
     gutter_ = new Gutter(this);
-    connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { UpdateGutterWidth(); });
+    connect(this, &QPlainTextEdit::blockCountChanged, this, [this] {
+      UpdateGutterWidth();
+      FollowMark();
+    });
     connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect& rect, int dy) {
       if (dy != 0) {
         gutter_->scroll(0, dy);
@@ -123,9 +126,28 @@ void AsmEditor::resizeEvent(QResizeEvent* event) {
 }
 
 void AsmEditor::SetMarkedLine(int line) {
+  markedLine_ = std::max(line, 0);
+  mark_ = QTextCursor();
+  AnchorMark();
+  if (gutter_ != nullptr) gutter_->update();
+}
+
+void AsmEditor::AnchorMark() {
+  if (markedLine_ == 0 || (!mark_.isNull() && mark_.document() == document())) return;
+  const QTextBlock block = document()->findBlockByNumber(markedLine_ - 1);
+  mark_ = block.isValid() ? QTextCursor(block) : QTextCursor();
+}
+
+// A line's number changes only when lines come or go, and the document is whole again when
+// its count of lines is told.
+void AsmEditor::FollowMark() {
+  AnchorMark();
+  if (mark_.isNull()) return;
+  const int line = mark_.blockNumber() + 1;
   if (line == markedLine_) return;
   markedLine_ = line;
   if (gutter_ != nullptr) gutter_->update();
+  emit MarkedLineMoved(line);
 }
 
 // Whatever changed what the editor shows (a new document installed with its signals
@@ -167,6 +189,7 @@ void AsmEditor::PaintGutter(QPaintEvent* event) {
 }
 
 void AsmEditor::Refresh() {
+  AnchorMark();
   // The lines on screen.
   QTextBlock first = firstVisibleBlock();
   QTextBlock last = first;

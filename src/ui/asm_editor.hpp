@@ -3,9 +3,11 @@
 // only those, so that a program of a million lines costs no more than a short one), and may
 // number its lines in a gutter inside its own frame, so that the control keeps its outer
 // position and size. The line with the caret is faintly highlighted; a marked line (the
-// last fault) carries a mark in the gutter.
+// last fault) carries a mark in the gutter. The mark holds on to its text, not to a number:
+// lines added or deleted above it carry it along.
 
 #include <QList>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -21,6 +23,12 @@ class AsmEditor : public Memo {
   // 1-based; 0 for none.
   void SetMarkedLine(int line);
   int MarkedLine() const { return markedLine_; }
+
+ signals:
+  // An edit moved the marked text to another line.
+  void MarkedLineMoved(int line);
+
+ public:
   // Selections another feature wants shown beside the colours (a linked line).
   void SetHighlights(QList<QTextEdit::ExtraSelection> highlights);
   int GutterWidth() const;
@@ -36,6 +44,11 @@ class AsmEditor : public Memo {
   class Gutter;
   void PaintGutter(QPaintEvent* event);
   void UpdateGutterWidth();
+  // Holds the mark on the block of its line in the document shown: a new document (a text
+  // installed whole, or a preview replaced by the full text) takes it by its number.
+  void AnchorMark();
+  // Follows the marked text after lines were added or deleted.
+  void FollowMark();
   // The current line, the highlights and the colours of the lines on screen, when any of
   // them changed.
   void Refresh();
@@ -43,6 +56,7 @@ class AsmEditor : public Memo {
   bool numbered_;
   Gutter* gutter_ = nullptr;
   int markedLine_ = 0;
+  QTextCursor mark_;  // at the start of the marked text; null when it has no line yet
   QList<QTextEdit::ExtraSelection> highlights_;
   // What the last refresh showed: lines first to last, at this revision, caret line.
   struct Shown {

@@ -137,6 +137,10 @@ void THF::BuildPanel(int i, int left, int width, int height) {
         panels[static_cast<std::size_t>(i)].lines->Get();
   });
   connect(p.lines.get(), &EditorLines::UserEdited, this, [this] { model_.Edited(); });
+  // The fault mark follows its text, and the block's history with it.
+  connect(p.source, &AsmEditor::MarkedLineMoved, this, [this, i](int line) {
+    if (!filling_) model_.FaultMoved(i, line);
+  });
 }
 
 void THF::ShowStoredBlock(int n) {
@@ -151,7 +155,10 @@ void THF::ShowStoredBlock(int n) {
   p.wordCount->setText(ToQt(r.wordCount));
   p.wordCount->adjustSize();
   p.codeLines->Set(r.code);
+  // The mark goes with the old text and comes back on the new one: the block's last fault.
+  p.source->SetMarkedLine(0);
   p.lines->Set(r.source);
+  p.source->SetMarkedLine(r.history.faultLine);
   filling_ = false;
 }
 

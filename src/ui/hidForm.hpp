@@ -23,6 +23,8 @@ class BlockModel;
 
 namespace q41::ui {
 
+class AsmEditor;
+
 class THF : public QWidget {
   Q_OBJECT
  public:
@@ -35,7 +37,7 @@ class THF : public QWidget {
     QLineEdit* ppuAddress;
     QLabel* wordCount;
     QPlainTextEdit* code;
-    QPlainTextEdit* source;
+    AsmEditor* source;
     std::unique_ptr<EditorLines> codeLines;  // of `code`
     std::unique_ptr<EditorLines> lines;      // of `source`
   };

@@ -34,22 +34,19 @@ ListingWindow::ListingWindow(QWidget* mainWindow) : ToolWindow(mainWindow) {
   });
 }
 
-void ListingWindow::ShowListing(const Lines& listing, const QString& noListing) {
-  listing_ = listing;
+void ListingWindow::ShowListing(std::vector<ListingRow> rows, Lines listing,
+                                const QString& noListing) {
+  rows_ = std::move(rows);
+  listing_ = std::move(listing);
   const QSignalBlocker quiet(text);
-  std::string joined = JoinLines(listing, "\n");
+  std::string joined = JoinLines(listing_, "\n");
   if (!joined.empty()) joined.pop_back();
-  text->setPlainText(listing.empty() ? noListing : ToQt(joined));
+  text->setPlainText(listing_.empty() ? noListing : ToQt(joined));
 }
 
 int ListingWindow::SourceLineOfRow(int row) const {
-  // A continuation row belongs to the numbered row above it.
-  for (int r = row; r >= 0 && r < static_cast<int>(listing_.size()); --r) {
-    const std::string& line = listing_[static_cast<std::size_t>(r)];
-    const std::string number = line.substr(0, std::min<std::size_t>(5, line.size()));
-    if (number.find_first_not_of(' ') != std::string::npos) return std::stoi(number);
-  }
-  return 0;
+  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return 0;
+  return rows_[static_cast<std::size_t>(row)].sourceLine;
 }
 
 }  // namespace q41::ui

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "blocks/listing.hpp"
 #include "common/text.hpp"
 #include "ui/widgets.hpp"
 
@@ -18,10 +19,12 @@ class ListingWindow : public ToolWindow {
  public:
   explicit ListingWindow(QWidget* mainWindow);
 
-  // The listing to show, or a note in its place when there is none.
-  void ShowListing(const Lines& listing, const QString& noListing);
+  // The listing to show, one printed line for each of its rows, or a note in its place when
+  // there is none.
+  void ShowListing(std::vector<ListingRow> rows, Lines listing, const QString& noListing);
   const Lines& Listing() const { return listing_; }
-  // The 1-based source line of a row of the listing; 0 for none.
+  // The 1-based source line of a row of the listing, as the row knows it (the printed number
+  // has five columns, too few for a long block); 0 for none.
   int SourceLineOfRow(int row) const;
 
   QPlainTextEdit* text;
@@ -31,6 +34,7 @@ class ListingWindow : public ToolWindow {
   void SourceLineChosen(int line);
 
  private:
+  std::vector<ListingRow> rows_;
   Lines listing_;
 };
 

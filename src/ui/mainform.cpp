@@ -23,6 +23,7 @@
 #include <QTextBlock>
 #include <QToolButton>
 
+#include "blocks/block_model.hpp"
 #include "blocks/compile_commands.hpp"
 #include "icons.hpp"
 #include "ui/asm_editor.hpp"
@@ -176,10 +177,10 @@ void TForm1::BuildControls(QWidget* client) {
   code_ = std::make_unique<EditorLines>(*codeText);
   code_->SetReadOnly(true);
   connect(asmText, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-    if (linksValid_ && !linking_) LinkFromSource();
+    if (linked_ && !linking_) LinkFromSource();
   });
   connect(codeText, &QPlainTextEdit::cursorPositionChanged, this, [this] {
-    if (linksValid_ && !linking_) LinkFromCode();
+    if (linked_ && !linking_) LinkFromCode();
   });
   // The find dialog searches the source editor last used, in either window.
   lastSourceEditor_ = asmText;
@@ -191,9 +192,15 @@ void TForm1::BuildControls(QWidget* client) {
   // An edit of the source ends the links: its lines no longer are the compiled ones.
   connect(asmText, &QPlainTextEdit::textChanged, this, [this] {
     DropLinks();
-    // The listing says it is no longer the text's (once: its title is all that changes).
-    if (!listingStale_ && listing_ && listing_->isVisible()) SetListingTitle(true);
+    // The listing of a compile says it is no longer the text's; its title is all that changes.
+    if (listing_ && listing_->isVisible()) {
+      const BlockModel& model = program_.model();
+      SetListingTitle(model.History(model.CurrentBlock).compiled);
+    }
   });
+  // The fault mark follows its text, and the block's history with it.
+  connect(asmText, &AsmEditor::MarkedLineMoved, this,
+          [this](int line) { program_.model().FaultMoved(program_.model().CurrentBlock, line); });
 
   labels = Place(new QTableView(client), "labels", 520, 116, 217, 453);
   labelsModel = new LabelGridModel(program_.workspace.labels, labels);
@@ -545,10 +552,6 @@ void TForm1::SetStatus(const StatusReport& status) {
   LineLab->setText(ToQt(status.lineCaption));
   ErrLab->setText(ToQt(status.errCaption));
   source_->Select(status.selection);
-  // The gutter marks the fault's line until the block's next compile.
-  const int marked = status.selection.kind == Selection::Kind::Line ? status.selection.row + 1 : 0;
-  compiled_[static_cast<std::size_t>(program_.model().CurrentBlock)].faultLine = marked;
-  asmText->SetMarkedLine(marked);
 }
 
 std::string TForm1::LineCaption() const {
@@ -627,36 +630,30 @@ void TForm1::BlckCtrlChange(int index) {
   if (index >= 0) program_.model().BlckCtrlChange(index);
 }
 
-void TForm1::BlockShown(int block) {
-  // Shown with the text of its last compile, a block has its fault mark back, and with that
-  // compile's code its links too.
-  const CompiledBlock& c = compiled_[static_cast<std::size_t>(block)];
-  const bool compiledText = c.compiled && c.source == source_->Get();
-  asmText->SetMarkedLine(compiledText ? c.faultLine : 0);
-  linksValid_ = compiledText && c.code == code_->Get();
-  if (linksValid_) LinkFromSource();
-  RefreshListing();
+void TForm1::BlockShown(int /*block*/) {
+  ShowHistory();
 }
 
 // Code and source side by side -------------------------------------------------------------
 
-void TForm1::ShowCodeOrigins(SourceText source, const Lines& code,
-                             const std::vector<std::int32_t>& wordSourceLine) {
-  CompiledBlock& c = compiled_[static_cast<std::size_t>(program_.model().CurrentBlock)];
-  c.compiled = true;
-  c.source.clear();
-  c.source.reserve(source.size());
-  for (std::size_t k = 0; k < source.size(); ++k) c.source.emplace_back(source[k]);
-  c.code = code;
-  c.wordSourceLine = wordSourceLine;
-  linksValid_ = true;
-  LinkFromSource();
+void TForm1::CompileRecorded(int block) {
+  if (block == program_.model().CurrentBlock) ShowHistory();
+}
+
+void TForm1::ShowHistory() {
+  const BlockModel& model = program_.model();
+  const CompileHistory& h = model.History(model.CurrentBlock);
+  // The fault mark stays until the block's next compile, moved along with its text.
+  asmText->SetMarkedLine(h.faultLine);
+  DropLinks();
+  linked_ = h.CurrentFor(source_->Get(), code_->Get());
+  if (linked_) LinkFromSource();
   RefreshListing();
 }
 
 void TForm1::DropLinks() {
-  if (!linksValid_) return;
-  linksValid_ = false;
+  if (!linked_) return;
+  linked_ = false;
   codeText->setExtraSelections({});
   asmText->SetHighlights({});
 }
@@ -677,13 +674,15 @@ void TForm1::HighlightWords(WordRange words) {
 }
 
 void TForm1::LinkFromSource() {
-  const CompiledBlock& c = compiled_[static_cast<std::size_t>(program_.model().CurrentBlock)];
+  const BlockModel& model = program_.model();
+  const CompileHistory& c = model.History(model.CurrentBlock);
   asmText->SetHighlights({});
   HighlightWords(WordsOfLine(c.wordSourceLine, asmText->textCursor().blockNumber() + 1));
 }
 
 void TForm1::LinkFromCode() {
-  const CompiledBlock& c = compiled_[static_cast<std::size_t>(program_.model().CurrentBlock)];
+  const BlockModel& model = program_.model();
+  const CompileHistory& c = model.History(model.CurrentBlock);
   const int word = codeText->textCursor().blockNumber();
   if (word < 0 || static_cast<std::size_t>(word) >= c.wordSourceLine.size()) return;
   const int line = c.wordSourceLine[static_cast<std::size_t>(word)];
@@ -757,15 +756,18 @@ void TForm1::Reference1Click() {
 
 void TForm1::RefreshListing() {
   if (!listing_ || !listing_->isVisible()) return;
-  const CompiledBlock& c = compiled_[static_cast<std::size_t>(program_.model().CurrentBlock)];
-  SetListingTitle(c.compiled && c.source != source_->Get());
-  listing_->ShowListing(c.compiled ? q41::Listing(c.source, c.code, c.wordSourceLine) : Lines(),
+  const BlockModel& model = program_.model();
+  const CompileHistory& h = model.History(model.CurrentBlock);
+  SetListingTitle(h.compiled && !h.CurrentFor(source_->Get()));
+  std::vector<ListingRow> rows;
+  if (h.compiled) rows = ListingRows(h.source.size(), h.code.size(), h.wordSourceLine);
+  Lines text = ListingText(rows, h.source, h.code);
+  listing_->ShowListing(std::move(rows), std::move(text),
                         Text(program_.settings.language, TextListingNone));
 }
 
 void TForm1::SetListingTitle(bool stale) {
   const Language language = program_.settings.language;
-  listingStale_ = stale;
   listing_->setWindowTitle(Text(language, TitleListing) + " - BLOCK " +
                            QString::number(program_.model().CurrentBlock) +
                            (stale ? Text(language, TextListingStale) : QString()));
@@ -835,7 +837,7 @@ void TForm1::Compile1Click() {
 }
 
 void TForm1::Preprocess1Click() {
-  PreprocessOnly(*this, program_.workspace, program_.settings.language);
+  program_.model().PreprocessOnly();
 }
 
 }  // namespace q41::ui

@@ -74,8 +74,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void SetCompText(const Lines& text) override;
   void SetCompileTextVisible(bool visible) override;
   void ShowLabels() override;
-  void ShowCodeOrigins(SourceText source, const Lines& code,
-                       const std::vector<std::int32_t>& wordSourceLine) override;
+  void CompileRecorded(int block) override;
   void SetStatus(const StatusReport& status) override;
   std::string LineCaption() const override;
   void SetLineCaption(const std::string& text) override;
@@ -200,6 +199,9 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void LinkFromCode();
   void HighlightWords(WordRange words);
   void DropLinks();
+  // The current block's compile history in the editors: its fault mark, and its links when
+  // the text and code shown are the ones it compiled.
+  void ShowHistory();
   void SetListingTitle(bool stale);
   void CompAndPreproc1Click();
   void Compile1Click();
@@ -216,21 +218,13 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   // Tabs changed by the model rather than by the user run no tab-change command.
   bool changingTabs_ = false;
 
-  // Each block's last compile: its source as compiled, its code and each word's source
-  // line. The links between code and source hold from a compile until the source changes.
-  struct CompiledBlock {
-    bool compiled = false;
-    Lines source;
-    Lines code;
-    std::vector<std::int32_t> wordSourceLine;
-    int faultLine = 0;  // the line of its last fault, 0 for none
-  };
-  std::array<CompiledBlock, 6> compiled_;  // one for each block
-  bool linksValid_ = false;
+  // Whether the links between code and source hold: the block's history said its compile is
+  // the text and code shown, when the block was shown or compiled, and neither changed since.
+  // Kept because asking the history again at every caret move would compare the whole text.
+  bool linked_ = false;
   // Set while one editor's caret is moved to follow the other's.
   bool linking_ = false;
   std::unique_ptr<ListingWindow> listing_;
-  bool listingStale_ = false;
   std::unique_ptr<ReferenceWindow> reference_;
   std::unique_ptr<FindDialog> find_;
   // The source editor that last had the keyboard: what the find dialog searches.

@@ -219,5 +219,76 @@ TEST(BlockModel, CompileAllOfGoodBlocks) {
   EXPECT_EQ(s.model.BlockStore[0].code, Lines{"AF18"});
 }
 
+// Each block's compile history: every compile command keeps what it read and gave for the
+// block it compiled, and the fault line of a failure.
+TEST(CompileHistory, EachCompileCommandRecordsItsBlock) {
+  struct Case {
+    const char* name;
+    void (BlockModel::*command)();
+    Lines source;
+    bool compiled;
+    Lines code;
+    int faultLine;
+  };
+  const Case cases[] = {
+      {"compile", &BlockModel::CompileBlock, {"nop", "hlt"}, true, {"0000", "AF18"}, 0},
+      {"compile fault",
+       &BlockModel::CompileBlock,
+       {"nop", "jmp #x", "hlt"},
+       true,
+       {"0000", "1C00"},
+       2},
+      {"preprocessor fault", &BlockModel::CompileBlock, {"hlt", "rw 0"}, true, {}, 2},
+      {"compile all fault",
+       &BlockModel::SpeedButton2Click,
+       {"hlt", "jmp #x"},
+       true,
+       {"AF18", "1C00"},
+       2},
+      {"preprocess only", &BlockModel::PreprocessOnly, {"rw 0"}, false, {}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Started s;
+    s.Blocks({{"hlt"}, c.source});
+    s.model.BlckCtrlChange(1);
+    (s.model.*c.command)();
+    const CompileHistory& h = s.model.History(1);
+    EXPECT_EQ(h.compiled, c.compiled);
+    EXPECT_EQ(h.faultLine, c.faultLine);
+    EXPECT_EQ(h.code, c.code);
+    EXPECT_EQ(h.wordSourceLine.size(), c.code.size());
+    EXPECT_EQ(h.CurrentFor(c.source, s.view.code), c.compiled);
+    // Block 0 was compiled only by compile all, which stops at block 1.
+    EXPECT_EQ(s.model.History(0).compiled, c.command == &BlockModel::SpeedButton2Click);
+  }
+}
+
+TEST(CompileHistory, LastsUntilTheNextCompileOrTheBlockIsGone) {
+  Started s;
+  s.Blocks({{"hlt"}, {"nop", "jmp #x"}});
+  s.model.SpeedButton2Click();
+  ASSERT_EQ(s.model.History(1).faultLine, 2);
+  // Switching and storing keep it; an edit makes it no longer the text's.
+  s.model.BlckCtrlChange(0);
+  s.model.BlckCtrlChange(1);
+  EXPECT_TRUE(s.model.History(1).CurrentFor({"nop", "jmp #x"}));
+  EXPECT_FALSE(s.model.History(1).CurrentFor({"", "nop", "jmp #x"}));
+  EXPECT_FALSE(s.model.History(1).CurrentFor({"nop", "jmp #x"}, {}));
+  // A line added above the fault moves it with its text; the next compile sets it anew.
+  s.model.FaultMoved(1, 3);
+  EXPECT_EQ(s.model.History(1).faultLine, 3);
+  s.view.source = {"hlt"};
+  s.model.CompileBlock();
+  EXPECT_EQ(s.model.History(1).faultLine, 0);
+  EXPECT_EQ(s.model.History(1).source, Lines{"hlt"});
+  // A deleted block takes its history along: a block added in its place has none.
+  s.view.answers = {true};
+  s.model.BMClick();
+  s.model.BPClick();
+  EXPECT_FALSE(s.model.History(1).compiled);
+  EXPECT_EQ(s.model.History(1).faultLine, 0);
+}
+
 }  // namespace
 }  // namespace q41

@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "modal_answerer.hpp"
+#include "ui/asm_editor.hpp"
 #include "ui/hidForm.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
@@ -51,6 +52,7 @@ class AllBlocksWindowTest : public QObject {
   void shortcutsHereTakeTheEditsAlong();
   void aMessageBoxOverACommandFromHere();
   void aDialogFromHereLosesNoTyping();
+  void faultMarksInTheColumns();
   void screenshot();
 };
 
@@ -248,6 +250,25 @@ void AllBlocksWindowTest::aDialogFromHereLosesNoTyping() {
   QCOMPARE(Text(*f.asmText), QStringList({"nop", "hlt"}));
   QCOMPARE(Text(*f.codeText), QStringList({"0000", "AF18"}));
   QVERIFY2(answerer.faults.isEmpty(), qPrintable(answerer.faults.join("; ")));
+}
+
+void AllBlocksWindowTest::faultMarksInTheColumns() {
+  Started s;
+  s.Type(s.f.asmText, {"nop", "jmp nowhere", "hlt"});
+  s.f.CompAll1->trigger();
+  s.F3(s.f.asmText);
+  QVERIFY(s.Active(&s.hf));
+  AsmEditor& column = *s.hf.panels[0].source;
+  QCOMPARE(column.MarkedLine(), 2);
+  QCOMPARE(s.hf.panels[1].source->MarkedLine(), 0);
+  // A line added above the fault here moves the mark, in this window and the main one.
+  column.setFocus();
+  column.moveCursor(QTextCursor::Start);
+  QTest::keyClick(&column, Qt::Key_Return);
+  QCOMPARE(column.MarkedLine(), 3);
+  QTest::mouseClick(s.hf.returnButton, Qt::LeftButton);
+  QVERIFY(s.Active(&s.f));
+  QCOMPARE(s.f.asmText->MarkedLine(), 3);
 }
 
 void AllBlocksWindowTest::screenshot() {

@@ -70,6 +70,8 @@ class MainWindowTest : public QObject {
   void screenshots();
   void codeAndSourceLinks();
   void listingWindow();
+  void listingPastLine99999();
+  void faultMarkFollowsItsText();
   void gutterAndColours();
   void instructionReference();
   void findAndReplace();
@@ -711,6 +713,48 @@ void MainWindowTest::listingWindow() {
     }
   }
   QDir(dir).removeRecursively();
+}
+
+void MainWindowTest::listingPastLine99999() {
+  Started s;
+  QStringList many(100010, "nop");
+  many << "hlt";
+  SetText(*s.f.asmText, many);
+  s.f.CompAndPreproc1->trigger();
+  s.f.Listing1->trigger();
+  QPlainTextEdit& listing = *s.f.Listing()->text;
+  // The row of line 100,005 brought on screen and clicked selects that line.
+  listing.verticalScrollBar()->setValue(100000);
+  QCoreApplication::processEvents();
+  ClickRow(listing, 100004);
+  QCOMPARE(s.f.asmText->textCursor().blockNumber(), 100004);
+  QCOMPARE(s.f.asmText->textCursor().selectedText(), "nop");
+}
+
+void MainWindowTest::faultMarkFollowsItsText() {
+  Started s;
+  SetText(*s.f.asmText, {"nop", "nop", "jmp nowhere", "hlt"});
+  s.f.CompAndPreproc1->trigger();
+  QCOMPARE(s.f.asmText->MarkedLine(), 3);
+  auto markedText = [&s] {
+    return s.f.asmText->document()->findBlockByNumber(s.f.asmText->MarkedLine() - 1).text();
+  };
+  // A line deleted above the fault, then two added: the mark stays on the faulty text.
+  s.f.asmText->setFocus();
+  PutCaret(*s.f.asmText, 0);
+  QTest::keyClick(s.f.asmText, Qt::Key_Down, Qt::ShiftModifier);
+  QTest::keyClick(s.f.asmText, Qt::Key_Delete);
+  QCOMPARE(s.f.asmText->MarkedLine(), 2);
+  QCOMPARE(markedText(), "jmp nowhere");
+  QTest::keyClick(s.f.asmText, Qt::Key_Return);
+  QTest::keyClick(s.f.asmText, Qt::Key_Return);
+  QCOMPARE(s.f.asmText->MarkedLine(), 4);
+  QCOMPARE(markedText(), "jmp nowhere");
+  // It is the block's: another block shown and this one back, it is where the text went.
+  s.f.BP->click();
+  QCOMPARE(s.f.asmText->MarkedLine(), 0);
+  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(0).center());
+  QCOMPARE(s.f.asmText->MarkedLine(), 4);
 }
 
 void MainWindowTest::gutterAndColours() {

@@ -490,7 +490,7 @@ class Session {
       const BlockRecord& r = model_.BlockStore[static_cast<std::size_t>(n)];
       const bool failed = current ? f_.CodeFromFailedCompile() : r.codeFromFailedCompile;
       const bool none = current ? LinesOf(*f_.codeText).empty() : r.code.empty();
-      const Lines& compiled = current ? model_.WorkingCodeSource() : r.codeSource;
+      const Lines& compiled = model_.History(n).source;
       const bool stale = compiled != ref_.blocks[static_cast<std::size_t>(n)];
       QString text = failed  ? Text(language, TextFailedBlockCode)
                      : none  ? program_.messages.MsgEmptyBlockCode
