@@ -199,6 +199,7 @@ void BlockModel::Record(int n, SourceText source, const CompileOutcome& outcome)
   h.source.clear();
   h.source.reserve(source.size());
   for (std::size_t k = 0; k < source.size(); ++k) h.source.emplace_back(source[k]);
+  h.global = view_.GlobalText();
   h.code = outcome.code;
   h.wordSourceLine = outcome.wordSourceLine;
   h.faultLine = FaultLineOf(outcome.status);

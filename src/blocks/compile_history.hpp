@@ -15,6 +15,7 @@ namespace q41 {
 struct CompileHistory {
   bool compiled = false;  // false until the block's first compile (and after it is cleared)
   Lines source;           // the source as the compile read it
+  Lines global;           // and the GLOBAL text it read, whose values the code holds
   Lines code;             // its code, also the partial code of a failed compile
   std::vector<std::int32_t> wordSourceLine;  // for each word, its 1-based source line
   // The 1-based line of the last fault, 0 for none. It follows the faulty text as lines
@@ -23,6 +24,11 @@ struct CompileHistory {
 
   // Whether the last compile was of `text`: its code and links still describe it.
   bool CurrentFor(const Lines& text) const { return compiled && source == text; }
+  // Whether its code is still what a compile would give: neither the text nor the GLOBAL
+  // text changed since.
+  bool CodeCurrentFor(const Lines& text, const Lines& globalText) const {
+    return CurrentFor(text) && global == globalText;
+  }
   // The same, and `shownCode` is still the code it gave (a cleared code has no links).
   bool CurrentFor(const Lines& text, const Lines& shownCode) const {
     return CurrentFor(text) && code == shownCode;

@@ -270,6 +270,7 @@ const Lines& CodeToWrite(const BlockRecord& r) {
 
 bool BlockModel::PrepareCodeFile() {
   StoreCurrentBlock(CurrentBlock);
+  const Lines global = view_.GlobalText();
   for (int n = 0; n <= LastBlock; ++n) {
     const BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
     std::optional<Question> question;
@@ -277,7 +278,7 @@ bool BlockModel::PrepareCodeFile() {
       question = Question::FailedBlockCode;
     } else if (r.code.empty()) {
       question = Question::EmptyBlockCode;
-    } else if (view_.HoldsBlockText() && !r.history.CurrentFor(r.source)) {
+    } else if (view_.HoldsBlockText() && !r.history.CodeCurrentFor(r.source, global)) {
       question = Question::StaleBlockCode;
     }
     if (question && !view_.Ask(*question, n)) return false;

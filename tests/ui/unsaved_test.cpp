@@ -177,6 +177,13 @@ void UnsavedWorkTest::codeThatIsNotTheTextsIsAskedAbout() {
   f.SaveCod1->trigger();
   QCOMPARE(s.dialogs.shown.size(), 1);
   QVERIFY(test::ReadBytes(code).contains("\r\n0002\r\n\r\n0000\r\nAF18\r\n"));
+  // A value of GLOBAL changed since the compile: the code holds the old one.
+  SetText(*f.Glob, {"N=4"});
+  s.dialogs.shown.clear();
+  s.dialogs.answers = {false};
+  f.SaveCod1->trigger();
+  QCOMPARE(s.dialogs.shown.size(), 1);
+  QVERIFY(s.dialogs.shown.front().startsWith("The code of block 0 is older than its text"));
 }
 
 void UnsavedWorkTest::failuresNameTheFileAndTheCause() {
