@@ -21,6 +21,10 @@ PpuSet PpuSetOf(std::string_view text) {
   return set;
 }
 
+std::string BlockRecord::PpuList() const {
+  return PpuListText(ppu);
+}
+
 std::string& PadAddress(std::string& field) {
   if (field.size() < 4) field.insert(0, 4 - field.size(), '0');
   return field;
@@ -34,7 +38,6 @@ void BlockModel::StoreCurrentBlock(int n) {
     r.codeFromFailedCompile = view_.CodeFromFailedCompile();
   }
   r.ppu = PpuSetOf(view_.PpuListCaption());
-  r.ppuList = PpuListText(r.ppu);
   std::string cpu = view_.CpuAddress();
   view_.SetCpuAddress(PadAddress(cpu));
   r.cpuAddress = cpu;
@@ -51,8 +54,8 @@ void BlockModel::ShowBlock(int n) {
     view_.SetSource(r.source);
     view_.SetCode(r.code, r.codeFromFailedCompile);
   }
-  view_.SetPpuListCaption(r.ppuList);
-  view_.SetPpuBoxes(PpuSetOf(r.ppuList));
+  view_.SetPpuListCaption(r.PpuList());
+  view_.SetPpuBoxes(r.ppu);
   view_.SetCpuAddress(PadAddress(r.cpuAddress));
   view_.SetPpuAddress(PadAddress(r.ppuAddress));
   view_.SetWordCount(r.wordCount);
@@ -122,7 +125,6 @@ Lines BlockModel::ProgramFileNow(bool storeIsCurrent) {
   BlockRecord working;
   working.source = view_.Source();
   working.ppu = PpuSetOf(view_.PpuListCaption());
-  working.ppuList = PpuListText(working.ppu);
   working.cpuAddress = view_.CpuAddress();
   PadAddress(working.cpuAddress);
   working.ppuAddress = view_.PpuAddress();

@@ -27,7 +27,8 @@ struct BlockRecord {
   // than the text.
   CompileHistory history;
   PpuSet ppu{};
-  std::string ppuList = "0000";  // always the standard form of `ppu`
+  // The PPU list, always the standard form of the set: derived, never kept beside it.
+  std::string PpuList() const;
   std::string cpuAddress = "0000";
   std::string ppuAddress = "0000";
   std::string wordCount = "0000";

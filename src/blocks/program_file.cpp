@@ -54,11 +54,12 @@ std::size_t BlockModel::WriteBlockHeader(int n, Lines& out) const {
   const BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
   std::size_t marker = 0;
   const std::size_t body = LeadingRun(n, marker);
-  const bool cpu = r.ppuList == "0000";
+  const std::string ppuList = r.PpuList();
+  const bool cpu = ppuList == "0000";
   out.emplace_back();
   out.push_back(BlockMarker(n));
   if (marker < body) out.back().append(r.source[marker], 8);
-  out.push_back(cpu ? ";CPU" : ";PPU=" + r.ppuList);
+  out.push_back(cpu ? ";CPU" : ";PPU=" + ppuList);
   out.push_back(";CPUaddr=" + r.cpuAddress);
   if (!cpu) out.push_back(";PPUaddr=" + r.ppuAddress);
   out.emplace_back();
@@ -147,7 +148,6 @@ void BlockModel::ApplySettingsLines(BlockRecord& r, SourceText lines) {
     if (line.empty() || line.front() != ';') continue;
     if (StartsWith(line, ";PPU=")) {
       r.ppu = PpuSetOf(SettingValue(line));
-      r.ppuList = PpuListText(r.ppu);
     } else if (StartsWith(line, ";CPUaddr=")) {
       r.cpuAddress = SettingValue(line);
     } else if (StartsWith(line, ";PPUaddr=")) {
@@ -294,7 +294,7 @@ void BlockModel::ForEachCodeFileLine(Take take) const {
     const Lines& code = CodeToWrite(r);
     take(std::string_view());
     take(BlockMarker(n));
-    take(r.ppuList);
+    take(r.PpuList());
     take(r.cpuAddress);
     take(r.ppuAddress);
     // The count of the words that follow: a block compiled on its own still shows its

@@ -27,11 +27,13 @@ QFont PanelFont() {
 
 }  // namespace
 
-THF::THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint)
+THF::THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint,
+         std::function<bool()> commandRunning)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint),
       model_(model),
-      mainWindow_(mainWindow) {
+      mainWindow_(mainWindow),
+      commandRunning_(std::move(commandRunning)) {
   setObjectName("HF");
   setFont(DesignFont());
   const QScreen* screen = QGuiApplication::primaryScreen();
@@ -90,8 +92,7 @@ void THF::BuildPanel(int i, int left, int width, int height) {
       Panel& panel = panels[static_cast<std::size_t>(i)];
       BlockRecord& r = model_.BlockStore[static_cast<std::size_t>(i)];
       for (std::size_t b = 0; b < 4; ++b) r.ppu[b] = panel.ppu[b]->isChecked();
-      r.ppuList = PpuListText(r.ppu);
-      panel.ppuList->setText(ToQt(r.ppuList));
+      panel.ppuList->setText(ToQt(r.PpuList()));
       panel.ppuList->adjustSize();
     });
     connect(box, &QCheckBox::clicked, this, [this] { model_.Edited(); });
@@ -148,7 +149,7 @@ void THF::ShowStoredBlock(int n) {
   Panel& p = panels[static_cast<std::size_t>(n)];
   filling_ = true;
   for (std::size_t k = 0; k < 4; ++k) p.ppu[k]->setChecked(r.ppu[k]);
-  p.ppuList->setText(ToQt(r.ppuList));
+  p.ppuList->setText(ToQt(r.PpuList()));
   p.ppuList->adjustSize();
   p.cpuAddress->setText(ToQt(r.cpuAddress));
   p.ppuAddress->setText(ToQt(r.ppuAddress));
@@ -179,7 +180,7 @@ void THF::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   // While a command runs, its boxes and dialogs move the activation back and forth; a store
   // or show in the middle of the command would undo its work half-way.
-  if (event->type() == QEvent::ActivationChange && !inCommand_) FollowActivation();
+  if (event->type() == QEvent::ActivationChange && !commandRunning_()) FollowActivation();
 }
 
 void THF::FollowActivation() {
@@ -197,11 +198,9 @@ void THF::CommandStarting() {
   // An activation not yet taken up is taken up first: its store must not be skipped.
   FollowActivation();
   if (active_) FormDeactivate();
-  inCommand_ = true;
 }
 
 void THF::CommandEnded() {
-  inCommand_ = false;
   // Active before the command, this window gave its edits to the working copy as it
   // started, and nothing could be typed here while a modal window was open: losing the
   // activation during the command leaves nothing to show. Showing the block now would only

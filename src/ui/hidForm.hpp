@@ -6,6 +6,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "ui/qt_text.hpp"
@@ -43,8 +44,10 @@ class THF : public QWidget {
   };
 
   // Builds the window at the screen's top-left corner, runs the first-run new program and
-  // shows itself. `mainWindow` is what the return button brings forward.
-  THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint);
+  // shows itself. `mainWindow` is what the return button brings forward; `commandRunning`
+  // says whether a command of the main window is under way (the program keeps that record).
+  THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint,
+      std::function<bool()> commandRunning);
 
   std::array<Panel, 6> panels;
   QToolButton* returnButton;
@@ -62,7 +65,7 @@ class THF : public QWidget {
   void CommandEnded();
   // Whether the stored current block is its real content: this window is active and edits
   // the store itself, and no command has taken its edits into the main window.
-  bool HoldsCurrentBlock() const { return active_ && !inCommand_; }
+  bool HoldsCurrentBlock() const { return active_ && !commandRunning_(); }
 
  protected:
   void changeEvent(QEvent* event) override;
@@ -78,8 +81,7 @@ class THF : public QWidget {
 
   BlockModel& model_;
   QWidget* mainWindow_;
-  // Between CommandStarting and CommandEnded.
-  bool inCommand_ = false;
+  std::function<bool()> commandRunning_;
   // Whether the window is active as far as the blocks go: its last store or show.
   bool active_ = false;
   // Set while the window itself fills its fields, so that filling is not taken for an edit.

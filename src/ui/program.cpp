@@ -55,7 +55,8 @@ Program::Program(Language language, Dialogs* dialogs)
   }
   form2_ = std::make_unique<TForm2>(form1_.get(), settings.useShortConst);
   model_ = std::make_unique<BlockModel>(*form1_, workspace, settings);
-  hf_ = std::make_unique<THF>(*model_, form1_.get(), ReturnHint(settings.language));
+  hf_ = std::make_unique<THF>(*model_, form1_.get(), ReturnHint(settings.language),
+                              [this] { return commandDepth_ > 0; });
   files_ = std::make_unique<ProgramFiles>(*this);
 
   QList<QKeySequence> keys;

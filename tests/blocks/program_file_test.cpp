@@ -239,12 +239,12 @@ TEST(ProgramFile, SettingsLinesAnywhereInABlock) {
   s.model.ReadProgramFile({";BLOCK 0", ";PPU=0021", ";CPUaddr=XYZ", "nop", ";PPU=x3y1zz",
                            ";PPUaddr=123456", ";BLOCK 1"});
   const BlockRecord& b = s.model.BlockStore[0];
-  EXPECT_EQ(b.ppuList, "0031");
+  EXPECT_EQ(b.PpuList(), "0031");
   EXPECT_EQ(b.cpuAddress, "0XYZ");  // padded when shown
   EXPECT_EQ(b.ppuAddress, "1234");
   EXPECT_EQ(s.view.cpu, "0XYZ");
   EXPECT_EQ(s.view.boxes, (PpuSet{true, false, true, false}));
-  EXPECT_EQ(s.model.BlockStore[1].ppuList, "0000");
+  EXPECT_EQ(s.model.BlockStore[1].PpuList(), "0000");
 }
 
 // A file without markers is one block, and its settings lines count there too: otherwise
