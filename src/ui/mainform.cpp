@@ -358,19 +358,6 @@ void TForm1::closeEvent(QCloseEvent* event) {
   QApplication::quit();
 }
 
-namespace {
-
-// The first local file of a drag, or nothing: text dragged stays text.
-QString DroppedFile(const QMimeData* data) {
-  if (data == nullptr || !data->hasUrls()) return {};
-  for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile()) return url.toLocalFile();
-  }
-  return {};
-}
-
-}  // namespace
-
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
   if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }

@@ -18,10 +18,6 @@ const QString AsmOpenFilter = "assembler files (*.asm);;all files (*.*)";
 const QString AsmSaveFilter = "assembler files (*.asm);;all fils (*.*)";
 const QString CodeSaveFilter = "Q41 files (*.Q41);;all files (*.*)";
 
-std::string Local(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
-
 }  // namespace
 
 ProgramFiles::ProgramFiles(Program& program)
@@ -43,6 +39,7 @@ QString ProgramFiles::Text(int row) const {
 void ProgramFiles::ShowTitle() {
   titled_ = true;
   const bool modified = program_.model().Modified();
+  titleModified_ = modified;
   const QString name = fileName_.isEmpty() ? QString() : QFileInfo(fileName_).fileName();
   QString prefix;
   if (!name.isEmpty() || modified) prefix = name + (modified ? "*" : "") + " - ";
@@ -52,7 +49,8 @@ void ProgramFiles::ShowTitle() {
 }
 
 void ProgramFiles::Changed(bool modified) {
-  if (titled_) ShowTitle();
+  // Told at every keystroke: the title changes only with the mark.
+  if (titled_ && modified != titleModified_) ShowTitle();
   if (modified) {
     recovery_.Changed();
   } else {
@@ -84,7 +82,7 @@ void ProgramFiles::ShowFileError(const QString& path, int reason) {
 }
 
 bool ProgramFiles::WriteLinesTo(const QString& path, const Lines& lines) {
-  const int reason = files::WriteReplacing(Local(path), JoinLines(lines, "\r\n"), {true, true});
+  const int reason = files::WriteReplacing(LocalPath(path), JoinLines(lines, "\r\n"), {true, true});
   if (reason == 0) return true;
   ShowFileError(path, reason);
   return false;
@@ -93,7 +91,7 @@ bool ProgramFiles::WriteLinesTo(const QString& path, const Lines& lines) {
 bool ProgramFiles::Read(const QString& path) {
   // The whole file is read before anything on screen changes.
   std::string bytes;
-  const int reason = files::ReadRegularFile(Local(path), bytes);
+  const int reason = files::ReadRegularFile(LocalPath(path), bytes);
   if (reason != 0) {
     ShowFileError(path, reason);
     return false;

@@ -48,8 +48,6 @@ class ProgramFiles : public QObject {
   // text is written; false, after an error box naming the file and the cause, when it failed.
   bool WriteLinesTo(const QString& path, const Lines& lines);
 
-  Recovery& recovery() { return recovery_; }
-
  private:
   // True when nothing unsaved would be lost: there is none, or the user saved it or let it go.
   bool MayDiscard();
@@ -66,6 +64,7 @@ class ProgramFiles : public QObject {
   QString fileName_;
   Recovery recovery_;
   bool titled_ = false;
+  bool titleModified_ = false;  // whether the title shown marks a change
   // Exit has asked its question: the window closes without another.
   bool closing_ = false;
 };

@@ -1,6 +1,7 @@
 #include "ui/qt_text.hpp"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFont>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -101,12 +102,19 @@ void Memo::insertFromMimeData(const QMimeData* source) {
 }
 
 bool Memo::canInsertFromMimeData(const QMimeData* source) const {
-  if (source != nullptr && source->hasUrls()) {
-    for (const QUrl& url : source->urls()) {
-      if (url.isLocalFile()) return false;
-    }
+  return DroppedFile(source).isEmpty() && QPlainTextEdit::canInsertFromMimeData(source);
+}
+
+std::string LocalPath(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+QString DroppedFile(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls()) return {};
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) return url.toLocalFile();
   }
-  return QPlainTextEdit::canInsertFromMimeData(source);
+  return {};
 }
 
 QValidator::State KeepableTextValidator::validate(QString& input, int& position) const {

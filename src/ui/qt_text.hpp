@@ -15,12 +15,17 @@
 #include "common/err_diag.hpp"
 #include "common/text.hpp"
 
+class QMimeData;
 class QTextDocument;
 class QThread;
 
 namespace q41::ui {
 
 QString ToQt(std::string_view bytes);
+// A file's path as the system's calls take it.
+std::string LocalPath(const QString& path);
+// The first local file a drag carries, or nothing: text dragged is no file.
+QString DroppedFile(const QMimeData* data);
 std::string FromQt(QStringView text);
 // The text as the program will keep it: each character the code page cannot hold is "?".
 QString Keepable(QStringView text);

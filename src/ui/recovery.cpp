@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "files/file_io.hpp"
+#include "ui/qt_text.hpp"
 
 namespace q41::ui {
 namespace {
@@ -20,10 +21,6 @@ int DelayMs() {
   bool ok = false;
   const int delay = qEnvironmentVariableIntValue("Q41_RECOVERY_DELAY_MS", &ok);
   return ok && delay >= 0 ? delay : 5000;
-}
-
-std::string Local(const QString& path) {
-  return QFile::encodeName(path).toStdString();
 }
 
 }  // namespace
@@ -109,7 +106,7 @@ void Recovery::Write() {
   if (!QDir().mkpath(folder_)) {
     Job failed;
     failed.reason = errno != 0 ? errno : EACCES;
-    failed.infoPath = Local(folder_);
+    failed.infoPath = LocalPath(folder_);
     Written(failed);
     return;
   }
@@ -119,8 +116,8 @@ void Recovery::Write() {
     if (!lock_->tryLock(0)) lock_.reset();
   }
   auto job = std::make_shared<Job>();
-  job->infoPath = Local(PathOf(id_, ".info"));
-  job->programPath = Local(PathOf(id_, ".asm"));
+  job->infoPath = LocalPath(PathOf(id_, ".info"));
+  job->programPath = LocalPath(PathOf(id_, ".asm"));
   job->info = programFile_.toUtf8().toStdString() + "\n";
   job->program = snapshot_();
   writer_.reset(QThread::create([job] {
@@ -192,7 +189,7 @@ std::vector<Recovery::Left> Recovery::FindLeft() {
 
 bool Recovery::Read(const Left& left, Lines& lines, QString& error) const {
   std::string bytes;
-  const int reason = files::ReadRegularFile(Local(PathOf(left.id, ".asm")), bytes);
+  const int reason = files::ReadRegularFile(LocalPath(PathOf(left.id, ".asm")), bytes);
   if (reason != 0) {
     error = QDir::toNativeSeparators(PathOf(left.id, ".asm")) + ": " +
             QString::fromLocal8Bit(files::ErrorText(reason));

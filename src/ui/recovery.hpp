@@ -58,8 +58,6 @@ class Recovery : public QObject {
   // Left for a later start: its lock goes, its files stay.
   static void Release(Left& left);
 
-  QString Folder() const { return folder_; }
-
  private:
   struct Job;
   QString PathOf(const QString& id, const char* suffix) const;
