@@ -16,6 +16,7 @@
 
 #include "blocks/compile.hpp"
 #include "generate.hpp"
+#include "ui/asm_editor.hpp"
 #include "ui/hidForm.hpp"
 #include "ui/mainform.hpp"
 #include "ui/program.hpp"
@@ -61,10 +62,10 @@ double Best(int runs, const std::function<void()>& work) {
 
 void Measure(q41::ui::Program& program, const char* name, const Lines& block, double targetMs) {
   q41::ui::TForm1& f = program.Form1();
-  f.SetSource(block);
-  f.asmText->setFocus();
+  static_cast<q41::BlockView&>(f).SetSource(block);
+  f.Controls().asmText->setFocus();
   const double window = Best(5, [&] {
-    QTest::keyClick(f.asmText, Qt::Key_F9, Qt::ControlModifier);
+    QTest::keyClick(f.Controls().asmText, Qt::Key_F9, Qt::ControlModifier);
     QApplication::processEvents();  // the repaint that follows the command
   });
   const double translator = Best(5, [&] {
@@ -119,13 +120,13 @@ void WorstInputs(q41::ui::Program& program, SilentDialogs& dialogs) {
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return;
   file.close();
   dialogs.file = path;
-  Step("open a 1,000,000-line program", [&] { f.OpenAsm1->trigger(); });
-  Step("compile all (F9)", [&] { QTest::keyClick(f.asmText, Qt::Key_F9); });
+  Step("open a 1,000,000-line program", [&] { f.Controls().OpenAsm1->trigger(); });
+  Step("compile all (F9)", [&] { QTest::keyClick(f.Controls().asmText, Qt::Key_F9); });
   Step("compile and preprocess (Ctrl+F9)",
-       [&] { QTest::keyClick(f.asmText, Qt::Key_F9, Qt::ControlModifier); });
-  Step("type a character", [&] { QTest::keyClick(f.asmText, Qt::Key_X); });
+       [&] { QTest::keyClick(f.Controls().asmText, Qt::Key_F9, Qt::ControlModifier); });
+  Step("type a character", [&] { QTest::keyClick(f.Controls().asmText, Qt::Key_X); });
   dialogs.file = dir.filePath("saved.asm");
-  Step("save it (Ctrl+S)", [&] { f.SaveAsm1->trigger(); });
+  Step("save it (Ctrl+S)", [&] { f.Controls().SaveAsm1->trigger(); });
   Step("the all-blocks window and back (F3, leave)", [&] {
     program.HF()->show();
     program.HF()->activateWindow();
@@ -136,7 +137,7 @@ void WorstInputs(q41::ui::Program& program, SilentDialogs& dialogs) {
   Step("a line of 1,000,000 characters, compiled", [&] {
     program.model().BlockStore[0].source = {line, "hlt"};
     program.model().ShowBlock(0);
-    f.CompAndPreproc1->trigger();
+    f.Controls().CompAndPreproc1->trigger();
   });
 }
 
@@ -160,16 +161,16 @@ int main(int argc, char** argv) {
   // Compile all (F9) of six blocks of 5,000 source lines each.
   q41::ui::TForm1& f = program.Form1();
   const Lines block = q41::bench::GenerateQ41Block(5000);
-  f.SetSource(block);
+  static_cast<q41::BlockView&>(f).SetSource(block);
   for (int k = 1; k < 6; ++k) {
     program.model().BPClick();
-    f.SetSource(block);
+    static_cast<q41::BlockView&>(f).SetSource(block);
   }
   const double all = Best(3, [&] {
-    QTest::keyClick(f.asmText, Qt::Key_F9);
+    QTest::keyClick(f.Controls().asmText, Qt::Key_F9);
     QApplication::processEvents();
   });
-  const bool ok = f.LineLab->text() == "Successful compilation";
+  const bool ok = f.Controls().LineLab->text() == "Successful compilation";
   std::printf("%-34s window %8.1f ms   %s   target   1000 ms  %s\n", "compile all, 6 x 5,000 lines",
               all, ok ? "all blocks green" : "A BLOCK FAILED", all <= 1000 && ok ? "ok" : "MISSED");
 

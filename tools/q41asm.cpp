@@ -138,8 +138,6 @@ class HeadlessView : public q41::BlockView, private q41::AssemblerWarnings {
   std::string LineCaption() const override { return status.lineCaption; }
   void SetLineCaption(const std::string& text) override { status.lineCaption = text; }
   void SetLamp(int, q41::LampColor) override {}
-  void SetBlockEnabled(int, bool) override {}
-  void StoredBlockChanged(int) override {}
   bool Ask(q41::Question, int) override { return true; }
   void NewBlockRestricted() override {}
   q41::AssemblerWarnings& Warnings() override { return *this; }

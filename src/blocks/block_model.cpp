@@ -45,7 +45,7 @@ void BlockModel::StoreCurrentBlock(int n) {
   view_.SetPpuAddress(PadAddress(ppu));
   r.ppuAddress = ppu;
   r.wordCount = view_.WordCount();
-  view_.StoredBlockChanged(n);
+  StoredChanged(n);
 }
 
 void BlockModel::ShowBlock(int n) {
@@ -65,21 +65,39 @@ void BlockModel::ShowBlock(int n) {
     view_.FocusSource();
   }
   CurrentBlock = n;
-  view_.StoredBlockChanged(n);
+  StoredChanged(n);
   view_.BlockShown(n);
 }
 
 void BlockModel::ClearBlock(int n) {
   BlockStore[static_cast<std::size_t>(n)] = BlockRecord{};
-  view_.StoredBlockChanged(n);
+  StoredChanged(n);
 }
 
 void BlockModel::EnableBlock(int n) {
-  view_.SetBlockEnabled(n, true);
+  for (StoredBlocksView* v : storedViews_) v->SetBlockEnabled(n, true);
 }
 
 void BlockModel::DisableBlock(int n) {
-  view_.SetBlockEnabled(n, false);
+  for (StoredBlocksView* v : storedViews_) v->SetBlockEnabled(n, false);
+}
+
+void BlockModel::StoredChanged(int n) {
+  for (StoredBlocksView* v : storedViews_) v->StoredBlockChanged(n);
+}
+
+void BlockModel::SetStoredPpus(int n, const PpuSet& set) {
+  BlockStore[static_cast<std::size_t>(n)].ppu = set;
+}
+
+void BlockModel::SetStoredAddresses(int n, std::string cpuAddress, std::string ppuAddress) {
+  BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
+  r.cpuAddress = std::move(cpuAddress);
+  r.ppuAddress = std::move(ppuAddress);
+}
+
+void BlockModel::SetStoredSource(int n, Lines source) {
+  BlockStore[static_cast<std::size_t>(n)].source = std::move(source);
 }
 
 void BlockModel::PaintLamps() {
@@ -236,7 +254,7 @@ void BlockModel::SpeedButton2Click() {
   for (int k = 0; k < BlockCount; ++k) {
     BlockStore[static_cast<std::size_t>(k)].code.clear();
     BlockStore[static_cast<std::size_t>(k)].codeFromFailedCompile = false;
-    view_.StoredBlockChanged(k);
+    StoredChanged(k);
   }
   PaintLamps();
   for (int k = 0; k <= LastBlock; ++k) {
@@ -260,7 +278,7 @@ void BlockModel::SpeedButton2Click() {
     r.codeFromFailedCompile = false;
     r.wordCount = view_.WordCount();
     view_.BlockCompiled(k);
-    view_.StoredBlockChanged(k);
+    StoredChanged(k);
   }
 }
 

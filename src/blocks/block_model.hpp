@@ -90,6 +90,13 @@ class BlockModel {
   // window, while active, edits the store itself.
   Lines ProgramFileNow(bool storeIsCurrent);
 
+  // A view of the stored blocks, told of every change the model makes to them from now on.
+  void AddStoredBlocksView(StoredBlocksView& view) { storedViews_.push_back(&view); }
+  // A view's edits of stored block n, which it shows already.
+  void SetStoredPpus(int n, const PpuSet& set);
+  void SetStoredAddresses(int n, std::string cpuAddress, std::string ppuAddress);
+  void SetStoredSource(int n, Lines source);
+
   // Working copy <-> stored record.
   void StoreCurrentBlock(int n);
   void ShowBlock(int n);
@@ -185,12 +192,15 @@ class BlockModel {
   void TakeBlockLines(int n, Lines& lines, std::size_t begin, std::size_t end);
 
   void SetModified(bool modified);
+  // Tells the views of the stored blocks that block n changed.
+  void StoredChanged(int n);
   // Keeps a compile of `source` as block n's history and tells the view.
   void Record(int n, SourceText source, const CompileOutcome& outcome);
 
   BlockView& view_;
   CompileWorkspace& workspace_;
   bool modified_ = false;
+  std::vector<StoredBlocksView*> storedViews_;
   const LineViews* unmarked_ = nullptr;
   const CompileSettings& settings_;
 };

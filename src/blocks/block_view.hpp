@@ -94,10 +94,6 @@ class BlockView {
   virtual void SetLineCaption(const std::string& text) = 0;
   virtual void SetLamp(int block, LampColor color) = 0;
 
-  // The all-blocks window: whether block n's fields take input, and that a stored block
-  // changed and should be shown again there.
-  virtual void SetBlockEnabled(int block, bool enabled) = 0;
-  virtual void StoredBlockChanged(int block) = 0;
   // ShowBlock has put block n in the working copy: n is the current block now.
   virtual void BlockShown(int /*block*/) {}
   // Compile all has compiled block n; until the next block is compiled the label table
@@ -114,6 +110,17 @@ class BlockView {
 
   // The modal warnings of an assembly.
   virtual AssemblerWarnings& Warnings() = 0;
+};
+
+// A view of the stored blocks themselves (the all-blocks window), told what the model
+// changed in them.
+class StoredBlocksView {
+ public:
+  virtual ~StoredBlocksView() = default;
+  // Stored block n changed: show it again.
+  virtual void StoredBlockChanged(int block) = 0;
+  // Whether block n's fields take input: the block exists.
+  virtual void SetBlockEnabled(int block, bool enabled) = 0;
 };
 
 }  // namespace q41

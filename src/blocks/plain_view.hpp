@@ -11,7 +11,7 @@
 
 namespace q41 {
 
-struct PlainView : BlockView, AssemblerWarnings {
+struct PlainView : BlockView, StoredBlocksView, AssemblerWarnings {
   Lines source, code, glob = {";Global"}, header = {"Q41 assembler, v.1, 2018"};
   Lines compText = {"compText"};
   std::string ppuCaption = "0000", cpu = "0000", ppu = "0000", words = "0000";

@@ -254,7 +254,7 @@ void BlockModel::TakeBlockLines(int n, Lines& lines, std::size_t begin, std::siz
                     std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(end)));
   }
   ApplySettingsLines(r, r.source);
-  view_.StoredBlockChanged(n);
+  StoredChanged(n);
 }
 
 namespace {

@@ -52,9 +52,10 @@ THF::THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint,
   SpeedButton1->setIcon(icons::ReturnToMain());
   SpeedButton1->hide();
 
+  model_.AddStoredBlocksView(*this);
   model_.NewProgram();
   for (int i = 0; i < 6; ++i) {
-    ShowStoredBlock(i);
+    StoredBlockChanged(i);
     SetBlockEnabled(i, i <= model_.LastBlock);
   }
 
@@ -81,20 +82,18 @@ void THF::BuildPanel(int i, int left, int width, int height) {
   p.title->setFont(PanelFont());
   p.title->move(45, 8);
   p.title->adjustSize();
+  BuildFields(i);
+  BuildEditors(i, width, height);
+}
 
+void THF::BuildFields(int i) {
+  Panel& p = panels[static_cast<std::size_t>(i)];
   const int boxLeft[4] = {8, 38, 68, 98};
   for (int k = 0; k < 4; ++k) {
     QCheckBox* box = new QCheckBox(QString::number(k + 1), p.frame);
     box->setGeometry(boxLeft[k], 40, 50, 17);
     p.ppu[static_cast<std::size_t>(k)] = box;
-    connect(box, &QCheckBox::toggled, this, [this, i] {
-      if (filling_) return;
-      Panel& panel = panels[static_cast<std::size_t>(i)];
-      BlockRecord& r = model_.BlockStore[static_cast<std::size_t>(i)];
-      for (std::size_t b = 0; b < 4; ++b) r.ppu[b] = panel.ppu[b]->isChecked();
-      panel.ppuList->setText(ToQt(r.PpuList()));
-      panel.ppuList->adjustSize();
-    });
+    connect(box, &QCheckBox::toggled, this, [this, i] { StorePpus(i); });
     connect(box, &QCheckBox::clicked, this, [this] { model_.Edited(); });
   }
 
@@ -107,20 +106,21 @@ void THF::BuildPanel(int i, int left, int width, int height) {
   p.ppuList = label(64);
   p.wordCount = label(165);
 
-  auto address = [&](int top, std::string BlockRecord::*field) {
+  auto address = [&](int top) {
     QLineEdit* edit = new QLineEdit(p.frame);
     edit->setValidator(new KeepableTextValidator(edit));
     edit->setFont(PanelFont());
     edit->setGeometry(8, top, 64, 24);
-    connect(edit, &QLineEdit::textChanged, this, [this, i, field](const QString& text) {
-      if (!filling_) model_.BlockStore[static_cast<std::size_t>(i)].*field = FromQt(text);
-    });
+    connect(edit, &QLineEdit::textChanged, this, [this, i] { StoreAddresses(i); });
     connect(edit, &QLineEdit::textEdited, this, [this] { model_.Edited(); });
     return edit;
   };
-  p.cpuAddress = address(95, &BlockRecord::cpuAddress);
-  p.ppuAddress = address(125, &BlockRecord::ppuAddress);
+  p.cpuAddress = address(95);
+  p.ppuAddress = address(125);
+}
 
+void THF::BuildEditors(int i, int width, int height) {
+  Panel& p = panels[static_cast<std::size_t>(i)];
   p.code = new Memo(p.frame);
   p.code->setGeometry(8, height - 168, width - 16, 160);
   SetupEditor(*p.code, PanelFont());
@@ -133,9 +133,7 @@ void THF::BuildPanel(int i, int left, int width, int height) {
   SetupEditor(*p.source, PanelFont());
   p.lines = std::make_unique<EditorLines>(*p.source);
   connect(p.source, &QPlainTextEdit::textChanged, this, [this, i] {
-    if (filling_) return;
-    model_.BlockStore[static_cast<std::size_t>(i)].source =
-        panels[static_cast<std::size_t>(i)].lines->Get();
+    if (!filling_) model_.SetStoredSource(i, panels[static_cast<std::size_t>(i)].lines->Get());
   });
   connect(p.lines.get(), &EditorLines::UserEdited, this, [this] { model_.Edited(); });
   // The fault mark follows its text, and the block's history with it.
@@ -144,7 +142,23 @@ void THF::BuildPanel(int i, int left, int width, int height) {
   });
 }
 
-void THF::ShowStoredBlock(int n) {
+void THF::StorePpus(int i) {
+  if (filling_) return;
+  Panel& p = panels[static_cast<std::size_t>(i)];
+  PpuSet set{};
+  for (std::size_t b = 0; b < 4; ++b) set[b] = p.ppu[b]->isChecked();
+  model_.SetStoredPpus(i, set);
+  p.ppuList->setText(ToQt(PpuListText(set)));
+  p.ppuList->adjustSize();
+}
+
+void THF::StoreAddresses(int i) {
+  if (filling_) return;
+  const Panel& p = panels[static_cast<std::size_t>(i)];
+  model_.SetStoredAddresses(i, FromQt(p.cpuAddress->text()), FromQt(p.ppuAddress->text()));
+}
+
+void THF::StoredBlockChanged(int n) {
   const BlockRecord& r = model_.BlockStore[static_cast<std::size_t>(n)];
   Panel& p = panels[static_cast<std::size_t>(n)];
   filling_ = true;

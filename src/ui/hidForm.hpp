@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "blocks/block_view.hpp"
 #include "ui/qt_text.hpp"
 
 class QCheckBox;
@@ -26,7 +27,7 @@ namespace q41::ui {
 
 class AsmEditor;
 
-class THF : public QWidget {
+class THF : public QWidget, public q41::StoredBlocksView {
   Q_OBJECT
  public:
   struct Panel {
@@ -53,10 +54,10 @@ class THF : public QWidget {
   QToolButton* returnButton;
   QToolButton* SpeedButton1;  // hidden: lends the return button its picture and handler
 
-  // Shows block n's stored data; called whenever the model changed it.
-  void ShowStoredBlock(int n);
+  // Shows block n's stored data; the model tells whenever it changed it.
+  void StoredBlockChanged(int n) override;
   // Whether block n's PPU boxes, addresses and source take input.
-  void SetBlockEnabled(int n, bool enabled);
+  void SetBlockEnabled(int n, bool enabled) override;
 
   // A command of the main window starts: when this window is active, its edits of the
   // current block go to the working copy first, as when it stops being active.
@@ -72,6 +73,11 @@ class THF : public QWidget {
 
  private:
   void BuildPanel(int i, int left, int width, int height);
+  void BuildFields(int i);
+  void BuildEditors(int i, int width, int height);
+  // The panel's edits go to the stored block, but not while the window fills the panel.
+  void StorePpus(int i);
+  void StoreAddresses(int i);
   void SpeedButton1Click();
   void FormActivate();
   void FormDeactivate();

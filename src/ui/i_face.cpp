@@ -7,6 +7,8 @@
 #include <QToolButton>
 #include <array>
 
+#include "ui/main_commands.hpp"
+#include "ui/main_controls.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
 #include "ui/qt_text.hpp"
@@ -19,28 +21,6 @@ constexpr std::array<Bilingual, InterfaceTextCount> Table = {{
     {" Ассемблер Q41", " Q41 Assembler"},
     {" Текст для компиляции", " Text for compilation"},
     {" Блоки программы", " Program blocks"},
-    {"Файл", "File"},
-    {"Новая программа", "New program"},
-    {"Открыть .ASM...", "Open .ASM..."},
-    {"Сохранить .ASM...", "Save .ASM..."},
-    {"Сохранить .Q41...", "Save .Q41..."},
-    {"Выход", "Exit"},
-    {"Правка", "Edit"},
-    {"Вырезать", "Cut"},
-    {"Копировать", "Copy"},
-    {"Вставить", "Paste"},
-    {"Выделить все", "Select all"},
-    {"Отменить", "Undo"},
-    {"Очистить текст", "Clear text"},
-    {"Очистить код", "Clear code"},
-    {"Вид", "View"},
-    {"Текст для компиляции", "Text for compilation"},
-    {"Все блоки", "All blocks"},
-    {"Компилировать", "Compile"},
-    {"Компилировать все блоки", "Compile all blocks"},
-    {"Компил.+препроцес.(1 блок)", "Compile+preproc.(1 block)"},
-    {"Только компиляция", "Compile only"},
-    {"Только препроцессинг", "Preprocess only"},
     {"Метка", "Label"},
     {"Адр.", "Addr."},
     {" Память: ", " Memory: "},
@@ -64,17 +44,13 @@ constexpr std::array<Bilingual, InterfaceTextCount> Table = {{
      "Do you really want to\nclear old program?"},
     {"Код блока * пуст.\nДействительно хотите\nсохранить .COD файл?",
      "Code for block * is empty.\nDo you really want to save\n.COD file?"},
-    {"Листинг", "Listing"},
     {" Листинг", " Listing"},
     {"Сохранить...", "Save..."},
     {"файлы листинга (*.lst);;все файлы (*.*)", "listing files (*.lst);;all files (*.*)"},
     {"Этот блок ещё не компилировался.", "This block has not been compiled yet."},
     {" (устарел: текст изменён после компиляции)",
      " (out of date: the text changed since the compile)"},
-    {"Справка", "Help"},
-    {"Справочник команд", "Instruction reference"},
     {" Справочник команд", " Instruction reference"},
-    {"Найти и заменить...", "Find and replace..."},
     {"Найти и заменить", "Find and replace"},
     {"Найти:", "Find:"},
     {"Заменить на:", "Replace with:"},
@@ -122,46 +98,22 @@ void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, Interf
   f.setWindowTitle(t(TitleForm1));
   form2.setWindowTitle(t(TitleForm2));
   if (hf != nullptr) hf->setWindowTitle(t(TitleHF));
-  f.File1->setTitle(t(MenuFile));
-  f.new1->setText(t(ItemNew));
-  f.OpenAsm1->setText(t(ItemOpenAsm));
-  f.SaveAsm1->setText(t(ItemSaveAsm));
-  f.SaveCod1->setText(t(ItemSaveCod));
-  f.Exit1->setText(t(ItemExit));
-  f.Edit1->setTitle(t(MenuEdit));
-  f.Cut1->setText(t(ItemCut));
-  f.Copy1->setText(t(ItemCopy));
-  f.Paste1->setText(t(ItemPaste));
-  f.SelectAll1->setText(t(ItemSelectAll));
-  f.UnDo1->setText(t(ItemUndo));
-  f.ClearAsm1->setText(t(ItemClearAsm));
-  f.ClearCode1->setText(t(ItemClearCode));
-  f.View1->setTitle(t(MenuView));
-  f.CompText1->setText(t(ItemCompText));
-  f.AllBlocks1->setText(t(ItemAllBlocks));
-  f.Listing1->setText(t(ItemListing));
-  f.Find1->setText(t(ItemFind));
-  f.Help1->setTitle(t(MenuHelp));
-  f.Reference1->setText(t(ItemReference));
-  f.Run1->setTitle(t(MenuRun));
-  f.CompAll1->setText(t(ItemCompAll));
-  f.CompAndPreproc1->setText(t(ItemCompAndPreproc));
-  f.Compile1->setText(t(ItemCompile));
-  f.Preprocess1->setText(t(ItemPreprocess));
-  f.labelsModel->SetHeader(0, t(GridLabel));
-  f.labelsModel->SetHeader(2, t(GridAddr));
-  f.RadioGroup1->setTitle(t(MemoryCaption));
-  f.RadioGroup1->AddItem(t(MemoryCommon));
-  f.RadioGroup1->AddItem(t(MemoryDistributed));
-  f.RadioGroup1->SetItemIndex(0);
-  f.GroupBox1->setTitle(t(PpuCaption));
-  f.Label4->setText(t(WordsCaption));
-  f.Label4->adjustSize();
-  f.GroupBox2->setTitle(t(LampsCaption));
-  f.SpeedButton1->setToolTip(t(HintCompileBlock));
-  f.SpeedButton2->setToolTip(t(HintCompileAll));
-  f.BP->setToolTip(t(HintAddBlock));
-  f.BM->setToolTip(t(HintDeleteBlock));
+  MainControls& c = f.Controls();
+  ApplyCommandCaptions(language, c);
+  c.labelsModel->SetHeader(0, t(GridLabel));
+  c.labelsModel->SetHeader(2, t(GridAddr));
+  c.RadioGroup1->setTitle(t(MemoryCaption));
+  c.RadioGroup1->AddItem(t(MemoryCommon));
+  c.RadioGroup1->AddItem(t(MemoryDistributed));
+  c.RadioGroup1->SetItemIndex(0);
+  c.GroupBox1->setTitle(t(PpuCaption));
+  c.Label4->setText(t(WordsCaption));
+  c.Label4->adjustSize();
+  c.GroupBox2->setTitle(t(LampsCaption));
+  c.SpeedButton1->setToolTip(t(HintCompileBlock));
+  c.SpeedButton2->setToolTip(t(HintCompileAll));
+  c.BP->setToolTip(t(HintAddBlock));
+  c.BM->setToolTip(t(HintDeleteBlock));
   m.MsgExit = t(TextExit);
   m.MsgClearAsm = t(TextClearAsm);
   m.MsgNewBlockRestricted = t(TextNewBlockRestricted);

@@ -11,6 +11,7 @@
 
 #include "ui/frame_placement.hpp"
 #include "ui/hidForm.hpp"
+#include "ui/main_commands.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
 #include "ui/program_files.hpp"
@@ -59,9 +60,7 @@ Program::Program(Language language, Dialogs* dialogs)
                               [this] { return commandDepth_ > 0; });
   files_ = std::make_unique<ProgramFiles>(*this);
 
-  QList<QKeySequence> keys;
-  for (QAction* a : form1_->ShortcutActions()) keys.push_back(a->shortcut());
-  guard_.SetKeys(keys);
+  guard_.SetKeys(CommandShortcuts());
   qApp->installEventFilter(&guard_);
 }
 

@@ -118,4 +118,18 @@ void LabelGridModel::Refresh() {
   endResetModel();
 }
 
+QColor LampColorOf(LampColor color, const QWidget& background) {
+  switch (color) {
+    case LampColor::White:
+      return QColor(255, 255, 255);
+    case LampColor::Red:
+      return QColor(255, 0, 0);
+    case LampColor::Green:
+      return QColor(0, 255, 0);
+    case LampColor::Hidden:
+      break;
+  }
+  return background.palette().color(QPalette::Window);
+}
+
 }  // namespace q41::ui

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "blocks/block_view.hpp"
+
 class QButtonGroup;
 class QVBoxLayout;
 
@@ -26,6 +28,9 @@ class ToolWindow : public QWidget {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
 };
+
+// A lamp's colour; a hidden lamp takes the colour of `background`.
+QColor LampColorOf(LampColor color, const QWidget& background);
 
 // A status lamp: a rectangle with rounded corners, filled with one colour.
 class Lamp : public QWidget {

@@ -11,7 +11,10 @@ struct Started {
   CompileWorkspace workspace;
   CompileSettings settings{Language::English, true};
   BlockModel model{view, workspace, settings};
-  Started() { model.NewProgram(); }
+  Started() {
+    model.AddStoredBlocksView(view);
+    model.NewProgram();
+  }
 };
 
 }  // namespace q41::test

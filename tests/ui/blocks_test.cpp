@@ -25,14 +25,15 @@ class BlocksWindowTest : public QObject {
 
   struct Started : test::Started {
     void ClickTab(int index) {
-      QTest::mouseClick(f.BlckTabs, Qt::LeftButton, {}, f.BlckTabs->tabRect(index).center());
+      QTest::mouseClick(f.Controls().BlckTabs, Qt::LeftButton, {},
+                        f.Controls().BlckTabs->tabRect(index).center());
     }
     // Types the sources into new blocks, one after another, then goes back to block 0.
     void Blocks(const QList<QStringList>& sources) {
-      SetText(*f.asmText, sources[0]);
+      SetText(*f.Controls().asmText, sources[0]);
       for (int k = 1; k < sources.size(); ++k) {
-        QTest::mouseClick(f.BP, Qt::LeftButton);
-        SetText(*f.asmText, sources[k]);
+        QTest::mouseClick(f.Controls().BP, Qt::LeftButton);
+        SetText(*f.Controls().asmText, sources[k]);
       }
       ClickTab(0);
     }
@@ -48,68 +49,68 @@ class BlocksWindowTest : public QObject {
 void BlocksWindowTest::addSwitchAndDelete() {
   Started s;
   TForm1& f = s.f;
-  SetText(*f.asmText, {"nop", "hlt"});
-  QTest::mouseClick(f.BP, Qt::LeftButton);
-  QCOMPARE(f.BlckTabs->count(), 2);
-  QCOMPARE(f.BlckTabs->tabText(1), QString("BLOCK 1"));
-  QCOMPARE(f.BlckTabs->currentIndex(), 1);
-  QCOMPARE(Text(*f.asmText), QStringList());
-  QVERIFY(f.asmText->hasFocus());
+  SetText(*f.Controls().asmText, {"nop", "hlt"});
+  QTest::mouseClick(f.Controls().BP, Qt::LeftButton);
+  QCOMPARE(f.Controls().BlckTabs->count(), 2);
+  QCOMPARE(f.Controls().BlckTabs->tabText(1), QString("BLOCK 1"));
+  QCOMPARE(f.Controls().BlckTabs->currentIndex(), 1);
+  QCOMPARE(Text(*f.Controls().asmText), QStringList());
+  QVERIFY(f.Controls().asmText->hasFocus());
 
   // An empty last block: the notice, no new tab. Type one character and it works.
-  QTest::mouseClick(f.BP, Qt::LeftButton);
+  QTest::mouseClick(f.Controls().BP, Qt::LeftButton);
   QCOMPARE(s.dialogs.shown, QStringList({"New block is restricted\nwhile previous is EMPTY!"}));
-  QCOMPARE(f.BlckTabs->count(), 2);
-  QTest::keyClicks(f.asmText, "x");
-  QTest::mouseClick(f.BP, Qt::LeftButton);
-  QCOMPARE(f.BlckTabs->count(), 3);
+  QCOMPARE(f.Controls().BlckTabs->count(), 2);
+  QTest::keyClicks(f.Controls().asmText, "x");
+  QTest::mouseClick(f.Controls().BP, Qt::LeftButton);
+  QCOMPARE(f.Controls().BlckTabs->count(), 3);
 
   // Switching tabs stores one block and shows the other.
   s.ClickTab(0);
-  QCOMPARE(Text(*f.asmText), QStringList({"nop", "hlt"}));
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({"nop", "hlt"}));
   s.ClickTab(1);
-  QCOMPARE(Text(*f.asmText), QStringList({"x"}));
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({"x"}));
   QCOMPARE(s.program.model().BlockStore[2].source, Lines{});
 
   // Delete: the empty last block goes without a question; one with text asks.
-  QTest::mouseClick(f.BM, Qt::LeftButton);
-  QCOMPARE(f.BlckTabs->count(), 2);
+  QTest::mouseClick(f.Controls().BM, Qt::LeftButton);
+  QCOMPARE(f.Controls().BlckTabs->count(), 2);
   QCOMPARE(s.dialogs.shown.size(), 1);
   s.dialogs.answers = {false};
-  QTest::mouseClick(f.BM, Qt::LeftButton);
+  QTest::mouseClick(f.Controls().BM, Qt::LeftButton);
   QCOMPARE(s.dialogs.shown.last(), QString("Deleting block contains text.\nConfirm operation!"));
-  QCOMPARE(f.BlckTabs->count(), 2);
-  QCOMPARE(Text(*f.asmText), QStringList({"x"}));
+  QCOMPARE(f.Controls().BlckTabs->count(), 2);
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({"x"}));
   s.dialogs.answers = {true};
-  QTest::mouseClick(f.BM, Qt::LeftButton);
-  QCOMPARE(f.BlckTabs->count(), 1);
-  QCOMPARE(f.BlckTabs->currentIndex(), 0);
-  QCOMPARE(Text(*f.asmText), QStringList({"nop", "hlt"}));
+  QTest::mouseClick(f.Controls().BM, Qt::LeftButton);
+  QCOMPARE(f.Controls().BlckTabs->count(), 1);
+  QCOMPARE(f.Controls().BlckTabs->currentIndex(), 0);
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({"nop", "hlt"}));
 }
 
 void BlocksWindowTest::ppuBoxesAndAddresses() {
   Started s;
   TForm1& f = s.f;
-  QTest::mouseClick(f.PpuBoxes[2], Qt::LeftButton);
-  QTest::mouseClick(f.PpuBoxes[0], Qt::LeftButton);
-  QCOMPARE(f.PPUlist->text(), QString("0031"));
-  for (QCheckBox* box : f.PpuBoxes) box->setChecked(true);
-  QCOMPARE(f.PPUlist->text(), QString("4321"));
-  for (QCheckBox* box : f.PpuBoxes) box->setChecked(false);
-  QCOMPARE(f.PPUlist->text(), QString("0000"));
-  f.PpuBoxes[1]->setChecked(true);
+  QTest::mouseClick(f.Controls().PpuBoxes[2], Qt::LeftButton);
+  QTest::mouseClick(f.Controls().PpuBoxes[0], Qt::LeftButton);
+  QCOMPARE(f.Controls().PPUlist->text(), QString("0031"));
+  for (QCheckBox* box : f.Controls().PpuBoxes) box->setChecked(true);
+  QCOMPARE(f.Controls().PPUlist->text(), QString("4321"));
+  for (QCheckBox* box : f.Controls().PpuBoxes) box->setChecked(false);
+  QCOMPARE(f.Controls().PPUlist->text(), QString("0000"));
+  f.Controls().PpuBoxes[1]->setChecked(true);
 
-  f.Edit2->clear();
-  QTest::keyClicks(f.Edit2, "7");
-  f.Edit3->setText("12345");
-  QTest::mouseClick(f.BP, Qt::LeftButton);  // stores block 0 on the way
-  QCOMPARE(f.Edit2->text(), QString("0000"));
-  QVERIFY(!f.PpuBoxes[1]->isChecked());
+  f.Controls().Edit2->clear();
+  QTest::keyClicks(f.Controls().Edit2, "7");
+  f.Controls().Edit3->setText("12345");
+  QTest::mouseClick(f.Controls().BP, Qt::LeftButton);  // stores block 0 on the way
+  QCOMPARE(f.Controls().Edit2->text(), QString("0000"));
+  QVERIFY(!f.Controls().PpuBoxes[1]->isChecked());
   s.ClickTab(0);
-  QCOMPARE(f.Edit2->text(), QString("0007"));
-  QCOMPARE(f.Edit3->text(), QString("12345"));
-  QVERIFY(f.PpuBoxes[1]->isChecked());
-  QCOMPARE(f.PPUlist->text(), QString("0002"));
+  QCOMPARE(f.Controls().Edit2->text(), QString("0007"));
+  QCOMPARE(f.Controls().Edit3->text(), QString("12345"));
+  QVERIFY(f.Controls().PpuBoxes[1]->isChecked());
+  QCOMPARE(f.Controls().PPUlist->text(), QString("0002"));
 }
 
 void BlocksWindowTest::compileAllThroughTheWindow() {
@@ -117,36 +118,37 @@ void BlocksWindowTest::compileAllThroughTheWindow() {
   TForm1& f = s.f;
   s.Blocks(
       {{"start: mov #5,r0", "hlt"}, {"nop", "hlt"}, {"nop", "  jmp #nowhere", "hlt"}, {"hlt"}});
-  QTest::keyClick(f.asmText, Qt::Key_F9);
-  QCOMPARE(f.LineLab->text(), QString("Bl.2; 2:    jmp #nowhere"));
-  QCOMPARE(f.ErrLab->text(), QString("Label not found in the list: NOWHERE"));
-  QCOMPARE(f.BlckTabs->currentIndex(), 2);
-  QCOMPARE(f.BlockLamps[0]->Color(), QColor(0, 255, 0));
-  QCOMPARE(f.BlockLamps[1]->Color(), QColor(0, 255, 0));
-  QCOMPARE(f.BlockLamps[2]->Color(), QColor(255, 0, 0));
-  QCOMPARE(f.BlockLamps[3]->Color(), QColor(255, 255, 255));
-  QCOMPARE(f.BlockLamps[4]->Color(), f.LampColorOf(LampColor::Hidden));
-  QCOMPARE(f.NwordsLab->text(), QString("0002"));
-  QVERIFY(f.asmText->hasFocus());
-  QCOMPARE(f.asmText->textCursor().selectedText(), QString("  jmp #nowhere"));
+  QTest::keyClick(f.Controls().asmText, Qt::Key_F9);
+  QCOMPARE(f.Controls().LineLab->text(), QString("Bl.2; 2:    jmp #nowhere"));
+  QCOMPARE(f.Controls().ErrLab->text(), QString("Label not found in the list: NOWHERE"));
+  QCOMPARE(f.Controls().BlckTabs->currentIndex(), 2);
+  QCOMPARE(f.Controls().BlockLamps[0]->Color(), QColor(0, 255, 0));
+  QCOMPARE(f.Controls().BlockLamps[1]->Color(), QColor(0, 255, 0));
+  QCOMPARE(f.Controls().BlockLamps[2]->Color(), QColor(255, 0, 0));
+  QCOMPARE(f.Controls().BlockLamps[3]->Color(), QColor(255, 255, 255));
+  QCOMPARE(f.Controls().BlockLamps[4]->Color(),
+           LampColorOf(LampColor::Hidden, *f.Controls().GroupBox2));
+  QCOMPARE(f.Controls().NwordsLab->text(), QString("0002"));
+  QVERIFY(f.Controls().asmText->hasFocus());
+  QCOMPARE(f.Controls().asmText->textCursor().selectedText(), QString("  jmp #nowhere"));
   QVERIFY(f.grab().save(test::ScreenshotPath("blocks_compile_all_failed")));
 
   // Mend block 2 and compile all again: every lamp green, the last block shown.
-  SetText(*f.asmText, {"nop", "hlt"});
-  QTest::mouseClick(f.SpeedButton2, Qt::LeftButton);
-  QCOMPARE(f.LineLab->text(), QString("Successful compilation"));
-  QCOMPARE(f.BlckTabs->currentIndex(), 3);
-  for (int k = 0; k < 4; ++k) QCOMPARE(f.BlockLamps[k]->Color(), QColor(0, 255, 0));
+  SetText(*f.Controls().asmText, {"nop", "hlt"});
+  QTest::mouseClick(f.Controls().SpeedButton2, Qt::LeftButton);
+  QCOMPARE(f.Controls().LineLab->text(), QString("Successful compilation"));
+  QCOMPARE(f.Controls().BlckTabs->currentIndex(), 3);
+  for (int k = 0; k < 4; ++k) QCOMPARE(f.Controls().BlockLamps[k]->Color(), QColor(0, 255, 0));
   QCOMPARE(s.program.model().BlockStore[0].wordCount, "0002");
   QCOMPARE(s.program.model().BlockStore[2].code, (Lines{"0000", "AF18"}));
 
   // Ctrl+F9 compiles the shown block only, and colours only its lamp.
   s.ClickTab(1);
-  SetText(*f.asmText, {"bad"});
-  QTest::keyClick(f.asmText, Qt::Key_F9, Qt::ControlModifier);
-  QCOMPARE(f.BlockLamps[1]->Color(), QColor(255, 0, 0));
-  QCOMPARE(f.BlockLamps[0]->Color(), QColor(0, 255, 0));
-  QCOMPARE(f.NwordsLab->text(), QString("0002"));
+  SetText(*f.Controls().asmText, {"bad"});
+  QTest::keyClick(f.Controls().asmText, Qt::Key_F9, Qt::ControlModifier);
+  QCOMPARE(f.Controls().BlockLamps[1]->Color(), QColor(255, 0, 0));
+  QCOMPARE(f.Controls().BlockLamps[0]->Color(), QColor(0, 255, 0));
+  QCOMPARE(f.Controls().NwordsLab->text(), QString("0002"));
 }
 
 void BlocksWindowTest::newProgram() {
@@ -156,20 +158,21 @@ void BlocksWindowTest::newProgram() {
   // Saved, so that nothing unsaved is asked about: New program asks its own question.
   const QTemporaryDir dir;
   s.dialogs.files = {dir.filePath("blocks.asm")};
-  f.SaveAsm1->trigger();
+  f.Controls().SaveAsm1->trigger();
   s.dialogs.answers = {false};
-  f.new1->trigger();
-  QCOMPARE(f.BlckTabs->count(), 4);
+  f.Controls().new1->trigger();
+  QCOMPARE(f.Controls().BlckTabs->count(), 4);
   s.dialogs.answers = {true};
-  f.new1->trigger();
+  f.Controls().new1->trigger();
   QCOMPARE(s.dialogs.shown.last(), QString("Do you really want to\nclear old program?"));
-  QCOMPARE(f.BlckTabs->count(), 1);
-  QCOMPARE(Text(*f.asmText), QStringList({"", "hlt"}));
-  QCOMPARE(Text(*f.fileHeader), QStringList());
-  QCOMPARE(Text(*f.Glob), QStringList());
-  QCOMPARE(f.RadioGroup1->ItemIndex(), 0);
-  QCOMPARE(f.BlockLamps[0]->Color(), QColor(255, 255, 255));
-  QCOMPARE(f.BlockLamps[1]->Color(), f.LampColorOf(LampColor::Hidden));
+  QCOMPARE(f.Controls().BlckTabs->count(), 1);
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({"", "hlt"}));
+  QCOMPARE(Text(*f.Controls().fileHeader), QStringList());
+  QCOMPARE(Text(*f.Controls().Glob), QStringList());
+  QCOMPARE(f.Controls().RadioGroup1->ItemIndex(), 0);
+  QCOMPARE(f.Controls().BlockLamps[0]->Color(), QColor(255, 255, 255));
+  QCOMPARE(f.Controls().BlockLamps[1]->Color(),
+           LampColorOf(LampColor::Hidden, *f.Controls().GroupBox2));
 }
 
 }  // namespace q41::ui

@@ -40,11 +40,11 @@ void FilesWindowTest::aLineThatReadsAsAMarkerIsWarnedAbout() {
     const QString path = dir_.filePath("marker.asm");
     Started s(language);
     TForm1& f = s.f;
-    SetText(*f.asmText, {"nop", ";BLOCK 1 see notes", "hlt"});
-    QTest::mouseClick(f.BP, Qt::LeftButton);
-    SetText(*f.asmText, {"hlt"});
+    SetText(*f.Controls().asmText, {"nop", ";BLOCK 1 see notes", "hlt"});
+    QTest::mouseClick(f.Controls().BP, Qt::LeftButton);
+    SetText(*f.Controls().asmText, {"hlt"});
     s.dialogs.files = {path};
-    QTest::keyClick(f.asmText, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(f.Controls().asmText, Qt::Key_S, Qt::ControlModifier);
     QVERIFY(test::ReadBytes(path).contains("nop\r\n;BLOCK 1 see notes\r\nhlt\r\n"));
     QCOMPARE(s.dialogs.shown.size(), 1);
     const QString warning = s.dialogs.shown.front();
@@ -54,10 +54,11 @@ void FilesWindowTest::aLineThatReadsAsAMarkerIsWarnedAbout() {
         qPrintable(warning));
     QVERIFY(warning.contains(";BLOCK 1 see notes"));
     // Nothing to warn about once the line no longer reads as a marker.
-    QTest::mouseClick(f.BlckTabs, Qt::LeftButton, {}, f.BlckTabs->tabRect(0).center());
-    SetText(*f.asmText, {"nop", "; BLOCK 1 see notes", "hlt"});
+    QTest::mouseClick(f.Controls().BlckTabs, Qt::LeftButton, {},
+                      f.Controls().BlckTabs->tabRect(0).center());
+    SetText(*f.Controls().asmText, {"nop", "; BLOCK 1 see notes", "hlt"});
     s.dialogs.files = {path};
-    QTest::keyClick(f.asmText, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(f.Controls().asmText, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(s.dialogs.shown.size(), 1);
   }
 }
@@ -67,15 +68,15 @@ void FilesWindowTest::saveAndOpenRoundTrip() {
   {
     Started s;
     TForm1& f = s.f;
-    SetText(*f.asmText, {"; первый", "hlt"});
-    f.Edit2->setText("12");
-    QTest::mouseClick(f.BP, Qt::LeftButton);
-    SetText(*f.asmText, {"nop", "hlt"});
-    f.PpuBoxes[0]->setChecked(true);
-    f.RadioGroup1->SetItemIndex(1);
+    SetText(*f.Controls().asmText, {"; первый", "hlt"});
+    f.Controls().Edit2->setText("12");
+    QTest::mouseClick(f.Controls().BP, Qt::LeftButton);
+    SetText(*f.Controls().asmText, {"nop", "hlt"});
+    f.Controls().PpuBoxes[0]->setChecked(true);
+    f.Controls().RadioGroup1->SetItemIndex(1);
     s.dialogs.files = {path};
-    QTest::keyClick(f.asmText, Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(Text(*f.asmText), QStringList({"nop", "hlt"}));  // the block is shown again
+    QTest::keyClick(f.Controls().asmText, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(Text(*f.Controls().asmText), QStringList({"nop", "hlt"}));  // the block is shown again
     QCOMPARE(
         test::ReadBytes(path),
         QByteArray(";memory=DIST\r\n\r\n;Q41 assembler, v.1, 2018\r\n\r\nGLOBAL\r\n;Global\r\n"
@@ -85,69 +86,70 @@ void FilesWindowTest::saveAndOpenRoundTrip() {
   }
   Started s;
   TForm1& f = s.f;
-  SetText(*f.Glob, {"X=1"});
+  SetText(*f.Controls().Glob, {"X=1"});
   s.dialogs.files = {path};
-  QTest::keyClick(f.asmText, Qt::Key_O, Qt::ControlModifier);
-  QCOMPARE(f.BlckTabs->count(), 2);
-  QCOMPARE(f.BlckTabs->currentIndex(), 0);
-  QCOMPARE(Text(*f.asmText),
+  QTest::keyClick(f.Controls().asmText, Qt::Key_O, Qt::ControlModifier);
+  QCOMPARE(f.Controls().BlckTabs->count(), 2);
+  QCOMPARE(f.Controls().BlckTabs->currentIndex(), 0);
+  QCOMPARE(Text(*f.Controls().asmText),
            QStringList({";BLOCK 0", ";CPU", ";CPUaddr=0012", "", "; первый", "hlt"}));
-  QCOMPARE(f.Edit2->text(), QString("0012"));
-  QCOMPARE(f.RadioGroup1->ItemIndex(), 1);
-  QCOMPARE(Text(*f.Glob), QStringList({";Global"}));
-  QCOMPARE(Text(*f.fileHeader), QStringList({";memory=DIST", "", ";Q41 assembler, v.1, 2018"}));
-  QCOMPARE(f.BlockLamps[1]->Color(), QColor(Qt::white));
+  QCOMPARE(f.Controls().Edit2->text(), QString("0012"));
+  QCOMPARE(f.Controls().RadioGroup1->ItemIndex(), 1);
+  QCOMPARE(Text(*f.Controls().Glob), QStringList({";Global"}));
+  QCOMPARE(Text(*f.Controls().fileHeader),
+           QStringList({";memory=DIST", "", ";Q41 assembler, v.1, 2018"}));
+  QCOMPARE(f.Controls().BlockLamps[1]->Color(), QColor(Qt::white));
   // Saved again: the same bytes.
   const QString again = dir_.filePath("again.asm");
   s.dialogs.files = {again};
-  f.SaveAsm1->trigger();
+  f.Controls().SaveAsm1->trigger();
   QCOMPARE(test::ReadBytes(again), test::ReadBytes(path));
 }
 
 void FilesWindowTest::openCancelledOrUnreadableChangesNothing() {
   Started s;
   TForm1& f = s.f;
-  f.CompAndPreproc1->trigger();
+  f.Controls().CompAndPreproc1->trigger();
   s.dialogs.files = {QString()};
-  f.OpenAsm1->trigger();
-  QCOMPARE(Text(*f.codeText), QStringList({"AF18"}));
+  f.Controls().OpenAsm1->trigger();
+  QCOMPARE(Text(*f.Controls().codeText), QStringList({"AF18"}));
   s.dialogs.files = {dir_.filePath("no such file.asm")};
-  f.OpenAsm1->trigger();
+  f.Controls().OpenAsm1->trigger();
   QCOMPARE(s.dialogs.shown.size(), 1);
   QVERIFY(s.dialogs.shown.last().contains("no such file.asm"));
-  QCOMPARE(Text(*f.asmText), QStringList({";asm text", "", "hlt"}));
-  QCOMPARE(Text(*f.codeText), QStringList({"AF18"}));
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({";asm text", "", "hlt"}));
+  QCOMPARE(Text(*f.Controls().codeText), QStringList({"AF18"}));
 }
 
 void FilesWindowTest::saveCodeFile() {
   Started s;
   TForm1& f = s.f;
-  SetText(*f.asmText, {"hlt"});
-  QTest::mouseClick(f.BP, Qt::LeftButton);
-  SetText(*f.asmText, {"nop"});
-  QTest::mouseClick(f.BP, Qt::LeftButton);
-  SetText(*f.asmText, {"hlt"});
+  SetText(*f.Controls().asmText, {"hlt"});
+  QTest::mouseClick(f.Controls().BP, Qt::LeftButton);
+  SetText(*f.Controls().asmText, {"nop"});
+  QTest::mouseClick(f.Controls().BP, Qt::LeftButton);
+  SetText(*f.Controls().asmText, {"hlt"});
   const QString path = dir_.filePath("code.q41");
   // Cancel at block 1 of three: no dialog, no file, the window as it was.
   s.dialogs.answers = {true, false};
   s.dialogs.files = {path};
-  QTest::keyClick(f.asmText, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+  QTest::keyClick(f.Controls().asmText, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
   QCOMPARE(s.dialogs.shown,
            QStringList({"Code for block 0 is empty.\nDo you really want to save\n.COD file?",
                         "Code for block 1 is empty.\nDo you really want to save\n.COD file?"}));
   QCOMPARE(s.dialogs.files.size(), 1);
   QVERIFY(!QFile::exists(path));
-  QCOMPARE(Text(*f.asmText), QStringList({"hlt"}));
-  QCOMPARE(f.BlckTabs->currentIndex(), 2);
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({"hlt"}));
+  QCOMPARE(f.Controls().BlckTabs->currentIndex(), 2);
 
-  QTest::keyClick(f.asmText, Qt::Key_F9);
+  QTest::keyClick(f.Controls().asmText, Qt::Key_F9);
   s.dialogs.files = {path};
-  f.SaveCod1->trigger();
+  f.Controls().SaveCod1->trigger();
   QCOMPARE(test::ReadBytes(path),
            QByteArray("0Q41\r\n\r\n;BLOCK 0\r\n0000\r\n0000\r\n0000\r\n0001\r\n\r\nAF18\r\n"
                       "\r\n;BLOCK 1\r\n0000\r\n0000\r\n0000\r\n0001\r\n\r\n0000\r\n"
                       "\r\n;BLOCK 2\r\n0000\r\n0000\r\n0000\r\n0001\r\n\r\nAF18\r\n"));
-  QCOMPARE(Text(*f.codeText), QStringList({"AF18"}));
+  QCOMPARE(Text(*f.Controls().codeText), QStringList({"AF18"}));
 }
 
 void FilesWindowTest::saveThatFailsKeepsTheOldFileAndTheBlock() {
@@ -155,10 +157,10 @@ void FilesWindowTest::saveThatFailsKeepsTheOldFileAndTheBlock() {
   TForm1& f = s.f;
   // /proc takes no new files, not even from root.
   s.dialogs.files = {"/proc/q41-cannot-write.asm"};
-  f.SaveAsm1->trigger();
+  f.Controls().SaveAsm1->trigger();
   QCOMPARE(s.dialogs.shown.size(), 1);
   QVERIFY(s.dialogs.shown.last().startsWith("/proc/q41-cannot-write.asm\n"));
-  QCOMPARE(Text(*f.asmText), QStringList({";asm text", "", "hlt"}));
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({";asm text", "", "hlt"}));
   QCOMPARE(s.program.model().BlockStore[0].source, (Lines{";asm text", "", "hlt"}));
 }
 

@@ -80,14 +80,14 @@ void AllBlocksWindowTest::startUp() {
   QVERIFY(s.hf.returnButton->parentWidget() == s.hf.panels[5].frame);
   QCOMPARE(s.hf.returnButton->toolTip(), QString("Show main window\n(alternative - key \"F3\")"));
   // Losing the activation to the main window showed block 0 there, with the focus.
-  QVERIFY(s.f.asmText->hasFocus());
+  QVERIFY(s.f.Controls().asmText->hasFocus());
 }
 
 void AllBlocksWindowTest::editsFlowBothWays() {
   Started s;
   // Typed in the main window, seen in the column after F3.
-  s.Type(s.f.asmText, {"typed", "hlt"});
-  s.F3(s.f.asmText);
+  s.Type(s.f.Controls().asmText, {"typed", "hlt"});
+  s.F3(s.f.Controls().asmText);
   QVERIFY(s.Active(&s.hf));
   QCOMPARE(Text(*s.hf.panels[0].source), QStringList({"typed", "hlt"}));
 
@@ -95,33 +95,36 @@ void AllBlocksWindowTest::editsFlowBothWays() {
   s.Type(s.hf.panels[0].source, {"edited", "hlt"});
   QTest::mouseClick(s.hf.returnButton, Qt::LeftButton);
   QVERIFY(s.Active(&s.f));
-  QCOMPARE(Text(*s.f.asmText), QStringList({"edited", "hlt"}));
+  QCOMPARE(Text(*s.f.Controls().asmText), QStringList({"edited", "hlt"}));
 
   // Block 2 edited here while block 0 is current: seen when its tab is selected.
-  QTest::mouseClick(s.f.BP, Qt::LeftButton);
-  SetText(*s.f.asmText, {"one"});
-  QTest::mouseClick(s.f.BP, Qt::LeftButton);
-  SetText(*s.f.asmText, {"two"});
-  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(0).center());
-  s.F3(s.f.asmText);
+  QTest::mouseClick(s.f.Controls().BP, Qt::LeftButton);
+  SetText(*s.f.Controls().asmText, {"one"});
+  QTest::mouseClick(s.f.Controls().BP, Qt::LeftButton);
+  SetText(*s.f.Controls().asmText, {"two"});
+  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
+                    s.f.Controls().BlckTabs->tabRect(0).center());
+  s.F3(s.f.Controls().asmText);
   QVERIFY(s.Active(&s.hf));
   QVERIFY(s.hf.panels[2].source->isEnabled());
   QVERIFY(!s.hf.panels[3].source->isEnabled());
   s.Type(s.hf.panels[2].source, {"two, edited here"});
   s.F3(s.hf.panels[2].source);
   QVERIFY(s.Active(&s.f));
-  QCOMPARE(Text(*s.f.asmText), QStringList({"edited", "hlt"}));
-  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(2).center());
-  QCOMPARE(Text(*s.f.asmText), QStringList({"two, edited here"}));
+  QCOMPARE(Text(*s.f.Controls().asmText), QStringList({"edited", "hlt"}));
+  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
+                    s.f.Controls().BlckTabs->tabRect(2).center());
+  QCOMPARE(Text(*s.f.Controls().asmText), QStringList({"two, edited here"}));
 }
 
 void AllBlocksWindowTest::ppuBoxesAndAddressesHere() {
   Started s;
-  SetText(*s.f.asmText, {"zero"});
-  QTest::mouseClick(s.f.BP, Qt::LeftButton);
-  SetText(*s.f.asmText, {"one"});
-  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(0).center());
-  s.F3(s.f.asmText);
+  SetText(*s.f.Controls().asmText, {"zero"});
+  QTest::mouseClick(s.f.Controls().BP, Qt::LeftButton);
+  SetText(*s.f.Controls().asmText, {"one"});
+  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
+                    s.f.Controls().BlckTabs->tabRect(0).center());
+  s.F3(s.f.Controls().asmText);
   QVERIFY(s.Active(&s.hf));
   THF::Panel& p = s.hf.panels[1];
   QTest::mouseClick(p.ppu[0], Qt::LeftButton);
@@ -131,28 +134,29 @@ void AllBlocksWindowTest::ppuBoxesAndAddressesHere() {
   QTest::keyClicks(p.cpuAddress, "5");
   QTest::mouseClick(s.hf.returnButton, Qt::LeftButton);
   QVERIFY(s.Active(&s.f));
-  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(1).center());
-  QVERIFY(s.f.PpuBoxes[0]->isChecked());
-  QVERIFY(!s.f.PpuBoxes[1]->isChecked());
-  QVERIFY(s.f.PpuBoxes[2]->isChecked());
-  QCOMPARE(s.f.PPUlist->text(), QString("0031"));
-  QCOMPARE(s.f.Edit2->text(), QString("0005"));
+  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
+                    s.f.Controls().BlckTabs->tabRect(1).center());
+  QVERIFY(s.f.Controls().PpuBoxes[0]->isChecked());
+  QVERIFY(!s.f.Controls().PpuBoxes[1]->isChecked());
+  QVERIFY(s.f.Controls().PpuBoxes[2]->isChecked());
+  QCOMPARE(s.f.Controls().PPUlist->text(), QString("0031"));
+  QCOMPARE(s.f.Controls().Edit2->text(), QString("0005"));
   QCOMPARE(p.cpuAddress->text(), QString("0005"));  // the stored field was padded too
 }
 
 void AllBlocksWindowTest::f3FromEveryWindow() {
   Started s;
   TForm2& f2 = s.program.Form2();
-  s.f.CompText1->trigger();
+  s.f.Controls().CompText1->trigger();
   QVERIFY(s.Active(&f2));
   s.F3(f2.compText);
   QVERIFY(s.Active(&s.f));
-  s.F3(s.f.asmText);
+  s.F3(s.f.Controls().asmText);
   QVERIFY(s.Active(&s.hf));
   s.F3(s.hf.panels[0].source);
   QVERIFY(s.Active(&s.f));
   // The return button works while block 5 does not exist.
-  s.F3(s.f.asmText);
+  s.F3(s.f.Controls().asmText);
   QVERIFY(s.Active(&s.hf));
   QVERIFY(!s.hf.panels[5].source->isEnabled());
   QTest::mouseClick(s.hf.returnButton, Qt::LeftButton);
@@ -160,19 +164,19 @@ void AllBlocksWindowTest::f3FromEveryWindow() {
   // Closing the window only hides it; F3 brings it back.
   s.hf.close();
   QVERIFY(!s.hf.isVisible());
-  s.F3(s.f.asmText);
+  s.F3(s.f.Controls().asmText);
   QVERIFY(s.Active(&s.hf));
 }
 
 void AllBlocksWindowTest::shortcutsHereTakeTheEditsAlong() {
   Started s;
-  s.F3(s.f.asmText);
+  s.F3(s.f.Controls().asmText);
   QVERIFY(s.Active(&s.hf));
   s.Type(s.hf.panels[0].source, {"nop", "hlt"});
   // Compile all from here compiles what this window shows, not the older working copy.
   QTest::keyClick(s.hf.panels[0].source, Qt::Key_F9);
-  QCOMPARE(s.f.LineLab->text(), QString("Successful compilation"));
-  QCOMPARE(Text(*s.f.codeText), QStringList({"0000", "AF18"}));
+  QCOMPARE(s.f.Controls().LineLab->text(), QString("Successful compilation"));
+  QCOMPARE(Text(*s.f.Controls().codeText), QStringList({"0000", "AF18"}));
   QCOMPARE(s.program.model().BlockStore[0].source, (Lines{"nop", "hlt"}));
   QCOMPARE(Text(*s.hf.panels[0].code), QStringList({"0000", "AF18"}));
   QCOMPARE(s.hf.panels[0].wordCount->text(), QString("0002"));
@@ -194,7 +198,7 @@ void AllBlocksWindowTest::aMessageBoxOverACommandFromHere() {
   TForm1& f = program.Form1();
   THF& hf = *program.HF();
   QVERIFY(QTest::qWaitForWindowActive(&f));
-  QTest::keyClick(f.asmText, Qt::Key_F3);
+  QTest::keyClick(f.Controls().asmText, Qt::Key_F3);
   QVERIFY(QTest::qWaitForWindowActive(&hf));
   hf.panels[0].source->setFocus();
   hf.panels[0].source->selectAll();
@@ -203,7 +207,7 @@ void AllBlocksWindowTest::aMessageBoxOverACommandFromHere() {
   QCOMPARE(dialogs.shown, QStringList({"No HLT command!"}));
   QCOMPARE(program.model().BlockStore[0].code, Lines{"0000"});
   QCOMPARE(program.model().BlockStore[0].wordCount, "0001");
-  QCOMPARE(f.LineLab->text(), QString("Successful compilation"));
+  QCOMPARE(f.Controls().LineLab->text(), QString("Successful compilation"));
 }
 
 // The toolkit's own file dialog, opened from here and cancelled by its key, takes the
@@ -227,36 +231,36 @@ void AllBlocksWindowTest::aDialogFromHereLosesNoTyping() {
   };
 
   // Save cancelled here, then typing in the main window survives F3 there and back.
-  f3(f.asmText, &hf);
+  f3(f.Controls().asmText, &hf);
   answerer.expected.push_back(test::Expect::File(test::Expect::Kind::SaveFile, false, {}));
   QTest::keyClick(hf.panels[0].source, Qt::Key_S, Qt::ControlModifier);
   QVERIFY(answerer.expected.empty());
   toMain();
-  SetText(*f.asmText, {"typed after the dialog", "hlt"});
-  f3(f.asmText, &hf);
+  SetText(*f.Controls().asmText, {"typed after the dialog", "hlt"});
+  f3(f.Controls().asmText, &hf);
   QCOMPARE(Text(*hf.panels[0].source), QStringList({"typed after the dialog", "hlt"}));
   f3(hf.panels[0].source, &f);
-  QCOMPARE(Text(*f.asmText), QStringList({"typed after the dialog", "hlt"}));
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({"typed after the dialog", "hlt"}));
 
   // An edit here, Open cancelled here, then compile all: the edit is what gets compiled.
-  f3(f.asmText, &hf);
+  f3(f.Controls().asmText, &hf);
   SetText(*hf.panels[0].source, {"nop", "hlt"});
   answerer.expected.push_back(test::Expect::File(test::Expect::Kind::OpenFile, false, {}));
   QTest::keyClick(hf.panels[0].source, Qt::Key_O, Qt::ControlModifier);
   QVERIFY(answerer.expected.empty());
   toMain();
-  QTest::keyClick(f.asmText, Qt::Key_F9);
+  QTest::keyClick(f.Controls().asmText, Qt::Key_F9);
   QCOMPARE(program.model().BlockStore[0].source, (Lines{"nop", "hlt"}));
-  QCOMPARE(Text(*f.asmText), QStringList({"nop", "hlt"}));
-  QCOMPARE(Text(*f.codeText), QStringList({"0000", "AF18"}));
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({"nop", "hlt"}));
+  QCOMPARE(Text(*f.Controls().codeText), QStringList({"0000", "AF18"}));
   QVERIFY2(answerer.faults.isEmpty(), qPrintable(answerer.faults.join("; ")));
 }
 
 void AllBlocksWindowTest::faultMarksInTheColumns() {
   Started s;
-  s.Type(s.f.asmText, {"nop", "jmp nowhere", "hlt"});
-  s.f.CompAll1->trigger();
-  s.F3(s.f.asmText);
+  s.Type(s.f.Controls().asmText, {"nop", "jmp nowhere", "hlt"});
+  s.f.Controls().CompAll1->trigger();
+  s.F3(s.f.Controls().asmText);
   QVERIFY(s.Active(&s.hf));
   AsmEditor& column = *s.hf.panels[0].source;
   QCOMPARE(column.MarkedLine(), 2);
@@ -268,18 +272,18 @@ void AllBlocksWindowTest::faultMarksInTheColumns() {
   QCOMPARE(column.MarkedLine(), 3);
   QTest::mouseClick(s.hf.returnButton, Qt::LeftButton);
   QVERIFY(s.Active(&s.f));
-  QCOMPARE(s.f.asmText->MarkedLine(), 3);
+  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 3);
 }
 
 void AllBlocksWindowTest::screenshot() {
   Started s;
-  SetText(*s.f.asmText, {"start: mov #1, r0", "hlt"});
-  QTest::mouseClick(s.f.BP, Qt::LeftButton);
-  SetText(*s.f.asmText, {"nop", "hlt"});
-  s.f.PpuBoxes[1]->setChecked(true);
-  QTest::mouseClick(s.f.BP, Qt::LeftButton);
-  SetText(*s.f.asmText, {"x: ds hi", "hlt"});
-  QTest::keyClick(s.f.asmText, Qt::Key_F9);
+  SetText(*s.f.Controls().asmText, {"start: mov #1, r0", "hlt"});
+  QTest::mouseClick(s.f.Controls().BP, Qt::LeftButton);
+  SetText(*s.f.Controls().asmText, {"nop", "hlt"});
+  s.f.Controls().PpuBoxes[1]->setChecked(true);
+  QTest::mouseClick(s.f.Controls().BP, Qt::LeftButton);
+  SetText(*s.f.Controls().asmText, {"x: ds hi", "hlt"});
+  QTest::keyClick(s.f.Controls().asmText, Qt::Key_F9);
   // The whole screen: the all-blocks window behind, the main window in front of it.
   QPixmap screen(QGuiApplication::primaryScreen()->geometry().size());
   screen.fill(Qt::darkGray);
@@ -291,9 +295,9 @@ void AllBlocksWindowTest::screenshot() {
   QVERIFY(screen.save(test::ScreenshotPath("all_blocks_screen")));
   // All three blocks compiled: their lamps are green; the others cannot be seen.
   for (int k = 0; k < 3; ++k)
-    QCOMPARE(test::ColourAt(main, s.f, *s.f.BlockLamps[k]), QColor(0, 255, 0));
+    QCOMPARE(test::ColourAt(main, s.f, *s.f.Controls().BlockLamps[k]), QColor(0, 255, 0));
   // Beside it, the frame it stands on: the lamp of a block that does not exist is not seen.
-  const QWidget& hidden = *s.f.BlockLamps[3];
+  const QWidget& hidden = *s.f.Controls().BlockLamps[3];
   const QPoint beside = hidden.mapTo(&s.f, QPoint(hidden.width() + 4, hidden.height() / 2));
   QCOMPARE(test::ColourAt(main, s.f, hidden), main.pixelColor(beside));
 }

@@ -48,8 +48,8 @@ class MainWindowTest : public QObject {
 
   // A fresh program for each test, shown as the message loop shows it.
 
-  static QString Cell(const TForm1& f, int row, int column) {
-    return f.labelsModel->index(row - 1, column).data().toString();
+  static QString Cell(TForm1& f, int row, int column) {
+    return f.Controls().labelsModel->index(row - 1, column).data().toString();
   }
 
  private slots:
@@ -81,32 +81,35 @@ class MainWindowTest : public QObject {
 void MainWindowTest::startUpState() {
   Started s(Language::English);
   TForm1& f = s.f;
-  QCOMPARE(Text(*f.asmText), QStringList({";asm text", "", "hlt"}));
-  QCOMPARE(Text(*f.fileHeader), QStringList({"Q41 assembler, v.1, 2018"}));
-  QCOMPARE(Text(*f.Glob), QStringList({";Global"}));
-  QCOMPARE(Text(*f.codeText), QStringList());
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({";asm text", "", "hlt"}));
+  QCOMPARE(Text(*f.Controls().fileHeader), QStringList({"Q41 assembler, v.1, 2018"}));
+  QCOMPARE(Text(*f.Controls().Glob), QStringList({";Global"}));
+  QCOMPARE(Text(*f.Controls().codeText), QStringList());
   QCOMPARE(Text(*s.program.Form2().compText), QStringList({"compText"}));
   QVERIFY(!s.program.Form2().isVisible());
   QVERIFY(s.program.Form2().ShConst->isChecked());
   QVERIFY(s.program.settings.useShortConst);
-  QCOMPARE(f.LineLab->text(), QString());
-  QCOMPARE(f.ErrLab->text(), QString());
-  QCOMPARE(f.PPUlist->text(), QString("0000"));
-  QCOMPARE(f.Edit2->text(), QString("0000"));
-  QCOMPARE(f.NwordsLab->text(), QString("0000"));
-  QCOMPARE(f.BlckTabs->count(), 1);
-  QCOMPARE(f.BlckTabs->tabText(0), QString("BLOCK 0"));
-  QCOMPARE(f.BlockLamps[0]->Color(), QColor(Qt::white));
-  for (int k = 1; k < 6; ++k) QCOMPARE(f.BlockLamps[k]->Color(), f.LampColorOf(LampColor::Hidden));
-  QCOMPARE(f.labelsModel->rowCount(), 19);
-  QCOMPARE(f.labels->columnWidth(0), 114);
-  QCOMPARE(f.labels->columnWidth(1), 23);
-  QCOMPARE(f.labels->columnWidth(2), 54);
+  QCOMPARE(f.Controls().LineLab->text(), QString());
+  QCOMPARE(f.Controls().ErrLab->text(), QString());
+  QCOMPARE(f.Controls().PPUlist->text(), QString("0000"));
+  QCOMPARE(f.Controls().Edit2->text(), QString("0000"));
+  QCOMPARE(f.Controls().NwordsLab->text(), QString("0000"));
+  QCOMPARE(f.Controls().BlckTabs->count(), 1);
+  QCOMPARE(f.Controls().BlckTabs->tabText(0), QString("BLOCK 0"));
+  QCOMPARE(f.Controls().BlockLamps[0]->Color(), QColor(Qt::white));
+  for (int k = 1; k < 6; ++k)
+    QCOMPARE(f.Controls().BlockLamps[k]->Color(),
+             LampColorOf(LampColor::Hidden, *f.Controls().GroupBox2));
+  QCOMPARE(f.Controls().labelsModel->rowCount(), 19);
+  QCOMPARE(f.Controls().labels->columnWidth(0), 114);
+  QCOMPARE(f.Controls().labels->columnWidth(1), 23);
+  QCOMPARE(f.Controls().labels->columnWidth(2), 54);
   QCOMPARE(f.centralWidget()->size(), QSize(752, 646));
-  QCOMPARE(f.asmText->geometry(), QRect(8, 88, 342, 385));
-  for (int k = 0; k < 4; ++k) QCOMPARE(f.PpuBoxes[k]->geometry(), QRect(8 + 56 * k, 20, 57, 17));
-  QCOMPARE(f.asmText->font().pixelSize(), 16);
-  QVERIFY(f.asmText->hasFocus() || QApplication::focusWidget() != nullptr);
+  QCOMPARE(f.Controls().asmText->geometry(), QRect(8, 88, 342, 385));
+  for (int k = 0; k < 4; ++k)
+    QCOMPARE(f.Controls().PpuBoxes[k]->geometry(), QRect(8 + 56 * k, 20, 57, 17));
+  QCOMPARE(f.Controls().asmText->font().pixelSize(), 16);
+  QVERIFY(f.Controls().asmText->hasFocus() || QApplication::focusWidget() != nullptr);
   // Centred on the screen.
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
   QCOMPARE(f.frameGeometry().left(), (screen.width() - f.frameGeometry().width()) / 2);
@@ -117,22 +120,23 @@ void MainWindowTest::tabOrder() {
   Started s(Language::English);
   TForm1& f = s.f;
   QStringList walked;
-  QWidget* w = f.labels;
+  QWidget* w = f.Controls().labels;
   do {
     if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&f) && w->window() == &f) {
       walked << (w->objectName().isEmpty() ? w->metaObject()->className() : w->objectName());
     }
     w = w->nextInFocusChain();
-  } while (w != f.labels);
+  } while (w != f.Controls().labels);
   QCOMPARE(walked,
            QStringList({"labels", "BlckTabs", "asmText", "codeText", "Edit2", "Edit3", "p1", "p2",
                         "p3", "p4", "fileHeader", "QRadioButton", "QRadioButton", "Glob"}));
   // The keys walk it from the editors too, and type no tab character there.
   const QList<std::tuple<QWidget*, Qt::Key, QWidget*>> steps = {
-      {f.asmText, Qt::Key_Tab, f.codeText},
-      {f.asmText, Qt::Key_Backtab, f.BlckTabs},
-      {f.fileHeader, Qt::Key_Tab, f.RadioGroup1->ItemWidgets()[0]},
-      {f.Glob, Qt::Key_Backtab, f.RadioGroup1->ItemWidgets()[0]},  // the chosen item
+      {f.Controls().asmText, Qt::Key_Tab, f.Controls().codeText},
+      {f.Controls().asmText, Qt::Key_Backtab, f.Controls().BlckTabs},
+      {f.Controls().fileHeader, Qt::Key_Tab, f.Controls().RadioGroup1->ItemWidgets()[0]},
+      {f.Controls().Glob, Qt::Key_Backtab,
+       f.Controls().RadioGroup1->ItemWidgets()[0]},  // the chosen item
   };
   for (const auto& [from, key, to] : steps) {
     const QString text = static_cast<QPlainTextEdit*>(from)->toPlainText();
@@ -147,13 +151,18 @@ void MainWindowTest::tabOrder() {
 // program's own table: a wrong or swapped text in that table must fail.
 void MainWindowTest::interfaceTextsInBothLanguages() {
   using Read = std::function<QString(Program&)>;
-  auto action = [](QAction* TForm1::*a) {
-    return [a](Program& p) { return (p.Form1().*a)->text(); };
+  auto action = [](QAction* MainControls::*a) {
+    return [a](Program& p) { return (p.Form1().Controls().*a)->text(); };
   };
-  auto menu = [](QMenu* TForm1::*m) { return [m](Program& p) { return (p.Form1().*m)->title(); }; };
+  auto menu = [](QMenu* MainControls::*m) {
+    return [m](Program& p) { return (p.Form1().Controls().*m)->title(); };
+  };
   auto header = [](int column) {
     return [column](Program& p) {
-      return p.Form1().labelsModel->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+      return p.Form1()
+          .Controls()
+          .labelsModel->headerData(column, Qt::Horizontal, Qt::DisplayRole)
+          .toString();
     };
   };
   const QList<std::tuple<Read, const char*, const char*>> shown = {
@@ -161,45 +170,49 @@ void MainWindowTest::interfaceTextsInBothLanguages() {
       {[](Program& p) { return p.Form2().windowTitle(); }, " Текст для компиляции",
        " Text for compilation"},
       {[](Program& p) { return p.HF()->windowTitle(); }, " Блоки программы", " Program blocks"},
-      {menu(&TForm1::File1), "Файл", "File"},
-      {action(&TForm1::new1), "Новая программа", "New program"},
-      {action(&TForm1::OpenAsm1), "Открыть .ASM...", "Open .ASM..."},
-      {action(&TForm1::SaveAsm1), "Сохранить .ASM...", "Save .ASM..."},
-      {action(&TForm1::SaveCod1), "Сохранить .Q41...", "Save .Q41..."},
-      {action(&TForm1::Exit1), "Выход", "Exit"},
-      {menu(&TForm1::Edit1), "Правка", "Edit"},
-      {action(&TForm1::Cut1), "Вырезать", "Cut"},
-      {action(&TForm1::Copy1), "Копировать", "Copy"},
-      {action(&TForm1::Paste1), "Вставить", "Paste"},
-      {action(&TForm1::SelectAll1), "Выделить все", "Select all"},
-      {action(&TForm1::UnDo1), "Отменить", "Undo"},
-      {action(&TForm1::ClearAsm1), "Очистить текст", "Clear text"},
-      {action(&TForm1::ClearCode1), "Очистить код", "Clear code"},
-      {menu(&TForm1::View1), "Вид", "View"},
-      {action(&TForm1::CompText1), "Текст для компиляции", "Text for compilation"},
-      {action(&TForm1::AllBlocks1), "Все блоки", "All blocks"},
-      {menu(&TForm1::Run1), "Компилировать", "Compile"},
-      {action(&TForm1::CompAll1), "Компилировать все блоки", "Compile all blocks"},
-      {action(&TForm1::CompAndPreproc1), "Компил.+препроцес.(1 блок)", "Compile+preproc.(1 block)"},
-      {action(&TForm1::Compile1), "Только компиляция", "Compile only"},
-      {action(&TForm1::Preprocess1), "Только препроцессинг", "Preprocess only"},
+      {menu(&MainControls::File1), "Файл", "File"},
+      {action(&MainControls::new1), "Новая программа", "New program"},
+      {action(&MainControls::OpenAsm1), "Открыть .ASM...", "Open .ASM..."},
+      {action(&MainControls::SaveAsm1), "Сохранить .ASM...", "Save .ASM..."},
+      {action(&MainControls::SaveCod1), "Сохранить .Q41...", "Save .Q41..."},
+      {action(&MainControls::Exit1), "Выход", "Exit"},
+      {menu(&MainControls::Edit1), "Правка", "Edit"},
+      {action(&MainControls::Cut1), "Вырезать", "Cut"},
+      {action(&MainControls::Copy1), "Копировать", "Copy"},
+      {action(&MainControls::Paste1), "Вставить", "Paste"},
+      {action(&MainControls::SelectAll1), "Выделить все", "Select all"},
+      {action(&MainControls::UnDo1), "Отменить", "Undo"},
+      {action(&MainControls::ClearAsm1), "Очистить текст", "Clear text"},
+      {action(&MainControls::ClearCode1), "Очистить код", "Clear code"},
+      {menu(&MainControls::View1), "Вид", "View"},
+      {action(&MainControls::CompText1), "Текст для компиляции", "Text for compilation"},
+      {action(&MainControls::AllBlocks1), "Все блоки", "All blocks"},
+      {menu(&MainControls::Run1), "Компилировать", "Compile"},
+      {action(&MainControls::CompAll1), "Компилировать все блоки", "Compile all blocks"},
+      {action(&MainControls::CompAndPreproc1), "Компил.+препроцес.(1 блок)",
+       "Compile+preproc.(1 block)"},
+      {action(&MainControls::Compile1), "Только компиляция", "Compile only"},
+      {action(&MainControls::Preprocess1), "Только препроцессинг", "Preprocess only"},
       {header(0), "Метка", "Label"},
       {header(1), "", ""},
       {header(2), "Адр.", "Addr."},
-      {[](Program& p) { return p.Form1().RadioGroup1->title(); }, " Память: ", " Memory: "},
-      {[](Program& p) { return p.Form1().RadioGroup1->Item(0); }, " общая", " common"},
-      {[](Program& p) { return p.Form1().RadioGroup1->Item(1); }, " распределенная",
+      {[](Program& p) { return p.Form1().Controls().RadioGroup1->title(); },
+       " Память: ", " Memory: "},
+      {[](Program& p) { return p.Form1().Controls().RadioGroup1->Item(0); }, " общая", " common"},
+      {[](Program& p) { return p.Form1().Controls().RadioGroup1->Item(1); }, " распределенная",
        " distributed"},
-      {[](Program& p) { return p.Form1().GroupBox1->title(); }, " Список PPU ", " PPU list "},
-      {[](Program& p) { return p.Form1().Label4->text(); }, "Nслов =", "Nwords ="},
-      {[](Program& p) { return p.Form1().GroupBox2->title(); },
+      {[](Program& p) { return p.Form1().Controls().GroupBox1->title(); }, " Список PPU ",
+       " PPU list "},
+      {[](Program& p) { return p.Form1().Controls().Label4->text(); }, "Nслов =", "Nwords ="},
+      {[](Program& p) { return p.Form1().Controls().GroupBox2->title(); },
        " Компиляция блоков: ", " Blocks' compilation: "},
-      {[](Program& p) { return p.Form1().SpeedButton1->toolTip(); }, "Компилировать этот блок",
-       "Compile this block"},
-      {[](Program& p) { return p.Form1().SpeedButton2->toolTip(); }, "Компилировать все блоки",
-       "Compile all blocks"},
-      {[](Program& p) { return p.Form1().BP->toolTip(); }, "Добавить новый блок", "Add new block"},
-      {[](Program& p) { return p.Form1().BM->toolTip(); }, "Удалить последний блок",
+      {[](Program& p) { return p.Form1().Controls().SpeedButton1->toolTip(); },
+       "Компилировать этот блок", "Compile this block"},
+      {[](Program& p) { return p.Form1().Controls().SpeedButton2->toolTip(); },
+       "Компилировать все блоки", "Compile all blocks"},
+      {[](Program& p) { return p.Form1().Controls().BP->toolTip(); }, "Добавить новый блок",
+       "Add new block"},
+      {[](Program& p) { return p.Form1().Controls().BM->toolTip(); }, "Удалить последний блок",
        "Delete last block"},
       {[](Program& p) { return p.messages.MsgExit; }, "Действительно хотите выйти?",
        "Really want to exit?"},
@@ -224,8 +237,8 @@ void MainWindowTest::interfaceTextsInBothLanguages() {
   };
   for (Language language : {Language::Russian, Language::English}) {
     Started s(language);
-    QCOMPARE(s.f.RadioGroup1->ItemCount(), 2);
-    QCOMPARE(s.f.RadioGroup1->ItemIndex(), 0);
+    QCOMPARE(s.f.Controls().RadioGroup1->ItemCount(), 2);
+    QCOMPARE(s.f.Controls().RadioGroup1->ItemIndex(), 0);
     for (const auto& [read, russian, english] : shown) {
       QCOMPARE(read(s.program),
                QString::fromUtf8(language == Language::English ? english : russian));
@@ -280,68 +293,70 @@ void MainWindowTest::menuTreeInOrder() {
 void MainWindowTest::compileBlockByMenuShortcutAndButton() {
   Started s(Language::English);
   TForm1& f = s.f;
-  SetText(*f.asmText, {"n = 5", "start: mov #n,r0", "loop: sub #1,r0", " bne loop", "hlt"});
+  SetText(*f.Controls().asmText,
+          {"n = 5", "start: mov #n,r0", "loop: sub #1,r0", " bne loop", "hlt"});
   s.program.Form2().show();
   f.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&f));
 
-  f.asmText->setFocus();
-  QTest::keyClick(f.asmText, Qt::Key_F9, Qt::ControlModifier);
-  QCOMPARE(Text(*f.codeText), QStringList({"01D0", "0005", "2310", "4DFC", "AF18"}));
-  QCOMPARE(f.LineLab->text(), QString("Successful compilation"));
-  QCOMPARE(f.ErrLab->text(), QString());
-  QCOMPARE(f.BlockLamps[0]->Color(), QColor(0, 255, 0));
+  f.Controls().asmText->setFocus();
+  QTest::keyClick(f.Controls().asmText, Qt::Key_F9, Qt::ControlModifier);
+  QCOMPARE(Text(*f.Controls().codeText), QStringList({"01D0", "0005", "2310", "4DFC", "AF18"}));
+  QCOMPARE(f.Controls().LineLab->text(), QString("Successful compilation"));
+  QCOMPARE(f.Controls().ErrLab->text(), QString());
+  QCOMPARE(f.Controls().BlockLamps[0]->Color(), QColor(0, 255, 0));
   QVERIFY(!s.program.Form2().isVisible());
-  QCOMPARE(f.NwordsLab->text(), QString("0000"));  // one block's compile leaves the count
+  QCOMPARE(f.Controls().NwordsLab->text(),
+           QString("0000"));  // one block's compile leaves the count
   QCOMPARE(Cell(f, 1, 0), QString("N"));
   QCOMPARE(Cell(f, 1, 1), QString("="));
   QCOMPARE(Cell(f, 3, 2), QString("0004"));
   QVERIFY(s.dialogs.shown.isEmpty());
 
-  f.ClearCode1->trigger();
-  QCOMPARE(Text(*f.codeText), QStringList());
+  f.Controls().ClearCode1->trigger();
+  QCOMPARE(Text(*f.Controls().codeText), QStringList());
   QCOMPARE(Cell(f, 1, 0), QString());
-  f.CompAndPreproc1->trigger();
-  QCOMPARE(Text(*f.codeText).size(), 5);
-  f.ClearCode1->trigger();
-  QTest::mouseClick(f.SpeedButton1, Qt::LeftButton);
-  QCOMPARE(Text(*f.codeText).size(), 5);
+  f.Controls().CompAndPreproc1->trigger();
+  QCOMPARE(Text(*f.Controls().codeText).size(), 5);
+  f.Controls().ClearCode1->trigger();
+  QTest::mouseClick(f.Controls().SpeedButton1, Qt::LeftButton);
+  QCOMPARE(Text(*f.Controls().codeText).size(), 5);
 
   // A block without HLT: the warning, and still a success.
-  SetText(*f.asmText, {"nop"});
-  f.CompAndPreproc1->trigger();
+  SetText(*f.Controls().asmText, {"nop"});
+  f.Controls().CompAndPreproc1->trigger();
   QCOMPARE(s.dialogs.shown, QStringList({"No HLT command!"}));
-  QCOMPARE(f.BlockLamps[0]->Color(), QColor(0, 255, 0));
+  QCOMPARE(f.Controls().BlockLamps[0]->Color(), QColor(0, 255, 0));
 }
 
 void MainWindowTest::compileBlockFaults() {
   Started s(Language::English);
   TForm1& f = s.f;
   // The preprocessor: its numbered line, the line selected, a red lamp, nothing assembled.
-  SetText(*f.asmText, {"nop", "buf: rw 0", "hlt"});
-  f.CompAndPreproc1->trigger();
-  QCOMPARE(f.LineLab->text(), QString("2: RW 0"));
-  QCOMPARE(f.ErrLab->text(), QString("Invalid value: 0"));
-  QCOMPARE(f.asmText->textCursor().selectedText(), QString("buf: rw 0"));
-  QCOMPARE(f.BlockLamps[0]->Color(), QColor(255, 0, 0));
-  QCOMPARE(Text(*f.codeText), QStringList());
+  SetText(*f.Controls().asmText, {"nop", "buf: rw 0", "hlt"});
+  f.Controls().CompAndPreproc1->trigger();
+  QCOMPARE(f.Controls().LineLab->text(), QString("2: RW 0"));
+  QCOMPARE(f.Controls().ErrLab->text(), QString("Invalid value: 0"));
+  QCOMPARE(f.Controls().asmText->textCursor().selectedText(), QString("buf: rw 0"));
+  QCOMPARE(f.Controls().BlockLamps[0]->Color(), QColor(255, 0, 0));
+  QCOMPARE(Text(*f.Controls().codeText), QStringList());
   QCOMPARE(Text(*s.program.Form2().compText), QStringList({"NOP", "BUF:", "0"}));
 
   // The assembler: ":  " before the line as the editor holds it, and the words so far.
-  SetText(*f.asmText, {"x: nop", "  mov r0,#5 ; oops", "hlt"});
-  f.CompAndPreproc1->trigger();
-  QCOMPARE(f.LineLab->text(), QString("2:    mov r0,#5 ; oops"));
-  QCOMPARE(f.ErrLab->text(), QString("Const is forbidden here: #5"));
-  QCOMPARE(f.asmText->textCursor().selectedText(), QString("  mov r0,#5 ; oops"));
-  QCOMPARE(Text(*f.codeText), QStringList({"0000", "0100"}));
-  QCOMPARE(f.BlockLamps[0]->Color(), QColor(255, 0, 0));
+  SetText(*f.Controls().asmText, {"x: nop", "  mov r0,#5 ; oops", "hlt"});
+  f.Controls().CompAndPreproc1->trigger();
+  QCOMPARE(f.Controls().LineLab->text(), QString("2:    mov r0,#5 ; oops"));
+  QCOMPARE(f.Controls().ErrLab->text(), QString("Const is forbidden here: #5"));
+  QCOMPARE(f.Controls().asmText->textCursor().selectedText(), QString("  mov r0,#5 ; oops"));
+  QCOMPARE(Text(*f.Controls().codeText), QStringList({"0000", "0100"}));
+  QCOMPARE(f.Controls().BlockLamps[0]->Color(), QColor(255, 0, 0));
 
   // Russian diagnostics and Cyrillic in the source line.
   Started r(Language::Russian);
-  SetText(*r.f.asmText, {"метка: мов r0,r1"});
-  r.f.CompAndPreproc1->trigger();
-  QCOMPARE(r.f.LineLab->text(), QString("1:  метка: мов r0,r1"));
-  QCOMPARE(r.f.ErrLab->text(), QString("Неизвестное имя операции: мов"));
+  SetText(*r.f.Controls().asmText, {"метка: мов r0,r1"});
+  r.f.Controls().CompAndPreproc1->trigger();
+  QCOMPARE(r.f.Controls().LineLab->text(), QString("1:  метка: мов r0,r1"));
+  QCOMPARE(r.f.Controls().ErrLab->text(), QString("Неизвестное имя операции: мов"));
 }
 
 void MainWindowTest::compileOnlyAndPreprocessOnly() {
@@ -349,36 +364,36 @@ void MainWindowTest::compileOnlyAndPreprocessOnly() {
   TForm1& f = s.f;
   TForm2& f2 = s.program.Form2();
   // Compile only right after start-up assembles the initial line "compText".
-  f.Compile1->trigger();
-  QCOMPARE(f.ErrLab->text(), QString("Unknown operation name: compText"));
-  QCOMPARE(f.LineLab->text(), QString("0:  "));
+  f.Controls().Compile1->trigger();
+  QCOMPARE(f.Controls().ErrLab->text(), QString("Unknown operation name: compText"));
+  QCOMPARE(f.Controls().LineLab->text(), QString("0:  "));
 
-  SetText(*f.asmText, {"a: nop", "b:", "c: n = 7", "hlt"});
-  f.Preprocess1->trigger();
+  SetText(*f.Controls().asmText, {"a: nop", "b:", "c: n = 7", "hlt"});
+  f.Controls().Preprocess1->trigger();
   QVERIFY(f2.isVisible());
   QCOMPARE(Text(*f2.compText), QStringList({"A:", "NOP", "B:", "C:", "N=", "7", "HLT"}));
-  QCOMPARE(Text(*f.codeText), QStringList());
-  QCOMPARE(f.LineLab->text(), QString());
+  QCOMPARE(Text(*f.Controls().codeText), QStringList());
+  QCOMPARE(f.Controls().LineLab->text(), QString());
 
   // Edited by hand, then assembled as it stands; constants leave the window's text.
   SetText(*f2.compText, {"Z:", "N=", "7", "MOV #N,R1", "HLT"});
-  f.Compile1->trigger();
-  QCOMPARE(Text(*f.codeText), QStringList({"01D1", "0007", "AF18"}));
+  f.Controls().Compile1->trigger();
+  QCOMPARE(Text(*f.Controls().codeText), QStringList({"01D1", "0007", "AF18"}));
   QCOMPARE(Text(*f2.compText), QStringList({"Z:", "MOV #N,R1", "HLT"}));
-  QCOMPARE(f.LineLab->text(), QString("Successful compilation"));
+  QCOMPARE(f.Controls().LineLab->text(), QString("Successful compilation"));
   QVERIFY(f2.isVisible());  // Compile only neither shows nor hides the window
-  QCOMPARE(f.BlockLamps[0]->Color(), QColor(Qt::white));
+  QCOMPARE(f.Controls().BlockLamps[0]->Color(), QColor(Qt::white));
 
   // The grid was not emptied: rows past the new labels keep the earlier ones.
-  f.CompAndPreproc1->trigger();  // A, B, C, N
+  f.Controls().CompAndPreproc1->trigger();  // A, B, C, N
   SetText(*f2.compText, {"Q:", "HLT"});
-  f.Compile1->trigger();
+  f.Controls().Compile1->trigger();
   QCOMPARE(Cell(f, 1, 0), QString("Q"));
   QCOMPARE(Cell(f, 2, 0), QString("B"));
   QCOMPARE(Cell(f, 4, 0), QString("N"));
 
   // Preprocess only after a compile: the new text replaces the hand-edited one.
-  f.Preprocess1->trigger();
+  f.Controls().Preprocess1->trigger();
   QCOMPARE(Text(*f2.compText), QStringList({"A:", "NOP", "B:", "C:", "N=", "7", "HLT"}));
   QCOMPARE(Cell(f, 1, 0), QString());
 }
@@ -386,14 +401,14 @@ void MainWindowTest::compileOnlyAndPreprocessOnly() {
 void MainWindowTest::shortConstSetting() {
   Started s(Language::English);
   TForm1& f = s.f;
-  SetText(*f.asmText, {"mov #5,r0", "hlt"});
+  SetText(*f.Controls().asmText, {"mov #5,r0", "hlt"});
   s.program.Form2().ShConst->click();
   QVERIFY(!s.program.settings.useShortConst);
-  f.CompAndPreproc1->trigger();
-  QCOMPARE(Text(*f.codeText), QStringList({"01D0", "0005", "AF18"}));
+  f.Controls().CompAndPreproc1->trigger();
+  QCOMPARE(Text(*f.Controls().codeText), QStringList({"01D0", "0005", "AF18"}));
   s.program.Form2().ShConst->click();
-  f.CompAndPreproc1->trigger();
-  QCOMPARE(Text(*f.codeText), QStringList({"2150", "AF18"}));
+  f.Controls().CompAndPreproc1->trigger();
+  QCOMPARE(Text(*f.Controls().codeText), QStringList({"2150", "AF18"}));
 }
 
 // Open but behind the main window, the compile-text window comes to the front and takes the
@@ -401,12 +416,12 @@ void MainWindowTest::shortConstSetting() {
 void MainWindowTest::preprocessOnlyBringsItsWindowForward() {
   Started s(Language::English);
   TForm2& f2 = s.program.Form2();
-  s.f.CompText1->trigger();
+  s.f.Controls().CompText1->trigger();
   QVERIFY(QTest::qWaitForWindowActive(&f2));
   s.f.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&s.f));
   QVERIFY(f2.isVisible());
-  s.f.Preprocess1->trigger();
+  s.f.Controls().Preprocess1->trigger();
   QVERIFY(QTest::qWaitForWindowActive(&f2, 2000));
 }
 
@@ -415,7 +430,7 @@ void MainWindowTest::preprocessOnlyBringsItsWindowForward() {
 void MainWindowTest::editorsKeepWhatTheyShow() {
   Started s(Language::English);
   TForm1& f = s.f;
-  QPlainTextEdit& editor = *f.asmText;
+  QPlainTextEdit& editor = *f.Controls().asmText;
   SetText(editor, {});
   editor.setFocus();
   auto type = [](QWidget* w, const QString& text) {
@@ -430,7 +445,7 @@ void MainWindowTest::editorsKeepWhatTheyShow() {
   QCOMPARE(editor.toPlainText(), QString::fromUtf8("?a\n\u043c"));
 
   QApplication::clipboard()->setText(QString::fromUtf8("\nx\u4e2d\U0001F600y"));
-  f.Paste1->trigger();
+  f.Controls().Paste1->trigger();
   QCOMPARE(editor.toPlainText(), QString::fromUtf8("?a\n\u043c\nx??y"));
 
   QMimeData* dropped = new QMimeData;
@@ -448,9 +463,9 @@ void MainWindowTest::editorsKeepWhatTheyShow() {
   delete dropped;
 
   // The one-line fields and the other windows' editors alike.
-  f.Edit2->clear();
-  type(f.Edit2, QString::fromUtf8("1\u2192"));
-  QCOMPARE(f.Edit2->text(), QString("1?"));
+  f.Controls().Edit2->clear();
+  type(f.Controls().Edit2, QString::fromUtf8("1\u2192"));
+  QCOMPARE(f.Controls().Edit2->text(), QString("1?"));
   QPlainTextEdit& column = *s.program.HF()->panels[0].source;
   type(&column, QString::fromUtf8("\U0001F600"));
   QVERIFY(column.toPlainText().startsWith('?'));
@@ -460,42 +475,42 @@ void MainWindowTest::editCommandsFollowTheFocus() {
   Started s(Language::English);
   TForm1& f = s.f;
   QClipboard* clipboard = QGuiApplication::clipboard();
-  SetText(*f.asmText, {"abc", "def"});
-  SetText(*f.codeText, {"AF18"});
+  SetText(*f.Controls().asmText, {"abc", "def"});
+  SetText(*f.Controls().codeText, {"AF18"});
 
   clipboard->setText("unchanged");
-  f.asmText->setFocus();
-  f.Cut1->trigger();  // no selection: nothing happens
+  f.Controls().asmText->setFocus();
+  f.Controls().Cut1->trigger();  // no selection: nothing happens
   QCOMPARE(clipboard->text(), QString("unchanged"));
-  QCOMPARE(Text(*f.asmText), QStringList({"abc", "def"}));
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({"abc", "def"}));
 
-  f.SelectAll1->trigger();
-  f.Copy1->trigger();
+  f.Controls().SelectAll1->trigger();
+  f.Controls().Copy1->trigger();
   QCOMPARE(clipboard->text(), QString("abc\ndef\n"));
   clipboard->setText("xyz");
-  f.Paste1->trigger();
-  QCOMPARE(Text(*f.asmText), QStringList({"xyz"}));
-  f.UnDo1->trigger();
-  QCOMPARE(Text(*f.asmText), QStringList({"abc", "def"}));
+  f.Controls().Paste1->trigger();
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({"xyz"}));
+  f.Controls().UnDo1->trigger();
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({"abc", "def"}));
 
   // The read-only code: copy and select all work, cut and paste change nothing.
-  f.codeText->setFocus();
-  f.SelectAll1->trigger();
-  f.Copy1->trigger();
+  f.Controls().codeText->setFocus();
+  f.Controls().SelectAll1->trigger();
+  f.Controls().Copy1->trigger();
   QCOMPARE(clipboard->text(), QString("AF18\n"));
   clipboard->setText("1234");
-  f.Paste1->trigger();
-  f.Cut1->trigger();
-  QCOMPARE(Text(*f.codeText), QStringList({"AF18"}));
+  f.Controls().Paste1->trigger();
+  f.Controls().Cut1->trigger();
+  QCOMPARE(Text(*f.Controls().codeText), QStringList({"AF18"}));
 
   // Focus elsewhere: the commands do nothing.
   clipboard->setText("kept");
-  f.Glob->setFocus();
-  f.Glob->selectAll();
-  f.Copy1->trigger();
-  f.Paste1->trigger();
+  f.Controls().Glob->setFocus();
+  f.Controls().Glob->selectAll();
+  f.Controls().Copy1->trigger();
+  f.Controls().Paste1->trigger();
   QCOMPARE(clipboard->text(), QString("kept"));
-  QCOMPARE(Text(*f.Glob), QStringList({";Global"}));
+  QCOMPARE(Text(*f.Controls().Glob), QStringList({";Global"}));
 }
 
 void MainWindowTest::menuKeysNeverReachTheEditors() {
@@ -503,57 +518,57 @@ void MainWindowTest::menuKeysNeverReachTheEditors() {
   TForm1& f = s.f;
   QClipboard* clipboard = QGuiApplication::clipboard();
   clipboard->setText("from the clipboard");
-  f.Glob->setFocus();
-  f.Glob->selectAll();
-  QTest::keyClick(f.Glob, Qt::Key_C, Qt::ControlModifier);
+  f.Controls().Glob->setFocus();
+  f.Controls().Glob->selectAll();
+  QTest::keyClick(f.Controls().Glob, Qt::Key_C, Qt::ControlModifier);
   QCOMPARE(clipboard->text(), QString("from the clipboard"));
-  QTest::keyClick(f.Glob, Qt::Key_V, Qt::ControlModifier);
-  QCOMPARE(Text(*f.Glob), QStringList({";Global"}));
-  f.Edit2->setFocus();
-  f.Edit2->selectAll();
-  QTest::keyClick(f.Edit2, Qt::Key_X, Qt::ControlModifier);
-  QCOMPARE(f.Edit2->text(), QString("0000"));
+  QTest::keyClick(f.Controls().Glob, Qt::Key_V, Qt::ControlModifier);
+  QCOMPARE(Text(*f.Controls().Glob), QStringList({";Global"}));
+  f.Controls().Edit2->setFocus();
+  f.Controls().Edit2->selectAll();
+  QTest::keyClick(f.Controls().Edit2, Qt::Key_X, Qt::ControlModifier);
+  QCOMPARE(f.Controls().Edit2->text(), QString("0000"));
 
   // In the source editor the same keys are the menu commands, and they work there.
-  SetText(*f.asmText, {"hlt"});
-  f.asmText->setFocus();
-  QTest::keyClick(f.asmText, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClick(f.asmText, Qt::Key_C, Qt::ControlModifier);
+  SetText(*f.Controls().asmText, {"hlt"});
+  f.Controls().asmText->setFocus();
+  QTest::keyClick(f.Controls().asmText, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(f.Controls().asmText, Qt::Key_C, Qt::ControlModifier);
   QCOMPARE(clipboard->text(), QString("hlt\n"));
-  QTest::keyClick(f.asmText, Qt::Key_X, Qt::ControlModifier);
-  QCOMPARE(Text(*f.asmText), QStringList());
-  QTest::keyClick(f.asmText, Qt::Key_Z, Qt::ControlModifier);
-  QCOMPARE(Text(*f.asmText), QStringList({"hlt"}));
+  QTest::keyClick(f.Controls().asmText, Qt::Key_X, Qt::ControlModifier);
+  QCOMPARE(Text(*f.Controls().asmText), QStringList());
+  QTest::keyClick(f.Controls().asmText, Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({"hlt"}));
 
   // Ctrl+F9 from the compile-text window compiles too.
   s.program.Form2().show();
   s.program.Form2().activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&s.program.Form2()));
   QTest::keyClick(s.program.Form2().compText, Qt::Key_F9, Qt::ControlModifier);
-  QCOMPARE(Text(*f.codeText), QStringList({"AF18"}));
+  QCOMPARE(Text(*f.Controls().codeText), QStringList({"AF18"}));
 }
 
 void MainWindowTest::questionsAndTheirCancelPaths() {
   Started s(Language::English);
   TForm1& f = s.f;
   s.dialogs.answers = {false};
-  f.ClearAsm1->trigger();
-  QCOMPARE(Text(*f.asmText), QStringList({";asm text", "", "hlt"}));
+  f.Controls().ClearAsm1->trigger();
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({";asm text", "", "hlt"}));
   s.dialogs.answers = {true};
-  f.ClearAsm1->trigger();
-  QCOMPARE(Text(*f.asmText), QStringList());
+  f.Controls().ClearAsm1->trigger();
+  QCOMPARE(Text(*f.Controls().asmText), QStringList());
   QCOMPARE(s.dialogs.shown,
            QStringList({"Really want to clear\nASM-text?", "Really want to clear\nASM-text?"}));
 
   // Saved, so that nothing unsaved is asked about: Exit asks its own question.
   const QTemporaryDir dir;
   s.dialogs.files = {dir.filePath("cleared.asm")};
-  f.SaveAsm1->trigger();
+  f.Controls().SaveAsm1->trigger();
   s.dialogs.answers = {false};
-  f.Exit1->trigger();
+  f.Controls().Exit1->trigger();
   QVERIFY(f.isVisible());
   s.dialogs.answers = {true};
-  f.Exit1->trigger();
+  f.Controls().Exit1->trigger();
   QVERIFY(!f.isVisible());
   QCOMPARE(s.dialogs.shown.last(), QString("Really want to exit?"));
 }
@@ -566,7 +581,7 @@ void MainWindowTest::compileTextWindowPlacement() {
   // And the window, each time it is shown: it follows the main window's height only.
   Started s(Language::English);
   TForm2& f2 = s.program.Form2();
-  s.f.CompText1->trigger();
+  s.f.Controls().CompText1->trigger();
   QVERIFY(f2.isVisible());
   const int screenWidth = QGuiApplication::primaryScreen()->geometry().width();
   QCOMPARE(f2.frameGeometry().topLeft(),
@@ -574,7 +589,7 @@ void MainWindowTest::compileTextWindowPlacement() {
   f2.close();
   QVERIFY(!f2.isVisible());
   s.f.move(s.f.pos() + QPoint(40, 30));
-  s.f.CompText1->trigger();
+  s.f.Controls().CompText1->trigger();
   QCOMPARE(f2.frameGeometry().topLeft(),
            TForm2::Placement(s.f.frameGeometry(), f2.frameGeometry().size(), screenWidth));
 }
@@ -586,15 +601,15 @@ void MainWindowTest::screenshots() {
     const QString suffix = language == Language::Russian ? "ru" : "en";
     const QImage startup = s.f.grab().toImage();
     QVERIFY(startup.save(test::ScreenshotPath("main_startup_" + suffix)));
-    QCOMPARE(test::ColourAt(startup, s.f, *s.f.BlockLamps[0]), QColor(Qt::white));
-    SetText(*s.f.asmText, {"; demo", "start: mov #5, r0", "loop:  sub #1, r0", "  bne loop",
-                           "  jmp #nowhere", "hlt"});
-    s.f.CompAndPreproc1->trigger();
+    QCOMPARE(test::ColourAt(startup, s.f, *s.f.Controls().BlockLamps[0]), QColor(Qt::white));
+    SetText(*s.f.Controls().asmText, {"; demo", "start: mov #5, r0", "loop:  sub #1, r0",
+                                      "  bne loop", "  jmp #nowhere", "hlt"});
+    s.f.Controls().CompAndPreproc1->trigger();
     const QImage failed = s.f.grab().toImage();
     QVERIFY(failed.save(test::ScreenshotPath("main_failed_" + suffix)));
-    QCOMPARE(test::ColourAt(failed, s.f, *s.f.BlockLamps[0]), QColor(255, 0, 0));
-    QVERIFY(test::Shows(failed, s.f, *s.f.ErrLab, QColor(0x80, 0, 0)));
-    QVERIFY(!test::Shows(startup, s.f, *s.f.ErrLab, QColor(0x80, 0, 0)));
+    QCOMPARE(test::ColourAt(failed, s.f, *s.f.Controls().BlockLamps[0]), QColor(255, 0, 0));
+    QVERIFY(test::Shows(failed, s.f, *s.f.Controls().ErrLab, QColor(0x80, 0, 0)));
+    QVERIFY(!test::Shows(startup, s.f, *s.f.Controls().ErrLab, QColor(0x80, 0, 0)));
   }
 }
 
@@ -626,52 +641,57 @@ void PutCaret(QPlainTextEdit& editor, int row) {
 
 void MainWindowTest::codeAndSourceLinks() {
   Started s(Language::English);
-  SetText(*s.f.asmText, {"; demo", "start: mov #5, r0", "  rw 3", "", "  jmp start", "hlt"});
-  s.f.CompAndPreproc1->trigger();
-  QCOMPARE(Text(*s.f.codeText),
+  SetText(*s.f.Controls().asmText,
+          {"; demo", "start: mov #5, r0", "  rw 3", "", "  jmp start", "hlt"});
+  s.f.Controls().CompAndPreproc1->trigger();
+  QCOMPARE(Text(*s.f.Controls().codeText),
            QStringList({"2150", "AE97", "AE97", "AE97", "1C0E", "0000", "AF18"}));
   // The caret on a source line lights up the words it made; a line that made none, none.
-  PutCaret(*s.f.asmText, 2);
-  QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>({1, 2, 3}));
-  PutCaret(*s.f.asmText, 3);
-  QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>());
+  PutCaret(*s.f.Controls().asmText, 2);
+  QCOMPARE(HighlightedRows(*s.f.Controls().codeText), QList<int>({1, 2, 3}));
+  PutCaret(*s.f.Controls().asmText, 3);
+  QCOMPARE(HighlightedRows(*s.f.Controls().codeText), QList<int>());
   // A click on a code word: the caret goes to the line that made it, which lights up with
   // all of its words.
-  ClickRow(*s.f.codeText, 5);
-  QCOMPARE(s.f.asmText->textCursor().blockNumber(), 4);
-  QCOMPARE(HighlightedRows(*s.f.asmText), QList<int>({4}));
-  QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>({4, 5}));
-  ClickRow(*s.f.codeText, 0);
-  QCOMPARE(s.f.asmText->textCursor().blockNumber(), 1);
-  QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>({0}));
+  ClickRow(*s.f.Controls().codeText, 5);
+  QCOMPARE(s.f.Controls().asmText->textCursor().blockNumber(), 4);
+  QCOMPARE(HighlightedRows(*s.f.Controls().asmText), QList<int>({4}));
+  QCOMPARE(HighlightedRows(*s.f.Controls().codeText), QList<int>({4, 5}));
+  ClickRow(*s.f.Controls().codeText, 0);
+  QCOMPARE(s.f.Controls().asmText->textCursor().blockNumber(), 1);
+  QCOMPARE(HighlightedRows(*s.f.Controls().codeText), QList<int>({0}));
   // An edit of the source ends the links until the next compile.
-  s.f.asmText->setFocus();
-  QTest::keyClick(s.f.asmText, Qt::Key_Space);
-  QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>());
-  QCOMPARE(HighlightedRows(*s.f.asmText), QList<int>());
-  PutCaret(*s.f.asmText, 2);
-  ClickRow(*s.f.codeText, 2);
-  QCOMPARE(s.f.asmText->textCursor().blockNumber(), 2);
-  QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>());
+  s.f.Controls().asmText->setFocus();
+  QTest::keyClick(s.f.Controls().asmText, Qt::Key_Space);
+  QCOMPARE(HighlightedRows(*s.f.Controls().codeText), QList<int>());
+  QCOMPARE(HighlightedRows(*s.f.Controls().asmText), QList<int>());
+  PutCaret(*s.f.Controls().asmText, 2);
+  ClickRow(*s.f.Controls().codeText, 2);
+  QCOMPARE(s.f.Controls().asmText->textCursor().blockNumber(), 2);
+  QCOMPARE(HighlightedRows(*s.f.Controls().codeText), QList<int>());
   // Another block shown: no links either; back on the compiled block, they hold again.
-  s.f.CompAndPreproc1->trigger();
-  s.f.BP->click();
-  QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>());
-  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(0).center());
-  PutCaret(*s.f.asmText, 2);
-  QCOMPARE(HighlightedRows(*s.f.codeText), QList<int>({1, 2, 3}));
+  s.f.Controls().CompAndPreproc1->trigger();
+  s.f.Controls().BP->click();
+  QCOMPARE(HighlightedRows(*s.f.Controls().codeText), QList<int>());
+  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
+                    s.f.Controls().BlckTabs->tabRect(0).center());
+  PutCaret(*s.f.Controls().asmText, 2);
+  QCOMPARE(HighlightedRows(*s.f.Controls().codeText), QList<int>({1, 2, 3}));
 
   // Each block keeps its own fault mark until its next compile.
-  SetText(*s.f.asmText, {"nop", "hlt"});
-  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(1).center());
-  SetText(*s.f.asmText, {"nop", "jmp nowhere", "hlt"});
-  s.f.CompAll1->trigger();
+  SetText(*s.f.Controls().asmText, {"nop", "hlt"});
+  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
+                    s.f.Controls().BlckTabs->tabRect(1).center());
+  SetText(*s.f.Controls().asmText, {"nop", "jmp nowhere", "hlt"});
+  s.f.Controls().CompAll1->trigger();
   QCOMPARE(s.program.model().CurrentBlock, 1);
-  QCOMPARE(s.f.asmText->MarkedLine(), 2);
-  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(0).center());
-  QCOMPARE(s.f.asmText->MarkedLine(), 0);
-  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(1).center());
-  QCOMPARE(s.f.asmText->MarkedLine(), 2);
+  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 2);
+  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
+                    s.f.Controls().BlckTabs->tabRect(0).center());
+  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 0);
+  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
+                    s.f.Controls().BlckTabs->tabRect(1).center());
+  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 2);
   QVERIFY(s.dialogs.answers.empty());
 }
 
@@ -681,16 +701,17 @@ void MainWindowTest::listingWindow() {
   QDir().mkpath(dir);
   for (Language language : {Language::English, Language::Russian}) {
     Started s(language);
-    SetText(*s.f.asmText, {"start: mov #5,r0 ; five", "", "  hlt"});
-    s.f.Listing1->trigger();
-    ListingWindow* w = s.f.Listing();
+    SetText(*s.f.Controls().asmText, {"start: mov #5,r0 ; five", "", "  hlt"});
+    s.f.Controls().Listing1->trigger();
+    ListingWindow* w = s.f.Tools().Listing();
     QVERIFY(w != nullptr && w->isVisible());
-    QCOMPARE(s.f.Listing1->text(), language == Language::English ? "Listing" : "Листинг");
+    QCOMPARE(s.f.Controls().Listing1->text(),
+             language == Language::English ? "Listing" : "Листинг");
     QCOMPARE(w->text->toPlainText(), language == Language::English
                                          ? "This block has not been compiled yet."
                                          : "Этот блок ещё не компилировался.");
     // Its shortcut works from the listing window too, and compiling updates the listing.
-    s.f.CompAndPreproc1->trigger();
+    s.f.Controls().CompAndPreproc1->trigger();
     const QString listing =
         "    1 0000 2150                 start: mov #5,r0 ; five\n"
         "    2\n"
@@ -698,9 +719,9 @@ void MainWindowTest::listingWindow() {
     QCOMPARE(w->text->toPlainText(), listing);
     // A click on a listing line selects its source line.
     ClickRow(*w->text, 2);
-    QCOMPARE(s.f.asmText->textCursor().selectedText(), "  hlt");
+    QCOMPARE(s.f.Controls().asmText->textCursor().selectedText(), "  hlt");
     ClickRow(*w->text, 0);
-    QCOMPARE(s.f.asmText->textCursor().selectedText(), "start: mov #5,r0 ; five");
+    QCOMPARE(s.f.Controls().asmText->textCursor().selectedText(), "start: mov #5,r0 ; five");
     // Saved as the file's bytes with CR LF.
     const QString path = dir + "/out.lst";
     s.dialogs.files << path;
@@ -719,42 +740,46 @@ void MainWindowTest::listingPastLine99999() {
   Started s;
   QStringList many(100010, "nop");
   many << "hlt";
-  SetText(*s.f.asmText, many);
-  s.f.CompAndPreproc1->trigger();
-  s.f.Listing1->trigger();
-  QPlainTextEdit& listing = *s.f.Listing()->text;
+  SetText(*s.f.Controls().asmText, many);
+  s.f.Controls().CompAndPreproc1->trigger();
+  s.f.Controls().Listing1->trigger();
+  QPlainTextEdit& listing = *s.f.Tools().Listing()->text;
   // The row of line 100,005 brought on screen and clicked selects that line.
   listing.verticalScrollBar()->setValue(100000);
   QCoreApplication::processEvents();
   ClickRow(listing, 100004);
-  QCOMPARE(s.f.asmText->textCursor().blockNumber(), 100004);
-  QCOMPARE(s.f.asmText->textCursor().selectedText(), "nop");
+  QCOMPARE(s.f.Controls().asmText->textCursor().blockNumber(), 100004);
+  QCOMPARE(s.f.Controls().asmText->textCursor().selectedText(), "nop");
 }
 
 void MainWindowTest::faultMarkFollowsItsText() {
   Started s;
-  SetText(*s.f.asmText, {"nop", "nop", "jmp nowhere", "hlt"});
-  s.f.CompAndPreproc1->trigger();
-  QCOMPARE(s.f.asmText->MarkedLine(), 3);
+  SetText(*s.f.Controls().asmText, {"nop", "nop", "jmp nowhere", "hlt"});
+  s.f.Controls().CompAndPreproc1->trigger();
+  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 3);
   auto markedText = [&s] {
-    return s.f.asmText->document()->findBlockByNumber(s.f.asmText->MarkedLine() - 1).text();
+    return s.f.Controls()
+        .asmText->document()
+        ->findBlockByNumber(s.f.Controls().asmText->MarkedLine() - 1)
+        .text();
   };
   // A line deleted above the fault, then two added: the mark stays on the faulty text.
-  s.f.asmText->setFocus();
-  PutCaret(*s.f.asmText, 0);
-  QTest::keyClick(s.f.asmText, Qt::Key_Down, Qt::ShiftModifier);
-  QTest::keyClick(s.f.asmText, Qt::Key_Delete);
-  QCOMPARE(s.f.asmText->MarkedLine(), 2);
+  s.f.Controls().asmText->setFocus();
+  PutCaret(*s.f.Controls().asmText, 0);
+  QTest::keyClick(s.f.Controls().asmText, Qt::Key_Down, Qt::ShiftModifier);
+  QTest::keyClick(s.f.Controls().asmText, Qt::Key_Delete);
+  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 2);
   QCOMPARE(markedText(), "jmp nowhere");
-  QTest::keyClick(s.f.asmText, Qt::Key_Return);
-  QTest::keyClick(s.f.asmText, Qt::Key_Return);
-  QCOMPARE(s.f.asmText->MarkedLine(), 4);
+  QTest::keyClick(s.f.Controls().asmText, Qt::Key_Return);
+  QTest::keyClick(s.f.Controls().asmText, Qt::Key_Return);
+  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 4);
   QCOMPARE(markedText(), "jmp nowhere");
   // It is the block's: another block shown and this one back, it is where the text went.
-  s.f.BP->click();
-  QCOMPARE(s.f.asmText->MarkedLine(), 0);
-  QTest::mouseClick(s.f.BlckTabs, Qt::LeftButton, {}, s.f.BlckTabs->tabRect(0).center());
-  QCOMPARE(s.f.asmText->MarkedLine(), 4);
+  s.f.Controls().BP->click();
+  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 0);
+  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
+                    s.f.Controls().BlckTabs->tabRect(0).center());
+  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 4);
 }
 
 void MainWindowTest::gutterAndColours() {
@@ -762,21 +787,23 @@ void MainWindowTest::gutterAndColours() {
     Started s(language);
     const QString suffix = language == Language::Russian ? "ru" : "en";
     // The editor keeps its place and size; its text moves over for the numbers.
-    QCOMPARE(s.f.asmText->geometry(), QRect(8, 88, 342, 385));
-    QVERIFY(s.f.asmText->GutterWidth() > 10);
-    QVERIFY(s.f.asmText->viewport()->geometry().left() >= s.f.asmText->GutterWidth());
-    SetText(*s.f.asmText, {"; demo", "start: mov #5, r0 ; five", "loop:  sub #1, r0", "  bne loop",
-                           "C = 41H", "  out #'A', p.3", "  jmp nowhere", "hlt"});
+    QCOMPARE(s.f.Controls().asmText->geometry(), QRect(8, 88, 342, 385));
+    QVERIFY(s.f.Controls().asmText->GutterWidth() > 10);
+    QVERIFY(s.f.Controls().asmText->viewport()->geometry().left() >=
+            s.f.Controls().asmText->GutterWidth());
+    SetText(*s.f.Controls().asmText,
+            {"; demo", "start: mov #5, r0 ; five", "loop:  sub #1, r0", "  bne loop", "C = 41H",
+             "  out #'A', p.3", "  jmp nowhere", "hlt"});
     // The fault's line is marked until the next compile.
-    s.f.CompAndPreproc1->trigger();
-    QCOMPARE(s.f.asmText->MarkedLine(), 7);
+    s.f.Controls().CompAndPreproc1->trigger();
+    QCOMPARE(s.f.Controls().asmText->MarkedLine(), 7);
     QCoreApplication::processEvents();
     QVERIFY(s.f.grab().save(test::ScreenshotPath("coloured_fault_" + suffix)));
     // Colours: the mnemonic of line 2 is bold blue, the comment grey and italic.
     QCoreApplication::processEvents();
     bool mnemonic = false;
     bool comment = false;
-    for (const QTextEdit::ExtraSelection& sel : s.f.asmText->extraSelections()) {
+    for (const QTextEdit::ExtraSelection& sel : s.f.Controls().asmText->extraSelections()) {
       const QString text = sel.cursor.selectedText();
       if (sel.cursor.blockNumber() == 1 && text == "mov") {
         mnemonic = sel.format.fontWeight() == QFont::Bold;
@@ -786,18 +813,18 @@ void MainWindowTest::gutterAndColours() {
     QVERIFY(mnemonic);
     QVERIFY(comment);
     // A comment after a string is a comment too.
-    SetText(*s.f.asmText, {"m2: ds Hello, Q41! ; привет"});
+    SetText(*s.f.Controls().asmText, {"m2: ds Hello, Q41! ; привет"});
     QCoreApplication::processEvents();
-    QVERIFY(s.f.asmText->grab().save(test::ScreenshotPath("string_comment_" + suffix)));
+    QVERIFY(s.f.Controls().asmText->grab().save(test::ScreenshotPath("string_comment_" + suffix)));
     bool stringComment = false;
-    for (const QTextEdit::ExtraSelection& sel : s.f.asmText->extraSelections()) {
+    for (const QTextEdit::ExtraSelection& sel : s.f.Controls().asmText->extraSelections()) {
       if (sel.cursor.selectedText() == "; привет") stringComment = sel.format.fontItalic();
     }
     QVERIFY(stringComment);
-    SetText(*s.f.asmText, {"start: mov #5, r0 ; five", "  rw 2", "  jmp start", "hlt"});
-    s.f.CompAndPreproc1->trigger();
-    QCOMPARE(s.f.asmText->MarkedLine(), 0);
-    ClickRow(*s.f.codeText, 2);
+    SetText(*s.f.Controls().asmText, {"start: mov #5, r0 ; five", "  rw 2", "  jmp start", "hlt"});
+    s.f.Controls().CompAndPreproc1->trigger();
+    QCOMPARE(s.f.Controls().asmText->MarkedLine(), 0);
+    ClickRow(*s.f.Controls().codeText, 2);
     QCoreApplication::processEvents();
     QVERIFY(s.f.grab().save(test::ScreenshotPath("linked_" + suffix)));
   }
@@ -805,13 +832,13 @@ void MainWindowTest::gutterAndColours() {
   Started s;
   QStringList many;
   for (int k = 0; k < 20000; ++k) many << "  mov r1, r2 ; copy";
-  SetText(*s.f.asmText, many);
+  SetText(*s.f.Controls().asmText, many);
   QCoreApplication::processEvents();
-  QVERIFY(s.f.asmText->extraSelections().size() < 400);
-  s.f.asmText->verticalScrollBar()->setValue(15000);
+  QVERIFY(s.f.Controls().asmText->extraSelections().size() < 400);
+  s.f.Controls().asmText->verticalScrollBar()->setValue(15000);
   QApplication::processEvents();
   int lowest = 1 << 30;
-  for (const QTextEdit::ExtraSelection& sel : s.f.asmText->extraSelections()) {
+  for (const QTextEdit::ExtraSelection& sel : s.f.Controls().asmText->extraSelections()) {
     if (!sel.format.property(QTextFormat::FullWidthSelection).toBool()) {
       lowest = std::min(lowest, sel.cursor.blockNumber());
     }
@@ -835,16 +862,17 @@ void MainWindowTest::instructionReference() {
 
     Started s(language);
     const bool english = language == Language::English;
-    QCOMPARE(s.f.Help1->title(), english ? "Help" : "Справка");
-    QCOMPARE(s.f.Reference1->text(), english ? "Instruction reference" : "Справочник команд");
+    QCOMPARE(s.f.Controls().Help1->title(), english ? "Help" : "Справка");
+    QCOMPARE(s.f.Controls().Reference1->text(),
+             english ? "Instruction reference" : "Справочник команд");
     // F1 with the caret on a mnemonic opens that mnemonic's entry.
-    SetText(*s.f.asmText, {"start: mov #5, r0", "  hlt"});
-    s.f.asmText->setFocus();
-    QTextCursor caret(s.f.asmText->document()->firstBlock());
+    SetText(*s.f.Controls().asmText, {"start: mov #5, r0", "  hlt"});
+    s.f.Controls().asmText->setFocus();
+    QTextCursor caret(s.f.Controls().asmText->document()->firstBlock());
     caret.setPosition(8);
-    s.f.asmText->setTextCursor(caret);
-    QTest::keyClick(s.f.asmText, Qt::Key_F1);
-    ReferenceWindow* w = s.f.Reference();
+    s.f.Controls().asmText->setTextCursor(caret);
+    QTest::keyClick(s.f.Controls().asmText, Qt::Key_F1);
+    ReferenceWindow* w = s.f.Tools().Reference();
     QVERIFY(w != nullptr && w->isVisible());
     QCOMPARE(w->ShownKey(), "MOV");
     QVERIFY(w->text->toPlainText().contains("MOV #5, R0    → 2150"));
@@ -852,9 +880,9 @@ void MainWindowTest::instructionReference() {
         w->grab().save(test::ScreenshotPath(english ? "reference_mov_en" : "reference_mov_ru")));
     // On a word that is no mnemonic the entry shown stays.
     caret.setPosition(1);
-    s.f.asmText->setTextCursor(caret);
-    s.f.asmText->setFocus();
-    QTest::keyClick(s.f.asmText, Qt::Key_F1);
+    s.f.Controls().asmText->setTextCursor(caret);
+    s.f.Controls().asmText->setFocus();
+    QTest::keyClick(s.f.Controls().asmText, Qt::Key_F1);
     QCOMPARE(w->ShownKey(), "MOV");
     QVERIFY(w->ShowEntry("hlt"));
     QVERIFY(w->text->toPlainText().contains("AF18"));
@@ -867,14 +895,14 @@ void MainWindowTest::instructionReference() {
 
 void MainWindowTest::findAndReplace() {
   Started s(Language::English);
-  SetText(*s.f.asmText, {"mov r1, r2", "MOV R3, R1", "hlt"});
-  s.f.asmText->setFocus();
-  QTest::keyClick(s.f.asmText, Qt::Key_F, Qt::ControlModifier);
-  FindDialog* d = s.f.Find();
+  SetText(*s.f.Controls().asmText, {"mov r1, r2", "MOV R3, R1", "hlt"});
+  s.f.Controls().asmText->setFocus();
+  QTest::keyClick(s.f.Controls().asmText, Qt::Key_F, Qt::ControlModifier);
+  FindDialog* d = s.f.Tools().Find();
   QVERIFY(d != nullptr && d->isVisible());
-  QCOMPARE(d->Target(), s.f.asmText);
+  QCOMPARE(d->Target(), s.f.Controls().asmText);
   auto selection = [&s] {
-    const QTextCursor c = s.f.asmText->textCursor();
+    const QTextCursor c = s.f.Controls().asmText->textCursor();
     return QString::number(c.blockNumber()) + ":" + c.selectedText();
   };
   // Upper and lower case alike, unless asked; the search wraps round at the end.
@@ -889,17 +917,17 @@ void MainWindowTest::findAndReplace() {
   // Replace: the match selected, then on to the next.
   d->replaceText->setText("add");
   d->ReplaceOne();
-  QCOMPARE(Text(*s.f.asmText), QStringList({"add r1, r2", "MOV R3, R1", "hlt"}));
+  QCOMPARE(Text(*s.f.Controls().asmText), QStringList({"add r1, r2", "MOV R3, R1", "hlt"}));
   d->matchCase->setChecked(false);
   d->findText->setText("r1");
   d->replaceText->setText("r0");
   QCOMPARE(d->ReplaceAll(), 2);
   QCOMPARE(d->status->text(), "Replaced: 2");
-  QCOMPARE(Text(*s.f.asmText), QStringList({"add r0, r2", "MOV R3, r0", "hlt"}));
+  QCOMPARE(Text(*s.f.Controls().asmText), QStringList({"add r0, r2", "MOV R3, r0", "hlt"}));
   // One undo takes Replace all back whole.
-  s.f.asmText->undo();
-  QCOMPARE(Text(*s.f.asmText), QStringList({"add r1, r2", "MOV R3, R1", "hlt"}));
-  s.f.asmText->redo();
+  s.f.Controls().asmText->undo();
+  QCOMPARE(Text(*s.f.Controls().asmText), QStringList({"add r1, r2", "MOV R3, R1", "hlt"}));
+  s.f.Controls().asmText->redo();
   // The edit keys, which the menu takes everywhere, edit the dialog's fields. The keys go to
   // the dialog's window, as the window system sends them, not straight to a field.
   d->findText->setText("abc");
@@ -913,12 +941,12 @@ void MainWindowTest::findAndReplace() {
   QTest::keyClick(d->windowHandle(), Qt::Key_A, Qt::ControlModifier);
   QTest::keyClick(d->windowHandle(), Qt::Key_V, Qt::ControlModifier);
   QCOMPARE(d->replaceText->text(), "abc");
-  QCOMPARE(Text(*s.f.asmText), QStringList({"add r0, r2", "MOV R3, r0", "hlt"}));
+  QCOMPARE(Text(*s.f.Controls().asmText), QStringList({"add r0, r2", "MOV R3, r0", "hlt"}));
   d->findText->setText("xyz");
   QVERIFY(!d->FindNext());
   QCOMPARE(d->status->text(), "Not found.");
   // What was replaced is the block's text from then on.
-  s.f.CompAll1->trigger();
+  s.f.Controls().CompAll1->trigger();
   QCOMPARE(s.program.model().StoredSource(0)[0], "add r0, r2");
 
   // In an all-blocks column it finds, and leaves replacing to the main window.
@@ -927,7 +955,7 @@ void MainWindowTest::findAndReplace() {
   QVERIFY(QTest::qWaitForWindowActive(&hf));
   hf.panels[0].source->setFocus();
   QApplication::processEvents();
-  s.f.Find1->trigger();
+  s.f.Controls().Find1->trigger();
   QCOMPARE(d->Target(), hf.panels[0].source);
   QVERIFY(!d->replaceAllButton->isEnabled());
   d->findText->setText("hlt");

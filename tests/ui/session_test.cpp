@@ -241,12 +241,12 @@ class Session {
 
   void TypeInMainEditor() {
     Activate(&f_);
-    TypeIn(*f_.asmText, ref_.current, "the main editor, block");
+    TypeIn(*f_.Controls().asmText, ref_.current, "the main editor, block");
   }
 
   void DeleteInMainEditor() {
     Activate(&f_);
-    DeleteIn(*f_.asmText, ref_.current, "the main editor, block");
+    DeleteIn(*f_.Controls().asmText, ref_.current, "the main editor, block");
   }
 
   void TypeInColumn() {
@@ -265,7 +265,8 @@ class Session {
     Activate(&f_);
     const int tab = Random(ref_.last + 1);
     log_ << QString("click tab %1").arg(tab);
-    QTest::mouseClick(f_.BlckTabs, Qt::LeftButton, {}, f_.BlckTabs->tabRect(tab).center());
+    QTest::mouseClick(f_.Controls().BlckTabs, Qt::LeftButton, {},
+                      f_.Controls().BlckTabs->tabRect(tab).center());
     ref_.current = tab;
   }
 
@@ -273,15 +274,15 @@ class Session {
     Activate(&f_);
     log_ << "click BP";
     if (ref_.last == BlockCount - 1) {
-      QTest::mouseClick(f_.BP, Qt::LeftButton);
+      QTest::mouseClick(f_.Controls().BP, Qt::LeftButton);
       return;
     }
     if (ref_.blocks[static_cast<std::size_t>(ref_.last)].empty()) {
       Due(Expect::Box(program_.messages.MsgNewBlockRestricted));
-      QTest::mouseClick(f_.BP, Qt::LeftButton);
+      QTest::mouseClick(f_.Controls().BP, Qt::LeftButton);
       return;
     }
-    QTest::mouseClick(f_.BP, Qt::LeftButton);
+    QTest::mouseClick(f_.Controls().BP, Qt::LeftButton);
     modified_ = true;
     ++ref_.last;
     ref_.blocks[static_cast<std::size_t>(ref_.last)].clear();
@@ -292,7 +293,7 @@ class Session {
     Activate(&f_);
     if (ref_.last == 0) {
       log_ << "click BM";
-      QTest::mouseClick(f_.BM, Qt::LeftButton);
+      QTest::mouseClick(f_.Controls().BM, Qt::LeftButton);
       return;
     }
     bool deletes = true;
@@ -301,7 +302,7 @@ class Session {
       Due(Expect::Box(program_.messages.MsgDeleteBlock, deletes));
     }
     log_ << QString("click BM%1").arg(deletes ? "" : ", Cancel");
-    QTest::mouseClick(f_.BM, Qt::LeftButton);
+    QTest::mouseClick(f_.Controls().BM, Qt::LeftButton);
     if (!deletes) return;
     modified_ = true;
     ref_.blocks[static_cast<std::size_t>(ref_.last)].clear();
@@ -325,8 +326,8 @@ class Session {
   bool DueWarnings(const Lines& source) {
     CompileWorkspace scratch;
     Warnings warnings;
-    const CompileOutcome outcome =
-        CompileSource(scratch, source, LinesOf(*f_.Glob), program_.settings.Options(), &warnings);
+    const CompileOutcome outcome = CompileSource(scratch, source, LinesOf(*f_.Controls().Glob),
+                                                 program_.settings.Options(), &warnings);
     for (const QString& text : warnings.texts) Due(Expect::Box(text));
     return outcome.succeeded;
   }
@@ -351,7 +352,7 @@ class Session {
   void PreprocessOnly() {
     Activate(&f_);
     log_ << "Preprocess only";
-    f_.Preprocess1->trigger();
+    f_.Controls().Preprocess1->trigger();
     Settle();
     if (QApplication::activeWindow() != &f2_) fault_ = "Preprocess only left its window behind";
   }
@@ -363,10 +364,10 @@ class Session {
     SourceLineMap lineMap = program_.workspace.lineMap;
     LabelTable labels;
     Warnings warnings;
-    Assemble(text, lineMap, LinesOf(*f_.Glob), LinesOf(*f_.asmText), labels,
+    Assemble(text, lineMap, LinesOf(*f_.Controls().Glob), LinesOf(*f_.Controls().asmText), labels,
              program_.settings.Options(), &warnings);
     for (const QString& w : warnings.texts) Due(Expect::Box(w));
-    f_.Compile1->trigger();
+    f_.Controls().Compile1->trigger();
   }
 
   void SaveProgram() {
@@ -439,7 +440,7 @@ class Session {
     log_ << said;
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(path)});
-    QWidget* target = f_.asmText->viewport();
+    QWidget* target = f_.Controls().asmText->viewport();
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
@@ -488,8 +489,9 @@ class Session {
     for (int n = 0; n <= ref_.last && writes; ++n) {
       const bool current = n == model_.CurrentBlock && QApplication::activeWindow() != &hf_;
       const BlockRecord& r = model_.BlockStore[static_cast<std::size_t>(n)];
-      const bool failed = current ? f_.CodeFromFailedCompile() : r.codeFromFailedCompile;
-      const bool none = current ? LinesOf(*f_.codeText).empty() : r.code.empty();
+      const bool failed =
+          current ? static_cast<BlockView&>(f_).CodeFromFailedCompile() : r.codeFromFailedCompile;
+      const bool none = current ? LinesOf(*f_.Controls().codeText).empty() : r.code.empty();
       const Lines& compiled = model_.History(n).source;
       const bool stale = compiled != ref_.blocks[static_cast<std::size_t>(n)];
       QString text = failed  ? Text(language, TextFailedBlockCode)
@@ -522,7 +524,7 @@ class Session {
       if (!clears) said += ", Cancel";
     }
     log_ << said;
-    f_.new1->trigger();
+    f_.Controls().new1->trigger();
     if (!clears) return;
     ref_ = Reference{};
     ref_.blocks[0] = {"", "hlt"};
@@ -563,16 +565,17 @@ class Session {
         ref_.blocks[static_cast<std::size_t>(n)] = got;
       }
     }
-    if (model_.LastBlock != ref_.last || f_.BlckTabs->count() != ref_.last + 1) {
+    if (model_.LastBlock != ref_.last || f_.Controls().BlckTabs->count() != ref_.last + 1) {
       return QString("%1 blocks where %2 are due").arg(model_.LastBlock + 1).arg(ref_.last + 1);
     }
-    if (model_.CurrentBlock != ref_.current || f_.BlckTabs->currentIndex() != ref_.current) {
+    if (model_.CurrentBlock != ref_.current ||
+        f_.Controls().BlckTabs->currentIndex() != ref_.current) {
       return QString("block %1 current where %2 is due").arg(model_.CurrentBlock).arg(ref_.current);
     }
     for (int n = 0; n < BlockCount; ++n) {
       const bool working = n == model_.CurrentBlock && lastUsed_ == &f_;
-      const Lines held =
-          working ? LinesOf(*f_.asmText) : model_.BlockStore[static_cast<std::size_t>(n)].source;
+      const Lines held = working ? LinesOf(*f_.Controls().asmText)
+                                 : model_.BlockStore[static_cast<std::size_t>(n)].source;
       const Lines& due = ref_.blocks[static_cast<std::size_t>(n)];
       if (held != due) {
         return QString("block %1 holds \"%2\" where \"%3\" is due (%4)")

@@ -11,10 +11,13 @@
 #include <deque>
 
 #include "common/cp1251.hpp"
+#include "ui/asm_editor.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/mainform.hpp"
 #include "ui/program.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/tool_windows.hpp"
+#include "ui/widgets.hpp"
 
 namespace q41::ui::test {
 

@@ -16,8 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QWindow>
 #include <QToolButton>
+#include <QWindow>
 
 #include "ui/hidForm.hpp"
 #include "ui/program_files.hpp"
@@ -37,9 +37,9 @@ class UnsavedWorkTest : public QObject {
 
   // Types into the main editor as the user does.
   static void Type(TForm1& f, const QString& text) {
-    f.asmText->setFocus();
-    QTest::keyClick(f.asmText, Qt::Key_End, Qt::ControlModifier);
-    QTest::keyClicks(f.asmText, text);
+    f.Controls().asmText->setFocus();
+    QTest::keyClick(f.Controls().asmText, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(f.Controls().asmText, text);
   }
 
  private slots:
@@ -59,27 +59,27 @@ void UnsavedWorkTest::everyEditMarksTheTitleAndOnlyEdits() {
   const QString title = " Q41 Assembler";
   QCOMPARE(f.windowTitle(), title);
   // Compiling, switching and the like change nothing of the file.
-  f.CompAll1->trigger();
-  f.CompAndPreproc1->trigger();
-  f.AllBlocks1->trigger();
-  f.AllBlocks1->trigger();
-  QTest::mouseClick(f.RadioGroup1->ItemWidgets()[0], Qt::LeftButton);  // the item chosen
+  f.Controls().CompAll1->trigger();
+  f.Controls().CompAndPreproc1->trigger();
+  f.Controls().AllBlocks1->trigger();
+  f.Controls().AllBlocks1->trigger();
+  QTest::mouseClick(f.Controls().RadioGroup1->ItemWidgets()[0], Qt::LeftButton);  // the item chosen
   QCOMPARE(f.windowTitle(), title);
   // Each kind of edit marks the program changed; a save makes it its file's again.
   const QString path = dir_.filePath("edits.asm");
   const std::function<void()> edits[] = {
       [&] { Type(f, "x"); },
       [&] {
-        f.asmText->setFocus();
-        QTest::keyClick(f.asmText, Qt::Key_Z, Qt::ControlModifier);
+        f.Controls().asmText->setFocus();
+        QTest::keyClick(f.Controls().asmText, Qt::Key_Z, Qt::ControlModifier);
       },
-      [&] { QTest::keyClicks(f.Glob, "g"); },
-      [&] { QTest::keyClicks(f.fileHeader, "h"); },
-      [&] { QTest::keyClicks(f.Edit2, "1"); },
-      [&] { QTest::mouseClick(f.PpuBoxes[2], Qt::LeftButton); },
-      [&] { QTest::mouseClick(f.RadioGroup1->ItemWidgets()[1], Qt::LeftButton); },
-      [&] { QTest::mouseClick(f.BP, Qt::LeftButton); },
-      [&] { QTest::mouseClick(f.BM, Qt::LeftButton); },
+      [&] { QTest::keyClicks(f.Controls().Glob, "g"); },
+      [&] { QTest::keyClicks(f.Controls().fileHeader, "h"); },
+      [&] { QTest::keyClicks(f.Controls().Edit2, "1"); },
+      [&] { QTest::mouseClick(f.Controls().PpuBoxes[2], Qt::LeftButton); },
+      [&] { QTest::mouseClick(f.Controls().RadioGroup1->ItemWidgets()[1], Qt::LeftButton); },
+      [&] { QTest::mouseClick(f.Controls().BP, Qt::LeftButton); },
+      [&] { QTest::mouseClick(f.Controls().BM, Qt::LeftButton); },
       [&] { QTest::keyClicks(s.program.HF()->panels[0].source, "c"); },
   };
   for (const auto& edit : edits) {
@@ -88,7 +88,7 @@ void UnsavedWorkTest::everyEditMarksTheTitleAndOnlyEdits() {
              s.program.Files().FileName().isEmpty() ? "* - " + title : "edits.asm* - " + title);
     s.dialogs.answers = {true};  // the delete-block question, when it comes
     s.dialogs.files = {path};
-    f.SaveAsm1->trigger();
+    f.Controls().SaveAsm1->trigger();
     s.dialogs.answers.clear();
     QCOMPARE(f.windowTitle(), "edits.asm - " + title);
   }
@@ -108,7 +108,7 @@ void UnsavedWorkTest::closingAsksOnceAndEachAnswerDoesWhatItSays() {
     if (choice != Choice::Keep) continue;
     s.dialogs.choices = {Choice::Keep};
     s.dialogs.files = {path};
-    s.f.Exit1->trigger();  // Exit asks the same question, instead of its own
+    s.f.Controls().Exit1->trigger();  // Exit asks the same question, instead of its own
     QVERIFY(!s.f.isVisible());
     QVERIFY(test::ReadBytes(path).endsWith("\r\nhlt\r\nwork\r\n"));
   }
@@ -127,27 +127,27 @@ void UnsavedWorkTest::openAndNewAskInsteadOfTheirOwnQuestion() {
   TForm1& f = s.f;
   // Block 0's stored text is empty, its editor holds typed work: still asked.
   s.dialogs.files = {empty.fileName()};
-  f.OpenAsm1->trigger();
+  f.Controls().OpenAsm1->trigger();
   Type(f, "important");
   s.dialogs.choices = {Choice::Cancel};
-  f.new1->trigger();
-  QCOMPARE(Text(*f.asmText), QStringList({"important"}));
+  f.Controls().new1->trigger();
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({"important"}));
   // Saved to the file it came from, without a dialog.
   s.dialogs.choices = {Choice::Keep};
-  f.new1->trigger();
+  f.Controls().new1->trigger();
   QVERIFY(test::ReadBytes(empty.fileName()).endsWith("\r\nimportant\r\n"));
-  QCOMPARE(Text(*f.asmText), QStringList({"", "hlt"}));
+  QCOMPARE(Text(*f.Controls().asmText), QStringList({"", "hlt"}));
   QCOMPARE(f.windowTitle(), QString(" Q41 Assembler"));
   // Open: asked first, then the dialog; the question names the program's file.
   s.dialogs.files = {empty.fileName()};
-  f.OpenAsm1->trigger();
+  f.Controls().OpenAsm1->trigger();
   Type(f, "x");
   s.dialogs.choices = {Choice::Discard};
   s.dialogs.files = {empty.fileName()};
-  f.OpenAsm1->trigger();
+  f.Controls().OpenAsm1->trigger();
   QCOMPARE(s.dialogs.shown.last(),
            QString("The program empty.asm has unsaved changes.\nSave them?"));
-  QCOMPARE(Text(*f.asmText).last(), QString("important"));
+  QCOMPARE(Text(*f.Controls().asmText).last(), QString("important"));
   QCOMPARE(f.windowTitle(), QString("empty.asm -  Q41 Assembler"));
   QVERIFY(s.dialogs.choices.empty() && s.dialogs.files.isEmpty());
 }
@@ -156,32 +156,32 @@ void UnsavedWorkTest::codeThatIsNotTheTextsIsAskedAbout() {
   Started s;
   TForm1& f = s.f;
   const QString code = dir_.filePath("code.q41");
-  QTest::mouseClick(f.BP, Qt::LeftButton);
-  SetText(*f.asmText, {"jmp nowhere", "hlt"});
-  f.CompAll1->trigger();  // block 0 compiles, block 1 fails
+  QTest::mouseClick(f.Controls().BP, Qt::LeftButton);
+  SetText(*f.Controls().asmText, {"jmp nowhere", "hlt"});
+  f.Controls().CompAll1->trigger();  // block 0 compiles, block 1 fails
   // Edited after its compile, in the all-blocks window: its code is older than its text.
   SetText(*s.program.HF()->panels[0].source, {"nop", "hlt"});
   s.dialogs.answers = {true, false};
-  f.SaveCod1->trigger();
+  f.Controls().SaveCod1->trigger();
   QCOMPARE(s.dialogs.shown,
            QStringList({"The code of block 0 is older than its text:\nthe text changed after the "
                         "compile.\nSave the code it holds?",
                         "Block 1 did not compile:\nits code is left out of the file.\nSave the "
                         ".Q41 file?"}));
   // Compiled again: nothing to ask about block 0.
-  f.BlckTabs->setCurrentIndex(0);
-  f.CompAndPreproc1->trigger();
+  f.Controls().BlckTabs->setCurrentIndex(0);
+  f.Controls().CompAndPreproc1->trigger();
   s.dialogs.shown.clear();
   s.dialogs.answers = {true};
   s.dialogs.files = {code};
-  f.SaveCod1->trigger();
+  f.Controls().SaveCod1->trigger();
   QCOMPARE(s.dialogs.shown.size(), 1);
   QVERIFY(test::ReadBytes(code).contains("\r\n0002\r\n\r\n0000\r\nAF18\r\n"));
   // A value of GLOBAL changed since the compile: the code holds the old one.
-  SetText(*f.Glob, {"N=4"});
+  SetText(*f.Controls().Glob, {"N=4"});
   s.dialogs.shown.clear();
   s.dialogs.answers = {false};
-  f.SaveCod1->trigger();
+  f.Controls().SaveCod1->trigger();
   QCOMPARE(s.dialogs.shown.size(), 1);
   QVERIFY(s.dialogs.shown.front().startsWith("The code of block 0 is older than its text"));
 }
@@ -193,17 +193,17 @@ void UnsavedWorkTest::failuresNameTheFileAndTheCause() {
   Started s;
   TForm1& f = s.f;
   Type(f, "kept");
-  const QStringList before = Text(*f.asmText);
+  const QStringList before = Text(*f.Controls().asmText);
   const struct {
     QAction* command;
     QString path;
     QString cause;
   } cases[] = {
-      {f.SaveAsm1, "/dev/full", "No space left on device"},
-      {f.SaveAsm1, dir_.path(), "Is a directory"},
-      {f.OpenAsm1, dir_.filePath("missing.asm"), "No such file or directory"},
-      {f.OpenAsm1, dir_.path(), "Is a directory"},
-      {f.OpenAsm1, pipe, "Not a regular file"},
+      {f.Controls().SaveAsm1, "/dev/full", "No space left on device"},
+      {f.Controls().SaveAsm1, dir_.path(), "Is a directory"},
+      {f.Controls().OpenAsm1, dir_.filePath("missing.asm"), "No such file or directory"},
+      {f.Controls().OpenAsm1, dir_.path(), "Is a directory"},
+      {f.Controls().OpenAsm1, pipe, "Not a regular file"},
   };
   for (const auto& c : cases) {
     s.dialogs.shown.clear();
@@ -211,7 +211,7 @@ void UnsavedWorkTest::failuresNameTheFileAndTheCause() {
     s.dialogs.files = {c.path};
     c.command->trigger();
     QCOMPARE(s.dialogs.shown.last(), QDir::toNativeSeparators(c.path) + "\n" + c.cause);
-    QCOMPARE(Text(*f.asmText), before);
+    QCOMPARE(Text(*f.Controls().asmText), before);
     QVERIFY(s.program.model().Modified());
     s.dialogs.choices.clear();
   }
@@ -228,7 +228,7 @@ void UnsavedWorkTest::aDroppedOrNamedFileOpens() {
   // Text dragged onto the editor is text.
   QMimeData text;
   text.setText("typed ");
-  QWidget* editor = f.asmText->viewport();
+  QWidget* editor = f.Controls().asmText->viewport();
   const QPoint at(5, 5);
   auto drop = [&](QMimeData& data) {
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -237,23 +237,23 @@ void UnsavedWorkTest::aDroppedOrNamedFileOpens() {
     QApplication::sendEvent(editor, &dropped);
   };
   drop(text);
-  QVERIFY(f.asmText->toPlainText().contains("typed "));
+  QVERIFY(f.Controls().asmText->toPlainText().contains("typed "));
   QMimeData files;
   files.setUrls({QUrl::fromLocalFile(path)});
   s.dialogs.choices = {Choice::Cancel};
   drop(files);
-  QVERIFY(f.asmText->toPlainText().contains("typed "));
+  QVERIFY(f.Controls().asmText->toPlainText().contains("typed "));
   s.dialogs.choices = {Choice::Discard};
   drop(files);
-  QCOMPARE(Text(*f.asmText).last(), QString("dropped"));
+  QCOMPARE(Text(*f.Controls().asmText).last(), QString("dropped"));
   // Named at start-up: opened as Open .ASM opens it; a bad name gets the same error.
   Started named;
   named.program.Start(path);
-  QCOMPARE(Text(*named.f.asmText).last(), QString("dropped"));
+  QCOMPARE(Text(*named.f.Controls().asmText).last(), QString("dropped"));
   Started bad;
   bad.program.Start(dir_.filePath("nothing.asm"));
   QCOMPARE(bad.dialogs.shown.size(), 1);
-  QCOMPARE(Text(*bad.f.asmText), QStringList({";asm text", "", "hlt"}));
+  QCOMPARE(Text(*bad.f.Controls().asmText), QStringList({";asm text", "", "hlt"}));
   // Reached through a link, a file is saved where the link points; its name shows as it is.
   const QString target = dir_.filePath("<b>target[*].asm");
   QVERIFY(QFile::copy(path, target));
@@ -263,7 +263,7 @@ void UnsavedWorkTest::aDroppedOrNamedFileOpens() {
   linked.program.Start(link);
   Type(linked.f, "more");
   linked.dialogs.files = {link};
-  linked.f.SaveAsm1->trigger();
+  linked.f.Controls().SaveAsm1->trigger();
   QVERIFY(QFileInfo(link).isSymLink());
   QVERIFY(test::ReadBytes(target).endsWith("\r\nmore\r\n"));
   linked.program.Files().OpenFile(target);
@@ -297,7 +297,7 @@ void UnsavedWorkTest::recoveryCopyFollowsTheWorkAndComesBack() {
     QVERIFY(other.dialogs.shown.isEmpty());
     // Saved: the copy goes; changed again: it comes back.
     s.dialogs.files = {dir_.filePath("recovered.asm")};
-    s.f.SaveAsm1->trigger();
+    s.f.Controls().SaveAsm1->trigger();
     QCOMPARE(copies().size(), 0);
     Type(s.f, " second");
     QTRY_COMPARE(copies().size(), 1);
@@ -326,7 +326,7 @@ void UnsavedWorkTest::recoveryCopyFollowsTheWorkAndComesBack() {
   Started restored;
   restored.dialogs.choices = {Choice::Keep};
   restored.program.Start({});
-  QCOMPARE(Text(*restored.f.asmText).last(), QString("first second"));
+  QCOMPARE(Text(*restored.f.Controls().asmText).last(), QString("first second"));
   QCOMPARE(restored.f.windowTitle(), QString("recovered.asm* -  Q41 Assembler"));
   QVERIFY(!copies().contains("1-1.asm"));
   QVERIFY(!QFile::exists(folder + "/2-2.lock"));
@@ -348,7 +348,7 @@ void UnsavedWorkTest::recoveryCopyFollowsTheWorkAndComesBack() {
   Type(full.f, "b");
   QTest::qWait(200);
   QVERIFY(full.f.statusBar()->currentMessage().isEmpty());
-  QCOMPARE(Text(*full.f.asmText).last(), QString("ab"));
+  QCOMPARE(Text(*full.f.Controls().asmText).last(), QString("ab"));
   full.dialogs.choices = {Choice::Discard};
   qunsetenv("Q41_RECOVERY_DELAY_MS");
 }

@@ -115,7 +115,7 @@ void WindowFrameTest::compileTextWindowByTheRuleFromItsFirstShowing() {
   QVERIFY(Settled(s.f));
   const QRect mainFrame = s.f.frameGeometry();
 
-  s.f.CompText1->trigger();
+  s.f.Controls().CompText1->trigger();
   const bool placed = QTest::qWaitFor([&] { return PlacedByRule(f2, s.f); }, Patience);
   QVERIFY2(placed, qPrintable(QString("first showing: %1; the rule says %2,%3")
                                   .arg(Where(f2))
@@ -129,7 +129,7 @@ void WindowFrameTest::compileTextWindowByTheRuleFromItsFirstShowing() {
   f2.close();
   QVERIFY(QTest::qWaitFor([&] { return !f2.isVisible(); }, Patience));
   QTest::qWait(100);
-  s.f.CompText1->trigger();
+  s.f.Controls().CompText1->trigger();
   QVERIFY(QTest::qWaitFor([&] { return PlacedByRule(f2, s.f); }, Patience));
   QTest::qWait(300);
   QCOMPARE(f2.frameGeometry(), first);
@@ -149,7 +149,7 @@ void WindowFrameTest::movedWindowsStayWhereTheyAreMoved() {
   QCOMPARE(s.f.frameGeometry().topLeft(), mainTarget);
 
   // The compile-text window follows the moved main window's height.
-  s.f.CompText1->trigger();
+  s.f.Controls().CompText1->trigger();
   QVERIFY(QTest::qWaitFor([&] { return PlacedByRule(f2, s.f); }, Patience));
   QTest::qWait(300);
   const QPoint ownTarget = f2.frameGeometry().topLeft() + QPoint(25, -15);
@@ -171,7 +171,7 @@ void WindowFrameTest::minimisedWindowsComeBackInFront() {
   QVERIFY(minimised(hf));
   s.f.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&s.f, Patience));
-  s.f.AllBlocks1->trigger();
+  s.f.Controls().AllBlocks1->trigger();
   QVERIFY(QTest::qWaitForWindowActive(&hf, Patience));
   QTRY_VERIFY_WITH_TIMEOUT(!hf.isMinimized(), Patience);
   QVERIFY(minimised(s.f));

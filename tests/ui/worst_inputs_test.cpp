@@ -160,20 +160,20 @@ void WorstInputsTest::millionLinesOpenCompileSave() {
   Write(path, file);
   Started s;
   s.dialogs.files = {path};
-  s.f.OpenAsm1->trigger();
+  s.f.Controls().OpenAsm1->trigger();
   QCOMPARE(s.program.model().BlockStore[0].source.size(), 1000002u);
   // Compiled while the editor still lays the text out.
   QVERIFY(EditorLines::Loading());
-  QTest::keyClick(s.f.asmText, Qt::Key_F9);
+  QTest::keyClick(s.f.Controls().asmText, Qt::Key_F9);
   // A hundred thousand labels named alike: the second one is refused, at its line.
-  QCOMPARE(s.f.LineLab->text(), QString("Bl.0; 12:  loop: nop"));
+  QCOMPARE(s.f.Controls().LineLab->text(), QString("Bl.0; 12:  loop: nop"));
   QVERIFY(Settled());
-  QCOMPARE(LinesOf(*s.f.asmText).size(), 1000002u);
-  QCOMPARE(s.f.asmText->textCursor().selectedText(), QString("loop: nop"));
-  QVERIFY(!s.f.asmText->isReadOnly());
+  QCOMPARE(LinesOf(*s.f.Controls().asmText).size(), 1000002u);
+  QCOMPARE(s.f.Controls().asmText->textCursor().selectedText(), QString("loop: nop"));
+  QVERIFY(!s.f.Controls().asmText->isReadOnly());
   const QString saved = dir_.filePath("million_saved.asm");
   s.dialogs.files = {saved};
-  s.f.SaveAsm1->trigger();
+  s.f.Controls().SaveAsm1->trigger();
   // The marker on the first line: no header, no GLOBAL text.
   QCOMPARE(test::ReadBytes(saved),
            QByteArray(";memory=COMM\r\n\r\n\r\n;BLOCK 0\r\n;CPU\r\n;CPUaddr=0000\r\n\r\n") +
@@ -185,11 +185,11 @@ void WorstInputsTest::millionCharacterLine() {
   const std::string line = "nop ; " + std::string(1000000, 'x');
   s.program.model().BlockStore[0].source = {line, "hlt"};
   s.program.model().ShowBlock(0);
-  s.f.CompAndPreproc1->trigger();
-  QCOMPARE(s.f.LineLab->text(), QString("Successful compilation"));
-  QCOMPARE(s.f.Source(), (Lines{line, "hlt"}));
+  s.f.Controls().CompAndPreproc1->trigger();
+  QCOMPARE(s.f.Controls().LineLab->text(), QString("Successful compilation"));
+  QCOMPARE(static_cast<BlockView&>(s.f).Source(), (Lines{line, "hlt"}));
   QVERIFY(Settled());
-  QCOMPARE(LinesOf(*s.f.asmText), (Lines{line, "hlt"}));
+  QCOMPARE(LinesOf(*s.f.Controls().asmText), (Lines{line, "hlt"}));
 }
 
 void WorstInputsTest::randomBytesOpenedAndSaved() {
@@ -200,20 +200,20 @@ void WorstInputsTest::randomBytesOpenedAndSaved() {
   Write(path, bytes);
   Started s;
   s.dialogs.files = {path};
-  s.f.OpenAsm1->trigger();
-  QTest::keyClick(s.f.asmText, Qt::Key_F9);
-  QVERIFY(!s.f.LineLab->text().isEmpty());
+  s.f.Controls().OpenAsm1->trigger();
+  QTest::keyClick(s.f.Controls().asmText, Qt::Key_F9);
+  QVERIFY(!s.f.Controls().LineLab->text().isEmpty());
   const QString saved = dir_.filePath("random_saved.asm");
   s.dialogs.files = {saved};
-  s.f.SaveAsm1->trigger();
+  s.f.Controls().SaveAsm1->trigger();
   // Opened and saved again: the same bytes as the first save, and every line of the block
   // the file became is in it.
   Started again;
   again.dialogs.files = {saved};
-  again.f.OpenAsm1->trigger();
+  again.f.Controls().OpenAsm1->trigger();
   const QString twice = dir_.filePath("random_twice.asm");
   again.dialogs.files = {twice};
-  again.f.SaveAsm1->trigger();
+  again.f.Controls().SaveAsm1->trigger();
   QVERIFY(test::ReadBytes(twice) == test::ReadBytes(saved));
   const Lines original = SplitLines(std::string_view(bytes.constData(), bytes.size()));
   const QByteArray written = test::ReadBytes(saved);
@@ -234,9 +234,9 @@ void WorstInputsTest::blockFillingTheAddressSpace() {
   source.push_back("hlt");
   s.program.model().BlockStore[0].source = source;
   s.program.model().ShowBlock(0);
-  QTest::keyClick(s.f.asmText, Qt::Key_F9);
-  QCOMPARE(s.f.LineLab->text(), QString("Successful compilation"));
-  QCOMPARE(s.f.NwordsLab->text(), QString("8000"));
+  QTest::keyClick(s.f.Controls().asmText, Qt::Key_F9);
+  QCOMPARE(s.f.Controls().LineLab->text(), QString("Successful compilation"));
+  QCOMPARE(s.f.Controls().NwordsLab->text(), QString("8000"));
   QCOMPARE(s.program.model().BlockStore[0].code.size(), 32768u);
 }
 
@@ -256,13 +256,13 @@ void WorstInputsTest::saveFailingPartWayKeepsTheOldFile() {
   small.rlim_cur = 64 * 1024;
   setrlimit(RLIMIT_FSIZE, &small);
   s.dialogs.files = {path};
-  s.f.SaveAsm1->trigger();
+  s.f.Controls().SaveAsm1->trigger();
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
   QCOMPARE(test::ReadBytes(path), old);
   QCOMPARE(s.dialogs.shown.size(), 1);
   QVERIFY(s.dialogs.shown.first().startsWith(path));
-  QCOMPARE(s.f.Source(), big);  // the block itself, not the file text
+  QCOMPARE(static_cast<BlockView&>(s.f).Source(), big);  // the block itself, not the file text
   QCOMPARE(QDir(dir_.path()).entryList({"kept.asm*"}, QDir::Files), QStringList({"kept.asm"}));
 }
 

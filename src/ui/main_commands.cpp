@@ -1,0 +1,266 @@
+#include "ui/main_commands.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <array>
+
+#include "blocks/block_model.hpp"
+#include "blocks/compile_commands.hpp"
+#include "ui/asm_editor.hpp"
+#include "ui/hidForm.hpp"
+#include "ui/main_controls.hpp"
+#include "ui/mainform.hpp"
+#include "ui/midtext.hpp"
+#include "ui/program.hpp"
+#include "ui/program_files.hpp"
+#include "ui/style.hpp"
+#include "ui/tool_windows.hpp"
+
+namespace q41::ui {
+namespace {
+
+struct Menu {
+  QMenu* MainControls::*menu;
+  const char* name;
+  Bilingual title;
+};
+
+struct Command {
+  QMenu* MainControls::*menu;
+  QAction* MainControls::*action;
+  const char* name;
+  const char* separatorBefore;  // the name of a separator before the item, or null
+  Bilingual caption;
+  const char* shortcut;  // empty for none
+  void (*run)(Program&);
+};
+
+constexpr std::array<Menu, 5> Menus = {{
+    {&MainControls::File1, "File1", {"Файл", "File"}},
+    {&MainControls::Edit1, "Edit1", {"Правка", "Edit"}},
+    {&MainControls::View1, "View1", {"Вид", "View"}},
+    {&MainControls::Run1, "Run1", {"Компилировать", "Compile"}},
+    {&MainControls::Help1, "Help1", {"Справка", "Help"}},
+}};
+
+MainControls& Controls(Program& p) {
+  return p.Form1().Controls();
+}
+
+// The edit commands act on the main window's source or code, whichever has the keyboard.
+void OnFocusedEditor(Program& p, void (QPlainTextEdit::*act)(), bool needsSelection = false) {
+  for (QPlainTextEdit* memo :
+       std::initializer_list<QPlainTextEdit*>{Controls(p).asmText, Controls(p).codeText}) {
+    if (memo->hasFocus() && (!needsSelection || memo->textCursor().hasSelection())) {
+      (memo->*act)();
+    }
+  }
+}
+
+void ClearText(Program& p) {
+  if (!p.dialogs().Confirm(p.messages.MsgClearAsm)) return;
+  Controls(p).asmText->clear();
+  p.Edited();
+}
+
+constexpr std::array<Command, 21> Commands = {{
+    {&MainControls::File1,
+     &MainControls::new1,
+     "new1",
+     nullptr,
+     {"Новая программа", "New program"},
+     "",
+     [](Program& p) { p.Files().New1Click(); }},
+    {&MainControls::File1,
+     &MainControls::OpenAsm1,
+     "OpenAsm1",
+     "N7",
+     {"Открыть .ASM...", "Open .ASM..."},
+     "Ctrl+O",
+     [](Program& p) { p.Files().OpenAsm1Click(); }},
+    {&MainControls::File1,
+     &MainControls::SaveAsm1,
+     "SaveAsm1",
+     "N2",
+     {"Сохранить .ASM...", "Save .ASM..."},
+     "Ctrl+S",
+     [](Program& p) { p.Files().SaveAsm1Click(); }},
+    {&MainControls::File1,
+     &MainControls::SaveCod1,
+     "SaveCod1",
+     nullptr,
+     {"Сохранить .Q41...", "Save .Q41..."},
+     "Ctrl+Alt+S",
+     [](Program& p) { p.Files().SaveCod1Click(); }},
+    {&MainControls::File1,
+     &MainControls::Exit1,
+     "Exit1",
+     "N1",
+     {"Выход", "Exit"},
+     "",
+     [](Program& p) { p.Files().Exit1Click(); }},
+
+    {&MainControls::Edit1,
+     &MainControls::Cut1,
+     "Cut1",
+     nullptr,
+     {"Вырезать", "Cut"},
+     "Ctrl+X",
+     [](Program& p) { OnFocusedEditor(p, &QPlainTextEdit::cut, true); }},
+    {&MainControls::Edit1,
+     &MainControls::Copy1,
+     "Copy1",
+     nullptr,
+     {"Копировать", "Copy"},
+     "Ctrl+C",
+     [](Program& p) { OnFocusedEditor(p, &QPlainTextEdit::copy, true); }},
+    {&MainControls::Edit1,
+     &MainControls::Paste1,
+     "Paste1",
+     nullptr,
+     {"Вставить", "Paste"},
+     "Ctrl+V",
+     [](Program& p) { OnFocusedEditor(p, &QPlainTextEdit::paste); }},
+    {&MainControls::Edit1,
+     &MainControls::SelectAll1,
+     "SelectAll1",
+     "N3",
+     {"Выделить все", "Select all"},
+     "Ctrl+A",
+     [](Program& p) { OnFocusedEditor(p, &QPlainTextEdit::selectAll); }},
+    {&MainControls::Edit1,
+     &MainControls::UnDo1,
+     "UnDo1",
+     "N4",
+     {"Отменить", "Undo"},
+     "Ctrl+Z",
+     [](Program& p) { OnFocusedEditor(p, &QPlainTextEdit::undo); }},
+    {&MainControls::Edit1,
+     &MainControls::ClearAsm1,
+     "ClearAsm1",
+     "N5",
+     {"Очистить текст", "Clear text"},
+     "",
+     ClearText},
+    {&MainControls::Edit1,
+     &MainControls::ClearCode1,
+     "ClearCode1",
+     nullptr,
+     {"Очистить код", "Clear code"},
+     "",
+     [](Program& p) { ClearCodeAndLabels(p.Form1(), p.workspace); }},
+    {&MainControls::Edit1,
+     &MainControls::Find1,
+     "Find1",
+     nullptr,
+     {"Найти и заменить...", "Find and replace..."},
+     "Ctrl+F",
+     [](Program& p) { p.Form1().Tools().ShowFind(); }},
+
+    {&MainControls::View1,
+     &MainControls::CompText1,
+     "CompText1",
+     nullptr,
+     {"Текст для компиляции", "Text for compilation"},
+     "",
+     [](Program& p) { ShowInFront(p.Form2()); }},
+    {&MainControls::View1,
+     &MainControls::AllBlocks1,
+     "AllBlocks1",
+     nullptr,
+     {"Все блоки", "All blocks"},
+     "F3",
+     [](Program& p) {
+       TForm1& main = p.Form1();
+       ShowInFront(main.isActiveWindow() ? static_cast<QWidget&>(*p.HF()) : main);
+     }},
+    {&MainControls::View1,
+     &MainControls::Listing1,
+     "Listing1",
+     nullptr,
+     {"Листинг", "Listing"},
+     "Ctrl+L",
+     [](Program& p) { p.Form1().Tools().ShowListing(); }},
+
+    {&MainControls::Run1,
+     &MainControls::CompAll1,
+     "CompAll1",
+     nullptr,
+     {"Компилировать все блоки", "Compile all blocks"},
+     "F9",
+     [](Program& p) { p.model().SpeedButton2Click(); }},
+    {&MainControls::Run1,
+     &MainControls::CompAndPreproc1,
+     "CompAndPreproc1",
+     "N6",
+     {"Компил.+препроцес.(1 блок)", "Compile+preproc.(1 block)"},
+     "Ctrl+F9",
+     [](Program& p) { p.model().CompileBlock(); }},
+    {&MainControls::Run1,
+     &MainControls::Compile1,
+     "Compile1",
+     nullptr,
+     {"Только компиляция", "Compile only"},
+     "",
+     [](Program& p) { p.model().CompileOnly(); }},
+    {&MainControls::Run1,
+     &MainControls::Preprocess1,
+     "Preprocess1",
+     nullptr,
+     {"Только препроцессинг", "Preprocess only"},
+     "",
+     [](Program& p) { p.model().PreprocessOnly(); }},
+
+    {&MainControls::Help1,
+     &MainControls::Reference1,
+     "Reference1",
+     nullptr,
+     {"Справочник команд", "Instruction reference"},
+     "F1",
+     [](Program& p) { p.Form1().Tools().ShowReference(); }},
+}};
+
+}  // namespace
+
+void BuildMainMenu(QMenuBar& bar, MainControls& controls, Program& program) {
+  for (const Menu& m : Menus) {
+    QMenu* menu = bar.addMenu(m.title.english);
+    menu->setObjectName(m.name);
+    controls.*m.menu = menu;
+  }
+  for (const Command& c : Commands) {
+    QMenu* menu = controls.*c.menu;
+    if (c.separatorBefore != nullptr) menu->addSeparator()->setObjectName(c.separatorBefore);
+    QAction* action = menu->addAction(c.caption.english);
+    action->setObjectName(c.name);
+    if (*c.shortcut != '\0') {
+      action->setShortcut(QKeySequence(c.shortcut));
+      // The main window's shortcuts work while any window of the program is active.
+      action->setShortcutContext(Qt::ApplicationShortcut);
+    }
+    QObject::connect(action, &QAction::triggered, menu, [&program, run = c.run] {
+      program.RunCommand([&program, run] { run(program); });
+    });
+    controls.*c.action = action;
+  }
+}
+
+void ApplyCommandCaptions(Language language, MainControls& controls) {
+  for (const Menu& m : Menus) (controls.*m.menu)->setTitle(QString::fromUtf8(m.title.In(language)));
+  for (const Command& c : Commands) {
+    (controls.*c.action)->setText(QString::fromUtf8(c.caption.In(language)));
+  }
+}
+
+QList<QKeySequence> CommandShortcuts() {
+  QList<QKeySequence> keys;
+  for (const Command& c : Commands) {
+    if (*c.shortcut != '\0') keys.push_back(QKeySequence(c.shortcut));
+  }
+  return keys;
+}
+
+}  // namespace q41::ui
