@@ -136,6 +136,7 @@ void AssemblyRun::EncodeInstructions() {
   for (std::size_t at = 0; at < compText_.size() && errorText_.empty(); ++at) {
     const std::string& line = compText_[at];
     const auto compLine = static_cast<std::int32_t>(at + 1);
+    compLine_ = compLine;
     const auto colon = line.find(':');
     if (colon != std::string::npos) {
       // A label line ends at its colon. Text after it ("B: NOP" when a source line held two

@@ -27,6 +27,9 @@ class AssemblerWarnings {
  public:
   virtual ~AssemblerWarnings() = default;
   virtual void Warning(const std::string& text) = 0;
+  // The same, told with the 1-based source line it is about (0 for the whole block), for
+  // those that show warnings in place rather than in a box.
+  virtual void WarningAt(const std::string& text, std::int32_t /*sourceLine*/) { Warning(text); }
 };
 
 struct AssembleResult {

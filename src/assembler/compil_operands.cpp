@@ -78,7 +78,7 @@ char AssemblyRun::ParseOperand(std::string& text) {
   // value itself was more likely meant, so ask the user to look again.
   const std::string& line = *wholeLine_;
   if (StartsWith(line, "J") || StartsWith(line, "CALL") || labels_.Row(row).kind == '=') {
-    Warn(line + ":\n" + text + "\nor #" + text + "?");
+    Warn(line + ":\n" + text + "\nor #" + text + "?", lineMap_.Get(compLine_));
   }
   text.insert(0, 1, '@');
   refRows_.push_back(row);

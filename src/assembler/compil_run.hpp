@@ -35,8 +35,8 @@ class AssemblyRun {
   // Shows errorText_ with the source line of line `compLine` (1-based) of the text.
   void ReportAsmError(std::int64_t compLine);
   void Fail(std::string text) { errorText_ = std::move(text); }
-  void Warn(const std::string& text) {
-    if (warnings_ != nullptr) warnings_->Warning(text);
+  void Warn(const std::string& text, std::int32_t sourceLine = 0) {
+    if (warnings_ != nullptr) warnings_->WarningAt(text, sourceLine);
   }
 
   // Operand readers and group handlers (compil_operands.cpp). A reader returns the operand
@@ -67,6 +67,7 @@ class AssemblyRun {
   std::string errorText_;
   StatusReport status_;
   bool hltSeen_ = false;
+  std::int64_t compLine_ = 0;  // the line of the text being encoded, 1-based
   Lines code_;
   // For each code word, the 1-based line of the text for compilation that produced it.
   std::vector<std::int32_t> wordLine_;

@@ -134,7 +134,10 @@ class NameCollector {
         name.pop_back();
         while (!name.empty() && name.back() == Blank) name.pop_back();
       }
-      const SourcePlace place{false, lineNo, span.start, span.length};
+      // A definition's place is its name alone, as a use's is.
+      const int length = span.kind == SyntaxKind::LabelUse ? span.length
+                                                           : static_cast<int>(name.size());
+      const SourcePlace place{false, lineNo, span.start, length};
       if (span.kind == SyntaxKind::LabelUse) {
         Named(name).uses.push_back(place);
       } else {
@@ -148,12 +151,45 @@ class NameCollector {
   std::unordered_map<std::string, std::size_t> index_;
 };
 
+class WarningCollector : public AssemblerWarnings {
+ public:
+  WarningCollector(SourceText source, std::vector<BlockWarning>& out)
+      : source_(source), out_(out) {}
+  void Warning(const std::string& text) override { WarningAt(text, 0); }
+  void WarningAt(const std::string& text, std::int32_t line) override {
+    if (line < 1 || static_cast<std::size_t>(line) > source_.size()) line = LastCodeLine();
+    BlockWarning warning{{}, text};
+    if (line > 0) {
+      const std::string_view code = source_[static_cast<std::size_t>(line - 1)];
+      warning.place = TrimmedPlace(code, 0, ReadSourceLine(code, Language::English).codeEnd);
+      warning.place.line = line;
+    }
+    out_.push_back(std::move(warning));
+  }
+
+ private:
+  std::int32_t LastCodeLine() const {
+    for (std::size_t k = source_.size(); k > 0; --k) {
+      const std::string_view line = source_[k - 1];
+      const std::size_t end = ReadSourceLine(line, Language::English).codeEnd;
+      if (line.substr(0, end).find_first_not_of(Blank) != std::string_view::npos) {
+        return static_cast<std::int32_t>(k);
+      }
+    }
+    return 0;
+  }
+
+  SourceText source_;
+  std::vector<BlockWarning>& out_;
+};
+
 }  // namespace
 
 BlockFacts ReadBlock(SourceText source, const Lines& glob, const AssemblerOptions& options) {
   BlockFacts facts;
   CompileWorkspace workspace;
-  CompileOutcome outcome = CompileSource(workspace, source, glob, options, nullptr);
+  WarningCollector warnings(source, facts.warnings);
+  CompileOutcome outcome = CompileSource(workspace, source, glob, options, &warnings);
   facts.compiled = outcome.succeeded;
   if (!outcome.succeeded) facts.fault = FaultOf(outcome.status, source, glob);
 

@@ -35,8 +35,8 @@ struct BlockFault {
   std::string errCaption;
 };
 
-// A label or constant: where it is defined, where it is used, and its value after the
-// compile (empty when the compile did not reach it).
+// A label or constant: where it is defined, where it is used (each place is the name alone),
+// and its value after the compile (empty when the compile did not reach it).
 struct NameFacts {
   std::string name;                               // as the assembler knows it, in upper case
   SyntaxKind kind = SyntaxKind::LabelDefinition;  // or ConstantDefinition (GLOBAL too)
@@ -46,10 +46,19 @@ struct NameFacts {
   std::string value;
 };
 
+// A warning of the compile (a bare name where a value was more likely meant, a block
+// without HLT), placed on the line it is about; a block's warning stands on its last line
+// with code.
+struct BlockWarning {
+  SourcePlace place;
+  std::string text;
+};
+
 struct BlockFacts {
   bool compiled = false;
   std::optional<BlockFault> fault;  // the first fault, when there is one
-  std::vector<NameFacts> names;     // in the order of their first mention, GLOBAL first
+  std::vector<BlockWarning> warnings;
+  std::vector<NameFacts> names;  // in the order of their first mention, GLOBAL first
   Lines code;
   std::vector<std::int32_t> wordSourceLine;
   std::vector<ListingRow> listing;  // a row for every source line, and continuations

@@ -57,6 +57,9 @@ QTextCharFormat FormatOf(SyntaxKind kind) {
 const QColor CaretLineColour(0xF2, 0xF5, 0xFF);
 constexpr int ColouredLength = 4000;
 const QColor MarkColour(0xC0, 0x00, 0x00);
+const QColor FaultColour(0xE0, 0x00, 0x00);
+const QColor WarningColour(0xD0, 0x80, 0x00);
+const QColor UseColour(0xE4, 0xE4, 0xE4);
 
 }  // namespace
 
@@ -163,6 +166,48 @@ void AsmEditor::SetHighlights(QList<QTextEdit::ExtraSelection> highlights) {
   refreshTimer_.start();
 }
 
+void AsmEditor::SetNameUses(QList<QTextEdit::ExtraSelection> uses) {
+  uses_ = std::move(uses);
+  for (QTextEdit::ExtraSelection& use : uses_) use.format.setBackground(UseColour);
+  ++highlightsGeneration_;
+  refreshTimer_.start();
+}
+
+void AsmEditor::SetDiagnostics(const QList<Diagnostic>& diagnostics) {
+  diagnostics_.clear();
+  for (const Diagnostic& d : diagnostics) {
+    const QTextBlock block = document()->findBlockByNumber(d.line - 1);
+    if (!block.isValid()) continue;
+    QTextCursor text(block);
+    const int end = std::min(d.start + std::max(d.length, 1), block.length() - 1);
+    text.setPosition(block.position() + std::min(d.start, end));
+    text.setPosition(block.position() + end, QTextCursor::KeepAnchor);
+    diagnostics_.push_back({text, d.message, d.warning});
+  }
+  ++highlightsGeneration_;
+  refreshTimer_.start();
+  if (gutter_ != nullptr) gutter_->update();
+}
+
+QString AsmEditor::DiagnosticAt(int line, int column) const {
+  for (const Mark& m : diagnostics_) {
+    if (m.text.block().blockNumber() + 1 != line) continue;
+    const int start = m.text.selectionStart() - m.text.block().position();
+    const int end = m.text.selectionEnd() - m.text.block().position();
+    if (column < 0 || (column >= start && column <= end)) return m.message;
+  }
+  return {};
+}
+
+int AsmEditor::GutterLineAt(int y) const {
+  for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+    const QRectF r = blockBoundingGeometry(block).translated(contentOffset());
+    if (r.top() > y) break;
+    if (y < r.bottom()) return block.blockNumber() + 1;
+  }
+  return 0;
+}
+
 void AsmEditor::PaintGutter(QPaintEvent* event) {
   QPainter painter(gutter_);
   painter.fillRect(event->rect(), QColor(0xF0, 0xF0, 0xF0));
@@ -182,6 +227,16 @@ void AsmEditor::PaintGutter(QPaintEvent* event) {
         painter.setPen(block.blockNumber() == caretLine ? Qt::black : QColor(0x80, 0x80, 0x80));
       }
       painter.drawText(cell, Qt::AlignRight | Qt::AlignVCenter, QString::number(number));
+      for (const Mark& m : diagnostics_) {
+        if (m.text.block() != block) continue;
+        // A dot at the gutter's left edge, beside the number: the last compile's mark may
+        // fill the same line's cell.
+        const int size = std::max(4, fontMetrics().height() / 3);
+        painter.setBrush(m.warning ? WarningColour : FaultColour);
+        painter.setPen(Qt::NoPen);
+        painter.drawEllipse(QRect(1, top + (fontMetrics().height() - size) / 2, size, size));
+        break;
+      }
     }
     top += height;
     block = block.next();
@@ -221,8 +276,18 @@ void AsmEditor::Refresh() {
   caretLine.cursor = textCursor();
   caretLine.cursor.clearSelection();
   selections.push_back(caretLine);
-  for (const QTextEdit::ExtraSelection& h : highlights_) {
-    if (h.cursor.document() == document()) selections.push_back(h);
+  for (const auto* list : {&uses_, &highlights_}) {
+    for (const QTextEdit::ExtraSelection& h : *list) {
+      if (h.cursor.document() == document()) selections.push_back(h);
+    }
+  }
+  for (const Mark& m : diagnostics_) {
+    if (m.text.document() != document()) continue;
+    QTextEdit::ExtraSelection s;
+    s.cursor = m.text;
+    s.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+    s.format.setUnderlineColor(m.warning ? WarningColour : FaultColour);
+    selections.push_back(s);
   }
   if (first.isValid()) {
     for (QTextBlock b = first;; b = b.next()) {

@@ -31,6 +31,24 @@ class AsmEditor : public Memo {
  public:
   // Selections another feature wants shown beside the colours (a linked line).
   void SetHighlights(QList<QTextEdit::ExtraSelection> highlights);
+  // The places that name what the caret stands on, shown faintly.
+  void SetNameUses(QList<QTextEdit::ExtraSelection> uses);
+
+  // A fault or warning of the check as the user types: its text underlined with a wavy line,
+  // its line marked in the gutter. The marks hold on to their text as it is edited.
+  struct Diagnostic {
+    int line = 0;  // 1-based
+    int start = 0;
+    int length = 0;
+    QString message;
+    bool warning = false;
+  };
+  void SetDiagnostics(const QList<Diagnostic>& diagnostics);
+  // The message of a diagnostic mark at `line` (1-based), whether on its text when `column`
+  // is given (a character offset) or anywhere on the line when it is -1; empty for none.
+  QString DiagnosticAt(int line, int column = -1) const;
+  // The line of the gutter at a point of it, 1-based; 0 off the lines.
+  int GutterLineAt(int y) const;
   int GutterWidth() const;
   // A numbered editor holds a block's source; the text for compilation is not numbered.
   bool IsNumbered() const { return numbered_; }
@@ -58,6 +76,13 @@ class AsmEditor : public Memo {
   int markedLine_ = 0;
   QTextCursor mark_;  // at the start of the marked text; null when it has no line yet
   QList<QTextEdit::ExtraSelection> highlights_;
+  QList<QTextEdit::ExtraSelection> uses_;
+  struct Mark {
+    QTextCursor text;  // selects the marked text
+    QString message;
+    bool warning;
+  };
+  QList<Mark> diagnostics_;
   // What the last refresh showed: lines first to last, at this revision, caret line.
   struct Shown {
     const void* document = nullptr;  // a new text may come as a new document, quietly

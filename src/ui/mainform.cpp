@@ -26,6 +26,7 @@
 #include "ui/midtext.hpp"
 #include "ui/program.hpp"
 #include "ui/program_files.hpp"
+#include "ui/source_assist.hpp"
 #include "ui/style.hpp"
 #include "ui/tool_windows.hpp"
 #include "ui/widgets.hpp"
@@ -55,6 +56,8 @@ TForm1::TForm1(Program& program) : program_(program) {
         return model.History(model.CurrentBlock);
       });
   tools_ = std::make_unique<ToolWindows>(program_, *this, *ui_.asmText, *source_);
+  assist_ = std::make_unique<SourceAssist>(*ui_.asmText, *source_, *ui_.Glob, *glob_,
+                                           program_.settings.language);
   BuildMainMenu(*menuBar(), ui_, program_);
   ui_.SetTabOrder();
   ConnectControls();

@@ -14,6 +14,7 @@ namespace q41::ui {
 
 class CodeLinks;
 class Program;
+class SourceAssist;
 class ToolWindows;
 
 class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
@@ -26,6 +27,9 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   MainControls& Controls() { return ui_; }
   // The listing, the instruction reference and the find dialog.
   ToolWindows& Tools() { return *tools_; }
+  // What the source editor knows of the language: the check as you type, hover, definitions
+  // and completion.
+  SourceAssist& Assist() { return *assist_; }
   // A notice in the status bar below the window's controls, which shows only while there is
   // one; an empty text takes it away.
   void ShowNotice(const QString& text);
@@ -101,6 +105,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   std::unique_ptr<EditorLines> source_, code_, header_, glob_;
   std::unique_ptr<CodeLinks> links_;
   std::unique_ptr<ToolWindows> tools_;
+  std::unique_ptr<SourceAssist> assist_;
   bool shownOnce_ = false;
   bool codeFromFailedCompile_ = false;
 };

@@ -55,18 +55,18 @@ TEST(Service, NamesWithDefinitionsUsesAndValues) {
     return NameFacts{};
   };
   const NameFacts start = find("START");
-  EXPECT_EQ(Marked(start.definition, source, glob), "1: start:");
+  EXPECT_EQ(Marked(start.definition, source, glob), "1: start");
   ASSERT_EQ(start.uses.size(), 1u);
   EXPECT_EQ(Marked(start.uses[0], source, glob), "3: start");
   EXPECT_EQ(start.value, "0000");
   const NameFacts five = find("FIVE");
   EXPECT_EQ(five.kind, SyntaxKind::ConstantDefinition);
-  EXPECT_EQ(Marked(five.definition, source, glob), "2: Five =");
+  EXPECT_EQ(Marked(five.definition, source, glob), "2: Five");
   EXPECT_EQ(Marked(five.uses.at(0), source, glob), "1: Five");
   EXPECT_EQ(five.value, "0005");
   EXPECT_EQ(Marked(find("PORT").definition, source, glob), "GLOBAL 1: Port");
   EXPECT_EQ(find("PORT").value, "0003");
-  EXPECT_EQ(Marked(find("MSG").definition, source, glob), "5: msg:");
+  EXPECT_EQ(Marked(find("MSG").definition, source, glob), "5: msg");
 }
 
 // Rows carry their line as a number: past 99,999, where the printed column is full, too.

@@ -1,0 +1,53 @@
+#pragma once
+// What an editor asks about a place in a block's source, answered from the facts of its last
+// check (service.hpp) and the line's tokens: the name there and where it is defined and
+// used, a short description for hovering, and the words that may complete what is being
+// typed. No Qt, no I/O; texts are Windows-1251 bytes like the source (the reference's
+// entries, UTF-8 HTML, are marked as such).
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "language/service.hpp"
+
+namespace q41 {
+
+// The label or constant whose definition or use covers `column` (a byte offset) of block
+// line `line` (1-based), or of GLOBAL line `line` when `inGlobal`; null for none.
+const NameFacts* NameAt(const BlockFacts& facts, bool inGlobal, std::int32_t line, int column);
+
+// Every place that names `name`: its definition first (when it has one), then its uses.
+std::vector<SourcePlace> PlacesOf(const NameFacts& name);
+
+struct Hover {
+  std::string text;
+  bool html = false;  // a reference entry, UTF-8 HTML; else plain Windows-1251 text
+  int start = 0;      // the token described, in bytes of the line
+  int length = 0;
+};
+
+// What to show for the token at `column` of block line `line` (text `text`): a mnemonic's
+// reference entry, a name's kind, value and definition, a number's value in three
+// notations, a register's code.
+std::optional<Hover> HoverAt(const BlockFacts& facts, std::string_view text, std::int32_t line,
+                             int column, Language language);
+
+enum class CompletionKind { Mnemonic, Register, Label, Constant };
+
+struct Completion {
+  std::string word;
+  std::string detail;  // Windows-1251
+  CompletionKind kind = CompletionKind::Mnemonic;
+};
+
+// The word being typed that ends at `column`: the letters, digits and "_" before it.
+std::string_view WordBefore(std::string_view line, int column);
+
+// The words that begin with `prefix` (letters of either case alike): mnemonics, registers,
+// then the block's and GLOBAL's names, each with a short description.
+std::vector<Completion> CompletionsFor(const BlockFacts& facts, std::string_view prefix,
+                                       Language language);
+
+}  // namespace q41

@@ -1,0 +1,259 @@
+#include "ui/source_assist.hpp"
+
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QStandardItemModel>
+#include <QTextBlock>
+#include <QTimer>
+#include <QToolTip>
+
+#include "language/queries.hpp"
+#include "ui/asm_editor.hpp"
+#include "ui/live_check.hpp"
+#include "ui/qt_text.hpp"
+
+namespace q41::ui {
+namespace {
+
+constexpr int WordRole = Qt::UserRole;
+
+// The line of a text cursor as the language service counts (1-based) and its column in
+// bytes, which are characters: the code page has one byte for each.
+std::int32_t LineOf(const QTextCursor& c) {
+  return c.blockNumber() + 1;
+}
+
+QTextCursor Selecting(QPlainTextEdit& editor, const SourcePlace& place) {
+  const QTextBlock block = editor.document()->findBlockByNumber(place.line - 1);
+  if (!block.isValid()) return {};
+  QTextCursor c(block);
+  c.setPosition(block.position() + std::min(place.start, block.length() - 1));
+  c.setPosition(block.position() + std::min(place.start + place.length, block.length() - 1),
+                QTextCursor::KeepAnchor);
+  return c;
+}
+
+QString PlainToolTip(const std::string& bytes) {
+  return "<p style='white-space:pre'>" + ToQt(bytes).toHtmlEscaped() + "</p>";
+}
+
+}  // namespace
+
+SourceAssist::SourceAssist(AsmEditor& editor, const EditorLines& source, QPlainTextEdit& global,
+                           const EditorLines& globalLines, Language language)
+    : editor_(editor), global_(global), globalLines_(globalLines), language_(language) {
+  check_ = std::make_unique<LiveCheck>(
+      source, [this] { return globalLines_.Get(); }, AssemblerOptions{language, true});
+  connect(&editor_, &QPlainTextEdit::textChanged, check_.get(), &LiveCheck::TextChanged);
+  connect(&global_, &QPlainTextEdit::textChanged, check_.get(), &LiveCheck::TextChanged);
+  connect(check_.get(), &LiveCheck::Checked, this, &SourceAssist::ShowCheck);
+  connect(&editor_, &QPlainTextEdit::cursorPositionChanged, this, &SourceAssist::ShowUses);
+  // The open list follows the word as it is typed further, and closes when none is left.
+  connect(&editor_, &QPlainTextEdit::textChanged, this, [this] {
+    if (completer_->popup()->isVisible()) Complete();
+  });
+
+  completions_ = new QStandardItemModel(this);
+  completer_ = new QCompleter(completions_, this);
+  completer_->setWidget(&editor_);
+  completer_->setCompletionMode(QCompleter::PopupCompletion);
+  completer_->setCaseSensitivity(Qt::CaseInsensitive);
+  completer_->setCompletionRole(WordRole);
+  // Ahead of the completer's own filter: Return and Tab take the word and go no further.
+  completer_->popup()->installEventFilter(this);
+  editor_.installEventFilter(this);
+  editor_.viewport()->installEventFilter(this);
+  check_->TextChanged();
+}
+
+SourceAssist::~SourceAssist() = default;
+
+void SourceAssist::ShowCheck() {
+  const BlockFacts& facts = check_->Facts();
+  QList<AsmEditor::Diagnostic> marks;
+  QList<QTextEdit::ExtraSelection> globalMarks;
+  if (facts.fault && facts.fault->place.line > 0) {
+    const SourcePlace& p = facts.fault->place;
+    const QString message = ToQt(facts.fault->errCaption);
+    if (!p.inGlobal) {
+      marks.push_back({p.line, p.start, p.length, message, false});
+    } else {
+      QTextEdit::ExtraSelection s;
+      s.cursor = Selecting(global_, p);
+      s.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+      s.format.setUnderlineColor(QColor(0xE0, 0, 0));
+      s.format.setToolTip(message);
+      globalMarks.push_back(s);
+    }
+  }
+  for (const BlockWarning& w : facts.warnings) {
+    if (w.place.line > 0) {
+      marks.push_back({w.place.line, w.place.start, w.place.length, ToQt(w.text), true});
+    }
+  }
+  editor_.SetDiagnostics(marks);
+  global_.setExtraSelections(globalMarks);
+  ShowUses();
+}
+
+void SourceAssist::ShowUses() {
+  QList<QTextEdit::ExtraSelection> uses;
+  const QTextCursor caret = editor_.textCursor();
+  if (check_->Current()) {
+    const int column = caret.positionInBlock();
+    if (const NameFacts* n = NameAt(check_->Facts(), false, LineOf(caret), column)) {
+      for (const SourcePlace& p : PlacesOf(*n)) {
+        if (p.inGlobal) continue;
+        QTextEdit::ExtraSelection s;
+        s.cursor = Selecting(editor_, p);
+        uses.push_back(s);
+      }
+    }
+  }
+  editor_.SetNameUses(uses);
+}
+
+bool SourceAssist::GoToDefinition() {
+  if (!check_->Current()) return false;
+  const QTextCursor caret = editor_.textCursor();
+  const NameFacts* n = NameAt(check_->Facts(), false, LineOf(caret), caret.positionInBlock());
+  if (n == nullptr || !n->defined) return false;
+  QPlainTextEdit& target = n->definition.inGlobal ? global_ : editor_;
+  const QTextCursor at = Selecting(target, n->definition);
+  if (at.isNull()) return false;
+  target.setTextCursor(at);
+  target.ensureCursorVisible();
+  target.setFocus();
+  return true;
+}
+
+bool SourceAssist::ShowHover(const QPoint& at, const QPoint& global) {
+  const QTextCursor c = editor_.cursorForPosition(at);
+  // Past the end of a line is no place on it.
+  if (editor_.cursorRect(c).right() + 4 < at.x() && c.atBlockEnd()) return false;
+  const int line = LineOf(c);
+  const int column = c.positionInBlock();
+  QString text = editor_.DiagnosticAt(line, column);
+  if (!text.isEmpty()) {
+    text = PlainToolTip(FromQt(text));
+  } else {
+    const std::string bytes = FromQt(c.block().text().left(4000));
+    const auto hover = HoverAt(check_->Facts(), bytes, line, column, language_);
+    if (!hover) return false;
+    text = hover->html ? QString::fromUtf8(hover->text) : PlainToolTip(hover->text);
+  }
+  QToolTip::showText(global, text, editor_.viewport());
+  return true;
+}
+
+void SourceAssist::Complete() {
+  const QTextCursor caret = editor_.textCursor();
+  const std::string line = FromQt(caret.block().text());
+  const std::string_view word = WordBefore(line, caret.positionInBlock());
+  completions_->clear();
+  for (const Completion& c : CompletionsFor(check_->Facts(), word, language_)) {
+    auto* item = new QStandardItem(ToQt(c.word) + "    " + ToQt(c.detail));
+    item->setData(ToQt(c.word), WordRole);
+    completions_->appendRow(item);
+  }
+  if (completions_->rowCount() == 0 || word.empty()) {
+    completer_->popup()->hide();
+    return;
+  }
+  completer_->setCompletionPrefix(ToQt(std::string(word)));
+  QRect r = editor_.cursorRect();
+  r.setWidth(std::max(240, completer_->popup()->sizeHintForColumn(0) +
+                               completer_->popup()->verticalScrollBar()->sizeHint().width()));
+  completer_->complete(r);
+  completer_->popup()->setCurrentIndex(completer_->completionModel()->index(0, 0));
+}
+
+void SourceAssist::TakeCompletion() {
+  const QModelIndex index = completer_->popup()->currentIndex();
+  completer_->popup()->hide();
+  if (!index.isValid()) return;
+  const QString word = index.data(WordRole).toString();
+  QTextCursor c = editor_.textCursor();
+  c.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor,
+                 static_cast<int>(completer_->completionPrefix().size()));
+  c.insertText(word);
+  editor_.setTextCursor(c);
+}
+
+// Two letters typed at the start of a statement (after blanks, or after a label) open the
+// list by themselves.
+void SourceAssist::TypedLetter() {
+  const QTextCursor caret = editor_.textCursor();
+  const std::string line = FromQt(caret.block().text());
+  const int column = caret.positionInBlock();
+  const std::string_view word = WordBefore(line, column);
+  if (word.size() != 2) return;
+  const std::string before = line.substr(0, static_cast<std::size_t>(column) - word.size());
+  const std::size_t last = before.find_last_not_of(' ');
+  if (last == std::string::npos || before[last] == ':') Complete();
+}
+
+bool SourceAssist::CompletionKey(int key) {
+  switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab:
+      TakeCompletion();
+      return true;
+    case Qt::Key_Escape:
+    case Qt::Key_Backtab:
+      completer_->popup()->hide();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool SourceAssist::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (watched == completer_->popup()) {
+    if (type == QEvent::KeyPress && completer_->popup()->isVisible()) {
+      return CompletionKey(static_cast<QKeyEvent*>(event)->key());
+    }
+    return false;
+  }
+  if (watched == editor_.viewport()) {
+    if (type == QEvent::ToolTip) {
+      const auto* help = static_cast<QHelpEvent*>(event);
+      if (!ShowHover(help->pos(), help->globalPos())) QToolTip::hideText();
+      return true;
+    }
+    if (type == QEvent::MouseButtonRelease) {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      if (mouse->button() == Qt::LeftButton && (mouse->modifiers() & Qt::ControlModifier)) {
+        editor_.setTextCursor(editor_.cursorForPosition(mouse->position().toPoint()));
+        return GoToDefinition();
+      }
+    }
+    return false;
+  }
+  if (watched == &editor_ && type == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F12 && key->modifiers() == Qt::NoModifier) {
+      GoToDefinition();
+      return true;
+    }
+    if (key->key() == Qt::Key_Space && key->modifiers() == Qt::ControlModifier) {
+      Complete();
+      return true;
+    }
+    const QString text = key->text();
+    if (text.size() == 1 && text[0].isLetter() && !editor_.isReadOnly()) {
+      // After the editor took the letter.
+      QTimer::singleShot(0, this, &SourceAssist::TypedLetter);
+    }
+  }
+  return false;
+}
+
+}  // namespace q41::ui

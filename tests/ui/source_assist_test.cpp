@@ -1,0 +1,182 @@
+// What the main source editor knows while the user types, through the real window: the
+// check's marks against what Ctrl+F9 reports on generated faulty blocks (and nothing the
+// compile commands own touched by the check), hover on each kind of token, F12 into the
+// GLOBAL text, the uses of a name, and completion.
+
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <QTextBlock>
+#include <QToolTip>
+#include <random>
+
+#include "blocks/block_model.hpp"
+#include "ui/live_check.hpp"
+#include "ui/source_assist.hpp"
+#include "ui_support.hpp"
+
+namespace q41::ui {
+
+using test::SetText;
+using test::Started;
+
+class SourceAssistTest : public QObject {
+  Q_OBJECT
+
+  // Puts `lines` in the main editor and waits for their check.
+  static void Checked(TForm1& f, const QStringList& lines) {
+    QSignalSpy checked(&f.Assist().Check(), &LiveCheck::Checked);
+    SetText(*f.Controls().asmText, lines);
+    QVERIFY(checked.wait(5000));
+  }
+  // The first line (1-based) with a mark and its message; 0 when none.
+  static std::pair<int, QString> Mark(TForm1& f) {
+    AsmEditor& editor = *f.Controls().asmText;
+    for (int line = 1; line <= editor.blockCount(); ++line) {
+      const QString message = editor.DiagnosticAt(line);
+      if (!message.isEmpty()) return {line, message};
+    }
+    return {0, QString()};
+  }
+  // The tooltip over the middle of `token` on line `line` (1-based).
+  static QString HoverText(TForm1& f, int line, const QString& token) {
+    AsmEditor& editor = *f.Controls().asmText;
+    const QTextBlock block = editor.document()->findBlockByNumber(line - 1);
+    QTextCursor c(block);
+    c.setPosition(block.position() + static_cast<int>(block.text().indexOf(token)) + 1);
+    const QPoint at = editor.cursorRect(c).center();
+    QHelpEvent help(QEvent::ToolTip, at, editor.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(editor.viewport(), &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+  }
+
+ private slots:
+  void initTestCase() { qputenv("Q41_CHECK_DELAY_MS", "0"); }
+  void theMarkIsWhatCompilingReportsAndTouchesNothing();
+  void hoverDescribesEachKindOfToken();
+  void definitionsUsesAndCompletion();
+};
+
+void SourceAssistTest::theMarkIsWhatCompilingReportsAndTouchesNothing() {
+  Started s;
+  TForm1& f = s.f;
+  const MainControls& c = f.Controls();
+  const QStringList good = {"L1: MOV R1, R2", "  ADD #5, R0", "  BR L1",    "K = 7",
+                            "  MOV #K, (R3)", "  DW 1234H",   "; a comment"};
+  const QStringList bad = {"  MOV R9, R1",  "  FOO R1",         "  ADD #5", "1L: NOP",
+                           "  JMP NOWHERE", "  MOV #99999, R1", "  DW",     "  mov\tr1, r2"};
+  std::mt19937 random(20);
+  auto pick = [&random](const QStringList& from) {
+    return from[static_cast<int>(random() % static_cast<unsigned>(from.size()))];
+  };
+  const int cases = 200;
+  for (int n = 0; n < cases; ++n) {
+    QStringList lines;
+    for (int k = static_cast<int>(random() % 6); k > 0; --k) lines << pick(good);
+    lines << pick(bad);
+    for (int k = static_cast<int>(random() % 3); k > 0; --k) lines << pick(good);
+    lines << "  HLT";
+    const QString status = c.LineLab->text() + c.ErrLab->text();
+    const QStringList code = test::Text(*c.codeText);
+    const QColor lamp = c.BlockLamps[0]->Color();
+    const Lines stored = s.program.model().BlockStore[0].source;
+    Checked(f, lines);
+    const auto [line, message] = Mark(f);
+    // The check itself changed nothing the compile commands own.
+    QCOMPARE(c.LineLab->text() + c.ErrLab->text(), status);
+    QCOMPARE(test::Text(*c.codeText), code);
+    QCOMPARE(c.BlockLamps[0]->Color(), lamp);
+    QVERIFY(s.program.model().BlockStore[0].source == stored);
+    c.CompAndPreproc1->trigger();
+    QCOMPARE(message, c.ErrLab->text());
+    QCOMPARE(line, c.asmText->textCursor().blockNumber() + 1);
+  }
+  // Fixed, the marks go.
+  Checked(f, {"  NOP", "  HLT"});
+  QCOMPARE(Mark(f).first, 0);
+  // A block without HLT is warned about on its last line of code.
+  Checked(f, {"  NOP", "; end"});
+  QCOMPARE(Mark(f), std::make_pair(1, QString("No HLT command!")));
+}
+
+void SourceAssistTest::hoverDescribesEachKindOfToken() {
+  Started s;
+  TForm1& f = s.f;
+  SetText(*f.Controls().Glob, {"LIMIT=20"});
+  Checked(f, {"START: MOV #-1, R2", "  MOV #LIMIT, R1", "  BR START", "  HLT"});
+  const struct {
+    int line;
+    const char* token;
+    const char* shows;
+  } table[] = {
+      {1, "MOV", "source, destination"},
+      {1, "#-1", "65535 = FFFFH = -1"},
+      {1, "R2", "R2: code 2"},
+      {3, "START", "START: label, address 0000H"},
+      {2, "LIMIT", "LIMIT: constant, value 0014H"},
+      {2, "LIMIT", "defined in GLOBAL, line 1"},
+  };
+  for (const auto& row : table) {
+    const QString text = HoverText(f, row.line, row.token);
+    QVERIFY2(text.contains(row.shows), qPrintable(QString(row.token) + ": " + text));
+  }
+}
+
+void SourceAssistTest::definitionsUsesAndCompletion() {
+  Started s;
+  TForm1& f = s.f;
+  AsmEditor& editor = *f.Controls().asmText;
+  SetText(*f.Controls().Glob, {";Global", "LIMIT=20"});
+  Checked(f, {"START: NOP", "  MOV #LIMIT, R1", "  BR START", "  HLT"});
+  // F12 on a GLOBAL name goes there, the GLOBAL editor taking the focus.
+  editor.setFocus();
+  QTextCursor c(editor.document()->findBlockByNumber(1));
+  c.setPosition(c.position() + 8);
+  editor.setTextCursor(c);
+  QTest::keyClick(&editor, Qt::Key_F12);
+  QVERIFY(f.Controls().Glob->hasFocus());
+  QCOMPARE(f.Controls().Glob->textCursor().selectedText(), QString("LIMIT"));
+  QCOMPARE(f.Controls().Glob->textCursor().blockNumber(), 1);
+  // On a use of a label, its definition and use are shown, and F12 goes to the definition.
+  editor.setFocus();
+  c = QTextCursor(editor.document()->findBlockByNumber(2));
+  c.setPosition(c.position() + 6);
+  editor.setTextCursor(c);
+  auto uses = [&editor] {
+    const QList<QTextEdit::ExtraSelection> shown = editor.extraSelections();
+    return std::count_if(shown.begin(), shown.end(), [](const auto& s) {
+      return s.cursor.selectedText() == "START" &&
+             s.format.hasProperty(QTextFormat::BackgroundBrush);
+    });
+  };
+  QTRY_COMPARE(uses(), 2);
+  QTest::keyClick(&editor, Qt::Key_F12);
+  QCOMPARE(editor.textCursor().blockNumber(), 0);
+  QCOMPARE(editor.textCursor().selectedText(), QString("START"));
+
+  // Two letters at the start of a statement offer completion; Return takes it, Escape
+  // closes it, Ctrl+Space opens it anywhere.
+  QCompleter& completer = *f.Assist().Completer();
+  editor.moveCursor(QTextCursor::End);
+  QTest::keyClicks(&editor, "  mo");
+  QTRY_VERIFY(completer.popup()->isVisible());
+  QTest::keyClick(completer.popup(), Qt::Key_Return);
+  QCOMPARE(editor.textCursor().block().text(), QString("  MOV"));
+  QTest::keyClicks(&editor, " #LI");
+  QVERIFY(!completer.popup()->isVisible());
+  QTest::keyClick(&editor, Qt::Key_Space, Qt::ControlModifier);
+  QVERIFY(completer.popup()->isVisible());
+  QVERIFY(completer.currentCompletion() == "LIMIT");
+  QTest::keyClick(completer.popup(), Qt::Key_Escape);
+  QVERIFY(!completer.popup()->isVisible());
+  QCOMPARE(editor.textCursor().block().text(), QString("  MOV #LI"));
+}
+
+}  // namespace q41::ui
+
+QTEST_MAIN(q41::ui::SourceAssistTest)
+#include "source_assist_test.moc"
