@@ -1,9 +1,11 @@
 #include "ui/asm_editor.hpp"
 
+#include <QHelpEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTimer>
+#include <QToolTip>
 
 #include "language/tokens.hpp"
 
@@ -70,6 +72,18 @@ class AsmEditor::Gutter : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override { editor_->PaintGutter(event); }
+  // A line's mark tells its message.
+  bool event(QEvent* event) override {
+    if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QString message = editor_->DiagnosticAt(editor_->GutterLineAt(help->pos().y()));
+    if (message.isEmpty()) {
+      QToolTip::hideText();
+    } else {
+      QToolTip::showText(help->globalPos(), message, this);
+    }
+    return true;
+  }
 
  private:
   AsmEditor* editor_;
@@ -78,6 +92,7 @@ class AsmEditor::Gutter : public QWidget {
 AsmEditor::AsmEditor(QWidget* parent, bool numbered) : Memo(parent), numbered_(numbered) {
   if (numbered_) {
     gutter_ = new Gutter(this);
+    gutter_->setObjectName("gutter");
     connect(this, &QPlainTextEdit::blockCountChanged, this, [this] {
       UpdateGutterWidth();
       FollowMark();

@@ -95,6 +95,16 @@ void SourceAssistTest::theMarkIsWhatCompilingReportsAndTouchesNothing() {
     QCOMPARE(message, c.ErrLab->text());
     QCOMPARE(line, c.asmText->textCursor().blockNumber() + 1);
   }
+  // The gutter's mark tells the message too.
+  Checked(f, {"  NOP", "  FOO", "  HLT"});
+  auto* gutter = c.asmText->findChild<QWidget*>("gutter");
+  const QPoint at(
+      gutter->width() / 2,
+      c.asmText->cursorRect(QTextCursor(c.asmText->document()->findBlockByNumber(1))).center().y());
+  QHelpEvent help(QEvent::ToolTip, at, gutter->mapToGlobal(at));
+  QApplication::sendEvent(gutter, &help);
+  QCOMPARE(QToolTip::text(), Mark(f).second);
+  QVERIFY(QToolTip::text().contains("FOO"));
   // Fixed, the marks go.
   Checked(f, {"  NOP", "  HLT"});
   QCOMPARE(Mark(f).first, 0);
