@@ -10,6 +10,7 @@ packages=(
   openbox x11-utils xdotool
   dpkg-dev lintian desktop-file-utils librsvg2-bin man-db
   clang libclang-rt-14-dev
+  nlohmann-json3-dev neovim
 )
 
 missing=()

@@ -142,6 +142,14 @@ class BlockModel {
   // reads back into the same blocks.
   Lines WriteProgramFile(std::optional<MarkerClash>& clash) const;
   void ReadProgramFile(Lines lines);
+  // Where the parts of the file last read stand in it, as 0-based lines of the file: block
+  // n's source line k (1-based) is the file's line blockStart[n] + k - 1; GLOBAL line j is
+  // globalLines[j - 1].
+  struct FileLayout {
+    std::array<std::size_t, BlockCount> blockStart{};
+    std::vector<std::size_t> globalLines;
+  };
+  const FileLayout& LastFileLayout() const { return layout_; }
   // Reads a file without block markers as ReadProgramFile does, except that block 0's
   // source stays with the caller, who keeps `lines` while the program is compiled: compile
   // all compiles them where they stand. False, with nothing read, when the file has the
@@ -200,6 +208,7 @@ class BlockModel {
   BlockView& view_;
   CompileWorkspace& workspace_;
   bool modified_ = false;
+  FileLayout layout_;
   std::vector<StoredBlocksView*> storedViews_;
   const LineViews* unmarked_ = nullptr;
   const CompileSettings& settings_;

@@ -201,6 +201,7 @@ void BlockModel::ReadProgramFile(Lines lines) {
   std::array<std::size_t, BlockCount + 1> markers{};
   const int found = FindBlockMarkers(lines, markers);
   StartReading(lines);
+  layout_ = FileLayout{};
 
   if (found == 0) {
     // Not a program file: the whole text is block 0; header and GLOBAL text stay. Its
@@ -225,6 +226,7 @@ void BlockModel::ReadProgramFile(Lines lines) {
       inGlobal = true;
       continue;
     }
+    if (inGlobal) layout_.globalLines.push_back(j);
     (inGlobal ? glob : header).push_back(lines[j]);
   }
   while (header.size() > 1 && header.back().empty()) header.pop_back();
@@ -240,6 +242,7 @@ void BlockModel::ReadProgramFile(Lines lines) {
     if (n < LastBlock && end > markers[static_cast<std::size_t>(n)] + 1 && lines[end - 1].empty()) {
       --end;
     }
+    layout_.blockStart[static_cast<std::size_t>(n)] = markers[static_cast<std::size_t>(n)];
     TakeBlockLines(n, lines, markers[static_cast<std::size_t>(n)], end);
   }
   ShowBlock(0);

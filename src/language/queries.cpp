@@ -43,7 +43,9 @@ const std::string& ReferenceHtml(const std::string& mnemonic, Language language)
   return none;
 }
 
-std::string NameHover(const NameFacts& n, Language language) {
+}  // namespace
+
+std::string DescribeName(const NameFacts& n, Language language) {
   const bool constant = n.kind == SyntaxKind::ConstantDefinition;
   std::string text = n.name + ": " +
                      Local(constant ? Bilingual{"константа", "constant"}.In(language)
@@ -66,6 +68,8 @@ std::string NameHover(const NameFacts& n, Language language) {
   }
   return text;
 }
+
+namespace {
 
 // "#5", "-12", "0FFH", "#-3": the value as a word, in decimal, hexadecimal and signed.
 std::optional<std::string> NumberHover(std::string_view token) {
@@ -128,7 +132,7 @@ std::optional<Hover> HoverAt(const BlockFacts& facts, std::string_view text, std
       case SyntaxKind::LabelUse:
       case SyntaxKind::ConstantDefinition:
         if (const NameFacts* n = NameAt(facts, false, line, column)) {
-          hover.text = NameHover(*n, language);
+          hover.text = DescribeName(*n, language);
         }
         break;
       default:
@@ -168,7 +172,7 @@ std::vector<Completion> CompletionsFor(const BlockFacts& facts, std::string_view
   for (const NameFacts& n : facts.names) {
     if (!n.defined || !matches(n.name)) continue;
     const bool constant = n.kind == SyntaxKind::ConstantDefinition;
-    std::string detail = NameHover(n, language);
+    std::string detail = DescribeName(n, language);
     std::replace(detail.begin(), detail.end(), '\n', ';');
     out.push_back({n.name, detail, constant ? CompletionKind::Constant : CompletionKind::Label});
   }

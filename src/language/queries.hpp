@@ -18,6 +18,9 @@ namespace q41 {
 // line `line` (1-based), or of GLOBAL line `line` when `inGlobal`; null for none.
 const NameFacts* NameAt(const BlockFacts& facts, bool inGlobal, std::int32_t line, int column);
 
+// A name's kind, its value or address from the check, and where it is defined.
+std::string DescribeName(const NameFacts& name, Language language);
+
 // Every place that names `name`: its definition first (when it has one), then its uses.
 std::vector<SourcePlace> PlacesOf(const NameFacts& name);
 

@@ -1,0 +1,23 @@
+-- What the Neovim test asks of examples/blocks.asm.
+return {
+  { name = "hover_mnemonic", method = "textDocument/hover", at = { "mov #TABLE", 1 } },
+  { name = "hover_global", method = "textDocument/hover", at = { "#TABLE", 2 } },
+  { name = "hover_number", method = "textDocument/hover", at = { "#2, r1", 1 } },
+  { name = "hover_register", method = "textDocument/hover", at = { "r2, (r1)", 0 } },
+  { name = "definition_global", method = "textDocument/definition", at = { "#COUNT", 2 } },
+  { name = "definition_label", method = "textDocument/definition", at = { "bne fill", 5 } },
+  { name = "references_global", method = "textDocument/references", at = { "TABLE =", 1 },
+    params = { context = { includeDeclaration = true } } },
+  { name = "highlights", method = "textDocument/documentHighlight", at = { "bne fill", 5 } },
+  { name = "completion", method = "textDocument/completion", at = { "bne fill", 2 } },
+  { name = "symbols", method = "textDocument/documentSymbol" },
+  { name = "semantic_tokens", method = "textDocument/semanticTokens/full" },
+  { name = "inlay_hints", method = "textDocument/inlayHint",
+    params = { range = { start = { line = 0, character = 0 }, ["end"] = { line = 99, character = 0 } } } },
+  { name = "rename", method = "textDocument/rename", at = { "bne fill", 5 },
+    params = { newName = "again" } },
+  { name = "rename_taken", method = "textDocument/rename", at = { "bne fill", 5 },
+    params = { newName = "start" } },
+  { name = "rename_invalid", method = "textDocument/rename", at = { "bne fill", 5 },
+    params = { newName = "1st" } },
+}

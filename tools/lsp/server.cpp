@@ -1,0 +1,517 @@
+#include "tools/lsp/server.hpp"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "common/cp1251.hpp"
+#include "common/number_text.hpp"
+#include "language/queries.hpp"
+
+namespace q41::lsp {
+namespace {
+
+// The protocol's error codes.
+constexpr int InvalidRequest = -32600;
+constexpr int MethodNotFound = -32601;
+constexpr int InvalidParams = -32602;
+constexpr int ServerNotInitialized = -32002;
+
+struct ProtocolError {
+  int code;
+  std::string message;
+};
+
+DocumentLine ReadLine(std::string_view utf8) {
+  DocumentLine line;
+  int units = 0;
+  for (std::size_t k = 0; k < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[k]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    const std::string_view character = utf8.substr(k, length);
+    const std::string byte = Utf8ToCp1251(character);
+    if (byte == "?" && character != "?")
+      line.foreign.push_back(static_cast<int>(line.bytes.size()));
+    line.utf16.push_back(units);
+    line.bytes += byte.empty() ? std::string("?") : byte.substr(0, 1);
+    units += length == 4 ? 2 : 1;
+    k += length;
+  }
+  line.utf16.push_back(units);
+  return line;
+}
+
+Document ReadDocument(const std::string& text, Language language) {
+  Document d;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string_view line(text.data() + start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    d.lines.push_back(ReadLine(line));
+    start = end + 1;
+  }
+  Lines bytes;
+  bytes.reserve(d.lines.size());
+  for (const DocumentLine& l : d.lines) bytes.push_back(l.bytes);
+  d.program = ReadProgram(bytes, AssemblerOptions{language, true});
+  return d;
+}
+
+std::string Utf8(const std::string& bytes) {
+  return Cp1251ToUtf8(bytes);
+}
+
+// A place of the language service as the protocol's range.
+std::optional<Json> RangeOf(const Document& d, int block, const SourcePlace& place) {
+  const auto line = d.program.FileLine(block, place.inGlobal, place.line);
+  if (!line || *line >= d.lines.size()) return std::nullopt;
+  const std::vector<int>& units = d.lines[*line].utf16;
+  const auto at = [&units](int byte) {
+    return units[static_cast<std::size_t>(std::clamp(byte, 0, static_cast<int>(units.size()) - 1))];
+  };
+  return Json{{"start", {{"line", *line}, {"character", at(place.start)}}},
+              {"end", {{"line", *line}, {"character", at(place.start + place.length)}}}};
+}
+
+// A client's position: the line of the file and the byte of it.
+struct Position {
+  std::size_t line = 0;
+  int byte = 0;
+};
+
+Position PositionOf(const Document& d, const Json& position) {
+  const Json& line = position.at("line");
+  const Json& character = position.at("character");
+  if (!line.is_number_integer() || !character.is_number_integer() || line.get<long long>() < 0) {
+    throw ProtocolError{InvalidParams, "bad position"};
+  }
+  Position p{static_cast<std::size_t>(line.get<long long>()), 0};
+  if (p.line >= d.lines.size()) return p;
+  const std::vector<int>& units = d.lines[p.line].utf16;
+  const auto found = std::lower_bound(units.begin(), units.end(), character.get<long long>());
+  p.byte = static_cast<int>(std::min<std::ptrdiff_t>(
+      found - units.begin(), static_cast<std::ptrdiff_t>(units.size()) - 1));
+  return p;
+}
+
+// A name and every place that names it: a GLOBAL name's places in all blocks.
+struct NamePlaces {
+  const NameFacts* name = nullptr;
+  std::vector<std::pair<int, SourcePlace>> places;  // the block of each (any, in GLOBAL)
+};
+
+NamePlaces NamedAt(const Document& d, const Position& at) {
+  NamePlaces out;
+  const auto where = d.program.PlaceOf(at.line);
+  if (!where || d.program.facts.empty()) return out;
+  const int block = where->inGlobal ? 0 : where->block;
+  out.name = NameAt(d.program.facts[static_cast<std::size_t>(block)], where->inGlobal, where->line,
+                    at.byte);
+  if (out.name == nullptr) return out;
+  if (!(out.name->defined && out.name->definition.inGlobal)) {
+    for (const SourcePlace& p : PlacesOf(*out.name)) out.places.emplace_back(block, p);
+    return out;
+  }
+  out.places.emplace_back(0, out.name->definition);
+  for (std::size_t b = 0; b < d.program.facts.size(); ++b) {
+    for (const NameFacts& n : d.program.facts[b].names) {
+      if (n.name != out.name->name) continue;
+      for (const SourcePlace& use : n.uses) out.places.emplace_back(static_cast<int>(b), use);
+    }
+  }
+  return out;
+}
+
+// The reference's HTML entry as the protocol's Markdown.
+std::string Markdown(std::string html) {
+  const std::pair<const char*, const char*> tags[] = {
+      {"<h2>", "### "},   {"</h2>", "\n\n"},     {"<p>", ""},     {"</p>", "\n\n"},
+      {"<b>", "**"},      {"</b>", "**"},        {"<code>", "`"}, {"</code>", "`"},
+      {"<pre>", "```\n"}, {"</pre>", "\n```\n"}, {"<br>", "\n"},  {"<ul>", ""},
+      {"</ul>", "\n"},    {"<li>", "- "},        {"</li>", "\n"}};
+  for (const auto& [tag, markdown] : tags) {
+    for (std::size_t at = html.find(tag); at != std::string::npos; at = html.find(tag, at)) {
+      html.replace(at, std::string_view(tag).size(), markdown);
+    }
+  }
+  std::string out;
+  bool inTag = false;
+  for (char c : html) {
+    if (c == '<') inTag = true;
+    if (!inTag) out += c;
+    if (c == '>') inTag = false;
+  }
+  for (const auto& [entity, text] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}}) {
+    for (std::size_t at = out.find(entity); at != std::string::npos; at = out.find(entity, at)) {
+      out.replace(at, std::string_view(entity).size(), text);
+    }
+  }
+  return out;
+}
+
+int TokenType(SyntaxKind kind) {
+  // One legend entry for each kind; a definition carries the declaration modifier.
+  switch (kind) {
+    case SyntaxKind::Mnemonic:
+      return 0;
+    case SyntaxKind::Register:
+      return 1;
+    case SyntaxKind::Number:
+      return 2;
+    case SyntaxKind::Text:
+      return 3;
+    case SyntaxKind::LabelDefinition:
+    case SyntaxKind::LabelUse:
+      return 4;
+    case SyntaxKind::ConstantDefinition:
+      return 5;
+    case SyntaxKind::ReservedWords:
+      return 6;
+    case SyntaxKind::Comment:
+      return 7;
+  }
+  return 7;
+}
+
+Json Capabilities() {
+  return {{"textDocumentSync", 1},
+          {"hoverProvider", true},
+          {"definitionProvider", true},
+          {"referencesProvider", true},
+          {"documentHighlightProvider", true},
+          {"renameProvider", true},
+          {"completionProvider", {{"triggerCharacters", Json::array()}}},
+          {"documentSymbolProvider", true},
+          {"inlayHintProvider", true},
+          {"semanticTokensProvider",
+           {{"legend",
+             {{"tokenTypes",
+               {"keyword", "variable", "number", "string", "function", "enumMember", "macro",
+                "comment"}},
+              {"tokenModifiers", {"declaration"}}}},
+            {"full", true}}}};
+}
+
+}  // namespace
+
+Language LanguageFromEnvironment() {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') continue;
+    return std::string_view(value).substr(0, 2) == "ru" ? Language::Russian : Language::English;
+  }
+  return Language::English;
+}
+
+std::vector<Json> Server::Handle(const Json& message) {
+  if (!message.is_object() || !message.contains("method") || !message["method"].is_string()) {
+    // An answer from the client to a request of ours (we make none), or no message at all.
+    if (message.is_object() && message.contains("id") && !message.contains("method")) return {};
+    return {Json{{"jsonrpc", "2.0"},
+                 {"id", nullptr},
+                 {"error", {{"code", InvalidRequest}, {"message", "not a request"}}}}};
+  }
+  const std::string method = message["method"];
+  const Json params = message.value("params", Json::object());
+  if (!message.contains("id")) return Notification(method, params);
+  Json answer{{"jsonrpc", "2.0"}, {"id", message["id"]}};
+  try {
+    answer["result"] = Request(method, params);
+  } catch (const ProtocolError& e) {
+    answer["error"] = {{"code", e.code}, {"message", e.message}};
+  } catch (const Json::exception& e) {
+    answer["error"] = {{"code", InvalidParams}, {"message", e.what()}};
+  }
+  return {answer};
+}
+
+Json Server::Request(const std::string& method, const Json& params) {
+  if (method == "initialize") {
+    initialized_ = true;
+    return {{"capabilities", Capabilities()},
+            {"serverInfo", {{"name", "q41-lsp"}, {"version", Q41_VERSION}}}};
+  }
+  if (!initialized_) throw ProtocolError{ServerNotInitialized, "initialize first"};
+  if (method == "shutdown") {
+    shutdown_ = true;
+    return nullptr;
+  }
+  if (shutdown_) throw ProtocolError{InvalidRequest, "the server is shutting down"};
+  const Document* d = Find(params);
+  const bool known = method.rfind("textDocument/", 0) == 0;
+  if (known && d == nullptr) throw ProtocolError{InvalidParams, "no such open document"};
+  const std::string uri = known ? params["textDocument"]["uri"].get<std::string>() : "";
+  if (method == "textDocument/hover") return Hover(*d, params.at("position"));
+  if (method == "textDocument/definition") return Definition(uri, *d, params.at("position"));
+  if (method == "textDocument/references") return References(uri, *d, params.at("position"));
+  if (method == "textDocument/documentHighlight") return Highlights(*d, params.at("position"));
+  if (method == "textDocument/rename") {
+    return Rename(uri, *d, params.at("position"), params.at("newName").get<std::string>());
+  }
+  if (method == "textDocument/completion") return Completion(*d, params.at("position"));
+  if (method == "textDocument/documentSymbol") return Symbols(*d);
+  if (method == "textDocument/semanticTokens/full") return SemanticTokens(*d);
+  if (method == "textDocument/inlayHint") return InlayHints(*d);
+  throw ProtocolError{MethodNotFound, "unknown method " + method};
+}
+
+std::vector<Json> Server::Notification(const std::string& method, const Json& params) {
+  if (method == "exit") {
+    exited_ = true;
+    return {};
+  }
+  if (!initialized_ || shutdown_) return {};
+  try {
+    if (method == "textDocument/didOpen" || method == "textDocument/didChange") {
+      const Json& doc = params.at("textDocument");
+      const std::string uri = doc.at("uri");
+      const Json& text = method == "textDocument/didOpen"
+                             ? doc.at("text")
+                             : params.at("contentChanges").back().at("text");
+      if (method == "textDocument/didChange" && !documents_.count(uri)) return {};
+      documents_[uri] = ReadDocument(text.get<std::string>(), language_);
+      return {Diagnostics(uri)};
+    }
+    if (method == "textDocument/didClose") {
+      const std::string uri = params.at("textDocument").at("uri");
+      // Closed twice, or never opened: nothing to forget.
+      if (documents_.erase(uri) == 0) return {};
+      return {Json{{"jsonrpc", "2.0"},
+                   {"method", "textDocument/publishDiagnostics"},
+                   {"params", {{"uri", uri}, {"diagnostics", Json::array()}}}}};
+    }
+  } catch (const Json::exception&) {
+    // A notification has no answer: a malformed one is dropped.
+  }
+  return {};
+}
+
+const Document* Server::Find(const Json& params) const {
+  if (!params.is_object() || !params.contains("textDocument")) return nullptr;
+  const Json& doc = params["textDocument"];
+  if (!doc.is_object() || !doc.contains("uri") || !doc["uri"].is_string()) return nullptr;
+  const auto it = documents_.find(doc["uri"].get<std::string>());
+  return it == documents_.end() ? nullptr : &it->second;
+}
+
+Json Server::Diagnostics(const std::string& uri) const {
+  const Document& d = documents_.at(uri);
+  Json list = Json::array();
+  auto add = [&](int block, const SourcePlace& place, const std::string& text, int severity) {
+    if (auto range = RangeOf(d, block, place)) {
+      list.push_back(
+          {{"range", *range}, {"severity", severity}, {"source", "q41"}, {"message", Utf8(text)}});
+    }
+  };
+  for (std::size_t b = 0; b < d.program.facts.size(); ++b) {
+    const BlockFacts& f = d.program.facts[b];
+    const int block = static_cast<int>(b);
+    if (f.fault) {
+      SourcePlace place = f.fault->place;
+      if (place.line == 0) place = {false, 1, 0, 0};  // no line named: the block's first
+      add(block, place, f.fault->errCaption, 1);
+    }
+    for (const BlockWarning& w : f.warnings) add(block, w.place, w.text, 2);
+  }
+  const char* foreign = Bilingual{"Символа нет в кодовой странице Windows-1251",
+                                  "The Windows-1251 code page has no such character"}
+                            .In(language_);
+  for (std::size_t k = 0; k < d.lines.size(); ++k) {
+    for (int byte : d.lines[k].foreign) {
+      const auto at = static_cast<std::size_t>(byte);
+      list.push_back({{"range",
+                       {{"start", {{"line", k}, {"character", d.lines[k].utf16[at]}}},
+                        {"end", {{"line", k}, {"character", d.lines[k].utf16[at + 1]}}}}},
+                      {"severity", 1},
+                      {"source", "q41"},
+                      {"message", foreign}});
+    }
+  }
+  return {{"jsonrpc", "2.0"},
+          {"method", "textDocument/publishDiagnostics"},
+          {"params", {{"uri", uri}, {"diagnostics", list}}}};
+}
+
+Json Server::Hover(const Document& d, const Json& position) const {
+  const Position at = PositionOf(d, position);
+  const auto where = d.program.PlaceOf(at.line);
+  if (!where || d.program.facts.empty()) return nullptr;
+  std::string markdown;
+  SourcePlace place{where->inGlobal, where->line, at.byte, 0};
+  if (where->inGlobal) {
+    const NameFacts* n = NameAt(d.program.facts[0], true, where->line, at.byte);
+    if (n == nullptr) return nullptr;
+    markdown = Utf8(DescribeName(*n, language_));
+    place = n->definition;
+  } else {
+    const auto block = static_cast<std::size_t>(where->block);
+    const auto hover =
+        HoverAt(d.program.facts[block], d.lines[at.line].bytes, where->line, at.byte, language_);
+    if (!hover) return nullptr;
+    markdown = hover->html ? Markdown(hover->text) : Utf8(hover->text);
+    place.start = hover->start;
+    place.length = hover->length;
+  }
+  Json answer{{"contents", {{"kind", "markdown"}, {"value", markdown}}}};
+  if (auto range = RangeOf(d, where->inGlobal ? 0 : where->block, place)) answer["range"] = *range;
+  return answer;
+}
+
+Json Server::Definition(const std::string& uri, const Document& d, const Json& position) const {
+  const NamePlaces named = NamedAt(d, PositionOf(d, position));
+  if (named.name == nullptr || !named.name->defined) return nullptr;
+  const auto range = RangeOf(d, named.places.front().first, named.name->definition);
+  if (!range) return nullptr;
+  return {{"uri", uri}, {"range", *range}};
+}
+
+Json Server::References(const std::string& uri, const Document& d, const Json& position) const {
+  Json list = Json::array();
+  for (const auto& [block, place] : NamedAt(d, PositionOf(d, position)).places) {
+    if (auto range = RangeOf(d, block, place)) list.push_back({{"uri", uri}, {"range", *range}});
+  }
+  return list;
+}
+
+Json Server::Highlights(const Document& d, const Json& position) const {
+  Json list = Json::array();
+  for (const auto& [block, place] : NamedAt(d, PositionOf(d, position)).places) {
+    const bool definition = place.inGlobal || list.empty();
+    if (auto range = RangeOf(d, block, place)) {
+      list.push_back({{"range", *range}, {"kind", definition ? 3 : 2}});
+    }
+  }
+  return list;
+}
+
+Json Server::Rename(const std::string& uri, const Document& d, const Json& position,
+                    const std::string& newName) const {
+  const NamePlaces named = NamedAt(d, PositionOf(d, position));
+  if (named.name == nullptr) throw ProtocolError{InvalidParams, "no label or constant here"};
+  // Valid is what the assembler takes as a label's name; taken is any name a block or the
+  // GLOBAL text defines.
+  const std::string bytes = Utf8ToCp1251(newName);
+  const BlockFacts trial = ReadBlock(Lines{bytes + ": NOP", "  HLT"}, {}, {language_, true});
+  const auto defines = [&](const BlockFacts& f, const std::string& name) {
+    return std::any_of(f.names.begin(), f.names.end(),
+                       [&](const NameFacts& n) { return n.defined && n.name == name; });
+  };
+  if (!trial.compiled || trial.names.size() != 1) {
+    throw ProtocolError{InvalidParams, newName + " is not a valid name"};
+  }
+  const std::string upper = trial.names.front().name;
+  for (const BlockFacts& f : d.program.facts) {
+    if (upper != named.name->name && defines(f, upper)) {
+      throw ProtocolError{InvalidParams, newName + " is taken"};
+    }
+  }
+  Json edits = Json::array();
+  for (const auto& [block, place] : named.places) {
+    if (auto range = RangeOf(d, block, place)) {
+      edits.push_back({{"range", *range}, {"newText", newName}});
+    }
+  }
+  return {{"changes", {{uri, edits}}}};
+}
+
+Json Server::Completion(const Document& d, const Json& position) const {
+  const Position at = PositionOf(d, position);
+  const auto where = d.program.PlaceOf(at.line);
+  Json items = Json::array();
+  if (!where || where->inGlobal || at.line >= d.lines.size()) return items;
+  const std::string& line = d.lines[at.line].bytes;
+  const auto& facts = d.program.facts[static_cast<std::size_t>(where->block)];
+  for (const q41::Completion& c : CompletionsFor(facts, WordBefore(line, at.byte), language_)) {
+    const int kind = c.kind == CompletionKind::Mnemonic   ? 14
+                     : c.kind == CompletionKind::Register ? 6
+                     : c.kind == CompletionKind::Label    ? 18
+                                                          : 21;
+    items.push_back({{"label", Utf8(c.word)}, {"detail", Utf8(c.detail)}, {"kind", kind}});
+  }
+  return items;
+}
+
+Json Server::Symbols(const Document& d) const {
+  Json list = Json::array();
+  auto symbol = [&](const std::string& name, int kind, const Json& range) {
+    return Json{{"name", name}, {"kind", kind}, {"range", range}, {"selectionRange", range}};
+  };
+  for (std::size_t b = 0; b < d.program.blocks.size(); ++b) {
+    const int block = static_cast<int>(b);
+    const auto lines = static_cast<int>(d.program.blocks[b].size());
+    const auto first = RangeOf(d, block, {false, 1, 0, 0});
+    const auto last = RangeOf(d, block, {false, std::max(lines, 1), 0, 0});
+    if (!first || !last) continue;
+    Json whole = *first;
+    whole["end"] = (*last)["end"];
+    whole["end"]["character"] = d.lines[whole["end"]["line"].get<std::size_t>()].utf16.back();
+    Json blockSymbol = symbol("BLOCK " + std::to_string(b), 2, whole);
+    blockSymbol["children"] = Json::array();
+    for (const NameFacts& n : d.program.facts[b].names) {
+      if (!n.defined || n.definition.inGlobal) continue;
+      if (auto range = RangeOf(d, block, n.definition)) {
+        const bool constant = n.kind == SyntaxKind::ConstantDefinition;
+        blockSymbol["children"].push_back(symbol(Utf8(n.name), constant ? 14 : 12, *range));
+      }
+    }
+    list.push_back(blockSymbol);
+  }
+  if (!d.program.facts.empty()) {
+    for (const NameFacts& n : d.program.facts[0].names) {
+      if (!n.defined || !n.definition.inGlobal) continue;
+      if (auto range = RangeOf(d, 0, n.definition))
+        list.push_back(symbol(Utf8(n.name), 14, *range));
+    }
+  }
+  return list;
+}
+
+Json Server::SemanticTokens(const Document& d) const {
+  std::vector<int> data;
+  std::size_t lastLine = 0;
+  int lastStart = 0;
+  for (std::size_t k = 0; k < d.lines.size(); ++k) {
+    const auto where = d.program.PlaceOf(k);
+    if (!where || where->inGlobal) continue;
+    const DocumentLine& line = d.lines[k];
+    for (const SyntaxSpan& span : LineTokens(line.bytes)) {
+      const auto begin = static_cast<std::size_t>(span.start);
+      const int start = line.utf16[begin];
+      const int length = line.utf16[begin + static_cast<std::size_t>(span.length)] - start;
+      const bool declares =
+          span.kind == SyntaxKind::LabelDefinition || span.kind == SyntaxKind::ConstantDefinition;
+      data.insert(data.end(),
+                  {static_cast<int>(k - lastLine), k == lastLine ? start - lastStart : start,
+                   length, TokenType(span.kind), declares ? 1 : 0});
+      lastLine = k;
+      lastStart = start;
+    }
+  }
+  return {{"data", data}};
+}
+
+Json Server::InlayHints(const Document& d) const {
+  Json list = Json::array();
+  for (std::size_t b = 0; b < d.program.facts.size(); ++b) {
+    const BlockFacts& f = d.program.facts[b];
+    // A failed compile's words still wait for their labels' addresses.
+    if (!f.compiled) continue;
+    for (std::size_t k = 0; k < d.program.blocks[b].size(); ++k) {
+      const auto line = static_cast<std::int32_t>(k + 1);
+      const WordRange words = WordsOfLine(f.wordSourceLine, line);
+      if (words.empty() || words.last > f.code.size()) continue;
+      std::string label = HexWordText(2 * static_cast<std::int64_t>(words.first)) + ":";
+      for (std::size_t w = words.first; w < words.last; ++w) label += " " + f.code[w];
+      const auto fileLine = d.program.FileLine(static_cast<int>(b), false, line);
+      if (!fileLine) continue;
+      list.push_back(
+          {{"position", {{"line", *fileLine}, {"character", d.lines[*fileLine].utf16.back()}}},
+           {"label", "  " + label},
+           {"paddingLeft", true}});
+    }
+  }
+  return list;
+}
+
+}  // namespace q41::lsp
