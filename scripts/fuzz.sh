@@ -5,7 +5,7 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 seconds=$2
 shift 2
-targets=${*:-translator_fuzz program_file_fuzz compile_all_fuzz language_fuzz}
+targets=${*:-translator_fuzz program_file_fuzz compile_all_fuzz language_fuzz lsp_fuzz}
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 for target in $targets; do
