@@ -25,10 +25,10 @@ root=$tmp/root
 dpkg-deb -x "$deb" "$root"
 
 doc=usr/share/doc/q41-assembler
-files=(usr/bin/asm_Q41 usr/bin/asm_Q41-en usr/bin/q41asm
+files=(usr/bin/asm_Q41 usr/bin/asm_Q41-en usr/bin/q41asm usr/bin/q41-lsp
        usr/share/applications/q41-assembler.desktop usr/share/applications/q41-assembler-en.desktop
        usr/share/icons/hicolor/scalable/apps/q41-assembler.svg
-       usr/share/man/man1/q41asm.1.gz
+       usr/share/man/man1/q41asm.1.gz usr/share/man/man1/q41-lsp.1.gz
        usr/share/man/man1/asm_Q41.1.gz usr/share/man/man1/asm_Q41-en.1.gz
        "$doc/README.md" "$doc/copyright" "$doc/changelog.gz")
 for size in 16 22 24 32 48 64 128 256; do
@@ -38,7 +38,7 @@ for example in "$source"/examples/*.asm; do files+=("$doc/examples/$(basename "$
 for f in "${files[@]}"; do
   [ -s "$root/$f" ] || fail "missing: /$f"
 done
-for program in asm_Q41 asm_Q41-en q41asm; do
+for program in asm_Q41 asm_Q41-en q41asm q41-lsp; do
   [ -x "$root/usr/bin/$program" ] || fail "not executable: $program"
 done
 
@@ -71,9 +71,19 @@ else
   fail "lintian is not installed"
 fi
 
-# The manual page reads without a warning.
-man -l --warnings "$root/usr/share/man/man1/q41asm.1.gz" >/dev/null 2>"$tmp/man.log"
-[ -s "$tmp/man.log" ] && { cat "$tmp/man.log"; fail "manual page warnings"; }
+# The manual pages read without a warning.
+for page in q41asm q41-lsp; do
+  man -l --warnings "$root/usr/share/man/man1/$page.1.gz" >/dev/null 2>"$tmp/man.log"
+  [ -s "$tmp/man.log" ] && { cat "$tmp/man.log"; fail "manual page warnings: $page"; }
+done
+
+# The packaged language server answers a client's first request and ends at its exit.
+lsp_message() { printf 'Content-Length: %d\r\n\r\n%s' "${#1}" "$1"; }
+{ lsp_message '{"jsonrpc":"2.0","id":1,"method":"initialize","params":{}}'
+  lsp_message '{"jsonrpc":"2.0","id":2,"method":"shutdown"}'
+  lsp_message '{"jsonrpc":"2.0","method":"exit"}'; } |
+  timeout 10 "$root/usr/bin/q41-lsp" >"$tmp/lsp.out" || fail "q41-lsp did not end well"
+grep -q '"semanticTokensProvider"' "$tmp/lsp.out" || fail "q41-lsp did not answer initialize"
 
 # The packaged q41asm assembles the examples exactly as the build's does.
 assembled=0
