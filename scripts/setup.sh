@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   binutils
   qt6-base-dev fonts-liberation xvfb xauth
-  openbox x11-utils xdotool
+  openbox x11-utils xdotool libxcb1-dev
   dpkg-dev lintian desktop-file-utils librsvg2-bin man-db
   clang libclang-rt-14-dev
   nlohmann-json3-dev neovim

@@ -9,6 +9,10 @@
 #include <QTest>
 #include <QToolButton>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include <xcb/xcb.h>
 
 #include "ui/hidForm.hpp"
 #include "ui/mainform.hpp"
@@ -75,6 +79,70 @@ QString Where(const QWidget& w) {
       .arg(w.geometry().y());
 }
 
+// What the window manager says of a window, read from the X server the windows are on.
+class Xserver {
+ public:
+  Xserver() : x_(qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection()) {}
+
+  // The actions the manager offers for `w` (_NET_WM_ALLOWED_ACTIONS), by name; none before it
+  // manages the window.
+  QStringList AllowedActions(const QWidget& w) const {
+    const Reply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(
+            x_,
+            xcb_get_property(x_, 0, Id(w), Atom("_NET_WM_ALLOWED_ACTIONS"), XCB_ATOM_ATOM, 0, 64),
+            nullptr),
+        &std::free);
+    QStringList names;
+    if (!reply || reply->format != 32) return names;
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+    const int count = xcb_get_property_value_length(reply.get()) / 4;
+    for (int i = 0; i < count; ++i) names << Name(atoms[i]);
+    return names;
+  }
+
+  // Asks the manager to maximise `w` as a taskbar or a pager asks it.
+  void AskToMaximise(const QWidget& w) const {
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = Id(w);
+    message.type = Atom("_NET_WM_STATE");
+    message.data.data32[0] = 1;  // add
+    message.data.data32[1] = Atom("_NET_WM_STATE_MAXIMIZED_HORZ");
+    message.data.data32[2] = Atom("_NET_WM_STATE_MAXIMIZED_VERT");
+    message.data.data32[3] = 2;  // a pager's request, which stands for the user's own
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x_)).data->root;
+    xcb_send_event(x_, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(x_);
+  }
+
+ private:
+  template <typename T>
+  using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+  static xcb_window_t Id(const QWidget& w) { return static_cast<xcb_window_t>(w.winId()); }
+
+  xcb_atom_t Atom(const char* name) const {
+    const Reply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(x_, xcb_intern_atom(x_, 0, std::strlen(name), name), nullptr),
+        &std::free);
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+  }
+
+  QString Name(xcb_atom_t atom) const {
+    const Reply<xcb_get_atom_name_reply_t> reply(
+        xcb_get_atom_name_reply(x_, xcb_get_atom_name(x_, atom), nullptr), &std::free);
+    if (!reply) return {};
+    return QString::fromLatin1(xcb_get_atom_name_name(reply.get()),
+                               xcb_get_atom_name_name_length(reply.get()));
+  }
+
+  xcb_connection_t* x_;
+};
+
 }  // namespace
 
 class WindowFrameTest : public QObject {
@@ -86,6 +154,7 @@ class WindowFrameTest : public QObject {
   void compileTextWindowByTheRuleFromItsFirstShowing();
   void movedWindowsStayWhereTheyAreMoved();
   void minimisedWindowsComeBackInFront();
+  void noWindowCanBeMaximised();
 };
 
 void WindowFrameTest::initTestCase() {
@@ -178,6 +247,32 @@ void WindowFrameTest::minimisedWindowsComeBackInFront() {
   QTest::mouseClick(hf.returnButton, Qt::LeftButton);
   QVERIFY(QTest::qWaitForWindowActive(&s.f, Patience));
   QTRY_VERIFY_WITH_TIMEOUT(!s.f.isMinimized(), Patience);
+}
+
+// Each window has the one size its controls are laid out for: the manager offers neither
+// maximise nor resize for any of them, and a maximise asked for all the same changes no frame.
+void WindowFrameTest::noWindowCanBeMaximised() {
+  Started s(Language::English);
+  s.f.CompText1->trigger();
+  const Xserver x;
+  for (QWidget* w : {static_cast<QWidget*>(&s.f), static_cast<QWidget*>(&s.program.Form2()),
+                     static_cast<QWidget*>(s.program.HF())}) {
+    const QString name = w->objectName();
+    QVERIFY2(Settled(*w), qPrintable(name));
+    // Moving is offered to every managed window: until then the list proves nothing.
+    QVERIFY2(QTest::qWaitFor([&] { return x.AllowedActions(*w).contains("_NET_WM_ACTION_MOVE"); },
+                             Patience),
+             qPrintable(name + ": the manager offers no actions"));
+    for (const QString& action : x.AllowedActions(*w)) {
+      QVERIFY2(!action.contains("MAXIMIZE") && action != "_NET_WM_ACTION_RESIZE",
+               qPrintable(name + " offers " + action));
+    }
+    const QRect frame = w->frameGeometry();
+    x.AskToMaximise(*w);
+    const bool changed =
+        QTest::qWaitFor([&] { return w->isMaximized() || w->frameGeometry() != frame; }, 500);
+    QVERIFY2(!changed, qPrintable(name + " maximised: " + Where(*w)));
+  }
 }
 
 }  // namespace q41::ui
