@@ -298,16 +298,117 @@ bool WriteText(const std::optional<std::string>& path, const std::string& text) 
   return reason == 0;
 }
 
-// Ends the process without destroying main's objects: freeing a large block's many small
+// Ends the process without destroying the run's objects: freeing a large block's many small
 // strings one by one is wasted work when the process is about to end.
 [[noreturn]] void Finish(int status) {
   std::cout.flush();
   std::exit(status);
 }
 
+// Writes the text as WriteText does; when it cannot, says so with the file and the reason.
+bool WriteOrFail(const std::optional<std::string>& path, const std::string& text) {
+  if (WriteText(path, text)) return true;
+  std::cerr << "q41asm: cannot write " << *path << ": " << Reason() << '\n';
+  return false;
+}
+
+// The printed texts (not the code file) end their lines in CR LF in a file, in LF on
+// standard output.
+std::string_view PrintedEol(const std::optional<std::string>& path) {
+  return path ? "\r\n" : "\n";
+}
+
 void PrintFault(const q41::StatusReport& status) {
   std::cerr << q41::Cp1251ToUtf8(status.lineCaption) << '\n'
             << q41::Cp1251ToUtf8(status.errCaption) << '\n';
+}
+
+// The input's bytes (see ReadInput) and, for a file without block markers, the views of its
+// lines, which the block model compiles where they stand: they must outlive the compiling.
+struct Input {
+  std::string_view bytes;
+  std::string storage;
+  q41::LineViews unmarkedLines;
+};
+
+// The program as Open .ASM reads it. A file without block markers (one block) is compiled
+// straight from the input's bytes; a program file's blocks get their own lines, and the
+// input's pages can go before the compiling needs memory of its own.
+void LoadProgram(q41::BlockModel& model, Input& input) {
+  model.NewProgram();
+  input.unmarkedLines = q41::SplitLineViews(input.bytes);
+  const bool inPlace = model.ReadUnmarkedFile(input.unmarkedLines);
+  // What a run takes grows with its lines: on generated programs, 70 to 90 bytes a line
+  // besides the list of lines, and the bytes again when the lines are copied out of the
+  // input. A quarter of that spares most of the page faults; more would raise the peak
+  // memory (the pages reserved stay even where the run leaves gaps) for little time.
+  ReserveHeap(input.unmarkedLines.size() * 24 + (inPlace ? 0 : input.bytes.size()));
+  if (!inPlace) {
+    model.ReadProgramFile(q41::SplitLines(input.bytes));
+    ReleaseInput(input.bytes, input.storage);
+  }
+}
+
+// The runs below end the process once their output is written (see Finish); they return
+// the exit status of a run that stops before.
+
+// --preprocess: each block's text for compilation after its marker line.
+int PrintPreprocessed(const q41::BlockModel& model, const Arguments& args) {
+  const std::string_view eol = PrintedEol(args.output);
+  Lines out;
+  for (int n = 0; n <= model.LastBlock; ++n) {
+    Lines compText;
+    q41::SourceLineMap lineMap;
+    q41::PreprocessResult pre =
+        q41::Preprocess(model.StoredSource(n), compText, lineMap, args.options.language);
+    out.push_back(q41::BlockMarker(n));
+    out.insert(out.end(), compText.begin(), compText.end());
+    if (!pre.Succeeded()) {
+      // What the preprocessor left is shown, then where it stopped.
+      if (!WriteOrFail(args.output, q41::JoinLines(out, eol))) return 2;
+      pre.status.lineCaption = q41::FailedBlockCaption(n, pre.status.lineCaption);
+      PrintFault(pre.status);
+      return 1;
+    }
+  }
+  Finish(WriteOrFail(args.output, q41::JoinLines(out, eol)) ? 0 : 2);
+}
+
+// Compiles all blocks as F9 does, then writes the code file as Save .Q41 does, or the label
+// tables or listings the view collected.
+int CompileAll(q41::BlockModel& model, const HeadlessView& view, const Arguments& args) {
+  model.SpeedButton2Click();
+  const bool compiled = q41::ShowsSuccess(view.LineCaption(), args.options.language);
+  // The listings of the blocks before a failing one are printed too.
+  if ((compiled && args.mode == Mode::Labels) || args.mode == Mode::Listing) {
+    if (!WriteOrFail(args.output, q41::JoinLines(view.printed, PrintedEol(args.output)))) {
+      return 2;
+    }
+  }
+  if (!compiled) {
+    PrintFault(view.status);
+    return 1;
+  }
+  if (args.mode == Mode::Labels || args.mode == Mode::Listing) Finish(0);
+  model.PrepareCodeFile();
+  Finish(WriteOrFail(args.output, model.CodeFileText("\r\n")) ? 0 : 2);
+}
+
+// Reads the input into a model whose main window is plain fields and runs what the mode
+// asks for.
+int AssembleFile(const Arguments& args) {
+  Input input;
+  if (!ReadInput(args.input, input.bytes, input.storage)) {
+    std::cerr << "q41asm: cannot read " << args.input << ": " << Reason() << '\n';
+    return 2;
+  }
+  q41::CompileWorkspace workspace;
+  HeadlessView view(workspace.labels, args.mode);
+  const q41::CompileSettings settings{args.options.language, args.options.useShortConst};
+  q41::BlockModel model(view, workspace, settings);
+  LoadProgram(model, input);
+  if (args.mode == Mode::Preprocess) return PrintPreprocessed(model, args);
+  return CompileAll(model, view, args);
 }
 
 }  // namespace
@@ -330,75 +431,5 @@ int main(int argc, char** argv) {
     std::cout << "q41asm " << Q41_VERSION << '\n';
     return 0;
   }
-  std::string_view bytes;
-  std::string storage;
-  if (!ReadInput(args->input, bytes, storage)) {
-    std::cerr << "q41asm: cannot read " << args->input << ": " << Reason() << '\n';
-    return 2;
-  }
-  const q41::Language language = args->options.language;
-  // The printed texts (not the code file) end their lines in CR LF in a file, in LF on
-  // standard output.
-  const std::string_view eol = args->output ? "\r\n" : "\n";
-  auto writeOrFail = [&](const std::string& text) {
-    if (WriteText(args->output, text)) return true;
-    std::cerr << "q41asm: cannot write " << *args->output << ": " << Reason() << '\n';
-    return false;
-  };
-
-  // The program as Open .ASM reads it, in a model whose main window is plain fields.
-  q41::CompileWorkspace workspace;
-  HeadlessView view(workspace.labels, args->mode);
-  const q41::CompileSettings settings{language, args->options.useShortConst};
-  q41::BlockModel model(view, workspace, settings);
-  model.NewProgram();
-  // A file without block markers (one block) is compiled straight from the input's bytes;
-  // a program file's blocks get their own lines, and the input's pages can go before the
-  // compiling needs memory of its own.
-  const q41::LineViews unmarked = q41::SplitLineViews(bytes);
-  const bool inPlace = model.ReadUnmarkedFile(unmarked);
-  // What a run takes grows with its lines: on generated programs, 70 to 90 bytes a line
-  // besides the list of lines, and the bytes again when the lines are copied out of the
-  // input. A quarter of that spares most of the page faults; more would raise the peak
-  // memory (the pages reserved stay even where the run leaves gaps) for little time.
-  ReserveHeap(unmarked.size() * 24 + (inPlace ? 0 : bytes.size()));
-  if (!inPlace) {
-    model.ReadProgramFile(q41::SplitLines(bytes));
-    ReleaseInput(bytes, storage);
-  }
-
-  if (args->mode == Mode::Preprocess) {
-    Lines out;
-    for (int n = 0; n <= model.LastBlock; ++n) {
-      Lines compText;
-      q41::SourceLineMap lineMap;
-      q41::PreprocessResult pre =
-          q41::Preprocess(model.StoredSource(n), compText, lineMap, language);
-      out.push_back(q41::BlockMarker(n));
-      out.insert(out.end(), compText.begin(), compText.end());
-      if (!pre.Succeeded()) {
-        // What the preprocessor left is shown, then where it stopped.
-        if (!writeOrFail(q41::JoinLines(out, eol))) return 2;
-        pre.status.lineCaption = q41::FailedBlockCaption(n, pre.status.lineCaption);
-        PrintFault(pre.status);
-        return 1;
-      }
-    }
-    Finish(writeOrFail(q41::JoinLines(out, eol)) ? 0 : 2);
-  }
-
-  // Compile all blocks as F9 does, then write the code file as Save .Q41 does.
-  model.SpeedButton2Click();
-  const bool compiled = q41::ShowsSuccess(view.LineCaption(), language);
-  // The listings of the blocks before a failing one are printed too.
-  if ((compiled && args->mode == Mode::Labels) || args->mode == Mode::Listing) {
-    if (!writeOrFail(q41::JoinLines(view.printed, eol))) return 2;
-  }
-  if (!compiled) {
-    PrintFault(view.status);
-    return 1;
-  }
-  if (args->mode == Mode::Labels || args->mode == Mode::Listing) Finish(0);
-  model.PrepareCodeFile();
-  Finish(writeOrFail(model.CodeFileText("\r\n")) ? 0 : 2);
+  return AssembleFile(*args);
 }

@@ -45,88 +45,127 @@ void AssemblyRun::ReportAsmError(std::int64_t compLine) {
   }
 }
 
-// Pass 1. Constant definitions leave the text as they are read. Rather than deleting two
-// lines from the middle of the text each time (quadratic on a long block), the kept lines
-// are moved down behind the reading point as it advances: the text and the line map come
-// out exactly as if each definition had been deleted on the spot, in one sweep.
-void AssemblyRun::CollectLabels() {
-  labels_.Reset();
-  const std::string badGlobal = labels_.LoadGlobalLabels(glob_, options_.language, errorText_);
-  if (!errorText_.empty()) {
-    status_.lineCaption = "GLOBAL: " + badGlobal;
-    status_.errCaption = errorText_;
-    return;
+namespace {
+
+// Moves the lines pass 1 keeps down over the definitions it took out, each with its entry in
+// the line map, so that the text and the map come out as if every definition had been
+// deleted where it stood.
+class KeptLines {
+ public:
+  KeptLines(Lines& text, SourceLineMap& lineMap) : text_(text), lineMap_(lineMap) {}
+
+  void Keep(std::size_t from) {
+    if (kept_ != from) {
+      text_[kept_] = std::move(text_[from]);
+      lineMap_.Set(kept_ + 1, lineMap_.Get(static_cast<std::int64_t>(from) + 1));
+    }
+    ++kept_;
+  }
+  // Keeps every line from `from` on and cuts the text after the last line kept.
+  void KeepRestFrom(std::size_t from) {
+    for (; from < text_.size(); ++from) Keep(from);
+    text_.resize(kept_);
   }
 
-  const std::size_t count = compText_.size();
-  // Room for every name at once (the preprocessor ends each name's line with its ":" or
-  // "="): a table grown on the way would copy its rows, and touch twice the memory.
+ private:
+  Lines& text_;
+  SourceLineMap& lineMap_;
+  std::size_t kept_ = 0;
+};
+
+// How many names the text defines: the preprocessor ends each name's line with its ":" or
+// "=".
+std::size_t CountNames(const Lines& text) {
   std::size_t names = 0;
-  for (const std::string& line : compText_) {
+  for (const std::string& line : text) {
     names += !line.empty() && (line.back() == ':' || line.back() == '=') ? 1 : 0;
   }
-  labels_.Reserve(names);
-  std::size_t read = 0;
-  std::size_t kept = 0;
-  auto keep = [&](std::size_t from) {
-    if (kept != from) {
-      compText_[kept] = std::move(compText_[from]);
-      lineMap_.Set(kept + 1, lineMap_.Get(static_cast<std::int64_t>(from) + 1));
-    }
-    ++kept;
-  };
+  return names;
+}
 
+// Where a defined name ends: the first ":", or else the first "="; npos on a line that
+// defines none.
+std::size_t NameEnd(const std::string& line) {
+  std::size_t pos = std::string::npos;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == ':') return i;
+    if (line[i] == '=' && pos == std::string::npos) pos = i;
+  }
+  return pos;
+}
+
+}  // namespace
+
+// Pass 1. Constant definitions leave the text as they are read. Rather than deleting two
+// lines from the middle of the text each time (quadratic on a long block), the kept lines
+// are moved down behind the reading point as it advances, in one sweep.
+void AssemblyRun::CollectLabels() {
+  labels_.Reset();
+  if (!ReadGlobalLabels()) return;
+  // Room for every name at once: a table grown on the way would copy its rows, and touch
+  // twice the memory.
+  labels_.Reserve(CountNames(compText_));
+  KeptLines kept(compText_, lineMap_);
+  const std::size_t count = compText_.size();
   std::size_t restFrom = count;
-  while (read < count) {
+  for (std::size_t read = 0; read < count;) {
     const std::size_t lineAt = read++;
-    const std::string& line = compText_[lineAt];
-    // The first ":", or else the first "=".
-    std::size_t pos = std::string::npos;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-      if (line[i] == ':') {
-        pos = i;
-        break;
-      }
-      if (line[i] == '=' && pos == std::string::npos) pos = i;
-    }
-    if (pos == std::string::npos) {
-      keep(lineAt);
+    const std::size_t nameEnd = NameEnd(compText_[lineAt]);
+    if (nameEnd == std::string::npos) {
+      kept.Keep(lineAt);
       continue;
     }
-    const bool constant = line[pos] == '=';
-    const int row = labels_.AddNewName(line.substr(0, pos));
-    if (row < 0) {
-      Fail(Compose(options_.language, MsgDuplicateLabel, labels_.Row(-row).name));
-      ReportAsmError(static_cast<std::int64_t>(lineAt) + 1);
+    const bool constant = compText_[lineAt][nameEnd] == '=';
+    const int row = DefineName(lineAt, nameEnd, constant);
+    if (row == 0 || (constant && !ReadConstantValue(row, lineAt, read))) {
       restFrom = lineAt;
       break;
     }
-    const std::string& name = labels_.Row(row).name;
-    labels_.Row(row).kind = constant && !name.empty() && name.front() == '@' ? '@'
-                            : constant                                       ? '='
-                                                                             : ':';
     if (!constant) {
       labelLineRows_.push_back(row);
-      keep(lineAt);
-      continue;
+      kept.Keep(lineAt);
     }
-    // The value stands on the next line; a definition on the last line has none, and the
-    // fault is then shown at the definition itself.
-    std::int64_t lastRead = static_cast<std::int64_t>(lineAt) + 1;
-    std::string value;
-    if (read < count) {
-      value = compText_[read++];
-      ++lastRead;
-    }
-    if (!NormalizeNumber(value, options_.language, errorText_)) {
-      ReportAsmError(lastRead);
-      restFrom = lineAt;
-      break;
-    }
-    labels_.Row(row).SetValue(value);
   }
-  for (std::size_t from = restFrom; from < count; ++from) keep(from);
-  compText_.resize(kept);
+  kept.KeepRestFrom(restFrom);
+}
+
+bool AssemblyRun::ReadGlobalLabels() {
+  const std::string badGlobal = labels_.LoadGlobalLabels(glob_, options_.language, errorText_);
+  if (errorText_.empty()) return true;
+  status_.lineCaption = "GLOBAL: " + badGlobal;
+  status_.errCaption = errorText_;
+  return false;
+}
+
+int AssemblyRun::DefineName(std::size_t lineAt, std::size_t nameEnd, bool constant) {
+  const int row = labels_.AddNewName(compText_[lineAt].substr(0, nameEnd));
+  if (row < 0) {
+    Fail(Compose(options_.language, MsgDuplicateLabel, labels_.Row(-row).name));
+    ReportAsmError(static_cast<std::int64_t>(lineAt) + 1);
+    return 0;
+  }
+  const std::string& name = labels_.Row(row).name;
+  labels_.Row(row).kind = constant && !name.empty() && name.front() == '@' ? '@'
+                          : constant                                       ? '='
+                                                                           : ':';
+  return row;
+}
+
+bool AssemblyRun::ReadConstantValue(int row, std::size_t lineAt, std::size_t& read) {
+  // A definition on the last line has no value, and the fault is then shown at the
+  // definition itself.
+  std::int64_t lastRead = static_cast<std::int64_t>(lineAt) + 1;
+  std::string value;
+  if (read < compText_.size()) {
+    value = compText_[read++];
+    ++lastRead;
+  }
+  if (!NormalizeNumber(value, options_.language, errorText_)) {
+    ReportAsmError(lastRead);
+    return false;
+  }
+  labels_.Row(row).SetValue(value);
+  return true;
 }
 
 void AssemblyRun::EncodeInstructions() {

@@ -28,6 +28,13 @@ class AssemblyRun {
  private:
   // The passes (compil.cpp).
   void CollectLabels();
+  // Pass 1's steps. Each returns false (0 for a row) after reporting its fault.
+  bool ReadGlobalLabels();
+  // Adds the name that line `lineAt` (0-based) of the text defines, up to `nameEnd`, with
+  // its kind, and returns its row.
+  int DefineName(std::size_t lineAt, std::size_t nameEnd, bool constant);
+  // Sets a constant's value from the line after its definition, which `read` then passes.
+  bool ReadConstantValue(int row, std::size_t lineAt, std::size_t& read);
   void EncodeInstructions();
   // False for a line whose name is no mnemonic (ErrorText says so); it makes no word.
   bool EncodeInstruction(const std::string& line);

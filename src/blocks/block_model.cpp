@@ -10,7 +10,8 @@ std::string PpuListText(const PpuSet& set) {
   for (int k = 3; k >= 0; --k) {
     if (set[static_cast<std::size_t>(k)]) digits += static_cast<char>('1' + k);
   }
-  return std::string(4 - digits.size(), '0') + digits;
+  PadToFourDigits(digits);
+  return digits;
 }
 
 PpuSet PpuSetOf(std::string_view text) {
@@ -25,11 +26,6 @@ std::string BlockRecord::PpuList() const {
   return PpuListText(ppu);
 }
 
-std::string& PadAddress(std::string& field) {
-  if (field.size() < 4) field.insert(0, 4 - field.size(), '0');
-  return field;
-}
-
 void BlockModel::StoreCurrentBlock(int n) {
   BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
   if (view_.HoldsBlockText()) {
@@ -39,10 +35,10 @@ void BlockModel::StoreCurrentBlock(int n) {
   }
   r.ppu = PpuSetOf(view_.PpuListCaption());
   std::string cpu = view_.CpuAddress();
-  view_.SetCpuAddress(PadAddress(cpu));
+  view_.SetCpuAddress(PadToFourDigits(cpu));
   r.cpuAddress = cpu;
   std::string ppu = view_.PpuAddress();
-  view_.SetPpuAddress(PadAddress(ppu));
+  view_.SetPpuAddress(PadToFourDigits(ppu));
   r.ppuAddress = ppu;
   r.wordCount = view_.WordCount();
   StoredChanged(n);
@@ -56,8 +52,8 @@ void BlockModel::ShowBlock(int n) {
   }
   view_.SetPpuListCaption(r.PpuList());
   view_.SetPpuBoxes(r.ppu);
-  view_.SetCpuAddress(PadAddress(r.cpuAddress));
-  view_.SetPpuAddress(PadAddress(r.ppuAddress));
+  view_.SetCpuAddress(PadToFourDigits(r.cpuAddress));
+  view_.SetPpuAddress(PadToFourDigits(r.ppuAddress));
   view_.SetWordCount(r.wordCount);
   // At the first run the main window is not shown yet: no caret, no focus.
   if (!FirstRun) {
@@ -144,9 +140,9 @@ Lines BlockModel::ProgramFileNow(bool storeIsCurrent) {
   working.source = view_.Source();
   working.ppu = PpuSetOf(view_.PpuListCaption());
   working.cpuAddress = view_.CpuAddress();
-  PadAddress(working.cpuAddress);
+  PadToFourDigits(working.cpuAddress);
   working.ppuAddress = view_.PpuAddress();
-  PadAddress(working.ppuAddress);
+  PadToFourDigits(working.ppuAddress);
   std::swap(stored, working);
   Lines lines = WriteProgramFile();
   std::swap(stored, working);

@@ -39,8 +39,6 @@ struct BlockRecord {
 std::string PpuListText(const PpuSet& set);
 // The set named by the first four characters of a text: each "1" to "4" chooses that PPU.
 PpuSet PpuSetOf(std::string_view text);
-// Pads an address on the left with "0" to four characters; a longer text stays as it is.
-std::string& PadAddress(std::string& field);
 
 // A line of the program that the reader would take for a block marker once the program is
 // saved: opened again, the file's blocks would start elsewhere. The format has no escape

@@ -49,11 +49,6 @@ TEST(BlockModel, PpuListsAndAddresses) {
   EXPECT_EQ(PpuListText(PpuSetOf("0031")), "0031");
   EXPECT_EQ(PpuListText(PpuSetOf("21")), "0021");
   EXPECT_EQ(PpuListText(PpuSetOf("x5y1zz4")), "0001");  // only the first four count
-  for (const auto& [in, out] : std::vector<std::pair<std::string, std::string>>{
-           {"12", "0012"}, {"", "0000"}, {"12345", "12345"}, {"7", "0007"}}) {
-    std::string field = in;
-    EXPECT_EQ(PadAddress(field), out);
-  }
   // Through a tab switch: stored padded, shown padded.
   Started s;
   s.Blocks({{"nop"}, {"hlt"}});

@@ -56,6 +56,16 @@ TEST(NumberText, DecimalAndHexWords) {
   EXPECT_EQ(HexWordText(70000), "1170");
 }
 
+// Addresses, PPU lists and word counts are padded in place; a longer text stays as it is.
+TEST(NumberText, PadsToFourDigits) {
+  for (const auto& [in, out] : std::vector<std::pair<std::string, std::string>>{
+           {"12", "0012"}, {"", "0000"}, {"12345", "12345"}, {"7", "0007"}}) {
+    std::string field = in;
+    EXPECT_EQ(&PadToFourDigits(field), &field);
+    EXPECT_EQ(field, out);
+  }
+}
+
 // NormalizeNumber: the 16-bit two's complement, or the diagnostic and the offending text.
 TEST(NormalizeNumber, ConvertsOrExplains) {
   struct Row {
