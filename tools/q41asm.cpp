@@ -6,10 +6,11 @@
 // INPUT is a program file, read as Windows-1251 bytes exactly as Open .ASM reads it (a file
 // without block markers is one block), and compiled as compile all (F9) does it. On success the
 // code file goes to OUT (else to standard output), exit 0. On a fault nothing is written (but
-// for --listing, the listings of the blocks before the failing one); the two status captions
-// go to standard error, exit 1. Usage and file errors give one line naming the file
-// and the reason, exit 2. Standard output and standard error are UTF-8; files are Windows-1251
-// bytes.
+// for --listing, the listings of the blocks before the failing one); the fault goes to standard
+// error as compilers report one (FILE:LINE:COLUMN: error: MESSAGE, the line and a caret under
+// the offending text), or as the windows' two status captions with --status-lines, exit 1.
+// Usage and file errors give one line naming the file and the reason, exit 2. Standard output
+// and standard error are UTF-8; files are Windows-1251 bytes.
 
 #include <fcntl.h>
 #include <malloc.h>
@@ -35,11 +36,9 @@
 #include "common/cp1251.hpp"
 #include "common/text.hpp"
 #include "files/file_io.hpp"
+#include "language/service.hpp"
 #include "preprocessor/preproc.hpp"
 
-#ifndef Q41_LANGUAGE
-#define Q41_LANGUAGE 0
-#endif
 #ifndef Q41_VERSION
 #define Q41_VERSION "unknown"
 #endif
@@ -49,8 +48,8 @@ namespace {
 using q41::Lines;
 
 constexpr const char* Usage =
-    "usage: q41asm [--lang ru|en] [--no-short-const] [--preprocess | --labels | --listing] "
-    "INPUT [-o OUT]";
+    "usage: q41asm [--lang ru|en] [--no-short-const] [--status-lines] "
+    "[--preprocess | --labels | --listing] INPUT [-o OUT]";
 
 constexpr const char* Help =
     "       q41asm --help | --version\n"
@@ -58,7 +57,9 @@ constexpr const char* Help =
     "Assembles a Q41 program file (.ASM, Windows-1251) as the windows' Compile all blocks\n"
     "does, and writes its code file (.Q41) to OUT or to standard output.\n"
     "\n"
-    "  --lang ru|en       language of the messages (default: the one built in)\n"
+    "  --lang ru|en       language of the messages (default: Russian when LC_ALL,\n"
+    "                     LC_MESSAGES or LANG begins with ru, else English)\n"
+    "  --status-lines     a fault as the windows' two status lines, not FILE:LINE:COL\n"
     "  --no-short-const   every constant in its long form\n"
     "  --preprocess       print each block's text for compilation instead\n"
     "  --labels           print each block's label table instead\n"
@@ -74,13 +75,15 @@ enum class Mode { Code, Preprocess, Labels, Listing, Help, Version };
 struct Arguments {
   q41::AssemblerOptions options;
   Mode mode = Mode::Code;
+  bool statusLines = false;
   std::string input;
   std::optional<std::string> output;
 };
 
-// Each warning box of the windows is a line "warning: TEXT" on standard error, in the order
-// the boxes would show, with every line feed of the text written as the two characters \n.
-void PrintWarning(std::string_view text) {
+// Each warning box of the windows is a line "FILE:LINE: warning: TEXT" on standard error (or
+// "warning: TEXT" with --status-lines, or without a line), in the order the boxes would show,
+// with every line feed of the text written as the two characters \n.
+void PrintWarning(std::string_view text, const std::string& where = {}) {
   std::string shown;
   for (char c : text) {
     if (c == '\n') {
@@ -89,7 +92,7 @@ void PrintWarning(std::string_view text) {
       shown += c;
     }
   }
-  std::cerr << "warning: " << q41::Cp1251ToUtf8(shown) << '\n';
+  std::cerr << where << "warning: " << q41::Cp1251ToUtf8(shown) << '\n';
 }
 
 // The main window as the compile commands need it, with nobody in front of it: the fields
@@ -142,6 +145,17 @@ class HeadlessView : public q41::BlockView, private q41::AssemblerWarnings {
   void NewBlockRestricted() override {}
   q41::AssemblerWarnings& Warnings() override { return *this; }
   void Warning(const std::string& text) override { PrintWarning(text); }
+  // A warning about a line names it in the file, for an editor to jump to.
+  void WarningAt(const std::string& text, std::int32_t line) override {
+    if (model == nullptr || line < 1) return PrintWarning(text);
+    const std::size_t start =
+        model->LastFileLayout().blockStart[static_cast<std::size_t>(model->CurrentBlock)];
+    PrintWarning(text, file + ":" + std::to_string(start + static_cast<std::size_t>(line)) + ": ");
+  }
+  // The model being compiled and the input's name, for the warnings' places; none with
+  // --status-lines.
+  const q41::BlockModel* model = nullptr;
+  std::string file;
 
   void ShowCodeOrigins(q41::SourceText source, const Lines& code,
                        const std::vector<std::int32_t>& wordSourceLine) override {
@@ -179,9 +193,19 @@ class HeadlessView : public q41::BlockView, private q41::AssemblerWarnings {
   int tabs_ = 1;
 };
 
+// The first of LC_ALL, LC_MESSAGES and LANG that is set: Russian when it begins with "ru".
+q41::Language LanguageOfEnvironment() {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') continue;
+    return std::strncmp(value, "ru", 2) == 0 ? q41::Language::Russian : q41::Language::English;
+  }
+  return q41::Language::English;
+}
+
 std::optional<Arguments> ParseArguments(int argc, char** argv) {
   Arguments args;
-  args.options.language = Q41_LANGUAGE == 1 ? q41::Language::English : q41::Language::Russian;
+  args.options.language = LanguageOfEnvironment();
   bool modeSet = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -196,6 +220,8 @@ std::optional<Arguments> ParseArguments(int argc, char** argv) {
     } else if ((arg == "--help" || arg == "--version") && argc == 2) {
       args.mode = arg == "--help" ? Mode::Help : Mode::Version;
       return args;
+    } else if (arg == "--status-lines") {
+      args.statusLines = true;
     } else if (arg == "--no-short-const") {
       args.options.useShortConst = false;
     } else if (arg == "--preprocess" || arg == "--labels" || arg == "--listing") {
@@ -318,9 +344,41 @@ std::string_view PrintedEol(const std::optional<std::string>& path) {
   return path ? "\r\n" : "\n";
 }
 
-void PrintFault(const q41::StatusReport& status) {
+void PrintStatusLines(const q41::StatusReport& status) {
   std::cerr << q41::Cp1251ToUtf8(status.lineCaption) << '\n'
             << q41::Cp1251ToUtf8(status.errCaption) << '\n';
+}
+
+// Block `block`'s fault as compilers report one, which editors jump to: where in the file,
+// what, the line and a caret under the offending text. The place is the language service's
+// reading of the same compile; `status` is the windows' report, for a fault it cannot place.
+void PrintFault(const Arguments& args, const q41::BlockModel& model, const Lines& glob, int block,
+                const q41::StatusReport& status) {
+  if (args.statusLines) return PrintStatusLines(status);
+  const q41::SourceText source = model.StoredSource(block);
+  const q41::BlockFacts facts = q41::ReadBlock(source, glob, args.options);
+  const q41::BlockModel::FileLayout& layout = model.LastFileLayout();
+  if (!facts.fault || facts.fault->place.line < 1 ||
+      (facts.fault->place.inGlobal &&
+       static_cast<std::size_t>(facts.fault->place.line) > layout.globalLines.size())) {
+    std::cerr << args.input << ": error: " << q41::Cp1251ToUtf8(status.errCaption) << '\n';
+    return;
+  }
+  const q41::SourcePlace& place = facts.fault->place;
+  const auto k = static_cast<std::size_t>(place.line - 1);
+  const std::string_view line = place.inGlobal ? std::string_view(glob[k]) : source[k];
+  const std::size_t fileLine = place.inGlobal
+                                   ? layout.globalLines[k] + 1
+                                   : layout.blockStart[static_cast<std::size_t>(block)] + k + 1;
+  std::string caret;
+  for (std::size_t c = 0; c < static_cast<std::size_t>(place.start) && c < line.size(); ++c) {
+    caret += line[c] == '\t' ? '\t' : ' ';
+  }
+  caret += '^' + std::string(static_cast<std::size_t>(std::max(place.length, 1) - 1), '~');
+  std::cerr << args.input << ':' << fileLine << ':' << place.start + 1
+            << ": error: " << q41::Cp1251ToUtf8(facts.fault->errCaption) << '\n'
+            << q41::Cp1251ToUtf8(line) << '\n'
+            << caret << '\n';
 }
 
 // The input's bytes (see ReadInput) and, for a file without block markers, the views of its
@@ -353,7 +411,8 @@ void LoadProgram(q41::BlockModel& model, Input& input) {
 // the exit status of a run that stops before.
 
 // --preprocess: each block's text for compilation after its marker line.
-int PrintPreprocessed(const q41::BlockModel& model, const Arguments& args) {
+int PrintPreprocessed(const q41::BlockModel& model, const HeadlessView& view,
+                      const Arguments& args) {
   const std::string_view eol = PrintedEol(args.output);
   Lines out;
   for (int n = 0; n <= model.LastBlock; ++n) {
@@ -367,7 +426,7 @@ int PrintPreprocessed(const q41::BlockModel& model, const Arguments& args) {
       // What the preprocessor left is shown, then where it stopped.
       if (!WriteOrFail(args.output, q41::JoinLines(out, eol))) return 2;
       pre.status.lineCaption = q41::FailedBlockCaption(n, pre.status.lineCaption);
-      PrintFault(pre.status);
+      PrintFault(args, model, view.GlobalText(), n, pre.status);
       return 1;
     }
   }
@@ -386,7 +445,7 @@ int CompileAll(q41::BlockModel& model, const HeadlessView& view, const Arguments
     }
   }
   if (!compiled) {
-    PrintFault(view.status);
+    PrintFault(args, model, view.GlobalText(), model.CurrentBlock, view.status);
     return 1;
   }
   if (args.mode == Mode::Labels || args.mode == Mode::Listing) Finish(0);
@@ -407,7 +466,11 @@ int AssembleFile(const Arguments& args) {
   const q41::CompileSettings settings{args.options.language, args.options.useShortConst};
   q41::BlockModel model(view, workspace, settings);
   LoadProgram(model, input);
-  if (args.mode == Mode::Preprocess) return PrintPreprocessed(model, args);
+  if (!args.statusLines) {
+    view.model = &model;
+    view.file = args.input;
+  }
+  if (args.mode == Mode::Preprocess) return PrintPreprocessed(model, view, args);
   return CompileAll(model, view, args);
 }
 

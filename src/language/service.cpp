@@ -55,6 +55,8 @@ SourcePlace FaultPlace(std::string_view line, const std::string& message) {
       if (c == ':' || c == '=') consider(piece, from, k + 1);
       if (c != Blank && c != ',') continue;
       consider(piece, from, k);
+      // A constant operand's name is quoted without its "#".
+      if (from < k && piece.text[from] == '#') consider(piece, from + 1, k);
       from = k + 1;
     }
   }

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <regex>
 #include <string>
 
 #include "blocks/plain_view.hpp"
@@ -56,7 +57,11 @@ TEST(Q41asm, DataCases) {
     if (!fs::exists(dir / "input.asm")) continue;
     ++cases;
     const std::string args = fs::exists(dir / "args") ? Trimmed(Slurp(dir / "args")) : "";
-    const ToolRun run = RunTool(args + " " + (dir / "input.asm").string());
+    // Run where the input is, so the messages name it as "input.asm", and with no language
+    // from the environment.
+    const ToolRun run = RunTool(args + " input.asm", "cd '" + dir.string() +
+                                                         "' && env -u LC_ALL -u LC_MESSAGES "
+                                                         "LANG=C ");
     const std::string name = dir.filename().string();
     const int rc = fs::exists(dir / "expected.rc") ? std::stoi(Slurp(dir / "expected.rc")) : 0;
     EXPECT_EQ(run.rc, rc) << name << "\n" << run.err;
@@ -101,6 +106,25 @@ TEST(Q41asm, WritesTheCodeFileOnlyOnSuccess) {
   fs::remove_all(dir);
 }
 
+// The messages' language: --lang, else the first locale variable that is set.
+TEST(Q41asm, MessageLanguageFollowsTheEnvironment) {
+  const std::string input = std::string(Q41_TEST_DATA) + "/example_failing/input.asm";
+  const struct {
+    std::string environment;
+    std::string args;
+    bool russian;
+  } rows[] = {
+      {"LANG=ru_RU.UTF-8", "", true},           {"LANG=ru_RU.UTF-8 LC_MESSAGES=C", "", false},
+      {"LANG=C LC_ALL=ru_RU.UTF-8", "", true},  {"LANG=C", "", false},
+      {"LANG=ru_RU.UTF-8", "--lang en", false}, {"LANG=C", "--lang ru", true},
+  };
+  for (const auto& row : rows) {
+    const ToolRun run =
+        RunTool(row.args + " " + input, "env -u LC_ALL -u LC_MESSAGES " + row.environment + " ");
+    EXPECT_EQ(run.err.find("Константа") != std::string::npos, row.russian) << row.environment;
+  }
+}
+
 TEST(Q41asm, UsageAndFileErrorsExitWithTwo) {
   struct Row {
     std::string args;
@@ -108,8 +132,8 @@ TEST(Q41asm, UsageAndFileErrorsExitWithTwo) {
   };
   const Row rows[] = {
       {"",
-       "q41asm: usage: q41asm [--lang ru|en] [--no-short-const] [--preprocess | --labels | "
-       "--listing] INPUT [-o OUT]\n"},
+       "q41asm: usage: q41asm [--lang ru|en] [--no-short-const] [--status-lines] [--preprocess | "
+       "--labels | --listing] INPUT [-o OUT]\n"},
       {"--lang fr x.asm", ""},
       {"--preprocess --labels x.asm", ""},
       {"--listing --labels x.asm", ""},
@@ -245,8 +269,8 @@ TEST(Q41asm, WritesWhatTheWindowsSave) {
     const bool good = q41::ShowsSuccess(view.LineCaption(), settings.language);
 
     fs::remove(dir / "out.q41");
-    const ToolRun run =
-        RunTool("--lang en " + (dir / "in.asm").string() + " -o " + (dir / "out.q41").string());
+    const ToolRun run = RunTool("--lang en --status-lines " + (dir / "in.asm").string() + " -o " +
+                                (dir / "out.q41").string());
     const std::string where = "program " + std::to_string(n) + ":\n" + bytes;
     if (good) {
       view.answers.assign(q41::BlockCount, true);
@@ -263,6 +287,18 @@ TEST(Q41asm, WritesWhatTheWindowsSave) {
                                 q41::Cp1251ToUtf8(view.status.errCaption) + "\n";
       EXPECT_TRUE(run.err.ends_with(fault)) << where << run.err << "\nwanted\n" << fault;
       EXPECT_FALSE(fs::exists(dir / "out.q41")) << where;
+      // As compilers report it: the line of the file that the windows select in the block.
+      if (view.status.selection.kind == q41::Selection::Kind::Line) {
+        const std::size_t line =
+            model.LastFileLayout().blockStart[static_cast<std::size_t>(model.CurrentBlock)] +
+            static_cast<std::size_t>(view.status.selection.row) + 1;
+        const ToolRun compiler = RunTool("--lang en in.asm", "cd '" + dir.string() + "' && ");
+        const std::regex report("(^|\n)in\\.asm:" + std::to_string(line) + ":[0-9]+: error: ");
+        EXPECT_TRUE(std::regex_search(compiler.err, report)) << where << compiler.err;
+        EXPECT_NE(compiler.err.find(": error: " + q41::Cp1251ToUtf8(view.status.errCaption) + "\n"),
+                  std::string::npos)
+            << where << compiler.err;
+      }
     }
   }
   // Both outcomes were tried, often.

@@ -253,7 +253,7 @@ void WindowFrameTest::minimisedWindowsComeBackInFront() {
 // maximise nor resize for any of them, and a maximise asked for all the same changes no frame.
 void WindowFrameTest::noWindowCanBeMaximised() {
   Started s(Language::English);
-  s.f.CompText1->trigger();
+  s.f.Controls().CompText1->trigger();
   const Xserver x;
   for (QWidget* w : {static_cast<QWidget*>(&s.f), static_cast<QWidget*>(&s.program.Form2()),
                      static_cast<QWidget*>(s.program.HF())}) {

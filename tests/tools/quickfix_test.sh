@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The tool's faults and warnings as editors read a compiler's: Neovim's quickfix list with its
+# default error format, and the regular expression of the gcc problem matcher that VS Code's
+# C/C++ tools use. Usage: quickfix_test.sh Q41ASM SOURCE_DIR
+set -euo pipefail
+q41asm=$(realpath "$1")
+source=$(realpath "$2")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+cp "$source/examples/failing.asm" "$source/tests/data/warnings/input.asm" .
+{ "$q41asm" --lang en input.asm >/dev/null || true; "$q41asm" --lang en failing.asm >/dev/null || true; } 2>report.txt
+cat report.txt
+# file, line, column (0 for none), type: what each reader must find, in order.
+expected='input.asm 2 0 w
+input.asm 3 0 w
+failing.asm 14 17 e'
+# Neovim's default format tells no type: file, line and column.
+nvim --headless -u NONE -i NONE -n -c 'silent cfile report.txt' \
+  -c 'lua local f = io.open("nvim.txt", "w") for _, e in ipairs(vim.fn.getqflist()) do if e.valid == 1 then f:write(vim.fn.bufname(e.bufnr), " ", e.lnum, " ", e.col, "\n") end end f:close()' \
+  -c 'qall!' </dev/null >/dev/null 2>&1
+diff <(cut -d' ' -f1-3 <<<"$expected") nvim.txt || { echo "Neovim's quickfix read it otherwise" >&2; exit 1; }
+python3 - report.txt "$expected" <<'PY'
+import re, sys
+gcc = re.compile(r"^(.*?):(\d+):(\d*):?\s+(?:fatal\s+)?(warning|error):\s+(.*)$")
+found = []
+for line in open(sys.argv[1]):
+    m = gcc.match(line.rstrip("\n"))
+    if m:
+        found.append(f"{m[1]} {m[2]} {m[3] or 0} {m[4][0]}")
+if found != sys.argv[2].split("\n"):
+    sys.exit(f"the gcc problem matcher read: {found}")
+PY
+echo "quickfix: Neovim and the gcc problem matcher read $(echo "$expected" | wc -l) places each"
