@@ -110,7 +110,7 @@ const EditorColours& LightColours() {
 // The same hues made light, on backgrounds dark enough for them and for the desktop's text.
 const EditorColours& DarkColours() {
   static const EditorColours set{
-      .paper = Rgb(0x3A3A3A),
+      .paper = Rgb(0x404040),
       .ink = Rgb(0xD8D8D8),
       .caretLine = Rgb(0x2A3344),
       .link = Rgb(0x463A0C),
