@@ -1,14 +1,8 @@
-// Zoom of the text views through the real windows: the keys in the view with the focus, Ctrl
-// with the wheel over the view under the mouse; only that view's text changes size, and no
-// control moves or changes its size.
+// Zoom of the text views and the colours of the editors, through the real windows.
 
 #include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QScrollBar>
-#include <QTableView>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QWheelEvent>
 #include <map>
@@ -31,31 +25,12 @@ using test::Started;
 
 namespace {
 
-double SizeOf(const QFont& font) {
-  return font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF();
-}
-
-// Ctrl with the wheel turned by `delta` over `at` (in `window`'s coordinates), delivered to
-// the widget there as the toolkit delivers a mouse's wheel.
-void CtrlWheel(QWidget& window, QPoint at, int delta,
-               Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
-  QWidget* target = window.childAt(at);
-  if (target == nullptr) target = &window;
-  const QPoint local = target->mapFrom(&window, at);
-  QWheelEvent wheel(local, target->mapToGlobal(local), QPoint(), QPoint(0, delta), Qt::NoButton,
-                    modifiers, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(target, &wheel);
-}
-
-// A key as the keyboard gives it: to the widget with the focus in the active window.
-void KeyInFocus(QWidget& widget, Qt::Key key, Qt::KeyboardModifiers modifiers) {
-  // The windows beside the main one are its children: a wait for the main window's activation
-  // would already end while one of them is active.
-  ShowInFront(*widget.window());
-  QTRY_COMPARE(QApplication::activeWindow(), widget.window());
-  widget.setFocus();
-  QCOMPARE(QApplication::focusWidget(), &widget);
-  QTest::keyClick(static_cast<QWidget*>(nullptr), key, modifiers);
+// The colour drawn on the row of `editor` at `x` (its left edge when negative: the gutter).
+QColor Drawn(AsmEditor& editor, int row, int x) {
+  QApplication::processEvents();  // the editor recolours from the event loop
+  const QTextCursor at(editor.document()->findBlockByNumber(row));
+  const int y = editor.viewport()->y() + editor.cursorRect(at).center().y();
+  return editor.grab().toImage().pixelColor(x < 0 ? editor.frameWidth() + 2 : x, y);
 }
 
 }  // namespace
@@ -64,160 +39,135 @@ class ZoomTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void zoomKeysAreNoCommandKeys();
   void onlyTheViewAskedZooms();
-  void wheelInSmallStepsAndTheGutter();
+  void everyColourReadsOnItsBackgrounds();
+  void darkDesktopGetsTheDarkSet();
 };
 
-void ZoomTest::zoomKeysAreNoCommandKeys() {
-  for (const QKeySequence& command : CommandShortcuts()) {
-    QVERIFY2(!TextZoom::Keys().contains(command), qPrintable(command.toString()));
-  }
-}
-
-// Random keys and wheel turns over every text view of the windows: a zoom in makes the view's
-// text larger (until four times its own size), a zoom out smaller (until half of it), Ctrl+0
-// gives its own font back, the font is a function of the steps taken (in then out is where it
-// was), and no other view's font and no control's place or size changes.
+// Each zoom key in the view with the focus and Ctrl with the wheel over the view under the
+// mouse (a notch at once or in a touchpad's small steps), on views of the three windows at
+// random: only that view's font changes, its size is a function of the steps taken within half
+// and four times its own, Ctrl+0 gives its own font back, and no control moves.
 void ZoomTest::onlyTheViewAskedZooms() {
+  for (const QKeySequence& key : TextZoom::Keys()) QVERIFY(!CommandShortcuts().contains(key));
   Started s;
   MainControls& c = s.f.Controls();
-  SetText(*c.asmText, {"start: mov #5, r0", "  jmp start", "hlt"});
-  c.CompAndPreproc1->trigger();
   s.f.Tools().ShowListing();
   s.f.Tools().ShowReference();
-  ShowInFront(s.program.Form2());
-  THF& hf = *s.program.HF();
-
-  QList<QAbstractScrollArea*> views = {c.asmText,
-                                       c.codeText,
-                                       c.fileHeader,
-                                       c.Glob,
-                                       s.program.Form2().compText,
-                                       s.f.Tools().Listing()->text,
-                                       s.f.Tools().Reference()->text,
-                                       hf.panels[0].source};
-  for (const THF::Panel& p : hf.panels) views << p.code;
-  QList<QWidget*> placed = {c.labels, c.LineLab, c.ErrLab, c.Edit2, c.BlckCtrl};
-  for (QAbstractScrollArea* v : views) placed << v;
-  std::map<QWidget*, QRect> places;
-  for (QWidget* w : placed) places[w] = w->geometry();
-  std::map<QAbstractScrollArea*, QFont> own;
-  for (QAbstractScrollArea* v : views) own[v] = v->font();
-
-  std::map<QAbstractScrollArea*, int> level;
-  std::map<std::pair<QAbstractScrollArea*, int>, QFont> fontAtLevel;
-  for (QAbstractScrollArea* v : views) fontAtLevel[{v, 0}] = own[v];
+  QList<QAbstractScrollArea*> views = {c.asmText, c.codeText, c.fileHeader, c.Glob};
+  views << s.program.Form2().compText << s.f.Tools().Listing()->text
+        << s.f.Tools().Reference()->text << s.program.HF()->panels[0].source;
+  for (const THF::Panel& p : s.program.HF()->panels) views << p.code;
+  auto looks = [&] {
+    QList<std::pair<QFont, QRect>> all;
+    for (QAbstractScrollArea* v : views) all.append({v->font(), v->geometry()});
+    return all;
+  };
+  const auto size = [](const QFont& f) { return QFontInfo(f).pixelSize(); };
+  std::map<std::pair<int, int>, QFont> fontAt;  // by view and steps taken
+  for (int i = 0; i < views.size(); ++i) fontAt[{i, 0}] = views[i]->font();
+  std::map<int, int> steps;
   const unsigned seed = std::random_device{}();
   std::mt19937 random(seed);
   auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
-  enum Action { KeyPlus, KeyEqual, KeyMinus, KeyZero, WheelUp, WheelDown, Elsewhere };
-  for (int round = 0; round < 60; ++round) {
-    QAbstractScrollArea* view = views[pick(static_cast<int>(views.size()))];
-    const auto action = static_cast<Action>(pick(7));
-    // Now and then far enough to reach an end.
-    const int times = pick(8) == 0 ? 30 + pick(10) : 1 + pick(4);
-    for (int t = 0; t < times; ++t) {
-      std::map<QAbstractScrollArea*, QFont> fonts;
-      for (QAbstractScrollArea* v : views) fonts[v] = v->font();
-      const QFont before = view->font();
-      const QPoint inView = view->viewport()->mapTo(
-          view->window(),
-          QPoint(pick(view->viewport()->width()), pick(view->viewport()->height())));
-      switch (action) {
-        case KeyPlus:
-          KeyInFocus(*view, Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier);
-          break;
-        case KeyEqual:
-          KeyInFocus(*view, Qt::Key_Equal, Qt::ControlModifier);
-          break;
-        case KeyMinus:
-          KeyInFocus(*view, Qt::Key_Minus, Qt::ControlModifier);
-          break;
-        case KeyZero:
-          KeyInFocus(*view, Qt::Key_0, Qt::ControlModifier);
-          break;
-        case WheelUp:
-        case WheelDown: {
-          // One notch, at once or in the small steps of a touchpad.
-          const int pieces = 1 + pick(4);
-          for (int k = 0; k < pieces; ++k) {
-            CtrlWheel(*view->window(), inView, (action == WheelUp ? 120 : -120) / pieces);
-          }
-          break;
-        }
-        case Elsewhere:
-          // Neither a wheel without Ctrl, nor Ctrl with the wheel over the label grid, nor
-          // the keys in a one-line field zoom anything.
-          CtrlWheel(*view->window(), inView, 120, Qt::NoModifier);
-          CtrlWheel(s.f, c.labels->geometry().center(), 120);
-          KeyInFocus(*c.Edit2, Qt::Key_Equal, Qt::ControlModifier);
-          KeyInFocus(*c.Edit2, Qt::Key_Minus, Qt::ControlModifier);
-          break;
+  const Qt::Key keys[] = {Qt::Key_Plus, Qt::Key_Equal, Qt::Key_0, Qt::Key_Minus};
+  for (int round = 0; round < 300; ++round) {
+    const int i = pick(static_cast<int>(views.size())), action = pick(6);
+    QAbstractScrollArea* view = views[i];
+    QWidget* window = view->window();
+    const auto before = looks();
+    ShowInFront(*window);
+    QTRY_COMPARE(QApplication::activeWindow(), window);
+    if (action < 4) {
+      view->setFocus();
+      QTest::keyClick(static_cast<QWidget*>(nullptr), keys[action],
+                      Qt::ControlModifier | (action == 0 ? Qt::ShiftModifier : Qt::NoModifier));
+    } else {
+      const QPoint at(pick(view->viewport()->width()), pick(view->viewport()->height()));
+      for (int k = 0, pieces = 1 + pick(3); k < pieces; ++k) {
+        QWheelEvent e(at, view->viewport()->mapToGlobal(at), {},
+                      QPoint(0, (action == 4 ? 120 : -120) / pieces), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(window->childAt(view->viewport()->mapTo(window, at)), &e);
       }
-      const QByteArray context =
-          QString("seed %1, round %2, view %3, action %4")
-              .arg(seed)
-              .arg(round)
-              .arg(view->objectName().isEmpty() ? view->metaObject()->className()
-                                                : view->objectName())
-              .arg(static_cast<int>(action))
-              .toUtf8();
-      for (QAbstractScrollArea* other : views) {
-        if (other != view || action == Elsewhere) QVERIFY2(other->font() == fonts[other], context);
-      }
-      const double size = SizeOf(view->font());
-      const double ownSize = SizeOf(own[view]);
-      QVERIFY2(size >= ownSize / 2 - 0.5 && size <= ownSize * 4 + 0.5, context);
-      switch (action) {
-        case KeyPlus:
-        case KeyEqual:
-        case WheelUp:
-          QVERIFY2(size > SizeOf(before) || size >= ownSize * 4 - 2, context);
-          if (size > SizeOf(before)) ++level[view];
-          break;
-        case KeyMinus:
-        case WheelDown:
-          QVERIFY2(size < SizeOf(before) || size <= ownSize / 2 + 2, context);
-          if (size < SizeOf(before)) --level[view];
-          break;
-        case KeyZero:
-          QVERIFY2(view->font() == own[view], context);
-          level[view] = 0;
-          break;
-        case Elsewhere:
-          break;
-      }
-      const auto seen = fontAtLevel.try_emplace({view, level[view]}, view->font());
-      QVERIFY2(seen.first->second == view->font(), context);
-      for (QWidget* w : placed) QVERIFY2(w->geometry() == places[w], context);
     }
+    const QByteArray context = QString("seed %1, round %2").arg(seed).arg(round).toUtf8();
+    const int up = action == 3 || action == 5 ? -1 : 1;
+    const int own = size(fontAt[{i, 0}]);
+    const int was = size(before[i].first);
+    if (action == 2) {
+      steps[i] = 0;
+    } else if (size(view->font()) != was) {
+      QVERIFY2((size(view->font()) - was) * up > 0, context);
+      steps[i] += up;
+    } else {
+      QVERIFY2(size(view->font()) >= own * 4 - 2 || size(view->font()) <= own / 2 + 1, context);
+    }
+    QVERIFY2(fontAt.try_emplace({i, steps[i]}, view->font()).first->second == view->font(),
+             context);
+    // No other view's font changes, and no view moves or changes its size.
+    auto after = looks();
+    after[i].first = before[i].first;
+    QVERIFY2(after == before, context);
+    QCOMPARE(c.asmText->viewport()->x() - c.asmText->frameWidth(), c.asmText->GutterWidth());
   }
 }
 
-// A wheel that turns in small steps zooms once for each notch's worth, as a key does once;
-// over the line numbers too, whose gutter grows with the font and shrinks back.
-void ZoomTest::wheelInSmallStepsAndTheGutter() {
-  Started s;
-  AsmEditor& editor = *s.f.Controls().asmText;
-  const QFont own = editor.font();
-  const int width = editor.GutterWidth();
-  KeyInFocus(editor, Qt::Key_Equal, Qt::ControlModifier);
-  const QFont oneStep = editor.font();
-  KeyInFocus(editor, Qt::Key_0, Qt::ControlModifier);
-  QCOMPARE(editor.font(), own);
-  const QPoint gutter = editor.mapTo(&s.f, QPoint(editor.frameWidth() + 2, 20));
-  CtrlWheel(s.f, gutter, 40);
-  CtrlWheel(s.f, gutter, 40);
-  QCOMPARE(editor.font(), own);
-  CtrlWheel(s.f, gutter, 40);
-  QCOMPARE(editor.font(), oneStep);
-  for (int k = 0; k < 3; ++k) CtrlWheel(s.f, gutter, 120);
-  QApplication::processEvents();
-  QVERIFY(editor.GutterWidth() > width);
-  QCOMPARE(editor.viewport()->x() - editor.frameWidth(), editor.GutterWidth());
-  KeyInFocus(editor, Qt::Key_0, Qt::ControlModifier);
-  QCOMPARE(editor.GutterWidth(), width);
+// Every text colour against every background it is drawn on, in both sets, at the contrast
+// ratio of 4.5 to 1 or better; two pairs of the light set fall short and stay until their
+// colours are chosen anew.
+void ZoomTest::everyColourReadsOnItsBackgrounds() {
+  QStringList shortOnes;
+  for (const EditorColours* set : {&LightColours(), &DarkColours()}) {
+    QList<std::pair<QColor, QColor>> pairs = {{set->gutterNumber, set->gutter},
+                                              {set->gutterCaretNumber, set->gutter},
+                                              {set->markNumber, set->mark}};
+    for (const QColor& back : {set->paper, set->caretLine, set->link}) {
+      pairs.append({set->ink, back});
+      for (int k = 0; k <= static_cast<int>(SyntaxKind::Comment); ++k) {
+        pairs.append({set->Token(static_cast<SyntaxKind>(k)).colour, back});
+      }
+    }
+    for (const auto& [fore, back] : pairs) {
+      const double ratio = ContrastRatio(fore, back);
+      if (ratio < 4.5)
+        shortOnes << QString("%1 on %2: %3").arg(fore.name(), back.name()).arg(ratio, 0, 'f', 2);
+    }
+  }
+  QCOMPARE(shortOnes, QStringList({"#808080 on #f0f0f0: 3.47", "#707070 on #fff0a0: 4.30"}));
+}
+
+// On a dark desktop the source editor draws the dark set: the link to the code, the caret's
+// line, the gutter, the fault's mark and the words; the desktop turned light, the light one.
+void ZoomTest::darkDesktopGetsTheDarkSet() {
+  const QPalette light = QApplication::palette();
+  QApplication::setPalette(QPalette(QColor(0x35, 0x35, 0x35)));
+  {
+    Started s;
+    AsmEditor& editor = *s.f.Controls().asmText;
+    const int right = editor.viewport()->x() + editor.viewport()->width() - 4;
+    SetText(editor, {"start: mov #5, r0", "  jmp start", "hlt"});
+    s.f.Controls().CompAndPreproc1->trigger();
+    QPlainTextEdit& code = *s.f.Controls().codeText;
+    QTest::mouseClick(code.viewport(), Qt::LeftButton, {},
+                      code.cursorRect(QTextCursor(code.document()->findBlockByNumber(1))).center());
+    QCOMPARE(Drawn(editor, 1, right), DarkColours().link);
+    QVERIFY(s.f.grab().save(test::ScreenshotPath("dark_desktop")));
+    SetText(editor, {"nop", "jmp nowhere", "hlt"});
+    s.f.Controls().CompAndPreproc1->trigger();
+    for (const EditorColours* set : {&DarkColours(), &LightColours()}) {
+      if (set == &LightColours()) QApplication::setPalette(light);
+      QCOMPARE(Drawn(editor, 1, right), set->caretLine);
+      QCOMPARE(Drawn(editor, 1, -1), set->mark);
+      QCOMPARE(Drawn(editor, 2, -1), set->gutter);
+      const auto words = editor.extraSelections();
+      const auto nop = std::find_if(words.begin(), words.end(),
+                                    [](const auto& w) { return w.cursor.selectedText() == "nop"; });
+      QVERIFY(nop != words.end());
+      QCOMPARE(nop->format.foreground().color(), set->mnemonic.colour);
+    }
+  }
+  QApplication::setPalette(light);
 }
 
 }  // namespace q41::ui
