@@ -8,60 +8,24 @@
 #include <QToolTip>
 
 #include "language/tokens.hpp"
+#include "ui/style.hpp"
 
 namespace q41::ui {
 namespace {
 
-// Colours that read well on the white background; definitions and directives in bold.
-QTextCharFormat FormatOf(SyntaxKind kind) {
-  struct Look {
-    QRgb colour;
-    bool bold = false;
-    bool italic = false;
-  };
-  Look look{};
-  switch (kind) {
-    case SyntaxKind::Mnemonic:
-      look = {0x0000A0, true};
-      break;
-    case SyntaxKind::Register:
-      look = {0x800080};
-      break;
-    case SyntaxKind::Number:
-      look = {0xA03000};
-      break;
-    case SyntaxKind::Text:
-      look = {0x007000};
-      break;
-    case SyntaxKind::LabelDefinition:
-      look = {0x006090, true};
-      break;
-    case SyntaxKind::LabelUse:
-      look = {0x006090};
-      break;
-    case SyntaxKind::ConstantDefinition:
-      look = {0x805000, true};
-      break;
-    case SyntaxKind::ReservedWords:
-      look = {0xB05000, true};
-      break;
-    case SyntaxKind::Comment:
-      look = {0x707070, false, true};
-      break;
-  }
+QTextCharFormat FormatOf(const TokenLook& look) {
   QTextCharFormat f;
-  f.setForeground(QColor(look.colour));
+  f.setForeground(look.colour);
   if (look.bold) f.setFontWeight(QFont::Bold);
   if (look.italic) f.setFontItalic(true);
   return f;
 }
 
-const QColor CaretLineColour(0xF2, 0xF5, 0xFF);
 constexpr int ColouredLength = 4000;
-const QColor MarkColour(0xC0, 0x00, 0x00);
+// The check's marks and the uses of a name read on either set of colours.
 const QColor FaultColour(0xE0, 0x00, 0x00);
 const QColor WarningColour(0xD0, 0x80, 0x00);
-const QColor UseColour(0xE4, 0xE4, 0xE4);
+const QColor UseColour(0x80, 0x80, 0x80, 0x50);
 
 }  // namespace
 
@@ -115,6 +79,12 @@ AsmEditor::AsmEditor(QWidget* parent, bool numbered) : Memo(parent), numbered_(n
     connect(this, signal, &refreshTimer_, qOverload<>(&QTimer::start));
   }
   connect(this, &QPlainTextEdit::updateRequest, &refreshTimer_, qOverload<>(&QTimer::start));
+  // A desktop turned dark or light: the colours follow.
+  connect(&PaletteWatch::Get(), &PaletteWatch::Changed, this, [this] {
+    shown_ = {};
+    refreshTimer_.start();
+    if (gutter_ != nullptr) gutter_->update();
+  });
 }
 
 int AsmEditor::GutterWidth() const {
@@ -224,8 +194,9 @@ int AsmEditor::GutterLineAt(int y) const {
 }
 
 void AsmEditor::PaintGutter(QPaintEvent* event) {
+  const EditorColours& colours = CurrentColours();
   QPainter painter(gutter_);
-  painter.fillRect(event->rect(), QColor(0xF0, 0xF0, 0xF0));
+  painter.fillRect(event->rect(), colours.gutter);
   painter.setFont(font());
   const int caretLine = textCursor().blockNumber();
   QTextBlock block = firstVisibleBlock();
@@ -236,10 +207,11 @@ void AsmEditor::PaintGutter(QPaintEvent* event) {
       const int number = block.blockNumber() + 1;
       const QRect cell(0, top, gutter_->width() - 5, fontMetrics().height());
       if (number == markedLine_) {
-        painter.fillRect(QRect(0, top, gutter_->width(), height), MarkColour);
-        painter.setPen(Qt::white);
+        painter.fillRect(QRect(0, top, gutter_->width(), height), colours.mark);
+        painter.setPen(colours.markNumber);
       } else {
-        painter.setPen(block.blockNumber() == caretLine ? Qt::black : QColor(0x80, 0x80, 0x80));
+        painter.setPen(block.blockNumber() == caretLine ? colours.gutterCaretNumber
+                                                        : colours.gutterNumber);
       }
       painter.drawText(cell, Qt::AlignRight | Qt::AlignVCenter, QString::number(number));
       for (const Mark& m : diagnostics_) {
@@ -284,9 +256,10 @@ void AsmEditor::Refresh() {
     gutter_->update();
   }
 
+  const EditorColours& colours = CurrentColours();
   QList<QTextEdit::ExtraSelection> selections;
   QTextEdit::ExtraSelection caretLine;
-  caretLine.format.setBackground(CaretLineColour);
+  caretLine.format.setBackground(colours.caretLine);
   caretLine.format.setProperty(QTextFormat::FullWidthSelection, true);
   caretLine.cursor = textCursor();
   caretLine.cursor.clearSelection();
@@ -314,7 +287,7 @@ void AsmEditor::Refresh() {
         s.cursor = QTextCursor(b);
         s.cursor.setPosition(b.position() + span.start);
         s.cursor.setPosition(b.position() + span.start + span.length, QTextCursor::KeepAnchor);
-        s.format = FormatOf(span.kind);
+        s.format = FormatOf(colours.Token(span.kind));
         selections.push_back(s);
       }
       if (b == last) break;

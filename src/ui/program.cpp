@@ -62,9 +62,11 @@ Program::Program(Language language, Dialogs* dialogs)
 
   guard_.SetKeys(CommandShortcuts());
   qApp->installEventFilter(&guard_);
+  qApp->installEventFilter(&zoom_);
 }
 
 Program::~Program() {
+  qApp->removeEventFilter(&zoom_);
   qApp->removeEventFilter(&guard_);
 }
 

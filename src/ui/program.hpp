@@ -12,6 +12,7 @@
 #include "blocks/compile.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/i_face.hpp"
+#include "ui/zoom.hpp"
 
 namespace q41::ui {
 
@@ -89,6 +90,7 @@ class Program {
   std::unique_ptr<THF> hf_;
   std::unique_ptr<ProgramFiles> files_;
   ShortcutGuard guard_;
+  TextZoom zoom_;
   int commandDepth_ = 0;
 };
 

@@ -1,9 +1,14 @@
 #pragma once
-// Fonts and editor settings shared by the windows.
+// Fonts, colours and editor settings shared by the windows.
 
+#include <QColor>
 #include <QFont>
+#include <QObject>
 #include <QTextEdit>
 
+#include "language/tokens.hpp"
+
+class QPalette;
 class QPlainTextEdit;
 class QWidget;
 
@@ -18,6 +23,71 @@ QFont SansFont(int pixels);
 
 // Both scroll bars, no word wrap, the given font.
 void SetupEditor(QPlainTextEdit& editor, const QFont& font);
+
+// How a kind of source token is drawn.
+struct TokenLook {
+  QColor colour;
+  bool bold = false;
+  bool italic = false;
+};
+
+// The colours the editors draw themselves, one set for a light desktop and one for a dark
+// one: what reads well on white is lost on black. The rest (the editors' own background and
+// plain text) is the desktop palette's; `paper` and `ink` are what a set is measured against
+// in its place: for the dark set the lightest background and the dimmest text a dark desktop
+// is taken to have, since a light colour reads worse the lighter the paper under it.
+struct EditorColours {
+  QColor paper;
+  QColor ink;
+  QColor caretLine;  // the line with the caret
+  QColor link;       // a line lit up: a source line with its code words, a listing row
+  QColor gutter;
+  QColor gutterNumber;
+  QColor gutterCaretNumber;
+  QColor mark;  // the last fault's line in the gutter
+  QColor markNumber;
+  TokenLook mnemonic;
+  TokenLook reg;
+  TokenLook number;
+  TokenLook text;
+  TokenLook labelDefinition;
+  TokenLook labelUse;
+  TokenLook constantDefinition;
+  TokenLook reservedWords;
+  TokenLook comment;
+
+  const TokenLook& Token(SyntaxKind kind) const;
+};
+
+const EditorColours& LightColours();
+const EditorColours& DarkColours();
+// Dark when the palette's windows are darker than their text.
+bool IsDark(const QPalette& palette);
+// The set for the application's palette as it is now: the desktop may change it while the
+// program runs.
+const EditorColours& CurrentColours();
+// Tells when the application's palette changed (the desktop turned dark or light), to what
+// draws with CurrentColours(). The toolkit tells the application and its windows, and a window
+// tells its widgets, but not those below a widget with a style sheet of its own: the source
+// editor of the main window would never hear of it.
+class PaletteWatch : public QObject {
+  Q_OBJECT
+ public:
+  // The application's one watch, made when first asked for and owned by the application.
+  static PaletteWatch& Get();
+
+ signals:
+  void Changed();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  explicit PaletteWatch(QObject* application);
+};
+
+// The WCAG contrast ratio of two colours, from 1 (the same) to 21 (black on white).
+double ContrastRatio(const QColor& a, const QColor& b);
 
 // A whole line lit up: a source line with its code words, a listing row.
 QTextEdit::ExtraSelection LineHighlight(const QTextCursor& at);

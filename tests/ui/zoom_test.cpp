@@ -1,0 +1,176 @@
+// Zoom of the text views and the colours of the editors, through the real windows.
+
+#include <QApplication>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QWheelEvent>
+#include <map>
+#include <random>
+
+#include "ui/hidForm.hpp"
+#include "ui/listing_window.hpp"
+#include "ui/main_commands.hpp"
+#include "ui/main_controls.hpp"
+#include "ui/midtext.hpp"
+#include "ui/reference_window.hpp"
+#include "ui/style.hpp"
+#include "ui/zoom.hpp"
+#include "ui_support.hpp"
+
+namespace q41::ui {
+
+using test::SetText;
+using test::Started;
+
+namespace {
+
+// The colour drawn on the row of `editor` at `x` (its left edge when negative: the gutter).
+QColor Drawn(AsmEditor& editor, int row, int x) {
+  QApplication::processEvents();  // the editor recolours from the event loop
+  const QTextCursor at(editor.document()->findBlockByNumber(row));
+  const int y = editor.viewport()->y() + editor.cursorRect(at).center().y();
+  return editor.grab().toImage().pixelColor(x < 0 ? editor.frameWidth() + 2 : x, y);
+}
+
+}  // namespace
+
+class ZoomTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void onlyTheViewAskedZooms();
+  void everyColourReadsOnItsBackgrounds();
+  void darkDesktopGetsTheDarkSet();
+};
+
+// Each zoom key in the view with the focus and Ctrl with the wheel over the view under the
+// mouse (a notch at once or in a touchpad's small steps), on views of the three windows at
+// random: only that view's font changes, its size is a function of the steps taken within half
+// and four times its own, Ctrl+0 gives its own font back, and no control moves.
+void ZoomTest::onlyTheViewAskedZooms() {
+  for (const QKeySequence& key : TextZoom::Keys()) QVERIFY(!CommandShortcuts().contains(key));
+  Started s;
+  MainControls& c = s.f.Controls();
+  s.f.Tools().ShowListing();
+  s.f.Tools().ShowReference();
+  QList<QAbstractScrollArea*> views = {c.asmText, c.codeText, c.fileHeader, c.Glob};
+  views << s.program.Form2().compText << s.f.Tools().Listing()->text
+        << s.f.Tools().Reference()->text << s.program.HF()->panels[0].source;
+  for (const THF::Panel& p : s.program.HF()->panels) views << p.code;
+  auto looks = [&] {
+    QList<std::pair<QFont, QRect>> all;
+    for (QAbstractScrollArea* v : views) all.append({v->font(), v->geometry()});
+    return all;
+  };
+  const auto size = [](const QFont& f) { return QFontInfo(f).pixelSize(); };
+  std::map<std::pair<int, int>, QFont> fontAt;  // by view and steps taken
+  for (int i = 0; i < views.size(); ++i) fontAt[{i, 0}] = views[i]->font();
+  std::map<int, int> steps;
+  const unsigned seed = std::random_device{}();
+  std::mt19937 random(seed);
+  auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+  const Qt::Key keys[] = {Qt::Key_Plus, Qt::Key_Equal, Qt::Key_0, Qt::Key_Minus};
+  for (int round = 0; round < 300; ++round) {
+    const int i = pick(static_cast<int>(views.size())), action = pick(6);
+    QAbstractScrollArea* view = views[i];
+    QWidget* window = view->window();
+    const auto before = looks();
+    ShowInFront(*window);
+    QTRY_COMPARE(QApplication::activeWindow(), window);
+    if (action < 4) {
+      view->setFocus();
+      QTest::keyClick(static_cast<QWidget*>(nullptr), keys[action],
+                      Qt::ControlModifier | (action == 0 ? Qt::ShiftModifier : Qt::NoModifier));
+    } else {
+      const QPoint at(pick(view->viewport()->width()), pick(view->viewport()->height()));
+      for (int k = 0, pieces = 1 + pick(3); k < pieces; ++k) {
+        QWheelEvent e(at, view->viewport()->mapToGlobal(at), {},
+                      QPoint(0, (action == 4 ? 120 : -120) / pieces), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(window->childAt(view->viewport()->mapTo(window, at)), &e);
+      }
+    }
+    const QByteArray context = QString("seed %1, round %2").arg(seed).arg(round).toUtf8();
+    const int up = action == 3 || action == 5 ? -1 : 1;
+    const int own = size(fontAt[{i, 0}]);
+    const int was = size(before[i].first);
+    if (action == 2) {
+      steps[i] = 0;
+    } else if (size(view->font()) != was) {
+      QVERIFY2((size(view->font()) - was) * up > 0, context);
+      steps[i] += up;
+    } else {
+      QVERIFY2(size(view->font()) >= own * 4 - 2 || size(view->font()) <= own / 2 + 1, context);
+    }
+    QVERIFY2(fontAt.try_emplace({i, steps[i]}, view->font()).first->second == view->font(),
+             context);
+    // No other view's font changes, and no view moves or changes its size.
+    auto after = looks();
+    after[i].first = before[i].first;
+    QVERIFY2(after == before, context);
+    QCOMPARE(c.asmText->viewport()->x() - c.asmText->frameWidth(), c.asmText->GutterWidth());
+  }
+}
+
+// Every text colour against every background it is drawn on, in both sets, at the contrast
+// ratio of 4.5 to 1 or better; two pairs of the light set fall short and stay until their
+// colours are chosen anew.
+void ZoomTest::everyColourReadsOnItsBackgrounds() {
+  QStringList shortOnes;
+  for (const EditorColours* set : {&LightColours(), &DarkColours()}) {
+    QList<std::pair<QColor, QColor>> pairs = {{set->gutterNumber, set->gutter},
+                                              {set->gutterCaretNumber, set->gutter},
+                                              {set->markNumber, set->mark}};
+    for (const QColor& back : {set->paper, set->caretLine, set->link}) {
+      pairs.append({set->ink, back});
+      for (int k = 0; k <= static_cast<int>(SyntaxKind::Comment); ++k) {
+        pairs.append({set->Token(static_cast<SyntaxKind>(k)).colour, back});
+      }
+    }
+    for (const auto& [fore, back] : pairs) {
+      const double ratio = ContrastRatio(fore, back);
+      if (ratio < 4.5)
+        shortOnes << QString("%1 on %2: %3").arg(fore.name(), back.name()).arg(ratio, 0, 'f', 2);
+    }
+  }
+  QCOMPARE(shortOnes, QStringList({"#808080 on #f0f0f0: 3.47", "#707070 on #fff0a0: 4.30"}));
+}
+
+// On a dark desktop the source editor draws the dark set: the link to the code, the caret's
+// line, the gutter, the fault's mark and the words; the desktop turned light, the light one.
+void ZoomTest::darkDesktopGetsTheDarkSet() {
+  const QPalette light = QApplication::palette();
+  QApplication::setPalette(QPalette(QColor(0x35, 0x35, 0x35)));
+  {
+    Started s;
+    AsmEditor& editor = *s.f.Controls().asmText;
+    const int right = editor.viewport()->x() + editor.viewport()->width() - 4;
+    SetText(editor, {"start: mov #5, r0", "  jmp start", "hlt"});
+    s.f.Controls().CompAndPreproc1->trigger();
+    QPlainTextEdit& code = *s.f.Controls().codeText;
+    QTest::mouseClick(code.viewport(), Qt::LeftButton, {},
+                      code.cursorRect(QTextCursor(code.document()->findBlockByNumber(1))).center());
+    QCOMPARE(Drawn(editor, 1, right), DarkColours().link);
+    QVERIFY(s.f.grab().save(test::ScreenshotPath("dark_desktop")));
+    SetText(editor, {"nop", "jmp nowhere", "hlt"});
+    s.f.Controls().CompAndPreproc1->trigger();
+    for (const EditorColours* set : {&DarkColours(), &LightColours()}) {
+      if (set == &LightColours()) QApplication::setPalette(light);
+      QCOMPARE(Drawn(editor, 1, right), set->caretLine);
+      QCOMPARE(Drawn(editor, 1, -1), set->mark);
+      QCOMPARE(Drawn(editor, 2, -1), set->gutter);
+      const auto words = editor.extraSelections();
+      const auto nop = std::find_if(words.begin(), words.end(),
+                                    [](const auto& w) { return w.cursor.selectedText() == "nop"; });
+      QVERIFY(nop != words.end());
+      QCOMPARE(nop->format.foreground().color(), set->mnemonic.colour);
+    }
+  }
+  QApplication::setPalette(light);
+}
+
+}  // namespace q41::ui
+
+QTEST_MAIN(q41::ui::ZoomTest)
+#include "zoom_test.moc"
