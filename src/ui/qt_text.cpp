@@ -62,6 +62,35 @@ QString Keepable(QStringView text) {
   return ToQt(FromQt(text));
 }
 
+Memo::Memo(QWidget* parent) : QPlainTextEdit(parent) {
+  connect(this, &QPlainTextEdit::cursorPositionChanged, this, &Memo::HoldCaretLine);
+}
+
+QTextBlock Memo::HeldLine() const {
+  if (held_.isNull() || held_.document() != document()) return {};
+  return held_.block();
+}
+
+// A text put in place whole comes with the editor's signals blocked, and an edit can make
+// the caret's line long without moving the caret: the first drawing after either catches up.
+void Memo::paintEvent(QPaintEvent* event) {
+  HoldCaretLine();
+  QPlainTextEdit::paintEvent(event);
+}
+
+void Memo::HoldCaretLine() {
+  const QTextBlock caret = textCursor().block();
+  const bool hold = caret.isValid() && caret.length() > LongLine;
+  const QTextBlock held = HeldLine();
+  if (hold && held == caret) return;
+  // The line let go forgets its shaped text when it is next drawn.
+  if (held.isValid()) held.layout()->setCacheEnabled(false);
+  held_ = QTextCursor();
+  if (!hold) return;
+  caret.layout()->setCacheEnabled(true);
+  held_ = QTextCursor(caret);
+}
+
 void Memo::keyPressEvent(QKeyEvent* event) {
   // Shift+Return is Return; a character the code page cannot hold is "?".
   Qt::KeyboardModifiers modifiers = event->modifiers();

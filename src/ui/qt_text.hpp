@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QPlainTextEdit>
 #include <QString>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QValidator>
 #include <memory>
 #include <string>
@@ -34,9 +36,21 @@ QString Keepable(QStringView text);
 // pasted, dropped or composed that it cannot hold enters as "?", so what the user sees is
 // what the program keeps. Shift+Return starts a new line as Return does, not a line break
 // inside the line that no file could hold.
+//
+// The toolkit shapes a line's text anew for every question about it (where the caret is,
+// drawing it, drawing the caret) and forgets the result at once; for a line of a million
+// characters that is a large part of a second each time, at every keystroke and every blink
+// of the caret. The editor has the toolkit keep the shaped text of the caret's line while
+// the line is long, and of that line only, since the shaped text takes some tens of bytes a
+// character.
 class Memo : public QPlainTextEdit {
  public:
-  explicit Memo(QWidget* parent) : QPlainTextEdit(parent) {}
+  explicit Memo(QWidget* parent);
+
+  // Lines at least this long keep their shaped text while the caret is on them.
+  static constexpr int LongLine = 2000;
+  // The line whose shaped text is kept, or an invalid block for none.
+  QTextBlock HeldLine() const;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -44,6 +58,12 @@ class Memo : public QPlainTextEdit {
   void insertFromMimeData(const QMimeData* source) override;
   // A file dragged here is no text: the window it is dropped on decides what it means.
   bool canInsertFromMimeData(const QMimeData* source) const override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void HoldCaretLine();
+
+  QTextCursor held_;  // on the line whose shaped text is kept; null for none
 };
 
 // The same for a one-line edit.
