@@ -1,11 +1,14 @@
 #include "ui/qt_text.hpp"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFont>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
@@ -60,6 +63,167 @@ std::string FromQt(QStringView text) {
 
 QString Keepable(QStringView text) {
   return ToQt(FromQt(text));
+}
+
+Memo::Memo(QWidget* parent) : QPlainTextEdit(parent) {
+  connect(this, &QPlainTextEdit::cursorPositionChanged, this, &Memo::HoldCaretLine);
+}
+
+QTextBlock Memo::HeldLine() const {
+  if (held_.isNull() || held_.document() != document()) return {};
+  return held_.block();
+}
+
+void Memo::SetLongLine(int characters) {
+  longLine_ = characters;
+  HoldCaretLine();
+  viewport()->update();
+}
+
+// A text put in place whole comes with the editor's signals blocked, and an edit can make
+// the caret's line long without moving the caret: the first drawing after either catches up.
+void Memo::paintEvent(QPaintEvent* event) {
+  HoldCaretLine();
+  if (const std::optional<Slice> slice = SliceOf(event->rect())) {
+    PaintWithSlice(event, *slice);
+  } else {
+    QPlainTextEdit::paintEvent(event);
+  }
+}
+
+void Memo::HoldCaretLine() {
+  const QTextBlock caret = textCursor().block();
+  const bool hold = caret.isValid() && caret.length() > longLine_;
+  const QTextBlock held = HeldLine();
+  if (hold && held == caret) return;
+  // The line let go forgets its shaped text when it is next drawn.
+  if (held.isValid()) held.layout()->setCacheEnabled(false);
+  held_ = QTextCursor();
+  if (!hold) return;
+  caret.layout()->setCacheEnabled(true);
+  held_ = QTextCursor(caret);
+}
+
+namespace {
+
+// Characters laid out beyond each side of the part in sight: a glyph may reach over its
+// neighbours (an italic one, a bold one), and whatever reaches into sight is drawn.
+constexpr int kSliceMargin = 16;
+
+// What the toolkit draws on `block` of the selections: each selection's part on it, and the
+// whole line for one that asks for the full width without selecting anything.
+QList<QTextLayout::FormatRange> RangesOn(const QTextBlock& block,
+                                         const QAbstractTextDocumentLayout::PaintContext& context) {
+  QList<QTextLayout::FormatRange> ranges;
+  const int position = block.position();
+  const int length = block.length();
+  for (const QAbstractTextDocumentLayout::Selection& s : context.selections) {
+    const int start = s.cursor.selectionStart() - position;
+    const int end = s.cursor.selectionEnd() - position;
+    if (end > start && start < length && end > 0) {
+      ranges.push_back({start, end - start, s.format});
+    } else if (!s.cursor.hasSelection() && s.format.hasProperty(QTextFormat::FullWidthSelection) &&
+               block.contains(s.cursor.position())) {
+      const QTextLine line = block.layout()->lineForTextPosition(s.cursor.position() - position);
+      QTextLayout::FormatRange range{line.textStart(), line.textLength(), s.format};
+      // The line's end reaches over its line break.
+      if (range.start + range.length == length - 1) ++range.length;
+      ranges.push_back(range);
+    }
+  }
+  return ranges;
+}
+
+}  // namespace
+
+std::optional<Memo::Slice> Memo::SliceOf(const QRect& area) const {
+  const QTextBlock block = HeldLine();
+  if (!block.isValid() || !block.isVisible() || overwriteMode() || backgroundVisible()) {
+    return std::nullopt;
+  }
+  const QRectF band = blockBoundingGeometry(block).translated(contentOffset());
+  // As the toolkit decides whether to draw a line: its edges count as inside.
+  if (band.bottom() < area.top() || band.top() > area.bottom()) return std::nullopt;
+  const QTextLayout& whole = *block.layout();
+  // Text being composed, or a line background, is left to the toolkit: they are short-lived
+  // or never set here.
+  if (whole.lineCount() != 1 || !whole.preeditAreaText().isEmpty() ||
+      block.blockFormat().background() != Qt::NoBrush) {
+    return std::nullopt;
+  }
+  const QTextLine line = whole.lineAt(0);
+  const qreal left = area.left() - contentOffset().x();
+  const int length = line.textLength();
+  const int from = std::max(0, line.xToCursor(left) - kSliceMargin);
+  const int to = std::min(length, line.xToCursor(left + area.width()) + kSliceMargin);
+  const QString text = block.text().mid(from, to - from);
+  // A tab stands where the whole line puts it, not where a part would.
+  if (text.contains(QLatin1Char('\t'))) return std::nullopt;
+  auto layout = std::make_shared<QTextLayout>(text, document()->defaultFont());
+  layout->setTextOption(document()->defaultTextOption());
+  layout->setCacheEnabled(true);
+  layout->beginLayout();
+  QTextLine part = layout->createLine();
+  part.setLeadingIncluded(true);
+  part.setLineWidth(line.width());
+  layout->endLayout();
+  // A character of another font elsewhere on the line may make the whole line taller.
+  if (layout->lineCount() != 1 || part.textLength() != text.size() ||
+      part.ascent() != line.ascent() || part.descent() != line.descent() ||
+      part.height() != line.height()) {
+    return std::nullopt;
+  }
+  return Slice{block, from, std::move(layout), line.cursorToX(from), line.y()};
+}
+
+// The toolkit's drawing of the lines that `event` reaches, but for the held line, which is
+// drawn from its slice: the same backgrounds, selections, text and caret in the same places.
+void Memo::PaintWithSlice(QPaintEvent* event, const Slice& slice) {
+  QPainter painter(viewport());
+  QPointF offset = contentOffset();
+  QRect area = event->rect();
+  // Nothing to the right of the widest line, not even a full-width selection.
+  const qreal widest = document()->documentLayout()->documentSize().width();
+  area.setRight(std::min<qreal>(area.right(), offset.x() +
+                                                  std::max<qreal>(viewport()->width(), widest) -
+                                                  document()->documentMargin() + cursorWidth()));
+  painter.setClipRect(area);
+  // Where a wavy underline's wave starts.
+  painter.setBrushOrigin(offset);
+  const QAbstractTextDocumentLayout::PaintContext context = getPaintContext();
+  painter.setPen(context.palette.text().color());
+  const bool caretShown = !isReadOnly() || (textInteractionFlags() & Qt::TextSelectableByKeyboard);
+  for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+    const QRectF r = blockBoundingRect(block).translated(offset);
+    if (block.isVisible() && r.bottom() >= area.top() && r.top() <= area.bottom()) {
+      const int position = block.position();
+      const int caret = context.cursorPosition - position;
+      const bool caretHere = caretShown && caret >= 0 && caret < block.length();
+      QList<QTextLayout::FormatRange> ranges = RangesOn(block, context);
+      if (block != slice.block) {
+        block.layout()->draw(&painter, offset, ranges, area);
+        if (caretHere) block.layout()->drawCursor(&painter, offset, caret, cursorWidth());
+      } else {
+        // The slice's ranges: each range's part on the slice, the line break included when
+        // the slice reaches the line's end.
+        const int end = slice.from + static_cast<int>(slice.layout->text().size());
+        const int reach = end + (end == block.length() - 1 ? 1 : 0);
+        QList<QTextLayout::FormatRange> onSlice;
+        for (const QTextLayout::FormatRange& range : ranges) {
+          const int start = std::max(range.start, slice.from);
+          const int stop = std::min(range.start + range.length, reach);
+          if (stop > start) onSlice.push_back({start - slice.from, stop - start, range.format});
+        }
+        const QPointF at(offset.x() + slice.x, offset.y() + slice.y);
+        slice.layout->draw(&painter, at, onSlice, area);
+        if (caretHere && caret >= slice.from && caret <= end) {
+          slice.layout->drawCursor(&painter, at, caret - slice.from, cursorWidth());
+        }
+      }
+    }
+    offset.ry() += r.height();
+    if (offset.y() > viewport()->height()) break;
+  }
 }
 
 void Memo::keyPressEvent(QKeyEvent* event) {

@@ -7,8 +7,12 @@
 #include <QObject>
 #include <QPlainTextEdit>
 #include <QString>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextLayout>
 #include <QValidator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,9 +38,24 @@ QString Keepable(QStringView text);
 // pasted, dropped or composed that it cannot hold enters as "?", so what the user sees is
 // what the program keeps. Shift+Return starts a new line as Return does, not a line break
 // inside the line that no file could hold.
+//
+// The toolkit shapes a line's text anew for every question about it (where the caret is,
+// drawing it, drawing the caret) and forgets the result at once; for a line of a million
+// characters that is a large part of a second each time, at every keystroke and every blink
+// of the caret. The editor has the toolkit keep the shaped text of the caret's line while
+// the line is long, and of that line only, since the shaped text takes some tens of bytes a
+// character. Drawing a line also passes over every character of it, however little of it is
+// in sight, so the editor draws that line itself from the part in sight, as the toolkit
+// would draw it, pixel for pixel.
 class Memo : public QPlainTextEdit {
  public:
-  explicit Memo(QWidget* parent) : QPlainTextEdit(parent) {}
+  explicit Memo(QWidget* parent);
+
+  // The line whose shaped text is kept, or an invalid block for none.
+  QTextBlock HeldLine() const;
+  // Lines longer than this many characters are held while the caret is on them; a test sets
+  // it out of reach to see the toolkit's own drawing.
+  void SetLongLine(int characters);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -44,6 +63,26 @@ class Memo : public QPlainTextEdit {
   void insertFromMimeData(const QMimeData* source) override;
   // A file dragged here is no text: the window it is dropped on decides what it means.
   bool canInsertFromMimeData(const QMimeData* source) const override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  // A part of the held line: its characters from `from` on, laid out as one line that stands
+  // at `x` on the whole line, whose top is `y` in the block.
+  struct Slice {
+    QTextBlock block;
+    int from = 0;
+    std::shared_ptr<QTextLayout> layout;
+    qreal x = 0;
+    qreal y = 0;
+  };
+  void HoldCaretLine();
+  // The held line's part in sight of `area`, laid out as the whole line lays it out; none
+  // when the line is out of `area` or the part could not stand for the whole.
+  std::optional<Slice> SliceOf(const QRect& area) const;
+  void PaintWithSlice(QPaintEvent* event, const Slice& slice);
+
+  int longLine_ = 2000;
+  QTextCursor held_;  // on the line whose shaped text is kept; null for none
 };
 
 // The same for a one-line edit.
