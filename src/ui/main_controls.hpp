@@ -76,9 +76,12 @@ struct MainControls {
   QAction* ClearAsm1;
   QAction* ClearCode1;
   QAction* Find1;
+  QAction* Redo1;
   QAction* CompText1;
   QAction* AllBlocks1;
   QAction* Listing1;
+  QAction* NextBlock1;
+  QAction* PrevBlock1;
   QAction* CompAll1;
   QAction* CompAndPreproc1;
   QAction* Compile1;
