@@ -19,11 +19,14 @@ class NameOnlyIconProvider : public QFileIconProvider {
  public:
   using QFileIconProvider::icon;
   QIcon icon(const QFileInfo& info) const override { return icon(info.isDir() ? Folder : File); }
+  // In the toolkit's words, which its translations know.
   QString type(const QFileInfo& info) const override {
-    if (info.isDir()) return QStringLiteral("Folder");
+    if (info.isDir()) return QFileDialog::tr("Folder", "All other platforms");
     const QString suffix = info.suffix();
-    return suffix.isEmpty() ? QStringLiteral("File") : suffix.toUpper() + QStringLiteral(" File");
+    return suffix.isEmpty() ? QFileDialog::tr("File")
+                            : QFileDialog::tr("%1 File").arg(suffix.toUpper());
   }
+
 };
 
 NameOnlyIconProvider& IconProvider() {

@@ -75,9 +75,8 @@ bool ProgramFiles::MayDiscard() {
 }
 
 void ProgramFiles::ShowFileError(const QString& path, int reason) {
-  const QString cause = reason == files::NotRegularFile
-                            ? Text(TextNotRegularFile)
-                            : QString::fromLocal8Bit(files::ErrorText(reason));
+  const QString cause =
+      reason == files::NotRegularFile ? Text(TextNotRegularFile) : SystemErrorText(reason);
   program_.dialogs().Error(QString("%1\n%2").arg(QDir::toNativeSeparators(path), cause));
 }
 

@@ -2,13 +2,18 @@
 // Helpers for the window tests: scripted answers to the message boxes and file dialogs, and
 // short ways to read and write the editors in UTF-8.
 
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStringList>
 #include <QTest>
+#include <QTimer>
 #include <deque>
+#include <functional>
 
 #include "common/cp1251.hpp"
 #include "ui/asm_editor.hpp"
@@ -116,6 +121,38 @@ inline bool Shows(const QImage& picture, const QWidget& window, const QWidget& w
     }
   }
   return false;
+}
+
+// Answers the modal windows as they open and take the activation, one answer each, in order.
+class ModalAnswers : public QObject {
+ public:
+  std::deque<std::function<void(QWidget&)>> answers;
+
+  ModalAnswers() {
+    connect(&timer_, &QTimer::timeout, this, [this] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (answers.empty() || modal == nullptr || QApplication::activeWindow() != modal ||
+          modal->property("answered").toBool()) {
+        return;
+      }
+      modal->setProperty("answered", true);
+      const auto answer = answers.front();
+      answers.pop_front();
+      answer(*modal);
+    });
+    timer_.start(10);
+  }
+
+ private:
+  QTimer timer_;
+};
+
+// The caption of a dialog's or box's Cancel button.
+inline QString CancelCaption(QWidget& modal) {
+  auto* box = modal.findChild<QDialogButtonBox*>();
+  return box != nullptr && box->button(QDialogButtonBox::Cancel) != nullptr
+             ? box->button(QDialogButtonBox::Cancel)->text()
+             : QString("(no Cancel button)");
 }
 
 // Where the tests leave their screenshots: the build folder.
