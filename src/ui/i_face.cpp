@@ -94,6 +94,14 @@ constexpr std::array<Bilingual, InterfaceTextCount> Table = {{
      "следующем открытии блок %3 начнётся с этой строки.",
      "Line %1 of %2 begins like the marker of block %3:\n%4\nThe file is saved as it is, but "
      "when it is opened again, block %3 will start at this line."},
+    {"Печать", "Print"},
+    {"Экспорт в PDF", "Export PDF"},
+    {"&Текст блока с номерами строк", "The block's &source with line numbers"},
+    {"&Листинг последней компиляции", "The &listing of the last compile"},
+    {"файлы PDF (*.pdf);;все файлы (*.*)", "PDF files (*.pdf);;all files (*.*)"},
+    {"Страница %1 из %2", "Page %1 of %2"},
+    {"Печать не удалась: принтер не принял задание.",
+     "Printing failed: the printer did not take the job."},
 }};
 
 void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, InterfaceMessages& m) {

@@ -88,6 +88,14 @@ enum InterfaceText : int {
   ClashInGlobal,
   ClashInBlock,
   TextMarkerClash,
+  // and printing.
+  TitlePrint,
+  TitleExportPdf,
+  TextPrintSource,
+  TextPrintListing,
+  TextPdfFilter,
+  TextPage,
+  TextPrintFailed,
   InterfaceTextCount
 };
 

@@ -16,6 +16,7 @@
 #include "ui/main_controls.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
+#include "ui/print.hpp"
 #include "ui/program.hpp"
 #include "ui/program_files.hpp"
 #include "ui/style.hpp"
@@ -86,7 +87,7 @@ void StepBlock(Program& p, int step) {
   tabs.setCurrentIndex((tabs.currentIndex() + step + tabs.count()) % tabs.count());
 }
 
-constexpr std::array<Command, 24> Commands = {{
+constexpr std::array<Command, 26> Commands = {{
     {&MainControls::File1,
      &MainControls::new1,
      "new1",
@@ -122,6 +123,20 @@ constexpr std::array<Command, 24> Commands = {{
      {"Выход", "Exit"},
      "",
      [](Program& p) { p.Files().Exit1Click(); }},
+    {&MainControls::File1,
+     &MainControls::Print1,
+     "Print1",
+     "N8",
+     {"Печать...", "Print..."},
+     "Ctrl+P",
+     [](Program& p) { PrintCurrentBlock(p, PrintTarget::Printer); }},
+    {&MainControls::File1,
+     &MainControls::ExportPdf1,
+     "ExportPdf1",
+     nullptr,
+     {"Экспорт в PDF...", "Export PDF..."},
+     "",
+     [](Program& p) { PrintCurrentBlock(p, PrintTarget::Pdf); }},
 
     {&MainControls::Edit1,
      &MainControls::Cut1,

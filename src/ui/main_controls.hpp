@@ -68,6 +68,8 @@ struct MainControls {
   QAction* SaveAsm1;
   QAction* SaveCod1;
   QAction* Exit1;
+  QAction* Print1;
+  QAction* ExportPdf1;
   QAction* Cut1;
   QAction* Copy1;
   QAction* Paste1;

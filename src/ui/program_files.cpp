@@ -81,7 +81,11 @@ void ProgramFiles::ShowFileError(const QString& path, int reason) {
 }
 
 bool ProgramFiles::WriteLinesTo(const QString& path, const Lines& lines) {
-  const int reason = files::WriteReplacing(LocalPath(path), JoinLines(lines, "\r\n"), {true, true});
+  return WriteBytesTo(path, JoinLines(lines, "\r\n"));
+}
+
+bool ProgramFiles::WriteBytesTo(const QString& path, std::string_view bytes) {
+  const int reason = files::WriteReplacing(LocalPath(path), bytes, {true, true});
   if (reason == 0) return true;
   ShowFileError(path, reason);
   return false;

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QStringList>
 #include <QTest>
@@ -35,6 +36,8 @@ class ScriptedDialogs : public Dialogs {
   // The same for the three-button questions (save changes, restore work).
   std::deque<Choice> choices;
   QStringList files;  // the dialogs' answers, in order; an empty name cancels
+  // What to print, one per print command; nothing cancels.
+  std::deque<std::optional<PrintContent>> printContents;
   QStringList shown;  // every box's text, in order
 
   void Warning(const QString& text) override { shown << text; }
@@ -55,6 +58,24 @@ class ScriptedDialogs : public Dialogs {
   std::optional<QString> OpenFile(const QString&) override { return NextFile(); }
   std::optional<QString> SaveFile(const QString&, const QString&, const QString&) override {
     return NextFile();
+  }
+  std::optional<PrintContent> ChoosePrintContent(const QString& title, bool) override {
+    shown << title;
+    if (printContents.empty()) {
+      QTest::qFail(qPrintable("a print question nobody expected: " + title), __FILE__, __LINE__);
+      return std::nullopt;
+    }
+    const std::optional<PrintContent> content = printContents.front();
+    printContents.pop_front();
+    return content;
+  }
+  // The printer chosen is a PDF file of the next name of `files`.
+  bool SetUpPrinter(QPrinter& printer) override {
+    const std::optional<QString> file = NextFile();
+    if (!file) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(*file);
+    return true;
   }
 
  private:
