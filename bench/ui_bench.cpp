@@ -47,6 +47,10 @@ class SilentDialogs : public q41::ui::Dialogs {
   std::optional<QString> SaveFile(const QString&, const QString&, const QString&) override {
     return Answer();
   }
+  std::optional<q41::ui::PrintContent> ChoosePrintContent(const QString&, bool) override {
+    return std::nullopt;
+  }
+  bool SetUpPrinter(QPrinter&) override { return false; }
 
  private:
   std::optional<QString> Answer() const {

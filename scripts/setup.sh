@@ -6,7 +6,7 @@ packages=(
   g++ cmake ninja-build make
   libgtest-dev libgmock-dev libbenchmark-dev
   binutils
-  qt6-base-dev fonts-liberation xvfb xauth
+  qt6-base-dev qt6-translations-l10n fonts-liberation xvfb xauth poppler-utils
   openbox x11-utils xdotool libxcb1-dev
   dpkg-dev lintian desktop-file-utils librsvg2-bin man-db
   clang libclang-rt-14-dev

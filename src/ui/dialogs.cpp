@@ -2,10 +2,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
 
 #include "ui/i_face.hpp"
 
@@ -19,10 +23,12 @@ class NameOnlyIconProvider : public QFileIconProvider {
  public:
   using QFileIconProvider::icon;
   QIcon icon(const QFileInfo& info) const override { return icon(info.isDir() ? Folder : File); }
+  // In the toolkit's words, which its translations know.
   QString type(const QFileInfo& info) const override {
-    if (info.isDir()) return QStringLiteral("Folder");
+    if (info.isDir()) return QFileDialog::tr("Folder", "All other platforms");
     const QString suffix = info.suffix();
-    return suffix.isEmpty() ? QStringLiteral("File") : suffix.toUpper() + QStringLiteral(" File");
+    return suffix.isEmpty() ? QFileDialog::tr("File")
+                            : QFileDialog::tr("%1 File").arg(suffix.toUpper());
   }
 };
 
@@ -118,6 +124,34 @@ std::optional<QString> QtDialogs::SaveFile(const QString& filter, const QString&
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (!name.isEmpty()) dialog.selectFile(name);
   return Run(dialog);
+}
+
+std::optional<PrintContent> QtDialogs::ChoosePrintContent(const QString& title, bool listing) {
+  QDialog dialog(parent_);
+  dialog.setObjectName("PrintContent");
+  dialog.setWindowTitle(title);
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* source = new QRadioButton(Text(language_, TextPrintSource), &dialog);
+  source->setObjectName("source");
+  auto* listingButton = new QRadioButton(Text(language_, TextPrintListing), &dialog);
+  listingButton->setObjectName("listing");
+  listingButton->setEnabled(listing);
+  source->setChecked(true);
+  layout->addWidget(source);
+  layout->addWidget(listingButton);
+  // The toolkit's own buttons, in the toolkit's words of the interface language.
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  layout->addWidget(buttons);
+  source->setFocus();
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return listingButton->isChecked() ? PrintContent::Listing : PrintContent::Source;
+}
+
+bool QtDialogs::SetUpPrinter(QPrinter& printer) {
+  QPrintDialog dialog(&printer, parent_);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace q41::ui

@@ -7,6 +7,7 @@
 
 #include "common/err_diag.hpp"
 
+class QPrinter;
 class QWidget;
 
 namespace q41::ui {
@@ -14,6 +15,9 @@ namespace q41::ui {
 // The answer to a question with three buttons: the first (Save, Restore), the second
 // (Discard), or Cancel (also closing the box).
 enum class Choice { Keep, Discard, Cancel };
+
+// What a block's printout holds: its source with line numbers, or its listing.
+enum class PrintContent { Source, Listing };
 
 class Dialogs {
  public:
@@ -33,6 +37,11 @@ class Dialogs {
   virtual std::optional<QString> OpenFile(const QString& filter) = 0;
   virtual std::optional<QString> SaveFile(const QString& filter, const QString& defaultSuffix,
                                           const QString& name = {}) = 0;
+  // What to print, under the dialog's `title`; nothing when the user cancels. The listing
+  // is offered only when `listing` says there is one.
+  virtual std::optional<PrintContent> ChoosePrintContent(const QString& title, bool listing) = 0;
+  // The printer and its settings, chosen into `printer`; false when the user cancels.
+  virtual bool SetUpPrinter(QPrinter& printer) = 0;
 };
 
 // The toolkit's own boxes and dialogs, modal over `parent`, with the buttons of the
@@ -49,6 +58,8 @@ class QtDialogs : public Dialogs {
   std::optional<QString> OpenFile(const QString& filter) override;
   std::optional<QString> SaveFile(const QString& filter, const QString& defaultSuffix,
                                   const QString& name = {}) override;
+  std::optional<PrintContent> ChoosePrintContent(const QString& title, bool listing) override;
+  bool SetUpPrinter(QPrinter& printer) override;
 
  private:
   Choice Ask(const QString& text, bool restore);

@@ -1,12 +1,15 @@
 #include "ui/i_face.hpp"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QToolButton>
 #include <array>
+#include <cstring>
 
+#include "files/file_io.hpp"
 #include "ui/main_commands.hpp"
 #include "ui/main_controls.hpp"
 #include "ui/mainform.hpp"
@@ -91,6 +94,14 @@ constexpr std::array<Bilingual, InterfaceTextCount> Table = {{
      "следующем открытии блок %3 начнётся с этой строки.",
      "Line %1 of %2 begins like the marker of block %3:\n%4\nThe file is saved as it is, but "
      "when it is opened again, block %3 will start at this line."},
+    {"Печать", "Print"},
+    {"Экспорт в PDF", "Export PDF"},
+    {"&Текст блока с номерами строк", "The block's &source with line numbers"},
+    {"&Листинг последней компиляции", "The &listing of the last compile"},
+    {"файлы PDF (*.pdf);;все файлы (*.*)", "PDF files (*.pdf);;all files (*.*)"},
+    {"Страница %1 из %2", "Page %1 of %2"},
+    {"Печать не удалась: принтер не принял задание.",
+     "Printing failed: the printer did not take the job."},
 }};
 
 void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, InterfaceMessages& m) {
@@ -150,6 +161,16 @@ QString MarkerClashText(Language language, const MarkerClash& clash) {
       .arg(where)
       .arg(clash.marker)
       .arg(ToQt(clash.text));
+}
+
+QString SystemErrorText(int error) {
+  // The toolkit's translations know the system's English words, whatever the locale made
+  // of them.
+  if (const char* english = strerrordesc_np(error)) {
+    const QString translated = QCoreApplication::translate("QIODevice", english);
+    if (translated != QLatin1String(english)) return translated;
+  }
+  return QString::fromLocal8Bit(files::ErrorText(error));
 }
 
 void ApplyInterfaceLanguage(Language language, TForm1& form1, TForm2& form2, QWidget* hf,

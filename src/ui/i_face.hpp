@@ -88,6 +88,14 @@ enum InterfaceText : int {
   ClashInGlobal,
   ClashInBlock,
   TextMarkerClash,
+  // and printing.
+  TitlePrint,
+  TitleExportPdf,
+  TextPrintSource,
+  TextPrintListing,
+  TextPdfFilter,
+  TextPage,
+  TextPrintFailed,
   InterfaceTextCount
 };
 
@@ -100,6 +108,11 @@ QString ReturnHint(Language language);
 // The warning after saving a program with a line that will read as a block marker: where
 // the line is, the line, and what opening the file will make of it.
 QString MarkerClashText(Language language, const MarkerClash& clash);
+
+// The system's text for an error number: the toolkit's translation of it where the interface
+// has loaded one (the Russian interface does), else the system's own, in the language of the
+// process's locale.
+QString SystemErrorText(int error);
 
 // Sets all targets of the table from the chosen language. `hf` may be null while the
 // all-blocks window does not exist.

@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QTabBar>
+#include <QTextCursor>
 #include <array>
 
 #include "blocks/block_model.hpp"
@@ -14,6 +16,7 @@
 #include "ui/main_controls.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
+#include "ui/print.hpp"
 #include "ui/program.hpp"
 #include "ui/program_files.hpp"
 #include "ui/style.hpp"
@@ -34,7 +37,7 @@ struct Command {
   const char* name;
   const char* separatorBefore;  // the name of a separator before the item, or null
   Bilingual caption;
-  const char* shortcut;  // empty for none
+  const char* shortcut;  // empty for none; "; " between two keys of one command
   void (*run)(Program&);
 };
 
@@ -62,11 +65,29 @@ void OnFocusedEditor(Program& p, void (QPlainTextEdit::*act)(), bool needsSelect
 
 void ClearText(Program& p) {
   if (!p.dialogs().Confirm(p.messages.MsgClearAsm)) return;
-  Controls(p).asmText->clear();
+  AsmEditor& editor = *Controls(p).asmText;
+  if (editor.isReadOnly()) {
+    // Still being laid out: the text the editor shows is not yet all of it, so the whole
+    // text goes, with nothing to undo.
+    static_cast<BlockView&>(p.Form1()).SetSource({});
+  } else {
+    // One edit of the text, which Undo takes back as it takes back any other.
+    QTextCursor all(editor.document());
+    all.select(QTextCursor::Document);
+    all.removeSelectedText();
+  }
   p.Edited();
 }
 
-constexpr std::array<Command, 21> Commands = {{
+// The next or the previous block's tab, as a click on it would choose it; past the last
+// tab comes the first again.
+void StepBlock(Program& p, int step) {
+  QTabBar& tabs = *Controls(p).BlckTabs;
+  if (tabs.count() < 2) return;
+  tabs.setCurrentIndex((tabs.currentIndex() + step + tabs.count()) % tabs.count());
+}
+
+constexpr std::array<Command, 26> Commands = {{
     {&MainControls::File1,
      &MainControls::new1,
      "new1",
@@ -102,6 +123,20 @@ constexpr std::array<Command, 21> Commands = {{
      {"Выход", "Exit"},
      "",
      [](Program& p) { p.Files().Exit1Click(); }},
+    {&MainControls::File1,
+     &MainControls::Print1,
+     "Print1",
+     "N8",
+     {"Печать...", "Print..."},
+     "Ctrl+P",
+     [](Program& p) { PrintCurrentBlock(p, PrintTarget::Printer); }},
+    {&MainControls::File1,
+     &MainControls::ExportPdf1,
+     "ExportPdf1",
+     nullptr,
+     {"Экспорт в PDF...", "Export PDF..."},
+     "",
+     [](Program& p) { PrintCurrentBlock(p, PrintTarget::Pdf); }},
 
     {&MainControls::Edit1,
      &MainControls::Cut1,
@@ -159,6 +194,13 @@ constexpr std::array<Command, 21> Commands = {{
      {"Найти и заменить...", "Find and replace..."},
      "Ctrl+F",
      [](Program& p) { p.Form1().Tools().ShowFind(); }},
+    {&MainControls::Edit1,
+     &MainControls::Redo1,
+     "Redo1",
+     "N9",
+     {"Повторить", "Redo"},
+     "Ctrl+Y; Ctrl+Shift+Z",
+     [](Program& p) { OnFocusedEditor(p, &QPlainTextEdit::redo); }},
 
     {&MainControls::View1,
      &MainControls::CompText1,
@@ -184,6 +226,20 @@ constexpr std::array<Command, 21> Commands = {{
      {"Листинг", "Listing"},
      "Ctrl+L",
      [](Program& p) { p.Form1().Tools().ShowListing(); }},
+    {&MainControls::View1,
+     &MainControls::NextBlock1,
+     "NextBlock1",
+     "N10",
+     {"Следующий блок", "Next block"},
+     "Ctrl+PgDown",
+     [](Program& p) { StepBlock(p, 1); }},
+    {&MainControls::View1,
+     &MainControls::PrevBlock1,
+     "PrevBlock1",
+     nullptr,
+     {"Предыдущий блок", "Previous block"},
+     "Ctrl+PgUp",
+     [](Program& p) { StepBlock(p, -1); }},
 
     {&MainControls::Run1,
      &MainControls::CompAll1,
@@ -237,7 +293,7 @@ void BuildMainMenu(QMenuBar& bar, MainControls& controls, Program& program) {
     QAction* action = menu->addAction(c.caption.english);
     action->setObjectName(c.name);
     if (*c.shortcut != '\0') {
-      action->setShortcut(QKeySequence(c.shortcut));
+      action->setShortcuts(QKeySequence::listFromString(c.shortcut));
       // The main window's shortcuts work while any window of the program is active.
       action->setShortcutContext(Qt::ApplicationShortcut);
     }
@@ -258,7 +314,7 @@ void ApplyCommandCaptions(Language language, MainControls& controls) {
 QList<QKeySequence> CommandShortcuts() {
   QList<QKeySequence> keys;
   for (const Command& c : Commands) {
-    if (*c.shortcut != '\0') keys.push_back(QKeySequence(c.shortcut));
+    if (*c.shortcut != '\0') keys.append(QKeySequence::listFromString(c.shortcut));
   }
   return keys;
 }

@@ -150,13 +150,18 @@ void MainControls::BuildLabelGrid(QWidget* client, const LabelTable& labelTable)
 }
 
 void MainControls::BuildStatusLines(QWidget* client) {
-  LineLab = Caption(client, "LineLab", QString(), 8, 584, 21);
-  ErrLab = Caption(client, "ErrLab", QString(), 8, 616, 21);
+  auto status = [client](const char* name, int top) {
+    auto* label = new StatusLabel(client);
+    label->setObjectName(name);
+    label->move(8, top);
+    label->setFont(SansFont(21));
+    label->setFixedSize(752 - 16, 28);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+  };
+  LineLab = status("LineLab", 584);
+  ErrLab = status("ErrLab", 616);
   ErrLab->setStyleSheet("color: #800000");
-  for (QLabel* status : {LineLab, ErrLab}) {
-    status->setFixedSize(752 - 16, 28);
-    status->setTextFormat(Qt::PlainText);
-  }
 }
 
 void MainControls::SetTabOrder() {

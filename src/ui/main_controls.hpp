@@ -68,6 +68,8 @@ struct MainControls {
   QAction* SaveAsm1;
   QAction* SaveCod1;
   QAction* Exit1;
+  QAction* Print1;
+  QAction* ExportPdf1;
   QAction* Cut1;
   QAction* Copy1;
   QAction* Paste1;
@@ -76,9 +78,12 @@ struct MainControls {
   QAction* ClearAsm1;
   QAction* ClearCode1;
   QAction* Find1;
+  QAction* Redo1;
   QAction* CompText1;
   QAction* AllBlocks1;
   QAction* Listing1;
+  QAction* NextBlock1;
+  QAction* PrevBlock1;
   QAction* CompAll1;
   QAction* CompAndPreproc1;
   QAction* Compile1;

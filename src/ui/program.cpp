@@ -7,7 +7,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QScreen>
+#include <QTranslator>
 
 #include "ui/frame_placement.hpp"
 #include "ui/hidForm.hpp"
@@ -49,6 +51,13 @@ void TuneAllocator() {
 
 Program::Program(Language language, Dialogs* dialogs)
     : settings{language, true}, dialogs_(dialogs) {
+  if (language == Language::Russian) {
+    // Without them (not installed) the toolkit's texts stay English; nothing else changes.
+    toolkitTexts_ = std::make_unique<QTranslator>();
+    if (toolkitTexts_->load("qtbase_ru", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+      QCoreApplication::installTranslator(toolkitTexts_.get());
+    }
+  }
   form1_ = std::make_unique<TForm1>(*this);
   if (dialogs_ == nullptr) {
     ownDialogs_ = std::make_unique<QtDialogs>(form1_.get(), language);
@@ -68,6 +77,7 @@ Program::Program(Language language, Dialogs* dialogs)
 Program::~Program() {
   qApp->removeEventFilter(&zoom_);
   qApp->removeEventFilter(&guard_);
+  if (toolkitTexts_) QCoreApplication::removeTranslator(toolkitTexts_.get());
 }
 
 void Program::Show() {

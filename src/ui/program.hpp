@@ -14,6 +14,8 @@
 #include "ui/i_face.hpp"
 #include "ui/zoom.hpp"
 
+class QTranslator;
+
 namespace q41::ui {
 
 class TForm1;
@@ -45,7 +47,9 @@ void TuneAllocator();
 class Program {
  public:
   // Creates the windows in the start-up order: the main window, the compile-text window
-  // (hidden), then the all-blocks window, whose creation starts the first program.
+  // (hidden), then the all-blocks window, whose creation starts the first program. In the
+  // Russian interface the toolkit speaks Russian too (its buttons, file and print dialogs),
+  // from its own translations, while the program runs.
   // `dialogs` answers the message boxes; null means the toolkit's own.
   Program(Language language, Dialogs* dialogs = nullptr);
   ~Program();
@@ -89,6 +93,7 @@ class Program {
   std::unique_ptr<BlockModel> model_;
   std::unique_ptr<THF> hf_;
   std::unique_ptr<ProgramFiles> files_;
+  std::unique_ptr<QTranslator> toolkitTexts_;
   ShortcutGuard guard_;
   TextZoom zoom_;
   int commandDepth_ = 0;

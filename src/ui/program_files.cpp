@@ -75,14 +75,17 @@ bool ProgramFiles::MayDiscard() {
 }
 
 void ProgramFiles::ShowFileError(const QString& path, int reason) {
-  const QString cause = reason == files::NotRegularFile
-                            ? Text(TextNotRegularFile)
-                            : QString::fromLocal8Bit(files::ErrorText(reason));
+  const QString cause =
+      reason == files::NotRegularFile ? Text(TextNotRegularFile) : SystemErrorText(reason);
   program_.dialogs().Error(QString("%1\n%2").arg(QDir::toNativeSeparators(path), cause));
 }
 
 bool ProgramFiles::WriteLinesTo(const QString& path, const Lines& lines) {
-  const int reason = files::WriteReplacing(LocalPath(path), JoinLines(lines, "\r\n"), {true, true});
+  return WriteBytesTo(path, JoinLines(lines, "\r\n"));
+}
+
+bool ProgramFiles::WriteBytesTo(const QString& path, std::string_view bytes) {
+  const int reason = files::WriteReplacing(LocalPath(path), bytes, {true, true});
   if (reason == 0) return true;
   ShowFileError(path, reason);
   return false;

@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QString>
+#include <string_view>
 
 #include "common/text.hpp"
 #include "ui/recovery.hpp"
@@ -47,6 +48,8 @@ class ProgramFiles : public QObject {
   // Writes the lines as Windows-1251 bytes with CR LF, replacing the file only once the whole
   // text is written; false, after an error box naming the file and the cause, when it failed.
   bool WriteLinesTo(const QString& path, const Lines& lines);
+  // The same for bytes as they are.
+  bool WriteBytesTo(const QString& path, std::string_view bytes);
 
  private:
   // True when nothing unsaved would be lost: there is none, or the user saved it or let it go.

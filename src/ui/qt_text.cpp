@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -385,6 +386,9 @@ void ApplySelection(QPlainTextEdit& editor, const Selection& selection) {
   cursor.setPosition(block.position());
   cursor.setPosition(block.position() + selection.length, QTextCursor::KeepAnchor);
   editor.setTextCursor(cursor);
+  // The editor scrolls to the caret at the selection's end; on a long line that hides where
+  // the line starts (its label and operation), which is what the user needs to see.
+  editor.horizontalScrollBar()->setValue(0);
 }
 
 // The start of a text: its first lines, each cut short.

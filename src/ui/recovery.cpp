@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "files/file_io.hpp"
+#include "ui/i_face.hpp"
 #include "ui/qt_text.hpp"
 
 namespace q41::ui {
@@ -147,7 +148,7 @@ void Recovery::Written(const Job& job) {
     reported_ = true;
     const std::string& path = job.programFailed ? job.programPath : job.infoPath;
     report_(QDir::toNativeSeparators(QFile::decodeName(path.c_str())) + ": " +
-            QString::fromLocal8Bit(files::ErrorText(job.reason)));
+            SystemErrorText(job.reason));
   }
   if (cleared_) {
     cleared_ = false;
@@ -191,8 +192,7 @@ bool Recovery::Read(const Left& left, Lines& lines, QString& error) const {
   std::string bytes;
   const int reason = files::ReadRegularFile(LocalPath(PathOf(left.id, ".asm")), bytes);
   if (reason != 0) {
-    error = QDir::toNativeSeparators(PathOf(left.id, ".asm")) + ": " +
-            QString::fromLocal8Bit(files::ErrorText(reason));
+    error = QDir::toNativeSeparators(PathOf(left.id, ".asm")) + ": " + SystemErrorText(reason);
     return false;
   }
   lines = SplitLines(bytes);

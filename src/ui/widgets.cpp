@@ -19,6 +19,26 @@ void ToolWindow::keyPressEvent(QKeyEvent* event) {
   QWidget::keyPressEvent(event);
 }
 
+bool StatusLabel::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    // A tooltip of a million characters would take the toolkit seconds to lay out, and no
+    // screen shows it: a fault's line is shown up to this length.
+    constexpr qsizetype Longest = 4000;
+    const QString shown = text();
+    const bool cut =
+        shown.size() > Longest || fontMetrics().horizontalAdvance(shown) > contentsRect().width();
+    QString tip;
+    if (cut) {
+      // As rich text, which the tooltip wraps to the screen; the text itself is no markup.
+      tip = "<p style='white-space:pre-wrap'>" +
+            (shown.size() > Longest ? shown.left(Longest) + QChar(0x2026) : shown).toHtmlEscaped() +
+            "</p>";
+    }
+    setToolTip(tip);
+  }
+  return QLabel::event(event);
+}
+
 Lamp::Lamp(QWidget* parent) : QWidget(parent) {}
 
 void Lamp::SetColor(const QColor& color) {

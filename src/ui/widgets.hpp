@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QGroupBox>
+#include <QLabel>
 #include <QStringList>
 #include <QWidget>
 
@@ -27,6 +28,16 @@ class ToolWindow : public QWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+};
+
+// A status line of one row: a text too long for it shows whole in its tooltip, whoever set
+// the text.
+class StatusLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  bool event(QEvent* event) override;
 };
 
 // A lamp's colour; a hidden lamp takes the colour of `background`.

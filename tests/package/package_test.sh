@@ -56,9 +56,10 @@ for entry in "$apps"/q41-assembler*.desktop; do
 done
 grep -qx 'Categories=Development;Education;' "$apps/q41-assembler.desktop" || fail "categories"
 
-# What the package needs was worked out from its binaries.
+# What the package needs: the libraries, worked out from its binaries, and the toolkit's
+# translations, which the Russian program loads.
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libqt6widgets6 libqt6gui6 libqt6core6; do
+for library in libc6 libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 qt6-translations-l10n; do
   grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 

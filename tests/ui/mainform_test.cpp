@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocumentFragment>
 #include <QToolButton>
 
 #include "assembler/label_table.hpp"
@@ -76,6 +78,9 @@ class MainWindowTest : public QObject {
   void instructionReference();
   void findAndReplace();
   void textsCrossTheBoundaryUnchanged();
+  void redoAndAnUndoableClearText();
+  void pageKeysSwitchBlocks();
+  void longFaultLineKeepsItsStartInView();
 };
 
 void MainWindowTest::startUpState() {
@@ -264,6 +269,9 @@ void MainWindowTest::menuTreeInOrder() {
                               "SaveCod1 Ctrl+Alt+S",
                               "-",
                               "Exit1 ",
+                              "-",
+                              "Print1 Ctrl+P",
+                              "ExportPdf1 ",
                               "Edit1",
                               "Cut1 Ctrl+X",
                               "Copy1 Ctrl+C",
@@ -276,10 +284,15 @@ void MainWindowTest::menuTreeInOrder() {
                               "ClearAsm1 ",
                               "ClearCode1 ",
                               "Find1 Ctrl+F",
+                              "-",
+                              "Redo1 Ctrl+Y",
                               "View1",
                               "CompText1 ",
                               "AllBlocks1 F3",
                               "Listing1 Ctrl+L",
+                              "-",
+                              "NextBlock1 Ctrl+PgDown",
+                              "PrevBlock1 Ctrl+PgUp",
                               "Run1",
                               "CompAll1 F9",
                               "-",
@@ -985,6 +998,108 @@ void MainWindowTest::textsCrossTheBoundaryUnchanged() {
   // What the code page cannot hold becomes "?", and nothing breaks.
   editor.setPlainText(QString::fromUtf8("mov r0,r1 ; 中文 😀 ok"));
   QCOMPARE(LinesOf(editor), Lines{"mov r0,r1 ; ?? ? ok"});
+}
+
+// Redo by both its keys, in the source editor only, as Undo; Clear text is undone as any edit.
+void MainWindowTest::redoAndAnUndoableClearText() {
+  Started s(Language::English);
+  TForm1& f = s.f;
+  AsmEditor& editor = *f.Controls().asmText;
+  SetText(editor, {"nop", "hlt"});
+  editor.setFocus();
+  QTest::keyClicks(&editor, "x");
+  const std::function<void()> redoes[] = {
+      [&] { QTest::keyClick(&editor, Qt::Key_Y, Qt::ControlModifier); },
+      [&] { QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); },
+      [&] { f.Controls().Redo1->trigger(); }};
+  for (const auto& redo : redoes) {
+    QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Text(editor), QStringList({"nop", "hlt"}));
+    redo();
+    QCOMPARE(Text(editor), QStringList({"xnop", "hlt"}));
+  }
+  f.Controls().Glob->setFocus();
+  f.Controls().Redo1->trigger();
+  QCOMPARE(Text(*f.Controls().Glob), QStringList({";Global"}));
+
+  s.dialogs.answers = {true};
+  f.Controls().ClearAsm1->trigger();
+  QCOMPARE(Text(editor), QStringList());
+  editor.setFocus();
+  QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(Text(editor), QStringList({"xnop", "hlt"}));
+  QTest::keyClick(&editor, Qt::Key_Y, Qt::ControlModifier);
+  QCOMPARE(Text(editor), QStringList());
+  // The block keeps what the editor shows when it is next stored.
+  f.Controls().BP->click();
+  QVERIFY(s.dialogs.shown.contains("New block is restricted\nwhile previous is EMPTY!"));
+
+  // A text still being laid out goes whole, not only the part on screen.
+  static_cast<BlockView&>(f).SetSource(Lines(60000, "nop"));
+  QVERIFY(EditorLines::Loading());
+  s.dialogs.answers = {true};
+  f.Controls().ClearAsm1->trigger();
+  QTRY_VERIFY(!EditorLines::Loading());
+  QCOMPARE(Text(editor), QStringList());
+}
+
+// Ctrl+PgDn and Ctrl+PgUp choose the next and previous tab as a click does, from either
+// window, round from the last block to the first.
+void MainWindowTest::pageKeysSwitchBlocks() {
+  Started s(Language::English);
+  TForm1& f = s.f;
+  SetText(*f.Controls().asmText, {"; zero"});
+  for (const char* text : {"; one", "; two"}) {
+    f.Controls().BP->click();
+    SetText(*f.Controls().asmText, {text});
+  }
+  struct Step {
+    QWidget* from;
+    Qt::Key key;
+    int block;
+    QString text;
+  };
+  THF& hf = *s.program.HF();
+  for (const Step& step : {Step{f.Controls().asmText, Qt::Key_PageDown, 0, "; zero"},
+                           Step{f.Controls().asmText, Qt::Key_PageDown, 1, "; one"},
+                           Step{f.Controls().codeText, Qt::Key_PageUp, 0, "; zero"},
+                           Step{hf.panels[1].source, Qt::Key_PageUp, 2, "; two"}}) {
+    step.from->window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(step.from->window()));
+    step.from->setFocus();
+    QTest::keyClick(step.from, step.key, Qt::ControlModifier);
+    QCOMPARE(f.Controls().BlckTabs->currentIndex(), step.block);
+    QCOMPARE(s.program.model().CurrentBlock, step.block);
+    QCOMPARE(Text(*f.Controls().asmText), QStringList({step.text}));
+  }
+  QVERIFY(s.dialogs.shown.isEmpty());
+}
+
+// After a fault on a long line the line's start is in view; a status line cut off by its
+// label shows whole in the label's tooltip, a short one has none.
+void MainWindowTest::longFaultLineKeepsItsStartInView() {
+  Started s(Language::English);
+  TForm1& f = s.f;
+  const QString faulty = "bad: mvo r0,r1 ; " + QString("far to the right ").repeated(20);
+  SetText(*f.Controls().asmText, {"nop", faulty.trimmed(), "hlt"});
+  f.Controls().asmText->horizontalScrollBar()->setValue(200);
+  f.Controls().CompAndPreproc1->trigger();
+  QCOMPARE(f.Controls().asmText->textCursor().selectedText(), faulty.trimmed());
+  QCOMPARE(f.Controls().asmText->horizontalScrollBar()->value(), 0);
+  QTest::qWait(50);
+  QCOMPARE(f.Controls().asmText->horizontalScrollBar()->value(), 0);
+
+  auto tip = [](QLabel& label) {
+    QHelpEvent ask(QEvent::ToolTip, QPoint(4, 4), label.mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(&label, &ask);
+    return QTextDocumentFragment::fromHtml(label.toolTip()).toPlainText();
+  };
+  QCOMPARE(tip(*f.Controls().LineLab), f.Controls().LineLab->text());
+  QVERIFY(f.Controls().LineLab->text().endsWith(faulty.trimmed()));
+  QCOMPARE(tip(*f.Controls().ErrLab), QString());
+  SetText(*f.Controls().asmText, {"hlt"});
+  f.Controls().CompAndPreproc1->trigger();
+  QCOMPARE(tip(*f.Controls().LineLab), QString());
 }
 
 }  // namespace q41::ui

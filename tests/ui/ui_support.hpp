@@ -2,13 +2,19 @@
 // Helpers for the window tests: scripted answers to the message boxes and file dialogs, and
 // short ways to read and write the editors in UTF-8.
 
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
 #include <QStringList>
 #include <QTest>
+#include <QTimer>
 #include <deque>
+#include <functional>
 
 #include "common/cp1251.hpp"
 #include "ui/asm_editor.hpp"
@@ -30,6 +36,8 @@ class ScriptedDialogs : public Dialogs {
   // The same for the three-button questions (save changes, restore work).
   std::deque<Choice> choices;
   QStringList files;  // the dialogs' answers, in order; an empty name cancels
+  // What to print, one per print command; nothing cancels.
+  std::deque<std::optional<PrintContent>> printContents;
   QStringList shown;  // every box's text, in order
 
   void Warning(const QString& text) override { shown << text; }
@@ -50,6 +58,24 @@ class ScriptedDialogs : public Dialogs {
   std::optional<QString> OpenFile(const QString&) override { return NextFile(); }
   std::optional<QString> SaveFile(const QString&, const QString&, const QString&) override {
     return NextFile();
+  }
+  std::optional<PrintContent> ChoosePrintContent(const QString& title, bool) override {
+    shown << title;
+    if (printContents.empty()) {
+      QTest::qFail(qPrintable("a print question nobody expected: " + title), __FILE__, __LINE__);
+      return std::nullopt;
+    }
+    const std::optional<PrintContent> content = printContents.front();
+    printContents.pop_front();
+    return content;
+  }
+  // The printer chosen is a PDF file of the next name of `files`.
+  bool SetUpPrinter(QPrinter& printer) override {
+    const std::optional<QString> file = NextFile();
+    if (!file) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(*file);
+    return true;
   }
 
  private:
@@ -116,6 +142,38 @@ inline bool Shows(const QImage& picture, const QWidget& window, const QWidget& w
     }
   }
   return false;
+}
+
+// Answers the modal windows as they open and take the activation, one answer each, in order.
+class ModalAnswers : public QObject {
+ public:
+  std::deque<std::function<void(QWidget&)>> answers;
+
+  ModalAnswers() {
+    connect(&timer_, &QTimer::timeout, this, [this] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (answers.empty() || modal == nullptr || QApplication::activeWindow() != modal ||
+          modal->property("answered").toBool()) {
+        return;
+      }
+      modal->setProperty("answered", true);
+      const auto answer = answers.front();
+      answers.pop_front();
+      answer(*modal);
+    });
+    timer_.start(10);
+  }
+
+ private:
+  QTimer timer_;
+};
+
+// The caption of a dialog's or box's Cancel button.
+inline QString CancelCaption(QWidget& modal) {
+  auto* box = modal.findChild<QDialogButtonBox*>();
+  return box != nullptr && box->button(QDialogButtonBox::Cancel) != nullptr
+             ? box->button(QDialogButtonBox::Cancel)->text()
+             : QString("(no Cancel button)");
 }
 
 // Where the tests leave their screenshots: the build folder.

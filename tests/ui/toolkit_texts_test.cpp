@@ -1,0 +1,67 @@
+// The toolkit's own words through the real windows: its buttons, dialogs and the system's
+// error texts are Russian in the Russian program and stay English in the English one.
+
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "ui/mainform.hpp"
+#include "ui/program.hpp"
+#include "ui/program_files.hpp"
+#include "ui_support.hpp"
+
+namespace q41::ui {
+
+using test::CancelCaption;
+using test::ModalAnswers;
+
+class ToolkitTextsTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+
+ private slots:
+  void toolkitSpeaksTheInterfaceLanguage();
+};
+
+// The Russian program's boxes, file dialogs and system error texts are Russian; the English
+// program's stay English.
+void ToolkitTextsTest::toolkitSpeaksTheInterfaceLanguage() {
+  struct Row {
+    Language language;
+    QString cancel;
+    QString missing;
+  };
+  for (const Row& row : {Row{Language::Russian, "Отмена", "Файл или каталог не существует"},
+                         Row{Language::English, "Cancel", "No such file or directory"}}) {
+    Program p(row.language);
+    p.Show();
+    QVERIFY(QTest::qWaitForWindowActive(&p.Form1()));
+    ModalAnswers modal;
+    QStringList seen;
+    modal.answers.push_back([&seen](QWidget& box) {
+      seen << CancelCaption(box);
+      QTest::keyClick(&box, Qt::Key_Escape);
+    });
+    modal.answers.push_back([&seen](QWidget& box) {
+      seen << static_cast<QMessageBox&>(box).text();
+      QTest::keyClick(&box, Qt::Key_Return);
+    });
+    modal.answers.push_back([&seen](QWidget& dialog) {
+      seen << CancelCaption(dialog);
+      QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    p.Form1().Controls().ClearAsm1->trigger();
+    p.Files().OpenFile(dir_.filePath("missing.asm"));
+    p.Form1().Controls().OpenAsm1->trigger();
+    QCOMPARE(seen.size(), 3);
+    QCOMPARE(seen[0], row.cancel);
+    QVERIFY2(seen[1].endsWith(row.missing), qPrintable(seen[1]));
+    QCOMPARE(seen[2], row.cancel);
+  }
+}
+
+}  // namespace q41::ui
+
+QTEST_MAIN(q41::ui::ToolkitTextsTest)
+#include "toolkit_texts_test.moc"
