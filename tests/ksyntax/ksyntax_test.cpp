@@ -137,9 +137,11 @@ class LineMaker {
   explicit LineMaker(unsigned seed) : random_(seed) {}
 
   std::string Make() {
-    switch (Pick(12)) {
+    switch (Pick(13)) {
       case 0:
         return Soup();
+      case 5:
+        return Atoms();
       case 1:
         return Characters();
       case 2:
@@ -238,7 +240,11 @@ class LineMaker {
 
   std::string StringLine() {
     std::string line = Blanks();
-    if (Pick(3)) line += Name() + (Pick(3) ? ":" : " : ");
+    if (Pick(4) == 0) {
+      line += Characters() + ":";
+    } else if (Pick(3)) {
+      line += Name() + (Pick(3) ? ":" : " : ");
+    }
     line += Blanks() + RandomCase("DS") + From({" ", "", "  ", "\t"});
     static const std::vector<std::string> strings = {
         "Hello, Q41!", "a:b", "x", "", "  two  ", "#'A'", "a;b", "\xCF\xF0\xE8", "RW 5", "= 3"};
@@ -252,6 +258,20 @@ class LineMaker {
     static const std::string alphabet = "  ,:=%#';\tRrWwDdSsHh0159-()xX\xEC\x98";
     std::string line;
     for (std::size_t k = 1 + Pick(24); k > 0; --k) line += alphabet[Pick(alphabet.size())];
+    return line;
+  }
+
+  // Words of the language and the characters between them, with blanks anywhere.
+  std::string Atoms() {
+    static const std::vector<std::string> atoms = {
+        ",",    ":",      "=",    "%",      "#",    "'",      "\t",    ";",    "RW",   "DS",
+        "r2",   "(R0)",   "-7",   "12",     "0ah",  "name",   "#'A'",  "#' '", "#','", "#' , '",
+        "#':'", "#' : '", "#'='", "#' = '", "#'%'", "#' % '", "#'\t'", "#''",  "#'",   "\xEC"};
+    std::string line;
+    for (std::size_t k = 1 + Pick(8); k > 0; --k) {
+      line += Blanks();
+      line += Pick(4) == 0 ? Mnemonic() : From(atoms);
+    }
     return line;
   }
 
@@ -416,7 +436,7 @@ int Main(int argc, char** argv) {
   }
   const fs::path definition = argv[1];
   const fs::path source = argv[2];
-  const int generated = argc > 3 ? std::atoi(argv[3]) : 2000;
+  const int generated = argc > 3 ? std::atoi(argv[3]) : 20000;
   const unsigned seed = argc > 4 ? static_cast<unsigned>(std::atol(argv[4])) : 41;
 
   struct Case {
