@@ -11,6 +11,7 @@ packages=(
   dpkg-dev lintian desktop-file-utils librsvg2-bin man-db
   clang libclang-rt-14-dev
   nlohmann-json3-dev neovim
+  libkf5syntaxhighlighting-tools
 )
 
 missing=()

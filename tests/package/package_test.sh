@@ -30,7 +30,8 @@ files=(usr/bin/asm_Q41 usr/bin/asm_Q41-en usr/bin/q41asm usr/bin/q41-lsp
        usr/share/icons/hicolor/scalable/apps/q41-assembler.svg
        usr/share/man/man1/q41asm.1.gz usr/share/man/man1/q41-lsp.1.gz
        usr/share/man/man1/asm_Q41.1.gz usr/share/man/man1/asm_Q41-en.1.gz
-       "$doc/README.md" "$doc/copyright" "$doc/changelog.gz")
+       "$doc/README.md" "$doc/copyright" "$doc/changelog.gz"
+       usr/share/org.kde.syntax-highlighting/syntax/q41.xml)
 for size in 16 22 24 32 48 64 128 256; do
   files+=("usr/share/icons/hicolor/${size}x${size}/apps/q41-assembler.png")
 done
@@ -62,6 +63,16 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for library in libc6 libqt6widgets6 libqt6gui6 libqt6core6 libqt6printsupport6 qt6-translations-l10n; do
   grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
+
+# The syntax definition is the build's, and the editors' engine finds it where it was put
+# (the packaged tree standing for /usr/share), loads it without a warning and uses it.
+definition=usr/share/org.kde.syntax-highlighting/syntax/q41.xml
+cmp -s "$root/$definition" "$build/q41.xml" || fail "/$definition is not the build's"
+XDG_DATA_HOME="$tmp/none" XDG_DATA_DIRS="$root/usr/share" kate-syntax-highlighter -f html \
+  -s "Q41 Assembler" "$root/$doc/examples/hello.asm" >"$tmp/hello.html" 2>"$tmp/highlight.log" ||
+  fail "kate-syntax-highlighter failed on hello.asm"
+[ -s "$tmp/highlight.log" ] && { cat "$tmp/highlight.log"; fail "the syntax definition loads with warnings"; }
+grep -q 'Definition (Q41 Assembler)' "$tmp/hello.html" || fail "the syntax definition is not found"
 
 # lintian: no error.
 if command -v lintian >/dev/null; then
