@@ -56,6 +56,7 @@ bench: configure
 	@cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQ41_BUILD_TESTS=OFF >/dev/null
 	@cmake --build $(BUILD)-bench -j $(JOBS)
 	@Q41ASM_DEFAULT_BUILD=$(BUILD)/q41asm $(BUILD)-bench/bench/translator_bench
+	@$(BUILD)-bench/bench/lsp_bench
 	@$(BUILD)-bench/bench/ui_bench
 
 # Each build type optimises differently, and some compiler warnings appear only at one level;

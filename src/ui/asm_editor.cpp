@@ -230,32 +230,10 @@ void AsmEditor::PaintGutter(QPaintEvent* event) {
   }
 }
 
-void AsmEditor::Refresh() {
-  AnchorMark();
-  // The lines on screen.
-  QTextBlock first = firstVisibleBlock();
-  QTextBlock last = first;
-  const int bottom = viewport()->height();
-  for (QTextBlock b = first; b.isValid(); b = b.next()) {
-    last = b;
-    if (blockBoundingGeometry(b).translated(contentOffset()).bottom() >= bottom) break;
-  }
-  const Shown now{document(),
-                  blockCount(),
-                  markedLine_,
-                  first.blockNumber(),
-                  last.blockNumber(),
-                  document()->revision(),
-                  textCursor().blockNumber(),
-                  highlightsGeneration_};
-  if (now == shown_) return;
-  const bool newBlockCount = now.blocks != shown_.blocks;
-  shown_ = now;
-  if (gutter_ != nullptr) {
-    if (newBlockCount) UpdateGutterWidth();
-    gutter_->update();
-  }
-
+// The caret's line, the other features' highlights, the check's marks, then the colours of
+// the lines first to last: a mark's underline stays under the colour drawn over it.
+QList<QTextEdit::ExtraSelection> AsmEditor::Selections(const QTextBlock& first,
+                                                       const QTextBlock& last) const {
   const EditorColours& colours = CurrentColours();
   QList<QTextEdit::ExtraSelection> selections;
   QTextEdit::ExtraSelection caretLine;
@@ -293,7 +271,36 @@ void AsmEditor::Refresh() {
       if (b == last) break;
     }
   }
-  setExtraSelections(selections);
+  return selections;
+}
+
+void AsmEditor::Refresh() {
+  AnchorMark();
+  // The lines on screen.
+  QTextBlock first = firstVisibleBlock();
+  QTextBlock last = first;
+  const int bottom = viewport()->height();
+  for (QTextBlock b = first; b.isValid(); b = b.next()) {
+    last = b;
+    if (blockBoundingGeometry(b).translated(contentOffset()).bottom() >= bottom) break;
+  }
+  const Shown now{document(),
+                  blockCount(),
+                  markedLine_,
+                  first.blockNumber(),
+                  last.blockNumber(),
+                  document()->revision(),
+                  textCursor().blockNumber(),
+                  highlightsGeneration_};
+  if (now == shown_) return;
+  const bool newBlockCount = now.blocks != shown_.blocks;
+  shown_ = now;
+  if (gutter_ != nullptr) {
+    if (newBlockCount) UpdateGutterWidth();
+    gutter_->update();
+  }
+
+  setExtraSelections(Selections(first, last));
 }
 
 }  // namespace q41::ui

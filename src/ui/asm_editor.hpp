@@ -7,6 +7,7 @@
 // lines added or deleted above it carry it along.
 
 #include <QList>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
@@ -70,6 +71,8 @@ class AsmEditor : public Memo {
   // The current line, the highlights and the colours of the lines on screen, when any of
   // them changed.
   void Refresh();
+  QList<QTextEdit::ExtraSelection> Selections(const QTextBlock& first,
+                                              const QTextBlock& last) const;
 
   bool numbered_;
   Gutter* gutter_ = nullptr;

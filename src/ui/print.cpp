@@ -165,19 +165,19 @@ class Busy {
 
 }  // namespace
 
-void PrintCurrentBlock(Program& program, PrintTarget target) {
+namespace {
+
+// The printout of the current block: its source with line numbers, or its listing, headed
+// by the program file's name, the block and the date.
+Printout BlockPrintout(Program& program, PrintContent content) {
   const Language language = program.settings.language;
   const BlockModel& model = program.model();
   const int block = model.CurrentBlock;
   const CompileHistory& history = model.History(block);
-  const std::optional<PrintContent> content = program.dialogs().ChoosePrintContent(
-      Text(language, target == PrintTarget::Pdf ? TitleExportPdf : TitlePrint), history.compiled);
-  if (!content) return;
-
   const Lines source = static_cast<const BlockView&>(program.Form1()).Source();
   const QString blockName = QString("BLOCK %1").arg(block);
   Printout printout;
-  if (*content == PrintContent::Listing) {
+  if (content == PrintContent::Listing) {
     printout = ListingPrintout(history, Text(language, TextListingNone));
     printout.title =
         Text(language, TitleListing).trimmed() + " - " + blockName +
@@ -192,21 +192,26 @@ void PrintCurrentBlock(Program& program, PrintTarget target) {
       programFile.isEmpty() ? Text(language, TextNeverSaved) : QFileInfo(programFile).fileName();
   const QLocale locale(language == Language::Russian ? QLocale::Russian : QLocale::English);
   printout.date = locale.toString(QDateTime::currentDateTime(), "d MMMM yyyy, HH:mm");
-  const QString documentName = printout.file + " - " + printout.title;
+  return printout;
+}
 
-  if (target == PrintTarget::Printer) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(documentName);
-    if (!program.dialogs().SetUpPrinter(printer)) return;
-    bool printed = false;
-    {
-      const Busy busy;
-      printed = Render(printer, printout, language);
-    }
-    if (!printed) program.dialogs().Error(Text(language, TextPrintFailed));
-    return;
+void ToPrinter(Program& program, const Printout& printout, const QString& documentName) {
+  const Language language = program.settings.language;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName(documentName);
+  if (!program.dialogs().SetUpPrinter(printer)) return;
+  bool printed = false;
+  {
+    const Busy busy;
+    printed = Render(printer, printout, language);
   }
+  if (!printed) program.dialogs().Error(Text(language, TextPrintFailed));
+}
 
+void ToPdf(Program& program, const Printout& printout, const QString& documentName) {
+  const Language language = program.settings.language;
+  const int block = program.model().CurrentBlock;
+  const QString programFile = program.Files().FileName();
   // Offered beside the program's file, named after it and the block.
   const QString suggested = programFile.isEmpty()
                                 ? QString("block%1.pdf").arg(block)
@@ -233,6 +238,23 @@ void PrintCurrentBlock(Program& program, PrintTarget target) {
   }
   program.Files().WriteBytesTo(
       *path, std::string_view(pdf.data().constData(), static_cast<std::size_t>(pdf.size())));
+}
+
+}  // namespace
+
+void PrintCurrentBlock(Program& program, PrintTarget target) {
+  const Language language = program.settings.language;
+  const std::optional<PrintContent> content = program.dialogs().ChoosePrintContent(
+      Text(language, target == PrintTarget::Pdf ? TitleExportPdf : TitlePrint),
+      program.model().History(program.model().CurrentBlock).compiled);
+  if (!content) return;
+  const Printout printout = BlockPrintout(program, *content);
+  const QString documentName = printout.file + " - " + printout.title;
+  if (target == PrintTarget::Printer) {
+    ToPrinter(program, printout, documentName);
+  } else {
+    ToPdf(program, printout, documentName);
+  }
 }
 
 }  // namespace q41::ui

@@ -362,6 +362,24 @@ class Definition {
     });
   }
 
+  // A name's final "%", which is no part of it, and the blanks before it.
+  void AddFinalMarkRules(std::vector<Rule>& rules, const std::string& kind, Term term, bool port2,
+                         const State& s, const std::string& finalMark) {
+    const State marked = s.With(&State::percent);
+    rules.push_back({"RegExpr", finalMark, NormalText,
+                     Switch(s.percent ? Span(kind, true, term, port2, marked)
+                                      : AfterFirstSeparator(kind, true, term, port2, marked))});
+    // The blanks before the final "%": gone if it is the line's first, else the name's.
+    if (!s.percent) {
+      rules.push_back({"RegExpr", " +(?=" + finalMark + ")", NormalText, "#stay"});
+    } else if (!s.hash) {
+      rules.push_back({"RegExpr", " +(?=" + finalMark + ")", kind, "#stay"});
+    } else {
+      rules.push_back({"RegExpr", "(?<= ) +(?=" + finalMark + ")", NormalText, "#stay"});
+      rules.push_back({"RegExpr", " (?= *" + finalMark + ")", kind, "#stay"});
+    }
+  }
+
   // The characters of one operand in one colour: the whole operand, or (for a name) the
   // operand without its byte mark.
   std::string Span(const std::string& kind, bool body, Term term, bool port2, const State& s) {
@@ -382,20 +400,7 @@ class Definition {
       const std::string finalMark =
           "%(?=" + (s.percent || term == Term::End ? after : std::string(" *,")) + ")";
       const State marked = s.With(&State::percent);
-      if (body) {
-        rules.push_back({"RegExpr", finalMark, NormalText,
-                         Switch(s.percent ? Span(kind, body, term, port2, marked)
-                                          : AfterFirstSeparator(kind, body, term, port2, marked))});
-        // The blanks before the final "%": gone if it is the line's first, else the name's.
-        if (!s.percent) {
-          rules.push_back({"RegExpr", " +(?=" + finalMark + ")", NormalText, "#stay"});
-        } else if (!s.hash) {
-          rules.push_back({"RegExpr", " +(?=" + finalMark + ")", kind, "#stay"});
-        } else {
-          rules.push_back({"RegExpr", "(?<= ) +(?=" + finalMark + ")", NormalText, "#stay"});
-          rules.push_back({"RegExpr", " (?= *" + finalMark + ")", kind, "#stay"});
-        }
-      }
+      if (body) AddFinalMarkRules(rules, kind, term, port2, s, finalMark);
       if (s.hash && !s.constantRead) {
         // A tab's code has one digit, which stands for the opening quote alone.
         std::string ends = "(?=" + after + ")";
