@@ -11,7 +11,6 @@
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <regex>
 #include <string>
 
 #include "blocks/plain_view.hpp"
@@ -293,8 +292,14 @@ TEST(Q41asm, WritesWhatTheWindowsSave) {
             model.LastFileLayout().blockStart[static_cast<std::size_t>(model.CurrentBlock)] +
             static_cast<std::size_t>(view.status.selection.row) + 1;
         const ToolRun compiler = RunTool("--lang en in.asm", "cd '" + dir.string() + "' && ");
-        const std::regex report("(^|\n)in\\.asm:" + std::to_string(line) + ":[0-9]+: error: ");
-        EXPECT_TRUE(std::regex_search(compiler.err, report)) << where << compiler.err;
+        // The error's line: "in.asm:LINE:COLUMN: error: ", at the start of a line.
+        const std::string report = "in.asm:" + std::to_string(line) + ":";
+        const std::size_t at = ("\n" + compiler.err).find("\n" + report);
+        ASSERT_NE(at, std::string::npos) << where << compiler.err;
+        const std::size_t column = at + report.size();
+        const std::size_t digits = compiler.err.find_first_not_of("0123456789", column);
+        EXPECT_GT(digits, column) << where << compiler.err;
+        EXPECT_EQ(compiler.err.compare(digits, 9, ": error: "), 0) << where << compiler.err;
         EXPECT_NE(compiler.err.find(": error: " + q41::Cp1251ToUtf8(view.status.errCaption) + "\n"),
                   std::string::npos)
             << where << compiler.err;
