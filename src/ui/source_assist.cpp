@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QCompleter>
+#include <QCoreApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -185,6 +186,12 @@ void SourceAssist::TakeCompletion() {
   editor_.setTextCursor(c);
 }
 
+bool SourceAssist::WordIsComplete() const {
+  const QModelIndex index = completer_->popup()->currentIndex();
+  return index.isValid() && index.data(WordRole).toString().compare(completer_->completionPrefix(),
+                                                                    Qt::CaseInsensitive) == 0;
+}
+
 // Two letters typed at the start of a statement (after blanks, or after a label) open the
 // list by themselves.
 void SourceAssist::TypedLetter() {
@@ -198,10 +205,18 @@ void SourceAssist::TypedLetter() {
   if (last == std::string::npos || before[last] == ':') Complete();
 }
 
-bool SourceAssist::CompletionKey(int key) {
-  switch (key) {
+bool SourceAssist::CompletionKey(QKeyEvent& key) {
+  switch (key.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+      if (WordIsComplete()) {
+        // "hlt" typed in full and Return: the line ends as typed, the list only goes away.
+        completer_->popup()->hide();
+        QCoreApplication::sendEvent(&editor_, &key);
+        return true;
+      }
+      TakeCompletion();
+      return true;
     case Qt::Key_Tab:
       TakeCompletion();
       return true;
@@ -218,7 +233,7 @@ bool SourceAssist::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   if (watched == completer_->popup()) {
     if (type == QEvent::KeyPress && completer_->popup()->isVisible()) {
-      return CompletionKey(static_cast<QKeyEvent*>(event)->key());
+      return CompletionKey(*static_cast<QKeyEvent*>(event));
     }
     return false;
   }

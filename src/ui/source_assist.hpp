@@ -14,6 +14,7 @@
 #include "language/service.hpp"
 
 class QCompleter;
+class QKeyEvent;
 class QPlainTextEdit;
 class QStandardItemModel;
 
@@ -48,7 +49,8 @@ class SourceAssist : public QObject {
   bool ShowHover(const QPoint& at, const QPoint& global);
   void TypedLetter();
   void TakeCompletion();
-  bool CompletionKey(int key);
+  bool WordIsComplete() const;
+  bool CompletionKey(QKeyEvent& key);
 
   AsmEditor& editor_;
   QPlainTextEdit& global_;

@@ -105,7 +105,9 @@ for ((kill = 1; kill <= kills; kill++)); do
   words=$((RANDOM % 4 + 1))
   ends=() times=()
   for ((i = 0; i < words; i++)); do
-    word=""
+    # Comment lines: a word that begins a mnemonic would open the completion list, whose
+    # Return takes the mnemonic instead of ending the line.
+    word=";"
     for ((j = RANDOM % 6 + 2; j > 0; j--)); do word+=${letters:RANDOM % 26:1}; done
     timeout 5 xdotool key --delay 0 ctrl+End type --delay 0 "$word"$'\r' || die "xdotool failed"
     text+=$word$'\n'

@@ -184,6 +184,15 @@ void SourceAssistTest::definitionsUsesAndCompletion() {
   QTest::keyClick(completer.popup(), Qt::Key_Escape);
   QVERIFY(!completer.popup()->isVisible());
   QCOMPARE(editor.textCursor().block().text(), QString("  MOV #LI"));
+  // A word typed in full keeps its Return: the line ends as typed.
+  QTest::keyClick(&editor, Qt::Key_Return);
+  QTest::keyClicks(&editor, "  hl");
+  QTRY_VERIFY(completer.popup()->isVisible());
+  QTest::keyClick(completer.popup(), Qt::Key_T);
+  QTest::keyClick(completer.popup(), Qt::Key_Return);
+  QVERIFY(!completer.popup()->isVisible());
+  QCOMPARE(editor.textCursor().block().text(), QString());
+  QCOMPARE(editor.textCursor().block().previous().text(), QString("  hlt"));
 }
 
 }  // namespace q41::ui
