@@ -245,6 +245,8 @@ void AsmEditor::PaintGutter(QPaintEvent* event) {
 
 void AsmEditor::Refresh() {
   AnchorMark();
+  // Placing a selection's ends on a long line is cheap only while its shaped text is kept.
+  HoldLongLines();
   // The lines on screen.
   QTextBlock first = firstVisibleBlock();
   QTextBlock last = first;
