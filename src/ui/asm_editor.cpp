@@ -276,6 +276,8 @@ QList<QTextEdit::ExtraSelection> AsmEditor::Selections(const QTextBlock& first,
 
 void AsmEditor::Refresh() {
   AnchorMark();
+  // Placing a selection's ends on a long line is cheap only while its shaped text is kept.
+  HoldLongLines();
   // The lines on screen.
   QTextBlock first = firstVisibleBlock();
   QTextBlock last = first;

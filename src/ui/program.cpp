@@ -45,7 +45,11 @@ bool ShortcutGuard::eventFilter(QObject* watched, QEvent* event) {
 
 void TuneAllocator() {
 #ifdef __GLIBC__
-  mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+  // A line of a million characters lays out in a block of some 35 MB, past the largest the
+  // allocator serves from the heap when asked (32 MB): none is mapped, however large.
+  mallopt(M_MMAP_MAX, 0);
+  // Handed back at once, the pages of a freed block fault again at the next layout.
+  mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
 #endif
 }
 

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFont>
+#include <QImage>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -66,50 +67,23 @@ QString Keepable(QStringView text) {
   return ToQt(FromQt(text));
 }
 
-Memo::Memo(QWidget* parent) : QPlainTextEdit(parent) {
-  connect(this, &QPlainTextEdit::cursorPositionChanged, this, &Memo::HoldCaretLine);
-}
-
-QTextBlock Memo::HeldLine() const {
-  if (held_.isNull() || held_.document() != document()) return {};
-  return held_.block();
-}
-
-void Memo::SetLongLine(int characters) {
-  longLine_ = characters;
-  HoldCaretLine();
-  viewport()->update();
-}
-
-// A text put in place whole comes with the editor's signals blocked, and an edit can make
-// the caret's line long without moving the caret: the first drawing after either catches up.
-void Memo::paintEvent(QPaintEvent* event) {
-  HoldCaretLine();
-  if (const std::optional<Slice> slice = SliceOf(event->rect())) {
-    PaintWithSlice(event, *slice);
-  } else {
-    QPlainTextEdit::paintEvent(event);
-  }
-}
-
-void Memo::HoldCaretLine() {
-  const QTextBlock caret = textCursor().block();
-  const bool hold = caret.isValid() && caret.length() > longLine_;
-  const QTextBlock held = HeldLine();
-  if (hold && held == caret) return;
-  // The line let go forgets its shaped text when it is next drawn.
-  if (held.isValid()) held.layout()->setCacheEnabled(false);
-  held_ = QTextCursor();
-  if (!hold) return;
-  caret.layout()->setCacheEnabled(true);
-  held_ = QTextCursor(caret);
-}
-
 namespace {
+
+// Characters of shaped text kept at most, some tens of bytes each: a screen of lines longer
+// still is drawn by the toolkit, slowly, rather than fill the memory.
+constexpr qsizetype kHeldCharacters = 4000000;
 
 // Characters laid out beyond each side of the part in sight: a glyph may reach over its
 // neighbours (an italic one, a bold one), and whatever reaches into sight is drawn.
 constexpr int kSliceMargin = 16;
+
+// A layout that keeps nothing lets go of its shaped text when it is drawn; drawn out of
+// sight, it draws nothing.
+void Forget(const QTextLayout& layout) {
+  QImage nowhere(1, 1, QImage::Format_ARGB32_Premultiplied);
+  QPainter painter(&nowhere);
+  layout.draw(&painter, QPointF(0, 0), {}, QRectF(0, -16, 1, 1));
+}
 
 // What the toolkit draws on `block` of the selections: each selection's part on it, and the
 // whole line for one that asks for the full width without selecting anything.
@@ -137,14 +111,89 @@ QList<QTextLayout::FormatRange> RangesOn(const QTextBlock& block,
 
 }  // namespace
 
-std::optional<Memo::Slice> Memo::SliceOf(const QRect& area) const {
-  const QTextBlock block = HeldLine();
-  if (!block.isValid() || !block.isVisible() || overwriteMode() || backgroundVisible()) {
-    return std::nullopt;
+bool Memo::IsHeld(const QTextBlock& block) const {
+  return std::any_of(held_.begin(), held_.end(), [&](const QTextCursor& c) {
+    return c.document() == document() && c.block() == block;
+  });
+}
+
+void Memo::SetLongLine(int characters) {
+  longLine_ = characters;
+  HoldLongLines();
+  viewport()->update();
+}
+
+void Memo::HoldLongLines() {
+  std::vector<QTextBlock> wanted;
+  qsizetype room = kHeldCharacters;
+  auto want = [&](const QTextBlock& block) {
+    if (!block.isValid() || block.length() <= longLine_ || block.length() > room) return;
+    if (std::find(wanted.begin(), wanted.end(), block) != wanted.end()) return;
+    wanted.push_back(block);
+    room -= block.length();
+  };
+  want(textCursor().block());
+  const QPointF offset = contentOffset();
+  for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+    if (blockBoundingGeometry(block).translated(offset).top() > viewport()->height()) break;
+    want(block);
   }
-  const QRectF band = blockBoundingGeometry(block).translated(contentOffset());
-  // As the toolkit decides whether to draw a line: its edges count as inside.
-  if (band.bottom() < area.top() || band.top() > area.bottom()) return std::nullopt;
+  std::vector<QTextCursor> kept;
+  auto isKept = [&kept](const QTextBlock& block) {
+    return std::any_of(kept.begin(), kept.end(),
+                       [&](const QTextCursor& k) { return k.block() == block; });
+  };
+  for (const QTextCursor& c : held_) {
+    if (c.isNull()) continue;  // its document is gone, and the shaped text with it
+    const QTextBlock block = c.block();
+    const bool stays = c.document() == document() &&
+                       std::find(wanted.begin(), wanted.end(), block) != wanted.end();
+    if (stays && !isKept(block)) {
+      kept.push_back(c);
+    } else if (!stays) {
+      block.layout()->setCacheEnabled(false);
+      Forget(*block.layout());
+    }
+  }
+  for (const QTextBlock& block : wanted) {
+    if (isKept(block)) continue;
+    block.layout()->setCacheEnabled(true);
+    kept.emplace_back(block);
+  }
+  held_ = std::move(kept);
+}
+
+// A text put in place whole comes with the editor's signals blocked, an edit can make a line
+// long without moving the caret, and scrolling brings other lines on screen: the drawing
+// catches up with all of them.
+void Memo::paintEvent(QPaintEvent* event) {
+  HoldLongLines();
+  if (const auto slices = SlicesOf(event->rect())) {
+    PaintWithSlices(event, *slices);
+  } else {
+    QPlainTextEdit::paintEvent(event);
+  }
+}
+
+std::optional<std::vector<Memo::Slice>> Memo::SlicesOf(const QRect& area) const {
+  if (held_.empty() || overwriteMode() || backgroundVisible()) return std::nullopt;
+  std::vector<Slice> slices;
+  for (const QTextCursor& c : held_) {
+    if (c.isNull() || c.document() != document()) continue;
+    const QTextBlock block = c.block();
+    if (!block.isVisible()) continue;
+    const QRectF band = blockBoundingGeometry(block).translated(contentOffset());
+    // As the toolkit decides whether to draw a line: its edges count as inside.
+    if (band.bottom() < area.top() || band.top() > area.bottom()) continue;
+    std::optional<Slice> slice = SliceOf(block, area);
+    if (!slice) return std::nullopt;
+    slices.push_back(std::move(*slice));
+  }
+  if (slices.empty()) return std::nullopt;
+  return slices;
+}
+
+std::optional<Memo::Slice> Memo::SliceOf(const QTextBlock& block, const QRect& area) const {
   const QTextLayout& whole = *block.layout();
   // Text being composed, or a line background, is left to the toolkit: they are short-lived
   // or never set here.
@@ -177,9 +226,9 @@ std::optional<Memo::Slice> Memo::SliceOf(const QRect& area) const {
   return Slice{block, from, std::move(layout), line.cursorToX(from), line.y()};
 }
 
-// The toolkit's drawing of the lines that `event` reaches, but for the held line, which is
-// drawn from its slice: the same backgrounds, selections, text and caret in the same places.
-void Memo::PaintWithSlice(QPaintEvent* event, const Slice& slice) {
+// The toolkit's drawing of the lines that `event` reaches, but for the held lines, each drawn
+// from its slice: the same backgrounds, selections, text and caret in the same places.
+void Memo::PaintWithSlices(QPaintEvent* event, const std::vector<Slice>& slices) {
   QPainter painter(viewport());
   QPointF offset = contentOffset();
   QRect area = event->rect();
@@ -197,28 +246,29 @@ void Memo::PaintWithSlice(QPaintEvent* event, const Slice& slice) {
   for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
     const QRectF r = blockBoundingRect(block).translated(offset);
     if (block.isVisible() && r.bottom() >= area.top() && r.top() <= area.bottom()) {
-      const int position = block.position();
-      const int caret = context.cursorPosition - position;
+      const int caret = context.cursorPosition - block.position();
       const bool caretHere = caretShown && caret >= 0 && caret < block.length();
-      QList<QTextLayout::FormatRange> ranges = RangesOn(block, context);
-      if (block != slice.block) {
+      const QList<QTextLayout::FormatRange> ranges = RangesOn(block, context);
+      const auto slice = std::find_if(slices.begin(), slices.end(),
+                                      [&](const Slice& s) { return s.block == block; });
+      if (slice == slices.end()) {
         block.layout()->draw(&painter, offset, ranges, area);
         if (caretHere) block.layout()->drawCursor(&painter, offset, caret, cursorWidth());
       } else {
-        // The slice's ranges: each range's part on the slice, the line break included when
-        // the slice reaches the line's end.
-        const int end = slice.from + static_cast<int>(slice.layout->text().size());
+        // Each range's part on the slice, the line break included when the slice reaches
+        // the line's end.
+        const int end = slice->from + static_cast<int>(slice->layout->text().size());
         const int reach = end + (end == block.length() - 1 ? 1 : 0);
         QList<QTextLayout::FormatRange> onSlice;
         for (const QTextLayout::FormatRange& range : ranges) {
-          const int start = std::max(range.start, slice.from);
+          const int start = std::max(range.start, slice->from);
           const int stop = std::min(range.start + range.length, reach);
-          if (stop > start) onSlice.push_back({start - slice.from, stop - start, range.format});
+          if (stop > start) onSlice.push_back({start - slice->from, stop - start, range.format});
         }
-        const QPointF at(offset.x() + slice.x, offset.y() + slice.y);
-        slice.layout->draw(&painter, at, onSlice, area);
-        if (caretHere && caret >= slice.from && caret <= end) {
-          slice.layout->drawCursor(&painter, at, caret - slice.from, cursorWidth());
+        const QPointF at(offset.x() + slice->x, offset.y() + slice->y);
+        slice->layout->draw(&painter, at, onSlice, area);
+        if (caretHere && caret >= slice->from && caret <= end) {
+          slice->layout->drawCursor(&painter, at, caret - slice->from, cursorWidth());
         }
       }
     }

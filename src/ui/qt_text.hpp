@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/err_diag.hpp"
 #include "common/text.hpp"
@@ -42,20 +43,23 @@ QString Keepable(QStringView text);
 // The toolkit shapes a line's text anew for every question about it (where the caret is,
 // drawing it, drawing the caret) and forgets the result at once; for a line of a million
 // characters that is a large part of a second each time, at every keystroke and every blink
-// of the caret. The editor has the toolkit keep the shaped text of the caret's line while
-// the line is long, and of that line only, since the shaped text takes some tens of bytes a
-// character. Drawing a line also passes over every character of it, however little of it is
-// in sight, so the editor draws that line itself from the part in sight, as the toolkit
-// would draw it, pixel for pixel.
+// of the caret, also of a long line beside the caret's. The editor has the toolkit keep the
+// shaped text of the long lines on screen and of the caret's, and of no other, since shaped
+// text takes some tens of bytes a character. Drawing a line also passes over every character
+// of it, however little of it is in sight, so the editor draws those lines itself from the
+// part in sight, as the toolkit would draw them, pixel for pixel.
 class Memo : public QPlainTextEdit {
  public:
-  explicit Memo(QWidget* parent);
+  explicit Memo(QWidget* parent) : QPlainTextEdit(parent) {}
 
-  // The line whose shaped text is kept, or an invalid block for none.
-  QTextBlock HeldLine() const;
-  // Lines longer than this many characters are held while the caret is on them; a test sets
-  // it out of reach to see the toolkit's own drawing.
+  // Whether the shaped text of `block` is kept.
+  bool IsHeld(const QTextBlock& block) const;
+  // Lines longer than this many characters are held; a test sets it out of reach to see the
+  // toolkit's own drawing.
   void SetLongLine(int characters);
+  // Holds the caret's line and the lines on screen that are long, and lets go of the rest;
+  // each drawing does it, and so should whoever asks about the lines on screen before one.
+  void HoldLongLines();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -66,7 +70,7 @@ class Memo : public QPlainTextEdit {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  // A part of the held line: its characters from `from` on, laid out as one line that stands
+  // A part of a held line: its characters from `from` on, laid out as one line that stands
   // at `x` on the whole line, whose top is `y` in the block.
   struct Slice {
     QTextBlock block;
@@ -75,14 +79,15 @@ class Memo : public QPlainTextEdit {
     qreal x = 0;
     qreal y = 0;
   };
-  void HoldCaretLine();
-  // The held line's part in sight of `area`, laid out as the whole line lays it out; none
-  // when the line is out of `area` or the part could not stand for the whole.
-  std::optional<Slice> SliceOf(const QRect& area) const;
-  void PaintWithSlice(QPaintEvent* event, const Slice& slice);
+  // The part in sight of `area` of each held line that the toolkit would draw for it, laid
+  // out as the whole line lays it out; none when no held line is in `area`, or when a part
+  // could not stand for its whole line.
+  std::optional<std::vector<Slice>> SlicesOf(const QRect& area) const;
+  std::optional<Slice> SliceOf(const QTextBlock& block, const QRect& area) const;
+  void PaintWithSlices(QPaintEvent* event, const std::vector<Slice>& slices);
 
   int longLine_ = 2000;
-  QTextCursor held_;  // on the line whose shaped text is kept; null for none
+  std::vector<QTextCursor> held_;  // each at the start of a held line
 };
 
 // The same for a one-line edit.

@@ -196,13 +196,16 @@ bool SourceAssist::WordIsComplete() const {
 // list by themselves.
 void SourceAssist::TypedLetter() {
   const QTextCursor caret = editor_.textCursor();
-  const std::string line = FromQt(caret.block().text());
+  const QString line = caret.block().text();
   const int column = caret.positionInBlock();
-  const std::string_view word = WordBefore(line, column);
-  if (word.size() != 2) return;
-  const std::string before = line.substr(0, static_cast<std::size_t>(column) - word.size());
-  const std::size_t last = before.find_last_not_of(' ');
-  if (last == std::string::npos || before[last] == ':') Complete();
+  // Only the end of the text before the caret counts, and a line may be a million characters
+  // long: three characters tell a word of two from a longer one.
+  const int tail = std::min(column, 3);
+  const std::string end = FromQt(QStringView(line).sliced(column - tail, tail));
+  if (WordBefore(end, tail).size() != 2) return;
+  int before = column - 2;
+  while (before > 0 && line[before - 1] == QLatin1Char(' ')) --before;
+  if (before == 0 || line[before - 1] == QLatin1Char(':')) Complete();
 }
 
 bool SourceAssist::CompletionKey(QKeyEvent& key) {

@@ -184,6 +184,14 @@ void SourceAssistTest::definitionsUsesAndCompletion() {
   QTest::keyClick(completer.popup(), Qt::Key_Escape);
   QVERIFY(!completer.popup()->isVisible());
   QCOMPARE(editor.textCursor().block().text(), QString("  MOV #LI"));
+  // After a label too, but not after an operand.
+  QTest::keyClick(&editor, Qt::Key_Return);
+  QTest::keyClicks(&editor, "L1:  jm");
+  QTRY_VERIFY(completer.popup()->isVisible());
+  QTest::keyClick(completer.popup(), Qt::Key_Escape);
+  QTest::keyClicks(&editor, " r1, ab");
+  QTest::qWait(50);
+  QVERIFY(!completer.popup()->isVisible());
   // A word typed in full keeps its Return: the line ends as typed.
   QTest::keyClick(&editor, Qt::Key_Return);
   QTest::keyClicks(&editor, "  hl");

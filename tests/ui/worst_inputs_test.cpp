@@ -5,6 +5,7 @@
 
 #include <sys/resource.h>
 
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -13,9 +14,11 @@
 #include <csignal>
 #include <random>
 
+#include "ui/asm_editor.hpp"
 #include "ui/hidForm.hpp"
 #include "ui/mainform.hpp"
 #include "ui/program.hpp"
+#include "ui/style.hpp"
 #include "ui_support.hpp"
 
 namespace q41::ui {
@@ -51,6 +54,8 @@ class WorstInputsTest : public QObject {
   void linesFollowEveryKindOfEdit();
   void millionLinesOpenCompileSave();
   void millionCharacterLine();
+  void longLineDrawnAsTheToolkitDrawsIt();
+  void onlyLongLinesOnScreenAreHeld();
   void randomBytesOpenedAndSaved();
   void blockFillingTheAddressSpace();
   void saveFailingPartWayKeepsTheOldFile();
@@ -190,6 +195,93 @@ void WorstInputsTest::millionCharacterLine() {
   QCOMPARE(static_cast<BlockView&>(s.f).Source(), (Lines{line, "hlt"}));
   QVERIFY(Settled());
   QCOMPARE(LinesOf(*s.f.Controls().asmText), (Lines{line, "hlt"}));
+}
+
+// The caret's long line is drawn from the part in sight; every pixel is the one the toolkit
+// draws from the whole line: colours, marks, selections, the caret line and the caret.
+void WorstInputsTest::longLineDrawnAsTheToolkitDrawsIt() {
+  // The caret stays on: a blink between the two pictures would tell them apart.
+  const int flashTime = QApplication::cursorFlashTime();
+  QApplication::setCursorFlashTime(0);
+  std::string line = "loop: mov #300, r1 ; ";
+  while (line.size() < 6000) line += "jmp loop ; \xCF\xF0\xE8\xE2\xE5\xF2 #0FFH, r2 'text' ";
+  const QString text = ToQt("start: nop\n" + line + "\n  hlt ; done");
+  struct Case {
+    int anchor;  // -1 for the caret alone
+    int caret;
+    int line = 1;  // the long one
+  };
+  // The caret on the long line, or selecting on it, or on the short line above it.
+  const Case cases[] = {{-1, 0},      {-1, 3000},  {-1, static_cast<int>(line.size())},
+                        {2990, 3010}, {-1, 10, 0}, {3, 10, 0}};
+  for (const Case& c : cases) {
+    QImage pictures[2];
+    for (int k = 0; k < 2; ++k) {
+      AsmEditor editor(nullptr, true);
+      SetupEditor(editor, FixedFont());
+      editor.resize(400, 120);
+      if (k == 1) editor.SetLongLine(1 << 30);  // the toolkit's own drawing
+      editor.setPlainText(text);
+      editor.SetDiagnostics({{2, 2995, 8, "fault", false}, {2, 1, 4, "warning", true}});
+      const int at = editor.document()->findBlockByNumber(c.line).position();
+      QTextCursor cursor(editor.document());
+      cursor.setPosition(at + (c.anchor < 0 ? c.caret : c.anchor));
+      cursor.setPosition(at + c.caret, QTextCursor::KeepAnchor);
+      editor.setTextCursor(cursor);
+      editor.show();
+      editor.activateWindow();
+      editor.setFocus();
+      QVERIFY(QTest::qWaitForWindowActive(&editor));
+      editor.ensureCursorVisible();
+      QTest::qWait(50);
+      QCOMPARE(editor.IsHeld(editor.document()->findBlockByNumber(1)), k == 0);
+      pictures[k] = editor.viewport()->grab().toImage();
+    }
+    QVERIFY2(pictures[0] == pictures[1],
+             qPrintable(QString("caret at %1 on line %2").arg(c.caret).arg(c.line)));
+  }
+  QApplication::setCursorFlashTime(flashTime);
+}
+
+// The shaped text kept is the caret's line's and the long lines' on screen, and only while
+// they are long: kept for every line ever shown, it would take some tens of bytes a
+// character of them all.
+void WorstInputsTest::onlyLongLinesOnScreenAreHeld() {
+  AsmEditor editor(nullptr, true);
+  SetupEditor(editor, FixedFont());
+  editor.resize(300, 120);
+  QStringList lines(100, "hlt");
+  lines[0] = QString(3000, 'x');
+  lines[1] = QString(3000, 'y');
+  lines[99] = QString(3000, 'z');
+  editor.setPlainText(lines.join('\n'));
+  editor.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&editor));
+  const QTextDocument& document = *editor.document();
+  // The lines held, or -1 for a line whose layout keeps its shaped text unheld.
+  auto held = [&] {
+    QList<int> numbers;
+    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+      if (editor.IsHeld(b)) numbers.push_back(b.blockNumber());
+      if (b.layout()->cacheEnabled() != editor.IsHeld(b)) numbers.push_back(-1);
+    }
+    return numbers;
+  };
+  auto caretOn = [&](int line) {
+    editor.setTextCursor(QTextCursor(document.findBlockByNumber(line)));
+    editor.viewport()->repaint();
+  };
+  caretOn(0);
+  QCOMPARE(held(), (QList<int>{0, 1}));
+  caretOn(50);
+  QCOMPARE(held(), (QList<int>{}));
+  caretOn(99);
+  QCOMPARE(held(), (QList<int>{99}));
+  // A line made long under the caret is held from its next drawing on.
+  caretOn(98);
+  editor.textCursor().insertText(QString(3000, 'w'));
+  editor.viewport()->repaint();
+  QCOMPARE(held(), (QList<int>{98, 99}));
 }
 
 void WorstInputsTest::randomBytesOpenedAndSaved() {
