@@ -22,10 +22,6 @@ QTextCharFormat FormatOf(const TokenLook& look) {
 }
 
 constexpr int ColouredLength = 4000;
-// The check's marks and the uses of a name read on either set of colours.
-const QColor FaultColour(0xE0, 0x00, 0x00);
-const QColor WarningColour(0xD0, 0x80, 0x00);
-const QColor UseColour(0x80, 0x80, 0x80, 0x50);
 
 }  // namespace
 
@@ -153,7 +149,6 @@ void AsmEditor::SetHighlights(QList<QTextEdit::ExtraSelection> highlights) {
 
 void AsmEditor::SetNameUses(QList<QTextEdit::ExtraSelection> uses) {
   uses_ = std::move(uses);
-  for (QTextEdit::ExtraSelection& use : uses_) use.format.setBackground(UseColour);
   ++highlightsGeneration_;
   refreshTimer_.start();
 }
@@ -219,7 +214,7 @@ void AsmEditor::PaintGutter(QPaintEvent* event) {
         // A dot at the gutter's left edge, beside the number: the last compile's mark may
         // fill the same line's cell.
         const int size = std::max(4, fontMetrics().height() / 3);
-        painter.setBrush(m.warning ? WarningColour : FaultColour);
+        painter.setBrush(m.warning ? colours.warning : colours.fault);
         painter.setPen(Qt::NoPen);
         painter.drawEllipse(QRect(1, top + (fontMetrics().height() - size) / 2, size, size));
         break;
@@ -242,17 +237,20 @@ QList<QTextEdit::ExtraSelection> AsmEditor::Selections(const QTextBlock& first,
   caretLine.cursor = textCursor();
   caretLine.cursor.clearSelection();
   selections.push_back(caretLine);
-  for (const auto* list : {&uses_, &highlights_}) {
-    for (const QTextEdit::ExtraSelection& h : *list) {
-      if (h.cursor.document() == document()) selections.push_back(h);
-    }
+  for (QTextEdit::ExtraSelection use : uses_) {
+    if (use.cursor.document() != document()) continue;
+    use.format.setBackground(colours.use);
+    selections.push_back(use);
+  }
+  for (const QTextEdit::ExtraSelection& h : highlights_) {
+    if (h.cursor.document() == document()) selections.push_back(h);
   }
   for (const Mark& m : diagnostics_) {
     if (m.text.document() != document()) continue;
     QTextEdit::ExtraSelection s;
     s.cursor = m.text;
     s.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-    s.format.setUnderlineColor(m.warning ? WarningColour : FaultColour);
+    s.format.setUnderlineColor(m.warning ? colours.warning : colours.fault);
     selections.push_back(s);
   }
   if (first.isValid()) {

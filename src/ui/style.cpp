@@ -93,10 +93,13 @@ const EditorColours& LightColours() {
       .caretLine = Rgb(0xF2F5FF),
       .link = Rgb(0xFFF0A0),
       .gutter = Rgb(0xF0F0F0),
-      .gutterNumber = Rgb(0x808080),
+      .gutterNumber = Rgb(0x666666),
       .gutterCaretNumber = Rgb(0x000000),
       .mark = Rgb(0xC00000),
       .markNumber = Rgb(0xFFFFFF),
+      .fault = Rgb(0xE00000),
+      .warning = Rgb(0xB86E00),
+      .use = Rgb(0xE0E0E0),
       .mnemonic = {Rgb(0x0000A0), true},
       .reg = {Rgb(0x800080)},
       .number = {Rgb(0xA03000)},
@@ -105,7 +108,7 @@ const EditorColours& LightColours() {
       .labelUse = {Rgb(0x006090)},
       .constantDefinition = {Rgb(0x805000), true},
       .reservedWords = {Rgb(0xB05000), true},
-      .comment = {Rgb(0x707070), false, true},
+      .comment = {Rgb(0x696969), false, true},
   };
   return set;
 }
@@ -122,6 +125,9 @@ const EditorColours& DarkColours() {
       .gutterCaretNumber = Rgb(0xFFFFFF),
       .mark = Rgb(0xB00000),
       .markNumber = Rgb(0xFFFFFF),
+      .fault = Rgb(0xFF6B6B),
+      .warning = Rgb(0xFFB347),
+      .use = Rgb(0x4C4C4C),
       .mnemonic = {Rgb(0x8AB4F8), true},
       .reg = {Rgb(0xD7A2F0)},
       .number = {Rgb(0xF4A56A)},
