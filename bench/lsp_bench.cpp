@@ -1,5 +1,5 @@
 // The language server's latencies, server side: from a change of the document to its
-// diagnostics, and a hover and a go-to-definition on the checked text; the median and the
+// diagnostics, and a hover and a go-to-definition at a name in the checked text; the median and the
 // worst of repeated runs, each against its target.
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "generate.hpp"
+#include "language/tokens.hpp"
 #include "tools/lsp/server.hpp"
 
 namespace {
@@ -53,10 +54,22 @@ void Document(const char* name, const q41::Lines& block, double target) {
                          {"contentChanges", Json::array({{{"text", text + "  NOP\n"}}})}}}};
   Report((std::string(name) + ": change to diagnostics").c_str(),
          Measure(20, [&] { server.Handle(change); }), target);
-  // A use of a label in the middle of the block.
-  const int line = 5 + static_cast<int>(block.size()) / 2;
+  // At the first use of a name from the middle of the block on, as the windows read it.
+  int line = 0, character = 0;
+  for (std::size_t k = block.size() / 2; k < block.size() && line == 0; ++k) {
+    for (const q41::SyntaxSpan& span : q41::LineTokens(block[k])) {
+      if (span.kind != q41::SyntaxKind::LabelUse) continue;
+      line = 5 + static_cast<int>(k);  // the block's first line is the file's sixth
+      character = span.start + 1;
+      break;
+    }
+  }
+  if (line == 0) {
+    std::printf("%s: no use of a name to ask at\n", name);
+    return;
+  }
   const Json at = {{"textDocument", {{"uri", "file:///b.asm"}}},
-                   {"position", {{"line", line}, {"character", 8}}}};
+                   {"position", {{"line", line}, {"character", character}}}};
   for (const char* method : {"textDocument/hover", "textDocument/definition"}) {
     const Json request = {{"jsonrpc", "2.0"}, {"id", 2}, {"method", method}, {"params", at}};
     Report((std::string(name) + ": " + method).c_str(),
@@ -71,6 +84,9 @@ int main() {
   Document("1,000 source lines", q41::bench::GenerateQ41Block(1000), 20);
   q41::Lines full;
   for (int k = 0; k < 16384; ++k) full.push_back("        mov #300, r" + std::to_string(k % 4));
+  // A label and a use of it, words as many as before.
+  full.front() = "top:    mov #300, r0";
+  full[full.size() / 2] = "        mov #top, r0";
   Document("32,768 words", full, 200);
   return 0;
 }

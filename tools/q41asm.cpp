@@ -34,6 +34,7 @@
 #include "blocks/compile.hpp"
 #include "blocks/listing.hpp"
 #include "common/cp1251.hpp"
+#include "common/err_diag.hpp"
 #include "common/text.hpp"
 #include "files/file_io.hpp"
 #include "language/service.hpp"
@@ -193,19 +194,9 @@ class HeadlessView : public q41::BlockView, private q41::AssemblerWarnings {
   int tabs_ = 1;
 };
 
-// The first of LC_ALL, LC_MESSAGES and LANG that is set: Russian when it begins with "ru".
-q41::Language LanguageOfEnvironment() {
-  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0') continue;
-    return std::strncmp(value, "ru", 2) == 0 ? q41::Language::Russian : q41::Language::English;
-  }
-  return q41::Language::English;
-}
-
 std::optional<Arguments> ParseArguments(int argc, char** argv) {
   Arguments args;
-  args.options.language = LanguageOfEnvironment();
+  args.options.language = q41::LanguageOfEnvironment();
   bool modeSet = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];

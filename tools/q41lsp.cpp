@@ -8,6 +8,7 @@
 #include <iostream>
 #include <string>
 
+#include "common/err_diag.hpp"
 #include "tools/lsp/server.hpp"
 
 namespace {
@@ -56,7 +57,7 @@ void WriteMessage(const q41::lsp::Json& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  q41::Language language = q41::lsp::LanguageFromEnvironment();
+  q41::Language language = q41::LanguageOfEnvironment();
   for (int k = 1; k < argc; ++k) {
     const std::string arg = argv[k];
     if (arg == "--lang=ru" ||

@@ -1,6 +1,7 @@
 #include "common/err_diag.hpp"
 
 #include <array>
+#include <cstdlib>
 
 #include "common/cp1251.hpp"
 
@@ -93,6 +94,15 @@ std::string ComposePair(Language language, int n, std::string_view first, std::s
   out += "<=>";
   out += second;
   return out;
+}
+
+Language LanguageOfEnvironment() {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') continue;
+    return std::string_view(value).substr(0, 2) == "ru" ? Language::Russian : Language::English;
+  }
+  return Language::English;
 }
 
 }  // namespace q41

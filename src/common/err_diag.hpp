@@ -56,6 +56,10 @@ std::string Compose(Language language, int n);
 std::string Compose(Language language, int n, std::string_view text);
 std::string ComposePair(Language language, int n, std::string_view first, std::string_view second);
 
+// The language of the messages for the tools run from a shell: the first of LC_ALL,
+// LC_MESSAGES and LANG that is set, Russian when it begins with "ru", else English.
+Language LanguageOfEnvironment();
+
 // The warning of a block without HLT; English in both interface languages.
 inline constexpr std::string_view NoHltWarning = "No HLT command!";
 

@@ -45,7 +45,7 @@ const std::string& ReferenceHtml(const std::string& mnemonic, Language language)
 
 }  // namespace
 
-std::string DescribeName(const NameFacts& n, Language language) {
+std::string DescribeName(const NameFacts& n, Language language, const FileLineOf& fileLine) {
   const bool constant = n.kind == SyntaxKind::ConstantDefinition;
   std::string text = n.name + ": " +
                      Local(constant ? Bilingual{"константа", "constant"}.In(language)
@@ -62,11 +62,13 @@ std::string DescribeName(const NameFacts& n, Language language) {
   if (!n.defined) {
     text += Local(Bilingual{"не определена", "not defined"}.In(language));
   } else {
+    const std::optional<std::int32_t> inFile =
+        fileLine ? fileLine(n.definition) : std::optional<std::int32_t>();
     text += Local(
-        n.definition.inGlobal
+        n.definition.inGlobal && !inFile
             ? Bilingual{"определена в GLOBAL, строка ", "defined in GLOBAL, line "}.In(language)
             : Bilingual{"определена в строке ", "defined on line "}.In(language));
-    text += DecimalText(n.definition.line);
+    text += DecimalText(inFile.value_or(n.definition.line));
   }
   return text;
 }
@@ -110,7 +112,7 @@ std::vector<SourcePlace> PlacesOf(const NameFacts& name) {
 }
 
 std::optional<Hover> HoverAt(const BlockFacts& facts, std::string_view text, std::int32_t line,
-                             int column, Language language) {
+                             int column, Language language, const FileLineOf& fileLine) {
   for (const SyntaxSpan& span : LineTokens(text)) {
     if (column < span.start || column > span.start + span.length) continue;
     Hover hover{{}, false, span.start, span.length};
@@ -136,7 +138,7 @@ std::optional<Hover> HoverAt(const BlockFacts& facts, std::string_view text, std
       case SyntaxKind::LabelUse:
       case SyntaxKind::ConstantDefinition:
         if (const NameFacts* n = NameAt(facts, false, line, column)) {
-          hover.text = DescribeName(*n, language);
+          hover.text = DescribeName(*n, language, fileLine);
         }
         break;
       default:
@@ -156,7 +158,7 @@ std::string_view WordBefore(std::string_view line, int column) {
 }
 
 std::vector<Completion> CompletionsFor(const BlockFacts& facts, std::string_view prefix,
-                                       Language language) {
+                                       Language language, const FileLineOf& fileLine) {
   const std::string upper = Upper(prefix);
   auto matches = [&upper](std::string_view word) { return word.substr(0, upper.size()) == upper; };
   std::vector<Completion> out;
@@ -176,7 +178,7 @@ std::vector<Completion> CompletionsFor(const BlockFacts& facts, std::string_view
   for (const NameFacts& n : facts.names) {
     if (!n.defined || !matches(n.name)) continue;
     const bool constant = n.kind == SyntaxKind::ConstantDefinition;
-    std::string detail = DescribeName(n, language);
+    std::string detail = DescribeName(n, language, fileLine);
     std::replace(detail.begin(), detail.end(), '\n', ';');
     out.push_back({n.name, detail, constant ? CompletionKind::Constant : CompletionKind::Label});
   }

@@ -5,6 +5,7 @@
 // typed. No Qt, no I/O; texts are Windows-1251 bytes like the source (the reference's
 // entries, UTF-8 HTML, are marked as such).
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,8 +19,13 @@ namespace q41 {
 // line `line` (1-based), or of GLOBAL line `line` when `inGlobal`; null for none.
 const NameFacts* NameAt(const BlockFacts& facts, bool inGlobal, std::int32_t line, int column);
 
+// The line of a whole file (1-based) where a place of a block or of GLOBAL stands, for an
+// editor that shows the program file; none where the place is told as its block's line or
+// GLOBAL's, as the windows show them.
+using FileLineOf = std::function<std::optional<std::int32_t>(const SourcePlace&)>;
+
 // A name's kind, its value or address from the check, and where it is defined.
-std::string DescribeName(const NameFacts& name, Language language);
+std::string DescribeName(const NameFacts& name, Language language, const FileLineOf& fileLine = {});
 
 // Every place that names `name`: its definition first (when it has one), then its uses.
 std::vector<SourcePlace> PlacesOf(const NameFacts& name);
@@ -35,7 +41,7 @@ struct Hover {
 // reference entry, a name's kind, value and definition, a number's value in three
 // notations, a register's code.
 std::optional<Hover> HoverAt(const BlockFacts& facts, std::string_view text, std::int32_t line,
-                             int column, Language language);
+                             int column, Language language, const FileLineOf& fileLine = {});
 
 enum class CompletionKind { Mnemonic, Register, Label, Constant };
 
@@ -51,6 +57,6 @@ std::string_view WordBefore(std::string_view line, int column);
 // The words that begin with `prefix` (letters of either case alike): mnemonics, registers,
 // then the block's and GLOBAL's names, each with a short description.
 std::vector<Completion> CompletionsFor(const BlockFacts& facts, std::string_view prefix,
-                                       Language language);
+                                       Language language, const FileLineOf& fileLine = {});
 
 }  // namespace q41

@@ -82,6 +82,35 @@ TEST(LanguageServer, PositionsAreUtf16UnitsAndForeignCharactersAreFaultsInPlace)
   EXPECT_EQ(starts(2), (Json{{"line", 2}, {"character", 15}}));
 }
 
+// The editor shows the file's lines: a hover and a completion tell where a name is defined as
+// the line that go-to-definition goes to, for names of GLOBAL and of a block after settings.
+TEST(LanguageServer, ANamesDefinitionIsToldAsTheFilesLine) {
+  Server s(Language::English);
+  Call(s, 1, "initialize");
+  Open(s, "file:///p",
+       "GLOBAL\n\nLIMIT=20\n\n;BLOCK 0\n;CPU\n;CPUaddr=0100\n\nTOP: mov #LIMIT, r0\n"
+       "  br TOP\n  hlt\n");
+  int id = 2;
+  for (const auto& [line, character] : {std::pair{8, 11}, std::pair{9, 6}}) {
+    Json at = Doc("file:///p");
+    at["position"] = {{"line", line}, {"character", character}};
+    const int target =
+        Call(s, id++, "textDocument/definition", at)["result"]["range"]["start"]["line"];
+    const std::string told = " line " + std::to_string(target + 1);
+    const std::string hover =
+        Call(s, id++, "textDocument/hover", at)["result"]["contents"]["value"];
+    EXPECT_TRUE(hover.ends_with(told)) << hover;
+    at["position"]["character"] = character + 1;
+    const std::string name = hover.substr(0, hover.find(':'));
+    std::string detail;
+    const Json completion = Call(s, id++, "textDocument/completion", at);
+    for (const Json& item : completion["result"]) {
+      if (item["label"] == name) detail = item["detail"];
+    }
+    EXPECT_TRUE(detail.ends_with(told)) << detail;
+  }
+}
+
 TEST(LanguageServer, AMillionLineDocumentIsReadAndAnswered) {
   Server s(Language::English);
   Call(s, 1, "initialize");

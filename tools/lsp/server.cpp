@@ -74,6 +74,15 @@ std::optional<Json> RangeOf(const Document& d, int block, const SourcePlace& pla
               {"end", {{"line", *line}, {"character", at(place.start + place.length)}}}};
 }
 
+// Where a name of `block` is defined is told as the line of the file the editor shows.
+FileLineOf FileLines(const Document& d, int block) {
+  return [&d, block](const SourcePlace& place) -> std::optional<std::int32_t> {
+    const auto line = d.program.FileLine(block, place.inGlobal, place.line);
+    if (!line) return std::nullopt;
+    return static_cast<std::int32_t>(*line) + 1;
+  };
+}
+
 // A client's position: the line of the file and the byte of it.
 struct Position {
   std::size_t line = 0;
@@ -194,15 +203,6 @@ Json Capabilities() {
 }
 
 }  // namespace
-
-Language LanguageFromEnvironment() {
-  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0') continue;
-    return std::string_view(value).substr(0, 2) == "ru" ? Language::Russian : Language::English;
-  }
-  return Language::English;
-}
 
 std::vector<Json> Server::Handle(const Json& message) {
   if (!message.is_object() || !message.contains("method") || !message["method"].is_string()) {
@@ -342,12 +342,12 @@ Json Server::Hover(const Document& d, const Json& position) const {
   if (where->inGlobal) {
     const NameFacts* n = NameAt(d.program.facts[0], true, where->line, at.byte);
     if (n == nullptr) return nullptr;
-    markdown = Utf8(DescribeName(*n, language_));
+    markdown = Utf8(DescribeName(*n, language_, FileLines(d, 0)));
     place = n->definition;
   } else {
     const auto block = static_cast<std::size_t>(where->block);
-    const auto hover =
-        HoverAt(d.program.facts[block], d.lines[at.line].bytes, where->line, at.byte, language_);
+    const auto hover = HoverAt(d.program.facts[block], d.lines[at.line].bytes, where->line, at.byte,
+                               language_, FileLines(d, where->block));
     if (!hover) return nullptr;
     markdown = hover->html ? Markdown(hover->text) : Utf8(hover->text);
     place.start = hover->start;
@@ -422,7 +422,8 @@ Json Server::Completion(const Document& d, const Json& position) const {
   if (!where || where->inGlobal || at.line >= d.lines.size()) return items;
   const std::string& line = d.lines[at.line].bytes;
   const auto& facts = d.program.facts[static_cast<std::size_t>(where->block)];
-  for (const q41::Completion& c : CompletionsFor(facts, WordBefore(line, at.byte), language_)) {
+  for (const q41::Completion& c :
+       CompletionsFor(facts, WordBefore(line, at.byte), language_, FileLines(d, where->block))) {
     const int kind = c.kind == CompletionKind::Mnemonic   ? 14
                      : c.kind == CompletionKind::Register ? 6
                      : c.kind == CompletionKind::Label    ? 18

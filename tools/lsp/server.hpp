@@ -64,8 +64,4 @@ class Server {
   std::map<std::string, Document> documents_;
 };
 
-// The message language from the environment: LC_ALL, LC_MESSAGES, then LANG, the first one
-// set; Russian when it begins with "ru".
-Language LanguageFromEnvironment();
-
 }  // namespace q41::lsp
