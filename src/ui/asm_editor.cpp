@@ -237,16 +237,20 @@ QList<QTextEdit::ExtraSelection> AsmEditor::Selections(const QTextBlock& first,
   caretLine.cursor = textCursor();
   caretLine.cursor.clearSelection();
   selections.push_back(caretLine);
+  // A null cursor has no document to ask for.
+  const auto here = [this](const QTextCursor& c) {
+    return !c.isNull() && c.document() == document();
+  };
   for (QTextEdit::ExtraSelection use : uses_) {
-    if (use.cursor.document() != document()) continue;
+    if (!here(use.cursor)) continue;
     use.format.setBackground(colours.use);
     selections.push_back(use);
   }
   for (const QTextEdit::ExtraSelection& h : highlights_) {
-    if (h.cursor.document() == document()) selections.push_back(h);
+    if (here(h.cursor)) selections.push_back(h);
   }
   for (const Mark& m : diagnostics_) {
-    if (m.text.document() != document()) continue;
+    if (!here(m.text)) continue;
     QTextEdit::ExtraSelection s;
     s.cursor = m.text;
     s.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);

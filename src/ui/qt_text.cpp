@@ -551,6 +551,7 @@ void EditorLines::Install(QTextDocument* document) {
   if (ours) Dispose(old);
   blocks_ = static_cast<std::size_t>(document->blockCount());
   Follow(*document);
+  emit Installed();
 }
 
 void EditorLines::Follow(const QTextDocument& document) {

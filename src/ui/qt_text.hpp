@@ -128,6 +128,9 @@ class EditorLines : public QObject {
   // The text changed by an edit of the user's: typed, deleted, pasted, dropped, undone or
   // redone. A text put in place as a whole (by the program, or by setPlainText) is none.
   void UserEdited();
+  // A whole text was put in place (Set, or the end of laying one out): the editor tells of
+  // no change of its own then.
+  void Installed();
 
  private:
   struct Load;

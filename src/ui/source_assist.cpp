@@ -52,8 +52,15 @@ SourceAssist::SourceAssist(AsmEditor& editor, const EditorLines& source, QPlainT
       source, [this] { return globalLines_.Get(); }, AssemblerOptions{language, true});
   connect(&editor_, &QPlainTextEdit::textChanged, check_.get(), &LiveCheck::TextChanged);
   connect(&global_, &QPlainTextEdit::textChanged, check_.get(), &LiveCheck::TextChanged);
+  // A block shown, a program opened, a text back from the all-blocks window.
+  for (const EditorLines* lines : {&source, &globalLines_}) {
+    connect(lines, &EditorLines::Installed, check_.get(), &LiveCheck::TextChanged);
+  }
   connect(check_.get(), &LiveCheck::Checked, this, &SourceAssist::ShowCheck);
-  connect(&editor_, &QPlainTextEdit::cursorPositionChanged, this, &SourceAssist::ShowUses);
+  // Once the edit that moved the caret is whole: the caret moves before the text is said to
+  // have changed, while the last check still looks current.
+  connect(&editor_, &QPlainTextEdit::cursorPositionChanged, this, &SourceAssist::ShowUses,
+          Qt::QueuedConnection);
   // The open list follows the word as it is typed further, and closes when none is left.
   connect(&editor_, &QPlainTextEdit::textChanged, this, [this] {
     if (completer_->popup()->isVisible()) Complete();
@@ -112,7 +119,7 @@ void SourceAssist::ShowUses() {
         if (p.inGlobal) continue;
         QTextEdit::ExtraSelection s;
         s.cursor = Selecting(editor_, p);
-        uses.push_back(s);
+        if (!s.cursor.isNull()) uses.push_back(s);
       }
     }
   }

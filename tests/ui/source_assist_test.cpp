@@ -59,6 +59,8 @@ class SourceAssistTest : public QObject {
   void theMarkIsWhatCompilingReportsAndTouchesNothing();
   void hoverDescribesEachKindOfToken();
   void definitionsUsesAndCompletion();
+  void theTextUnderShownUsesCanGo();
+  void aTextPutInPlaceIsChecked();
 };
 
 void SourceAssistTest::theMarkIsWhatCompilingReportsAndTouchesNothing() {
@@ -201,6 +203,40 @@ void SourceAssistTest::definitionsUsesAndCompletion() {
   QVERIFY(!completer.popup()->isVisible());
   QCOMPARE(editor.textCursor().block().text(), QString());
   QCOMPARE(editor.textCursor().block().previous().text(), QString("  hlt"));
+}
+
+// The uses shown stand on text that an edit may take away before the check has seen it: the
+// caret moves within the same edit, and the editor draws what is left.
+void SourceAssistTest::theTextUnderShownUsesCanGo() {
+  Started s;
+  AsmEditor& editor = *s.f.Controls().asmText;
+  Checked(s.f, {"start: nop", "  br start", "  hlt"});
+  editor.setFocus();
+  QTextCursor c(editor.document()->findBlockByNumber(1));
+  c.setPosition(c.position() + 6);
+  editor.setTextCursor(c);
+  auto uses = [&editor] {
+    const QList<QTextEdit::ExtraSelection> shown = editor.extraSelections();
+    return std::count_if(shown.begin(), shown.end(), [](const auto& s) {
+      return s.cursor.hasSelection() && s.format.hasProperty(QTextFormat::BackgroundBrush);
+    });
+  };
+  QTRY_COMPARE(uses(), 2);
+  QTest::keyClick(&editor, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(&editor, Qt::Key_Backspace);
+  QTest::qWait(100);
+  QCOMPARE(editor.toPlainText(), QString());
+  QCOMPARE(uses(), 0);
+}
+
+// A text put in place whole, as showing a block or opening a program does, is checked as an
+// edit is: the editor then tells of no change of its own.
+void SourceAssistTest::aTextPutInPlaceIsChecked() {
+  Started s;
+  static_cast<BlockView&>(s.f).SetSource({"  nop", "  jmp nowhere", "  hlt"});
+  QTRY_COMPARE(Mark(s.f).first, 2);
+  static_cast<BlockView&>(s.f).SetSource({"  nop", "  hlt"});
+  QTRY_COMPARE(Mark(s.f).first, 0);
 }
 
 }  // namespace q41::ui
