@@ -161,7 +161,12 @@ void MainControls::BuildStatusLines(QWidget* client) {
   };
   LineLab = status("LineLab", 584);
   ErrLab = status("ErrLab", 616);
-  ErrLab->setStyleSheet("color: #800000");
+  // Maroon, and a light red on a dark desktop, where maroon cannot be read.
+  auto colour = [label = ErrLab] {
+    label->setStyleSheet("color: " + CurrentColours().errorText.name());
+  };
+  colour();
+  QObject::connect(&PaletteWatch::Get(), &PaletteWatch::Changed, ErrLab, colour);
 }
 
 void MainControls::SetTabOrder() {

@@ -100,6 +100,7 @@ const EditorColours& LightColours() {
       .fault = Rgb(0xE00000),
       .warning = Rgb(0xB86E00),
       .use = Rgb(0xE0E0E0),
+      .errorText = Rgb(0x800000),  // maroon
       .mnemonic = {Rgb(0x0000A0), true},
       .reg = {Rgb(0x800080)},
       .number = {Rgb(0xA03000)},
@@ -128,6 +129,7 @@ const EditorColours& DarkColours() {
       .fault = Rgb(0xFF6B6B),
       .warning = Rgb(0xFFB347),
       .use = Rgb(0x4C4C4C),
+      .errorText = Rgb(0xFF9E99),
       .mnemonic = {Rgb(0x8AB4F8), true},
       .reg = {Rgb(0xD7A2F0)},
       .number = {Rgb(0xF4A56A)},

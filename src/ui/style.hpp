@@ -46,9 +46,10 @@ struct EditorColours {
   QColor gutterCaretNumber;
   QColor mark;  // the last fault's line in the gutter
   QColor markNumber;
-  QColor fault;    // the check's wavy line under a fault and its dot in the gutter
-  QColor warning;  // the same for a warning
-  QColor use;      // behind each use of the name at the caret: only names are drawn on it
+  QColor fault;      // the check's wavy line under a fault and its dot in the gutter
+  QColor warning;    // the same for a warning
+  QColor use;        // behind each use of the name at the caret: only names are drawn on it
+  QColor errorText;  // the status line that says what the fault is, on the window
   TokenLook mnemonic;
   TokenLook reg;
   TokenLook number;

@@ -122,6 +122,8 @@ void ZoomTest::everyColourReadsOnItsBackgrounds() {
                                                        {set->gutterCaretNumber, set->gutter, 4.5},
                                                        {set->markNumber, set->mark, 4.5}};
     for (const QColor& mark : {set->fault, set->warning}) pairs.append({mark, set->gutter, 3});
+    // The window's background is somewhere between the paper and the gutter.
+    for (const QColor& back : {set->paper, set->gutter}) pairs.append({set->errorText, back, 4.5});
     for (const QColor& back : {set->paper, set->caretLine, set->link}) {
       pairs.append({set->ink, back, 4.5});
       for (const QColor& mark : {set->fault, set->warning}) pairs.append({mark, back, 3});
@@ -170,6 +172,7 @@ void ZoomTest::darkDesktopGetsTheDarkSet() {
                                     [](const auto& w) { return w.cursor.selectedText() == "nop"; });
       QVERIFY(nop != words.end());
       QCOMPARE(nop->format.foreground().color(), set->mnemonic.colour);
+      QVERIFY(test::Shows(s.f.grab().toImage(), s.f, *s.f.Controls().ErrLab, set->errorText));
     }
   }
   QApplication::setPalette(light);
