@@ -17,6 +17,7 @@
 #include "ui/asm_editor.hpp"
 #include "ui/live_check.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/style.hpp"
 
 namespace q41::ui {
 namespace {
@@ -94,7 +95,7 @@ void SourceAssist::ShowCheck() {
       QTextEdit::ExtraSelection s;
       s.cursor = Selecting(global_, p);
       s.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-      s.format.setUnderlineColor(QColor(0xE0, 0, 0));
+      s.format.setUnderlineColor(CurrentColours().fault);
       s.format.setToolTip(message);
       globalMarks.push_back(s);
     }
@@ -106,6 +107,14 @@ void SourceAssist::ShowCheck() {
   }
   editor_.SetDiagnostics(marks);
   global_.setExtraSelections(globalMarks);
+  // A tooltip up over the editor told of the marks as they were: a fault fixed under the
+  // pointer would go on being told.
+  QString shown;
+  for (const AsmEditor::Diagnostic& d : marks) {
+    shown += QString("%1:%2:%3:%4\n").arg(d.line).arg(d.start).arg(d.length).arg(d.message);
+  }
+  if (shown != shownMarks_ && QToolTip::isVisible()) QToolTip::hideText();
+  shownMarks_ = shown;
   ShowUses();
 }
 
@@ -185,7 +194,10 @@ void SourceAssist::TakeCompletion() {
   const QModelIndex index = completer_->popup()->currentIndex();
   completer_->popup()->hide();
   if (!index.isValid()) return;
-  const QString word = index.data(WordRole).toString();
+  // In the case the user writes in: the language does not tell the cases apart.
+  const QString typed = completer_->completionPrefix();
+  QString word = index.data(WordRole).toString();
+  if (typed == typed.toLower() && typed != typed.toUpper()) word = word.toLower();
   QTextCursor c = editor_.textCursor();
   c.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor,
                  static_cast<int>(completer_->completionPrefix().size()));

@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <functional>
 #include <memory>
 
@@ -55,6 +56,7 @@ class SourceAssist : public QObject {
   AsmEditor& editor_;
   QPlainTextEdit& global_;
   const EditorLines& globalLines_;
+  QString shownMarks_;  // the marks of the last check, to tell when they change
   Language language_;
   std::unique_ptr<LiveCheck> check_;
   QCompleter* completer_ = nullptr;

@@ -136,6 +136,11 @@ void SourceAssistTest::hoverDescribesEachKindOfToken() {
     const QString text = HoverText(f, row.line, row.token);
     QVERIFY2(text.contains(row.shows), qPrintable(QString(row.token) + ": " + text));
   }
+  // A fault's tooltip goes when the fault is fixed under it.
+  Checked(f, {"  JMP NOWHERE", "  HLT"});
+  QVERIFY(HoverText(f, 1, "NOWHERE").contains("NOWHERE"));
+  Checked(f, {"NOWHERE: JMP NOWHERE", "  HLT"});
+  QTRY_VERIFY(!QToolTip::isVisible());
 }
 
 void SourceAssistTest::definitionsUsesAndCompletion() {
@@ -172,12 +177,16 @@ void SourceAssistTest::definitionsUsesAndCompletion() {
 
   // Two letters at the start of a statement offer completion; Return takes it, Escape
   // closes it, Ctrl+Space opens it anywhere.
+  // The word taken is in the case the user writes in.
   QCompleter& completer = *f.Assist().Completer();
   editor.moveCursor(QTextCursor::End);
-  QTest::keyClicks(&editor, "  mo");
-  QTRY_VERIFY(completer.popup()->isVisible());
-  QTest::keyClick(completer.popup(), Qt::Key_Return);
-  QCOMPARE(editor.textCursor().block().text(), QString("  MOV"));
+  for (const QString typed : {"  MO", "  mo"}) {
+    QTest::keyClick(&editor, Qt::Key_Return);
+    QTest::keyClicks(&editor, typed);
+    QTRY_VERIFY(completer.popup()->isVisible());
+    QTest::keyClick(completer.popup(), Qt::Key_Return);
+    QCOMPARE(editor.textCursor().block().text(), typed + (typed.endsWith("o") ? "v" : "V"));
+  }
   QTest::keyClicks(&editor, " #LI");
   QVERIFY(!completer.popup()->isVisible());
   QTest::keyClick(&editor, Qt::Key_Space, Qt::ControlModifier);
@@ -185,7 +194,7 @@ void SourceAssistTest::definitionsUsesAndCompletion() {
   QVERIFY(completer.currentCompletion() == "LIMIT");
   QTest::keyClick(completer.popup(), Qt::Key_Escape);
   QVERIFY(!completer.popup()->isVisible());
-  QCOMPARE(editor.textCursor().block().text(), QString("  MOV #LI"));
+  QCOMPARE(editor.textCursor().block().text(), QString("  mov #LI"));
   // After a label too, but not after an operand.
   QTest::keyClick(&editor, Qt::Key_Return);
   QTest::keyClicks(&editor, "L1:  jm");
