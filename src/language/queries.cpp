@@ -157,17 +157,42 @@ std::string_view WordBefore(std::string_view line, int column) {
   return line.substr(begin, end - begin);
 }
 
+CompletionPlace CompletionPlaceAt(std::string_view line, int column) {
+  const std::string_view word = WordBefore(line, column);
+  const std::string_view before = line.substr(0, static_cast<std::size_t>(column) - word.size());
+  CompletionPlace place = CompletionPlace::Operation;
+  for (const SyntaxSpan& span : LineTokens(before)) {
+    switch (span.kind) {
+      case SyntaxKind::Comment:
+        return CompletionPlace::Comment;
+      case SyntaxKind::Mnemonic:
+      case SyntaxKind::ConstantDefinition:
+      case SyntaxKind::ReservedWords:
+        place = CompletionPlace::Operand;
+        break;
+      default:
+        break;
+    }
+  }
+  return place;
+}
+
 std::vector<Completion> CompletionsFor(const BlockFacts& facts, std::string_view prefix,
-                                       Language language, const FileLineOf& fileLine) {
+                                       CompletionPlace place, Language language,
+                                       const FileLineOf& fileLine) {
   const std::string upper = Upper(prefix);
   auto matches = [&upper](std::string_view word) { return word.substr(0, upper.size()) == upper; };
   std::vector<Completion> out;
-  for (const MnemonicEntry& m : Mnemonics) {
-    if (!matches(m.name)) continue;
-    out.push_back({std::string(m.name),
-                   Local(Bilingual{"команда, шаблон ", "instruction, template "}.In(language)) +
-                       std::string(m.templ),
-                   CompletionKind::Mnemonic});
+  if (place == CompletionPlace::Comment) return out;
+  if (place == CompletionPlace::Operation) {
+    for (const MnemonicEntry& m : Mnemonics) {
+      if (!matches(m.name)) continue;
+      out.push_back({std::string(m.name),
+                     Local(Bilingual{"команда, шаблон ", "instruction, template "}.In(language)) +
+                         std::string(m.templ),
+                     CompletionKind::Mnemonic});
+    }
+    return out;
   }
   for (const RegisterEntry& r : RegisterCodes) {
     if (!matches(r.name)) continue;

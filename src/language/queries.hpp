@@ -54,9 +54,17 @@ struct Completion {
 // The word being typed that ends at `column`: the letters, digits and "_" before it.
 std::string_view WordBefore(std::string_view line, int column);
 
-// The words that begin with `prefix` (letters of either case alike): mnemonics, registers,
-// then the block's and GLOBAL's names, each with a short description.
+// Where the word that ends at `column` of `line` stands, as the line is read: where a
+// statement's operation goes (after blanks, or after a label), among the operands of an
+// operation or a constant's value, or in a comment, where nothing is offered.
+enum class CompletionPlace { Operation, Operand, Comment };
+CompletionPlace CompletionPlaceAt(std::string_view line, int column);
+
+// The words that begin with `prefix` (letters of either case alike) that may stand at
+// `place`: mnemonics where the operation goes; registers, then the block's and GLOBAL's
+// names among the operands; each with a short description.
 std::vector<Completion> CompletionsFor(const BlockFacts& facts, std::string_view prefix,
-                                       Language language, const FileLineOf& fileLine = {});
+                                       CompletionPlace place, Language language,
+                                       const FileLineOf& fileLine = {});
 
 }  // namespace q41

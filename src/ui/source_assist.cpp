@@ -173,7 +173,8 @@ void SourceAssist::Complete() {
   const std::string line = FromQt(caret.block().text());
   const std::string_view word = WordBefore(line, caret.positionInBlock());
   completions_->clear();
-  for (const Completion& c : CompletionsFor(check_->Facts(), word, language_)) {
+  const CompletionPlace place = CompletionPlaceAt(line, caret.positionInBlock());
+  for (const Completion& c : CompletionsFor(check_->Facts(), word, place, language_)) {
     auto* item = new QStandardItem(ToQt(c.word) + "    " + ToQt(c.detail));
     item->setData(ToQt(c.word), WordRole);
     completions_->appendRow(item);

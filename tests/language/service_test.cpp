@@ -2,7 +2,11 @@
 
 #include "language/service.hpp"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
+
+#include "language/queries.hpp"
 
 namespace q41 {
 namespace {
@@ -86,6 +90,33 @@ TEST(Service, ListingRowsKeepTheLineNumber) {
   EXPECT_EQ(rows[100'002].firstWord, 6u);
   EXPECT_EQ(ListingRowText(rows[100'000], source, code),
             "100001 0000 0000 0000              mov #1234h, (r1)");
+}
+
+// Where the operation goes only operations are offered, among the operands only registers
+// and names, in a comment nothing.
+TEST(Service, CompletionOffersWhatMayStandWhereTheWordIs) {
+  const BlockFacts facts = ReadBlock(Lines{"LOOP: NOP", "  HLT"}, {"LIMIT=20"}, English);
+  const struct {
+    const char* line;
+    CompletionPlace place;
+  } table[] = {
+      {"  mo", CompletionPlace::Operation},      {"L1:  jm", CompletionPlace::Operation},
+      {"J", CompletionPlace::Operation},         {"  mov #L", CompletionPlace::Operand},
+      {"  mov r0, r", CompletionPlace::Operand}, {"X = L", CompletionPlace::Operand},
+      {"  dw L", CompletionPlace::Operand},      {"  hlt ; mo", CompletionPlace::Comment},
+  };
+  for (const auto& row : table) {
+    const std::string line = row.line;
+    const int column = static_cast<int>(line.size());
+    EXPECT_EQ(CompletionPlaceAt(line, column), row.place) << line;
+    const auto offered =
+        CompletionsFor(facts, WordBefore(line, column), row.place, Language::English);
+    const auto operations = std::count_if(offered.begin(), offered.end(), [](const Completion& c) {
+      return c.kind == CompletionKind::Mnemonic;
+    });
+    EXPECT_EQ(operations == 0, row.place != CompletionPlace::Operation) << line;
+    EXPECT_EQ(offered.empty(), row.place == CompletionPlace::Comment) << line;
+  }
 }
 
 }  // namespace

@@ -423,7 +423,8 @@ Json Server::Completion(const Document& d, const Json& position) const {
   const std::string& line = d.lines[at.line].bytes;
   const auto& facts = d.program.facts[static_cast<std::size_t>(where->block)];
   for (const q41::Completion& c :
-       CompletionsFor(facts, WordBefore(line, at.byte), language_, FileLines(d, where->block))) {
+       CompletionsFor(facts, WordBefore(line, at.byte), CompletionPlaceAt(line, at.byte), language_,
+                      FileLines(d, where->block))) {
     const int kind = c.kind == CompletionKind::Mnemonic   ? 14
                      : c.kind == CompletionKind::Register ? 6
                      : c.kind == CompletionKind::Label    ? 18
