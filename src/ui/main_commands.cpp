@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -279,9 +280,30 @@ constexpr std::array<Command, 26> Commands = {{
      [](Program& p) { p.Form1().Tools().ShowReference(); }},
 }};
 
+// A menu closed with Escape leaves the menu bar holding the keyboard, its title lit, waiting
+// for a menu's letter; the menus have none, and the text typed then was lost. A key that
+// types text leaves the menu bar, which gives the focus back, and goes where the focus is.
+class MenuBarTyping : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->text().isEmpty() || !key->text().front().isPrint()) return false;
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(watched, &escape);
+    QWidget* focus = QApplication::focusWidget();
+    if (focus != nullptr && focus != watched) QCoreApplication::sendEvent(focus, key);
+    return true;
+  }
+};
+
 }  // namespace
 
 void BuildMainMenu(QMenuBar& bar, MainControls& controls, Program& program) {
+  bar.installEventFilter(new MenuBarTyping(&bar));
   for (const Menu& m : Menus) {
     QMenu* menu = bar.addMenu(m.title.english);
     menu->setObjectName(m.name);

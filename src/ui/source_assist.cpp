@@ -1,6 +1,7 @@
 #include "ui/source_assist.hpp"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCompleter>
 #include <QCoreApplication>
 #include <QHelpEvent>
@@ -57,6 +58,7 @@ SourceAssist::SourceAssist(AsmEditor& editor, const EditorLines& source, QPlainT
   for (const EditorLines* lines : {&source, &globalLines_}) {
     connect(lines, &EditorLines::Installed, check_.get(), &LiveCheck::TextChanged);
   }
+  connect(&source, &EditorLines::Installed, this, &SourceAssist::CloseList);
   connect(check_.get(), &LiveCheck::Checked, this, &SourceAssist::ShowCheck);
   // Once the edit that moved the caret is whole: the caret moves before the text is said to
   // have changed, while the last check still looks current.
@@ -73,8 +75,16 @@ SourceAssist::SourceAssist(AsmEditor& editor, const EditorLines& source, QPlainT
   completer_->setCompletionMode(QCompleter::PopupCompletion);
   completer_->setCaseSensitivity(Qt::CaseInsensitive);
   completer_->setCompletionRole(WordRole);
-  // Ahead of the completer's own filter: Return and Tab take the word and go no further.
-  completer_->popup()->installEventFilter(this);
+  // The list is shown beside the caret and takes no key of its own: the editor keeps the
+  // keyboard, so every key the list does not use, a shortcut among them, goes where it
+  // always goes. A list that grabbed the keyboard kept it while a shortcut opened another
+  // window, and the keys typed there were lost.
+  completer_->popup()->setWindowFlags(Qt::ToolTip);
+  connect(completer_, qOverload<const QModelIndex&>(&QCompleter::activated), this,
+          &SourceAssist::TakeCompletion);
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (now != &editor_) CloseList();
+  });
   editor_.installEventFilter(this);
   editor_.viewport()->installEventFilter(this);
   check_->TextChanged();
@@ -228,15 +238,19 @@ void SourceAssist::TypedLetter() {
   if (before == 0 || line[before - 1] == QLatin1Char(':')) Complete();
 }
 
+void SourceAssist::CloseList() {
+  completer_->popup()->hide();
+}
+
+// A key pressed in the editor while the list is open: whether the list took it.
 bool SourceAssist::CompletionKey(QKeyEvent& key) {
   switch (key.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
       if (WordIsComplete()) {
         // "hlt" typed in full and Return: the line ends as typed, the list only goes away.
-        completer_->popup()->hide();
-        QCoreApplication::sendEvent(&editor_, &key);
-        return true;
+        CloseList();
+        return false;
       }
       TakeCompletion();
       return true;
@@ -245,7 +259,14 @@ bool SourceAssist::CompletionKey(QKeyEvent& key) {
       return true;
     case Qt::Key_Escape:
     case Qt::Key_Backtab:
-      completer_->popup()->hide();
+      CloseList();
+      return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      if (key.modifiers() != Qt::NoModifier) return false;
+      QCoreApplication::sendEvent(completer_->popup(), &key);
       return true;
     default:
       return false;
@@ -254,13 +275,8 @@ bool SourceAssist::CompletionKey(QKeyEvent& key) {
 
 bool SourceAssist::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if (watched == completer_->popup()) {
-    if (type == QEvent::KeyPress && completer_->popup()->isVisible()) {
-      return CompletionKey(*static_cast<QKeyEvent*>(event));
-    }
-    return false;
-  }
   if (watched == editor_.viewport()) {
+    if (type == QEvent::MouseButtonPress) CloseList();
     if (type == QEvent::ToolTip) {
       const auto* help = static_cast<QHelpEvent*>(event);
       if (!ShowHover(help->pos(), help->globalPos())) QToolTip::hideText();
@@ -275,8 +291,20 @@ bool SourceAssist::eventFilter(QObject* watched, QEvent* event) {
     }
     return false;
   }
-  if (watched == &editor_ && type == QEvent::KeyPress) {
+  if (watched == &editor_ && type == QEvent::ShortcutOverride && completer_->popup()->isVisible()) {
+    // The list's own keys are no shortcut of any window's while it is open.
     const auto* key = static_cast<QKeyEvent*>(event);
+    static const QList<int> listKeys = {Qt::Key_Return,  Qt::Key_Enter,  Qt::Key_Tab,
+                                        Qt::Key_Backtab, Qt::Key_Escape, Qt::Key_Up,
+                                        Qt::Key_Down,    Qt::Key_PageUp, Qt::Key_PageDown};
+    if (key->modifiers() == Qt::NoModifier && listKeys.contains(key->key())) {
+      event->accept();
+      return true;
+    }
+  }
+  if (watched == &editor_ && type == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (completer_->popup()->isVisible() && CompletionKey(*key)) return true;
     if (key->key() == Qt::Key_F12 && key->modifiers() == Qt::NoModifier) {
       GoToDefinition();
       return true;

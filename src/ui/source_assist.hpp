@@ -50,6 +50,7 @@ class SourceAssist : public QObject {
   bool ShowHover(const QPoint& at, const QPoint& global);
   void TypedLetter();
   void TakeCompletion();
+  void CloseList();
   bool WordIsComplete() const;
   bool CompletionKey(QKeyEvent& key);
 

@@ -59,6 +59,7 @@ class MainWindowTest : public QObject {
   void tabOrder();
   void interfaceTextsInBothLanguages();
   void menuTreeInOrder();
+  void typingAfterAMenuClosedWithEscape();
   void compileBlockByMenuShortcutAndButton();
   void compileBlockFaults();
   void compileOnlyAndPreprocessOnly();
@@ -249,6 +250,23 @@ void MainWindowTest::interfaceTextsInBothLanguages() {
                QString::fromUtf8(language == Language::English ? english : russian));
     }
   }
+}
+
+// The text typed after a menu was closed with Escape reaches the editor that had the focus.
+void MainWindowTest::typingAfterAMenuClosedWithEscape() {
+  Started s(Language::English);
+  AsmEditor& editor = *s.f.Controls().asmText;
+  SetText(editor, {});
+  editor.setFocus();
+  QMenuBar& bar = *s.f.menuBar();
+  QTest::mouseClick(&bar, Qt::LeftButton, {},
+                    bar.actionGeometry(s.f.Controls().File1->menuAction()).center());
+  QTRY_VERIFY(s.f.Controls().File1->isVisible());
+  QTest::keyClick(s.f.Controls().File1, Qt::Key_Escape);
+  QTRY_VERIFY(!s.f.Controls().File1->isVisible());
+  QTest::keyClicks(QApplication::focusWidget(), "nop");
+  QCOMPARE(editor.toPlainText(), QString("nop"));
+  QCOMPARE(QApplication::focusWidget(), &editor);
 }
 
 void MainWindowTest::menuTreeInOrder() {

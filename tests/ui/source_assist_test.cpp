@@ -61,6 +61,7 @@ class SourceAssistTest : public QObject {
   void definitionsUsesAndCompletion();
   void theTextUnderShownUsesCanGo();
   void aTextPutInPlaceIsChecked();
+  void theListLeavesTheKeyboardToTheEditor();
 };
 
 void SourceAssistTest::theMarkIsWhatCompilingReportsAndTouchesNothing() {
@@ -184,7 +185,7 @@ void SourceAssistTest::definitionsUsesAndCompletion() {
     QTest::keyClick(&editor, Qt::Key_Return);
     QTest::keyClicks(&editor, typed);
     QTRY_VERIFY(completer.popup()->isVisible());
-    QTest::keyClick(completer.popup(), Qt::Key_Return);
+    QTest::keyClick(&editor, Qt::Key_Return);
     QCOMPARE(editor.textCursor().block().text(), typed + (typed.endsWith("o") ? "v" : "V"));
   }
   QTest::keyClicks(&editor, " #LI");
@@ -192,14 +193,14 @@ void SourceAssistTest::definitionsUsesAndCompletion() {
   QTest::keyClick(&editor, Qt::Key_Space, Qt::ControlModifier);
   QVERIFY(completer.popup()->isVisible());
   QVERIFY(completer.currentCompletion() == "LIMIT");
-  QTest::keyClick(completer.popup(), Qt::Key_Escape);
+  QTest::keyClick(&editor, Qt::Key_Escape);
   QVERIFY(!completer.popup()->isVisible());
   QCOMPARE(editor.textCursor().block().text(), QString("  mov #LI"));
   // After a label too, but not after an operand.
   QTest::keyClick(&editor, Qt::Key_Return);
   QTest::keyClicks(&editor, "L1:  jm");
   QTRY_VERIFY(completer.popup()->isVisible());
-  QTest::keyClick(completer.popup(), Qt::Key_Escape);
+  QTest::keyClick(&editor, Qt::Key_Escape);
   QTest::keyClicks(&editor, " r1, ab");
   QTest::qWait(50);
   QVERIFY(!completer.popup()->isVisible());
@@ -207,8 +208,8 @@ void SourceAssistTest::definitionsUsesAndCompletion() {
   QTest::keyClick(&editor, Qt::Key_Return);
   QTest::keyClicks(&editor, "  hl");
   QTRY_VERIFY(completer.popup()->isVisible());
-  QTest::keyClick(completer.popup(), Qt::Key_T);
-  QTest::keyClick(completer.popup(), Qt::Key_Return);
+  QTest::keyClick(&editor, Qt::Key_T);
+  QTest::keyClick(&editor, Qt::Key_Return);
   QVERIFY(!completer.popup()->isVisible());
   QCOMPARE(editor.textCursor().block().text(), QString());
   QCOMPARE(editor.textCursor().block().previous().text(), QString("  hlt"));
@@ -246,6 +247,33 @@ void SourceAssistTest::aTextPutInPlaceIsChecked() {
   QTRY_COMPARE(Mark(s.f).first, 2);
   static_cast<BlockView&>(s.f).SetSource({"  nop", "  hlt"});
   QTRY_COMPARE(Mark(s.f).first, 0);
+}
+
+// The list takes no keyboard of its own: while it is open, the keys it does not use and every
+// shortcut go where they always go, and it closes when the text is replaced (a block shown)
+// or the focus goes elsewhere (another window opened by a shortcut).
+void SourceAssistTest::theListLeavesTheKeyboardToTheEditor() {
+  Started s;
+  AsmEditor& editor = *s.f.Controls().asmText;
+  QCompleter& completer = *s.f.Assist().Completer();
+  const auto open = [&] {
+    editor.setFocus();
+    editor.moveCursor(QTextCursor::End);
+    QTest::keyClick(&editor, Qt::Key_Return);
+    QTest::keyClicks(&editor, "  b");
+    QTest::keyClick(&editor, Qt::Key_Space, Qt::ControlModifier);
+    QTRY_VERIFY(completer.popup()->isVisible());
+  };
+  open();
+  QCOMPARE(QApplication::activePopupWidget(), nullptr);
+  const QString first = completer.popup()->currentIndex().data().toString();
+  QTest::keyClick(&editor, Qt::Key_Down);
+  QVERIFY(completer.popup()->currentIndex().data().toString() != first);
+  static_cast<BlockView&>(s.f).SetSource({"  nop"});
+  QVERIFY(!completer.popup()->isVisible());
+  open();
+  s.f.Controls().Glob->setFocus();
+  QTRY_VERIFY(!completer.popup()->isVisible());
 }
 
 }  // namespace q41::ui
