@@ -228,6 +228,14 @@ void THF::CommandEnded() {
 
 void THF::FormActivate() {
   model_.StoreCurrentBlock(model_.CurrentBlock);
+  // Typing goes on in the block the user was typing in. Left to itself, the toolkit gives
+  // the focus to the window's first box, where the letters typed were lost.
+  QWidget* focus = focusWidget();
+  if (qobject_cast<QPlainTextEdit*>(focus) == nullptr &&
+      qobject_cast<QLineEdit*>(focus) == nullptr) {
+    panels[static_cast<std::size_t>(model_.CurrentBlock)].source->setFocus(
+        Qt::ActiveWindowFocusReason);
+  }
 }
 
 void THF::FormDeactivate() {

@@ -1,6 +1,7 @@
 // The all-blocks window on Qt's offscreen platform, which delivers window activation: edits
 // flow from the main window into the columns and back as the windows take turns.
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -151,8 +152,12 @@ void AllBlocksWindowTest::f3FromEveryWindow() {
   QVERIFY(s.Active(&f2));
   s.F3(f2.compText);
   QVERIFY(s.Active(&s.f));
+  // The keys typed next go on in the current block's column, not in the box that the
+  // toolkit gave the focus when the window was first shown.
+  s.hf.panels[0].ppu[0]->setFocus();
   s.F3(s.f.Controls().asmText);
   QVERIFY(s.Active(&s.hf));
+  QCOMPARE(QApplication::focusWidget(), s.hf.panels[0].source);
   s.F3(s.hf.panels[0].source);
   QVERIFY(s.Active(&s.f));
   // The return button works while block 5 does not exist.
