@@ -17,7 +17,7 @@ std::string& PadToFourDigits(std::string& text) {
 ParsedNumber ParseNumber(std::string_view text) {
   if (text.empty()) return {0, true};
   if (text.back() == 'H') return ParseHexDigits(text);
-  std::uint32_t value = 0;  // unsigned, so the specified wrap is well defined
+  std::uint32_t value = 0;  // unsigned: a number too long for 32 bits wraps, which is defined
   for (char c : text) {
     if (!IsDecimalDigit(c)) return {0, true};
     value = value * 10U + static_cast<std::uint32_t>(c - '0');

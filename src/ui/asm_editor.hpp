@@ -43,6 +43,7 @@ class AsmEditor : public Memo {
     int length = 0;
     QString message;
     bool warning = false;
+    bool operator==(const Diagnostic&) const = default;
   };
   void SetDiagnostics(const QList<Diagnostic>& diagnostics);
   // The message of a diagnostic mark at `line` (1-based), whether on its text when `column`

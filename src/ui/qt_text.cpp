@@ -496,7 +496,7 @@ void EditorLines::Set(const Lines& lines) {
     Install(BuildDocument(lines, editor_.font()).release());
     return;
   }
-  Install(BuildDocument(Preview(lines), editor_.font()).release());
+  Install(BuildDocument(Preview(lines), editor_.font()).release(), false);
   editor_.setReadOnly(true);
   idleCursor_ = editor_.viewport()->cursor();
   editor_.viewport()->setCursor(Qt::BusyCursor);
@@ -538,7 +538,7 @@ bool EditorLines::Loading() {
 
 // The editor takes the document; its own text change is no edit of the user's, so nobody
 // hears of it, and the lines kept stay valid.
-void EditorLines::Install(QTextDocument* document) {
+void EditorLines::Install(QTextDocument* document, bool whole) {
   const QSignalBlocker quiet(&editor_);
   QTextDocument* old = editor_.document();
   disconnect(old, nullptr, this, nullptr);
@@ -551,7 +551,7 @@ void EditorLines::Install(QTextDocument* document) {
   if (ours) Dispose(old);
   blocks_ = static_cast<std::size_t>(document->blockCount());
   Follow(*document);
-  emit Installed();
+  if (whole) emit Installed();
 }
 
 void EditorLines::Follow(const QTextDocument& document) {

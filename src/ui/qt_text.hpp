@@ -128,13 +128,14 @@ class EditorLines : public QObject {
   // The text changed by an edit of the user's: typed, deleted, pasted, dropped, undone or
   // redone. A text put in place as a whole (by the program, or by setPlainText) is none.
   void UserEdited();
-  // A whole text was put in place (Set, or the end of laying one out): the editor tells of
-  // no change of its own then.
+  // A whole text was put in place (by Set, or when one laid out in the background is
+  // done; not its preview): the editor tells of no change of its own then.
   void Installed();
 
  private:
   struct Load;
-  void Install(QTextDocument* document);
+  // `whole` is false for the start of a text shown while the rest is laid out.
+  void Install(QTextDocument* document, bool whole = true);
   void Follow(const QTextDocument& document);
   void Edited(int position, int removed, int added);
   void Dispose(QTextDocument* document);

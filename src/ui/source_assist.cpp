@@ -119,12 +119,8 @@ void SourceAssist::ShowCheck() {
   global_.setExtraSelections(globalMarks);
   // A tooltip up over the editor told of the marks as they were: a fault fixed under the
   // pointer would go on being told.
-  QString shown;
-  for (const AsmEditor::Diagnostic& d : marks) {
-    shown += QString("%1:%2:%3:%4\n").arg(d.line).arg(d.start).arg(d.length).arg(d.message);
-  }
-  if (shown != shownMarks_ && QToolTip::isVisible()) QToolTip::hideText();
-  shownMarks_ = shown;
+  if (marks != shownMarks_ && QToolTip::isVisible()) QToolTip::hideText();
+  shownMarks_ = marks;
   ShowUses();
 }
 

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "language/service.hpp"
+#include "ui/asm_editor.hpp"
 
 class QCompleter;
 class QKeyEvent;
@@ -21,7 +22,6 @@ class QStandardItemModel;
 
 namespace q41::ui {
 
-class AsmEditor;
 class EditorLines;
 class LiveCheck;
 
@@ -57,7 +57,7 @@ class SourceAssist : public QObject {
   AsmEditor& editor_;
   QPlainTextEdit& global_;
   const EditorLines& globalLines_;
-  QString shownMarks_;  // the marks of the last check, to tell when they change
+  QList<AsmEditor::Diagnostic> shownMarks_;  // of the last check, to tell when they change
   Language language_;
   std::unique_ptr<LiveCheck> check_;
   QCompleter* completer_ = nullptr;

@@ -47,8 +47,8 @@ local function ask(name, method, params)
 end
 
 -- The requests for each program: where to ask is found by the text there.
-local spec = dofile(os.getenv("Q41_LSP_SPEC"))
-for _, r in ipairs(spec) do
+local requests = dofile(os.getenv("Q41_LSP_REQUESTS"))
+for _, r in ipairs(requests) do
   local params = r.params or {}
   if r.at then params.position = at(r.at[1], r.at[2]) end
   ask(r.name, r.method, params)

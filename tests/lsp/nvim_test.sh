@@ -15,7 +15,7 @@ compared=0
 for name in blocks failing; do
   out="$work/$name.json"
   Q41_LSP="$server" Q41_LSP_FILE="$source/examples/$name.asm" Q41_LSP_OUT="$out" \
-    Q41_LSP_SPEC="$here/$name.lua" HOME="$work" XDG_CONFIG_HOME="$work" XDG_DATA_HOME="$work" \
+    Q41_LSP_REQUESTS="$here/$name.lua" HOME="$work" XDG_CONFIG_HOME="$work" XDG_DATA_HOME="$work" \
     XDG_STATE_HOME="$work" timeout 60 nvim --headless -u NONE -i NONE -n \
     -c "luafile $here/nvim_client.lua" </dev/null
   [ -s "$out" ] || { echo "no answers for $name" >&2; exit 1; }

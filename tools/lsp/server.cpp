@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 
 #include "common/cp1251.hpp"
 #include "common/number_text.hpp"
@@ -56,10 +57,6 @@ Document ReadDocument(const std::string& text, Language language) {
   for (const DocumentLine& l : d.lines) bytes.push_back(l.bytes);
   d.program = ReadProgram(bytes, AssemblerOptions{language, true});
   return d;
-}
-
-std::string Utf8(const std::string& bytes) {
-  return Cp1251ToUtf8(bytes);
 }
 
 // A place of the language service as the protocol's range.
@@ -159,28 +156,13 @@ std::string Markdown(std::string html) {
   return out;
 }
 
+// The legend's entry of each kind, in the order of the kinds; a definition carries the
+// declaration modifier.
+constexpr int TokenTypes[] = {0, 1, 2, 3, 4, 4, 5, 6, 7};
+static_assert(std::size(TokenTypes) == static_cast<std::size_t>(SyntaxKind::Comment) + 1);
+
 int TokenType(SyntaxKind kind) {
-  // One legend entry for each kind; a definition carries the declaration modifier.
-  switch (kind) {
-    case SyntaxKind::Mnemonic:
-      return 0;
-    case SyntaxKind::Register:
-      return 1;
-    case SyntaxKind::Number:
-      return 2;
-    case SyntaxKind::Text:
-      return 3;
-    case SyntaxKind::LabelDefinition:
-    case SyntaxKind::LabelUse:
-      return 4;
-    case SyntaxKind::ConstantDefinition:
-      return 5;
-    case SyntaxKind::ReservedWords:
-      return 6;
-    case SyntaxKind::Comment:
-      return 7;
-  }
-  return 7;
+  return TokenTypes[static_cast<std::size_t>(kind)];
 }
 
 Json Capabilities() {
@@ -300,8 +282,10 @@ Json Server::Diagnostics(const std::string& uri) const {
   Json list = Json::array();
   auto add = [&](int block, const SourcePlace& place, const std::string& text, int severity) {
     if (auto range = RangeOf(d, block, place)) {
-      list.push_back(
-          {{"range", *range}, {"severity", severity}, {"source", "q41"}, {"message", Utf8(text)}});
+      list.push_back({{"range", *range},
+                      {"severity", severity},
+                      {"source", "q41"},
+                      {"message", Cp1251ToUtf8(text)}});
     }
   };
   for (std::size_t b = 0; b < d.program.facts.size(); ++b) {
@@ -342,14 +326,14 @@ Json Server::Hover(const Document& d, const Json& position) const {
   if (where->inGlobal) {
     const NameFacts* n = NameAt(d.program.facts[0], true, where->line, at.byte);
     if (n == nullptr) return nullptr;
-    markdown = Utf8(DescribeName(*n, language_, FileLines(d, 0)));
+    markdown = Cp1251ToUtf8(DescribeName(*n, language_, FileLines(d, 0)));
     place = n->definition;
   } else {
     const auto block = static_cast<std::size_t>(where->block);
     const auto hover = HoverAt(d.program.facts[block], d.lines[at.line].bytes, where->line, at.byte,
                                language_, FileLines(d, where->block));
     if (!hover) return nullptr;
-    markdown = hover->html ? Markdown(hover->text) : Utf8(hover->text);
+    markdown = hover->html ? Markdown(hover->text) : Cp1251ToUtf8(hover->text);
     place.start = hover->start;
     place.length = hover->length;
   }
@@ -429,7 +413,8 @@ Json Server::Completion(const Document& d, const Json& position) const {
                      : c.kind == CompletionKind::Register ? 6
                      : c.kind == CompletionKind::Label    ? 18
                                                           : 21;
-    items.push_back({{"label", Utf8(c.word)}, {"detail", Utf8(c.detail)}, {"kind", kind}});
+    items.push_back(
+        {{"label", Cp1251ToUtf8(c.word)}, {"detail", Cp1251ToUtf8(c.detail)}, {"kind", kind}});
   }
   return items;
 }
@@ -454,7 +439,7 @@ Json Server::Symbols(const Document& d) const {
       if (!n.defined || n.definition.inGlobal) continue;
       if (auto range = RangeOf(d, block, n.definition)) {
         const bool constant = n.kind == SyntaxKind::ConstantDefinition;
-        blockSymbol["children"].push_back(symbol(Utf8(n.name), constant ? 14 : 12, *range));
+        blockSymbol["children"].push_back(symbol(Cp1251ToUtf8(n.name), constant ? 14 : 12, *range));
       }
     }
     list.push_back(blockSymbol);
@@ -463,7 +448,7 @@ Json Server::Symbols(const Document& d) const {
     for (const NameFacts& n : d.program.facts[0].names) {
       if (!n.defined || !n.definition.inGlobal) continue;
       if (auto range = RangeOf(d, 0, n.definition))
-        list.push_back(symbol(Utf8(n.name), 14, *range));
+        list.push_back(symbol(Cp1251ToUtf8(n.name), 14, *range));
     }
   }
   return list;
