@@ -108,7 +108,7 @@ class HeadlessView : public q41::BlockView, private q41::AssemblerWarnings {
 
   bool HoldsBlockText() const override { return false; }
   Lines Source() const override { return {}; }
-  void SetSource(const Lines&) override {}
+  void SetSource(const Lines&, int) override {}
   Lines Code() const override { return {}; }
   bool CodeFromFailedCompile() const override { return false; }
   void SetCode(const Lines&, bool) override {}

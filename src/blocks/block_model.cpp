@@ -47,7 +47,7 @@ void BlockModel::StoreCurrentBlock(int n) {
 void BlockModel::ShowBlock(int n) {
   BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
   if (view_.HoldsBlockText()) {
-    view_.SetSource(r.source);
+    view_.SetSource(r.source, n);
     view_.SetCode(r.code, r.codeFromFailedCompile);
   }
   view_.SetPpuListCaption(r.PpuList());
@@ -67,6 +67,7 @@ void BlockModel::ShowBlock(int n) {
 
 void BlockModel::ClearBlock(int n) {
   BlockStore[static_cast<std::size_t>(n)] = BlockRecord{};
+  view_.BlockCleared(n);
   StoredChanged(n);
 }
 

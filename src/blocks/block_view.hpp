@@ -37,7 +37,11 @@ class BlockView {
 
   // The working copy of the current block.
   virtual Lines Source() const = 0;  // asmText
-  virtual void SetSource(const Lines& source) = 0;
+  // Block `block`'s source goes into the working copy.
+  virtual void SetSource(const Lines& source, int block) = 0;
+  // Block n was cleared (deleted, or the program replaced): whatever the view keeps of its
+  // text beside the store (an undo history) goes.
+  virtual void BlockCleared(int /*block*/) {}
   virtual Lines Code() const = 0;  // codeText
   // Whether the code shown came from a compile that failed: the words up to the fault, with
   // label placeholders unresolved. Such code must not pass for a block's code.

@@ -31,7 +31,7 @@ struct PlainView : BlockView, StoredBlocksView, AssemblerWarnings {
   std::vector<std::string> warnings;
 
   Lines Source() const override { return source; }
-  void SetSource(const Lines& s) override { source = s; }
+  void SetSource(const Lines& s, int) override { source = s; }
   Lines Code() const override { return code; }
   bool codeFromFailedCompile = false;
   bool CodeFromFailedCompile() const override { return codeFromFailedCompile; }

@@ -102,6 +102,8 @@ constexpr std::array<Bilingual, InterfaceTextCount> Table = {{
     {"Страница %1 из %2", "Page %1 of %2"},
     {"Печать не удалась: принтер не принял задание.",
      "Printing failed: the printer did not take the job."},
+    {"Этих символов нет в кодировке Windows-1251, они заменены на \"?\":\n%1",
+     "Windows-1251 has no place for these characters; they became \"?\":\n%1"},
 }};
 
 void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, InterfaceMessages& m) {

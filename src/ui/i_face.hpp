@@ -96,6 +96,8 @@ enum InterfaceText : int {
   TextPdfFilter,
   TextPage,
   TextPrintFailed,
+  // and characters the code page cannot hold.
+  TextNotKept,
   InterfaceTextCount
 };
 

@@ -160,12 +160,17 @@ Lines TForm1::Source() const {
   return source_->Get();
 }
 
-void TForm1::SetSource(const Lines& source) {
+void TForm1::SetSource(const Lines& source, int block) {
   // The links and the fault mark were the shown text's; BlockShown gives them back to a
   // block shown with its compiled text.
   links_->Drop();
   ui_.asmText->SetMarkedLine(0);
-  source_->Set(source);
+  // Each block keeps its own undo history while another is shown.
+  source_->Show(block, source);
+}
+
+void TForm1::BlockCleared(int block) {
+  source_->Forget(block);
 }
 
 Lines TForm1::Code() const {

@@ -45,7 +45,8 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   // What the block model sees of the window: the working copy of the current block in the
   // controls, and the questions and notices in message boxes.
   Lines Source() const override;
-  void SetSource(const Lines& source) override;
+  void SetSource(const Lines& source, int block) override;
+  void BlockCleared(int block) override;
   Lines Code() const override;
   bool CodeFromFailedCompile() const override { return codeFromFailedCompile_; }
   void SetCode(const Lines& code, bool fromFailedCompile) override;

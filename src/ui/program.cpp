@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QScreen>
+#include <QToolTip>
 #include <QTranslator>
 
 #include "ui/frame_placement.hpp"
@@ -17,6 +18,7 @@
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
 #include "ui/program_files.hpp"
+#include "ui/qt_text.hpp"
 #include "ui/style.hpp"
 
 namespace q41::ui {
@@ -73,6 +75,10 @@ Program::Program(Language language, Dialogs* dialogs)
                               [this] { return commandDepth_ > 0; });
   files_ = std::make_unique<ProgramFiles>(*this);
 
+  QObject::connect(&KeepNotices::Get(), &KeepNotices::NotKept, form1_.get(),
+                   [this](QWidget* editor, const QStringList& characters) {
+                     if (editor != nullptr) TellNotKept(*editor, characters);
+                   });
   guard_.SetKeys(CommandShortcuts());
   qApp->installEventFilter(&guard_);
   qApp->installEventFilter(&zoom_);
@@ -111,6 +117,20 @@ void Program::RunCommand(const std::function<void()>& command) {
 void Program::ApplyInterfaceLanguage() {
   ui::ApplyInterfaceLanguage(settings.language, *form1_, *form2_, hf_.get(), messages);
   if (files_) files_->ShowTitle();
+}
+
+void Program::TellNotKept(QWidget& editor, const QStringList& characters) const {
+  // Each with its code, since some look like others or like nothing at all.
+  constexpr qsizetype Listed = 16;
+  QStringList named;
+  for (const QString& c : characters.mid(0, Listed)) {
+    const QString code = QString::number(c.toUcs4().value(0), 16).toUpper();
+    named << c + " U+" + code.rightJustified(4, QChar('0'));
+  }
+  if (characters.size() > Listed) named << QString(QChar(0x2026));
+  const QRect caret = editor.inputMethodQuery(Qt::ImCursorRectangle).toRect();
+  QToolTip::showText(editor.mapToGlobal(caret.bottomLeft()),
+                     Text(settings.language, TextNotKept).arg(named.join("   ")), &editor);
 }
 
 void Program::Edited() {

@@ -86,6 +86,9 @@ class Program {
   InterfaceMessages messages;
 
  private:
+  // Tells, beside the caret of `editor`, which characters it took in became "?".
+  void TellNotKept(QWidget& editor, const QStringList& characters) const;
+
   std::unique_ptr<Dialogs> ownDialogs_;
   Dialogs* dialogs_;
   std::unique_ptr<TForm1> form1_;

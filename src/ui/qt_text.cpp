@@ -67,6 +67,32 @@ QString Keepable(QStringView text) {
   return ToQt(FromQt(text));
 }
 
+QStringList Unkeepable(QStringView text) {
+  QStringList out;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t u = text[i].unicode();
+    if (u < 0x80) continue;
+    const bool pair =
+        text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+    const QString character = text.sliced(i, pair ? 2 : 1).toString();
+    if (pair) ++i;
+    if ((pair || text[i].isSurrogate() || UnicodeToCp1251(u) < 0) && !out.contains(character)) {
+      out << character;
+    }
+  }
+  return out;
+}
+
+KeepNotices& KeepNotices::Get() {
+  auto* notices = qApp->findChild<KeepNotices*>(QString(), Qt::FindDirectChildrenOnly);
+  return notices != nullptr ? *notices : *new KeepNotices(qApp);
+}
+
+void KeepNotices::TookIn(QWidget& editor, QStringView text) {
+  const QStringList lost = Unkeepable(text);
+  if (!lost.isEmpty()) emit NotKept(&editor, lost);
+}
+
 namespace {
 
 // Characters of shaped text kept at most, some tens of bytes each: a screen of lines longer
@@ -284,6 +310,7 @@ void Memo::keyPressEvent(QKeyEvent* event) {
     modifiers &= ~Qt::ShiftModifier;
   }
   const QString kept = Keepable(event->text());
+  if (kept != event->text()) KeepNotices::Get().TookIn(*this, event->text());
   if (modifiers == event->modifiers() && kept == event->text()) {
     QPlainTextEdit::keyPressEvent(event);
     return;
@@ -300,6 +327,7 @@ void Memo::inputMethodEvent(QInputMethodEvent* event) {
     QPlainTextEdit::inputMethodEvent(event);
     return;
   }
+  KeepNotices::Get().TookIn(*this, event->commitString());
   QInputMethodEvent keptEvent(event->preeditString(), event->attributes());
   keptEvent.setCommitString(kept, event->replacementStart(), event->replacementLength());
   QPlainTextEdit::inputMethodEvent(&keptEvent);
@@ -311,8 +339,10 @@ void Memo::insertFromMimeData(const QMimeData* source) {
     QPlainTextEdit::insertFromMimeData(source);
     return;
   }
+  const QString text = source->text();
+  KeepNotices::Get().TookIn(*this, text);
   QMimeData kept;
-  kept.setText(Keepable(source->text()));
+  kept.setText(Keepable(text));
   QPlainTextEdit::insertFromMimeData(&kept);
 }
 
@@ -335,6 +365,7 @@ QString DroppedFile(const QMimeData* data) {
 QValidator::State KeepableTextValidator::validate(QString& input, int& position) const {
   const QString kept = Keepable(input);
   if (kept != input) {
+    if (auto* field = qobject_cast<QWidget*>(parent())) KeepNotices::Get().TookIn(*field, input);
     // A pair of surrogates became one "?": the caret moves back by what went.
     position = std::max(0, position - static_cast<int>(input.size() - kept.size()));
     input = kept;
@@ -488,6 +519,10 @@ const Lines& EditorLines::Get() const {
 
 void EditorLines::Set(const Lines& lines) {
   if (Get() == lines) return;
+  Replace(lines);
+}
+
+void EditorLines::Replace(const Lines& lines) {
   Cancel();
   pendingSelection_ = {};
   lines_ = std::make_shared<Lines>(lines);
@@ -519,6 +554,99 @@ void EditorLines::Set(const Lines& lines) {
   load->worker->start();
 }
 
+void EditorLines::Show(int key, const Lines& lines) {
+  if (key != shownKey_) {
+    // The text left keeps its document, unless it is still being laid out: its lines are
+    // all kept already, and a preview has no history worth keeping.
+    const int left = load_ ? -1 : shownKey_;
+    shownKey_ = key;
+    const auto parked = parked_.find(key);
+    parkAs_ = left;
+    if (parked == parked_.end()) {
+      // A document of its own, even for a text the one shown holds too.
+      Replace(lines);
+      parkAs_ = -1;
+      return;
+    }
+    QTextDocument* document = parked->second;
+    parked_.erase(parked);
+    Cancel();
+    valid_ = false;
+    Install(document);
+    parkAs_ = -1;
+  }
+  if (Get() == lines) return;
+  if (!Merge(lines)) Set(lines);
+}
+
+void EditorLines::Forget(int key) {
+  if (key == shownKey_) {
+    shownKey_ = -1;
+    return;
+  }
+  const auto parked = parked_.find(key);
+  if (parked == parked_.end()) return;
+  Dispose(parked->second);
+  parked_.erase(parked);
+}
+
+bool EditorLines::Merge(const Lines& lines) {
+  if (load_ || LaidOutInBackground(lines)) return false;
+  const Lines old = Get();
+  QTextDocument& document = *editor_.document();
+  const std::size_t n = old.size();
+  const std::size_t k = lines.size();
+  std::size_t same = 0;  // lines alike at the start
+  while (same < std::min(n, k) && old[same] == lines[same]) ++same;
+  std::size_t tail = 0;  // and at the end, not counting those
+  while (tail < std::min(n, k) - same && old[n - 1 - tail] == lines[k - 1 - tail]) ++tail;
+  QString text;
+  for (std::size_t i = same; i < k - tail; ++i) {
+    if (i > same) text += QChar('\n');
+    AppendQt(text, lines[i]);
+  }
+  const int blocks = document.blockCount();
+  const auto at = [&document](std::size_t line) {
+    return document.findBlockByNumber(static_cast<int>(line));
+  };
+  QTextCursor edit(&document);
+  if (n - tail > same) {
+    // Lines same to n - tail - 1 go; in their place come the new ones, if any.
+    const QTextBlock last = at(n - tail - 1);
+    edit.setPosition(at(same).position());
+    edit.setPosition(last.position() + last.length() - 1, QTextCursor::KeepAnchor);
+    if (k - tail == same) {
+      // No line comes instead: a line break goes too, the one after them or before them.
+      if (static_cast<int>(n - tail) < blocks) {
+        edit.setPosition(at(n - tail).position(), QTextCursor::KeepAnchor);
+      } else if (same > 0) {
+        edit.setPosition(at(same - 1).position() + at(same - 1).length() - 1);
+        edit.setPosition(last.position() + last.length() - 1, QTextCursor::KeepAnchor);
+      }
+    }
+  } else if (static_cast<int>(same) < blocks) {
+    // New lines only, before line `same`.
+    edit.setPosition(at(same).position());
+    text += QChar('\n');
+  } else {
+    edit.movePosition(QTextCursor::End);
+    text.prepend(QChar('\n'));
+  }
+  // The change was made, and told of, where it was made.
+  merging_ = true;
+  edit.beginEditBlock();
+  edit.insertText(text);
+  edit.endEditBlock();
+  merging_ = false;
+  if (Get() == lines) return true;
+  // Not what was wanted after all: the edit goes back, and the caller sets the text whole.
+  merging_ = true;
+  editor_.undo();
+  merging_ = false;
+  valid_ = false;
+  return false;
+}
+
 void EditorLines::SetReadOnly(bool readOnly) {
   readOnly_ = readOnly;
   if (!load_) editor_.setReadOnly(readOnly);
@@ -548,7 +676,11 @@ void EditorLines::Install(QTextDocument* document, bool whole) {
   editor_.setExtraSelections({});
   document->setParent(&editor_);
   editor_.setDocument(document);
-  if (ours) Dispose(old);
+  if (ours && parkAs_ >= 0) {
+    parked_[parkAs_] = old;
+  } else if (ours) {
+    Dispose(old);
+  }
   blocks_ = static_cast<std::size_t>(document->blockCount());
   Follow(*document);
   if (whole) emit Installed();
@@ -565,7 +697,9 @@ void EditorLines::Follow(const QTextDocument& document) {
 void EditorLines::Edited(int position, int removed, int added) {
   // A whole text put in place goes in with the undo history off; every edit of the user's
   // goes in with it on.
-  if ((removed > 0 || added > 0) && editor_.document()->isUndoRedoEnabled()) emit UserEdited();
+  if ((removed > 0 || added > 0) && editor_.document()->isUndoRedoEnabled() && !merging_) {
+    emit UserEdited();
+  }
   if (!valid_ || load_) return;
   valid_ = false;  // unless all goes well
   const QTextDocument& document = *editor_.document();

@@ -11,6 +11,7 @@
 #include <QTextCursor>
 #include <QTextLayout>
 #include <QValidator>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,26 @@ QString DroppedFile(const QMimeData* data);
 std::string FromQt(QStringView text);
 // The text as the program will keep it: each character the code page cannot hold is "?".
 QString Keepable(QStringView text);
+// The characters of `text` that the code page cannot hold, each once, in the order they come
+// (a pair of surrogates is one character); empty when it holds them all.
+QStringList Unkeepable(QStringView text);
+
+// Where every editor tells that a text it took in (typed, pasted, dropped or composed) held
+// characters that became "?": once for each text taken in. The program tells the user.
+class KeepNotices : public QObject {
+  Q_OBJECT
+ public:
+  // The application's one, made when first asked for and owned by the application.
+  static KeepNotices& Get();
+  // `editor` took in `text`: tells of its characters that became "?", if any.
+  void TookIn(QWidget& editor, QStringView text);
+
+ signals:
+  void NotKept(QWidget* editor, const QStringList& characters);
+
+ private:
+  using QObject::QObject;
+};
 
 // A multi-line editor that takes in only what the code page can hold: a character typed,
 // pasted, dropped or composed that it cannot hold enters as "?", so what the user sees is
@@ -116,6 +137,14 @@ class EditorLines : public QObject {
   ~EditorLines() override;
   const Lines& Get() const;
   void Set(const Lines& lines);
+  // The editor takes turns at several texts (the blocks), and each keeps its own document,
+  // and with it its undo history, while another is shown: `key` names the text to show. A
+  // text shown again comes back with its history; changed meanwhile elsewhere (in another
+  // window), it takes the change as one more edit, which Undo takes back.
+  void Show(int key, const Lines& lines);
+  // The text of `key` is gone (its block was cleared): its document and history go with it,
+  // and what shows it next starts afresh.
+  void Forget(int key);
   // The editor's own read-only switch, which a text being laid out holds on until it is done.
   void SetReadOnly(bool readOnly);
   // Places the caret at the start of the row and selects the characters, or clears the
@@ -134,8 +163,13 @@ class EditorLines : public QObject {
 
  private:
   struct Load;
+  // Set, also when the editor holds the lines already: a new document.
+  void Replace(const Lines& lines);
   // `whole` is false for the start of a text shown while the rest is laid out.
   void Install(QTextDocument* document, bool whole = true);
+  // Turns the text shown into `lines` by one edit of the lines that differ; false, with the
+  // text as it was, when that cannot be done (a text still being laid out, or a large one).
+  bool Merge(const Lines& lines);
   void Follow(const QTextDocument& document);
   void Edited(int position, int removed, int added);
   void Dispose(QTextDocument* document);
@@ -153,6 +187,12 @@ class EditorLines : public QObject {
   std::unique_ptr<QThread> disposer_;
   int generation_ = 0;
   Selection pendingSelection_;
+  // The texts of Show: the one shown, and the documents of the others, children of the editor.
+  int shownKey_ = -1;
+  std::map<int, QTextDocument*> parked_;
+  // Set while Install is to keep the document it replaces, for this key, instead of disposing it.
+  int parkAs_ = -1;
+  bool merging_ = false;  // while Merge edits: no edit of the user's here
 };
 
 }  // namespace q41::ui

@@ -117,9 +117,11 @@ void SourceAssist::ShowCheck() {
   }
   editor_.SetDiagnostics(marks);
   global_.setExtraSelections(globalMarks);
-  // A tooltip up over the editor told of the marks as they were: a fault fixed under the
-  // pointer would go on being told.
-  if (marks != shownMarks_ && QToolTip::isVisible()) QToolTip::hideText();
+  // A tooltip of ours up over the editor told of the marks as they were: a fault fixed under
+  // the pointer would go on being told. Another's (a notice of the window's) stays.
+  if (marks != shownMarks_ && QToolTip::isVisible() && QToolTip::text() == hoverTip_) {
+    QToolTip::hideText();
+  }
   shownMarks_ = marks;
   ShowUses();
 }
@@ -170,6 +172,7 @@ bool SourceAssist::ShowHover(const QPoint& at, const QPoint& global) {
     if (!hover) return false;
     text = hover->html ? QString::fromUtf8(hover->text) : PlainToolTip(hover->text);
   }
+  hoverTip_ = text;
   QToolTip::showText(global, text, editor_.viewport());
   return true;
 }

@@ -58,6 +58,7 @@ class SourceAssist : public QObject {
   QPlainTextEdit& global_;
   const EditorLines& globalLines_;
   QList<AsmEditor::Diagnostic> shownMarks_;  // of the last check, to tell when they change
+  QString hoverTip_;                         // the last tooltip shown over the editor
   Language language_;
   std::unique_ptr<LiveCheck> check_;
   QCompleter* completer_ = nullptr;

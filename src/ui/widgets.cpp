@@ -4,12 +4,22 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QRadioButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "assembler/label_table.hpp"
 #include "ui/qt_text.hpp"
 
 namespace q41::ui {
+namespace {
+
+// A tooltip of a million characters would take the toolkit seconds to lay out, and no
+// screen shows it: a fault's line is shown up to this length.
+constexpr qsizetype LongestTip = 4000;
+// No status line is wide enough for more characters than this; measuring more only costs.
+constexpr qsizetype LongestRow = 2000;
+
+}  // namespace
 
 void ToolWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
@@ -21,22 +31,41 @@ void ToolWindow::keyPressEvent(QKeyEvent* event) {
 
 bool StatusLabel::event(QEvent* event) {
   if (event->type() == QEvent::ToolTip) {
-    // A tooltip of a million characters would take the toolkit seconds to lay out, and no
-    // screen shows it: a fault's line is shown up to this length.
-    constexpr qsizetype Longest = 4000;
-    const QString shown = text();
-    const bool cut =
-        shown.size() > Longest || fontMetrics().horizontalAdvance(shown) > contentsRect().width();
+    const QString whole = text();
     QString tip;
-    if (cut) {
+    if (ShownText() != whole) {
       // As rich text, which the tooltip wraps to the screen; the text itself is no markup.
       tip = "<p style='white-space:pre-wrap'>" +
-            (shown.size() > Longest ? shown.left(Longest) + QChar(0x2026) : shown).toHtmlEscaped() +
+            (whole.size() > LongestTip ? whole.left(LongestTip) + QChar(0x2026) : whole)
+                .toHtmlEscaped() +
             "</p>";
     }
     setToolTip(tip);
   }
   return QLabel::event(event);
+}
+
+QString StatusLabel::ShownText() const {
+  const QString whole = text();
+  const int width = contentsRect().width();
+  if (whole.size() <= LongestRow && fontMetrics().horizontalAdvance(whole) <= width) return whole;
+  return fontMetrics().elidedText(whole.left(LongestRow), Qt::ElideRight, width);
+}
+
+// The toolkit lays a text out in rows of at most some sixteen million pixels, however wide the
+// label: a line of a million characters took two rows in a label of one, and the second hid
+// the first.
+void StatusLabel::paintEvent(QPaintEvent* event) {
+  const QString shown = ShownText();
+  if (shown == text()) {
+    QLabel::paintEvent(event);
+    return;
+  }
+  QPainter painter(this);
+  drawFrame(&painter);
+  style()->drawItemText(&painter, contentsRect(),
+                        QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
+                        isEnabled(), shown, foregroundRole());
 }
 
 Lamp::Lamp(QWidget* parent) : QWidget(parent) {}

@@ -30,14 +30,17 @@ class ToolWindow : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
 };
 
-// A status line of one row: a text too long for it shows whole in its tooltip, whoever set
-// the text.
+// A status line of one row: a text too long for it is cut with an ellipsis and shows whole
+// in its tooltip, whoever set the text. text() is the whole text.
 class StatusLabel : public QLabel {
  public:
   using QLabel::QLabel;
+  // What the line shows of its text: the text itself, or its start and an ellipsis.
+  QString ShownText() const;
 
  protected:
   bool event(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 };
 
 // A lamp's colour; a hidden lamp takes the colour of `background`.

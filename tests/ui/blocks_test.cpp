@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "ui/asm_editor.hpp"
 #include "ui/mainform.hpp"
 #include "ui/program.hpp"
 #include "ui/widgets.hpp"
@@ -44,6 +45,7 @@ class BlocksWindowTest : public QObject {
   void ppuBoxesAndAddresses();
   void compileAllThroughTheWindow();
   void newProgram();
+  void eachBlockKeepsItsUndo();
 };
 
 void BlocksWindowTest::addSwitchAndDelete() {
@@ -173,6 +175,58 @@ void BlocksWindowTest::newProgram() {
   QCOMPARE(f.Controls().BlockLamps[0]->Color(), QColor(255, 255, 255));
   QCOMPARE(f.Controls().BlockLamps[1]->Color(),
            LampColorOf(LampColor::Hidden, *f.Controls().GroupBox2));
+}
+
+// Undo and Redo in a block take back its own edits, after other blocks were shown and after
+// compile all went through them; a block deleted, or a new program, starts with none.
+void BlocksWindowTest::eachBlockKeepsItsUndo() {
+  Started s;
+  TForm1& f = s.f;
+  AsmEditor& editor = *f.Controls().asmText;
+  const auto type = [&](const QString& text) {
+    editor.setFocus();
+    editor.moveCursor(QTextCursor::Start);
+    QTest::keyClicks(&editor, text);
+  };
+  const auto undoAll = [&] {
+    editor.setFocus();
+    while (editor.document()->isUndoAvailable()) f.Controls().UnDo1->trigger();
+  };
+  type("x");
+  QTest::mouseClick(f.Controls().BP, Qt::LeftButton);
+  type("one");
+  s.ClickTab(0);
+  QCOMPARE(Text(editor), QStringList({"x;asm text", "", "hlt"}));
+  undoAll();
+  QCOMPARE(Text(editor), QStringList({";asm text", "", "hlt"}));
+  f.Controls().Redo1->trigger();
+  QCOMPARE(Text(editor), QStringList({"x;asm text", "", "hlt"}));
+  QTest::keyClick(&editor, Qt::Key_F9);
+  s.ClickTab(1);
+  QCOMPARE(Text(editor), QStringList({"one"}));
+  undoAll();
+  QCOMPARE(Text(editor), QStringList());
+  s.ClickTab(0);
+  undoAll();
+  QCOMPARE(Text(editor), QStringList({";asm text", "", "hlt"}));
+  QCOMPARE(s.program.model().BlockStore[1].source, Lines{});
+
+  // Block 1 deleted and added again: nothing of its old text comes back.
+  s.ClickTab(1);
+  type("two");
+  s.dialogs.answers = {true};
+  QTest::mouseClick(f.Controls().BM, Qt::LeftButton);
+  QTest::mouseClick(f.Controls().BP, Qt::LeftButton);
+  QCOMPARE(f.Controls().BlckTabs->currentIndex(), 1);
+  QVERIFY(!editor.document()->isUndoAvailable());
+  // A new program: no block's history is left.
+  s.ClickTab(0);
+  QVERIFY(editor.document()->isRedoAvailable());
+  s.dialogs.choices = {Choice::Discard};
+  s.dialogs.answers = {true};
+  f.Controls().new1->trigger();
+  QCOMPARE(Text(editor), QStringList({"", "hlt"}));
+  QVERIFY(!editor.document()->isUndoAvailable() && !editor.document()->isRedoAvailable());
 }
 
 }  // namespace q41::ui

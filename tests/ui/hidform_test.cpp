@@ -48,6 +48,7 @@ class AllBlocksWindowTest : public QObject {
  private slots:
   void startUp();
   void editsFlowBothWays();
+  void undoLastsAcrossTheWindows();
   void ppuBoxesAndAddressesHere();
   void f3FromEveryWindow();
   void shortcutsHereTakeTheEditsAlong();
@@ -116,6 +117,38 @@ void AllBlocksWindowTest::editsFlowBothWays() {
   QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
                     s.f.Controls().BlckTabs->tabRect(2).center());
   QCOMPARE(Text(*s.f.Controls().asmText), QStringList({"two, edited here"}));
+}
+
+// The main window's Undo takes back its own edits after a visit here, and an edit made here
+// as one more step.
+void AllBlocksWindowTest::undoLastsAcrossTheWindows() {
+  Started s;
+  QPlainTextEdit& editor = *s.f.Controls().asmText;
+  editor.setFocus();
+  editor.moveCursor(QTextCursor::Start);
+  QTest::keyClicks(&editor, "x");
+  s.F3(&editor);
+  QVERIFY(s.Active(&s.hf));
+  s.F3(s.hf.panels[0].source);
+  QVERIFY(s.Active(&s.f));
+  // Nothing changed here: the history is as it was.
+  editor.undo();
+  QCOMPARE(Text(editor), QStringList({";asm text", "", "hlt"}));
+  editor.redo();
+  s.F3(&editor);
+  QVERIFY(s.Active(&s.hf));
+  s.Type(s.hf.panels[0].source, {"x;asm text", "edited here", "hlt"});
+  s.F3(s.hf.panels[0].source);
+  QVERIFY(s.Active(&s.f));
+  QCOMPARE(Text(editor), QStringList({"x;asm text", "edited here", "hlt"}));
+  editor.undo();
+  QCOMPARE(Text(editor), QStringList({"x;asm text", "", "hlt"}));
+  editor.undo();
+  QCOMPARE(Text(editor), QStringList({";asm text", "", "hlt"}));
+  // What Undo gave back is the block's text everywhere.
+  s.F3(&editor);
+  QVERIFY(s.Active(&s.hf));
+  QCOMPARE(Text(*s.hf.panels[0].source), QStringList({";asm text", "", "hlt"}));
 }
 
 void AllBlocksWindowTest::ppuBoxesAndAddressesHere() {

@@ -23,6 +23,7 @@
 #include <QTextBrowser>
 #include <QTextDocumentFragment>
 #include <QToolButton>
+#include <QToolTip>
 
 #include "assembler/label_table.hpp"
 #include "assembler/mnemonic.hpp"
@@ -458,12 +459,18 @@ void MainWindowTest::preprocessOnlyBringsItsWindowForward() {
 
 // A character the code page cannot hold shows as "?" the moment it enters, however it
 // enters: what the user sees is what the program keeps.
+// A character the code page cannot hold shows as "?" the moment it enters, however it
+// enters: what the user sees is what the program keeps. Each text taken in that held such
+// characters is told of once, with the characters it lost.
 void MainWindowTest::editorsKeepWhatTheyShow() {
   Started s(Language::English);
   TForm1& f = s.f;
   QPlainTextEdit& editor = *f.Controls().asmText;
   SetText(editor, {});
   editor.setFocus();
+  QStringList told;
+  connect(&KeepNotices::Get(), &KeepNotices::NotKept, &f,
+          [&told](QWidget*, const QStringList& characters) { told << characters.join(' '); });
   auto type = [](QWidget* w, const QString& text) {
     QTest::sendKeyEvent(QTest::Press, w, Qt::Key_unknown, text, Qt::NoModifier);
     QTest::sendKeyEvent(QTest::Release, w, Qt::Key_unknown, text, Qt::NoModifier);
@@ -474,10 +481,15 @@ void MainWindowTest::editorsKeepWhatTheyShow() {
   QTest::keyClick(&editor, Qt::Key_Return, Qt::ShiftModifier);
   type(&editor, QString::fromUtf8("\u043c"));
   QCOMPARE(editor.toPlainText(), QString::fromUtf8("?a\n\u043c"));
+  QCOMPARE(told, QStringList{QString::fromUtf8("\u2192")});
 
-  QApplication::clipboard()->setText(QString::fromUtf8("\nx\u4e2d\U0001F600y"));
+  QApplication::clipboard()->setText(QString::fromUtf8("\nx\u4e2d\U0001F600y\u4e2d\u00e9"));
   f.Controls().Paste1->trigger();
-  QCOMPARE(editor.toPlainText(), QString::fromUtf8("?a\n\u043c\nx??y"));
+  QCOMPARE(editor.toPlainText(), QString::fromUtf8("?a\n\u043c\nx??y??"));
+  QCOMPARE(told.last(), QString::fromUtf8("\u4e2d \U0001F600 \u00e9"));
+  QVERIFY(QToolTip::isVisible());
+  QVERIFY(QToolTip::text().startsWith("Windows-1251 has no place for these characters"));
+  QVERIFY(QToolTip::text().contains(QString::fromUtf8("\U0001F600 U+1F600")));
 
   QMimeData* dropped = new QMimeData;
   dropped->setText(QString::fromUtf8("\u2192"));
@@ -489,9 +501,10 @@ void MainWindowTest::editorsKeepWhatTheyShow() {
   composed.setCommitString(QString::fromUtf8("\u00e9"));  // not in the code page
   QApplication::sendEvent(&editor, &composed);
   // Dropped at the start, composed at the caret after it.
-  QCOMPARE(editor.toPlainText(), QString::fromUtf8("???a\n\u043c\nx??y"));
+  QCOMPARE(editor.toPlainText(), QString::fromUtf8("???a\n\u043c\nx??y??"));
   QCOMPARE(Text(editor), editor.toPlainText().split('\n'));
   delete dropped;
+  QCOMPARE(told.mid(2), (QStringList{QString::fromUtf8("\u2192"), QString::fromUtf8("\u00e9")}));
 
   // The one-line fields and the other windows' editors alike.
   f.Controls().Edit2->clear();
@@ -500,6 +513,13 @@ void MainWindowTest::editorsKeepWhatTheyShow() {
   QPlainTextEdit& column = *s.program.HF()->panels[0].source;
   type(&column, QString::fromUtf8("\U0001F600"));
   QVERIFY(column.toPlainText().startsWith('?'));
+  QCOMPARE(told.mid(4),
+           (QStringList{QString::fromUtf8("\u2192"), QString::fromUtf8("\U0001F600")}));
+  // What the code page holds is told of never.
+  QApplication::clipboard()->setText(QString::fromUtf8("\u043c\u2116 \u00a0\u20ac"));
+  editor.setFocus();
+  f.Controls().Paste1->trigger();
+  QCOMPARE(told.size(), 6);
 }
 
 void MainWindowTest::editCommandsFollowTheFocus() {
@@ -1053,7 +1073,7 @@ void MainWindowTest::redoAndAnUndoableClearText() {
   QVERIFY(s.dialogs.shown.contains("New block is restricted\nwhile previous is EMPTY!"));
 
   // A text still being laid out goes whole, not only the part on screen.
-  static_cast<BlockView&>(f).SetSource(Lines(60000, "nop"));
+  static_cast<BlockView&>(f).SetSource(Lines(60000, "nop"), 0);
   QVERIFY(EditorLines::Loading());
   s.dialogs.answers = {true};
   f.Controls().ClearAsm1->trigger();

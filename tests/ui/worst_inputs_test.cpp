@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -19,6 +20,7 @@
 #include "ui/mainform.hpp"
 #include "ui/program.hpp"
 #include "ui/style.hpp"
+#include "ui/widgets.hpp"
 #include "ui_support.hpp"
 
 namespace q41::ui {
@@ -52,8 +54,10 @@ class WorstInputsTest : public QObject {
   void largeTextGoesInInTheBackground();
   void laterTextWinsOverOneStillLoading();
   void linesFollowEveryKindOfEdit();
+  void eachTextKeepsItsHistory();
   void millionLinesOpenCompileSave();
   void millionCharacterLine();
+  void millionCharacterFaultKeepsTheStatusLineOneRow();
   void longLineDrawnAsTheToolkitDrawsIt();
   void onlyLongLinesOnScreenAreHeld();
   void randomBytesOpenedAndSaved();
@@ -157,6 +161,42 @@ void WorstInputsTest::linesFollowEveryKindOfEdit() {
   QVERIFY(lines.Get() == LinesOf(editor));
 }
 
+// An editor taking turns at texts: any text shown again, however changed meanwhile, shows
+// exactly, and Undo takes back exactly the change, after the texts shown in between too.
+void WorstInputsTest::eachTextKeepsItsHistory() {
+  QPlainTextEdit editor;
+  EditorLines lines(editor);
+  std::mt19937 random(7);
+  const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  const Lines words = {"", "a", "b", "ab", "\xc6"};
+  const auto text = [&] {
+    Lines out(static_cast<std::size_t>(pick(6)));
+    for (auto& line : out) line = words[static_cast<std::size_t>(pick(5))];
+    return out;
+  };
+  for (int round = 0; round < 400; ++round) {
+    const Lines before = text(), after = text(), other = text();
+    lines.Forget(0);
+    lines.Show(0, before);
+    QCOMPARE(LinesOf(editor), before);
+    QVERIFY(!editor.document()->isUndoAvailable());
+    // Another text in between, whose history is its own.
+    if (pick(2) == 0) {
+      lines.Show(1, other);
+      QCOMPARE(LinesOf(editor), other);
+      QVERIFY(!editor.document()->isUndoAvailable());
+    }
+    lines.Show(0, after);
+    QCOMPARE(LinesOf(editor), after);
+    QCOMPARE(lines.Get(), after);
+    QCOMPARE(editor.document()->isUndoAvailable(), before != after);
+    editor.undo();
+    QCOMPARE(LinesOf(editor), before);
+    QCOMPARE(lines.Get(), before);
+    lines.Forget(1);
+  }
+}
+
 void WorstInputsTest::millionLinesOpenCompileSave() {
   QByteArray file = ";BLOCK 0\r\n";
   for (int i = 0; i < 1000000; ++i) file += i % 10 == 0 ? "loop: nop\r\n" : "  ; a comment\r\n";
@@ -195,6 +235,41 @@ void WorstInputsTest::millionCharacterLine() {
   QCOMPARE(static_cast<BlockView&>(s.f).Source(), (Lines{line, "hlt"}));
   QVERIFY(Settled());
   QCOMPARE(LinesOf(*s.f.Controls().asmText), (Lines{line, "hlt"}));
+}
+
+void WorstInputsTest::millionCharacterFaultKeepsTheStatusLineOneRow() {
+  Started s;
+  const std::string line = "bad " + std::string(1000000, 'x');
+  s.program.model().BlockStore[0].source = {line, "hlt"};
+  s.program.model().ShowBlock(0);
+  s.f.Controls().CompAndPreproc1->trigger();
+  auto& status = static_cast<StatusLabel&>(*s.f.Controls().LineLab);
+  // The whole caption is kept; the line shows its start and an ellipsis.
+  QCOMPARE(status.text(), "1:  " + ToQt(line));
+  const QString shown = status.ShownText();
+  QVERIFY(shown.startsWith("1:  bad xxx"));
+  QVERIFY(shown.endsWith(QChar(0x2026)));
+  QVERIFY(status.fontMetrics().horizontalAdvance(shown) <= status.contentsRect().width());
+  // Drawn in one row, inside the label: no ink in its top or bottom pixel rows, and no more
+  // than one text row's height of it.
+  const QImage picture = status.grab().toImage();
+  const QColor background = picture.pixelColor(picture.width() - 1, 0);
+  int top = picture.height(), bottom = -1;
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) {
+      if (picture.pixelColor(x, y) == background) continue;
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  QVERIFY(bottom >= 0);
+  QVERIFY2(top > 0 && bottom < picture.height() - 1,
+           qPrintable(QString("ink %1..%2").arg(top).arg(bottom)));
+  QVERIFY(bottom - top < status.fontMetrics().height());
+  // The tooltip gives the start of the whole caption.
+  QHelpEvent help(QEvent::ToolTip, QPoint(4, 4), status.mapToGlobal(QPoint(4, 4)));
+  QApplication::sendEvent(&status, &help);
+  QVERIFY(status.toolTip().contains("1:  bad xxxx"));
 }
 
 // The caret's long line is drawn from the part in sight; every pixel is the one the toolkit
