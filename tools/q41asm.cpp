@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -37,7 +38,6 @@
 #include "common/err_diag.hpp"
 #include "common/text.hpp"
 #include "files/file_io.hpp"
-#include "language/service.hpp"
 #include "preprocessor/preproc.hpp"
 
 #ifndef Q41_VERSION
@@ -341,21 +341,20 @@ void PrintStatusLines(const q41::StatusReport& status) {
 }
 
 // Block `block`'s fault as compilers report one, which editors jump to: where in the file,
-// what, the line and a caret under the offending text. The place is the language service's
-// reading of the same compile; `status` is the windows' report, for a fault it cannot place.
+// what, the line and a caret under the offending text, as the compile placed it. A fault of
+// no line gives the file and the message alone.
 void PrintFault(const Arguments& args, const q41::BlockModel& model, const Lines& glob, int block,
                 const q41::StatusReport& status) {
   if (args.statusLines) return PrintStatusLines(status);
   const q41::SourceText source = model.StoredSource(block);
-  const q41::BlockFacts facts = q41::ReadBlock(source, glob, args.options);
   const q41::BlockModel::FileLayout& layout = model.LastFileLayout();
-  if (!facts.fault || facts.fault->place.line < 1 ||
-      (facts.fault->place.inGlobal &&
-       static_cast<std::size_t>(facts.fault->place.line) > layout.globalLines.size())) {
+  const q41::SourcePlace& place = status.place;
+  const std::size_t lines =
+      place.inGlobal ? std::min(layout.globalLines.size(), glob.size()) : source.size();
+  if (place.line < 1 || static_cast<std::size_t>(place.line) > lines) {
     std::cerr << args.input << ": error: " << q41::Cp1251ToUtf8(status.errCaption) << '\n';
     return;
   }
-  const q41::SourcePlace& place = facts.fault->place;
   const auto k = static_cast<std::size_t>(place.line - 1);
   const std::string_view line = place.inGlobal ? std::string_view(glob[k]) : source[k];
   const std::size_t fileLine = place.inGlobal
@@ -367,7 +366,7 @@ void PrintFault(const Arguments& args, const q41::BlockModel& model, const Lines
   }
   caret += '^' + std::string(static_cast<std::size_t>(std::max(place.length, 1) - 1), '~');
   std::cerr << args.input << ':' << fileLine << ':' << place.start + 1
-            << ": error: " << q41::Cp1251ToUtf8(facts.fault->errCaption) << '\n'
+            << ": error: " << q41::Cp1251ToUtf8(status.errCaption) << '\n'
             << q41::Cp1251ToUtf8(line) << '\n'
             << caret << '\n';
 }

@@ -6,6 +6,7 @@
 #include "assembler/compil_run.hpp"
 #include "assembler/mnemonic.hpp"
 #include "common/number_text.hpp"
+#include "preprocessor/preproc.hpp"
 
 namespace q41 {
 
@@ -40,9 +41,19 @@ void AssemblyRun::ReportAsmError(std::int64_t compLine) {
   if (known) {
     status_.selection = {Selection::Kind::Line, s - 1,
                          static_cast<int>(source_[static_cast<std::size_t>(s - 1)].size())};
+    const std::string& line = compText_[static_cast<std::size_t>(compLine - 1)];
+    status_.place = PlaceInSource(source_, lineMap_, compLine, line, faultAt_, faultLength_);
   } else {
     status_.selection = {Selection::Kind::Clear, 0, 0};
   }
+}
+
+bool AssemblyRun::Normalize(std::string& text, std::size_t at) {
+  QuotedSpan quoted;
+  if (NormalizeNumber(text, options_.language, errorText_, &quoted)) return true;
+  faultAt_ = at + quoted.at;
+  faultLength_ = quoted.length;
+  return false;
 }
 
 namespace {
@@ -57,7 +68,7 @@ class KeptLines {
   void Keep(std::size_t from) {
     if (kept_ != from) {
       text_[kept_] = std::move(text_[from]);
-      lineMap_.Set(kept_ + 1, lineMap_.Get(static_cast<std::int64_t>(from) + 1));
+      lineMap_.Copy(from + 1, kept_ + 1);
     }
     ++kept_;
   }
@@ -130,7 +141,8 @@ void AssemblyRun::CollectLabels() {
 }
 
 bool AssemblyRun::ReadGlobalLabels() {
-  const std::string badGlobal = labels_.LoadGlobalLabels(glob_, options_.language, errorText_);
+  const std::string badGlobal =
+      labels_.LoadGlobalLabels(glob_, options_.language, errorText_, &status_.place);
   if (errorText_.empty()) return true;
   status_.lineCaption = "GLOBAL: " + badGlobal;
   status_.errCaption = errorText_;
@@ -140,7 +152,7 @@ bool AssemblyRun::ReadGlobalLabels() {
 int AssemblyRun::DefineName(std::size_t lineAt, std::size_t nameEnd, bool constant) {
   const int row = labels_.AddNewName(compText_[lineAt].substr(0, nameEnd));
   if (row < 0) {
-    Fail(Compose(options_.language, MsgDuplicateLabel, labels_.Row(-row).name));
+    Fail(Compose(options_.language, MsgDuplicateLabel, labels_.Row(-row).name), 0, nameEnd);
     ReportAsmError(static_cast<std::int64_t>(lineAt) + 1);
     return 0;
   }
@@ -160,7 +172,8 @@ bool AssemblyRun::ReadConstantValue(int row, std::size_t lineAt, std::size_t& re
     value = compText_[read++];
     ++lastRead;
   }
-  if (!NormalizeNumber(value, options_.language, errorText_)) {
+  // The value is a line of its own; without one, the fault is the definition's, whole.
+  if (!Normalize(value, 0)) {
     ReportAsmError(lastRead);
     return false;
   }
@@ -182,7 +195,7 @@ void AssemblyRun::EncodeInstructions() {
       // labels) would otherwise vanish without a word of code, or give its address to
       // another label: it is refused as part of the label's name.
       if (colon + 1 != line.size()) {
-        Fail(Compose(options_.language, MsgBadIdentifierSymbol, line));
+        Fail(Compose(options_.language, MsgBadIdentifierSymbol, line), 0, line.size());
         ReportAsmError(compLine);
         continue;
       }
@@ -219,12 +232,16 @@ bool AssemblyRun::EncodeInstruction(const std::string& line) {
   const std::string_view name = std::string_view(line).substr(0, blank);
   mnemonic_ = LookupMnemonic(name);
   if (mnemonic_ == nullptr) {
-    Fail(Compose(options_.language, MsgUnknownOperation, name));
+    Fail(Compose(options_.language, MsgUnknownOperation, name), 0, name.size());
     return false;
   }
   word_.assign(mnemonic_->templ);
   operands_.clear();
-  if (blank != std::string::npos) operands_.assign(line, blank + 1);
+  operandsAt_ = line.size();
+  if (blank != std::string::npos) {
+    operands_.assign(line, blank + 1);
+    operandsAt_ = blank + 1;
+  }
   hltSeen_ = hltSeen_ || mnemonic_->halts;
 
   // One handler for each way of reading the operands, in the order of OperandForm.
@@ -257,7 +274,11 @@ void AssemblyRun::ResolveReferences() {
     const std::int64_t target = ParseNumber(value + "H").value;
     const std::int64_t displacement = target - (2 * static_cast<std::int64_t>(k) + 2);
     if (displacement > 126 || displacement < -128) {
-      Fail(Compose(options_.language, MsgDisplacementTooLong));
+      // The target is what is too far: the branch's operand.
+      const std::string& line = compText_[static_cast<std::size_t>(wordLine_[k] - 1)];
+      const std::size_t blank = line.find(Blank);
+      const std::size_t operand = blank == std::string::npos ? 0 : blank + 1;
+      Fail(Compose(options_.language, MsgDisplacementTooLong), operand, line.size() - operand);
       ReportAsmError(wordLine_[k]);
       return;
     }

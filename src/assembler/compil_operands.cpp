@@ -21,13 +21,14 @@ bool IsCodeWithWord(char code) {
 
 }  // namespace
 
-char AssemblyRun::ParseConstOperand(std::string& text) {
+char AssemblyRun::ParseConstOperand(std::string& text, std::size_t at) {
   const Language lang = options_.language;
   text.erase(0, 1);
   if (text.empty()) {
-    Fail(Compose(lang, MsgNoValueAfterHash));
+    Fail(Compose(lang, MsgNoValueAfterHash), at, 1);
     return 'D';
   }
+  ++at;  // the value after the "#"
   if (text.front() != '-' && !IsDecimalDigit(text.front())) {
     // A name: its value goes into the extension word. This is also why a hexadecimal
     // number must begin with a decimal digit (0FFH, not FFH).
@@ -35,11 +36,11 @@ char AssemblyRun::ParseConstOperand(std::string& text) {
       text.insert(0, 1, '@');
       refRows_.push_back(row);
     } else {
-      Fail(Compose(lang, MsgLabelNotFound, text));
+      Fail(Compose(lang, MsgLabelNotFound, text), at, text.size());
     }
     return 'D';
   }
-  if (!NormalizeNumber(text, lang, errorText_)) return 'D';
+  if (!Normalize(text, at)) return 'D';
   constDigits_ = text;
   shortConstKind_ = 0;
   if (!options_.useShortConst) return 'D';
@@ -55,10 +56,10 @@ char AssemblyRun::ParseConstOperand(std::string& text) {
   return 'D';
 }
 
-char AssemblyRun::ParseOperand(std::string& text) {
+char AssemblyRun::ParseOperand(std::string& text, std::size_t at) {
   const Language lang = options_.language;
   if (text.empty() || text == "%") {
-    Fail(Compose(lang, MsgMissedOperand));
+    Fail(Compose(lang, MsgMissedOperand), at, text.size());
     return NoCode;
   }
   byteOperand_ = 0;
@@ -67,11 +68,11 @@ char AssemblyRun::ParseOperand(std::string& text) {
     text.pop_back();
   }
   if (const auto reg = LookupRegister(text)) return *reg;
-  if (text.front() == '#') return ParseConstOperand(text) == 'D' ? 'D' : text[3];
+  if (text.front() == '#') return ParseConstOperand(text, at) == 'D' ? 'D' : text[3];
 
   const int row = labels_.FindLabel(text);
   if (row == 0) {
-    Fail(Compose(lang, MsgLabelNotFound, text));
+    Fail(Compose(lang, MsgLabelNotFound, text), at, text.size());
     return NoCode;
   }
   // A bare name means the memory word at that address. For a jump or a plain constant the
@@ -85,11 +86,12 @@ char AssemblyRun::ParseOperand(std::string& text) {
   return 'E';
 }
 
-void AssemblyRun::ParsePort(std::string& text) {
+void AssemblyRun::ParsePort(std::string& text, std::size_t at) {
   const Language lang = options_.language;
   const std::string written = text;
   if (text.empty() || text == "P" || text == "P.") {
-    Fail(text.empty() ? Compose(lang, MsgMissedOperand) : Compose(lang, MsgMissedOperand, text));
+    Fail(text.empty() ? Compose(lang, MsgMissedOperand) : Compose(lang, MsgMissedOperand, text), at,
+         text.size());
     return;
   }
   // Ports may be written P.n, Pn or n.
@@ -97,12 +99,14 @@ void AssemblyRun::ParsePort(std::string& text) {
   if (StartsWith(text, "P")) text.erase(0, 1);
   std::string numberError;
   if (!NormalizeNumber(text, lang, numberError) || text.compare(0, 3, "000") != 0) {
-    Fail(Compose(lang, MsgBadPort, written));
+    Fail(Compose(lang, MsgBadPort, written), at, written.size());
   }
 }
 
 void AssemblyRun::EncodeNoOperand() {
-  if (!operands_.empty()) Fail(Compose(options_.language, MsgExtraOperand, operands_));
+  if (!operands_.empty()) {
+    Fail(Compose(options_.language, MsgExtraOperand, operands_), operandsAt_, operands_.size());
+  }
 }
 
 void AssemblyRun::SetFlagsDigit(int flags) {
@@ -112,7 +116,7 @@ void AssemblyRun::SetFlagsDigit(int flags) {
 bool AssemblyRun::SplitOperands(std::string& first, std::string& second) {
   const auto comma = operands_.find(',');
   if (comma == std::string::npos) {
-    Fail(Compose(options_.language, MsgCommaNotFound, operands_));
+    Fail(Compose(options_.language, MsgCommaNotFound, operands_), operandsAt_, operands_.size());
     return false;
   }
   first = operands_.substr(0, comma);
@@ -125,18 +129,19 @@ void AssemblyRun::EncodeTwoOperands() {
   std::string source;
   std::string dest;
   if (!SplitOperands(source, dest)) return;
+  const std::size_t destAt = operandsAt_ + source.size() + 1;
 
-  const char c1 = ParseOperand(source);
+  const char c1 = ParseOperand(source, operandsAt_);
   int flags = 8 * byteOperand_;
   if (c1 != NoCode) {
     word_[2] = c1;
     if (IsCodeWithWord(c1) && shortConstKind_ == 0) ext1_ = source;
   }
   if (!dest.empty() && dest.front() == '#') {
-    Fail(Compose(lang, MsgConstForbidden, dest));
+    Fail(Compose(lang, MsgConstForbidden, dest), destAt, dest.size());
     return;
   }
-  const char c2 = ParseOperand(dest);
+  const char c2 = ParseOperand(dest, destAt);
   flags += 4 * byteOperand_ + shortConstKind_;
   if (c2 != NoCode) {
     word_[3] = c2;
@@ -146,7 +151,8 @@ void AssemblyRun::EncodeTwoOperands() {
   SetFlagsDigit(flags);
   // MOV alone may move a byte into a word.
   if (SameWidth(flags) || (mnemonic_->movesByteIntoWord && flags == 8)) return;
-  Fail(ComposePair(lang, MsgMixingByteWord, source, dest));
+  // Neither operand alone is at fault: both are marked.
+  Fail(ComposePair(lang, MsgMixingByteWord, source, dest), operandsAt_, operands_.size());
 }
 
 void AssemblyRun::EncodeInOut() {
@@ -154,40 +160,43 @@ void AssemblyRun::EncodeInOut() {
   std::string first;
   std::string second;
   if (!SplitOperands(first, second)) return;
+  const std::size_t secondAt = operandsAt_ + first.size() + 1;
   int flags = 0;
 
   if (mnemonic_->form == OperandForm::PortDestination) {  // IN port,destination
-    ParsePort(first);
+    ParsePort(first, operandsAt_);
     if (!errorText_.empty()) return;
     word_[2] = first[3];
     if (!second.empty() && second.front() == '#') {
-      Fail(Compose(lang, MsgConstForbidden, second));
+      Fail(Compose(lang, MsgConstForbidden, second), secondAt, second.size());
       return;
     }
-    const char c2 = ParseOperand(second);
+    const char c2 = ParseOperand(second, secondAt);
     flags = 4 * byteOperand_;
     if (c2 != NoCode) {
       word_[3] = c2;
       if (c2 == 'E') ext1_ = second;
     }
   } else {  // OUT source,port
-    const char c1 = ParseOperand(first);
+    const char c1 = ParseOperand(first, operandsAt_);
     flags = 8 * byteOperand_ + shortConstKind_;
     if (!errorText_.empty()) return;
     word_[2] = c1;
     if (IsCodeWithWord(c1) && shortConstKind_ == 0) ext1_ = first;
-    ParsePort(second);
+    ParsePort(second, secondAt);
     if (!errorText_.empty()) return;
     word_[3] = second[3];
   }
   if (flags == 0) return;
   SetFlagsDigit(flags);
   // The port has no size bit, so any byte operand mixes widths.
-  if (!SameWidth(flags)) Fail(ComposePair(lang, MsgMixingByteWord, first, second));
+  if (!SameWidth(flags)) {
+    Fail(ComposePair(lang, MsgMixingByteWord, first, second), operandsAt_, operands_.size());
+  }
 }
 
 void AssemblyRun::EncodeJump() {
-  char code = ParseOperand(operands_);
+  char code = ParseOperand(operands_, operandsAt_);
   if (!errorText_.empty()) return;
   if (shortConstKind_ != 0) {
     // The condition code fills character 1, leaving no room for short-constant flags: the
@@ -202,7 +211,7 @@ void AssemblyRun::EncodeJump() {
 void AssemblyRun::EncodeBranch() {
   const int row = labels_.FindLabel(operands_);
   if (row == 0) {
-    Fail(Compose(options_.language, MsgLabelNotFound, operands_));
+    Fail(Compose(options_.language, MsgLabelNotFound, operands_), operandsAt_, operands_.size());
     return;
   }
   refRows_.push_back(row);
@@ -217,12 +226,13 @@ void AssemblyRun::EncodeOneOperand() {
     return;
   }
   if (operands_.front() == '#' && !mnemonic_->takesConstant) {
-    Fail(Compose(lang, MsgConstForbidden, operands_));
+    Fail(Compose(lang, MsgConstForbidden, operands_), operandsAt_, operands_.size());
     return;
   }
-  char code = ParseOperand(operands_);
+  const std::size_t written = operands_.size();
+  char code = ParseOperand(operands_, operandsAt_);
   if (byteOperand_ == 1 && !mnemonic_->takesByte) {
-    Fail(Compose(lang, MsgByteForbidden));
+    Fail(Compose(lang, MsgByteForbidden), operandsAt_, written);
     return;
   }
   if (shortConstKind_ != 0) {
@@ -238,8 +248,12 @@ void AssemblyRun::EncodeOneOperand() {
 }
 
 void AssemblyRun::EncodeDataWord() {
-  if (!operands_.empty() && operands_.front() == '#') operands_.erase(0, 1);
-  NormalizeNumber(operands_, options_.language, errorText_);
+  std::size_t at = operandsAt_;
+  if (!operands_.empty() && operands_.front() == '#') {
+    operands_.erase(0, 1);
+    ++at;
+  }
+  Normalize(operands_, at);
   word_ = operands_;
 }
 

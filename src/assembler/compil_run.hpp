@@ -39,19 +39,29 @@ class AssemblyRun {
   // False for a line whose name is no mnemonic (ErrorText says so); it makes no word.
   bool EncodeInstruction(const std::string& line);
   void ResolveReferences();
-  // Shows errorText_ with the source line of line `compLine` (1-based) of the text.
+  // Shows errorText_ with the source line of line `compLine` (1-based) of the text, and
+  // places it where the fault's text stands on that line.
   void ReportAsmError(std::int64_t compLine);
-  void Fail(std::string text) { errorText_ = std::move(text); }
+  // A fault about bytes [at, at + length) of the line being read (the text the message
+  // quotes, or the operand it is about); a length of 0 stands for the whole line.
+  void Fail(std::string text, std::size_t at = 0, std::size_t length = 0) {
+    errorText_ = std::move(text);
+    faultAt_ = at;
+    faultLength_ = length;
+  }
+  // NormalizeNumber on a number that stands at `at` of the line being read.
+  bool Normalize(std::string& text, std::size_t at);
   void Warn(const std::string& text, std::int32_t sourceLine = 0) {
     if (warnings_ != nullptr) warnings_->WarningAt(text, sourceLine);
   }
 
   // Operand readers and group handlers (compil_operands.cpp). A reader returns the operand
-  // code, or NoCode; every one of them leaves its diagnostic in errorText_.
+  // code, or NoCode; every one of them leaves its diagnostic in errorText_. `at` is where
+  // the operand stands on the line.
   static constexpr char NoCode = '\0';
-  char ParseConstOperand(std::string& text);
-  char ParseOperand(std::string& text);
-  void ParsePort(std::string& text);
+  char ParseConstOperand(std::string& text, std::size_t at);
+  char ParseOperand(std::string& text, std::size_t at);
+  void ParsePort(std::string& text, std::size_t at);
   // Splits the operand text at its first ","; without one, the fault of a missing comma.
   bool SplitOperands(std::string& first, std::string& second);
   void EncodeNoOperand();
@@ -72,6 +82,9 @@ class AssemblyRun {
   AssemblerWarnings* warnings_;
 
   std::string errorText_;
+  // Where errorText_'s text stands on the line it is about (see Fail).
+  std::size_t faultAt_ = 0;
+  std::size_t faultLength_ = 0;
   StatusReport status_;
   bool hltSeen_ = false;
   std::int64_t compLine_ = 0;  // the line of the text being encoded, 1-based
@@ -90,6 +103,7 @@ class AssemblyRun {
   std::string ext1_;
   std::string ext2_;
   std::string operands_;
+  std::size_t operandsAt_ = 0;  // where operands_ starts on the line
   int byteOperand_ = 0;
   int shortConstKind_ = 0;
   // The four digits of the last "#" number before a negative short constant's last digit

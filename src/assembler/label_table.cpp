@@ -109,11 +109,39 @@ int LabelTable::FindLabel(std::string_view name) const {
   return tags_[slot] == 0 ? 0 : slotRows_[slot];
 }
 
+namespace {
+
+// Where bytes [at, at + length) of a GLOBAL line as read (every blank left out) stand on the
+// line as written, line `k` (0-based) of the GLOBAL text; the whole line, without the
+// blanks around it, for an empty span.
+SourcePlace GlobalPlace(const std::string& written, std::size_t k, std::size_t at,
+                        std::size_t length) {
+  SourcePlace place{true, static_cast<std::int32_t>(k + 1), 0, 0};
+  std::size_t first = written.size();
+  std::size_t end = 0;
+  std::size_t read = 0;  // bytes of the line as read so far
+  for (std::size_t c = 0; c < written.size(); ++c) {
+    if (written[c] == Blank) continue;
+    const bool inSpan = length == 0 || (read >= at && read < at + length);
+    if (inSpan && first == written.size()) first = c;
+    if (inSpan) end = c + 1;
+    ++read;
+  }
+  if (first < end) {
+    place.start = static_cast<int>(first);
+    place.length = static_cast<int>(end - first);
+  }
+  return place;
+}
+
+}  // namespace
+
 std::string LabelTable::LoadGlobalLabels(const Lines& glob, Language language,
-                                         std::string& errorText) {
+                                         std::string& errorText, SourcePlace* place) {
   std::string offending;
-  for (const auto& original : glob) {
+  for (std::size_t k = 0; k < glob.size(); ++k) {
     if (!errorText.empty()) break;
+    const std::string& original = glob[k];
     std::string line;
     line.reserve(original.size());
     for (char c : original) {
@@ -124,17 +152,24 @@ std::string LabelTable::LoadGlobalLabels(const Lines& glob, Language language,
     if (eq == std::string::npos) {
       errorText = Compose(language, MsgEqualsNotFound);
       offending = line;
+      if (place != nullptr) *place = GlobalPlace(original, k, 0, 0);
       continue;
     }
     const int r = AddLabelRow();
     SetName(r, line.substr(0, eq));
     Row(r).kind = 'G';
     std::string value = line.substr(eq + 1);
-    if (NormalizeNumber(value, language, errorText)) {
+    QuotedSpan quoted;
+    if (NormalizeNumber(value, language, errorText, &quoted)) {
       Row(r).SetValue(value);
     } else {
       Row(r).SetValue("????");
       offending = line;
+      // A value that is not there is the line's fault.
+      if (place != nullptr) {
+        *place =
+            GlobalPlace(original, k, quoted.length == 0 ? 0 : eq + 1 + quoted.at, quoted.length);
+      }
     }
   }
   selectedRow_ = labelCount_;

@@ -70,9 +70,11 @@ class LabelTable {
   int FindLabel(std::string_view name) const;
 
   // Enters the names of the GLOBAL text. On a fault it sets `errorText` (message 19, or the
-  // diagnostic of the value) and returns the offending line as read (upper-cased, blanks
-  // removed); the row of a bad value stays with "????".
-  std::string LoadGlobalLabels(const Lines& glob, Language language, std::string& errorText);
+  // diagnostic of the value) and `place`, when given (the text the value's diagnostic quotes,
+  // or the whole line without "="), and returns the offending line as read (upper-cased,
+  // blanks removed); the row of a bad value stays with "????".
+  std::string LoadGlobalLabels(const Lines& glob, Language language, std::string& errorText,
+                               SourcePlace* place = nullptr);
 
  private:
   // Open addressing over row numbers. Each slot has a 16-bit tag of its name's hash, in an

@@ -67,23 +67,58 @@ inline constexpr std::string_view NoHltWarning = "No HLT command!";
 // Entry k (k >= 1) is the 1-based source line of line k; entry 0 is never used. The map
 // grows with the text, so any size of block can be traced. It is not cleared between runs:
 // entries beyond the current text are stale, and an entry never written reads as 0.
+//
+// Beside the line, each entry keeps which piece of its source line line k is: the index
+// among the pieces the preprocessor's reading of that line gives (ReadSourceLine: a label,
+// a constant name, what remains), or Made for a line the preprocessor made rather than split
+// off (a string's data words and length constant, the words of "RW "). That is all a fault
+// needs to find its columns again: the reading of the one source line gives each byte of a
+// piece its column, so no run pays for columns it will never show.
 class SourceLineMap {
  public:
+  static constexpr std::uint8_t Made = 255;
+
   std::int32_t Get(std::int64_t k) const {
     return (k >= 0 && static_cast<std::uint64_t>(k) < entries_.size()) ? entries_[k] : 0;
   }
-  void Set(std::size_t k, std::int32_t sourceLine) {
+  std::uint8_t Piece(std::int64_t k) const {
+    return (k >= 0 && static_cast<std::uint64_t>(k) < pieces_.size()) ? pieces_[k] : Made;
+  }
+  void Set(std::size_t k, std::int32_t sourceLine, std::uint8_t piece = 0) {
     if (k == entries_.size()) {
       entries_.push_back(sourceLine);
+      pieces_.push_back(piece);
       return;
     }
-    if (k > entries_.size()) entries_.resize(k + 1, 0);
+    if (k > entries_.size()) {
+      entries_.resize(k + 1, 0);
+      pieces_.resize(k + 1, Made);
+    }
     entries_[k] = sourceLine;
+    pieces_[k] = piece;
   }
-  void Reserve(std::size_t entries) { entries_.reserve(entries + 1); }
+  // Entry `to` becomes what entry `from` is (both within the map).
+  void Copy(std::size_t from, std::size_t to) {
+    Set(to, Get(static_cast<std::int64_t>(from)), Piece(static_cast<std::int64_t>(from)));
+  }
+  void Reserve(std::size_t entries) {
+    entries_.reserve(entries + 1);
+    pieces_.reserve(entries + 1);
+  }
 
  private:
   std::vector<std::int32_t> entries_;
+  std::vector<std::uint8_t> pieces_;
+};
+
+// A place in the block's source or in the GLOBAL text: a line (1-based) and the bytes
+// [start, start + length) of it. Line 0 is no place: what it belongs to names no line.
+struct SourcePlace {
+  bool inGlobal = false;
+  std::int32_t line = 0;
+  int start = 0;
+  int length = 0;
+  bool operator==(const SourcePlace&) const = default;
 };
 
 // What a run does to the selection of the source editor.
@@ -94,11 +129,14 @@ struct Selection {
   int length = 0;  // characters selected from the start of that row
 };
 
-// The two status captions and the editor selection that a run leaves behind.
+// The two status captions and the editor selection that a run leaves behind, and the place
+// of the fault: the text its message quotes (or, for a message that quotes none, the
+// operand or statement it is about), as the stage that raised it found it.
 struct StatusReport {
   std::string lineCaption;  // LineLab: where the fault is, or the success message
   std::string errCaption;   // ErrLab: the diagnostic itself
   Selection selection;
+  SourcePlace place;  // line 0 on success and for a fault of no line
 };
 
 }  // namespace q41

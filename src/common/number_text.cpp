@@ -1,5 +1,7 @@
 #include "common/number_text.hpp"
 
+#include <utility>
+
 #include "common/text.hpp"
 
 namespace q41 {
@@ -53,25 +55,36 @@ std::string HexWordText(std::int64_t n) {
           HexDigit(static_cast<int>(u >> 4)), HexDigit(static_cast<int>(u))};
 }
 
-bool NormalizeNumber(std::string& text, Language language, std::string& errorText) {
+namespace {
+
+bool Refuse(std::string& errorText, std::string message, QuotedSpan* quoted, QuotedSpan span) {
+  errorText = std::move(message);
+  if (quoted != nullptr) *quoted = span;
+  return false;
+}
+
+}  // namespace
+
+bool NormalizeNumber(std::string& text, Language language, std::string& errorText,
+                     QuotedSpan* quoted) {
   if (!text.empty() && text.back() == 'H') {
     text.pop_back();
-    bool bad = false;
-    for (char c : text) {
-      if (HexDigitValue(c) < 0) {
-        // A later bad character replaces the text of an earlier one.
-        errorText = Compose(language, MsgBadNumberSymbol, std::string_view(&c, 1));
-        bad = true;
-      }
+    std::size_t bad = std::string::npos;
+    // A later bad character replaces the text of an earlier one.
+    for (std::size_t k = 0; k < text.size(); ++k) {
+      if (HexDigitValue(text[k]) < 0) bad = k;
     }
-    if (bad) return false;
+    if (bad != std::string::npos) {
+      return Refuse(errorText, Compose(language, MsgBadNumberSymbol, text.substr(bad, 1)), quoted,
+                    {bad, 1});
+    }
     std::size_t zeros = 0;
     while (text.size() - zeros > 4 && text[zeros] == '0') ++zeros;
     text.erase(0, zeros);
     PadToFourDigits(text);
     if (text.size() > 4) {
-      errorText = Compose(language, MsgConstTooLarge, text);
-      return false;
+      return Refuse(errorText, Compose(language, MsgConstTooLarge, text), quoted,
+                    {zeros, text.size()});
     }
     return true;
   }
@@ -81,9 +94,9 @@ bool NormalizeNumber(std::string& text, Language language, std::string& errorTex
     negative = true;
     text.erase(0, 1);
   }
+  const QuotedSpan digitsSpan{negative ? 1U : 0U, text.size()};
   if (ParseNumber(text).failed) {
-    errorText = Compose(language, MsgBadNumberSymbol, text);
-    return false;
+    return Refuse(errorText, Compose(language, MsgBadNumberSymbol, text), quoted, digitsSpan);
   }
   // Bound the number the text denotes, not its 32-bit wrap: skip leading zeros and judge
   // the remaining digits, so a text of any length is tested correctly.
@@ -96,10 +109,8 @@ bool NormalizeNumber(std::string& text, Language language, std::string& errorTex
     for (char c : digits) value = value * 10 + (c - '0');
     tooLarge = negative ? value > 32768 : value > 32767;
   }
-  if (tooLarge) {
-    errorText = Compose(language, MsgConstTooLarge, text);
-    return false;
-  }
+  if (tooLarge)
+    return Refuse(errorText, Compose(language, MsgConstTooLarge, text), quoted, digitsSpan);
   text = HexWordText(negative ? 65536 - value : value);
   return true;
 }

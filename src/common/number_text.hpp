@@ -39,10 +39,19 @@ std::string DecimalText(std::int64_t n);
 // Exactly four upper-case hexadecimal digits of the low 16 bits of n.
 std::string HexWordText(std::int64_t n);
 
+// Where the text a fault quotes stands in the text as it was given: its first byte and its
+// length.
+struct QuotedSpan {
+  std::size_t at = 0;
+  std::size_t length = 0;
+};
+
 // Turns a number as written (decimal with an optional leading "-", or hexadecimal ending in
 // "H") into the four hexadecimal digits of its 16-bit value, in place. On a fault it sets
-// `errorText` (message 0 or 2 with the offending text), leaves `text` as the failing step
-// left it and returns false; it never reports the fault itself.
-bool NormalizeNumber(std::string& text, Language language, std::string& errorText);
+// `errorText` (message 0 or 2 with the offending text) and, when given, `quoted` (where that
+// text stood), leaves `text` as the failing step left it and returns false; it never reports
+// the fault itself.
+bool NormalizeNumber(std::string& text, Language language, std::string& errorText,
+                     QuotedSpan* quoted = nullptr);
 
 }  // namespace q41

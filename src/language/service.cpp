@@ -30,60 +30,6 @@ SourcePlace TrimmedPlace(std::string_view text, std::size_t from, std::size_t to
   return {false, 0, static_cast<int>(from), static_cast<int>(to - from)};
 }
 
-// Where on its line the fault's text stands: the longest of the pieces the preprocessor
-// passed on (a name, the statement) and their words (the operation, an operand) that the
-// message quotes; else the whole code. The longest, so that "R1" in "Label not found: R12"
-// does not take the mark from "R12".
-SourcePlace FaultPlace(std::string_view line, const std::string& message) {
-  const LineReading reading = ReadSourceLine(line, Language::English);
-  SourcePlace place = TrimmedPlace(line, 0, reading.codeEnd);
-  const std::string upperMessage = Upper(message);
-  std::size_t best = 0;
-  auto consider = [&](const ReadPiece& piece, std::size_t begin, std::size_t end) {
-    const std::string_view quoted = std::string_view(piece.text).substr(begin, end - begin);
-    if (quoted.size() <= best || upperMessage.find(quoted) == std::string::npos) return;
-    best = quoted.size();
-    place.start = static_cast<int>(piece.columns[begin]);
-    place.length = static_cast<int>(piece.columns[end - 1] + 1 - piece.columns[begin]);
-  };
-  for (const ReadPiece& piece : reading.pieces) {
-    consider(piece, 0, piece.text.size());
-    std::size_t from = 0;
-    // Words end at a blank or a comma, and a name at its ":" or "=".
-    for (std::size_t k = 0; k <= piece.text.size(); ++k) {
-      const char c = k < piece.text.size() ? piece.text[k] : Blank;
-      if (c == ':' || c == '=') consider(piece, from, k + 1);
-      if (c != Blank && c != ',') continue;
-      consider(piece, from, k);
-      // A constant operand's name is quoted without its "#".
-      if (from < k && piece.text[from] == '#') consider(piece, from + 1, k);
-      from = k + 1;
-    }
-  }
-  return place;
-}
-
-BlockFault FaultOf(const StatusReport& status, SourceText source, const Lines& glob) {
-  BlockFault fault{{}, status.lineCaption, status.errCaption};
-  const std::string_view globalPrefix = "GLOBAL: ";
-  if (status.selection.kind == Selection::Kind::Line) {
-    const auto row = static_cast<std::size_t>(status.selection.row);
-    fault.place = FaultPlace(source[row], status.errCaption);
-    fault.place.line = static_cast<std::int32_t>(row + 1);
-  } else if (StartsWith(status.lineCaption, globalPrefix)) {
-    // The GLOBAL line is shown as the label table read it: blanks gone, upper case.
-    const std::string_view shown = std::string_view(status.lineCaption).substr(globalPrefix.size());
-    for (std::size_t k = 0; k < glob.size(); ++k) {
-      if (AsGlobalRead(glob[k]) != shown) continue;
-      fault.place = TrimmedPlace(glob[k], 0, glob[k].size());
-      fault.place.inGlobal = true;
-      fault.place.line = static_cast<std::int32_t>(k + 1);
-      break;
-    }
-  }
-  return fault;
-}
-
 class NameCollector {
  public:
   explicit NameCollector(std::vector<NameFacts>& names) : names_(names) {}
@@ -137,8 +83,8 @@ class NameCollector {
         while (!name.empty() && name.back() == Blank) name.pop_back();
       }
       // A definition's place is its name alone, as a use's is.
-      const int length = span.kind == SyntaxKind::LabelUse ? span.length
-                                                           : static_cast<int>(name.size());
+      const int length =
+          span.kind == SyntaxKind::LabelUse ? span.length : static_cast<int>(name.size());
       const SourcePlace place{false, lineNo, span.start, length};
       if (span.kind == SyntaxKind::LabelUse) {
         Named(name).uses.push_back(place);
@@ -193,7 +139,10 @@ BlockFacts ReadBlock(SourceText source, const Lines& glob, const AssemblerOption
   WarningCollector warnings(source, facts.warnings);
   CompileOutcome outcome = CompileSource(workspace, source, glob, options, &warnings);
   facts.compiled = outcome.succeeded;
-  if (!outcome.succeeded) facts.fault = FaultOf(outcome.status, source, glob);
+  if (!outcome.succeeded) {
+    facts.fault =
+        BlockFault{outcome.status.place, outcome.status.lineCaption, outcome.status.errCaption};
+  }
 
   NameCollector collector(facts.names);
   collector.ReadGlobal(glob);

@@ -18,16 +18,6 @@
 
 namespace q41 {
 
-// A place in the block's source or in the GLOBAL text: a line (1-based) and the bytes
-// [start, start + length) of it.
-struct SourcePlace {
-  bool inGlobal = false;
-  std::int32_t line = 0;
-  int start = 0;
-  int length = 0;
-  bool operator==(const SourcePlace&) const = default;
-};
-
 // The first fault of a compile: where (line 0 when the run names no line) and what.
 struct BlockFault {
   SourcePlace place;

@@ -1,5 +1,6 @@
 #include "preprocessor/preproc.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -91,6 +92,8 @@ class PreprocessRun {
     compText_.reserve(compText_.size() + count);
     lineMap_.Reserve(compText_.size() + count);
     while (sourceLineNo_ < count && result_.errorText.empty()) {
+      piece_ = 0;
+      made_ = false;
       std::string_view written;
       LineChars chars = ReadLine(written);
       // Blanks alone, or nothing, before any comment: no stage makes text of that.
@@ -121,11 +124,50 @@ class PreprocessRun {
       const auto row = sourceLineNo_ - 1;
       result_.status.selection = {Selection::Kind::Line, static_cast<int>(row),
                                   static_cast<int>(source_[row].size())};
+      if constexpr (!KeepColumns) result_.status.place = PlaceOfFault(row);
     }
     return std::move(result_);
   }
 
  private:
+  template <bool>
+  friend class PreprocessRun;
+
+  // The place of the fault on source line `row` (0-based). The run kept no columns, so the
+  // faulty line goes once more through the same stages, alone and keeping them, with the
+  // words "RW " reserved before it: the same stage raises the same fault there and places
+  // it. Only a failed run pays for this, and for one line.
+  SourcePlace PlaceOfFault(std::size_t row) const {
+    const LineViews line{source_[row]};
+    Lines text;
+    SourceLineMap lineMap;
+    LineReading reading;
+    PreprocessRun<true> again(line, text, lineMap, language_);
+    again.KeepReading(reading);
+    again.reservedWords_ = reservedWords_;
+    SourcePlace place = again.Run().status.place;
+    if (place.line == 0) place.length = static_cast<int>(source_[row].size());
+    place.line = static_cast<std::int32_t>(row + 1);
+    return place;
+  }
+
+  // Where bytes [at, at + length) of line_ stand on the line being read (a reading only).
+  // The length constant of a string is made, not written: its faults belong to the
+  // directive and its string.
+  SourcePlace PlaceOnLine(std::size_t at, std::size_t length) const {
+    SourcePlace place;
+    place.line = static_cast<std::int32_t>(sourceLineNo_);
+    if (reading_->isString) {
+      place.start = static_cast<int>(reading_->stringDirectiveAt);
+      place.length = static_cast<int>(reading_->codeEnd - reading_->stringDirectiveAt);
+    } else if (at < columns_.size()) {
+      const std::size_t last = std::min(at + std::max<std::size_t>(length, 1), columns_.size()) - 1;
+      place.start = static_cast<int>(columns_[at]);
+      place.length = static_cast<int>(columns_[last] + 1 - columns_[at]);
+    }
+    return place;
+  }
+
   static std::uint32_t Column(std::size_t at) { return static_cast<std::uint32_t>(at); }
 
   // `at`: where the text stands in line_, for the columns a reading keeps.
@@ -136,7 +178,8 @@ class PreprocessRun {
       return;
     }
     compText_.emplace_back(std::forward<Text>(text));
-    lineMap_.Set(compText_.size(), static_cast<std::int32_t>(sourceLineNo_));
+    lineMap_.Set(compText_.size(), static_cast<std::int32_t>(sourceLineNo_),
+                 made_ ? SourceLineMap::Made : piece_++);
   }
 
   // What a reading adds to the stages.
@@ -163,8 +206,11 @@ class PreprocessRun {
         {std::string(text), {from, from + static_cast<std::ptrdiff_t>(text.size())}});
   }
 
-  // A stage's fault replaces any earlier one of the same line.
-  void Fault(std::string errorText, const std::string& shownLine) {
+  // A stage's fault replaces any earlier one of the same line. The message quotes bytes
+  // [at, at + length) of line_.
+  void Fault(std::string errorText, const std::string& shownLine, std::size_t at,
+             std::size_t length) {
+    if constexpr (KeepColumns) result_.status.place = PlaceOnLine(at, length);
     result_.errorText = std::move(errorText);
     result_.status.lineCaption =
         DecimalText(static_cast<std::int64_t>(sourceLineNo_)) + ": " + shownLine;
@@ -238,6 +284,7 @@ class PreprocessRun {
     std::string upperLabel(label);
     MakeUpper(upperLabel);
     if (!upperLabel.empty()) EmitLine(upperLabel + ":");
+    made_ = true;
     const std::size_t n = rest.size();
     for (std::size_t i = 0; i < n; i += 2) {
       const std::string low = HexWordText(Code(rest[i])).substr(2);
@@ -326,16 +373,19 @@ class PreprocessRun {
       if constexpr (KeepColumns) KeepColumnsOfCode(at + 1, code.size());
       return;
     }
-    Fault(Compose(language_, MsgInvalidValue, line_.substr(at, 5)), line_);
+    Fault(Compose(language_, MsgInvalidValue, line_.substr(at, 5)), line_, at, 5);
   }
 
   // A label or constant name, separator included. A blank or a comma makes it unreadable
   // to the assembler; a leading digit or "-" would make it look like a number.
-  bool CheckIdentifier(const std::string& name, const std::string& shownLine) {
+  // `at`: where the name stands in line_.
+  bool CheckIdentifier(const std::string& name, const std::string& shownLine, std::size_t at) {
     const bool badSymbol = name.find_first_of(" ,") != std::string::npos;
     const bool badStart = name.front() == '-' || IsDecimalDigit(name.front());
-    if (badSymbol) Fault(Compose(language_, MsgBadIdentifierSymbol, name), shownLine);
-    if (badStart) Fault(Compose(language_, MsgIdentifierStartsBadly, name), shownLine);
+    if (badSymbol)
+      Fault(Compose(language_, MsgBadIdentifierSymbol, name), shownLine, at, name.size());
+    if (badStart)
+      Fault(Compose(language_, MsgIdentifierStartsBadly, name), shownLine, at, name.size());
     return !badSymbol && !badStart;
   }
 
@@ -347,7 +397,7 @@ class PreprocessRun {
     std::size_t taken = 0;
     if (colon != std::string::npos) {
       std::string name = line_.substr(0, colon + 1);
-      if (!CheckIdentifier(name, line_)) return;
+      if (!CheckIdentifier(name, line_, 0)) return;
       EmitLine(std::move(name), 0);
       taken = colon + 1;
     }
@@ -357,7 +407,7 @@ class PreprocessRun {
                             : line_.find('=', taken);
     if (equals != std::string::npos) {
       std::string name = line_.substr(taken, equals + 1 - taken);
-      if (CheckIdentifier(name, line_)) {
+      if (CheckIdentifier(name, line_, taken)) {
         EmitLine(std::move(name), taken);
         taken = equals + 1;
       }
@@ -373,12 +423,14 @@ class PreprocessRun {
     const std::string shown = line_;
     std::string countText = line_.substr(3);
     const ParsedNumber count = ParseNumber(countText);
+    // Each fault is about the count.
+    const std::size_t countSize = countText.size();
     if (count.failed) {
-      Fault(Message(language_, MsgBadNumberSymbol) + " " + countText, shown);
+      Fault(Message(language_, MsgBadNumberSymbol) + " " + countText, shown, 3, countSize);
     } else if (count.value == 0) {
-      Fault(Compose(language_, MsgInvalidValue, "0"), shown);
+      Fault(Compose(language_, MsgInvalidValue, "0"), shown, 3, countSize);
     } else if (count.value < 0 || count.value > MaxReservedWords - reservedWords_) {
-      Fault(Compose(language_, MsgConstTooLarge, countText), shown);
+      Fault(Compose(language_, MsgConstTooLarge, countText), shown, 3, countSize);
     } else if constexpr (KeepColumns) {
       // A reading keeps the directive as written, not the words it stands for.
       reading_->reservedWords = true;
@@ -386,6 +438,7 @@ class PreprocessRun {
     } else {
       line_ = "DW AE97H";
       reservedWords_ += count.value;
+      made_ = true;
       for (std::int32_t k = 1; k < count.value; ++k) EmitLine(line_);
       return;
     }
@@ -403,6 +456,10 @@ class PreprocessRun {
   std::string readBuffer_;
   std::array<std::size_t, 4> firstAt_{};
   PreprocessResult result_;
+  // Which piece of its source line the next line written is, unless the line being read
+  // now makes its lines (a string, "RW ").
+  std::uint8_t piece_ = 0;
+  bool made_ = false;
   LineReading* reading_ = nullptr;
   std::vector<std::uint32_t> columns_;  // with reading_: the column of each byte of line_
 };
@@ -423,6 +480,50 @@ LineReading ReadSourceLine(std::string_view line, Language language) {
   run.KeepReading(reading);
   reading.errorText = run.Run().errorText;
   return reading;
+}
+
+namespace {
+
+// The bytes [from, to) of `line` between their first and last non-blank.
+SourcePlace TrimmedPlace(std::string_view line, std::size_t from, std::size_t to) {
+  while (from < to && line[from] == Blank) ++from;
+  while (to > from && line[to - 1] == Blank) --to;
+  return {false, 0, static_cast<int>(from), static_cast<int>(to - from)};
+}
+
+// The bytes of `piece` from `at` on, `length` of them (all, for none), on its line.
+SourcePlace PieceBytes(const ReadPiece& piece, std::size_t at, std::size_t length) {
+  const std::size_t size = piece.columns.size();
+  if (at >= size || length == 0) {
+    at = 0;
+    length = size;
+  }
+  const std::size_t last = std::min(at + length, size) - 1;
+  return {false, 0, static_cast<int>(piece.columns[at]),
+          static_cast<int>(piece.columns[last] + 1 - piece.columns[at])};
+}
+
+}  // namespace
+
+SourcePlace PlaceInSource(SourceText source, const SourceLineMap& lineMap, std::int64_t compLine,
+                          std::string_view compiled, std::size_t at, std::size_t length) {
+  const std::int32_t sourceLine = lineMap.Get(compLine);
+  if (sourceLine < 1 || static_cast<std::size_t>(sourceLine) > source.size()) return {};
+  const std::string_view line = source[static_cast<std::size_t>(sourceLine - 1)];
+  const LineReading reading = ReadSourceLine(line, Language::English);
+  const std::uint8_t piece = lineMap.Piece(compLine);
+  SourcePlace place = TrimmedPlace(line, 0, reading.codeEnd);
+  if (piece == SourceLineMap::Made && reading.isString) {
+    place = {false, 0, static_cast<int>(reading.stringDirectiveAt),
+             static_cast<int>(reading.codeEnd - reading.stringDirectiveAt)};
+  } else if (piece == SourceLineMap::Made && reading.reservedWords && !reading.pieces.empty()) {
+    place = PieceBytes(reading.pieces.back(), 0, 0);
+  } else if (piece < reading.pieces.size() && reading.pieces[piece].text == compiled &&
+             !compiled.empty()) {
+    place = PieceBytes(reading.pieces[piece], at, length);
+  }
+  place.line = sourceLine;
+  return place;
 }
 
 }  // namespace q41

@@ -18,16 +18,17 @@ namespace q41 {
 struct PreprocessResult {
   // PreprocErrorText: empty when no stage found a fault.
   std::string errorText;
-  // On a fault: LineLab ("N: " and the line as the failing stage held it), ErrLab, and the
-  // whole faulty source line selected. Untouched (empty, unchanged selection) on success.
+  // On a fault: LineLab ("N: " and the line as the failing stage held it), ErrLab, the
+  // whole faulty source line selected, and the place of the text the message quotes.
+  // Untouched (empty, unchanged selection, no place) on success.
   StatusReport status;
 
   bool Succeeded() const { return errorText.empty(); }
 };
 
 // Appends the text for compilation of `source` to `compText` (which the caller empties
-// first) and records each written line's source line in `lineMap`. After a fault the text
-// holds everything up to and including what the faulty line left.
+// first) and records each written line's source line and piece in `lineMap`. After a fault
+// the text holds everything up to and including what the faulty line left.
 PreprocessResult Preprocess(SourceText source, Lines& compText, SourceLineMap& lineMap,
                             Language language);
 
@@ -56,5 +57,15 @@ struct LineReading {
   std::string errorText;
 };
 LineReading ReadSourceLine(std::string_view line, Language language);
+
+// Where bytes [at, at + length) of line `compLine` (1-based) of the text for compilation,
+// whose text is `compiled`, stand in `source`: the columns of the piece of its source line
+// that it is, by the reading above. A line the preprocessor made stands for its directive:
+// a string's "DS" and string, or the "RW " statement. A line that is no longer the piece it
+// was (the text for compilation edited by hand) stands for the whole code of its source
+// line; one traced to no line of `source`, for no place (line 0). An empty span is the
+// whole piece.
+SourcePlace PlaceInSource(SourceText source, const SourceLineMap& lineMap, std::int64_t compLine,
+                          std::string_view compiled, std::size_t at, std::size_t length);
 
 }  // namespace q41

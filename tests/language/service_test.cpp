@@ -34,7 +34,7 @@ TEST(Service, FirstFaultMarksTheOffendingText) {
       {{"start: hlt", "  frob r1"}, {}, "2: frob"},
       {{"  mov #'ab', r0"}, {}, "1: #'ab'"},
       {{"9x: hlt"}, {}, "1: 9x:"},
-      {{"  hlt"}, {"A = 1", "  b = zz"}, "GLOBAL 2: b = zz"},
+      {{"  hlt"}, {"A = 1", "  b = zz"}, "GLOBAL 2: zz"},
       {{"  rw 40000"}, {}, "1: 40000"},
   };
   for (const Row& row : rows) {
