@@ -26,18 +26,20 @@ std::string Marked(const SourcePlace& p, const Lines& source, const Lines& glob)
          line.substr(static_cast<std::size_t>(p.start), static_cast<std::size_t>(p.length));
 }
 
+struct PlaceRow {
+  Msg message;
+  Lines source;
+  Lines glob;
+  std::string marked;
+  int start;
+  int length;
+};
+
 // One case of every message a compile can fault with, and of every way a place is found.
 TEST(FaultPlace, EveryMessageMarksItsText) {
-  struct Row {
-    Msg message;
-    Lines source;
-    Lines glob;
-    std::string marked;
-    int start;
-    int length;
-  };
-  Lines farBranch = {"  bne far"};
-  farBranch.insert(farBranch.end(), 70, "  mov #1234h, r0");
+  using Row = PlaceRow;
+  Lines farBranch(70, "  mov #1234h, r0");
+  farBranch.insert(farBranch.begin(), "  bne far");
   farBranch.push_back("far: hlt");
   const std::vector<Row> rows = {
       {MsgBadNumberSymbol, {"  mov #12x4, r0"}, {}, "1: 12x4", 7, 4},
@@ -290,6 +292,54 @@ std::vector<Lines> SeedBlocks() {
   return seeds;
 }
 
+// A fault's place lies on the reported line, inside it, and is never empty.
+void ExpectPlaceOnTheLine(const StatusReport& status, const Lines& source, const Lines& glob) {
+  const SourcePlace& place = status.place;
+  const std::string context = status.lineCaption + "\n" + status.errCaption;
+  ASSERT_GE(place.line, 1) << context;
+  if (place.inGlobal) {
+    ASSERT_TRUE(StartsWith(status.lineCaption, "GLOBAL: ")) << context;
+    ASSERT_EQ(AsGlobalRead(glob[static_cast<std::size_t>(place.line - 1)]),
+              status.lineCaption.substr(8))
+        << context;
+  } else {
+    ASSERT_EQ(status.selection.kind, Selection::Kind::Line) << context;
+    ASSERT_EQ(place.line, status.selection.row + 1) << context;
+  }
+  const std::string& line = (place.inGlobal ? glob : source)[place.line - 1];
+  ASSERT_GE(place.start, 0) << context;
+  ASSERT_GE(place.length, 1) << context;
+  ASSERT_LE(static_cast<std::size_t>(place.start + place.length), line.size()) << context;
+}
+
+// The kinds of difference from the old placement seen: how many, and an example of each.
+using Kinds = std::map<std::string, std::pair<int, std::string>>;
+
+// Checks that the place quotes its text (or is an exception) and notes how the old
+// placement differs.
+void CheckPlace(const StatusReport& status, const Lines& source, const Lines& glob, Kinds& kinds) {
+  const SourcePlace& place = status.place;
+  const std::string& line = (place.inGlobal ? glob : source)[place.line - 1];
+  const std::string context = line + "\n" + status.errCaption;
+  const Quote quote = QuoteOf(status.errCaption);
+  ASSERT_GE(quote.message, 0) << context;
+  const bool quotes = PlaceQuotes(place, quote, source, glob);
+  const std::string exception = quotes ? "" : Exception(place, quote, source, glob);
+  EXPECT_TRUE(quotes || !exception.empty())
+      << context << "\nplace text: " << TextAt(place, source, glob);
+
+  const SourcePlace old = MessageSearchFault(status, source, glob);
+  const std::string kind = DifferenceKind(place, old, quote, exception, source, glob);
+  EXPECT_FALSE(kind.empty()) << context << "\nnew " << place.start << "+" << place.length
+                             << ", old " << old.start << "+" << old.length;
+  auto& [count, example] = kinds[kind + " (" + Message(Language::English, quote.message) + ")"];
+  if (count++ == 0) {
+    example = line + "  | " + status.errCaption + "  | new " +
+              std::string(TextAt(place, source, glob)) + "  | old " +
+              std::string(TextAt(old, source, glob));
+  }
+}
+
 // Generated faulty blocks: every fault lies on the reported line, and the text at its place
 // is the text its message quotes. Where the old message search placed it elsewhere, the
 // difference is of a kind explained; the kinds seen are printed.
@@ -307,7 +357,7 @@ TEST(FaultPlace, PlacesQuoteTheirTextOnGeneratedFaultyBlocks) {
       {";Global"}, {"A=1", "b = zz"}, {"c 5"}, {" D = 1g2h", "e=1"}, {"f = -99999"}};
   std::mt19937 random(4141);
   auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
-  std::map<std::string, std::pair<int, std::string>> kinds;  // the count and an example
+  Kinds kinds;
   int faults = 0;
   for (int trial = 0; trial < 20000; ++trial) {
     Lines source = seeds[pick(seeds.size())];
@@ -326,43 +376,9 @@ TEST(FaultPlace, PlacesQuoteTheirTextOnGeneratedFaultyBlocks) {
     const CompileOutcome outcome = CompileSource(workspace, source, glob, English, nullptr);
     if (outcome.succeeded) continue;
     ++faults;
-    const StatusReport& status = outcome.status;
-    const SourcePlace& place = status.place;
-    const std::string context = status.lineCaption + "\n" + status.errCaption;
-    // On the reported line, inside it, and never empty.
-    ASSERT_GE(place.line, 1) << context;
-    if (place.inGlobal) {
-      ASSERT_TRUE(StartsWith(status.lineCaption, "GLOBAL: ")) << context;
-      ASSERT_EQ(AsGlobalRead(glob[static_cast<std::size_t>(place.line - 1)]),
-                status.lineCaption.substr(8))
-          << context;
-    } else {
-      ASSERT_EQ(status.selection.kind, Selection::Kind::Line) << context;
-      ASSERT_EQ(place.line, status.selection.row + 1) << context;
-    }
-    const std::string& line = (place.inGlobal ? glob : source)[place.line - 1];
-    ASSERT_GE(place.start, 0) << context;
-    ASSERT_GE(place.length, 1) << context;
-    ASSERT_LE(static_cast<std::size_t>(place.start + place.length), line.size()) << context;
-    const Quote quote = QuoteOf(status.errCaption);
-    ASSERT_GE(quote.message, 0) << context;
-    const bool quotes = PlaceQuotes(place, quote, source, glob);
-    const std::string exception = quotes ? "" : Exception(place, quote, source, glob);
-    EXPECT_TRUE(quotes || !exception.empty())
-        << context << "\n"
-        << line << "\nplace text: " << TextAt(place, source, glob);
-
-    const SourcePlace old = MessageSearchFault(status, source, glob);
-    const std::string kind = DifferenceKind(place, old, quote, exception, source, glob);
-    EXPECT_FALSE(kind.empty()) << context << "\n"
-                               << line << "\nnew " << place.start << "+" << place.length << ", old "
-                               << old.start << "+" << old.length;
-    auto& [count, example] = kinds[kind + " (" + Message(Language::English, quote.message) + ")"];
-    if (count++ == 0) {
-      example = line + "  | " + status.errCaption + "  | new " +
-                std::string(TextAt(place, source, glob)) + "  | old " +
-                std::string(TextAt(old, source, glob));
-    }
+    ExpectPlaceOnTheLine(outcome.status, source, glob);
+    if (testing::Test::HasFatalFailure()) return;
+    CheckPlace(outcome.status, source, glob, kinds);
   }
   EXPECT_GT(faults, 10000);
   std::ostringstream seen;
