@@ -102,6 +102,8 @@ constexpr std::array<Bilingual, InterfaceTextCount> Table = {{
     {"Страница %1 из %2", "Page %1 of %2"},
     {"Печать не удалась: принтер не принял задание.",
      "Printing failed: the printer did not take the job."},
+    {"… и ещё %1: наберите дальше, чтобы сузить список",
+     "… and %1 more: type on to narrow the list"},
 }};
 
 void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, InterfaceMessages& m) {

@@ -96,6 +96,8 @@ enum InterfaceText : int {
   TextPdfFilter,
   TextPage,
   TextPrintFailed,
+  // and completion: the last row of a list cut short ("%1" is how many more words match).
+  TextMoreCompletions,
   InterfaceTextCount
 };
 

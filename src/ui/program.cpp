@@ -17,6 +17,7 @@
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
 #include "ui/program_files.hpp"
+#include "ui/source_assist.hpp"
 #include "ui/style.hpp"
 
 namespace q41::ui {
@@ -101,6 +102,9 @@ void Program::Show() {
 }
 
 void Program::RunCommand(const std::function<void()>& command) {
+  // A completion list open while a command runs would offer words for a text the command
+  // may compile, replace or leave.
+  if (commandDepth_ == 0 && form1_ != nullptr) form1_->Assist().CloseList();
   if (commandDepth_ == 0 && hf_ != nullptr) hf_->CommandStarting();
   ++commandDepth_;
   command();
