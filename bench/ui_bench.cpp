@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -228,6 +229,14 @@ void LongLine(q41::ui::Program& program) {
   f.activateWindow();
 }
 
+// The processor time the calling thread has used, in milliseconds: on a machine shared with
+// other work the wall time of a key includes waiting for a processor.
+double ThreadCpuMs() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
 // A key as typed: the character it writes, or a key that writes none.
 struct CompletionKey {
   char character = 0;
@@ -290,10 +299,12 @@ void Completion(q41::ui::Program& program) {
     return;
   }
   std::vector<double> times;
+  std::vector<double> cpu;  // of the window's thread: what the key cost, whatever the load
   const double freeze = LongestFreeze([&] {
     for (int r = 0; r < rounds; ++r) {
       for (const CompletionKey& k : CompletionRound) {
         QElapsedTimer timer;
+        const double cpuStart = ThreadCpuMs();
         timer.start();
         if (k.character != 0) {
           QTest::keyClick(&editor, k.character);
@@ -302,19 +313,21 @@ void Completion(q41::ui::Program& program) {
         }
         QApplication::processEvents();
         times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        cpu.push_back(ThreadCpuMs() - cpuStart);
       }
       // A pause that lets the check run, as the user stops to think.
       QTest::qWait(q41::ui::LiveCheck::Delay() + 50);
     }
   });
   std::sort(times.begin(), times.end());
-  const double p50 = times[times.size() / 2];
-  const double p99 = times[times.size() * 99 / 100];
+  std::sort(cpu.begin(), cpu.end());
+  const auto p99 = [](const std::vector<double>& v) { return v[v.size() * 99 / 100]; };
   std::printf(
       "completion, %d GLOBAL names and 10,000 labels, %zu keys: p50 %5.1f ms  p99 %5.1f ms"
-      " (target 16)  longest %6.1f ms  longest stand-still %6.1f ms (target 50)  %s\n",
-      names, times.size(), p50, p99, times.back(), freeze,
-      p99 <= 16 && freeze <= 50 ? "ok" : "MISSED");
+      " (target 16)  longest %6.1f ms  longest stand-still %6.1f ms (target 50)  %s\n"
+      "  the window's thread busy per key: p99 %5.1f ms  longest %6.1f ms\n",
+      names, times.size(), times[times.size() / 2], p99(times), times.back(), freeze,
+      p99(times) <= 16 && freeze <= 50 ? "ok" : "MISSED", p99(cpu), cpu.back());
 }
 
 }  // namespace
