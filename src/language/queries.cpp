@@ -1,6 +1,7 @@
 #include "language/queries.hpp"
 
 #include <algorithm>
+#include <limits>
 #include <mutex>
 
 #include "assembler/mnemonic.hpp"
@@ -45,31 +46,55 @@ const std::string& ReferenceHtml(const std::string& mnemonic, Language language)
 
 }  // namespace
 
-std::string DescribeName(const NameFacts& n, Language language, const FileLineOf& fileLine) {
+namespace {
+
+// "label, address 0004H", "constant, value 0005H": what the name is and, once the check has
+// reached it, its value. A name nothing defines has no kind yet: it is only a name.
+std::string KindAndValue(const NameFacts& n, Language language) {
+  if (!n.defined) return Local(Bilingual{"имя", "name"}.In(language));
   const bool constant = n.kind == SyntaxKind::ConstantDefinition;
-  std::string text = n.name + ": " +
-                     Local(constant ? Bilingual{"константа", "constant"}.In(language)
+  std::string text = Local(constant ? Bilingual{"константа", "constant"}.In(language)
                                     : Bilingual{"метка", "label"}.In(language));
-  if (!n.value.empty()) {
-    text += ", " +
-            Local(constant ? Bilingual{"значение", "value"}.In(language)
-                           : Bilingual{"адрес", "address"}.In(language)) +
-            " " + n.value + "H";
+  if (n.value.empty()) return text;
+  text += ", ";
+  text += Local(constant ? Bilingual{"значение", "value"}.In(language)
+                         : Bilingual{"адрес", "address"}.In(language));
+  text += ' ';
+  text += n.value;
+  // A GLOBAL value the label table could not read stands as "????", no number.
+  if (n.value.find('?') == std::string::npos) text += 'H';
+  return text;
+}
+
+// Where the name is defined: a line of its block, of GLOBAL (`globalLine` tells which one
+// there too) or of the file an editor shows.
+std::string DefinedWhere(const NameFacts& n, Language language, const FileLineOf& fileLine,
+                         bool globalLine) {
+  if (!n.defined) return Local(Bilingual{"не определено", "not defined"}.In(language));
+  const std::optional<std::int32_t> inFile =
+      fileLine ? fileLine(n.definition) : std::optional<std::int32_t>();
+  if (n.definition.inGlobal && !inFile) {
+    const Bilingual inGlobal =
+        globalLine ? Bilingual{"определена в GLOBAL, строка ", "defined in GLOBAL, line "}
+                   : Bilingual{"определена в GLOBAL", "defined in GLOBAL"};
+    std::string text = Local(inGlobal.In(language));
+    if (globalLine) text += DecimalText(n.definition.line);
+    return text;
   }
+  return Local(Bilingual{"определена в строке ", "defined on line "}.In(language)) +
+         DecimalText(inFile.value_or(n.definition.line));
+}
+
+}  // namespace
+
+std::string DescribeName(const NameFacts& n, Language language, const FileLineOf& fileLine) {
   // Appended piece by piece: a literal joined to a temporary string trips a false warning
   // of GCC 12's optimiser (-Wrestrict) in the Release build.
+  std::string text = n.name;
+  text += ": ";
+  text += KindAndValue(n, language);
   text += '\n';
-  if (!n.defined) {
-    text += Local(Bilingual{"не определена", "not defined"}.In(language));
-  } else {
-    const std::optional<std::int32_t> inFile =
-        fileLine ? fileLine(n.definition) : std::optional<std::int32_t>();
-    text += Local(
-        n.definition.inGlobal && !inFile
-            ? Bilingual{"определена в GLOBAL, строка ", "defined in GLOBAL, line "}.In(language)
-            : Bilingual{"определена в строке ", "defined on line "}.In(language));
-    text += DecimalText(inFile.value_or(n.definition.line));
-  }
+  text += DefinedWhere(n, language, fileLine, true);
   return text;
 }
 
@@ -161,7 +186,10 @@ CompletionPlace CompletionPlaceAt(std::string_view line, int column) {
   const std::string_view word = WordBefore(line, column);
   const std::string_view before = line.substr(0, static_cast<std::size_t>(column) - word.size());
   CompletionPlace place = CompletionPlace::Operation;
+  bool inText = false;  // the character before the word is a string's or a character's
   for (const SyntaxSpan& span : LineTokens(before)) {
+    inText = span.kind == SyntaxKind::Text &&
+             static_cast<std::size_t>(span.start + span.length) == before.size();
     switch (span.kind) {
       case SyntaxKind::Comment:
         return CompletionPlace::Comment;
@@ -174,40 +202,96 @@ CompletionPlace CompletionPlaceAt(std::string_view line, int column) {
         break;
     }
   }
+  if (place == CompletionPlace::Operand && !inText && before.ends_with('#')) {
+    return CompletionPlace::Value;
+  }
   return place;
+}
+
+namespace {
+
+// Gathers the words offered, the first `limit` of them in full.
+class Offer {
+ public:
+  Offer(std::string_view prefix, std::size_t limit) : upper_(Upper(prefix)), limit_(limit) {}
+
+  bool Matches(std::string_view word) const { return word.substr(0, upper_.size()) == upper_; }
+  // `make` builds the completion, only while there is room for it.
+  template <typename Make>
+  void Add(const Make& make) {
+    if (list_.words.size() < limit_) {
+      list_.words.push_back(make());
+    } else {
+      ++list_.more;
+    }
+  }
+  CompletionList Take() { return std::move(list_); }
+
+ private:
+  std::string upper_;
+  std::size_t limit_;
+  CompletionList list_;
+};
+
+// The names defined in the block (`inGlobal` false) or in GLOBAL that match.
+void OfferNames(Offer& offer, const BlockFacts& facts, bool inGlobal, Language language,
+                const FileLineOf& fileLine) {
+  for (const NameFacts& n : facts.names) {
+    if (!n.defined || n.definition.inGlobal != inGlobal || !offer.Matches(n.name)) continue;
+    offer.Add([&] {
+      std::string detail = KindAndValue(n, language);
+      detail += "; ";
+      detail += DefinedWhere(n, language, fileLine, false);
+      const bool constant = n.kind == SyntaxKind::ConstantDefinition;
+      return Completion{n.name, detail,
+                        constant ? CompletionKind::Constant : CompletionKind::Label};
+    });
+  }
+}
+
+}  // namespace
+
+CompletionList CompletionsFor(const BlockFacts& facts, std::string_view prefix,
+                              CompletionPlace place, Language language, std::size_t limit,
+                              const FileLineOf& fileLine) {
+  Offer offer(prefix, limit);
+  if (place == CompletionPlace::Comment) return offer.Take();
+  if (place == CompletionPlace::Operation) {
+    for (const MnemonicEntry& m : Mnemonics) {
+      if (!offer.Matches(m.name)) continue;
+      offer.Add([&] {
+        return Completion{
+            std::string(m.name),
+            Local(Bilingual{"команда, шаблон ", "instruction, template "}.In(language)) +
+                std::string(m.templ),
+            CompletionKind::Mnemonic};
+      });
+    }
+    return offer.Take();
+  }
+  if (place == CompletionPlace::Operand) {
+    for (const RegisterEntry& r : RegisterCodes) {
+      if (!offer.Matches(r.name)) continue;
+      offer.Add([&] {
+        return Completion{
+            std::string(r.name),
+            Local(Bilingual{"регистр, код ", "register, code "}.In(language)) + r.code,
+            CompletionKind::Register};
+      });
+    }
+  }
+  // The block's own names before GLOBAL's, which may be many and are shared by every block.
+  OfferNames(offer, facts, false, language, fileLine);
+  OfferNames(offer, facts, true, language, fileLine);
+  return offer.Take();
 }
 
 std::vector<Completion> CompletionsFor(const BlockFacts& facts, std::string_view prefix,
                                        CompletionPlace place, Language language,
                                        const FileLineOf& fileLine) {
-  const std::string upper = Upper(prefix);
-  auto matches = [&upper](std::string_view word) { return word.substr(0, upper.size()) == upper; };
-  std::vector<Completion> out;
-  if (place == CompletionPlace::Comment) return out;
-  if (place == CompletionPlace::Operation) {
-    for (const MnemonicEntry& m : Mnemonics) {
-      if (!matches(m.name)) continue;
-      out.push_back({std::string(m.name),
-                     Local(Bilingual{"команда, шаблон ", "instruction, template "}.In(language)) +
-                         std::string(m.templ),
-                     CompletionKind::Mnemonic});
-    }
-    return out;
-  }
-  for (const RegisterEntry& r : RegisterCodes) {
-    if (!matches(r.name)) continue;
-    out.push_back({std::string(r.name),
-                   Local(Bilingual{"регистр, код ", "register, code "}.In(language)) + r.code,
-                   CompletionKind::Register});
-  }
-  for (const NameFacts& n : facts.names) {
-    if (!n.defined || !matches(n.name)) continue;
-    const bool constant = n.kind == SyntaxKind::ConstantDefinition;
-    std::string detail = DescribeName(n, language, fileLine);
-    std::replace(detail.begin(), detail.end(), '\n', ';');
-    out.push_back({n.name, detail, constant ? CompletionKind::Constant : CompletionKind::Label});
-  }
-  return out;
+  return CompletionsFor(facts, prefix, place, language, std::numeric_limits<std::size_t>::max(),
+                        fileLine)
+      .words;
 }
 
 }  // namespace q41

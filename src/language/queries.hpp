@@ -47,7 +47,9 @@ enum class CompletionKind { Mnemonic, Register, Label, Constant };
 
 struct Completion {
   std::string word;
-  std::string detail;  // Windows-1251
+  // Windows-1251, one line: the kind, its value or address, where it is defined
+  // ("constant, value 0005H; defined in GLOBAL").
+  std::string detail;
   CompletionKind kind = CompletionKind::Mnemonic;
 };
 
@@ -56,13 +58,25 @@ std::string_view WordBefore(std::string_view line, int column);
 
 // Where the word that ends at `column` of `line` stands, as the line is read: where a
 // statement's operation goes (after blanks, or after a label), among the operands of an
-// operation or a constant's value, or in a comment, where nothing is offered.
-enum class CompletionPlace { Operation, Operand, Comment };
+// operation or a constant's value, right after "#", where only a name's value may stand, or
+// in a comment, where nothing is offered.
+enum class CompletionPlace { Operation, Operand, Value, Comment };
 CompletionPlace CompletionPlaceAt(std::string_view line, int column);
 
+// The first `limit` of the words below, and how many more match: an editor shows a few, and
+// a program may hold a hundred thousand names. Details are built for the words returned only.
+struct CompletionList {
+  std::vector<Completion> words;
+  std::size_t more = 0;
+};
+
 // The words that begin with `prefix` (letters of either case alike) that may stand at
-// `place`: mnemonics where the operation goes; registers, then the block's and GLOBAL's
-// names among the operands; each with a short description.
+// `place`: mnemonics where the operation goes; registers (not after "#"), then the block's
+// names, then GLOBAL's among the operands; each with a short description.
+CompletionList CompletionsFor(const BlockFacts& facts, std::string_view prefix,
+                              CompletionPlace place, Language language, std::size_t limit,
+                              const FileLineOf& fileLine = {});
+// All of them.
 std::vector<Completion> CompletionsFor(const BlockFacts& facts, std::string_view prefix,
                                        CompletionPlace place, Language language,
                                        const FileLineOf& fileLine = {});

@@ -104,6 +104,8 @@ constexpr std::array<Bilingual, InterfaceTextCount> Table = {{
      "Printing failed: the printer did not take the job."},
     {"Этих символов нет в кодировке Windows-1251, они заменены на \"?\":\n%1",
      "Windows-1251 has no place for these characters; they became \"?\":\n%1"},
+    {"… и ещё %1: наберите дальше, чтобы сузить список",
+     "… and %1 more: type on to narrow the list"},
 }};
 
 void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, InterfaceMessages& m) {

@@ -98,6 +98,8 @@ enum InterfaceText : int {
   TextPrintFailed,
   // and characters the code page cannot hold.
   TextNotKept,
+  // and completion: the last row of a list cut short ("%1" is how many more words match).
+  TextMoreCompletions,
   InterfaceTextCount
 };
 

@@ -19,6 +19,7 @@
 #include "ui/midtext.hpp"
 #include "ui/program_files.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/source_assist.hpp"
 #include "ui/style.hpp"
 
 namespace q41::ui {
@@ -107,6 +108,9 @@ void Program::Show() {
 }
 
 void Program::RunCommand(const std::function<void()>& command) {
+  // A completion list open while a command runs would offer words for a text the command
+  // may compile, replace or leave.
+  if (commandDepth_ == 0 && form1_ != nullptr) form1_->Assist().CloseList();
   if (commandDepth_ == 0 && hf_ != nullptr) hf_->CommandStarting();
   ++commandDepth_;
   command();

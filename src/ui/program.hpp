@@ -78,7 +78,8 @@ class Program {
   // working copy; started from the all-blocks window by its shortcut, it first takes that
   // window's edits of the current block into the working copy, as leaving the window would.
   // The boxes and dialogs the command opens take the activation and give it back somewhere;
-  // the all-blocks window settles what that means for it once the command has ended.
+  // the all-blocks window settles what that means for it once the command has ended. The
+  // source editor's completion list closes first.
   void RunCommand(const std::function<void()>& command);
 
   CompileSettings settings;

@@ -1,21 +1,24 @@
 #include "ui/source_assist.hpp"
 
 #include <QAbstractItemView>
+#include <QAbstractListModel>
 #include <QApplication>
 #include <QCompleter>
 #include <QCoreApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QStandardItemModel>
+#include <QStyle>
 #include <QTextBlock>
 #include <QTimer>
 #include <QToolTip>
 
 #include "language/queries.hpp"
 #include "ui/asm_editor.hpp"
+#include "ui/i_face.hpp"
 #include "ui/live_check.hpp"
 #include "ui/qt_text.hpp"
 #include "ui/style.hpp"
@@ -24,6 +27,10 @@ namespace q41::ui {
 namespace {
 
 constexpr int WordRole = Qt::UserRole;
+
+// The words the list shows at most: seven rows are in sight, and a few pages more are all
+// one scrolls through before typing on.
+constexpr std::size_t ShownCompletions = 200;
 
 // The line of a text cursor as the language service counts (1-based) and its column in
 // bytes, which are characters: the code page has one byte for each.
@@ -47,6 +54,61 @@ QString PlainToolTip(const std::string& bytes) {
 
 }  // namespace
 
+// The rows of the completion list: the words offered, their details in a column after the
+// longest word, and a last row that tells how many more match and takes no selection. Put in
+// place whole: a list filled row by row while it was open was filtered again at every row,
+// which took minutes for a hundred thousand names.
+class CompletionRows : public QAbstractListModel {
+ public:
+  using QAbstractListModel::QAbstractListModel;
+
+  void Set(CompletionList list, const QString& moreText) {
+    beginResetModel();
+    list_ = std::move(list);
+    moreText_ = moreText.arg(list_.more);
+    wordWidth_ = 0;
+    for (const Completion& c : list_.words) wordWidth_ = std::max(wordWidth_, c.word.size());
+    endResetModel();
+  }
+
+  // The row of the most characters: in a font of one width, the widest.
+  QString LongestRow() const {
+    std::size_t longest = list_.more > 0 ? static_cast<std::size_t>(moreText_.size()) : 0;
+    int row = list_.more > 0 ? static_cast<int>(list_.words.size()) : 0;
+    for (std::size_t k = 0; k < list_.words.size(); ++k) {
+      const std::size_t size = wordWidth_ + Gap + list_.words[k].detail.size();
+      if (size > longest) {
+        longest = size;
+        row = static_cast<int>(k);
+      }
+    }
+    return index(row, 0).data().toString();
+  }
+
+  int rowCount(const QModelIndex& parent) const override {
+    if (parent.isValid()) return 0;
+    return static_cast<int>(list_.words.size()) + (list_.more > 0 ? 1 : 0);
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    const auto row = static_cast<std::size_t>(index.row());
+    if (row >= list_.words.size()) return role == Qt::DisplayRole ? moreText_ : QVariant();
+    const Completion& c = list_.words[row];
+    if (role == WordRole) return ToQt(c.word);
+    if (role != Qt::DisplayRole) return {};
+    return ToQt(c.word).leftJustified(static_cast<qsizetype>(wordWidth_ + Gap)) + ToQt(c.detail);
+  }
+  Qt::ItemFlags flags(const QModelIndex& index) const override {
+    if (static_cast<std::size_t>(index.row()) >= list_.words.size()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  }
+
+ private:
+  static constexpr std::size_t Gap = 4;  // blanks between the longest word and its detail
+  CompletionList list_;
+  QString moreText_;
+  std::size_t wordWidth_ = 0;
+};
+
 SourceAssist::SourceAssist(AsmEditor& editor, const EditorLines& source, QPlainTextEdit& global,
                            const EditorLines& globalLines, Language language)
     : editor_(editor), global_(global), globalLines_(globalLines), language_(language) {
@@ -66,13 +128,25 @@ SourceAssist::SourceAssist(AsmEditor& editor, const EditorLines& source, QPlainT
           Qt::QueuedConnection);
   // The open list follows the word as it is typed further, and closes when none is left.
   connect(&editor_, &QPlainTextEdit::textChanged, this, [this] {
-    if (completer_->popup()->isVisible()) Complete();
+    if (completer_->popup()->isVisible()) ShowList(false);
   });
+  // The list is about the word at the caret: a caret moved elsewhere (an arrow, Home, a
+  // click) leaves it, and Return must not replace the text before the new place. Queued, as
+  // an edit moves the caret before it tells of the new text.
+  connect(
+      &editor_, &QPlainTextEdit::cursorPositionChanged, this,
+      [this] {
+        if (completer_->popup()->isVisible() && editor_.textCursor().position() != listCaret_) {
+          CloseList();
+        }
+      },
+      Qt::QueuedConnection);
 
-  completions_ = new QStandardItemModel(this);
-  completer_ = new QCompleter(completions_, this);
+  rows_ = new CompletionRows(this);
+  completer_ = new QCompleter(rows_, this);
   completer_->setWidget(&editor_);
-  completer_->setCompletionMode(QCompleter::PopupCompletion);
+  // The language service has filtered the words already.
+  completer_->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
   completer_->setCaseSensitivity(Qt::CaseInsensitive);
   completer_->setCompletionRole(WordRole);
   // The list is shown beside the caret and takes no key of its own: the editor keeps the
@@ -80,6 +154,8 @@ SourceAssist::SourceAssist(AsmEditor& editor, const EditorLines& source, QPlainT
   // always goes. A list that grabbed the keyboard kept it while a shortcut opened another
   // window, and the keys typed there were lost.
   completer_->popup()->setWindowFlags(Qt::ToolTip);
+  // One line each: laying out the rows needs no row's own size.
+  if (auto* list = qobject_cast<QListView*>(completer_->popup())) list->setUniformItemSizes(true);
   connect(completer_, qOverload<const QModelIndex&>(&QCompleter::activated), this,
           &SourceAssist::TakeCompletion);
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -149,8 +225,9 @@ bool SourceAssist::GoToDefinition() {
   const NameFacts* n = NameAt(check_->Facts(), false, LineOf(caret), caret.positionInBlock());
   if (n == nullptr || !n->defined) return false;
   QPlainTextEdit& target = n->definition.inGlobal ? global_ : editor_;
-  const QTextCursor at = Selecting(target, n->definition);
+  QTextCursor at = Selecting(target, n->definition);
   if (at.isNull()) return false;
+  at.setPosition(at.selectionStart());
   target.setTextCursor(at);
   target.ensureCursorVisible();
   target.setFocus();
@@ -178,35 +255,67 @@ bool SourceAssist::ShowHover(const QPoint& at, const QPoint& global) {
 }
 
 void SourceAssist::Complete() {
+  ShowList(true);
+}
+
+namespace {
+
+// Whether the list offers only the word typed, in either case: nothing is left to complete.
+bool OnlyTheWord(const CompletionList& list, std::string_view word) {
+  if (list.words.size() != 1 || list.more > 0) return false;
+  const std::string& offered = list.words.front().word;
+  return offered.size() == word.size() &&
+         std::equal(word.begin(), word.end(), offered.begin(),
+                    [](char a, char b) { return UpperAscii(a) == UpperAscii(b); });
+}
+
+}  // namespace
+
+// Fills the list for the word before the caret and shows it, or closes it when nothing is
+// offered. Unless asked (Ctrl+Space), no word begun and a word typed whole close it too.
+void SourceAssist::ShowList(bool asked) {
   const QTextCursor caret = editor_.textCursor();
-  const std::string line = FromQt(caret.block().text());
-  const std::string_view word = WordBefore(line, caret.positionInBlock());
-  completions_->clear();
-  const CompletionPlace place = CompletionPlaceAt(line, caret.positionInBlock());
-  for (const Completion& c : CompletionsFor(check_->Facts(), word, place, language_)) {
-    auto* item = new QStandardItem(ToQt(c.word) + "    " + ToQt(c.detail));
-    item->setData(ToQt(c.word), WordRole);
-    completions_->appendRow(item);
+  const int column = caret.positionInBlock();
+  const std::string line = FromQt(caret.block().text().left(column));
+  const std::string_view word = WordBefore(line, column);
+  const CompletionPlace place = CompletionPlaceAt(line, column);
+  CompletionList list;
+  if (place != CompletionPlace::Comment && (asked || !word.empty())) {
+    list = CompletionsFor(check_->Facts(), word, place, language_, ShownCompletions);
   }
-  if (completions_->rowCount() == 0 || word.empty()) {
-    completer_->popup()->hide();
+  if (list.words.empty() || (!asked && OnlyTheWord(list, word))) {
+    CloseList();
     return;
   }
+  listCaret_ = caret.position();
+  rows_->Set(std::move(list), Text(language_, TextMoreCompletions));
+  // The editor's font, as zoomed: the details stand in a column.
+  completer_->popup()->setFont(editor_.font());
   completer_->setCompletionPrefix(ToQt(std::string(word)));
   QRect r = editor_.cursorRect();
-  r.setWidth(std::max(240, completer_->popup()->sizeHintForColumn(0) +
-                               completer_->popup()->verticalScrollBar()->sizeHint().width()));
+  r.setWidth(ListWidth());
   completer_->complete(r);
   completer_->popup()->setCurrentIndex(completer_->completionModel()->index(0, 0));
 }
 
+// Wide enough for the longest row, in the editor's font of one width: measuring every row
+// shaped each of them, a millisecond or two at every key.
+int SourceAssist::ListWidth() const {
+  const QAbstractItemView& popup = *completer_->popup();
+  const int widest = QFontMetrics(popup.font()).horizontalAdvance(rows_->LongestRow());
+  // The margins of an item and of the frame.
+  const int margins =
+      4 * popup.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 2 * popup.frameWidth() + 8;
+  return std::max(240, widest + margins + popup.verticalScrollBar()->sizeHint().width());
+}
+
 void SourceAssist::TakeCompletion() {
   const QModelIndex index = completer_->popup()->currentIndex();
-  completer_->popup()->hide();
-  if (!index.isValid()) return;
+  CloseList();
+  QString word = index.data(WordRole).toString();
+  if (word.isEmpty()) return;
   // In the case the user writes in: the language does not tell the cases apart.
   const QString typed = completer_->completionPrefix();
-  QString word = index.data(WordRole).toString();
   if (typed == typed.toLower() && typed != typed.toUpper()) word = word.toLower();
   QTextCursor c = editor_.textCursor();
   c.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor,
@@ -234,10 +343,11 @@ void SourceAssist::TypedLetter() {
   if (WordBefore(end, tail).size() != 2) return;
   int before = column - 2;
   while (before > 0 && line[before - 1] == QLatin1Char(' ')) --before;
-  if (before == 0 || line[before - 1] == QLatin1Char(':')) Complete();
+  if (before == 0 || line[before - 1] == QLatin1Char(':')) ShowList(false);
 }
 
 void SourceAssist::CloseList() {
+  listCaret_ = -1;
   completer_->popup()->hide();
 }
 
@@ -303,6 +413,10 @@ bool SourceAssist::eventFilter(QObject* watched, QEvent* event) {
   }
   if (watched == &editor_ && type == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
+    // Keys may come before the caret's move away from the word has been told.
+    if (completer_->popup()->isVisible() && editor_.textCursor().position() != listCaret_) {
+      CloseList();
+    }
     if (completer_->popup()->isVisible() && CompletionKey(*key)) return true;
     if (key->key() == Qt::Key_F12 && key->modifiers() == Qt::NoModifier) {
       GoToDefinition();

@@ -4,7 +4,8 @@
 // description on hovering a mnemonic, name, number or register, the uses of the name under
 // the caret shown faintly, F12 and Ctrl+click going to a name's definition (in the block or
 // in the GLOBAL text), and completion of mnemonics, registers and names (Ctrl+Space, or two
-// letters typed at the start of a statement).
+// letters typed at the start of a statement). The language service filters the words and
+// describes the few shown, so the list opens at once among a hundred thousand names.
 
 #include <QObject>
 #include <QPointer>
@@ -18,10 +19,10 @@
 class QCompleter;
 class QKeyEvent;
 class QPlainTextEdit;
-class QStandardItemModel;
 
 namespace q41::ui {
 
+class CompletionRows;
 class EditorLines;
 class LiveCheck;
 
@@ -36,10 +37,15 @@ class SourceAssist : public QObject {
   LiveCheck& Check() { return *check_; }
   // The completion list (its popup shows while it is open).
   QCompleter* Completer() const { return completer_; }
-  // Goes to the definition of the name at the caret; false when there is none.
+  // Goes to the definition of the name at the caret: the caret stands at the start of the
+  // name there, nothing selected (GLOBAL has no undo of its own, and a key typed would
+  // replace a selection); false when there is none.
   bool GoToDefinition();
-  // Opens the completion list for the word before the caret.
+  // Opens the completion list for the word before the caret, also where no word is begun
+  // yet (an operand, after "#") and for a word typed whole, as Ctrl+Space does.
   void Complete();
+  // Closes the completion list: a command runs, the text or the focus goes elsewhere.
+  void CloseList();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -49,8 +55,9 @@ class SourceAssist : public QObject {
   void ShowUses();
   bool ShowHover(const QPoint& at, const QPoint& global);
   void TypedLetter();
+  void ShowList(bool asked);
+  int ListWidth() const;
   void TakeCompletion();
-  void CloseList();
   bool WordIsComplete() const;
   bool CompletionKey(QKeyEvent& key);
 
@@ -62,7 +69,8 @@ class SourceAssist : public QObject {
   Language language_;
   std::unique_ptr<LiveCheck> check_;
   QCompleter* completer_ = nullptr;
-  QStandardItemModel* completions_ = nullptr;
+  CompletionRows* rows_ = nullptr;
+  int listCaret_ = -1;  // where the caret stood when the list was filled
 };
 
 }  // namespace q41::ui

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/cp1251.hpp"
 #include "language/queries.hpp"
 
 namespace q41 {
@@ -92,18 +93,29 @@ TEST(Service, ListingRowsKeepTheLineNumber) {
             "100001 0000 0000 0000              mov #1234h, (r1)");
 }
 
-// Where the operation goes only operations are offered, among the operands only registers
-// and names, in a comment nothing.
+// Where the operation goes only operations are offered, among the operands registers and
+// names, right after "#" names alone, in a comment nothing; asked with no word begun, all
+// that may stand there.
 TEST(Service, CompletionOffersWhatMayStandWhereTheWordIs) {
   const BlockFacts facts = ReadBlock(Lines{"LOOP: NOP", "  HLT"}, {"LIMIT=20"}, English);
   const struct {
     const char* line;
     CompletionPlace place;
+    bool operations, registers, names;
   } table[] = {
-      {"  mo", CompletionPlace::Operation},      {"L1:  jm", CompletionPlace::Operation},
-      {"J", CompletionPlace::Operation},         {"  mov #L", CompletionPlace::Operand},
-      {"  mov r0, r", CompletionPlace::Operand}, {"X = L", CompletionPlace::Operand},
-      {"  dw L", CompletionPlace::Operand},      {"  hlt ; mo", CompletionPlace::Comment},
+      {"  mo", CompletionPlace::Operation, true, false, false},
+      {"L1:  jm", CompletionPlace::Operation, true, false, false},
+      {"J", CompletionPlace::Operation, true, false, false},
+      {"  ", CompletionPlace::Operation, true, false, false},
+      {"  mov #L", CompletionPlace::Value, false, false, true},
+      {"  mov #", CompletionPlace::Value, false, false, true},
+      {"  mov r0, #", CompletionPlace::Value, false, false, true},
+      {"  mov ", CompletionPlace::Operand, false, true, true},
+      {"  mov r0, r", CompletionPlace::Operand, false, true, false},
+      {"X = L", CompletionPlace::Operand, false, false, true},
+      {"  dw L", CompletionPlace::Operand, false, false, true},
+      {"  hlt ; mo", CompletionPlace::Comment, false, false, false},
+      {"  hlt ; #", CompletionPlace::Comment, false, false, false},
   };
   for (const auto& row : table) {
     const std::string line = row.line;
@@ -111,12 +123,85 @@ TEST(Service, CompletionOffersWhatMayStandWhereTheWordIs) {
     EXPECT_EQ(CompletionPlaceAt(line, column), row.place) << line;
     const auto offered =
         CompletionsFor(facts, WordBefore(line, column), row.place, Language::English);
-    const auto operations = std::count_if(offered.begin(), offered.end(), [](const Completion& c) {
-      return c.kind == CompletionKind::Mnemonic;
-    });
-    EXPECT_EQ(operations == 0, row.place != CompletionPlace::Operation) << line;
-    EXPECT_EQ(offered.empty(), row.place == CompletionPlace::Comment) << line;
+    const auto count = [&offered](CompletionKind kind) {
+      return std::count_if(offered.begin(), offered.end(),
+                           [kind](const Completion& c) { return c.kind == kind; });
+    };
+    EXPECT_EQ(count(CompletionKind::Mnemonic) > 0, row.operations) << line;
+    EXPECT_EQ(count(CompletionKind::Register) > 0, row.registers) << line;
+    EXPECT_EQ(count(CompletionKind::Label) + count(CompletionKind::Constant) > 0, row.names)
+        << line;
   }
+}
+
+// However many names match, the first `limit` of them are told in full and the rest only
+// counted; the block's own names come before GLOBAL's.
+TEST(Service, CompletionShowsTheFirstWordsAndCountsTheRest) {
+  Lines glob = {";Global"};
+  Lines source;
+  for (int k = 0; k < 3000; ++k) glob.push_back("G" + std::to_string(k) + "=" + std::to_string(k));
+  for (int k = 0; k < 300; ++k) source.push_back("G" + std::to_string(k) + "X: NOP");
+  const BlockFacts facts = ReadBlock(source, glob, English);
+  for (const char* prefix : {"", "g", "G1", "G12", "G299", "G2999", "Z"}) {
+    const std::vector<Completion> all =
+        CompletionsFor(facts, prefix, CompletionPlace::Operand, Language::English);
+    const auto firstGlobal = std::find_if(all.begin(), all.end(), [](const Completion& c) {
+      return c.kind == CompletionKind::Constant;
+    });
+    EXPECT_TRUE(std::none_of(firstGlobal, all.end(), [](const Completion& c) {
+      return c.kind != CompletionKind::Constant;
+    })) << prefix;
+    for (const std::size_t limit : {0, 1, 7, 200, 5000}) {
+      const CompletionList shown =
+          CompletionsFor(facts, prefix, CompletionPlace::Operand, Language::English, limit);
+      const std::size_t count = std::min(limit, all.size());
+      ASSERT_EQ(shown.words.size(), count) << prefix << " " << limit;
+      EXPECT_EQ(shown.more, all.size() - count) << prefix << " " << limit;
+      for (std::size_t k = 0; k < count; ++k) {
+        EXPECT_EQ(shown.words[k].word, all[k].word);
+        EXPECT_EQ(shown.words[k].detail, all[k].detail);
+      }
+    }
+  }
+}
+
+// What a name is and where it is defined, in a line: a GLOBAL name as a constant defined in
+// GLOBAL (its line told only as the file's, where an editor shows the file), a block's as
+// defined on its line; in both languages.
+TEST(Service, CompletionTellsWhatANameIsAndWhereItIsDefined) {
+  const Lines source = {"LOOP: NOP", "K = 7", "  HLT"};
+  const BlockFacts facts = ReadBlock(source, {";Global", "LIMIT = 5"}, English);
+  // A GLOBAL value the label table cannot read ends the compile there.
+  const BlockFacts unread = ReadBlock(source, {"BAD=12Z"}, English);
+  const FileLineOf fileLine = [](const SourcePlace& p) -> std::optional<std::int32_t> {
+    return p.line + (p.inGlobal ? 10 : 20);
+  };
+  const struct {
+    const BlockFacts& facts;
+    const char* word;
+    Language language;
+    bool inFile;
+    const char* detail;  // UTF-8
+  } table[] = {
+      {facts, "LIMIT", Language::English, false, "constant, value 0005H; defined in GLOBAL"},
+      {facts, "LIMIT", Language::English, true, "constant, value 0005H; defined on line 12"},
+      {facts, "LIMIT", Language::Russian, false, "константа, значение 0005H; определена в GLOBAL"},
+      {facts, "LOOP", Language::English, false, "label, address 0000H; defined on line 1"},
+      {facts, "LOOP", Language::Russian, true, "метка, адрес 0000H; определена в строке 21"},
+      {facts, "K", Language::English, false, "constant, value 0007H; defined on line 2"},
+      {unread, "BAD", Language::English, false, "constant, value ????; defined in GLOBAL"},
+      {unread, "LOOP", Language::English, false, "label; defined on line 1"},
+  };
+  for (const auto& row : table) {
+    const std::vector<Completion> offered = CompletionsFor(
+        row.facts, row.word, CompletionPlace::Value, row.language, row.inFile ? fileLine : nullptr);
+    ASSERT_FALSE(offered.empty()) << row.word;
+    EXPECT_EQ(Cp1251ToUtf8(offered.front().detail), row.detail);
+  }
+  // A name nothing defines has no kind to tell.
+  const BlockFacts undefined = ReadBlock(Lines{"  JMP NOWHERE"}, {}, English);
+  ASSERT_EQ(undefined.names.size(), 1u);
+  EXPECT_EQ(DescribeName(undefined.names.front(), Language::English), "NOWHERE: name\nnot defined");
 }
 
 }  // namespace

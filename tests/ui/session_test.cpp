@@ -30,9 +30,11 @@
 #include "modal_answerer.hpp"
 #include "ui/hidForm.hpp"
 #include "ui/i_face.hpp"
+#include "ui/live_check.hpp"
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
 #include "ui/program.hpp"
+#include "ui/source_assist.hpp"
 #include "ui_support.hpp"
 
 namespace q41::ui {
@@ -135,7 +137,7 @@ class Session {
         {2, &Session::CompileOnly},       {2, &Session::SaveProgram},
         {1, &Session::OpenProgram},       {2, &Session::SaveCode},
         {2, &Session::NewProgram},        {1, &Session::DropFile},
-        {1, &Session::CloseWindow},
+        {1, &Session::CloseWindow},       {2, &Session::JumpIntoGlobal},
     };
     int total = 0;
     for (const Kind& k : kinds) total += k.weight;
@@ -530,6 +532,81 @@ class Session {
     ref_.blocks[0] = {"", "hlt"};
     file_.clear();
     modified_ = false;
+  }
+
+  // F12 or Ctrl+click on a GLOBAL name used in the block, then typing: the caret stands at the
+  // definition with nothing selected, what is typed lands there, and nothing of GLOBAL (which
+  // has no undo) is lost. The name and its use are typed first where they are missing.
+  void JumpIntoGlobal() {
+    Activate(&f_);
+    QPlainTextEdit& glob = *f_.Controls().Glob;
+    AsmEditor& editor = *f_.Controls().asmText;
+    if (!glob.toPlainText().split('\n').contains("LIMIT = 5")) {
+      glob.setFocus();
+      QTest::keyClick(&glob, Qt::Key_End, Qt::ControlModifier);
+      QTest::keyClick(&glob, Qt::Key_Return);
+      TypeText(glob, "LIMIT = 5");
+      modified_ = true;
+    }
+    const QString use = "  mov #limit, r0";
+    int line = static_cast<int>(editor.toPlainText().split('\n').indexOf(use));
+    if (line < 0) {
+      const QString before = editor.toPlainText();
+      const QString typed = (before.isEmpty() || before.endsWith('\n') ? "" : "\n") + use + "\n";
+      editor.setFocus();
+      QTest::keyClick(&editor, Qt::Key_End, Qt::ControlModifier);
+      if (typed.startsWith('\n')) QTest::keyClick(&editor, Qt::Key_Return);
+      TypeText(editor, use);
+      QTest::keyClick(&editor, Qt::Key_Return);
+      ref_.blocks[static_cast<std::size_t>(ref_.current)] = LinesOfText(before + typed);
+      line = static_cast<int>(LinesOfText(before + typed).size()) - 1;
+      modified_ = true;
+    }
+    const bool click = Chance(50);
+    static const char* const texts[] = {"Q", "X_", "\n", " "};
+    const QString typed = texts[Random(std::size(texts))];
+    log_ << QString("%1 on LIMIT in line %2, then \"%3\"")
+                .arg(click ? "Ctrl+click" : "F12")
+                .arg(line + 1)
+                .arg(typed == "\n" ? "Return" : typed);
+    if (!QTest::qWaitFor([this] { return f_.Assist().Check().Current(); }, 20000)) {
+      fault_ = "the check of the text never ended";
+      return;
+    }
+    fault_ = TypeAtDefinition(editor, glob, line, click, typed);
+  }
+
+  // Goes from the use of LIMIT on `line` to its definition and types `typed` there.
+  QString TypeAtDefinition(AsmEditor& editor, QPlainTextEdit& glob, int line, bool click,
+                           const QString& typed) {
+    editor.setFocus();
+    QTextCursor c(editor.document()->findBlockByNumber(line));
+    c.setPosition(c.position() + 9);
+    editor.setTextCursor(c);
+    editor.ensureCursorVisible();
+    if (click) {
+      QTest::mouseClick(editor.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                        editor.cursorRect(c).center());
+    } else {
+      QTest::keyClick(&editor, Qt::Key_F12);
+    }
+    if (!glob.hasFocus()) return "the jump did not reach GLOBAL";
+    const int at = glob.textCursor().position();
+    const QString before = glob.toPlainText();
+    if (glob.textCursor().hasSelection() || !before.mid(at).startsWith("LIMIT")) {
+      return "the jump left the caret elsewhere than before the name, or selected it";
+    }
+    if (typed == "\n") {
+      QTest::keyClick(&glob, Qt::Key_Return);
+    } else {
+      TypeText(glob, typed);
+    }
+    modified_ = true;
+    const QString due = before.left(at) + typed + before.mid(at);
+    if (glob.toPlainText() != due) {
+      return "GLOBAL holds \"" + glob.toPlainText() + "\" where \"" + due + "\" is due";
+    }
+    return {};
   }
 
   void Due(const Expect& e) { answerer_.expected.push_back(e); }
