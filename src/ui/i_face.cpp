@@ -1,15 +1,13 @@
 #include "ui/i_face.hpp"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QToolButton>
 #include <array>
-#include <cstring>
 
-#include "files/file_io.hpp"
+#include "files/error_text.hpp"
 #include "ui/main_commands.hpp"
 #include "ui/main_controls.hpp"
 #include "ui/mainform.hpp"
@@ -163,14 +161,8 @@ QString MarkerClashText(Language language, const MarkerClash& clash) {
       .arg(ToQt(clash.text));
 }
 
-QString SystemErrorText(int error) {
-  // The toolkit's translations know the system's English words, whatever the locale made
-  // of them.
-  if (const char* english = strerrordesc_np(error)) {
-    const QString translated = QCoreApplication::translate("QIODevice", english);
-    if (translated != QLatin1String(english)) return translated;
-  }
-  return QString::fromLocal8Bit(files::ErrorText(error));
+QString SystemErrorText(Language language, int error) {
+  return QString::fromStdString(files::ErrorText(error, language));
 }
 
 void ApplyInterfaceLanguage(Language language, TForm1& form1, TForm2& form2, QWidget* hf,

@@ -109,10 +109,8 @@ QString ReturnHint(Language language);
 // the line is, the line, and what opening the file will make of it.
 QString MarkerClashText(Language language, const MarkerClash& clash);
 
-// The system's text for an error number: the toolkit's translation of it where the interface
-// has loaded one (the Russian interface does), else the system's own, in the language of the
-// process's locale.
-QString SystemErrorText(int error);
+// What a system error number names, in the interface language whatever the system's locale.
+QString SystemErrorText(Language language, int error);
 
 // Sets all targets of the table from the chosen language. `hf` may be null while the
 // all-blocks window does not exist.
