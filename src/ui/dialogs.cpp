@@ -5,6 +5,8 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileIconProvider>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -37,8 +39,36 @@ NameOnlyIconProvider& IconProvider() {
   return provider;
 }
 
-std::optional<QString> Run(QFileDialog& dialog) {
+// The file list's sizes and dates in the interface language: the toolkit writes them in the
+// system's locale, whatever language the program speaks.
+class InterfaceWordsModel : public QIdentityProxyModel {
+ public:
+  InterfaceWordsModel(Language language, QObject* parent)
+      : QIdentityProxyModel(parent), language_(language), locale_(InterfaceLocale(language)) {}
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    enum Column { Size = 1, Date = 3 };
+    QVariant shown = QIdentityProxyModel::data(index, role);
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    // A folder has no size, nor does a file not looked at yet.
+    if (role != Qt::DisplayRole || files == nullptr || shown.toString().isEmpty()) return shown;
+    if (index.column() == Size) return DataSizeText(language_, files->size(mapToSource(index)));
+    if (index.column() == Date) {
+      return locale_.toString(files->lastModified(mapToSource(index)), QLocale::ShortFormat);
+    }
+    return shown;
+  }
+
+ private:
+  Language language_;
+  QLocale locale_;
+};
+
+std::optional<QString> Run(QFileDialog& dialog, Language language) {
+  // The desktop's own dialog would speak the desktop's language, and read the files it lists.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setIconProvider(&IconProvider());
+  dialog.setProxyModel(new InterfaceWordsModel(language, &dialog));
   dialog.setOption(QFileDialog::DontUseCustomDirectoryIcons);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().front();
@@ -112,7 +142,7 @@ std::optional<QString> QtDialogs::OpenFile(const QString& filter) {
   QFileDialog dialog(parent_, QString(), QString(), filter);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  return Run(dialog);
+  return Run(dialog, language_);
 }
 
 std::optional<QString> QtDialogs::SaveFile(const QString& filter, const QString& defaultSuffix,
@@ -123,7 +153,7 @@ std::optional<QString> QtDialogs::SaveFile(const QString& filter, const QString&
   // Saving over a file of the same name does not ask first.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (!name.isEmpty()) dialog.selectFile(name);
-  return Run(dialog);
+  return Run(dialog, language_);
 }
 
 std::optional<PrintContent> QtDialogs::ChoosePrintContent(const QString& title, bool listing) {

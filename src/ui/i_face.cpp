@@ -161,6 +161,41 @@ QString MarkerClashText(Language language, const MarkerClash& clash) {
       .arg(ToQt(clash.text));
 }
 
+QLocale InterfaceLocale(Language language) {
+  const QLocale system = QLocale::system();
+  if (language == Language::English) {
+    return system.language() == QLocale::English ? system
+                                                 : QLocale(QLocale::English, QLocale::UnitedStates);
+  }
+  return system.language() == QLocale::Russian ? system
+                                               : QLocale(QLocale::Russian, QLocale::Russia);
+}
+
+QString DataSizeText(Language language, qint64 bytes) {
+  const QLocale locale = InterfaceLocale(language);
+  if (bytes < 1024) {
+    const bool english = language == Language::English;
+    // Russian: 1 байт, 2 байта, 5 байт, 11 байт, 21 байт, 22 байта.
+    const qint64 last = bytes % 10;
+    const bool few = last >= 2 && last <= 4 && (bytes % 100 < 12 || bytes % 100 > 14);
+    const char* unit = english ? (bytes == 1 ? "byte" : "bytes") : (few ? "байта" : "байт");
+    return locale.toString(bytes) + " " + QString::fromUtf8(unit);
+  }
+  static constexpr std::array<Bilingual, 6> Units = {{{"КиБ", "KiB"},
+                                                      {"МиБ", "MiB"},
+                                                      {"ГиБ", "GiB"},
+                                                      {"ТиБ", "TiB"},
+                                                      {"ПиБ", "PiB"},
+                                                      {"ЭиБ", "EiB"}}};
+  double value = static_cast<double>(bytes) / 1024;
+  std::size_t unit = 0;
+  while (value >= 1024 && unit + 1 < Units.size()) {
+    value /= 1024;
+    ++unit;
+  }
+  return locale.toString(value, 'f', 2) + " " + QString::fromUtf8(Units[unit].In(language));
+}
+
 QString SystemErrorText(Language language, int error) {
   return QString::fromStdString(files::ErrorText(error, language));
 }

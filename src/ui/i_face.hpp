@@ -3,6 +3,7 @@
 // label grid's header, the memory group, and the six questions and notices of the program.
 // One set goes in place when the main window is first shown; nothing changes it later.
 
+#include <QLocale>
 #include <QString>
 
 class QWidget;
@@ -108,6 +109,14 @@ QString ReturnHint(Language language);
 // The warning after saving a program with a line that will read as a block marker: where
 // the line is, the line, and what opening the file will make of it.
 QString MarkerClashText(Language language, const MarkerClash& clash);
+
+// The conventions of the interface language for numbers and dates: the system's where the
+// system speaks that language (its order of day and month, say), else the language's own.
+QLocale InterfaceLocale(Language language);
+
+// A file's size as a file list shows it, in the interface language: bytes below 1024, else
+// in units of 1024 with two decimals ("2,00 КиБ", "2.00 KiB").
+QString DataSizeText(Language language, qint64 bytes);
 
 // What a system error number names, in the interface language whatever the system's locale.
 QString SystemErrorText(Language language, int error);
