@@ -51,6 +51,9 @@ constexpr std::array<Bilingual, InterfaceTextCount> Table = {{
     {"Этот блок ещё не компилировался.", "This block has not been compiled yet."},
     {" (устарел: текст изменён после компиляции)",
      " (out of date: the text changed since the compile)"},
+    {"Блок %1 не откомпилирован: ошибка в строке %2.",
+     "Block %1 did not compile: the fault is on line %2."},
+    {"Блок %1 не откомпилирован.", "Block %1 did not compile."},
     {" Справочник команд", " Instruction reference"},
     {"Найти и заменить", "Find and replace"},
     {"Найти:", "Find:"},
@@ -135,6 +138,15 @@ void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, Interf
 
 QString Text(Language language, InterfaceText row) {
   return QString::fromUtf8(Table[static_cast<std::size_t>(row)].In(language));
+}
+
+QString ListingFaultNote(Language language, int block, const CompileHistory& history) {
+  if (!history.compiled || history.succeeded) return {};
+  const QString head =
+      history.faultLineCompiled > 0
+          ? Text(language, TextListingFailed).arg(block).arg(history.faultLineCompiled)
+          : Text(language, TextListingFailedNoLine).arg(block);
+  return history.fault.empty() ? head : head + "\n" + ToQt(history.fault);
 }
 
 QString ReturnHint(Language language) {

@@ -56,6 +56,8 @@ enum InterfaceText : int {
   TextListingFilter,
   TextListingNone,
   TextListingStale,
+  TextListingFailed,
+  TextListingFailedNoLine,
   // and the instruction reference.
   TitleReference,
   // and search.
@@ -102,6 +104,10 @@ enum InterfaceText : int {
 
 // The text of a row in a language (the selected-item row has no text).
 QString Text(Language language, InterfaceText row);
+
+// What the listing of block `block` says of its last compile when that failed: that the
+// block did not compile, the fault's line and its message; empty when it did compile.
+QString ListingFaultNote(Language language, int block, const CompileHistory& history);
 
 // The hint of the all-blocks window's return button, read once when that window is built.
 QString ReturnHint(Language language);
