@@ -60,6 +60,9 @@ enum InterfaceText : int {
   TextListingFailedNoLine,
   // and the instruction reference.
   TitleReference,
+  TextReferenceSearch,
+  NameReferenceSearch,
+  TextReferenceNothing,
   // and search.
   TitleFind,
   TextFindLabel,

@@ -88,6 +88,9 @@ void ToolWindows::ShowReference() {
   }
   if (!word.isEmpty()) reference_->ShowEntry(word);
   ShowInFront(*reference_);
+  // Typed at once, a word looks for another entry.
+  reference_->search->setFocus(Qt::OtherFocusReason);
+  reference_->search->selectAll();
 }
 
 void ToolWindows::RefreshListing() {

@@ -1,18 +1,22 @@
 // The windows beside the main one, as a user reaches them by the menu and the keys: the
-// listing of a compile that failed.
+// listing of a compile that failed, and the search of the instruction reference.
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QToolButton>
 
 #include "blocks/listing.hpp"
 #include "ui/listing_window.hpp"
 #include "ui/mainform.hpp"
 #include "ui/program.hpp"
+#include "ui/reference_window.hpp"
 #include "ui/style.hpp"
 #include "ui_support.hpp"
 
@@ -26,6 +30,7 @@ class ToolWindowsTest : public QObject {
 
  private slots:
   void listingOfAFailedCompile();
+  void referenceSearchByKeys();
 };
 
 namespace {
@@ -35,6 +40,22 @@ QColor RowEndColour(QPlainTextEdit& text, int row) {
   const QRect r = text.cursorRect(QTextCursor(text.document()->findBlockByNumber(row)));
   const QImage picture = text.viewport()->grab().toImage();
   return picture.pixelColor(text.viewport()->width() - 4, r.center().y());
+}
+
+// F1 with the caret at `position` of the editor.
+void PressF1On(QPlainTextEdit& editor, int position) {
+  editor.setFocus();
+  QTextCursor caret(editor.document());
+  caret.setPosition(position);
+  editor.setTextCursor(caret);
+  QTest::keyClick(&editor, Qt::Key_F1);
+}
+
+// Types the text as key presses, letters of any alphabet among them.
+void Type(QWidget& widget, const QString& text) {
+  for (const QChar c : text) {
+    QTest::sendKeyEvent(QTest::Click, &widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+  }
 }
 
 }  // namespace
@@ -93,6 +114,70 @@ void ToolWindowsTest::listingOfAFailedCompile() {
     f.Controls().CompAndPreproc1->trigger();
     QVERIFY(!w.faultNote->isVisible());
     QVERIFY(w.FaultRows().empty());
+  }
+}
+
+// F1 opens the window with the field taking the keys; typed words keep the entries that hold
+// them, the mnemonic itself first; arrows choose, Return reads the entry, Escape closes; F1 on
+// a mnemonic left out by the search still opens its entry.
+void ToolWindowsTest::referenceSearchByKeys() {
+  for (const Language language : {Language::English, Language::Russian}) {
+    Started s(language);
+    const bool english = language == Language::English;
+    SetText(*s.f.Controls().asmText, {"  hlt"});
+    PressF1On(*s.f.Controls().asmText, 3);
+    ReferenceWindow& w = *s.f.Tools().Reference();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(w.ShownKey(), "HLT");
+    QTRY_COMPARE(QApplication::focusWidget(), w.search);
+    QCOMPARE(w.search->accessibleName(), english ? "Reference search" : "Поиск по справочнику");
+    const int all = w.entries->count();
+
+    // A mnemonic: its own entry first, then those whose text names it.
+    QTest::keyClicks(w.search, "jg");
+    QCOMPARE(w.ListedKeys().value(0), "JG");
+    QVERIFY(w.ListedKeys().contains("JGE"));
+    QCOMPARE(w.ShownKey(), "JG");
+    QTest::keyClick(w.search, Qt::Key_Down);
+    QCOMPARE(w.ShownKey(), w.ListedKeys().value(1));
+    QTest::keyClick(w.search, Qt::Key_Up);
+    QCOMPARE(w.ShownKey(), "JG");
+    // Words of the entries' text, in the interface language; what is found is lit up.
+    w.search->clear();
+    Type(*w.search, english ? "destination" : "приёмник");
+    QVERIFY(w.entries->count() > 1 && w.entries->count() < all);
+    QVERIFY(w.ListedKeys().contains("MOV") && !w.ListedKeys().contains("HLT"));
+    QVERIFY(!w.text->extraSelections().isEmpty());
+    QCOMPARE(w.text->extraSelections().front().cursor.selectedText().toLower(),
+             english ? "destination" : "приёмник");
+    QVERIFY(w.grab().save(
+        test::ScreenshotPath(english ? "reference_search_en" : "reference_search_ru")));
+    // Nothing found says so.
+    w.search->clear();
+    QTest::keyClicks(w.search, "qqqq");
+    QCOMPARE(w.entries->count(), 0);
+    QCOMPARE(w.text->toPlainText(), english ? "Nothing found." : "Ничего не найдено.");
+    // Return reads the entry; Tab walks the field, the list and the entry.
+    w.search->clear();
+    QTest::keyClicks(w.search, "mov");
+    QTest::keyClick(w.search, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), w.text);
+    QCOMPARE(w.ShownKey(), "MOV");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), w.search);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), w.entries);
+    // F1 on a mnemonic the search left out.
+    s.f.activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &s.f);
+    PressF1On(*s.f.Controls().asmText, 3);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(w.ShownKey(), "HLT");
+    QCOMPARE(w.search->text(), QString());
+    QCOMPARE(w.entries->count(), all);
+    QTRY_COMPARE(QApplication::focusWidget(), w.search);
+    QTest::keyClick(w.search, Qt::Key_Escape);
+    QVERIFY(!w.isVisible());
   }
 }
 
