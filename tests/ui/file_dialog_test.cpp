@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -94,7 +96,8 @@ QStringList ListedColumns(const QFileDialog& dialog, const QString& name) {
   return {};
 }
 
-// The columns of the files named, and the names of the columns, once the folder is typed
+// The columns of the files named, the names of the columns and the texts of the last file cut
+// short by their column, once the folder is typed
 // into the open dialog and its detail view chosen by its button; the last file's columns are
 // awaited as `awaited`, since the list fills in as the toolkit reads the folder.
 QList<QStringList> ReadList(QFileDialog& dialog, const QString& folder, const QStringList& files,
@@ -103,24 +106,35 @@ QList<QStringList> ReadList(QFileDialog& dialog, const QString& folder, const QS
   auto* detail = dialog.findChild<QToolButton*>("detailModeButton");
   auto* view = dialog.findChild<QTreeView*>("treeView");
   if (name == nullptr || detail == nullptr || view == nullptr) return {};
-  // The dialog opens where the last one was left.
-  QTest::keyClicks(name, folder + "/");
+  // The dialog opens where the last one was left: the folder pasted (typed, each "/" would
+  // take the dialog to the folder so far while the keys go on), and Return.
+  name->setText(folder);
   QTest::keyClick(name, Qt::Key_Return);
   QTest::mouseClick(detail, Qt::LeftButton);
-  (void)QTest::qWaitFor([&] { return ListedColumns(dialog, files.back()) == awaited; }, 5000);
+  (void)QTest::qWaitFor([&] { return ListedColumns(dialog, files.back()) == awaited; }, 10000);
   QList<QStringList> read;
   for (const QString& file : files) read << ListedColumns(dialog, file);
   QStringList header;
+  QStringList cut;  // the texts of the last file cut short by their column or the view
+  const QHeaderView& columns = *view->header();
+  // The margins the item's text keeps on either side, as the toolkit's delegate lays it out.
+  const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
   for (int column = 0; column < 4; ++column) {
     header << view->model()->headerData(column, Qt::Horizontal).toString();
+    const QString text = column > 0 ? read.back().value(column - 1) : QString();
+    const int width = view->fontMetrics().horizontalAdvance(text) + 2 * margin;
+    if (width > columns.sectionSize(column) ||
+        columns.sectionViewportPosition(column) + width > view->viewport()->width()) {
+      cut << text;
+    }
   }
-  return read << header;
+  return read << header << cut;
 }
 
 }  // namespace
 
 // Open .ASM of each program, its dialog switched to the detail view by its button: the files'
-// sizes, types and dates and the columns' names in the program's language.
+// sizes, types and dates and the columns' names in the program's language, shown whole.
 void FileDialogTest::listSpeaksTheProgramsLanguage() {
   QTemporaryDir folder;
   QVERIFY(folder.isValid());
@@ -164,7 +178,7 @@ void FileDialogTest::listSpeaksTheProgramsLanguage() {
       dialog->reject();
     });
     program.Form1().Controls().OpenAsm1->trigger();
-    QCOMPARE(read, QList<QStringList>({row.empty, row.two, row.big, row.header}));
+    QCOMPARE(read, QList<QStringList>({row.empty, row.two, row.big, row.header, {}}));
   }
 }
 
