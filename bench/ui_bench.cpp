@@ -297,7 +297,7 @@ void Completion(q41::ui::Program& program) {
   block.push_back("  hlt");
   QSignalSpy checked(&f.Assist().Check(), &q41::ui::LiveCheck::Checked);
   static_cast<q41::BlockView&>(f).SetGlobalText(glob);
-  static_cast<q41::BlockView&>(f).SetSource(block);
+  PutSource(f, block);
   editor.setFocus();
   editor.moveCursor(QTextCursor::End);
   if (!QTest::qWaitFor([&] { return f.Assist().Check().Current() && checked.count() > 0; },

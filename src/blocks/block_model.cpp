@@ -220,6 +220,9 @@ void BlockModel::Record(int n, SourceText source, const CompileOutcome& outcome)
   h.code = outcome.code;
   h.wordSourceLine = outcome.wordSourceLine;
   h.faultLine = FaultLineOf(outcome.status);
+  h.succeeded = outcome.succeeded;
+  h.fault = outcome.succeeded ? std::string() : outcome.status.errCaption;
+  h.faultLineCompiled = outcome.succeeded ? 0 : h.faultLine;
   view_.CompileRecorded(n);
 }
 

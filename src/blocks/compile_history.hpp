@@ -21,6 +21,11 @@ struct CompileHistory {
   // The 1-based line of the last fault, 0 for none. It follows the faulty text as lines
   // above it are added or deleted (see BlockModel::FaultMoved), until the next compile.
   int faultLine = 0;
+  bool succeeded = false;
+  // A failed compile's fault: its message, and its 1-based line of `source` (0 when it is on
+  // no line of the block), which stays where the compile found it.
+  std::string fault;
+  int faultLineCompiled = 0;
 
   // Whether the last compile was of `text`: its code and links still describe it.
   bool CurrentFor(const Lines& text) const { return compiled && source == text; }

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 
 namespace q41::files {
 namespace {
@@ -87,10 +86,6 @@ int WriteReplacing(const std::string& linkedPath, std::string_view bytes, WriteO
   if (reason == 0 && !special && ::rename(temporary.c_str(), path.c_str()) != 0) reason = errno;
   if (reason != 0 && !special) ::unlink(temporary.c_str());
   return reason;
-}
-
-std::string ErrorText(int error) {
-  return std::strerror(error);
 }
 
 }  // namespace q41::files

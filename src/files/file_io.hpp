@@ -1,7 +1,7 @@
 #pragma once
 // Reading and writing whole files as bytes, for the windows and the command-line tool alike.
-// Failures come back as the system's error number, so that the caller can name the cause as
-// the system gives it; nothing here shows a message.
+// Failures come back as the system's error number, so that the caller can name the cause
+// (files/error_text.hpp); nothing here shows a message.
 //
 // A file is never written in place: the bytes go to a new file beside it, which then takes
 // its name, so a failed write (a full disk, a size limit) leaves the old file as it was.
@@ -32,8 +32,5 @@ struct WriteOptions {
 // Writes `bytes` as the file at `path` (where a symbolic link there points): 0, or the reason
 // it failed, with any old file kept.
 int WriteReplacing(const std::string& path, std::string_view bytes, WriteOptions options);
-
-// The system's text for an error number (in the language of the process's locale).
-std::string ErrorText(int error);
 
 }  // namespace q41::files

@@ -5,11 +5,16 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileIconProvider>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/i_face.hpp"
 
@@ -37,9 +42,66 @@ NameOnlyIconProvider& IconProvider() {
   return provider;
 }
 
-std::optional<QString> Run(QFileDialog& dialog) {
+// The file list's sizes and dates in the interface language: the toolkit writes them in the
+// system's locale, whatever language the program speaks.
+class InterfaceWordsModel : public QIdentityProxyModel {
+ public:
+  InterfaceWordsModel(Language language, QObject* parent)
+      : QIdentityProxyModel(parent), language_(language), locale_(InterfaceLocale(language)) {}
+
+  QVariant data(const QModelIndex& index, int role) const override {
+    enum Column { Size = 1, Date = 3 };
+    QVariant shown = QIdentityProxyModel::data(index, role);
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    // A folder has no size, nor does a file not looked at yet.
+    if (role != Qt::DisplayRole || files == nullptr || shown.toString().isEmpty()) return shown;
+    if (index.column() == Size) return DataSizeText(language_, files->size(mapToSource(index)));
+    if (index.column() == Date) {
+      return locale_.toString(files->lastModified(mapToSource(index)), QLocale::ShortFormat);
+    }
+    return shown;
+  }
+
+ private:
+  Language language_;
+  QLocale locale_;
+};
+
+// The size, type and date columns wide enough for the interface language's longest texts:
+// the toolkit measures them by English samples, and a Russian date did not fit. The name
+// column gives up what they took, as far as it stays twenty characters wide, so that the
+// date stays in view. A column the user made wider stays so.
+void FitColumns(QFileDialog& dialog, Language language) {
+  auto* view = dialog.findChild<QTreeView*>("treeView");
+  if (view == nullptr) return;
+  const QFontMetrics metrics(view->font());
+  const QString samples[] = {
+      DataSizeText(language, 1023 * 1024 + 1023),
+      QFileDialog::tr("%1 File").arg("WWWW"),
+      InterfaceLocale(language).toString(QDateTime(QDate(2000, 12, 28), QTime(23, 59)),
+                                         QLocale::ShortFormat),
+  };
+  int grown = 0;
+  for (int column = 1; column <= 3; ++column) {
+    const int wanted =
+        metrics.horizontalAdvance(samples[column - 1]) + metrics.averageCharWidth() * 3;
+    const int now = view->header()->sectionSize(column);
+    if (now >= wanted) continue;
+    view->header()->resizeSection(column, wanted);
+    grown += wanted - now;
+  }
+  const int names = view->header()->sectionSize(0);
+  const int given = std::min(grown, names - metrics.averageCharWidth() * 20);
+  if (given > 0) view->header()->resizeSection(0, names - given);
+}
+
+std::optional<QString> Run(QFileDialog& dialog, Language language) {
+  // The desktop's own dialog would speak the desktop's language, and read the files it lists.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setIconProvider(&IconProvider());
+  dialog.setProxyModel(new InterfaceWordsModel(language, &dialog));
   dialog.setOption(QFileDialog::DontUseCustomDirectoryIcons);
+  FitColumns(dialog, language);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().front();
 }
@@ -112,7 +174,7 @@ std::optional<QString> QtDialogs::OpenFile(const QString& filter) {
   QFileDialog dialog(parent_, QString(), QString(), filter);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  return Run(dialog);
+  return Run(dialog, language_);
 }
 
 std::optional<QString> QtDialogs::SaveFile(const QString& filter, const QString& defaultSuffix,
@@ -123,7 +185,7 @@ std::optional<QString> QtDialogs::SaveFile(const QString& filter, const QString&
   // Saving over a file of the same name does not ask first.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (!name.isEmpty()) dialog.selectFile(name);
-  return Run(dialog);
+  return Run(dialog, language_);
 }
 
 std::optional<PrintContent> QtDialogs::ChoosePrintContent(const QString& title, bool listing) {

@@ -1,15 +1,13 @@
 #include "ui/i_face.hpp"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QToolButton>
 #include <array>
-#include <cstring>
 
-#include "files/file_io.hpp"
+#include "files/error_text.hpp"
 #include "ui/main_commands.hpp"
 #include "ui/main_controls.hpp"
 #include "ui/mainform.hpp"
@@ -53,7 +51,13 @@ constexpr std::array<Bilingual, InterfaceTextCount> Table = {{
     {"Этот блок ещё не компилировался.", "This block has not been compiled yet."},
     {" (устарел: текст изменён после компиляции)",
      " (out of date: the text changed since the compile)"},
+    {"Блок %1 не откомпилирован: ошибка в строке %2.",
+     "Block %1 did not compile: the fault is on line %2."},
+    {"Блок %1 не откомпилирован.", "Block %1 did not compile."},
     {" Справочник команд", " Instruction reference"},
+    {"Найти в справочнике", "Search the reference"},
+    {"Поиск по справочнику", "Reference search"},
+    {"Ничего не найдено.", "Nothing found."},
     {"Найти и заменить", "Find and replace"},
     {"Найти:", "Find:"},
     {"Заменить на:", "Replace with:"},
@@ -143,6 +147,15 @@ QString Text(Language language, InterfaceText row) {
   return QString::fromUtf8(Table[static_cast<std::size_t>(row)].In(language));
 }
 
+QString ListingFaultNote(Language language, int block, const CompileHistory& history) {
+  if (!history.compiled || history.succeeded) return {};
+  const QString head =
+      history.faultLineCompiled > 0
+          ? Text(language, TextListingFailed).arg(block).arg(history.faultLineCompiled)
+          : Text(language, TextListingFailedNoLine).arg(block);
+  return history.fault.empty() ? head : head + "\n" + ToQt(history.fault);
+}
+
 QString ReturnHint(Language language) {
   return Text(language, HintReturn);
 }
@@ -167,14 +180,43 @@ QString MarkerClashText(Language language, const MarkerClash& clash) {
       .arg(ToQt(clash.text));
 }
 
-QString SystemErrorText(int error) {
-  // The toolkit's translations know the system's English words, whatever the locale made
-  // of them.
-  if (const char* english = strerrordesc_np(error)) {
-    const QString translated = QCoreApplication::translate("QIODevice", english);
-    if (translated != QLatin1String(english)) return translated;
+QLocale InterfaceLocale(Language language) {
+  const QLocale system = QLocale::system();
+  if (language == Language::English) {
+    return system.language() == QLocale::English ? system
+                                                 : QLocale(QLocale::English, QLocale::UnitedStates);
   }
-  return QString::fromLocal8Bit(files::ErrorText(error));
+  return system.language() == QLocale::Russian ? system
+                                               : QLocale(QLocale::Russian, QLocale::Russia);
+}
+
+QString DataSizeText(Language language, qint64 bytes) {
+  const QLocale locale = InterfaceLocale(language);
+  if (bytes < 1024) {
+    const bool english = language == Language::English;
+    // Russian: 1 байт, 2 байта, 5 байт, 11 байт, 21 байт, 22 байта.
+    const qint64 last = bytes % 10;
+    const bool few = last >= 2 && last <= 4 && (bytes % 100 < 12 || bytes % 100 > 14);
+    const char* unit = english ? (bytes == 1 ? "byte" : "bytes") : (few ? "байта" : "байт");
+    return locale.toString(bytes) + " " + QString::fromUtf8(unit);
+  }
+  static constexpr std::array<Bilingual, 6> Units = {{{"КиБ", "KiB"},
+                                                      {"МиБ", "MiB"},
+                                                      {"ГиБ", "GiB"},
+                                                      {"ТиБ", "TiB"},
+                                                      {"ПиБ", "PiB"},
+                                                      {"ЭиБ", "EiB"}}};
+  double value = static_cast<double>(bytes) / 1024;
+  std::size_t unit = 0;
+  while (value >= 1024 && unit + 1 < Units.size()) {
+    value /= 1024;
+    ++unit;
+  }
+  return locale.toString(value, 'f', 2) + " " + QString::fromUtf8(Units[unit].In(language));
+}
+
+QString SystemErrorText(Language language, int error) {
+  return QString::fromStdString(files::ErrorText(error, language));
 }
 
 void ApplyInterfaceLanguage(Language language, TForm1& form1, TForm2& form2, QWidget* hf,

@@ -3,6 +3,7 @@
 // label grid's header, the memory group, and the six questions and notices of the program.
 // One set goes in place when the main window is first shown; nothing changes it later.
 
+#include <QLocale>
 #include <QString>
 
 class QWidget;
@@ -55,8 +56,13 @@ enum InterfaceText : int {
   TextListingFilter,
   TextListingNone,
   TextListingStale,
+  TextListingFailed,
+  TextListingFailedNoLine,
   // and the instruction reference.
   TitleReference,
+  TextReferenceSearch,
+  NameReferenceSearch,
+  TextReferenceNothing,
   // and search.
   TitleFind,
   TextFindLabel,
@@ -106,6 +112,10 @@ enum InterfaceText : int {
 // The text of a row in a language (the selected-item row has no text).
 QString Text(Language language, InterfaceText row);
 
+// What the listing of block `block` says of its last compile when that failed: that the
+// block did not compile, the fault's line and its message; empty when it did compile.
+QString ListingFaultNote(Language language, int block, const CompileHistory& history);
+
 // The hint of the all-blocks window's return button, read once when that window is built.
 QString ReturnHint(Language language);
 
@@ -113,10 +123,16 @@ QString ReturnHint(Language language);
 // the line is, the line, and what opening the file will make of it.
 QString MarkerClashText(Language language, const MarkerClash& clash);
 
-// The system's text for an error number: the toolkit's translation of it where the interface
-// has loaded one (the Russian interface does), else the system's own, in the language of the
-// process's locale.
-QString SystemErrorText(int error);
+// The conventions of the interface language for numbers and dates: the system's where the
+// system speaks that language (its order of day and month, say), else the language's own.
+QLocale InterfaceLocale(Language language);
+
+// A file's size as a file list shows it, in the interface language: bytes below 1024, else
+// in units of 1024 with two decimals ("2,00 КиБ", "2.00 KiB").
+QString DataSizeText(Language language, qint64 bytes);
+
+// What a system error number names, in the interface language whatever the system's locale.
+QString SystemErrorText(Language language, int error);
 
 // Sets all targets of the table from the chosen language. `hf` may be null while the
 // all-blocks window does not exist.

@@ -65,13 +65,16 @@ Printout SourcePrintout(const Lines& source) {
   return p;
 }
 
-Printout ListingPrintout(const CompileHistory& h, const QString& noListing) {
+// A failed compile's note heads the listing, a blank line after it.
+Printout ListingPrintout(const CompileHistory& h, const QString& noListing,
+                         const QString& faultNote) {
   Printout p;
   p.indent = ListingSourceColumn;
   if (!h.compiled) {
     p.lines << noListing;
     return p;
   }
+  if (!faultNote.isEmpty()) p.lines << faultNote.split('\n') << QString();
   const std::vector<ListingRow> rows =
       ListingRows(h.source.size(), h.code.size(), h.wordSourceLine);
   for (const std::string& line : ListingText(rows, h.source, h.code)) {
@@ -178,7 +181,8 @@ Printout BlockPrintout(Program& program, PrintContent content) {
   const QString blockName = QString("BLOCK %1").arg(block);
   Printout printout;
   if (content == PrintContent::Listing) {
-    printout = ListingPrintout(history, Text(language, TextListingNone));
+    printout = ListingPrintout(history, Text(language, TextListingNone),
+                               ListingFaultNote(language, block, history));
     printout.title =
         Text(language, TitleListing).trimmed() + " - " + blockName +
         (history.compiled && !history.CurrentFor(source) ? Text(language, TextListingStale)

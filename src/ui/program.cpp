@@ -58,6 +58,7 @@ void TuneAllocator() {
 
 Program::Program(Language language, Dialogs* dialogs)
     : settings{language, true}, dialogs_(dialogs) {
+  QLocale::setDefault(InterfaceLocale(language));
   if (language == Language::Russian) {
     // Without them (not installed) the toolkit's texts stay English; nothing else changes.
     toolkitTexts_ = std::make_unique<QTranslator>();
@@ -89,6 +90,7 @@ Program::~Program() {
   qApp->removeEventFilter(&zoom_);
   qApp->removeEventFilter(&guard_);
   if (toolkitTexts_) QCoreApplication::removeTranslator(toolkitTexts_.get());
+  QLocale::setDefault(formerLocale_);
 }
 
 void Program::Show() {

@@ -4,6 +4,7 @@
 
 #include <QKeySequence>
 #include <QList>
+#include <QLocale>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -49,7 +50,8 @@ class Program {
   // Creates the windows in the start-up order: the main window, the compile-text window
   // (hidden), then the all-blocks window, whose creation starts the first program. In the
   // Russian interface the toolkit speaks Russian too (its buttons, file and print dialogs),
-  // from its own translations, while the program runs.
+  // from its own translations, and every control writes numbers and dates as the interface
+  // language does, while the program runs.
   // `dialogs` answers the message boxes; null means the toolkit's own.
   Program(Language language, Dialogs* dialogs = nullptr);
   ~Program();
@@ -98,6 +100,7 @@ class Program {
   std::unique_ptr<THF> hf_;
   std::unique_ptr<ProgramFiles> files_;
   std::unique_ptr<QTranslator> toolkitTexts_;
+  QLocale formerLocale_;
   ShortcutGuard guard_;
   TextZoom zoom_;
   int commandDepth_ = 0;

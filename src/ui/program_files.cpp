@@ -23,6 +23,7 @@ const QString CodeSaveFilter = "Q41 files (*.Q41);;all files (*.*)";
 ProgramFiles::ProgramFiles(Program& program)
     : program_(program),
       recovery_(
+          program.settings.language,
           [this] {
             const THF* hf = program_.HF();
             return program_.model().ProgramFileNow(hf != nullptr && hf->HoldsCurrentBlock());
@@ -75,8 +76,9 @@ bool ProgramFiles::MayDiscard() {
 }
 
 void ProgramFiles::ShowFileError(const QString& path, int reason) {
-  const QString cause =
-      reason == files::NotRegularFile ? Text(TextNotRegularFile) : SystemErrorText(reason);
+  const QString cause = reason == files::NotRegularFile
+                            ? Text(TextNotRegularFile)
+                            : SystemErrorText(program_.settings.language, reason);
   program_.dialogs().Error(QString("%1\n%2").arg(QDir::toNativeSeparators(path), cause));
 }
 

@@ -35,8 +35,10 @@ struct Recovery::Job {
   bool programFailed = false;  // else the info file failed, when `reason` is set
 };
 
-Recovery::Recovery(std::function<Lines()> snapshot, std::function<void(const QString&)> report)
-    : snapshot_(std::move(snapshot)),
+Recovery::Recovery(Language language, std::function<Lines()> snapshot,
+                   std::function<void(const QString&)> report)
+    : language_(language),
+      snapshot_(std::move(snapshot)),
       report_(std::move(report)),
       folder_(StateFolder()),
       id_(QString("%1-%2")
@@ -148,7 +150,7 @@ void Recovery::Written(const Job& job) {
     reported_ = true;
     const std::string& path = job.programFailed ? job.programPath : job.infoPath;
     report_(QDir::toNativeSeparators(QFile::decodeName(path.c_str())) + ": " +
-            SystemErrorText(job.reason));
+            SystemErrorText(language_, job.reason));
   }
   if (cleared_) {
     cleared_ = false;
@@ -192,7 +194,8 @@ bool Recovery::Read(const Left& left, Lines& lines, QString& error) const {
   std::string bytes;
   const int reason = files::ReadRegularFile(LocalPath(PathOf(left.id, ".asm")), bytes);
   if (reason != 0) {
-    error = QDir::toNativeSeparators(PathOf(left.id, ".asm")) + ": " + SystemErrorText(reason);
+    error = QDir::toNativeSeparators(PathOf(left.id, ".asm")) + ": " +
+            SystemErrorText(language_, reason);
     return false;
   }
   lines = SplitLines(bytes);

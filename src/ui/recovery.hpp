@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/err_diag.hpp"
 #include "common/text.hpp"
 
 namespace q41::ui {
@@ -28,7 +29,9 @@ class Recovery : public QObject {
  public:
   // `snapshot` gives the program file's lines as they stand; `report` shows a failure to write
   // them (once until a write succeeds again), with the file and the system's reason.
-  Recovery(std::function<Lines()> snapshot, std::function<void(const QString&)> report);
+  // The system's reasons are named in `language`.
+  Recovery(Language language, std::function<Lines()> snapshot,
+           std::function<void(const QString&)> report);
   // A clean end: the copy goes.
   ~Recovery() override;
 
@@ -70,6 +73,7 @@ class Recovery : public QObject {
   void Settle();
   void RemoveOwn();
 
+  Language language_;
   std::function<Lines()> snapshot_;
   std::function<void(const QString&)> report_;
   QString folder_;

@@ -88,6 +88,9 @@ void ToolWindows::ShowReference() {
   }
   if (!word.isEmpty()) reference_->ShowEntry(word);
   ShowInFront(*reference_);
+  // Typed at once, a word looks for another entry.
+  reference_->search->setFocus(Qt::OtherFocusReason);
+  reference_->search->selectAll();
 }
 
 void ToolWindows::RefreshListing() {
@@ -98,8 +101,10 @@ void ToolWindows::RefreshListing() {
   std::vector<ListingRow> rows;
   if (h.compiled) rows = ListingRows(h.source.size(), h.code.size(), h.wordSourceLine);
   Lines text = ListingText(rows, h.source, h.code);
-  listing_->ShowListing(std::move(rows), std::move(text),
-                        Text(program_.settings.language, TextListingNone));
+  const Language language = program_.settings.language;
+  listing_->ShowListing(
+      std::move(rows), std::move(text), Text(language, TextListingNone),
+      {ListingFaultNote(language, model.CurrentBlock, h), h.succeeded ? 0 : h.faultLineCompiled});
 }
 
 void ToolWindows::SourceEdited() {

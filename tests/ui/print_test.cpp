@@ -121,7 +121,7 @@ void PrintTest::exportPdfThroughTheRealDialogs() {
 }
 
 // English, by the printer (a PDF file, as the print dialog would have it): the listing of the
-// last compile, and a stale one says so; cancelling either question prints nothing.
+// last compile, and a stale or failed one says so; cancelling either question prints nothing.
 void PrintTest::printTheListing() {
   Started s(Language::English);
   TForm1& f = s.f;
@@ -140,6 +140,17 @@ void PrintTest::printTheListing() {
   s.dialogs.files = {pdf};
   f.Controls().Print1->trigger();
   CheckPrintout(pdf, {"start: mov #5,r0"}, {"(out of date"}, "Page %1 of %2");
+
+  // A failed compile's listing says so first.
+  SetText(*f.Controls().asmText, {"nop", "jmp nowhere", "hlt"});
+  f.Controls().CompAndPreproc1->trigger();
+  s.dialogs.printContents = {PrintContent::Listing};
+  s.dialogs.files = {pdf};
+  f.Controls().Print1->trigger();
+  CheckPrintout(pdf,
+                {"Block 0 did not compile: the fault is on line 2.", f.Controls().ErrLab->text(),
+                 "1 0000 0000 nop", "2"},
+                {"Listing - BLOCK 0"}, "Page %1 of %2");
 
   QFile::remove(pdf);
   s.dialogs.printContents = {std::nullopt, PrintContent::Source};

@@ -52,4 +52,7 @@ xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
   { cat "$work/openbox.log" >&2; fail "openbox did not start on $DISPLAY"; }
 
 export QT_QPA_PLATFORM=xcb
+# The toolkit keeps what its file dialogs were left like (folder, columns) in the user's
+# settings: each run starts afresh, and the user's own are not touched.
+export XDG_CONFIG_HOME="$work/config"
 "$@"
