@@ -26,7 +26,7 @@
 #include "ui/live_check.hpp"
 #include "ui/mainform.hpp"
 #include "ui/program.hpp"
-#include "ui/qt_text.hpp"
+#include "ui/editor_lines.hpp"
 #include "ui/source_assist.hpp"
 
 namespace {

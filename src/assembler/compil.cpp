@@ -244,14 +244,30 @@ bool AssemblyRun::EncodeInstruction(const std::string& line) {
   }
   hltSeen_ = hltSeen_ || mnemonic_->halts;
 
-  // One handler for each way of reading the operands, in the order of OperandForm.
-  static constexpr std::array<void (AssemblyRun::*)(), OperandFormCount> Encoders = {
-      &AssemblyRun::EncodeNoOperand,  &AssemblyRun::EncodeTwoOperands, &AssemblyRun::EncodeInOut,
-      &AssemblyRun::EncodeInOut,      &AssemblyRun::EncodeJump,        &AssemblyRun::EncodeBranch,
-      &AssemblyRun::EncodeOneOperand, &AssemblyRun::EncodeDataWord,
-  };
-  (this->*Encoders[static_cast<std::size_t>(mnemonic_->form)])();
+  EncodeOperands();
   return true;
+}
+
+// One handler for each way of reading the operands. The switch names every form and has no
+// default, so a form added without its handler is a warning, and so a failed build.
+void AssemblyRun::EncodeOperands() {
+  switch (mnemonic_->form) {
+    case OperandForm::None:
+      return EncodeNoOperand();
+    case OperandForm::SourceDestination:
+      return EncodeTwoOperands();
+    case OperandForm::PortDestination:
+    case OperandForm::SourcePort:
+      return EncodeInOut();
+    case OperandForm::Jump:
+      return EncodeJump();
+    case OperandForm::Branch:
+      return EncodeBranch();
+    case OperandForm::One:
+      return EncodeOneOperand();
+    case OperandForm::Value:
+      return EncodeDataWord();
+  }
 }
 
 void AssemblyRun::ResolveReferences() {

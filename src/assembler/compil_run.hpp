@@ -64,6 +64,7 @@ class AssemblyRun {
   void ParsePort(std::string& text, std::size_t at);
   // Splits the operand text at its first ","; without one, the fault of a missing comma.
   bool SplitOperands(std::string& first, std::string& second);
+  void EncodeOperands();
   void EncodeNoOperand();
   void EncodeTwoOperands();
   void EncodeInOut();

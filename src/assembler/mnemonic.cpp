@@ -50,7 +50,8 @@ constexpr MnemonicEntry Describe(std::string_view name, std::string_view templ) 
 
 }  // namespace
 
-const std::array<MnemonicEntry, MnemonicCount> Mnemonics = {{
+// Sized by the rows written, so that a row more or less than MnemonicCount fails to build.
+const std::array<MnemonicEntry, MnemonicCount> Mnemonics = std::to_array<MnemonicEntry>({
     Describe("NOP", "0000"),   Describe("MOV", "0100"),   Describe("ADD", "0200"),
     Describe("SUB", "0300"),   Describe("CMP", "0400"),   Describe("MUL", "0500"),
     Describe("DIV", "0600"),   Describe("AND", "0700"),   Describe("OR", "0800"),
@@ -67,7 +68,7 @@ const std::array<MnemonicEntry, MnemonicCount> Mnemonics = {{
     Describe("TOSP", "0E60"),  Describe("FRMSP", "0E70"), Describe("PUSHPS", "0E80"),
     Describe("POPPS", "0E90"), Describe("SL", "0EA0"),    Describe("SR", "0EB0"),
     Describe("ASR", "0EC0"),
-}};
+});
 
 const std::array<RegisterEntry, 8> RegisterCodes = {{
     {"R0", '0'},

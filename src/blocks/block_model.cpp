@@ -1,5 +1,6 @@
 #include "blocks/block_model.hpp"
 
+#include "blocks/block_marker.hpp"
 #include "blocks/compile_commands.hpp"
 #include "common/number_text.hpp"
 
@@ -164,7 +165,7 @@ void BlockModel::BPClick() {
     return;
   }
   const int added = view_.TabCount();
-  view_.AddTab("BLOCK " + DecimalText(added));
+  view_.AddTab(BlockCaption(added));
   view_.SelectTab(added);
   ++LastBlock;
   ClearBlock(LastBlock);

@@ -6,6 +6,7 @@
 #include <deque>
 #include <vector>
 
+#include "blocks/block_marker.hpp"
 #include "blocks/block_model.hpp"
 #include "blocks/block_view.hpp"
 
@@ -17,7 +18,7 @@ struct PlainView : BlockView, StoredBlocksView, AssemblerWarnings {
   std::string ppuCaption = "0000", cpu = "0000", ppu = "0000", words = "0000";
   PpuSet boxes{};
   int memoryMode = 0;
-  std::vector<std::string> tabs = {"BLOCK 0"};
+  std::vector<std::string> tabs = {BlockCaption(0)};
   int selectedTab = 0;
   bool compileTextVisible = false;
   StatusReport status;

@@ -22,8 +22,8 @@ bool IsMarkerOf(std::string_view line, int n) {
 }
 
 bool IsSettingsLine(std::string_view line) {
-  return line.empty() || StartsWith(line, ";PPU=") || line == ";CPU" ||
-         StartsWith(line, ";CPUaddr=") || StartsWith(line, ";PPUaddr=");
+  return line.empty() || StartsWith(line, PpuSettingPrefix) || line == CpuSettingLine ||
+         StartsWith(line, CpuAddressPrefix) || StartsWith(line, PpuAddressPrefix);
 }
 
 }  // namespace
@@ -59,9 +59,9 @@ std::size_t BlockModel::WriteBlockHeader(int n, Lines& out) const {
   out.emplace_back();
   out.push_back(BlockMarker(n));
   if (marker < body) out.back().append(r.source[marker], 8);
-  out.push_back(cpu ? ";CPU" : ";PPU=" + ppuList);
-  out.push_back(";CPUaddr=" + r.cpuAddress);
-  if (!cpu) out.push_back(";PPUaddr=" + r.ppuAddress);
+  out.push_back(cpu ? std::string(CpuSettingLine) : std::string(PpuSettingPrefix) + ppuList);
+  out.push_back(std::string(CpuAddressPrefix) + r.cpuAddress);
+  if (!cpu) out.push_back(std::string(PpuAddressPrefix) + r.ppuAddress);
   out.emplace_back();
   return body;
 }
@@ -146,11 +146,11 @@ void BlockModel::ApplySettingsLines(BlockRecord& r, SourceText lines) {
     const std::string_view line = lines[k];
     // Most lines are not settings lines: one character tells.
     if (line.empty() || line.front() != ';') continue;
-    if (StartsWith(line, ";PPU=")) {
+    if (StartsWith(line, PpuSettingPrefix)) {
       r.ppu = PpuSetOf(SettingValue(line));
-    } else if (StartsWith(line, ";CPUaddr=")) {
+    } else if (StartsWith(line, CpuAddressPrefix)) {
       r.cpuAddress = SettingValue(line);
-    } else if (StartsWith(line, ";PPUaddr=")) {
+    } else if (StartsWith(line, PpuAddressPrefix)) {
       r.ppuAddress = SettingValue(line);
     }
   }
@@ -235,7 +235,7 @@ void BlockModel::ReadProgramFile(Lines lines) {
 
   markers[static_cast<std::size_t>(found)] = lines.size();
   for (int n = 0; n <= LastBlock; ++n) {
-    if (n > 0) view_.AddTab("BLOCK " + DecimalText(n));
+    if (n > 0) view_.AddTab(BlockCaption(n));
     EnableBlock(n);
     std::size_t end = markers[static_cast<std::size_t>(n + 1)];
     // The empty line before the next marker is the writer's separator, not the block's.

@@ -4,6 +4,7 @@
 
 #include "assembler/mnemonic.hpp"
 #include "blocks/compile.hpp"
+#include "common/keyed_table.hpp"
 
 namespace q41 {
 namespace {
@@ -24,22 +25,24 @@ std::size_t FormOf(const MnemonicEntry& m) {
 }
 
 // The example of a mnemonic, by the way it reads its operands: what goes before and after
-// its name, in the order of OperandForm.
+// its name.
 std::string ExampleOf(const MnemonicEntry& m) {
   struct Around {
+    OperandForm key;
     const char* before;
     const char* after;
   };
-  static constexpr std::array<Around, OperandFormCount> Examples = {{
-      {"", ""},
-      {"", " #5, R0"},
-      {"", " P.2, R1"},
-      {"", " R1, P.3"},
-      {"L: ", " #L"},
-      {"L: ", " L"},
-      {"", " R1"},
-      {"", " 1234H"},
-  }};
+  static constexpr auto Examples = std::to_array<Around>({
+      {OperandForm::None, "", ""},
+      {OperandForm::SourceDestination, "", " #5, R0"},
+      {OperandForm::PortDestination, "", " P.2, R1"},
+      {OperandForm::SourcePort, "", " R1, P.3"},
+      {OperandForm::Jump, "L: ", " #L"},
+      {OperandForm::Branch, "L: ", " L"},
+      {OperandForm::One, "", " R1"},
+      {OperandForm::Value, "", " 1234H"},
+  });
+  static_assert(KeyedInOrder<OperandFormCount>(Examples));
   const Around& e = Examples[FormOf(m)];
   return e.before + std::string(m.name) + (m.takesConstant ? " #2" : e.after);
 }
@@ -56,53 +59,61 @@ std::string Assembled(const std::string& line) {
 }
 
 std::string OperandsOf(const MnemonicEntry& m, const Writer& t) {
-  static constexpr std::array<Words, OperandFormCount> Operands = {{
-      {"нет", "none"},
-      {"источник, приёмник", "source, destination"},
-      {"порт, приёмник", "port, destination"},
-      {"источник, порт", "source, port"},
-      {"адрес перехода", "target"},
-      {"имя метки", "label name"},
-      {"один операнд", "one operand"},
-      {"одно значение", "one value"},
-  }};
-  return t(Operands[FormOf(m)]);
+  static constexpr auto Operands = std::to_array<KeyedText<OperandForm>>({
+      {OperandForm::None, "нет", "none"},
+      {OperandForm::SourceDestination, "источник, приёмник", "source, destination"},
+      {OperandForm::PortDestination, "порт, приёмник", "port, destination"},
+      {OperandForm::SourcePort, "источник, порт", "source, port"},
+      {OperandForm::Jump, "адрес перехода", "target"},
+      {OperandForm::Branch, "имя метки", "label name"},
+      {OperandForm::One, "один операнд", "one operand"},
+      {OperandForm::Value, "одно значение", "one value"},
+  });
+  static_assert(KeyedInOrder<OperandFormCount>(Operands));
+  return t(Operands[FormOf(m)].text);
 }
 
 std::string EncodingOf(const MnemonicEntry& m, const Writer& t) {
-  static constexpr std::array<Words, OperandFormCount> Encodings = {{
-      {"слово шаблона без изменений.", "the template's word as it is."},
-      {"символ 1: флаги (бит 3 — байтовый источник, бит 2 — байтовый приёмник, биты 1 и "
-       "0 — короткая константа); 2: группа (из шаблона); 3: код источника; 4: код "
-       "приёмника. Слова расширения: слово источника (если код D или E), затем слово "
-       "приёмника (если код E).",
-       "character 1: flags (bit 3 a byte source, bit 2 a byte destination, bits 1 and 0 "
-       "a short constant); 2: the group (template); 3: source code; 4: destination "
-       "code. Extension words: the source's word (if code D or E), then the "
-       "destination's word (if code E)."},
-      {"символ 1: флаги (бит 2 — байтовый приёмник); 2: A; 3: порт 0–F; 4: код "
-       "приёмника. Слово расширения: слово приёмника (если код E).",
-       "character 1: flags (bit 2, a byte destination); 2: A; 3: port 0 to F; 4: "
-       "destination code. Extension word: the destination's word (if code E)."},
-      {"символ 1: флаги (биты 3, 1, 0); 2: B; 3: код источника; 4: порт 0–F. Слово "
-       "расширения: слово источника (если код D или E).",
-       "character 1: flags (bits 3, 1, 0); 2: B; 3: source code; 4: port 0 to F. "
-       "Extension word: the source's word (if code D or E)."},
-      {"символ 1: условие (из шаблона); 2: C; 3: 0; 4: код адреса. Слово расширения: "
-       "адрес (если код D или E).",
-       "character 1: the condition (template); 2: C; 3: 0; 4: target code. Extension "
-       "word: the target's word (if code D or E)."},
-      {"символ 1: условие (из шаблона); 2: D; 3 и 4: смещение до метки в байтах от "
-       "следующего слова, от −128 до 126. Слов расширения нет.",
-       "character 1: the condition (template); 2: D; 3 and 4: the displacement to the "
-       "label in bytes from the next word, −128 to 126. No extension words."},
-      {"символ 1: 0, или C для байтового операнда; 2: E; 3: операция (из шаблона); 4: "
-       "код операнда. Слово расширения: слово операнда (если код D или E).",
-       "character 1: 0, or C for a byte operand; 2: E; 3: the operation (template); 4: "
-       "operand code. Extension word: the operand's word (if code D or E)."},
-      {"слово — само значение.", "the word is the value itself."},
-  }};
-  return t(Encodings[FormOf(m)]);
+  static constexpr auto Encodings = std::to_array<KeyedText<OperandForm>>({
+      {OperandForm::None, "слово шаблона без изменений.", "the template's word as it is."},
+      {OperandForm::SourceDestination,
+       {"символ 1: флаги (бит 3 — байтовый источник, бит 2 — байтовый приёмник, биты 1 и "
+        "0 — короткая константа); 2: группа (из шаблона); 3: код источника; 4: код "
+        "приёмника. Слова расширения: слово источника (если код D или E), затем слово "
+        "приёмника (если код E).",
+        "character 1: flags (bit 3 a byte source, bit 2 a byte destination, bits 1 and 0 "
+        "a short constant); 2: the group (template); 3: source code; 4: destination "
+        "code. Extension words: the source's word (if code D or E), then the "
+        "destination's word (if code E)."}},
+      {OperandForm::PortDestination,
+       {"символ 1: флаги (бит 2 — байтовый приёмник); 2: A; 3: порт 0–F; 4: код "
+        "приёмника. Слово расширения: слово приёмника (если код E).",
+        "character 1: flags (bit 2, a byte destination); 2: A; 3: port 0 to F; 4: "
+        "destination code. Extension word: the destination's word (if code E)."}},
+      {OperandForm::SourcePort,
+       {"символ 1: флаги (биты 3, 1, 0); 2: B; 3: код источника; 4: порт 0–F. Слово "
+        "расширения: слово источника (если код D или E).",
+        "character 1: flags (bits 3, 1, 0); 2: B; 3: source code; 4: port 0 to F. "
+        "Extension word: the source's word (if code D or E)."}},
+      {OperandForm::Jump,
+       {"символ 1: условие (из шаблона); 2: C; 3: 0; 4: код адреса. Слово расширения: "
+        "адрес (если код D или E).",
+        "character 1: the condition (template); 2: C; 3: 0; 4: target code. Extension "
+        "word: the target's word (if code D or E)."}},
+      {OperandForm::Branch,
+       {"символ 1: условие (из шаблона); 2: D; 3 и 4: смещение до метки в байтах от "
+        "следующего слова, от −128 до 126. Слов расширения нет.",
+        "character 1: the condition (template); 2: D; 3 and 4: the displacement to the "
+        "label in bytes from the next word, −128 to 126. No extension words."}},
+      {OperandForm::One,
+       {"символ 1: 0, или C для байтового операнда; 2: E; 3: операция (из шаблона); 4: "
+        "код операнда. Слово расширения: слово операнда (если код D или E).",
+        "character 1: 0, or C for a byte operand; 2: E; 3: the operation (template); 4: "
+        "operand code. Extension word: the operand's word (if code D or E)."}},
+      {OperandForm::Value, "слово — само значение.", "the word is the value itself."},
+  });
+  static_assert(KeyedInOrder<OperandFormCount>(Encodings));
+  return t(Encodings[FormOf(m)].text);
 }
 
 std::string Escaped(std::string_view text) {

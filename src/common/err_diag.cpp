@@ -4,57 +4,37 @@
 #include <cstdlib>
 
 #include "common/cp1251.hpp"
+#include "common/keyed_table.hpp"
 
 namespace q41 {
 namespace {
 
 // Written here in UTF-8 for readability; converted once to the system's code page.
-constexpr std::array<std::array<std::string_view, MessageCount>, 2> MessageSource = {{
-    {
-        "Недопустимый символ в числе",
-        "Недопустимый символ в идентификаторе",
-        "Слишком большая константа",
-        "Повторное имя метки",
-        "Метка не найдена в списке",
-        "Не найдена \",\"",
-        "Недопустимый порт",
-        "Константа здесь запрещена",
-        "Неизвестное имя операции",
-        "Лишний операнд",
-        "Пропущен операнд",
-        "Байтовая адресация здесь запрещена",
-        "Слишком большое смещение",
-        "Недопустимое значение",
-        "Смешение byte and word",
-        "Идентификатор начинается с цифры или \"-\"",
-        "Успешная компиляция",
-        "Неправильный тип памяти: ",
-        "Нет значения после \"#\"",
-        "Не найдено \"=\"",
-    },
-    {
-        "Incorrect symbol in number",
-        "Incorrect symbol in identifier",
-        "Too large const",
-        "Duplicate label name",
-        "Label not found in the list",
-        "\",\" not found",
-        "Incorrect port",
-        "Const is forbidden here",
-        "Unknown operation name",
-        "Extra operand",
-        "Missed operand",
-        "Byte addressing is forbidden here",
-        "Too long displacement",
-        "Invalid value",
-        "Mixing byte and word",
-        "Identifier begins from figure or \"-\"",
-        "Successful compilation",
-        "Invalid memory type: ",
-        "No value after \"#\"",
-        "\"=\" not found",
-    },
-}};
+constexpr auto MessageSource = std::to_array<KeyedText<Msg>>({
+    {MsgBadNumberSymbol, {"Недопустимый символ в числе", "Incorrect symbol in number"}},
+    {MsgBadIdentifierSymbol,
+     {"Недопустимый символ в идентификаторе", "Incorrect symbol in identifier"}},
+    {MsgConstTooLarge, {"Слишком большая константа", "Too large const"}},
+    {MsgDuplicateLabel, {"Повторное имя метки", "Duplicate label name"}},
+    {MsgLabelNotFound, {"Метка не найдена в списке", "Label not found in the list"}},
+    {MsgCommaNotFound, {"Не найдена \",\"", "\",\" not found"}},
+    {MsgBadPort, {"Недопустимый порт", "Incorrect port"}},
+    {MsgConstForbidden, {"Константа здесь запрещена", "Const is forbidden here"}},
+    {MsgUnknownOperation, {"Неизвестное имя операции", "Unknown operation name"}},
+    {MsgExtraOperand, {"Лишний операнд", "Extra operand"}},
+    {MsgMissedOperand, {"Пропущен операнд", "Missed operand"}},
+    {MsgByteForbidden, {"Байтовая адресация здесь запрещена", "Byte addressing is forbidden here"}},
+    {MsgDisplacementTooLong, {"Слишком большое смещение", "Too long displacement"}},
+    {MsgInvalidValue, {"Недопустимое значение", "Invalid value"}},
+    {MsgMixingByteWord, {"Смешение byte and word", "Mixing byte and word"}},
+    {MsgIdentifierStartsBadly,
+     {"Идентификатор начинается с цифры или \"-\"", "Identifier begins from figure or \"-\""}},
+    {MsgSuccess, {"Успешная компиляция", "Successful compilation"}},
+    {MsgBadMemoryType, {"Неправильный тип памяти: ", "Invalid memory type: "}},
+    {MsgNoValueAfterHash, {"Нет значения после \"#\"", "No value after \"#\""}},
+    {MsgEqualsNotFound, {"Не найдено \"=\"", "\"=\" not found"}},
+});
+static_assert(KeyedInOrder<MessageCount>(MessageSource));
 
 using Table = std::array<std::array<std::string, MessageCount>, 2>;
 
@@ -63,7 +43,8 @@ const Table& Messages() {
     Table t;
     for (std::size_t row = 0; row < 2; ++row) {
       for (std::size_t n = 0; n < MessageCount; ++n)
-        t[row][n] = Utf8ToCp1251(MessageSource[row][n]);
+        t[row][n] = Utf8ToCp1251(
+            MessageSource[n].text.In(row == 0 ? Language::Russian : Language::English));
     }
     return t;
   }();

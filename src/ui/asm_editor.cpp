@@ -8,6 +8,7 @@
 #include <QToolTip>
 
 #include "language/tokens.hpp"
+#include "ui/qt_text.hpp"
 #include "ui/style.hpp"
 
 namespace q41::ui {
@@ -20,8 +21,6 @@ QTextCharFormat FormatOf(const TokenLook& look) {
   if (look.italic) f.setFontItalic(true);
   return f;
 }
-
-constexpr int ColouredLength = 4000;
 
 }  // namespace
 
@@ -261,7 +260,7 @@ QList<QTextEdit::ExtraSelection> AsmEditor::Selections(const QTextBlock& first,
     for (QTextBlock b = first;; b = b.next()) {
       // Of a very long line only the start is coloured: its far end is out of sight, and a
       // colour for each of a hundred thousand words would cost seconds.
-      const std::string bytes = FromQt(QStringView(b.text()).left(ColouredLength));
+      const std::string bytes = FromQt(QStringView(b.text()).left(LongestShownLine));
       for (const SyntaxSpan& span : LineTokens(bytes)) {
         QTextEdit::ExtraSelection s;
         s.cursor = QTextCursor(b);

@@ -12,7 +12,7 @@
 #include <QTextEdit>
 #include <QTimer>
 
-#include "ui/qt_text.hpp"
+#include "ui/memo.hpp"
 
 namespace q41::ui {
 

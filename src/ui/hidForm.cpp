@@ -13,6 +13,8 @@
 #include "blocks/block_model.hpp"
 #include "icons.hpp"
 #include "ui/asm_editor.hpp"
+#include "ui/editor_lines.hpp"
+#include "ui/memo.hpp"
 #include "ui/qt_text.hpp"
 #include "ui/style.hpp"
 

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "blocks/block_view.hpp"
-#include "ui/qt_text.hpp"
+#include "ui/editor_lines.hpp"
 
 class QCheckBox;
 class QFrame;

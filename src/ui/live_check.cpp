@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "ui/qt_text.hpp"
+#include "ui/editor_lines.hpp"
 
 namespace q41::ui {
 

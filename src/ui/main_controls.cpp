@@ -9,8 +9,10 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include "blocks/block_marker.hpp"
 #include "icons.hpp"
 #include "ui/asm_editor.hpp"
+#include "ui/memo.hpp"
 #include "ui/midtext.hpp"
 #include "ui/qt_text.hpp"
 #include "ui/style.hpp"
@@ -88,7 +90,7 @@ void MainControls::BuildBlockPage(QWidget* client) {
   BlckTabs->setExpanding(false);
   // Six tabs must leave room for the block buttons on the same row.
   BlckTabs->setStyleSheet("QTabBar::tab { padding: 3px 6px; }");
-  BlckTabs->addTab("BLOCK 0");
+  BlckTabs->addTab(ToQt(BlockCaption(0)));
   BlckTabs->move(2, 0);
   BlckTabs->resize(BlckTabs->sizeHint());
   auto* page = Place(new QFrame(BlckCtrl), "BlckPage", 0, BlckTabs->height() - 1, 505,

@@ -26,6 +26,7 @@
 #include "ui/midtext.hpp"
 #include "ui/program.hpp"
 #include "ui/program_files.hpp"
+#include "ui/qt_text.hpp"
 #include "ui/source_assist.hpp"
 #include "ui/style.hpp"
 #include "ui/tool_windows.hpp"

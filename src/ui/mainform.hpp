@@ -8,7 +8,7 @@
 
 #include "blocks/block_view.hpp"
 #include "ui/main_controls.hpp"
-#include "ui/qt_text.hpp"
+#include "ui/editor_lines.hpp"
 
 namespace q41::ui {
 

@@ -8,7 +8,7 @@
 
 #include "ui/asm_editor.hpp"
 #include "ui/frame_placement.hpp"
-#include "ui/qt_text.hpp"
+#include "ui/editor_lines.hpp"
 #include "ui/style.hpp"
 
 namespace q41::ui {

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "ui/qt_text.hpp"
+#include "ui/editor_lines.hpp"
 
 class QCheckBox;
 class QGroupBox;

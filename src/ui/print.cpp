@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "blocks/block_marker.hpp"
 #include "blocks/block_model.hpp"
 #include "blocks/listing.hpp"
 #include "ui/dialogs.hpp"
@@ -178,7 +179,7 @@ Printout BlockPrintout(Program& program, PrintContent content) {
   const int block = model.CurrentBlock;
   const CompileHistory& history = model.History(block);
   const Lines source = static_cast<const BlockView&>(program.Form1()).Source();
-  const QString blockName = QString("BLOCK %1").arg(block);
+  const QString blockName = ToQt(BlockCaption(block));
   Printout printout;
   if (content == PrintContent::Listing) {
     printout = ListingPrintout(history, Text(language, TextListingNone),

@@ -9,6 +9,7 @@
 #include "ui/i_face.hpp"
 #include "ui/mainform.hpp"
 #include "ui/program.hpp"
+#include "ui/qt_text.hpp"
 
 namespace q41::ui {
 namespace {

@@ -18,6 +18,7 @@
 
 #include "language/queries.hpp"
 #include "ui/asm_editor.hpp"
+#include "ui/editor_lines.hpp"
 #include "ui/i_face.hpp"
 #include "ui/live_check.hpp"
 #include "ui/qt_text.hpp"
@@ -244,7 +245,7 @@ bool SourceAssist::ShowHover(const QPoint& at, const QPoint& global) {
   if (!text.isEmpty()) {
     text = PlainToolTip(FromQt(text));
   } else {
-    const std::string bytes = FromQt(c.block().text().left(4000));
+    const std::string bytes = FromQt(c.block().text().left(LongestShownLine));
     const auto hover = HoverAt(check_->Facts(), bytes, line, column, language_);
     if (!hover) return false;
     text = hover->html ? QString::fromUtf8(hover->text) : PlainToolTip(hover->text);

@@ -21,6 +21,11 @@ QFont FixedFont();
 // A sans-serif face of the given pixel height.
 QFont SansFont(int pixels);
 
+// What the windows read of one line for anything but editing it: colouring, a hover, a
+// tooltip. A line of a million characters would take the toolkit seconds to lay out and no
+// screen shows it, while no line of a real program comes near this length.
+inline constexpr int LongestShownLine = 4000;
+
 // Both scroll bars, no word wrap, the given font.
 void SetupEditor(QPlainTextEdit& editor, const QFont& font);
 

@@ -13,7 +13,7 @@
 #include "ui/listing_window.hpp"
 #include "ui/program.hpp"
 #include "ui/program_files.hpp"
-#include "ui/qt_text.hpp"
+#include "ui/editor_lines.hpp"
 #include "ui/reference_window.hpp"
 #include "ui/style.hpp"
 

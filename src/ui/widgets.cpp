@@ -9,13 +9,11 @@
 
 #include "assembler/label_table.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/style.hpp"
 
 namespace q41::ui {
 namespace {
 
-// A tooltip of a million characters would take the toolkit seconds to lay out, and no
-// screen shows it: a fault's line is shown up to this length.
-constexpr qsizetype LongestTip = 4000;
 // No status line is wide enough for more characters than this; measuring more only costs.
 constexpr qsizetype LongestRow = 2000;
 
@@ -36,7 +34,7 @@ bool StatusLabel::event(QEvent* event) {
     if (ShownText() != whole) {
       // As rich text, which the tooltip wraps to the screen; the text itself is no markup.
       tip = "<p style='white-space:pre-wrap'>" +
-            (whole.size() > LongestTip ? whole.left(LongestTip) + QChar(0x2026) : whole)
+            (whole.size() > LongestShownLine ? whole.left(LongestShownLine) + QChar(0x2026) : whole)
                 .toHtmlEscaped() +
             "</p>";
     }

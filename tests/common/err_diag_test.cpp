@@ -1,13 +1,27 @@
 #include "common/err_diag.hpp"
 
+#include <array>
+
 #include <gtest/gtest.h>
 
 #include "../support.hpp"
+#include "common/keyed_table.hpp"
 
 namespace q41 {
 namespace {
 
 using test::W;
+
+// The check every keyed table passes at compile time turns away each way a table can fall
+// out of step with its keys: a row missing, a row too many, two rows swapped.
+enum class Key { A, B, C };
+struct Row {
+  Key key;
+};
+static_assert(KeyedInOrder<3>(std::to_array<Row>({{Key::A}, {Key::B}, {Key::C}})));
+static_assert(!KeyedInOrder<3>(std::to_array<Row>({{Key::A}, {Key::B}})));
+static_assert(!KeyedInOrder<3>(std::to_array<Row>({{Key::A}, {Key::B}, {Key::C}, {Key::C}})));
+static_assert(!KeyedInOrder<3>(std::to_array<Row>({{Key::A}, {Key::C}, {Key::B}})));
 
 TEST(Messages, BothRowsHoldTheExactTexts) {
   EXPECT_EQ(Message(Language::English, 0), "Incorrect symbol in number");

@@ -35,6 +35,7 @@
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
 #include "ui/program.hpp"
+#include "ui/qt_text.hpp"
 #include "ui/reference_window.hpp"
 #include "ui/widgets.hpp"
 #include "ui_support.hpp"

@@ -34,6 +34,7 @@
 #include "ui/mainform.hpp"
 #include "ui/midtext.hpp"
 #include "ui/program.hpp"
+#include "ui/qt_text.hpp"
 #include "ui/source_assist.hpp"
 #include "ui_support.hpp"
 

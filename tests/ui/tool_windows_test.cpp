@@ -16,6 +16,7 @@
 #include "ui/listing_window.hpp"
 #include "ui/mainform.hpp"
 #include "ui/program.hpp"
+#include "ui/qt_text.hpp"
 #include "ui/reference_window.hpp"
 #include "ui/style.hpp"
 #include "ui_support.hpp"

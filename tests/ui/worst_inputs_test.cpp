@@ -19,6 +19,7 @@
 #include "ui/hidForm.hpp"
 #include "ui/mainform.hpp"
 #include "ui/program.hpp"
+#include "ui/qt_text.hpp"
 #include "ui/style.hpp"
 #include "ui/widgets.hpp"
 #include "ui_support.hpp"

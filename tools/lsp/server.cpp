@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "blocks/block_marker.hpp"
 #include "common/cp1251.hpp"
 #include "common/number_text.hpp"
 #include "language/queries.hpp"
@@ -433,7 +434,7 @@ Json Server::Symbols(const Document& d) const {
     Json whole = *first;
     whole["end"] = (*last)["end"];
     whole["end"]["character"] = d.lines[whole["end"]["line"].get<std::size_t>()].utf16.back();
-    Json blockSymbol = symbol("BLOCK " + std::to_string(b), 2, whole);
+    Json blockSymbol = symbol(BlockCaption(b), 2, whole);
     blockSymbol["children"] = Json::array();
     for (const NameFacts& n : d.program.facts[b].names) {
       if (!n.defined || n.definition.inGlobal) continue;
