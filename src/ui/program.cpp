@@ -6,6 +6,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QScreen>
@@ -125,6 +127,25 @@ void Program::ApplyInterfaceLanguage() {
   if (files_) files_->ShowTitle();
 }
 
+namespace {
+
+// Where a notice about the caret stands: below the caret's line, as a tooltip would, unless
+// it would cover the mouse pointer there, then above the line. The toolkit takes the pointer
+// leaving the widget beneath it for the user moving on, and a notice that comes up under the
+// pointer was gone before it was seen.
+QPoint NoticeSpot(const QWidget& editor, const QRect& caret, const QString& text) {
+  // The toolkit puts a tip's corner a pointer's height below the point it is given.
+  constexpr int Below = 16;
+  constexpr int Margins = 12;  // the tip's frame and margins, and some room
+  const QSize size = QFontMetrics(QToolTip::font()).size(0, text) + QSize(2 * Margins, 2 * Margins);
+  const QPoint under = editor.mapToGlobal(caret.bottomLeft());
+  const QRect covered(under + QPoint(0, Below) - QPoint(Margins, Margins), size);
+  if (!covered.contains(QCursor::pos())) return under;
+  return editor.mapToGlobal(caret.topLeft()) - QPoint(0, Below + size.height());
+}
+
+}  // namespace
+
 void Program::TellNotKept(QWidget& editor, const QStringList& characters) const {
   // Each with its code, since some look like others or like nothing at all.
   constexpr qsizetype Listed = 16;
@@ -134,9 +155,9 @@ void Program::TellNotKept(QWidget& editor, const QStringList& characters) const 
     named << c + " U+" + code.rightJustified(4, QChar('0'));
   }
   if (characters.size() > Listed) named << QString(QChar(0x2026));
+  const QString text = Text(settings.language, TextNotKept).arg(named.join("   "));
   const QRect caret = editor.inputMethodQuery(Qt::ImCursorRectangle).toRect();
-  QToolTip::showText(editor.mapToGlobal(caret.bottomLeft()),
-                     Text(settings.language, TextNotKept).arg(named.join("   ")), &editor);
+  QToolTip::showText(NoticeSpot(editor, caret, text), text, &editor);
 }
 
 void Program::Edited() {

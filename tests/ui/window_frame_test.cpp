@@ -3,11 +3,16 @@
 // so this runs on the xcb platform, under tests/ui/under_window_manager.sh (Xvfb and openbox).
 
 #include <QAction>
+#include <QApplication>
+#include <QCursor>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -155,6 +160,7 @@ class WindowFrameTest : public QObject {
   void movedWindowsStayWhereTheyAreMoved();
   void minimisedWindowsComeBackInFront();
   void noWindowCanBeMaximised();
+  void noticeAtTheCaretOutlivesThePointerBeneathIt();
 };
 
 void WindowFrameTest::initTestCase() {
@@ -273,6 +279,31 @@ void WindowFrameTest::noWindowCanBeMaximised() {
         QTest::qWaitFor([&] { return w->isMaximized() || w->frameGeometry() != frame; }, 500);
     QVERIFY2(!changed, qPrintable(name + " maximised: " + Where(*w)));
   }
+}
+
+// The notice of characters that became "?" comes up below the caret. Where the mouse pointer
+// rests there, the notice must not come up under it: the toolkit takes the pointer leaving the
+// editor for the user moving on and hides the notice before anyone sees it.
+void WindowFrameTest::noticeAtTheCaretOutlivesThePointerBeneathIt() {
+  Started s(Language::English);
+  QVERIFY(Settled(s.f));
+  s.f.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&s.f, Patience));
+  QPlainTextEdit& editor = *s.f.Controls().asmText;
+  editor.setFocus();
+  editor.moveCursor(QTextCursor::End);
+  const QRect caret = editor.inputMethodQuery(Qt::ImCursorRectangle).toRect();
+  QCursor::setPos(editor.mapToGlobal(caret.bottomLeft() + QPoint(30, 26)));
+  QTRY_COMPARE_WITH_TIMEOUT(QCursor::pos(), editor.mapToGlobal(caret.bottomLeft() + QPoint(30, 26)),
+                            Patience);
+  QTest::qWait(200);
+
+  QKeyEvent lambda(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(0x3BB)));
+  QApplication::sendEvent(&editor, &lambda);
+  QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible(), Patience);
+  QTest::qWait(500);
+  QVERIFY2(QToolTip::isVisible(), "the notice went as soon as it came");
+  QVERIFY(QToolTip::text().contains("U+03BB"));
 }
 
 }  // namespace q41::ui
