@@ -369,7 +369,7 @@ int main(int argc, char** argv) {
   const Lines block = q41::bench::GenerateQ41Block(5000);
   PutSource(f, block);
   for (int k = 1; k < 6; ++k) {
-    program.model().BPClick();
+    program.model().AddBlock();
     static_cast<q41::BlockView&>(f).SetSource(block, k);
   }
   const double all = Best(3, [&] {

@@ -19,9 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   q41::BlockModel model(view, workspace, settings);
   model.NewProgram();
   model.ReadProgramFile(q41::SplitLines(bytes));
-  model.SpeedButton2Click();
-
-  const bool success = q41::ShowsSuccess(view.LineCaption(), settings.language);
+  const bool success = model.CompileAll();
+  if (success != (view.LineCaption() == q41::Message(settings.language, q41::MsgSuccess))) {
+    std::abort();
+  }
   for (int n = 0; n <= model.LastBlock; ++n) {
     const q41::BlockRecord& r = model.BlockStore[static_cast<std::size_t>(n)];
     const bool compiled = success || n < model.CurrentBlock;

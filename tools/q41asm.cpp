@@ -426,8 +426,7 @@ int PrintPreprocessed(const q41::BlockModel& model, const HeadlessView& view,
 // Compiles all blocks as F9 does, then writes the code file as Save .Q41 does, or the label
 // tables or listings the view collected.
 int CompileAll(q41::BlockModel& model, const HeadlessView& view, const Arguments& args) {
-  model.SpeedButton2Click();
-  const bool compiled = q41::ShowsSuccess(view.LineCaption(), args.options.language);
+  const bool compiled = model.CompileAll();
   // The listings of the blocks before a failing one are printed too.
   if ((compiled && args.mode == Mode::Labels) || args.mode == Mode::Listing) {
     if (!WriteOrFail(args.output, q41::JoinLines(view.printed, PrintedEol(args.output)))) {

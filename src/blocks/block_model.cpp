@@ -151,12 +151,12 @@ Lines BlockModel::ProgramFileNow(bool storeIsCurrent) {
   return lines;
 }
 
-void BlockModel::BlckCtrlChange(int tab) {
+void BlockModel::SwitchToBlock(int tab) {
   StoreCurrentBlock(CurrentBlock);
   ShowBlock(tab);
 }
 
-void BlockModel::BPClick() {
+void BlockModel::AddBlock() {
   if (view_.TabCount() >= BlockCount) return;
   StoreCurrentBlock(CurrentBlock);
   // A source of one line, even an empty one, is not empty.
@@ -174,7 +174,7 @@ void BlockModel::BPClick() {
   Edited();
 }
 
-void BlockModel::BMClick() {
+void BlockModel::DeleteLastBlock() {
   if (view_.TabCount() <= 1) return;
   StoreCurrentBlock(CurrentBlock);
   if (!BlockStore[static_cast<std::size_t>(LastBlock)].source.empty() &&
@@ -193,7 +193,7 @@ void BlockModel::BMClick() {
   Edited();
 }
 
-bool BlockModel::New1Click() {
+bool BlockModel::AskNewProgram() {
   if (!BlockStore[0].source.empty() && !view_.Ask(Question::ClearProgram, 0)) return false;
   NewProgram();
   return true;
@@ -250,7 +250,7 @@ void BlockModel::FaultMoved(int block, int line) {
   BlockStore[static_cast<std::size_t>(block)].history.faultLine = line;
 }
 
-void BlockModel::SpeedButton2Click() {
+bool BlockModel::CompileAll() {
   StoreCurrentBlock(CurrentBlock);
   for (int k = 0; k < BlockCount; ++k) {
     BlockStore[static_cast<std::size_t>(k)].code.clear();
@@ -267,12 +267,11 @@ void BlockModel::SpeedButton2Click() {
         q41::CompileBlock(view_, workspace_, settings_.Options(), k, StoredSource(k));
     view_.SetWordCount(WordCountText(outcome.code.size()));
     Record(k, StoredSource(k), outcome);
-    // Success is read off the status line, as the user sees it.
-    if (!ShowsSuccess(view_.LineCaption(), settings_.language)) {
+    if (!outcome.succeeded) {
       view_.SetLineCaption(FailedBlockCaption(k, view_.LineCaption()));
       // The focus only: the failing line stays selected.
       view_.FocusSource();
-      return;
+      return false;
     }
     BlockRecord& r = BlockStore[static_cast<std::size_t>(k)];
     r.code = std::move(outcome.code);
@@ -281,6 +280,7 @@ void BlockModel::SpeedButton2Click() {
     view_.BlockCompiled(k);
     StoredChanged(k);
   }
+  return true;
 }
 
 }  // namespace q41

@@ -107,15 +107,15 @@ class BlockModel {
   void NewProgram();
 
   // The commands of the block controls and the menu.
-  void BlckCtrlChange(int tab);
-  void BPClick();
-  void BMClick();
+  void SwitchToBlock(int tab);
+  void AddBlock();
+  void DeleteLastBlock();
   // New program, after its question: false when the user cancelled.
-  bool New1Click();
+  bool AskNewProgram();
   // Compile+preproc. of the current block, and compile all blocks (stops at the first
-  // block that fails, whose status line then starts with "Bl." and its number).
+  // block that fails, whose status line then starts with "Bl." and its number; false then).
   void CompileBlock();
-  void SpeedButton2Click();
+  bool CompileAll();
   // Compile only: the text for compilation as it stands, into the working copy.
   void CompileOnly();
   // Preprocess only: its fault, if any, is the block's last fault.

@@ -26,10 +26,6 @@ CompileOutcome CompileSource(CompileWorkspace& workspace, SourceText source, con
   return outcome;
 }
 
-bool ShowsSuccess(const std::string& lineCaption, Language language) {
-  return lineCaption == Message(language, MsgSuccess);
-}
-
 std::string WordCountText(std::size_t words) {
   std::string text;
   do {

@@ -34,9 +34,6 @@ struct CompileOutcome {
 CompileOutcome CompileSource(CompileWorkspace& workspace, SourceText source, const Lines& glob,
                              const AssemblerOptions& options, AssemblerWarnings* warnings);
 
-// Compile all's test of success: the success message, exactly, in LineLab.
-bool ShowsSuccess(const std::string& lineCaption, Language language);
-
 // The word count of a block: its number of code words in upper-case hexadecimal, at least
 // four digits ("001A" for 26 words).
 std::string WordCountText(std::size_t words);

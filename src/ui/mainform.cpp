@@ -75,18 +75,37 @@ TForm1::TForm1(Program& program) : program_(program) {
 
 TForm1::~TForm1() = default;
 
+void TForm1::CompAndPreproc1Click() {
+  program_.model().CompileBlock();
+}
+
+void TForm1::SpeedButton2Click() {
+  program_.model().CompileAll();
+}
+
+void TForm1::BPClick() {
+  program_.model().AddBlock();
+}
+
+void TForm1::BMClick() {
+  program_.model().DeleteLastBlock();
+}
+
+void TForm1::BlckCtrlChange(int tab) {
+  program_.model().SwitchToBlock(tab);
+}
+
 void TForm1::ConnectControls() {
-  auto command = [this](QToolButton* button, void (BlockModel::*handler)()) {
-    connect(button, &QToolButton::clicked, this, [this, handler] {
-      program_.RunCommand([this, handler] { (program_.model().*handler)(); });
-    });
+  auto command = [this](QToolButton* button, void (TForm1::*handler)()) {
+    connect(button, &QToolButton::clicked, this,
+            [this, handler] { program_.RunCommand([this, handler] { (this->*handler)(); }); });
   };
-  command(ui_.SpeedButton1, &BlockModel::CompileBlock);
-  command(ui_.SpeedButton2, &BlockModel::SpeedButton2Click);
-  command(ui_.BP, &BlockModel::BPClick);
-  command(ui_.BM, &BlockModel::BMClick);
+  command(ui_.SpeedButton1, &TForm1::CompAndPreproc1Click);
+  command(ui_.SpeedButton2, &TForm1::SpeedButton2Click);
+  command(ui_.BP, &TForm1::BPClick);
+  command(ui_.BM, &TForm1::BMClick);
   connect(ui_.BlckTabs, &QTabBar::currentChanged, this, [this](int index) {
-    if (index >= 0) program_.model().BlckCtrlChange(index);
+    if (index >= 0) BlckCtrlChange(index);
   });
   for (QCheckBox* box : ui_.PpuBoxes) connect(box, &QCheckBox::toggled, this, &TForm1::ShowPpuList);
   // An edit of the source ends the links: its lines no longer are the compiled ones.

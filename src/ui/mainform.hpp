@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "blocks/block_view.hpp"
-#include "ui/main_controls.hpp"
 #include "ui/editor_lines.hpp"
+#include "ui/main_controls.hpp"
 
 namespace q41::ui {
 
@@ -33,6 +33,14 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   // A notice in the status bar below the window's controls, which shows only while there is
   // one; an empty text takes it away.
   void ShowNotice(const QString& text);
+
+  // The block controls' handlers, which the menu's commands share: the block model's
+  // operations (the menu and the buttons run them as commands).
+  void CompAndPreproc1Click();
+  void SpeedButton2Click();
+  void BPClick();
+  void BMClick();
+  void BlckCtrlChange(int tab);
 
  protected:
   void showEvent(QShowEvent* event) override;

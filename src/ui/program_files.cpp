@@ -164,7 +164,7 @@ void ProgramFiles::New1Click() {
   if (model.Modified()) {
     if (!MayDiscard()) return;
     model.NewProgram();
-  } else if (!model.New1Click()) {
+  } else if (!model.AskNewProgram()) {
     return;
   }
   fileName_.clear();

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "../support.hpp"
 #include "started.hpp"
 
@@ -19,10 +21,10 @@ struct Started : test::Started {
   void Blocks(const std::vector<Lines>& sources) {
     view.source = sources[0];
     for (std::size_t k = 1; k < sources.size(); ++k) {
-      model.BPClick();
+      model.AddBlock();
       view.source = sources[k];
     }
-    model.BlckCtrlChange(0);
+    model.SwitchToBlock(0);
   }
 };
 
@@ -54,11 +56,11 @@ TEST(BlockModel, PpuListsAndAddresses) {
   s.Blocks({{"nop"}, {"hlt"}});
   s.view.cpu = "7";
   s.view.ppuCaption = "0031";
-  s.model.BlckCtrlChange(1);
+  s.model.SwitchToBlock(1);
   EXPECT_EQ(s.model.BlockStore[0].cpuAddress, "0007");
   EXPECT_EQ(s.model.BlockStore[0].ppu, (PpuSet{true, false, true, false}));
   s.view.cpu = "12345";
-  s.model.BlckCtrlChange(0);
+  s.model.SwitchToBlock(0);
   EXPECT_EQ(s.view.cpu, "0007");
   EXPECT_EQ(s.view.ppuCaption, "0031");
   EXPECT_EQ(s.view.boxes, (PpuSet{true, false, true, false}));
@@ -67,7 +69,7 @@ TEST(BlockModel, PpuListsAndAddresses) {
 
 TEST(BlockModel, AddingBlocks) {
   Started s;
-  s.model.BPClick();
+  s.model.AddBlock();
   EXPECT_EQ(s.view.tabs.back(), "BLOCK 1");
   EXPECT_EQ(s.view.selectedTab, 1);
   EXPECT_EQ(s.model.CurrentBlock, 1);
@@ -78,46 +80,46 @@ TEST(BlockModel, AddingBlocks) {
   EXPECT_EQ(s.model.BlockStore[0].source, (Lines{";asm text", "", "hlt"}));
 
   // After an empty last block: refused with a notice; one character is enough.
-  s.model.BPClick();
+  s.model.AddBlock();
   EXPECT_EQ(s.view.asked, std::vector<std::string>{"NewBlockRestricted"});
   EXPECT_EQ(s.model.LastBlock, 1);
   s.view.source = {""};
-  s.model.BPClick();
+  s.model.AddBlock();
   EXPECT_EQ(s.model.LastBlock, 2);
   for (int k = 3; k < 6; ++k) {
     s.view.source = {"x"};
-    s.model.BPClick();
+    s.model.AddBlock();
   }
   EXPECT_EQ(s.model.LastBlock, 5);
   s.view.source = {"x"};
-  s.model.BPClick();  // a seventh: nothing, and nothing said
+  s.model.AddBlock();  // a seventh: nothing, and nothing said
   EXPECT_EQ(s.model.LastBlock, 5);
   EXPECT_EQ(s.view.asked.size(), 1u);
 }
 
 TEST(BlockModel, DeletingBlocks) {
   Started s;
-  s.model.BMClick();  // only block 0: nothing
+  s.model.DeleteLastBlock();  // only block 0: nothing
   EXPECT_EQ(s.model.LastBlock, 0);
   s.Blocks({{"a"}, {"b"}, {"c"}});
   // With text: asked; Cancel keeps everything.
-  s.model.BMClick();
+  s.model.DeleteLastBlock();
   EXPECT_EQ(s.view.asked, std::vector<std::string>{"DeleteBlock"});
   EXPECT_EQ(s.model.LastBlock, 2);
   EXPECT_EQ(s.view.TabCount(), 3);
   // OK while block 0 is current: block 0 and its working copy stay as they are.
   s.view.source = {"a edited"};
   s.view.answers = {true};
-  s.model.BMClick();
+  s.model.DeleteLastBlock();
   EXPECT_EQ(s.model.LastBlock, 1);
   EXPECT_EQ(s.model.CurrentBlock, 0);
   EXPECT_EQ(s.view.source, Lines{"a edited"});
   EXPECT_EQ(s.model.BlockStore[2].source, Lines{});
   EXPECT_FALSE(s.view.enabled[2]);
   // Deleting the current last block shows the one before; an empty one is not asked about.
-  s.model.BlckCtrlChange(1);
+  s.model.SwitchToBlock(1);
   s.view.source.clear();
-  s.model.BMClick();
+  s.model.DeleteLastBlock();
   EXPECT_EQ(s.view.asked.size(), 2u);
   EXPECT_EQ(s.model.CurrentBlock, 0);
   EXPECT_EQ(s.view.selectedTab, 0);
@@ -127,12 +129,12 @@ TEST(BlockModel, DeletingBlocks) {
 TEST(BlockModel, NewProgramAfterFourBlocks) {
   Started s;
   s.Blocks({{"a"}, {"b"}, {"c"}, {"d"}});
-  s.model.BlckCtrlChange(2);
+  s.model.SwitchToBlock(2);
   s.view.answers = {false};
-  s.model.New1Click();
+  s.model.AskNewProgram();
   EXPECT_EQ(s.model.LastBlock, 3);
   s.view.answers = {true};
-  s.model.New1Click();
+  s.model.AskNewProgram();
   EXPECT_EQ(s.view.asked, (std::vector<std::string>{"ClearProgram", "ClearProgram"}));
   EXPECT_EQ(s.view.tabs, std::vector<std::string>{"BLOCK 0"});
   EXPECT_EQ(s.model.LastBlock, 0);
@@ -146,14 +148,14 @@ TEST(BlockModel, NewProgramAfterFourBlocks) {
   EXPECT_TRUE(s.view.caretAtStart);
   // Block 0 stored empty: no question.
   s.model.BlockStore[0].source.clear();
-  s.model.New1Click();
+  s.model.AskNewProgram();
   EXPECT_EQ(s.view.asked.size(), 2u);
 }
 
 TEST(BlockModel, CompileOneBlockLeavesTheStoredBlock) {
   Started s;
   s.Blocks({{"hlt"}, {"nop", "hlt"}});
-  s.model.BlckCtrlChange(1);
+  s.model.SwitchToBlock(1);
   s.view.compileTextVisible = true;
   s.model.CompileBlock();
   EXPECT_EQ(s.view.code, (Lines{"0000", "AF18"}));
@@ -163,7 +165,7 @@ TEST(BlockModel, CompileOneBlockLeavesTheStoredBlock) {
   EXPECT_EQ(s.view.lamps[0], LampColor::White);
   EXPECT_FALSE(s.view.compileTextVisible);
   // The next store takes the fresh code along.
-  s.model.BlckCtrlChange(0);
+  s.model.SwitchToBlock(0);
   EXPECT_EQ(s.model.BlockStore[1].code, (Lines{"0000", "AF18"}));
 }
 
@@ -173,7 +175,7 @@ TEST(BlockModel, CompileAllStopsAtTheFirstFailingBlock) {
   words26.push_back("hlt");
   s.Blocks({words26, {"hlt"}, {"nop", "jmp #nowhere", "hlt"}, {"hlt"}});
   s.model.BlockStore[3].wordCount = "0042";
-  s.model.SpeedButton2Click();
+  s.model.CompileAll();
   EXPECT_EQ(s.view.status.lineCaption, "Bl.2; 2:  jmp #nowhere");
   EXPECT_EQ(s.view.status.errCaption, "Label not found in the list: NOWHERE");
   EXPECT_EQ(s.model.CurrentBlock, 2);
@@ -195,7 +197,7 @@ TEST(BlockModel, CompileAllStopsAtTheFirstFailingBlock) {
 
   // A preprocessor fault in block 1: its numbered line after the block prefix.
   s.model.BlockStore[1].source = {"rw 0"};
-  s.model.SpeedButton2Click();
+  s.model.CompileAll();
   EXPECT_EQ(s.view.status.lineCaption, "Bl.1; 1: RW 0");
   EXPECT_EQ(s.view.lamps[1], LampColor::Red);
   EXPECT_EQ(s.view.lamps[2], LampColor::White);
@@ -205,7 +207,7 @@ TEST(BlockModel, CompileAllOfGoodBlocks) {
   Started s;
   s.settings.language = Language::Russian;
   s.Blocks({{"hlt"}, {"nop"}});
-  s.model.SpeedButton2Click();
+  s.model.CompileAll();
   EXPECT_EQ(s.view.status.lineCaption, W("Успешная компиляция"));
   EXPECT_EQ(s.model.CurrentBlock, 1);
   EXPECT_EQ(s.view.warnings, std::vector<std::string>{"No HLT command!"});
@@ -217,9 +219,10 @@ TEST(BlockModel, CompileAllOfGoodBlocks) {
 // Each block's compile history: every compile command keeps what it read and gave for the
 // block it compiled, and the fault line of a failure.
 TEST(CompileHistory, EachCompileCommandRecordsItsBlock) {
+  const auto CompileAll = [](BlockModel& model) { model.CompileAll(); };
   struct Case {
     const char* name;
-    void (BlockModel::*command)();
+    std::function<void(BlockModel&)> command;
     Lines source;
     bool compiled;
     Lines code;
@@ -235,7 +238,7 @@ TEST(CompileHistory, EachCompileCommandRecordsItsBlock) {
        2},
       {"preprocessor fault", &BlockModel::CompileBlock, {"hlt", "rw 0"}, true, {}, 2},
       {"compile all fault",
-       &BlockModel::SpeedButton2Click,
+       CompileAll,
        {"hlt", "jmp #x"},
        true,
        {"AF18", "1C00"},
@@ -246,8 +249,8 @@ TEST(CompileHistory, EachCompileCommandRecordsItsBlock) {
     SCOPED_TRACE(c.name);
     Started s;
     s.Blocks({{"hlt"}, c.source});
-    s.model.BlckCtrlChange(1);
-    (s.model.*c.command)();
+    s.model.SwitchToBlock(1);
+    c.command(s.model);
     const CompileHistory& h = s.model.History(1);
     EXPECT_EQ(h.compiled, c.compiled);
     EXPECT_EQ(h.faultLine, c.faultLine);
@@ -255,18 +258,18 @@ TEST(CompileHistory, EachCompileCommandRecordsItsBlock) {
     EXPECT_EQ(h.wordSourceLine.size(), c.code.size());
     EXPECT_EQ(h.CurrentFor(c.source, s.view.code), c.compiled);
     // Block 0 was compiled only by compile all, which stops at block 1.
-    EXPECT_EQ(s.model.History(0).compiled, c.command == &BlockModel::SpeedButton2Click);
+    EXPECT_EQ(s.model.History(0).compiled, c.name == std::string("compile all fault"));
   }
 }
 
 TEST(CompileHistory, LastsUntilTheNextCompileOrTheBlockIsGone) {
   Started s;
   s.Blocks({{"hlt"}, {"nop", "jmp #x"}});
-  s.model.SpeedButton2Click();
+  s.model.CompileAll();
   ASSERT_EQ(s.model.History(1).faultLine, 2);
   // Switching and storing keep it; an edit makes it no longer the text's.
-  s.model.BlckCtrlChange(0);
-  s.model.BlckCtrlChange(1);
+  s.model.SwitchToBlock(0);
+  s.model.SwitchToBlock(1);
   EXPECT_TRUE(s.model.History(1).CurrentFor({"nop", "jmp #x"}));
   EXPECT_FALSE(s.model.History(1).CurrentFor({"", "nop", "jmp #x"}));
   EXPECT_FALSE(s.model.History(1).CurrentFor({"nop", "jmp #x"}, {}));
@@ -279,8 +282,8 @@ TEST(CompileHistory, LastsUntilTheNextCompileOrTheBlockIsGone) {
   EXPECT_EQ(s.model.History(1).source, Lines{"hlt"});
   // A deleted block takes its history along: a block added in its place has none.
   s.view.answers = {true};
-  s.model.BMClick();
-  s.model.BPClick();
+  s.model.DeleteLastBlock();
+  s.model.AddBlock();
   EXPECT_FALSE(s.model.History(1).compiled);
   EXPECT_EQ(s.model.History(1).faultLine, 0);
 }

@@ -60,7 +60,7 @@ TEST(ProgramFile, WritingEdgeCases) {
   s.view.ppuCaption = "0021";
   s.view.cpu = "0100";
   s.view.ppu = "0200";
-  s.model.BPClick();
+  s.model.AddBlock();
   s.view.source = {";BLOCK 1", ";CPU", "", ";CPUaddr=0001"};  // settings lines only
   EXPECT_EQ(s.Save(), (Lines{";memory=DIST", "", ";GLOBAL", ";kept", "", ";free text", "",
                              ";BLOCK 0", ";PPU=0021", ";CPUaddr=0100", ";PPUaddr=0200", "", "nop",
@@ -168,7 +168,7 @@ TEST(ProgramFile, WhatTheWriterReplacesAtTheTopOfABlock) {
   };
   for (const auto& row : rows) {
     Started s;
-    s.model.BPClick();
+    s.model.AddBlock();
     s.view.source = row.source;
     const Lines file = s.Save();
     const auto marker = std::find(file.begin(), file.end(), row.written.front());
@@ -213,7 +213,7 @@ TEST(ProgramFile, MarkerClashes) {
     s.view.header = row.header;
     s.view.glob = row.glob;
     for (std::size_t n = 0; n < row.sources.size(); ++n) {
-      if (n > 0) s.model.BPClick();
+      if (n > 0) s.model.AddBlock();
       s.view.source = row.sources[n];
     }
     s.model.StoreCurrentBlock(s.model.CurrentBlock);
@@ -293,7 +293,7 @@ TEST(ProgramFile, GeneratedProgramsRoundTrip) {
     s.view.glob.clear();
     for (int k = pick(4); k > 0; --k) s.view.glob.push_back(pieces[pick(6)]);
     for (int n = 0; n < blocks; ++n) {
-      if (n > 0) s.model.BPClick();
+      if (n > 0) s.model.AddBlock();
       Lines body;
       for (int k = pick(6); k > 0; --k) body.push_back(pieces[pick(13)]);
       body.push_back("end");  // a block must hold a line before the next is added
@@ -322,7 +322,7 @@ TEST(ProgramFile, GeneratedProgramsRoundTrip) {
 
 TEST(CodeFile, StartUpProgramAfterCompileAll) {
   Started s;
-  s.model.SpeedButton2Click();
+  s.model.CompileAll();
   EXPECT_TRUE(s.model.PrepareCodeFile());
   EXPECT_EQ(s.model.WriteCodeFile(),
             (Lines{"0Q41", "", ";BLOCK 0", "0000", "0000", "0000", "0001", "", "AF18"}));
@@ -331,9 +331,9 @@ TEST(CodeFile, StartUpProgramAfterCompileAll) {
 TEST(CodeFile, EmptyCodeQuestions) {
   Started s;
   s.view.source = {"hlt"};
-  s.model.BPClick();
+  s.model.AddBlock();
   s.view.source = {"nop"};
-  s.model.BPClick();
+  s.model.AddBlock();
   s.view.source = {"hlt"};
   s.view.ppuCaption = "0001";
   s.view.ppu = "0040";
@@ -371,9 +371,9 @@ TEST(CodeFile, CountsWhatItListsAndNeverAFailedCompile) {
   EXPECT_EQ(s.model.WriteCodeFile()[6], "001A");
 
   // Compile all stores block 0, then fails in block 1; block 1's partial code is on screen.
-  s.model.BPClick();
+  s.model.AddBlock();
   s.view.source = {"jmp nowhere", "hlt"};
-  s.model.SpeedButton2Click();
+  s.model.CompileAll();
   ASSERT_EQ(s.model.CurrentBlock, 1);
   ASSERT_FALSE(s.view.code.empty());
   s.view.asked.clear();
@@ -388,9 +388,9 @@ TEST(CodeFile, CountsWhatItListsAndNeverAFailedCompile) {
 
   // Compile all failing in block 0 empties block 1's code, whose stored count stays; the
   // file counts what it lists.
-  s.model.BlckCtrlChange(0);
+  s.model.SwitchToBlock(0);
   s.view.source = {"bad line"};
-  s.model.SpeedButton2Click();
+  s.model.CompileAll();
   EXPECT_EQ(s.model.BlockStore[1].wordCount, "0001");
   s.view.answers = {true, true};
   EXPECT_TRUE(s.model.PrepareCodeFile());
