@@ -44,8 +44,8 @@ bool Look(const std::string& path, FileStamp& stamp) {
 }
 
 bool SameSystemData(const FileStamp& a, const FileStamp& b) {
-  return a.exists == b.exists && a.size == b.size && a.device == b.device &&
-         a.inode == b.inode && a.modifiedNs == b.modifiedNs && a.changedNs == b.changedNs;
+  return a.exists == b.exists && a.size == b.size && a.device == b.device && a.inode == b.inode &&
+         a.modifiedNs == b.modifiedNs && a.changedNs == b.changedNs;
 }
 
 }  // namespace

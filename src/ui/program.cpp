@@ -85,7 +85,9 @@ Program::Program(Language language, Dialogs* dialogs)
                    });
   // Queued: the activation settles first, and a command or modal window may be under way.
   QObject::connect(qApp, &QGuiApplication::focusWindowChanged, form1_.get(), [this](QWindow* w) {
-    if (w != nullptr) QMetaObject::invokeMethod(form1_.get(), [this] { CheckDisk(); }, Qt::QueuedConnection);
+    if (w != nullptr)
+      QMetaObject::invokeMethod(
+          form1_.get(), [this] { CheckDisk(); }, Qt::QueuedConnection);
   });
   guard_.SetKeys(CommandShortcuts());
   qApp->installEventFilter(&guard_);
@@ -125,7 +127,8 @@ void Program::RunCommand(const std::function<void()>& command) {
   --commandDepth_;
   if (commandDepth_ == 0 && hf_ != nullptr) hf_->CommandEnded();
   if (commandDepth_ == 0 && std::exchange(diskCheckDue_, false)) {
-    QMetaObject::invokeMethod(form1_.get(), [this] { CheckDisk(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        form1_.get(), [this] { CheckDisk(); }, Qt::QueuedConnection);
   }
 }
 

@@ -228,8 +228,7 @@ void ProgramFiles::Reload(bool unsaved) {
   // What was shown of the last compile belonged to the text read before.
   MainControls& c = program_.Form1().Controls();
   c.ErrLab->clear();
-  c.LineLab->setText(unsaved ? QString()
-                             : Text(TextReloaded).arg(QFileInfo(fileName_).fileName()));
+  c.LineLab->setText(unsaved ? QString() : Text(TextReloaded).arg(QFileInfo(fileName_).fileName()));
 }
 
 void ProgramFiles::FileGone() {

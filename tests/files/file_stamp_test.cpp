@@ -83,7 +83,10 @@ TEST_F(FileStampTest, EveryChangeOfContentIsSeenAndNothingElse) {
       {"the same bytes written again", true,
        [&](FileStampTest& t) { ASSERT_EQ(WriteReplacing(t.path_, ours, {}), 0); },
        DiskChange::None},
-      {"touched", true, [](FileStampTest& t) { t.SetModified({std::time(nullptr), 0}); },
+      {"touched", true,
+       [](FileStampTest& t) {
+         t.SetModified({std::time(nullptr), 0});
+       },
        DiskChange::None},
       {"removed", false, [](FileStampTest& t) { ::unlink(t.path_.c_str()); }, DiskChange::Gone},
       {"a folder put in its place", false,

@@ -71,7 +71,7 @@ struct Instance {
   // for the questions due.
   void ComeBack() {
     QWidget* other = QApplication::activeWindow() == &f ? static_cast<QWidget*>(program.HF())
-                                                         : static_cast<QWidget*>(&f);
+                                                        : static_cast<QWidget*>(&f);
     other->activateWindow();
     Settle();
   }
@@ -215,9 +215,9 @@ void OtherInstanceTest::anUntitledProgramIsNamedSo() {
     const QString own = language == Language::English ? Title : QString::fromUtf8(" Ассемблер Q41");
     QCOMPARE(s.f.windowTitle(), own);
     QTest::keyClicks(s.f.Controls().asmText, "x");
-    QCOMPARE(s.f.windowTitle(),
-             (language == Language::English ? QString("Untitled") : QString::fromUtf8("Без имени")) +
-                 "* - " + own);
+    QCOMPARE(s.f.windowTitle(), (language == Language::English ? QString("Untitled")
+                                                               : QString::fromUtf8("Без имени")) +
+                                    "* - " + own);
     s.dialogs.choices = {Choice::Discard};
   }
 }

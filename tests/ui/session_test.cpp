@@ -133,16 +133,16 @@ class Session {
       void (Session::*run)();
     };
     static const Kind kinds[] = {
-        {16, &Session::TypeInMainEditor}, {6, &Session::DeleteInMainEditor},
-        {12, &Session::TypeInColumn},     {4, &Session::DeleteInColumn},
-        {8, &Session::SwitchTab},         {5, &Session::AddBlock},
-        {3, &Session::DeleteBlock},       {10, &Session::PressF3},
-        {3, &Session::ReturnButton},      {6, &Session::CompileBlock},
-        {5, &Session::CompileAll},        {2, &Session::PreprocessOnly},
-        {2, &Session::CompileOnly},       {2, &Session::SaveProgram},
-        {1, &Session::OpenProgram},       {2, &Session::SaveCode},
-        {2, &Session::NewProgram},        {1, &Session::DropFile},
-        {1, &Session::CloseWindow},       {2, &Session::JumpIntoGlobal},
+        {16, &Session::TypeInMainEditor},   {6, &Session::DeleteInMainEditor},
+        {12, &Session::TypeInColumn},       {4, &Session::DeleteInColumn},
+        {8, &Session::SwitchTab},           {5, &Session::AddBlock},
+        {3, &Session::DeleteBlock},         {10, &Session::PressF3},
+        {3, &Session::ReturnButton},        {6, &Session::CompileBlock},
+        {5, &Session::CompileAll},          {2, &Session::PreprocessOnly},
+        {2, &Session::CompileOnly},         {2, &Session::SaveProgram},
+        {1, &Session::OpenProgram},         {2, &Session::SaveCode},
+        {2, &Session::NewProgram},          {1, &Session::DropFile},
+        {1, &Session::CloseWindow},         {2, &Session::JumpIntoGlobal},
         {2, &Session::OtherInstanceWrites},
     };
     int total = 0;
@@ -445,10 +445,12 @@ class Session {
     }
     Reference other;
     other.blocks[0] = {FromQt(QString("fromB%1: nop").arg(++otherWrites_)), "hlt"};
-    const QByteArray bytes = QByteArray(";memory=COMM\r\n\r\n;BLOCK 0\r\n;CPU\r\n;CPUaddr=0000\r\n\r\n") +
-                             QByteArray::fromStdString(JoinLines(other.blocks[0], "\r\n"));
+    const QByteArray bytes =
+        QByteArray(";memory=COMM\r\n\r\n;BLOCK 0\r\n;CPU\r\n;CPUaddr=0000\r\n\r\n") +
+        QByteArray::fromStdString(JoinLines(other.blocks[0], "\r\n"));
     QFile file(file_);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size()) {
       fault_ = "the other instance could not write " + file_;
       return;
     }
@@ -471,7 +473,8 @@ class Session {
     Activate(back);
     const QString notice = silent ? Text(language, TextReloaded).arg(name) : QString();
     if (reloads && f_.Controls().LineLab->text() != notice) {
-      fault_ = "the status line says \"" + f_.Controls().LineLab->text() + "\" after the file was read again";
+      fault_ = "the status line says \"" + f_.Controls().LineLab->text() +
+               "\" after the file was read again";
     }
   }
 
@@ -806,8 +809,8 @@ class Session {
   std::map<QString, Reference> saved_;
   const Reference* opened_ = nullptr;
   QString codeFile_;
-  QString file_;           // the program's file, as the title names it
-  QByteArray theirs_;      // what another instance wrote there, not read again here
+  QString file_;       // the program's file, as the title names it
+  QByteArray theirs_;  // what another instance wrote there, not read again here
   int otherWrites_ = 0;
   bool modified_ = false;  // whether it holds changes its file does not
   bool ended_ = false;     // the main window closed

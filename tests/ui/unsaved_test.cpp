@@ -50,6 +50,7 @@ class UnsavedWorkTest : public QObject {
   void failuresNameTheFileAndTheCause();
   void aDroppedOrNamedFileOpens();
   void recoveryCopyFollowsTheWorkAndComesBack();
+  void aFailedRecoveryWriteIsSaidInTheTitle();
 };
 
 void UnsavedWorkTest::everyEditMarksTheTitleAndOnlyEdits() {
@@ -83,8 +84,8 @@ void UnsavedWorkTest::everyEditMarksTheTitleAndOnlyEdits() {
   };
   for (const auto& edit : edits) {
     edit();
-    QCOMPARE(f.windowTitle(),
-             s.program.Files().FileName().isEmpty() ? "Untitled* - " + title : "edits.asm* - " + title);
+    QCOMPARE(f.windowTitle(), s.program.Files().FileName().isEmpty() ? "Untitled* - " + title
+                                                                     : "edits.asm* - " + title);
     s.dialogs.answers = {true};  // the delete-block question, when it comes
     s.dialogs.files = {path};
     f.Controls().SaveAsm1->trigger();
@@ -333,8 +334,15 @@ void UnsavedWorkTest::recoveryCopyFollowsTheWorkAndComesBack() {
   restored.dialogs.choices = {Choice::Discard};
   restored.f.close();
   QCOMPARE(copies().size(), 0);
-  // Nowhere to write: said in the title in either language, the window's size kept, until
-  // a write succeeds; the work goes on.
+  qunsetenv("Q41_RECOVERY_DELAY_MS");
+}
+
+// A copy that cannot be written is said in the title in either language, the window's size
+// kept, until a write succeeds; the work goes on.
+void UnsavedWorkTest::aFailedRecoveryWriteIsSaidInTheTitle() {
+  qputenv("Q41_RECOVERY_DELAY_MS", "50");
+  const QString folder = dir_.filePath("blocked");
+  QVERIFY(QDir().mkpath(folder));
   const QString blocked = QDir(folder).filePath("1-1.info");
   for (const Language language : {Language::English, Language::Russian}) {
     QFile blocker(blocked);
@@ -348,12 +356,11 @@ void UnsavedWorkTest::recoveryCopyFollowsTheWorkAndComesBack() {
                              ? "The copy of unsaved work was not written: "
                              : QString::fromUtf8("Копия несохранённой работы не записана: ");
     QTRY_VERIFY(full.f.windowTitle().contains(said));
-    QVERIFY(full.f.windowTitle().startsWith(QString::fromUtf8(
-        language == Language::English ? "Untitled* -  Q41 Assembler \u2014 "
-                                      : "Без имени* -  Ассемблер Q41 \u2014 ")));
-    QVERIFY(full.f.windowTitle().endsWith(language == Language::English
-                                              ? "Not a directory"
-                                              : QString::fromUtf8("Это не каталог")));
+    QVERIFY(full.f.windowTitle().startsWith(
+        QString::fromUtf8(language == Language::English ? "Untitled* -  Q41 Assembler \u2014 "
+                                                        : "Без имени* -  Ассемблер Q41 \u2014 ")));
+    QVERIFY(full.f.windowTitle().endsWith(
+        language == Language::English ? "Not a directory" : QString::fromUtf8("Это не каталог")));
     QCOMPARE(full.f.size(), size);
     QCOMPARE(full.f.centralWidget()->geometry().bottom(), full.f.rect().bottom());
     // The way is free again: the next write succeeds and the title says no more.
