@@ -392,6 +392,7 @@ class Session {
   void Saved(const QString& path) {
     saved_[path] = ref_;
     file_ = path;
+    fileKnown_ = true;
     modified_ = false;
     theirs_.clear();
   }
@@ -438,7 +439,10 @@ class Session {
       QFile::remove(file_);
       saved_.erase(file_);
       theirs_.clear();
-      Due(Expect::Box(Text(language, TextFileGone).arg(QDir::toNativeSeparators(file_))));
+      // Said once: not again while the program knows of no file there since.
+      if (std::exchange(fileKnown_, false)) {
+        Due(Expect::Box(Text(language, TextFileGone).arg(QDir::toNativeSeparators(file_))));
+      }
       modified_ = true;
       Activate(back);
       return;
@@ -512,6 +516,7 @@ class Session {
     ref_ = file;
     ref_.current = 0;
     file_ = path;
+    fileKnown_ = true;
     modified_ = false;
     theirs_.clear();
   }
@@ -809,8 +814,9 @@ class Session {
   std::map<QString, Reference> saved_;
   const Reference* opened_ = nullptr;
   QString codeFile_;
-  QString file_;       // the program's file, as the title names it
-  QByteArray theirs_;  // what another instance wrote there, not read again here
+  QString file_;            // the program's file, as the title names it
+  QByteArray theirs_;       // what another instance wrote there, not read again here
+  bool fileKnown_ = false;  // the program read or wrote its file, and has not found it gone
   int otherWrites_ = 0;
   bool modified_ = false;  // whether it holds changes its file does not
   bool ended_ = false;     // the main window closed
