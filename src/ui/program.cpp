@@ -84,11 +84,12 @@ Program::Program(Language language, Dialogs* dialogs)
                      if (editor != nullptr) TellNotKept(*editor, characters);
                    });
   // Queued: the activation settles first, and a command or modal window may be under way.
-  QObject::connect(qApp, &QGuiApplication::focusWindowChanged, form1_.get(), [this](QWindow* w) {
-    if (w != nullptr)
-      QMetaObject::invokeMethod(
-          form1_.get(), [this] { CheckDisk(); }, Qt::QueuedConnection);
-  });
+  QObject::connect(
+      qApp, &QGuiApplication::focusWindowChanged, form1_.get(),
+      [this](QWindow* window) {
+        if (window != nullptr) CheckDisk();
+      },
+      Qt::QueuedConnection);
   guard_.SetKeys(CommandShortcuts());
   qApp->installEventFilter(&guard_);
   qApp->installEventFilter(&zoom_);

@@ -109,7 +109,6 @@ class OtherInstanceTest : public QObject {
   void savingOverAChangedFileAsksFirst();
   void aChangedFileComesBackAtActivation();
   void aFileGoneIsSaidOnceAndOneAppearingIsAChange();
-  void anUntitledProgramIsNamedSo();
 };
 
 // The student's case: A saves a line of the same length within the same moment; B's save
@@ -205,21 +204,6 @@ void OtherInstanceTest::aFileGoneIsSaidOnceAndOneAppearingIsAChange() {
   b.Save(path_);
   b.Settle();
   QVERIFY(test::ReadBytes(path_).endsWith("hlt\r\ny\r\n"));
-}
-
-// A program with changes and no file yet is named as untitled; without changes the title is
-// the window's own, exactly.
-void OtherInstanceTest::anUntitledProgramIsNamedSo() {
-  for (const Language language : {Language::English, Language::Russian}) {
-    test::Started s(language);
-    const QString own = language == Language::English ? Title : QString::fromUtf8(" Ассемблер Q41");
-    QCOMPARE(s.f.windowTitle(), own);
-    QTest::keyClicks(s.f.Controls().asmText, "x");
-    QCOMPARE(s.f.windowTitle(), (language == Language::English ? QString("Untitled")
-                                                               : QString::fromUtf8("Без имени")) +
-                                    "* - " + own);
-    s.dialogs.choices = {Choice::Discard};
-  }
 }
 
 }  // namespace q41::ui
