@@ -44,6 +44,8 @@ class SilentDialogs : public q41::ui::Dialogs {
   // Unsaved changes are let go: each run starts from a fresh program.
   q41::ui::Choice AskToSave(const QString&) override { return q41::ui::Choice::Discard; }
   q41::ui::Choice AskToRestore(const QString&) override { return q41::ui::Choice::Cancel; }
+  q41::ui::Choice AskToOverwrite(const QString&) override { return q41::ui::Choice::Cancel; }
+  q41::ui::Choice AskToReload(const QString&) override { return q41::ui::Choice::Keep; }
   std::optional<QString> OpenFile(const QString&) override { return Answer(); }
   std::optional<QString> SaveFile(const QString&, const QString&, const QString&) override {
     return Answer();

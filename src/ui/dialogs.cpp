@@ -145,28 +145,37 @@ bool QtDialogs::ConfirmWarning(const QString& text) {
 }
 
 Choice QtDialogs::AskToSave(const QString& text) {
-  return Ask(text, false);
+  return Ask(text, false, ButtonSave, ButtonDontSave, ButtonCancel);
 }
 
 Choice QtDialogs::AskToRestore(const QString& text) {
-  return Ask(text, true);
+  return Ask(text, true, ButtonRestore, ButtonDiscard, ButtonLater);
 }
 
-Choice QtDialogs::Ask(const QString& text, bool restore) {
-  QMessageBox box(restore ? QMessageBox::Question : QMessageBox::Warning,
+Choice QtDialogs::AskToOverwrite(const QString& text) {
+  return Ask(text, false, ButtonSaveElsewhere, ButtonOverwrite, ButtonCancel);
+}
+
+Choice QtDialogs::AskToReload(const QString& text) {
+  return Ask(text, false, ButtonKeepMine, ButtonReload, std::nullopt);
+}
+
+Choice QtDialogs::Ask(const QString& text, bool question, InterfaceText keepText,
+                      InterfaceText discardText, std::optional<InterfaceText> cancelText) {
+  QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning,
                   QApplication::applicationName(), text, QMessageBox::NoButton, parent_);
   box.setTextFormat(Qt::PlainText);
   QPushButton* keep = box.addButton(QMessageBox::Save);
   QPushButton* discard = box.addButton(QMessageBox::Discard);
-  QPushButton* cancel = box.addButton(QMessageBox::Cancel);
-  keep->setText(Text(language_, restore ? ButtonRestore : ButtonSave));
-  discard->setText(Text(language_, restore ? ButtonDiscard : ButtonDontSave));
-  cancel->setText(Text(language_, restore ? ButtonLater : ButtonCancel));
+  QPushButton* cancel = cancelText ? box.addButton(QMessageBox::Cancel) : nullptr;
+  keep->setText(Text(language_, keepText));
+  discard->setText(Text(language_, discardText));
+  if (cancel != nullptr) cancel->setText(Text(language_, *cancelText));
   box.setDefaultButton(keep);
-  box.setEscapeButton(cancel);
+  box.setEscapeButton(cancel != nullptr ? cancel : keep);
   box.exec();
-  if (box.clickedButton() == keep) return Choice::Keep;
   if (box.clickedButton() == discard) return Choice::Discard;
+  if (cancel == nullptr || box.clickedButton() == keep) return Choice::Keep;
   return Choice::Cancel;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "common/err_diag.hpp"
+#include "ui/i_face.hpp"
 
 class QPrinter;
 class QWidget;
@@ -32,6 +33,12 @@ class Dialogs {
   virtual Choice AskToSave(const QString& text) = 0;
   // Work left by an instance that ended without saving: Restore, Discard or later (Cancel).
   virtual Choice AskToRestore(const QString& text) = 0;
+  // The program's file changed on the disk since this instance read or wrote it, and is about
+  // to be written over: Save elsewhere (Keep), Overwrite (Discard) or Cancel.
+  virtual Choice AskToOverwrite(const QString& text) = 0;
+  // It changed while the program holds unsaved changes: Keep mine (Keep, also closing the
+  // box) or Reload (Discard).
+  virtual Choice AskToReload(const QString& text) = 0;
   // A file name, or nothing when the user cancels. `filter` is a Qt filter list; `name`, when
   // given, is offered first.
   virtual std::optional<QString> OpenFile(const QString& filter) = 0;
@@ -55,6 +62,8 @@ class QtDialogs : public Dialogs {
   bool ConfirmWarning(const QString& text) override;
   Choice AskToSave(const QString& text) override;
   Choice AskToRestore(const QString& text) override;
+  Choice AskToOverwrite(const QString& text) override;
+  Choice AskToReload(const QString& text) override;
   std::optional<QString> OpenFile(const QString& filter) override;
   std::optional<QString> SaveFile(const QString& filter, const QString& defaultSuffix,
                                   const QString& name = {}) override;
@@ -62,7 +71,10 @@ class QtDialogs : public Dialogs {
   bool SetUpPrinter(QPrinter& printer) override;
 
  private:
-  Choice Ask(const QString& text, bool restore);
+  // A question of two or three buttons (no Cancel when `cancel` is empty: closing the box then
+  // keeps).
+  Choice Ask(const QString& text, bool question, InterfaceText keep, InterfaceText discard,
+             std::optional<InterfaceText> cancel);
   QWidget* parent_;
   Language language_;
 };

@@ -110,6 +110,23 @@ constexpr std::array<Bilingual, InterfaceTextCount> Table = {{
      "Windows-1251 has no place for these characters; they became \"?\":\n%1"},
     {"… и ещё %1: наберите дальше, чтобы сузить список",
      "… and %1 more: type on to narrow the list"},
+    {"Без имени", "Untitled"},
+    {"Файл %1 изменён на диске после того, как был открыт или сохранён здесь.\n"
+     "Если его перезаписать, эти изменения пропадут.",
+     "The file %1 changed on disk since it was opened or saved here.\n"
+     "Overwriting it loses those changes."},
+    {"Файл %1 изменён на диске после того, как был открыт или сохранён здесь.\n"
+     "В программе есть несохранённые изменения: оставить их или прочитать файл заново?",
+     "The file %1 changed on disk since it was opened or saved here.\n"
+     "The program has unsaved changes: keep them, or read the file again?"},
+    {"Файл %1 изменился на диске и прочитан заново", "%1 changed on disk and was read again"},
+    {"Файла %1 больше нет на диске.\nПрограмма осталась как есть: сохраните её, чтобы не "
+     "потерять.",
+     "The file %1 is no longer on the disk.\nThe program stays as it is: save it to keep it."},
+    {"Сохранить в &другой файл", "Save &elsewhere"},
+    {"&Перезаписать", "&Overwrite"},
+    {"&Оставить мои изменения", "&Keep mine"},
+    {"&Перечитать", "&Reload"},
 }};
 
 void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, InterfaceMessages& m) {

@@ -106,6 +106,16 @@ enum InterfaceText : int {
   TextNotKept,
   // and completion: the last row of a list cut short ("%1" is how many more words match).
   TextMoreCompletions,
+  // and the program's file changed on the disk by someone else.
+  TitleUntitled,
+  TextChangedOnDiskSave,
+  TextChangedOnDiskReload,
+  TextReloaded,
+  TextFileGone,
+  ButtonSaveElsewhere,
+  ButtonOverwrite,
+  ButtonKeepMine,
+  ButtonReload,
   InterfaceTextCount
 };
 

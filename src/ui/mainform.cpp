@@ -12,7 +12,6 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
-#include <QStatusBar>
 #include <QTabBar>
 #include <QTableView>
 #include <QToolButton>
@@ -162,12 +161,6 @@ void TForm1::FollowEdits() {
   }
   for (QCheckBox* box : ui_.PpuBoxes) connect(box, &QCheckBox::clicked, this, edited);
   connect(ui_.RadioGroup1, &RadioGroup::Clicked, this, edited);
-}
-
-void TForm1::ShowNotice(const QString& text) {
-  if (text.isEmpty() && findChild<QStatusBar*>() == nullptr) return;
-  statusBar()->showMessage(text);
-  statusBar()->setVisible(!text.isEmpty());
 }
 
 void TForm1::ProgramChanged(bool modified) {

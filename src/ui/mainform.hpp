@@ -30,9 +30,6 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   // What the source editor knows of the language: the check as you type, hover, definitions
   // and completion.
   SourceAssist& Assist() { return *assist_; }
-  // A notice in the status bar below the window's controls, which shows only while there is
-  // one; an empty text takes it away.
-  void ShowNotice(const QString& text);
 
   // The block controls' handlers, which the menu's commands share: the block model's
   // operations (the menu and the buttons run them as commands).

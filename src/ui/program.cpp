@@ -13,6 +13,8 @@
 #include <QScreen>
 #include <QToolTip>
 #include <QTranslator>
+#include <QWindow>
+#include <utility>
 
 #include "ui/frame_placement.hpp"
 #include "ui/hidForm.hpp"
@@ -83,6 +85,13 @@ Program::Program(Language language, Dialogs* dialogs)
                    [this](QWidget* editor, const QStringList& characters) {
                      if (editor != nullptr) TellNotKept(*editor, characters);
                    });
+  // Queued: the activation settles first, and a command or modal window may be under way.
+  QObject::connect(
+      qApp, &QGuiApplication::focusWindowChanged, form1_.get(),
+      [this](QWindow* window) {
+        if (window != nullptr) CheckDisk();
+      },
+      Qt::QueuedConnection);
   guard_.SetKeys(CommandShortcuts());
   qApp->installEventFilter(&guard_);
   qApp->installEventFilter(&zoom_);
@@ -120,6 +129,21 @@ void Program::RunCommand(const std::function<void()>& command) {
   command();
   --commandDepth_;
   if (commandDepth_ == 0 && hf_ != nullptr) hf_->CommandEnded();
+  if (commandDepth_ == 0 && std::exchange(diskCheckDue_, false)) {
+    QMetaObject::invokeMethod(
+        form1_.get(), [this] { CheckDisk(); }, Qt::QueuedConnection);
+  }
+}
+
+void Program::CheckDisk() {
+  if (commandDepth_ > 0 || QApplication::activeModalWidget() != nullptr) {
+    diskCheckDue_ = true;
+    return;
+  }
+  // Only a change to tell runs as a command: a command takes the all-blocks window's edits.
+  if (files_ != nullptr && files_->DiskChangeToTell()) {
+    RunCommand([this] { files_->CheckDisk(); });
+  }
 }
 
 void Program::ApplyInterfaceLanguage() {

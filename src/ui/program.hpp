@@ -83,6 +83,10 @@ class Program {
   // the all-blocks window settles what that means for it once the command has ended. The
   // source editor's completion list closes first.
   void RunCommand(const std::function<void()>& command);
+  // A window of the program took the activation (the user may come from another instance
+  // that saved the same file): the program file is looked at once the command running, or
+  // the modal window open, is done.
+  void CheckDisk();
 
   CompileSettings settings;
   CompileWorkspace workspace;
@@ -104,6 +108,7 @@ class Program {
   ShortcutGuard guard_;
   TextZoom zoom_;
   int commandDepth_ = 0;
+  bool diskCheckDue_ = false;  // an activation came while a command ran
 };
 
 }  // namespace q41::ui

@@ -2,11 +2,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 
 #include "blocks/compile_commands.hpp"
 #include "files/file_io.hpp"
 #include "ui/hidForm.hpp"
 #include "ui/i_face.hpp"
+#include "ui/main_controls.hpp"
 #include "ui/mainform.hpp"
 #include "ui/program.hpp"
 #include "ui/qt_text.hpp"
@@ -30,8 +32,10 @@ ProgramFiles::ProgramFiles(Program& program)
             return program_.model().ProgramFileNow(hf != nullptr && hf->HoldsCurrentBlock());
           },
           [this](const QString& error) {
-            program_.Form1().ShowNotice(error.isEmpty() ? QString()
-                                                        : Text(TextRecoveryFailed) + error);
+            // In the title, where it stays in view until a write succeeds: a row added to the
+            // window for it would move the window's controls.
+            recoveryError_ = error;
+            if (titled_) ShowTitle();
           }) {}
 
 QString ProgramFiles::Text(int row) const {
@@ -44,10 +48,15 @@ void ProgramFiles::ShowTitle() {
   titleModified_ = modified;
   const QString name = fileName_.isEmpty() ? QString() : QFileInfo(fileName_).fileName();
   QString prefix;
-  if (!name.isEmpty() || modified) prefix = name + (modified ? "*" : "") + " - ";
+  if (!name.isEmpty() || modified) {
+    prefix = (name.isEmpty() ? Text(TitleUntitled) : name) + (modified ? "*" : "") + " - ";
+  }
+  QString suffix;
+  if (!recoveryError_.isEmpty()) suffix = " \u2014 " + Text(TextRecoveryFailed) + recoveryError_;
   // "[*]" in a window title is the toolkit's change mark; a file's own stays as it is.
   prefix.replace("[*]", "[*][*]");
-  program_.Form1().setWindowTitle(prefix + Text(TitleForm1));
+  suffix.replace("[*]", "[*][*]");
+  program_.Form1().setWindowTitle(prefix + Text(TitleForm1) + suffix);
 }
 
 void ProgramFiles::Changed(bool modified) {
@@ -105,6 +114,7 @@ bool ProgramFiles::Read(const QString& path) {
   ClearCodeAndLabels(program_.Form1(), program_.workspace);
   program_.model().ReadProgramFile(SplitLines(bytes));
   fileName_ = QFileInfo(path).absoluteFilePath();
+  Stamp(fileName_, bytes);
   recovery_.SetProgramFile(fileName_);
   ShowTitle();
   return true;
@@ -131,18 +141,104 @@ bool ProgramFiles::SaveProgram(bool askName) {
 }
 
 bool ProgramFiles::SaveProgramTo(const QString& path) {
+  bool elsewhere = false;
+  if (!MayWriteOver(path, elsewhere)) return false;
+  if (elsewhere) {
+    const std::optional<QString> other =
+        program_.dialogs().SaveFile(AsmSaveFilter, "asm", fileName_);
+    return other && SaveProgramTo(*other);
+  }
   BlockModel& model = program_.model();
   std::optional<MarkerClash> clash;
-  const bool written = WriteLinesTo(path, model.WriteProgramFile(clash));
+  const std::string bytes = JoinLines(model.WriteProgramFile(clash), "\r\n");
+  const bool written = WriteBytesTo(path, bytes);
   // Also after a failed write: the block's own data goes back on screen.
   model.ShowBlock(model.CurrentBlock);
   if (!written) return false;
   fileName_ = QFileInfo(path).absoluteFilePath();
+  Stamp(fileName_, bytes);
   recovery_.SetProgramFile(fileName_);
   model.Saved();
   ShowTitle();
   if (clash) program_.dialogs().Warning(MarkerClashText(program_.settings.language, *clash));
   return true;
+}
+
+bool ProgramFiles::MayWriteOver(const QString& path, bool& elsewhere) {
+  // A file other than the program's own is replaced without a question, as the save dialog
+  // chose it; so is the program's own where nothing stands now.
+  if (fileName_.isEmpty() || QFileInfo(path).absoluteFilePath() != fileName_) return true;
+  const files::FileStamp now = files::StampNow(LocalPath(fileName_), stamp_);
+  if (!now.exists || files::CompareStamps(stamp_, now) == files::DiskChange::None) return true;
+  // Told of this change now: coming back to the window does not ask about it again.
+  askedAbout_ = now;
+  const QString name = QFileInfo(fileName_).fileName();
+  switch (program_.dialogs().AskToOverwrite(Text(TextChangedOnDiskSave).arg(name))) {
+    case Choice::Keep:
+      elsewhere = true;
+      return true;
+    case Choice::Discard:
+      return true;
+    case Choice::Cancel:
+      break;
+  }
+  return false;
+}
+
+void ProgramFiles::Stamp(const QString& path, std::string_view bytes) {
+  stamp_ = files::StampOf(LocalPath(path), bytes);
+  askedAbout_.reset();
+}
+
+bool ProgramFiles::DiskChangeToTell() {
+  if (fileName_.isEmpty()) return false;
+  diskNow_ = files::StampNow(LocalPath(fileName_), stamp_);
+  switch (files::CompareStamps(stamp_, diskNow_)) {
+    case files::DiskChange::None:
+      // Touched, or its times grown old: the same content, known by newer data.
+      stamp_ = diskNow_;
+      return false;
+    case files::DiskChange::Gone:
+      return true;
+    case files::DiskChange::Changed:
+      break;
+  }
+  return !askedAbout_ || !askedAbout_->SameContent(diskNow_);
+}
+
+void ProgramFiles::CheckDisk() {
+  if (!DiskChangeToTell()) return;
+  if (!diskNow_.exists) {
+    FileGone();
+    return;
+  }
+  askedAbout_ = diskNow_;
+  const bool unsaved = program_.model().Modified();
+  if (unsaved) {
+    const QString name = QFileInfo(fileName_).fileName();
+    if (program_.dialogs().AskToReload(Text(TextChangedOnDiskReload).arg(name)) !=
+        Choice::Discard) {
+      return;
+    }
+  }
+  Reload(unsaved);
+}
+
+void ProgramFiles::Reload(bool unsaved) {
+  if (!Read(fileName_)) return;
+  // What was shown of the last compile belonged to the text read before.
+  MainControls& c = program_.Form1().Controls();
+  c.ErrLab->clear();
+  c.LineLab->setText(unsaved ? QString() : Text(TextReloaded).arg(QFileInfo(fileName_).fileName()));
+}
+
+void ProgramFiles::FileGone() {
+  // Said once: from now on no file is known there, and one that appears is a change.
+  stamp_ = {};
+  askedAbout_.reset();
+  program_.dialogs().Warning(Text(TextFileGone).arg(QDir::toNativeSeparators(fileName_)));
+  // What is on screen is now the program's only copy: closing asks, the recovery copy keeps it.
+  program_.model().Edited();
 }
 
 void ProgramFiles::SaveAsm1Click() {
@@ -168,6 +264,8 @@ void ProgramFiles::New1Click() {
     return;
   }
   fileName_.clear();
+  stamp_ = {};
+  askedAbout_.reset();
   recovery_.SetProgramFile({});
   ShowTitle();
 }
@@ -222,6 +320,10 @@ void ProgramFiles::OfferRecovery() {
     model.ReadProgramFile(std::move(lines));
     // Back as unsaved changes to its program file, which is not touched until the user saves.
     fileName_ = copy.programFile;
+    // The file as it stands now is the one the restored work is to be saved over.
+    stamp_ = fileName_.isEmpty() ? files::FileStamp{}
+                                 : files::StampNow(LocalPath(fileName_), files::FileStamp{});
+    askedAbout_.reset();
     recovery_.SetProgramFile(fileName_);
     model.Edited();
     // Ours on the disk before the old copy goes.

@@ -9,9 +9,11 @@
 
 #include <QObject>
 #include <QString>
+#include <optional>
 #include <string_view>
 
 #include "common/text.hpp"
+#include "files/file_stamp.hpp"
 #include "ui/recovery.hpp"
 
 namespace q41::ui {
@@ -44,6 +46,12 @@ class ProgramFiles : public QObject {
   void OpenFile(const QString& path);
   // At start-up: offers the work left by instances that no longer run, one question each.
   void OfferRecovery();
+  // Whether the program file changed on the disk in a way not yet told of (or asked about);
+  // cheap while it did not, and asks nothing.
+  bool DiskChangeToTell();
+  // A window of the program took the activation: the program file as it is on the disk now,
+  // read again, asked about or said gone.
+  void CheckDisk();
 
   // Writes the lines as Windows-1251 bytes with CR LF, replacing the file only once the whole
   // text is written; false, after an error box naming the file and the cause, when it failed.
@@ -60,6 +68,14 @@ class ProgramFiles : public QObject {
   // says (with `askName`, or when it has no file yet).
   bool SaveProgram(bool askName);
   bool SaveProgramTo(const QString& path);
+  // Before the program is written at `path`: when that is its own file and someone else
+  // changed it since, the user's answer. Write, or save elsewhere (`elsewhere`), or neither.
+  bool MayWriteOver(const QString& path, bool& elsewhere);
+  // The file read again after it changed on the disk (`unsaved`: the user chose so).
+  void Reload(bool unsaved);
+  void FileGone();
+  // Remembers the file at `path` as this instance read or wrote it: `bytes`.
+  void Stamp(const QString& path, std::string_view bytes);
   void ShowFileError(const QString& path, int reason);
   QString Text(int row) const;
 
@@ -68,6 +84,13 @@ class ProgramFiles : public QObject {
   Recovery recovery_;
   bool titled_ = false;
   bool titleModified_ = false;  // whether the title shown marks a change
+  QString recoveryError_;       // the last write of the recovery copy failed so
+  // The program file as this instance last read or wrote it (or found it gone).
+  files::FileStamp stamp_;
+  // The file's content on the disk already asked about (or that failed to read): a change
+  // is asked about once.
+  std::optional<files::FileStamp> askedAbout_;
+  files::FileStamp diskNow_;  // the file as DiskChangeToTell last found it
   // Exit has asked its question: the window closes without another.
   bool closing_ = false;
 };

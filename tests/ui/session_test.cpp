@@ -8,7 +8,10 @@
 // - the window's title says whether the program holds unsaved changes, and of which file.
 // Closing the main window, Open, New program and a file dropped on the window ask Save,
 // Don't save or Cancel while there are unsaved changes, and their own questions otherwise; a
-// session ends when its main window closes.
+// session ends when its main window closes. Now and then another instance writes the program
+// file (or removes it): coming back to the window reads it again, or asks Keep mine or Reload
+// once, and a save over it asks Save elsewhere, Overwrite or Cancel; nothing typed is lost
+// and nothing the other wrote is written over, unless the user chose Reload or Overwrite.
 //
 // Q41_SESSION_STEPS sets the number of steps in all (20,000 unless given, fewer in the
 // slower sanitizer build); Q41_SESSION_SEED
@@ -16,7 +19,9 @@
 // steps that led to it.
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMimeData>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -129,16 +134,17 @@ class Session {
       void (Session::*run)();
     };
     static const Kind kinds[] = {
-        {16, &Session::TypeInMainEditor}, {6, &Session::DeleteInMainEditor},
-        {12, &Session::TypeInColumn},     {4, &Session::DeleteInColumn},
-        {8, &Session::SwitchTab},         {5, &Session::AddBlock},
-        {3, &Session::DeleteBlock},       {10, &Session::PressF3},
-        {3, &Session::ReturnButton},      {6, &Session::CompileBlock},
-        {5, &Session::CompileAll},        {2, &Session::PreprocessOnly},
-        {2, &Session::CompileOnly},       {2, &Session::SaveProgram},
-        {1, &Session::OpenProgram},       {2, &Session::SaveCode},
-        {2, &Session::NewProgram},        {1, &Session::DropFile},
-        {1, &Session::CloseWindow},       {2, &Session::JumpIntoGlobal},
+        {16, &Session::TypeInMainEditor},   {6, &Session::DeleteInMainEditor},
+        {12, &Session::TypeInColumn},       {4, &Session::DeleteInColumn},
+        {8, &Session::SwitchTab},           {5, &Session::AddBlock},
+        {3, &Session::DeleteBlock},         {10, &Session::PressF3},
+        {3, &Session::ReturnButton},        {6, &Session::CompileBlock},
+        {5, &Session::CompileAll},          {2, &Session::PreprocessOnly},
+        {2, &Session::CompileOnly},         {2, &Session::SaveProgram},
+        {1, &Session::OpenProgram},         {2, &Session::SaveCode},
+        {2, &Session::NewProgram},          {1, &Session::DropFile},
+        {1, &Session::CloseWindow},         {2, &Session::JumpIntoGlobal},
+        {2, &Session::OtherInstanceWrites},
     };
     int total = 0;
     for (const Kind& k : kinds) total += k.weight;
@@ -377,16 +383,104 @@ class Session {
     ActivateAnyWindow();
     const bool answered = Chance(70);
     const QString path = QString("%1/program%2.asm").arg(folder_).arg(Random(3));
-    log_ << QString("Ctrl+S in %1, %2").arg(ActiveName(), answered ? path : "Cancel");
+    QString said = QString("Ctrl+S in %1, %2").arg(ActiveName(), answered ? path : "Cancel");
     Due(Expect::File(Expect::Kind::SaveFile, answered, path));
+    if (answered) DueSaveTo(path, said);
+    log_ << said;
     PressKey(Qt::Key_S, Qt::ControlModifier);
-    if (answered) Saved(path);
   }
 
   void Saved(const QString& path) {
     saved_[path] = ref_;
     file_ = path;
+    fileKnown_ = true;
     modified_ = false;
+    theirs_.clear();
+  }
+
+  // The program saved to `path`: over another instance's write it asks first, and each answer
+  // does what it says. True when the program was saved.
+  bool DueSaveTo(const QString& path, QString& said) {
+    if (path != file_ || theirs_.isEmpty()) {
+      Saved(path);
+      return true;
+    }
+    const QString text =
+        Text(program_.settings.language, TextChangedOnDiskSave).arg(QFileInfo(file_).fileName());
+    const int pick = Random(10);
+    const Choice choice = pick < 4 ? Choice::Keep : pick < 7 ? Choice::Discard : Choice::Cancel;
+    Due(Expect::Choose(text, choice));
+    if (choice == Choice::Discard) {
+      said += ", Overwrite";
+      Saved(path);
+      return true;
+    }
+    if (choice == Choice::Cancel) {
+      said += ", Cancel";
+      return false;
+    }
+    // Elsewhere: one of the other names, so that the question does not come again.
+    const bool answered = Chance(70);
+    const QString other = QString("%1/program%2.asm").arg(folder_).arg(3 + Random(2));
+    Due(Expect::File(Expect::Kind::SaveFile, answered, other));
+    said += answered ? ", Save elsewhere as " + other : ", Save elsewhere, Cancel";
+    if (answered) Saved(other);
+    return answered;
+  }
+
+  // Another instance saves the program file, or removes it; the user comes back to the
+  // window. With nothing unsaved the file is read again; else the user is asked once.
+  void OtherInstanceWrites() {
+    if (file_.isEmpty()) return;
+    const Language language = program_.settings.language;
+    const QString name = QFileInfo(file_).fileName();
+    QWidget* back = QApplication::activeWindow() == &f_ ? static_cast<QWidget*>(&hf_) : &f_;
+    if (QFile::exists(file_) && Chance(20)) {
+      log_ << "another instance removes " + file_;
+      QFile::remove(file_);
+      saved_.erase(file_);
+      theirs_.clear();
+      // Said once: not again while the program knows of no file there since.
+      if (std::exchange(fileKnown_, false)) {
+        Due(Expect::Box(Text(language, TextFileGone).arg(QDir::toNativeSeparators(file_))));
+      }
+      modified_ = true;
+      Activate(back);
+      return;
+    }
+    Reference other;
+    other.blocks[0] = {FromQt(QString("fromB%1: nop").arg(++otherWrites_)), "hlt"};
+    const QByteArray bytes =
+        QByteArray(";memory=COMM\r\n\r\n;BLOCK 0\r\n;CPU\r\n;CPUaddr=0000\r\n\r\n") +
+        QByteArray::fromStdString(JoinLines(other.blocks[0], "\r\n"));
+    QFile file(file_);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size()) {
+      fault_ = "the other instance could not write " + file_;
+      return;
+    }
+    file.close();
+    saved_[file_] = other;
+    QString said = "another instance saves " + file_ + ", back to " + back->objectName();
+    const bool reloads = !modified_ || Chance(50);
+    if (modified_) {
+      Due(Expect::Choose(Text(language, TextChangedOnDiskReload).arg(name),
+                         reloads ? Choice::Discard : Choice::Keep));
+      said += reloads ? ", Reload" : ", Keep mine";
+    }
+    log_ << said;
+    const bool silent = !modified_;
+    if (reloads) {
+      Opened(file_);
+    } else {
+      theirs_ = bytes;
+    }
+    Activate(back);
+    const QString notice = silent ? Text(language, TextReloaded).arg(name) : QString();
+    if (reloads && f_.Controls().LineLab->text() != notice) {
+      fault_ = "the status line says \"" + f_.Controls().LineLab->text() +
+               "\" after the file was read again";
+    }
   }
 
   // The question that comes before unsaved work would go, and what each answer does; `said`
@@ -406,8 +500,7 @@ class Session {
     }
     if (!file_.isEmpty()) {
       said += ", Save";
-      Saved(file_);
-      return true;
+      return DueSaveTo(file_, said);
     }
     const bool answered = Chance(70);
     const QString path = QString("%1/program%2.asm").arg(folder_).arg(Random(3));
@@ -424,7 +517,9 @@ class Session {
     ref_ = file;
     ref_.current = 0;
     file_ = path;
+    fileKnown_ = true;
     modified_ = false;
+    theirs_.clear();
   }
 
   QString AnySaved() {
@@ -533,6 +628,7 @@ class Session {
     ref_.blocks[0] = {"", "hlt"};
     file_.clear();
     modified_ = false;
+    theirs_.clear();
   }
 
   // F12 or Ctrl+click on a GLOBAL name used in the block, then typing: the caret stands at the
@@ -618,9 +714,11 @@ class Session {
       return QString("the program %1 unsaved changes").arg(modified_ ? "lost its" : "claims");
     }
     const QString name = file_.isEmpty() ? QString() : QFileInfo(file_).fileName();
+    const Language language = program_.settings.language;
+    const QString shown = name.isEmpty() ? Text(language, TitleUntitled) : name;
     const QString title =
-        (name.isEmpty() && !modified_ ? QString() : name + (modified_ ? "*" : "") + " - ") +
-        Text(program_.settings.language, TitleForm1);
+        (name.isEmpty() && !modified_ ? QString() : shown + (modified_ ? "*" : "") + " - ") +
+        Text(language, TitleForm1);
     if (f_.windowTitle() != title) {
       return "the title is \"" + f_.windowTitle() + "\" where \"" + title + "\" is due";
     }
@@ -630,6 +728,9 @@ class Session {
       answerer_.expected.clear();
       return "a question that was due never came: " +
              (e.kind == Expect::Kind::Box ? "\"" + e.text + "\"" : QString("a file dialog"));
+    }
+    if (!theirs_.isEmpty() && test::ReadBytes(file_) != theirs_) {
+      return "another instance's save was written over unasked";
     }
     if (ended_) return {};
     if (opened_ != nullptr) {
@@ -714,7 +815,10 @@ class Session {
   std::map<QString, Reference> saved_;
   const Reference* opened_ = nullptr;
   QString codeFile_;
-  QString file_;           // the program's file, as the title names it
+  QString file_;            // the program's file, as the title names it
+  QByteArray theirs_;       // what another instance wrote there, not read again here
+  bool fileKnown_ = false;  // the program read or wrote its file, and has not found it gone
+  int otherWrites_ = 0;
   bool modified_ = false;  // whether it holds changes its file does not
   bool ended_ = false;     // the main window closed
 };

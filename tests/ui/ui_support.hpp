@@ -55,6 +55,8 @@ class ScriptedDialogs : public Dialogs {
   bool ConfirmWarning(const QString& text) override { return Confirm(text); }
   Choice AskToSave(const QString& text) override { return Choose(text); }
   Choice AskToRestore(const QString& text) override { return Choose(text); }
+  Choice AskToOverwrite(const QString& text) override { return Choose(text); }
+  Choice AskToReload(const QString& text) override { return Choose(text); }
   std::optional<QString> OpenFile(const QString&) override { return NextFile(); }
   std::optional<QString> SaveFile(const QString&, const QString&, const QString&) override {
     return NextFile();

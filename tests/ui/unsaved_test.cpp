@@ -10,7 +10,6 @@
 #include <QLockFile>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QStatusBar>
 #include <QSysInfo>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -51,6 +50,7 @@ class UnsavedWorkTest : public QObject {
   void failuresNameTheFileAndTheCause();
   void aDroppedOrNamedFileOpens();
   void recoveryCopyFollowsTheWorkAndComesBack();
+  void aFailedRecoveryWriteIsSaidInTheTitle();
 };
 
 void UnsavedWorkTest::everyEditMarksTheTitleAndOnlyEdits() {
@@ -84,8 +84,8 @@ void UnsavedWorkTest::everyEditMarksTheTitleAndOnlyEdits() {
   };
   for (const auto& edit : edits) {
     edit();
-    QCOMPARE(f.windowTitle(),
-             s.program.Files().FileName().isEmpty() ? "* - " + title : "edits.asm* - " + title);
+    QCOMPARE(f.windowTitle(), s.program.Files().FileName().isEmpty() ? "Untitled* - " + title
+                                                                     : "edits.asm* - " + title);
     s.dialogs.answers = {true};  // the delete-block question, when it comes
     s.dialogs.files = {path};
     f.Controls().SaveAsm1->trigger();
@@ -334,22 +334,48 @@ void UnsavedWorkTest::recoveryCopyFollowsTheWorkAndComesBack() {
   restored.dialogs.choices = {Choice::Discard};
   restored.f.close();
   QCOMPARE(copies().size(), 0);
-  // Nowhere to write: said once in the status bar, and the work goes on.
-  qputenv("XDG_STATE_HOME", QFile::encodeName(QDir(folder).filePath("1-1.info")));
-  QFile blocker(folder + "/1-1.info");
-  QVERIFY(blocker.open(QIODevice::WriteOnly));
-  blocker.close();
-  Started full;
-  Type(full.f, "a");
-  QTRY_VERIFY(full.f.findChild<QStatusBar*>() != nullptr);
-  QVERIFY(full.f.statusBar()->isVisible());
-  QVERIFY(full.f.statusBar()->currentMessage().contains("Not a directory"));
-  full.f.statusBar()->clearMessage();
-  Type(full.f, "b");
-  QTest::qWait(200);
-  QVERIFY(full.f.statusBar()->currentMessage().isEmpty());
-  QCOMPARE(Text(*full.f.Controls().asmText).last(), QString("ab"));
-  full.dialogs.choices = {Choice::Discard};
+  qunsetenv("Q41_RECOVERY_DELAY_MS");
+}
+
+// A copy that cannot be written is said in the title in either language, the window's size
+// kept, until a write succeeds; the work goes on.
+void UnsavedWorkTest::aFailedRecoveryWriteIsSaidInTheTitle() {
+  qputenv("Q41_RECOVERY_DELAY_MS", "50");
+  const QString folder = dir_.filePath("blocked");
+  QVERIFY(QDir().mkpath(folder));
+  const QString blocked = QDir(folder).filePath("1-1.info");
+  for (const Language language : {Language::English, Language::Russian}) {
+    QFile blocker(blocked);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    qputenv("XDG_STATE_HOME", QFile::encodeName(blocked));
+    Started full(language);
+    const QSize size = full.f.size();
+    Type(full.f, "a");
+    const QString said = language == Language::English
+                             ? "The copy of unsaved work was not written: "
+                             : QString::fromUtf8("Копия несохранённой работы не записана: ");
+    QTRY_VERIFY(full.f.windowTitle().contains(said));
+    QVERIFY(full.f.windowTitle().startsWith(
+        QString::fromUtf8(language == Language::English ? "Untitled* -  Q41 Assembler \u2014 "
+                                                        : "Без имени* -  Ассемблер Q41 \u2014 ")));
+    QVERIFY(full.f.windowTitle().endsWith(
+        language == Language::English ? "Not a directory" : QString::fromUtf8("Это не каталог")));
+    QCOMPARE(full.f.size(), size);
+    QCOMPARE(full.f.centralWidget()->geometry().bottom(), full.f.rect().bottom());
+    // The way is free again: the next write succeeds and the title says no more.
+    QVERIFY(QFile::remove(blocked));
+    Type(full.f, "b");
+    QTRY_VERIFY(!full.f.windowTitle().contains(said));
+    QCOMPARE(full.f.windowTitle(), language == Language::English
+                                       ? QString("Untitled* -  Q41 Assembler")
+                                       : QString::fromUtf8("Без имени* -  Ассемблер Q41"));
+    QCOMPARE(Text(*full.f.Controls().asmText).last(), QString("ab"));
+    full.dialogs.choices = {Choice::Discard};
+    full.f.close();
+    QVERIFY(QDir(blocked).removeRecursively());
+  }
+  qputenv("XDG_STATE_HOME", dir_.filePath("state").toUtf8());
   qunsetenv("Q41_RECOVERY_DELAY_MS");
 }
 
