@@ -16,6 +16,10 @@ std::string& MakeUpper(std::string& text) {
   return text;
 }
 
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
 namespace {
 
 #if !defined(__SSE2__)

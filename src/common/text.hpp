@@ -26,10 +26,7 @@ inline char UpperAscii(char c) {
 
 // Upper-cases a..z in place and returns the text.
 std::string& MakeUpper(std::string& text);
-// Inline: the readers of a file call it on every line, mostly with a literal prefix.
-inline bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
+bool StartsWith(std::string_view text, std::string_view prefix);
 
 // Lines read in place: views into text that lives elsewhere.
 using LineViews = std::vector<std::string_view>;
