@@ -144,8 +144,8 @@ void BlockModel::ApplySettingsLines(BlockRecord& r, SourceText lines) {
   // Settings lines count wherever they stand in the block; a later one wins.
   for (std::size_t k = 0; k < lines.size(); ++k) {
     const std::string_view line = lines[k];
-    // Most lines are not settings lines: one character tells.
-    if (line.empty() || line.front() != ';') continue;
+    // Most lines are not settings lines: two characters tell (";P" or ";C" begins each).
+    if (line.size() < 2 || line[0] != ';' || (line[1] != 'P' && line[1] != 'C')) continue;
     if (StartsWith(line, ";PPU=")) {
       r.ppu = PpuSetOf(SettingValue(line));
     } else if (StartsWith(line, ";CPUaddr=")) {
