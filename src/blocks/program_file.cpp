@@ -315,7 +315,12 @@ Lines BlockModel::WriteCodeFile() const {
 }
 
 std::string BlockModel::CodeFileText(std::string_view eol) const {
+  // Measured first: a text grown as it is written would be copied at each doubling, and
+  // every fresh page a copy touches costs a fault.
+  std::size_t size = 0;
+  ForEachCodeFileLine([&size, eol](std::string_view line) { size += line.size() + eol.size(); });
   std::string out;
+  out.reserve(size);
   ForEachCodeFileLine([&out, eol](std::string_view line) { out.append(line).append(eol); });
   return out;
 }

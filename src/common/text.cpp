@@ -9,6 +9,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "common/line_count.hpp"
+
 namespace q41 {
 
 std::string& MakeUpper(std::string& text) {
@@ -106,10 +108,11 @@ std::size_t LineBreaks(std::string_view bytes) {
 
 LineViews SplitLineViews(std::string_view bytes) {
   LineViews lines;
-  // Room for a line in every 16 bytes, without counting them first: source lines are
-  // longer, and the room a shorter file leaves unused is never touched, so it costs no
-  // memory. A file of shorter lines grows the list as it goes.
-  lines.reserve(bytes.size() / 16 + 1);
+  // Room for the lines counted first: a list with room to spare would leave the memory a
+  // caller took beforehand (see q41asm) in part unused. The count holds for lines ended
+  // by LF or CR LF, or all by CR; a file that mixes CR alone with the others grows the
+  // list as it goes.
+  lines.reserve(ExpectedLineCount(bytes));
   ForEachLine(bytes, [&lines](std::string_view line) { lines.push_back(line); });
   return lines;
 }
