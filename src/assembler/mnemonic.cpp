@@ -51,7 +51,7 @@ constexpr MnemonicEntry Describe(std::string_view name, std::string_view templ) 
 }  // namespace
 
 // Sized by the rows written, so that a row more or less than MnemonicCount fails to build.
-const std::array<MnemonicEntry, MnemonicCount> Mnemonics = std::to_array<MnemonicEntry>({
+constexpr std::array<MnemonicEntry, MnemonicCount> Mnemonics = std::to_array<MnemonicEntry>({
     Describe("NOP", "0000"),   Describe("MOV", "0100"),   Describe("ADD", "0200"),
     Describe("SUB", "0300"),   Describe("CMP", "0400"),   Describe("MUL", "0500"),
     Describe("DIV", "0600"),   Describe("AND", "0700"),   Describe("OR", "0800"),
@@ -70,7 +70,7 @@ const std::array<MnemonicEntry, MnemonicCount> Mnemonics = std::to_array<Mnemoni
     Describe("ASR", "0EC0"),
 });
 
-const std::array<RegisterEntry, 8> RegisterCodes = {{
+constexpr std::array<RegisterEntry, 8> RegisterCodes = {{
     {"R0", '0'},
     {"R1", '1'},
     {"R2", '2'},
@@ -83,27 +83,73 @@ const std::array<RegisterEntry, 8> RegisterCodes = {{
 
 namespace {
 
-// Names are a few letters: the length and the first letter rule out nearly every entry
-// before a comparison of the whole name is worth its call.
-bool SameName(std::string_view entry, std::string_view name) {
-  return entry.size() == name.size() && !name.empty() && entry.front() == name.front() &&
-         entry == name;
+// Names are a few letters: a name of up to eight bytes, packed into one number, finds its
+// entry in a small open-addressed table at the first or second probe, where a walk through
+// the tables would compare with every entry before it. Longer names are no entry's.
+constexpr std::size_t MaxPacked = 8;
+
+constexpr std::uint64_t Packed(std::string_view name) {
+  std::uint64_t key = 0;
+  for (std::size_t k = 0; k < name.size(); ++k) {
+    key |= static_cast<std::uint64_t>(static_cast<unsigned char>(name[k])) << (8 * k);
+  }
+  return key;
 }
+
+// Slots: a power of two, at least twice the entries, so that probes stay short.
+template <std::size_t Slots>
+class NameIndex {
+ public:
+  static constexpr std::uint8_t Empty = 0xFF;
+
+  template <typename Entries>
+  constexpr explicit NameIndex(const Entries& entries) {
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+      const std::string_view name = entries[e].name;
+      std::size_t slot = Home(Packed(name));
+      while (slots_[slot].entry != Empty) slot = (slot + 1) % Slots;
+      slots_[slot] = {Packed(name), static_cast<std::uint8_t>(name.size()),
+                      static_cast<std::uint8_t>(e)};
+    }
+  }
+
+  // The entry named `name`, or Empty. A key's bytes past the name are zero, so the length
+  // tells a name from one with zero bytes after it.
+  std::uint8_t Find(std::string_view name) const {
+    if (name.empty() || name.size() > MaxPacked) return Empty;
+    const std::uint64_t key = Packed(name);
+    for (std::size_t slot = Home(key);; slot = (slot + 1) % Slots) {
+      const Slot& s = slots_[slot];
+      if (s.entry == Empty || (s.key == key && s.size == name.size())) return s.entry;
+    }
+  }
+
+ private:
+  struct Slot {
+    std::uint64_t key = 0;
+    std::uint8_t size = 0;
+    std::uint8_t entry = Empty;
+  };
+  static constexpr std::size_t Home(std::uint64_t key) {
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> 40) % Slots;
+  }
+  std::array<Slot, Slots> slots_{};
+};
+
+constexpr NameIndex<128> MnemonicIndex(Mnemonics);
+constexpr NameIndex<16> RegisterIndex(RegisterCodes);
 
 }  // namespace
 
 const MnemonicEntry* LookupMnemonic(std::string_view name) {
-  for (const auto& entry : Mnemonics) {
-    if (SameName(entry.name, name)) return &entry;
-  }
-  return nullptr;
+  const std::uint8_t entry = MnemonicIndex.Find(name);
+  return entry == MnemonicIndex.Empty ? nullptr : &Mnemonics[entry];
 }
 
 std::optional<char> LookupRegister(std::string_view operand) {
-  for (const auto& entry : RegisterCodes) {
-    if (SameName(entry.name, operand)) return entry.code;
-  }
-  return std::nullopt;
+  const std::uint8_t entry = RegisterIndex.Find(operand);
+  if (entry == RegisterIndex.Empty) return std::nullopt;
+  return RegisterCodes[entry].code;
 }
 
 }  // namespace q41

@@ -144,8 +144,8 @@ void BlockModel::ApplySettingsLines(BlockRecord& r, SourceText lines) {
   // Settings lines count wherever they stand in the block; a later one wins.
   for (std::size_t k = 0; k < lines.size(); ++k) {
     const std::string_view line = lines[k];
-    // Most lines are not settings lines: one character tells.
-    if (line.empty() || line.front() != ';') continue;
+    // Most lines are not settings lines: two characters tell (";P" or ";C" begins each).
+    if (line.size() < 2 || line[0] != ';' || (line[1] != 'P' && line[1] != 'C')) continue;
     if (StartsWith(line, PpuSettingPrefix)) {
       r.ppu = PpuSetOf(SettingValue(line));
     } else if (StartsWith(line, CpuAddressPrefix)) {
@@ -315,7 +315,12 @@ Lines BlockModel::WriteCodeFile() const {
 }
 
 std::string BlockModel::CodeFileText(std::string_view eol) const {
+  // Measured first: a text grown as it is written would be copied at each doubling, and
+  // every fresh page a copy touches costs a fault.
+  std::size_t size = 0;
+  ForEachCodeFileLine([&size, eol](std::string_view line) { size += line.size() + eol.size(); });
   std::string out;
+  out.reserve(size);
   ForEachCodeFileLine([&out, eol](std::string_view line) { out.append(line).append(eol); });
   return out;
 }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "common/number_text.hpp"
@@ -51,6 +53,24 @@ LineChars Scan(std::string_view line) {
   LineChars chars;
   for (char c : line) chars.bits |= CharClasses[static_cast<unsigned char>(c)];
   return chars;
+}
+
+// The last blank of the run of blanks that starts at `at`. Runs of blanks are long (the
+// indentation, the gap before a comment): eight bytes are compared at a time.
+std::size_t LastBlankOfRun(std::string_view line, std::size_t at) {
+  static_assert(std::endian::native == std::endian::little,
+                "the first byte of eight is read as the lowest");
+  constexpr std::uint64_t Blanks = 0x2020202020202020ULL;
+  std::size_t next = at + 1;
+  while (next + 8 <= line.size()) {
+    std::uint64_t word;
+    std::memcpy(&word, line.data() + next, sizeof word);
+    const std::uint64_t other = word ^ Blanks;
+    if (other != 0) return next + static_cast<std::size_t>(std::countr_zero(other)) / 8 - 1;
+    next += 8;
+  }
+  while (next < line.size() && line[next] == Blank) ++next;
+  return next - 1;
 }
 
 // The string directive: "DS" after an optional label, and then at least one character
@@ -113,8 +133,6 @@ class PreprocessRun {
         if (chars.Has(IsHash)) ReplaceCharConstant();
         MakeUpper(line_);
         FindSeparators(chars);
-      } else if (chars.Has(IsBlank)) {
-        NormaliseSeparators(chars);
       }
       if (chars.Has(IsColon | IsEquals)) SplitName();
       ExpandReservedWords();
@@ -219,10 +237,10 @@ class PreprocessRun {
 
   // Reading the next line, and stage 1: a ";" starts a comment wherever it stands, inside a
   // string too. `written` is the text before it as written. For a line without a string or
-  // a character constant, the one pass that reads it also does stages 3 and 5 as far as they
-  // go character by character: line_ gets the text without leading, trailing or repeated
-  // blanks, in upper case. The result tells which characters the text holds; where it holds
-  // a string or a character constant, line_ is of no use.
+  // a character constant, the one pass that reads it also does stages 3 and 5: line_ gets
+  // the text without leading, trailing or repeated blanks and without a blank beside the
+  // first of each separator, in upper case. The result tells which characters the text holds; where
+  // it holds a string or a character constant, line_ is of no use.
   LineChars ReadLine(std::string_view& written) {
     const std::string_view line = source_[sourceLineNo_++];
     LineChars chars;
@@ -234,6 +252,9 @@ class PreprocessRun {
     std::size_t end = 0;
     const std::size_t size = line.size();
     firstAt_.fill(std::string::npos);
+    // Stage 5 as the line is read: no blank on either side of the first ",", ":", "=" and
+    // "%" (a blank that touches one of them goes, whatever the others do).
+    bool afterSeparator = false;
     for (; end < size; ++end) {
       const char c = line[end];
       const std::uint16_t bits = CharClasses[static_cast<unsigned char>(c)];
@@ -241,14 +262,18 @@ class PreprocessRun {
         if (bits == IsComment) break;
         // A run of blanks (the indentation, the gap before a comment) leaves one at most.
         chars.bits |= IsBlank;
-        while (end + 1 < size && line[end + 1] == Blank) ++end;
-        if (kept == 0) continue;
+        end = LastBlankOfRun(line, end);
+        if (kept == 0 || afterSeparator) continue;
         if constexpr (KeepColumns) columns_[kept] = Column(end);
         out[kept++] = Blank;
         continue;
       }
       chars.bits |= bits;
-      if ((bits & Separators) != 0) NoteSeparator(c, kept);
+      afterSeparator = (bits & Separators) != 0 && FirstSeparator(c);
+      if (afterSeparator) {
+        if (kept > 0 && out[kept - 1] == Blank) --kept;
+        NoteSeparator(c, kept);
+      }
       if constexpr (KeepColumns) columns_[kept] = Column(end);
       out[kept++] = UpperAscii(c);
     }
@@ -335,6 +360,12 @@ class PreprocessRun {
     for (std::size_t k = 0; k < SeparatorChars.size(); ++k) {
       if (c == SeparatorChars[k] && firstAt_[k] == std::string::npos) firstAt_[k] = at;
     }
+  }
+  bool FirstSeparator(char c) const {
+    for (std::size_t k = 0; k < SeparatorChars.size(); ++k) {
+      if (c == SeparatorChars[k]) return firstAt_[k] == std::string::npos;
+    }
+    return false;
   }
   void FindSeparators(LineChars chars) {
     firstAt_.fill(std::string::npos);

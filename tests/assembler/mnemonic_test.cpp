@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 
 namespace q41 {
 namespace {
@@ -43,6 +44,44 @@ TEST(Registers, EightExactNames) {
   EXPECT_EQ(LookupRegister("R0+"), std::nullopt);
   EXPECT_EQ(LookupRegister("( R1)"), std::nullopt);
   EXPECT_EQ(LookupRegister("r1"), std::nullopt);
+}
+
+// The lookups hash the name: every name of the tables, and every name one byte away from
+// one (shorter, longer, one byte changed, zero bytes included), finds what a walk through
+// the table finds.
+TEST(Mnemonics, LookupsAgreeWithAWalkThroughTheTables) {
+  auto walkMnemonic = [](std::string_view name) -> const MnemonicEntry* {
+    for (const auto& entry : Mnemonics) {
+      if (entry.name == name) return &entry;
+    }
+    return nullptr;
+  };
+  auto walkRegister = [](std::string_view name) -> std::optional<char> {
+    for (const auto& entry : RegisterCodes) {
+      if (entry.name == name) return entry.code;
+    }
+    return std::nullopt;
+  };
+  std::vector<std::string> names;
+  for (const auto& entry : Mnemonics) names.emplace_back(entry.name);
+  for (const auto& entry : RegisterCodes) names.emplace_back(entry.name);
+  names.push_back("ABCDEFGH");
+  names.push_back("ABCDEFGHI");
+  std::vector<std::string> probes;
+  for (const std::string& name : names) {
+    probes.push_back(name);
+    for (std::size_t k = 0; k <= name.size(); ++k) {
+      probes.push_back(name.substr(0, k));
+      for (const char c : {'\0', 'A', 'R', '0', ')', '\xFF'}) {
+        probes.push_back(name.substr(0, k) + c + name.substr(k));
+        if (k < name.size()) probes.push_back(name.substr(0, k) + c + name.substr(k + 1));
+      }
+    }
+  }
+  for (const std::string& probe : probes) {
+    EXPECT_EQ(LookupMnemonic(probe), walkMnemonic(probe)) << probe;
+    EXPECT_EQ(LookupRegister(probe), walkRegister(probe)) << probe;
+  }
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "common/cp1251.hpp"
+#include "common/line_count.hpp"
 
 namespace q41 {
 namespace {
@@ -21,8 +23,9 @@ TEST(SplitLines, EveryLineBreakEndsALineAndAFinalOneAddsNone) {
   EXPECT_EQ(JoinLines({"a", "", "b"}), "a\r\n\r\nb\r\n");
 }
 
-// The split reads eight bytes at a time: breaks at every place within and across those
-// stretches, next to tabs, other control bytes and bytes above 127, against the plain rule.
+// The split reads sixteen bytes at a time: breaks at every place within and across those
+// stretches (a CR LF split between two of them too), next to tabs, other control bytes and
+// bytes above 127, against the plain rule.
 TEST(SplitLines, AgreesWithTheByteByByteRuleEverywhere) {
   auto plain = [](std::string_view bytes) {
     Lines lines;
@@ -46,7 +49,7 @@ TEST(SplitLines, AgreesWithTheByteByByteRuleEverywhere) {
                            '\x80', '\xe0', '\xff', '\r', '\n',   '\r',   '\n'};
   std::mt19937 rng(7);
   for (int round = 0; round < 2000; ++round) {
-    std::string bytes(std::uniform_int_distribution<int>(0, 40)(rng), 'x');
+    std::string bytes(std::uniform_int_distribution<int>(0, 70)(rng), 'x');
     for (char& c : bytes) {
       c = alphabet[std::uniform_int_distribution<std::size_t>(0, sizeof alphabet - 1)(rng)];
     }
@@ -54,6 +57,26 @@ TEST(SplitLines, AgreesWithTheByteByByteRuleEverywhere) {
     const LineViews views = SplitLineViews(bytes);
     ASSERT_EQ(Lines(views.begin(), views.end()), plain(bytes)) << round;
   }
+}
+
+// The count compares sixteen bytes at a time and adds its byte sums up every 255 rounds:
+// lengths across both, with the byte sought everywhere or nowhere, against a plain count.
+TEST(LineCount, CountsAsThePlainRuleDoes) {
+  std::mt19937 rng(11);
+  const std::size_t lengths[] = {0, 1, 15, 16, 17, 31, 4079, 4080, 4081, 4096, 8161, 20000};
+  for (const std::size_t length : lengths) {
+    for (const int density : {0, 1, 50, 100}) {
+      std::string bytes(length, 'a');
+      for (char& c : bytes) {
+        if (std::uniform_int_distribution<int>(0, 99)(rng) < density) c = '\n';
+      }
+      const auto plain = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+      ASSERT_EQ(CountByte(bytes, '\n'), plain) << length << " " << density;
+      EXPECT_EQ(ExpectedLineCount(bytes), plain > 0 ? plain + 1 : 1) << length;
+    }
+  }
+  EXPECT_EQ(ExpectedLineCount("a\rb\rc"), 3u);  // CR alone ends the lines
+  EXPECT_EQ(ExpectedLineCount("a\r\nb\r\n"), 3u);
 }
 
 TEST(Text, UpperCasesLatinLettersOnly) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 #include "../support.hpp"
 
 namespace q41 {
@@ -145,6 +148,35 @@ TEST(Preprocess, LineNumbersHaveNoLeadingZeros) {
   source.push_back("rw 0");
   const auto p = PreprocessLines(source);
   EXPECT_EQ(p.result.status.lineCaption, "10: RW 0");
+}
+
+// Reading skips a run of blanks eight bytes at a time: a run of any length, starting and
+// ending anywhere within those stretches, reads as one blank would.
+TEST(Preprocess, ARunOfBlanksReadsAsOne) {
+  const char* const words[] = {"l1:", "mov", "r1,", "r2", "=", "5", ",", "%", ";c", "\t", "x"};
+  std::mt19937 rng(41);
+  auto pick = [&rng](std::size_t n) {
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::string spaced;
+    std::string single;
+    for (std::size_t w = pick(6); w > 0; --w) {
+      const std::size_t blanks = pick(20);
+      spaced += std::string(blanks, ' ');
+      single += blanks > 0 ? " " : "";
+      const char* word = words[pick(std::size(words))];
+      spaced += word;
+      single += word;
+    }
+    const std::size_t trailing = pick(20);
+    spaced += std::string(trailing, ' ');
+    single += trailing > 0 ? " " : "";
+    const auto a = PreprocessLines({spaced});
+    const auto b = PreprocessLines({single});
+    ASSERT_EQ(a.text, b.text) << '"' << spaced << '"';
+    ASSERT_EQ(a.result.errorText, b.result.errorText) << '"' << spaced << '"';
+  }
 }
 
 TEST(Preprocess, AnyBytesAndHugeInputsAreSafe) {
