@@ -26,7 +26,7 @@ struct InterfaceMessages {
   QString MsgEmptyBlockCode;  // "*" stands for the block number
 };
 
-// One row of the text table per target, in the table's order.
+// The texts of the table, each row of which names its text.
 enum InterfaceText : int {
   TitleForm1,
   TitleForm2,
