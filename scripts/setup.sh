@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build make
+  g++ cmake ninja-build make ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   binutils
   qt6-base-dev qt6-translations-l10n fonts-liberation xvfb xauth poppler-utils

@@ -48,8 +48,7 @@ bool ReadMessage(std::istream& in, std::string& body) {
   return true;
 }
 
-void WriteMessage(const q41::lsp::Json& message) {
-  const std::string body = message.dump(-1, ' ', false, q41::lsp::Json::error_handler_t::replace);
+void WriteMessage(const std::string& body) {
   std::cout << "Content-Length: " << body.size() << "\r\n\r\n" << body;
   std::cout.flush();
 }
@@ -75,16 +74,7 @@ int main(int argc, char** argv) {
   q41::lsp::Server server(language);
   std::string body;
   while (!server.Exited() && ReadMessage(std::cin, body)) {
-    q41::lsp::Json message;
-    try {
-      message = q41::lsp::Json::parse(body);
-    } catch (const q41::lsp::Json::exception&) {
-      WriteMessage({{"jsonrpc", "2.0"},
-                    {"id", nullptr},
-                    {"error", {{"code", -32700}, {"message", "parse error"}}}});
-      continue;
-    }
-    for (const q41::lsp::Json& answer : server.Handle(message)) WriteMessage(answer);
+    for (const std::string& answer : server.HandleText(body)) WriteMessage(answer);
   }
   return server.Exited() ? server.ExitCode() : 0;
 }

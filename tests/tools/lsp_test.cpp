@@ -2,6 +2,7 @@
 // its message handler: every bad request gets the protocol's error and the server goes on.
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "tools/lsp/server.hpp"
 
@@ -32,6 +33,14 @@ TEST(LanguageServer, BadMessagesGetTheProtocolsErrorsAndTheServerGoesOn) {
   Server s(Language::English);
   EXPECT_EQ(Call(s, 1, "textDocument/hover", Doc("file:///a"))["error"]["code"], -32002);
   EXPECT_EQ(s.Handle(Json::array({1, 2})).front()["error"]["code"], -32600);
+  // Text that is no JSON gets the parse error; a request as text, its answer as text.
+  const std::vector<std::string> bad = s.HandleText("{\"jsonrpc\": ");
+  ASSERT_EQ(bad.size(), 1u);
+  EXPECT_EQ(Json::parse(bad.front())["error"]["code"], -32700);
+  const std::vector<std::string> early =
+      s.HandleText(R"({"jsonrpc": "2.0", "id": 9, "method": "textDocument/hover"})");
+  ASSERT_EQ(early.size(), 1u);
+  EXPECT_EQ(Json::parse(early.front())["id"], 9);
   ASSERT_TRUE(Call(s, 2, "initialize").contains("result"));
   Open(s, "file:///a", ";BLOCK 0\n  HLT\n");
   Json position = Doc("file:///a");

@@ -65,7 +65,10 @@ std::string Alternatives(std::vector<std::string_view> names) {
   std::sort(names.begin(), names.end(),
             [](std::string_view a, std::string_view b) { return a.size() > b.size(); });
   std::string out = "(?:";
-  for (std::size_t k = 0; k < names.size(); ++k) out += (k ? "|" : "") + Folded(names[k]);
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    if (k) out += '|';
+    out += Folded(names[k]);
+  }
   return out + ")";
 }
 
@@ -89,6 +92,15 @@ std::string Unseen(unsigned seen, unsigned which) {
   for (Sep s : AllSeps) {
     if ((which & s) && !(seen & s)) out += SepChar(s);
   }
+  return out;
+}
+
+// One more alternative: the separator `c`, then `rest`. Appended in place, as a literal put
+// before a temporary string gets it copied into the temporary's own front, which GCC 12 at -O3
+// takes for overlapping copies.
+std::string Branch(char c, const std::string& rest) {
+  std::string out = {'|', c};
+  out += rest;
   return out;
 }
 
@@ -225,7 +237,7 @@ class LineGrammar {
       const std::string unseen = Unseen(seen, CommaSep | PercentSep);
       std::string alts;
       for (char c : unseen) {
-        alts += "|" + std::string(1, c) + ToColon(seen | (c == ',' ? CommaSep : PercentSep), false);
+        alts += Branch(c, ToColon(seen | (c == ',' ? CommaSep : PercentSep), false));
       }
       for (const auto& [form, next] : ConstantForms(seen, true))
         alts += "|" + form + ToColon(next, true);
@@ -242,7 +254,7 @@ class LineGrammar {
       std::string alts;
       for (char c : unseen) {
         const Sep s = c == ',' ? CommaSep : PercentSep;
-        alts += "|" + std::string(1, c) + Operands(seen | s, false);
+        alts += Branch(c, Operands(seen | s, false));
       }
       for (const auto& [form, next] : ConstantForms(seen, true))
         alts += "|" + form + Operands(next, true);
@@ -293,7 +305,7 @@ class StringGrammar {
       const std::string unseen = Unseen(seen, CommaSep | PercentSep);
       std::string alts;
       for (char c : unseen) {
-        alts += "|" + std::string(1, c) + Walk(seen | (c == ',' ? CommaSep : PercentSep), false);
+        alts += Branch(c, Walk(seen | (c == ',' ? CommaSep : PercentSep), false));
       }
       for (const auto& [form, next] : ConstantForms(seen, false))
         alts += "|" + form + Walk(next, true);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
+#include <nlohmann/json.hpp>
 
 #include "blocks/block_marker.hpp"
 #include "common/cp1251.hpp"
@@ -13,6 +14,7 @@ namespace q41::lsp {
 namespace {
 
 // The protocol's error codes.
+constexpr int ParseError = -32700;
 constexpr int InvalidRequest = -32600;
 constexpr int MethodNotFound = -32601;
 constexpr int InvalidParams = -32602;
@@ -207,6 +209,24 @@ std::vector<Json> Server::Handle(const Json& message) {
     answer["error"] = {{"code", InvalidParams}, {"message", e.what()}};
   }
   return {answer};
+}
+
+std::vector<std::string> Server::HandleText(const std::string& body) {
+  std::vector<Json> answers;
+  Json message;
+  try {
+    message = Json::parse(body);
+  } catch (const Json::exception&) {
+    answers = {Json{{"jsonrpc", "2.0"},
+                    {"id", nullptr},
+                    {"error", {{"code", ParseError}, {"message", "parse error"}}}}};
+  }
+  if (answers.empty()) answers = Handle(message);
+  std::vector<std::string> texts;
+  for (const Json& answer : answers) {
+    texts.push_back(answer.dump(-1, ' ', false, Json::error_handler_t::replace));
+  }
+  return texts;
 }
 
 Json Server::Request(const std::string& method, const Json& params) {

@@ -5,7 +5,7 @@
 // Windows-1251 bytes the language service reads here, and nowhere else.
 
 #include <map>
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 #include <string>
 #include <vector>
 
@@ -36,6 +36,10 @@ class Server {
   // diagnostics of a document that changed). An empty list for a notification that needs
   // none.
   std::vector<Json> Handle(const Json& message);
+  // The same for a message's text: the texts to send back, and the protocol's parse error
+  // for a text that is no JSON. Only this file's users that build messages themselves need
+  // the JSON library's header, which is slow to compile.
+  std::vector<std::string> HandleText(const std::string& body);
   // Whether the client said exit; `ExitCode` is the protocol's code for it.
   bool Exited() const { return exited_; }
   int ExitCode() const { return shutdown_ ? 0 : 1; }
