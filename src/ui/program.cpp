@@ -141,8 +141,9 @@ void Program::CheckDisk() {
     return;
   }
   // Only a change to tell runs as a command: a command takes the all-blocks window's edits.
-  if (files_ != nullptr && files_->DiskChangeToTell()) {
-    RunCommand([this] { files_->CheckDisk(); });
+  if (files_ == nullptr) return;
+  if (const std::optional<files::FileStamp> now = files_->DiskChangeToTell()) {
+    RunCommand([this, &now] { files_->CheckDisk(*now); });
   }
 }
 

@@ -190,29 +190,29 @@ void ProgramFiles::Stamp(const QString& path, std::string_view bytes) {
   askedAbout_.reset();
 }
 
-bool ProgramFiles::DiskChangeToTell() {
-  if (fileName_.isEmpty()) return false;
-  diskNow_ = files::StampNow(LocalPath(fileName_), stamp_);
-  switch (files::CompareStamps(stamp_, diskNow_)) {
+std::optional<files::FileStamp> ProgramFiles::DiskChangeToTell() {
+  if (fileName_.isEmpty()) return std::nullopt;
+  const files::FileStamp now = files::StampNow(LocalPath(fileName_), stamp_);
+  switch (files::CompareStamps(stamp_, now)) {
     case files::DiskChange::None:
       // Touched, or its times grown old: the same content, known by newer data.
-      stamp_ = diskNow_;
-      return false;
+      stamp_ = now;
+      return std::nullopt;
     case files::DiskChange::Gone:
-      return true;
+      return now;
     case files::DiskChange::Changed:
       break;
   }
-  return !askedAbout_ || !askedAbout_->SameContent(diskNow_);
+  if (askedAbout_ && askedAbout_->SameContent(now)) return std::nullopt;
+  return now;
 }
 
-void ProgramFiles::CheckDisk() {
-  if (!DiskChangeToTell()) return;
-  if (!diskNow_.exists) {
+void ProgramFiles::CheckDisk(const files::FileStamp& now) {
+  if (!now.exists) {
     FileGone();
     return;
   }
-  askedAbout_ = diskNow_;
+  askedAbout_ = now;
   const bool unsaved = program_.model().Modified();
   if (unsaved) {
     const QString name = QFileInfo(fileName_).fileName();
@@ -232,10 +232,14 @@ void ProgramFiles::Reload(bool unsaved) {
   c.LineLab->setText(unsaved ? QString() : Text(TextReloaded).arg(QFileInfo(fileName_).fileName()));
 }
 
-void ProgramFiles::FileGone() {
-  // Said once: from now on no file is known there, and one that appears is a change.
+void ProgramFiles::ForgetDisk() {
   stamp_ = {};
   askedAbout_.reset();
+}
+
+void ProgramFiles::FileGone() {
+  // Said once: from now on no file is known there, and one that appears is a change.
+  ForgetDisk();
   program_.dialogs().Warning(Text(TextFileGone).arg(QDir::toNativeSeparators(fileName_)));
   // What is on screen is now the program's only copy: closing asks, the recovery copy keeps it.
   program_.model().Edited();
@@ -264,8 +268,7 @@ void ProgramFiles::New1Click() {
     return;
   }
   fileName_.clear();
-  stamp_ = {};
-  askedAbout_.reset();
+  ForgetDisk();
   recovery_.SetProgramFile({});
   ShowTitle();
 }

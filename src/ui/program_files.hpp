@@ -46,12 +46,12 @@ class ProgramFiles : public QObject {
   void OpenFile(const QString& path);
   // At start-up: offers the work left by instances that no longer run, one question each.
   void OfferRecovery();
-  // Whether the program file changed on the disk in a way not yet told of (or asked about);
-  // cheap while it did not, and asks nothing.
-  bool DiskChangeToTell();
-  // A window of the program took the activation: the program file as it is on the disk now,
+  // The program file as it is on the disk, when it changed in a way not yet told of (or
+  // asked about); cheap while it did not, and asks nothing.
+  std::optional<files::FileStamp> DiskChangeToTell();
+  // A window of the program took the activation and the program file is `now` on the disk:
   // read again, asked about or said gone.
-  void CheckDisk();
+  void CheckDisk(const files::FileStamp& now);
 
   // Writes the lines as Windows-1251 bytes with CR LF, replacing the file only once the whole
   // text is written; false, after an error box naming the file and the cause, when it failed.
@@ -90,7 +90,8 @@ class ProgramFiles : public QObject {
   // The file's content on the disk already asked about (or that failed to read): a change
   // is asked about once.
   std::optional<files::FileStamp> askedAbout_;
-  files::FileStamp diskNow_;  // the file as DiskChangeToTell last found it
+  // No file known on the disk: none read or written, or the one known is gone.
+  void ForgetDisk();
   // Exit has asked its question: the window closes without another.
   bool closing_ = false;
 };

@@ -54,6 +54,12 @@ class FileStampTest : public ::testing::Test {
 TEST_F(FileStampTest, EveryChangeOfContentIsSeenAndNothingElse) {
   const std::string ours = "fromA: nop\r\n";
   const std::string theirs = "fromB: nop\r\n";
+  // Another program writes the file in place and puts its modification time back.
+  const auto rewriteKeepingTime = [&](FileStampTest& t) {
+    const timespec was = t.ModifiedNow();
+    t.WriteInPlace(theirs);
+    t.SetModified(was);
+  };
   struct Case {
     const char* what;
     bool oldTimes;  // the file's times were long settled when it was stamped
@@ -63,19 +69,8 @@ TEST_F(FileStampTest, EveryChangeOfContentIsSeenAndNothingElse) {
   const Case cases[] = {
       {"nothing", false, [](FileStampTest&) {}, DiskChange::None},
       {"nothing, times settled", true, [](FileStampTest&) {}, DiskChange::None},
-      {"rewritten in place in the same tick", false,
-       [&](FileStampTest& t) {
-         const timespec was = t.ModifiedNow();
-         t.WriteInPlace(theirs);
-         t.SetModified(was);
-       },
-       DiskChange::Changed},
-      {"rewritten in place, times settled, old time put back", true,
-       [&](FileStampTest& t) {
-         const timespec was = t.ModifiedNow();
-         t.WriteInPlace(theirs);
-         t.SetModified(was);
-       },
+      {"rewritten in place in the same tick", false, rewriteKeepingTime, DiskChange::Changed},
+      {"rewritten in place, times settled, old time put back", true, rewriteKeepingTime,
        DiskChange::Changed},
       {"replaced by another instance", false,
        [&](FileStampTest& t) { ASSERT_EQ(WriteReplacing(t.path_, theirs, {}), 0); },

@@ -12,6 +12,7 @@
 #include "blocks/compile.hpp"
 #include "generate.hpp"
 #include "language/service.hpp"
+#include "marked.hpp"
 #include "preprocessor/preproc.hpp"
 
 namespace q41 {
@@ -19,12 +20,7 @@ namespace {
 
 const AssemblerOptions English{Language::English, true};
 
-std::string Marked(const SourcePlace& p, const Lines& source, const Lines& glob) {
-  if (p.line == 0) return "(no line)";
-  const std::string& line = (p.inGlobal ? glob : source)[static_cast<std::size_t>(p.line - 1)];
-  return (p.inGlobal ? "GLOBAL " : "") + std::to_string(p.line) + ": " +
-         line.substr(static_cast<std::size_t>(p.start), static_cast<std::size_t>(p.length));
-}
+using test::Marked;
 
 struct PlaceRow {
   Msg message;

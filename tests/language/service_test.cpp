@@ -8,19 +8,14 @@
 
 #include "common/cp1251.hpp"
 #include "language/queries.hpp"
+#include "marked.hpp"
 
 namespace q41 {
 namespace {
 
 const AssemblerOptions English{Language::English, true};
 
-// The text a place marks.
-std::string Marked(const SourcePlace& p, const Lines& source, const Lines& glob) {
-  if (p.line == 0) return "(no line)";
-  const std::string& line = (p.inGlobal ? glob : source)[static_cast<std::size_t>(p.line - 1)];
-  return (p.inGlobal ? "GLOBAL " : "") + std::to_string(p.line) + ": " +
-         line.substr(static_cast<std::size_t>(p.start), static_cast<std::size_t>(p.length));
-}
+using test::Marked;
 
 // The first fault's line and the text the mark covers, by the stage that finds it.
 TEST(Service, FirstFaultMarksTheOffendingText) {
