@@ -22,11 +22,11 @@
 #include "blocks/compile.hpp"
 #include "generate.hpp"
 #include "ui/asm_editor.hpp"
+#include "ui/editor_lines.hpp"
 #include "ui/hidForm.hpp"
 #include "ui/live_check.hpp"
 #include "ui/mainform.hpp"
 #include "ui/program.hpp"
-#include "ui/editor_lines.hpp"
 #include "ui/source_assist.hpp"
 
 namespace {
@@ -155,7 +155,7 @@ void WorstInputs(q41::ui::Program& program, SilentDialogs& dialogs) {
   });
   const std::string line = "nop ; " + std::string(1000000, 'x');
   Step("a line of 1,000,000 characters, compiled", [&] {
-    program.model().BlockStore[0].source = {line, "hlt"};
+    program.model().SetStoredSource(0, {line, "hlt"});
     program.model().ShowBlock(0);
     f.Controls().CompAndPreproc1->trigger();
   });

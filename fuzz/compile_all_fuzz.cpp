@@ -8,35 +8,33 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "blocks/block_model.hpp"
-#include "blocks/plain_view.hpp"
+#include "blocks/code_file.hpp"
+#include "blocks/compile.hpp"
+#include "blocks/program_file.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  q41::PlainView view;
+  q41::Program program = q41::ReadProgramFile(q41::SplitLines(bytes), q41::Program()).program;
   q41::CompileWorkspace workspace;
-  q41::CompileSettings settings{q41::Language::English, size % 2 == 0};
-  q41::BlockModel model(view, workspace, settings);
-  model.NewProgram();
-  model.ReadProgramFile(q41::SplitLines(bytes));
-  const bool success = model.CompileAll();
-  if (success != (view.LineCaption() == q41::Message(settings.language, q41::MsgSuccess))) {
+  q41::CompileAllRequest request;
+  request.options = {q41::Language::English, size % 2 == 0};
+  const q41::CompileAllOutcome all = q41::CompileAll(program, workspace, request);
+  const std::string& caption = all.Status().lineCaption;
+  if (all.succeeded != (caption == q41::Message(request.options.language, q41::MsgSuccess))) {
     std::abort();
   }
-  for (int n = 0; n <= model.LastBlock; ++n) {
-    const q41::BlockRecord& r = model.BlockStore[static_cast<std::size_t>(n)];
-    const bool compiled = success || n < model.CurrentBlock;
+  if (all.succeeded != (all.failedBlock < 0)) std::abort();
+  for (int n = 0; n <= program.LastBlock(); ++n) {
+    const q41::BlockRecord& r = program.Block(n);
+    const bool compiled = all.succeeded || n < all.failedBlock;
     if (compiled && r.wordCount != q41::WordCountText(r.code.size())) std::abort();
     if (!compiled && !r.code.empty()) std::abort();
   }
-  if (!success && view.LineCaption().rfind("Bl.", 0) != 0) std::abort();
-  // Saving the code file stores the shown block first, as the command does.
-  view.answers.assign(6, true);
-  if (!model.PrepareCodeFile()) std::abort();
-  const q41::Lines file = model.WriteCodeFile();
+  if (!all.succeeded && caption.rfind("Bl.", 0) != 0) std::abort();
+  const q41::Lines file = q41::WriteCodeFile(program);
   std::size_t at = 1;
-  for (int n = 0; n <= model.LastBlock; ++n) {
-    const q41::BlockRecord& r = model.BlockStore[static_cast<std::size_t>(n)];
+  for (int n = 0; n <= program.LastBlock(); ++n) {
+    const q41::BlockRecord& r = program.Block(n);
     const std::size_t words = r.codeFromFailedCompile ? 0 : r.code.size();
     if (at + 7 + words > file.size() || file[at + 5] != q41::WordCountText(words)) std::abort();
     at += 7 + words;

@@ -31,9 +31,10 @@
 #include <vector>
 
 #include "blocks/block_marker.hpp"
-#include "blocks/block_model.hpp"
+#include "blocks/code_file.hpp"
 #include "blocks/compile.hpp"
 #include "blocks/listing.hpp"
+#include "blocks/program_file.hpp"
 #include "common/cp1251.hpp"
 #include "common/err_diag.hpp"
 #include "common/line_count.hpp"
@@ -96,104 +97,6 @@ void PrintWarning(std::string_view text, const std::string& where = {}) {
   }
   std::cerr << where << "warning: " << q41::Cp1251ToUtf8(shown) << '\n';
 }
-
-// The main window as the compile commands need it, with nobody in front of it: the fields
-// the block model reads and writes, the boxes it would show printed as warnings, and every
-// question answered OK. It holds no working copy of a block's source (compile all compiles
-// the stored lines where they stand: a copy of a large source would only cost time and
-// memory), no text for compilation and no code; it keeps the labels or the listing of each
-// block compiled for --labels and --listing.
-class HeadlessView : public q41::BlockView, private q41::AssemblerWarnings {
- public:
-  HeadlessView(const q41::LabelTable& labels, Mode mode) : labels_(labels), mode_(mode) {}
-
-  bool HoldsBlockText() const override { return false; }
-  Lines Source() const override { return {}; }
-  void SetSource(const Lines&, int) override {}
-  Lines Code() const override { return {}; }
-  bool CodeFromFailedCompile() const override { return false; }
-  void SetCode(const Lines&, bool) override {}
-  std::string PpuListCaption() const override { return ppuList_; }
-  void SetPpuListCaption(const std::string& text) override { ppuList_ = text; }
-  void SetPpuBoxes(const q41::PpuSet& set) override { ppuList_ = q41::PpuListText(set); }
-  std::string CpuAddress() const override { return cpu_; }
-  void SetCpuAddress(const std::string& text) override { cpu_ = text; }
-  std::string PpuAddress() const override { return ppu_; }
-  void SetPpuAddress(const std::string& text) override { ppu_ = text; }
-  std::string WordCount() const override { return words_; }
-  void SetWordCount(const std::string& text) override { words_ = text; }
-  void SourceCaretToStart() override {}
-  void FocusSource() override {}
-  Lines Header() const override { return header_; }
-  void SetHeader(const Lines& header) override { header_ = header; }
-  Lines GlobalText() const override { return glob_; }
-  void SetGlobalText(const Lines& glob) override { glob_ = glob; }
-  int MemoryMode() const override { return memoryMode_; }
-  void SetMemoryMode(int mode) override { memoryMode_ = mode; }
-  void MemoryTypeRefused(const std::string& text) override { PrintWarning(text); }
-  int TabCount() const override { return tabs_; }
-  void AddTab(const std::string&) override { ++tabs_; }
-  void RemoveLastTab() override { --tabs_; }
-  void SelectTab(int) override {}
-  Lines CompText() const override { return {}; }
-  void SetCompText(const Lines&) override {}
-  void SetCompileTextVisible(bool) override {}
-  void ShowLabels() override {}
-  void SetStatus(const q41::StatusReport& report) override { status = report; }
-  std::string LineCaption() const override { return status.lineCaption; }
-  void SetLineCaption(const std::string& text) override { status.lineCaption = text; }
-  void SetLamp(int, q41::LampColor) override {}
-  bool Ask(q41::Question, int) override { return true; }
-  void NewBlockRestricted() override {}
-  q41::AssemblerWarnings& Warnings() override { return *this; }
-  void Warning(const std::string& text) override { PrintWarning(text); }
-  // A warning about a line names it in the file, for an editor to jump to.
-  void WarningAt(const std::string& text, std::int32_t line) override {
-    if (model == nullptr || line < 1) return PrintWarning(text);
-    const std::size_t start =
-        model->LastFileLayout().blockStart[static_cast<std::size_t>(model->CurrentBlock)];
-    PrintWarning(text, file + ":" + std::to_string(start + static_cast<std::size_t>(line)) + ": ");
-  }
-  // The model being compiled and the input's name, for the warnings' places; none with
-  // --status-lines.
-  const q41::BlockModel* model = nullptr;
-  std::string file;
-
-  void ShowCodeOrigins(q41::SourceText source, const Lines& code,
-                       const std::vector<std::int32_t>& wordSourceLine) override {
-    if (mode_ == Mode::Listing) listing_ = q41::Listing(source, code, wordSourceLine);
-  }
-  // Each block that compiled adds its section: the failing block has none.
-  void BlockCompiled(int block) override {
-    if (mode_ != Mode::Labels && mode_ != Mode::Listing) return;
-    printed.push_back(q41::BlockMarker(block));
-    if (mode_ == Mode::Listing) {
-      printed.insert(printed.end(), std::make_move_iterator(listing_.begin()),
-                     std::make_move_iterator(listing_.end()));
-      return;
-    }
-    for (int r = 1; r <= labels_.LabelCount(); ++r) {
-      const auto& row = labels_.Row(r);
-      std::string line = row.name;
-      line.append("\t").append(row.Kind()).append("\t").append(row.Value());
-      printed.push_back(std::move(line));
-    }
-  }
-
-  // The first fault's two status lines, or the success message.
-  q41::StatusReport status;
-  // The label tables or the listings of the blocks compiled so far.
-  Lines printed;
-
- private:
-  const q41::LabelTable& labels_;
-  Mode mode_;
-  Lines listing_;
-  Lines header_{"Q41 assembler, v.1, 2018"}, glob_{";Global"};
-  std::string ppuList_ = "0000", cpu_ = "0000", ppu_ = "0000", words_ = "0000";
-  int memoryMode_ = 0;
-  int tabs_ = 1;
-};
 
 std::optional<Arguments> ParseArguments(int argc, char** argv) {
   Arguments args;
@@ -341,14 +244,37 @@ void PrintStatusLines(const q41::StatusReport& status) {
             << q41::Cp1251ToUtf8(status.errCaption) << '\n';
 }
 
+// The input's bytes (see ReadInput), the program read from them and, for a file without
+// block markers, the views of its lines, which are compiled where they stand: they must
+// outlive the compiling.
+struct Input {
+  std::string_view bytes;
+  std::string storage;
+  q41::LineViews unmarkedLines;
+  bool inPlace = false;
+  q41::ProgramRead read;
+
+  const q41::Program& Program() const { return read.program; }
+  q41::SourceText Source(int block) const {
+    if (block == 0 && inPlace) return unmarkedLines;
+    return read.program.Block(block).source;
+  }
+  // Where block `block`'s line `line` (1-based) stands in the file, 1-based.
+  std::size_t FileLine(int block, std::int32_t line) const {
+    return read.layout.blockStart[static_cast<std::size_t>(block)] +
+           static_cast<std::size_t>(std::max(line, 1));
+  }
+};
+
 // Block `block`'s fault as compilers report one, which editors jump to: where in the file,
 // what, the line and a caret under the offending text, as the compile placed it. A fault of
 // no line gives the file and the message alone.
-void PrintFault(const Arguments& args, const q41::BlockModel& model, const Lines& glob, int block,
+void PrintFault(const Arguments& args, const Input& input, int block,
                 const q41::StatusReport& status) {
   if (args.statusLines) return PrintStatusLines(status);
-  const q41::SourceText source = model.StoredSource(block);
-  const q41::BlockModel::FileLayout& layout = model.LastFileLayout();
+  const q41::SourceText source = input.Source(block);
+  const q41::FileLayout& layout = input.read.layout;
+  const Lines& glob = input.Program().Global();
   const q41::SourcePlace& place = status.place;
   const std::size_t lines =
       place.inGlobal ? std::min(layout.globalLines.size(), glob.size()) : source.size();
@@ -358,9 +284,8 @@ void PrintFault(const Arguments& args, const q41::BlockModel& model, const Lines
   }
   const auto k = static_cast<std::size_t>(place.line - 1);
   const std::string_view line = place.inGlobal ? std::string_view(glob[k]) : source[k];
-  const std::size_t fileLine = place.inGlobal
-                                   ? layout.globalLines[k] + 1
-                                   : layout.blockStart[static_cast<std::size_t>(block)] + k + 1;
+  const std::size_t fileLine =
+      place.inGlobal ? layout.globalLines[k] + 1 : input.FileLine(block, place.line);
   std::string caret;
   for (std::size_t c = 0; c < static_cast<std::size_t>(place.start) && c < line.size(); ++c) {
     caret += line[c] == '\t' ? '\t' : ' ';
@@ -372,19 +297,25 @@ void PrintFault(const Arguments& args, const q41::BlockModel& model, const Lines
             << caret << '\n';
 }
 
-// The input's bytes (see ReadInput) and, for a file without block markers, the views of its
-// lines, which the block model compiles where they stand: they must outlive the compiling.
-struct Input {
-  std::string_view bytes;
-  std::string storage;
-  q41::LineViews unmarkedLines;
-};
+// Each block's warnings, in the order the windows' boxes would show them, at their lines in
+// the file; a warning about the whole block (no HLT) at the block's first line.
+void PrintWarnings(const Arguments& args, const Input& input, const q41::CompileAllOutcome& all) {
+  for (std::size_t b = 0; b < all.blocks.size(); ++b) {
+    for (const q41::CompileWarning& warning : all.blocks[b].warnings) {
+      if (args.statusLines) {
+        PrintWarning(warning.text);
+        continue;
+      }
+      const std::size_t line = input.FileLine(static_cast<int>(b), warning.line);
+      PrintWarning(warning.text, args.input + ":" + std::to_string(line) + ": ");
+    }
+  }
+}
 
 // The program as Open .ASM reads it. A file without block markers (one block) is compiled
 // straight from the input's bytes; a program file's blocks get their own lines, and the
 // input's pages can go before the compiling needs memory of its own.
-void LoadProgram(q41::BlockModel& model, Input& input) {
-  model.NewProgram();
+void LoadProgram(Input& input, const Arguments& args) {
   // What a run takes grows with its lines: the list of lines (a view each), then, on
   // generated programs, 70 to 90 bytes a line, and the bytes again when the lines are copied
   // out of the input. A fresh page taken in one call costs about half of what the fault
@@ -394,10 +325,19 @@ void LoadProgram(q41::BlockModel& model, Input& input) {
   // the first of that memory for its list.
   ReserveHeap(q41::ExpectedLineCount(input.bytes) * (sizeof(std::string_view) + 56));
   input.unmarkedLines = q41::SplitLineViews(input.bytes);
-  if (!model.ReadUnmarkedFile(input.unmarkedLines)) {
+  if (std::optional<q41::ProgramRead> read =
+          q41::ReadUnmarkedFile(input.unmarkedLines, q41::Program())) {
+    input.read = std::move(*read);
+    input.inPlace = true;
+  } else {
+    q41::LineViews().swap(input.unmarkedLines);
     ReserveHeap(input.bytes.size());
-    model.ReadProgramFile(q41::SplitLines(input.bytes));
+    input.read = q41::ReadProgramFile(q41::SplitLines(input.bytes), q41::Program());
     ReleaseInput(input.bytes, input.storage);
+  }
+  if (input.read.memoryRefused) {
+    PrintWarning(q41::Message(args.options.language, q41::MsgBadMemoryType) +
+                 *input.read.memoryRefused);
   }
 }
 
@@ -405,66 +345,81 @@ void LoadProgram(q41::BlockModel& model, Input& input) {
 // the exit status of a run that stops before.
 
 // --preprocess: each block's text for compilation after its marker line.
-int PrintPreprocessed(const q41::BlockModel& model, const HeadlessView& view,
-                      const Arguments& args) {
+int PrintPreprocessed(const Input& input, const Arguments& args) {
   const std::string_view eol = PrintedEol(args.output);
   Lines out;
-  for (int n = 0; n <= model.LastBlock; ++n) {
+  for (int n = 0; n <= input.Program().LastBlock(); ++n) {
     Lines compText;
     q41::SourceLineMap lineMap;
     q41::PreprocessResult pre =
-        q41::Preprocess(model.StoredSource(n), compText, lineMap, args.options.language);
+        q41::Preprocess(input.Source(n), compText, lineMap, args.options.language);
     out.push_back(q41::BlockMarker(n));
     out.insert(out.end(), compText.begin(), compText.end());
     if (!pre.Succeeded()) {
       // What the preprocessor left is shown, then where it stopped.
       if (!WriteOrFail(args.output, q41::JoinLines(out, eol))) return 2;
       pre.status.lineCaption = q41::FailedBlockCaption(n, pre.status.lineCaption);
-      PrintFault(args, model, view.GlobalText(), n, pre.status);
+      PrintFault(args, input, n, pre.status);
       return 1;
     }
   }
   Finish(WriteOrFail(args.output, q41::JoinLines(out, eol)) ? 0 : 2);
 }
 
-// Compiles all blocks as F9 does, then writes the code file as Save .Q41 does, or the label
-// tables or listings the view collected.
-int CompileAll(q41::BlockModel& model, const HeadlessView& view, const Arguments& args) {
-  const bool compiled = model.CompileAll();
-  // The listings of the blocks before a failing one are printed too.
-  if ((compiled && args.mode == Mode::Labels) || args.mode == Mode::Listing) {
-    if (!WriteOrFail(args.output, q41::JoinLines(view.printed, PrintedEol(args.output)))) {
-      return 2;
+// The sections --labels and --listing print: one for each block that compiled.
+Lines PrintedSections(const Input& input, const q41::CompileAllOutcome& all, Mode mode) {
+  Lines printed;
+  for (int n = 0; n < static_cast<int>(all.blocks.size()); ++n) {
+    const q41::CompileOutcome& outcome = all.blocks[static_cast<std::size_t>(n)];
+    if (!outcome.succeeded) break;
+    printed.push_back(q41::BlockMarker(n));
+    if (mode == Mode::Listing) {
+      Lines listing =
+          q41::Listing(input.Source(n), input.Program().Block(n).code, outcome.wordSourceLine);
+      printed.insert(printed.end(), std::make_move_iterator(listing.begin()),
+                     std::make_move_iterator(listing.end()));
+      continue;
+    }
+    for (const q41::LabelText& row : outcome.labels) {
+      printed.push_back(row.name + "\t" + row.kind + "\t" + row.value);
     }
   }
-  if (!compiled) {
-    PrintFault(args, model, view.GlobalText(), model.CurrentBlock, view.status);
+  return printed;
+}
+
+// Compiles all blocks as F9 does, then writes the code file as Save .Q41 does, or the label
+// tables or listings of the blocks compiled.
+int CompileAll(Input& input, const Arguments& args) {
+  q41::CompileWorkspace workspace;
+  q41::CompileAllRequest request;
+  request.options = args.options;
+  request.keepLabels = args.mode == Mode::Labels;
+  request.block0 = input.inPlace ? &input.unmarkedLines : nullptr;
+  const q41::CompileAllOutcome all = q41::CompileAll(input.read.program, workspace, request);
+  PrintWarnings(args, input, all);
+  // The listings of the blocks before a failing one are printed too.
+  if ((all.succeeded && args.mode == Mode::Labels) || args.mode == Mode::Listing) {
+    const Lines printed = PrintedSections(input, all, args.mode);
+    if (!WriteOrFail(args.output, q41::JoinLines(printed, PrintedEol(args.output)))) return 2;
+  }
+  if (!all.succeeded) {
+    PrintFault(args, input, all.failedBlock, all.Status());
     return 1;
   }
   if (args.mode == Mode::Labels || args.mode == Mode::Listing) Finish(0);
-  model.PrepareCodeFile();
-  Finish(WriteOrFail(args.output, model.CodeFileText("\r\n")) ? 0 : 2);
+  Finish(WriteOrFail(args.output, q41::CodeFileText(input.Program(), "\r\n")) ? 0 : 2);
 }
 
-// Reads the input into a model whose main window is plain fields and runs what the mode
-// asks for.
+// Reads the input and runs what the mode asks for.
 int AssembleFile(const Arguments& args) {
   Input input;
   if (!ReadInput(args.input, input.bytes, input.storage)) {
     std::cerr << "q41asm: cannot read " << args.input << ": " << Reason() << '\n';
     return 2;
   }
-  q41::CompileWorkspace workspace;
-  HeadlessView view(workspace.labels, args.mode);
-  const q41::CompileSettings settings{args.options.language, args.options.useShortConst};
-  q41::BlockModel model(view, workspace, settings);
-  LoadProgram(model, input);
-  if (!args.statusLines) {
-    view.model = &model;
-    view.file = args.input;
-  }
-  if (args.mode == Mode::Preprocess) return PrintPreprocessed(model, view, args);
-  return CompileAll(model, view, args);
+  LoadProgram(input, args);
+  if (args.mode == Mode::Preprocess) return PrintPreprocessed(input, args);
+  return CompileAll(input, args);
 }
 
 }  // namespace

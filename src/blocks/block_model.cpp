@@ -1,39 +1,17 @@
 #include "blocks/block_model.hpp"
 
 #include "blocks/block_marker.hpp"
+#include "blocks/code_file.hpp"
 #include "blocks/compile_commands.hpp"
 #include "common/number_text.hpp"
 
 namespace q41 {
 
-std::string PpuListText(const PpuSet& set) {
-  std::string digits;
-  for (int k = 3; k >= 0; --k) {
-    if (set[static_cast<std::size_t>(k)]) digits += static_cast<char>('1' + k);
-  }
-  PadToFourDigits(digits);
-  return digits;
-}
-
-PpuSet PpuSetOf(std::string_view text) {
-  PpuSet set{};
-  for (char c : text.substr(0, 4)) {
-    if (c >= '1' && c <= '4') set[static_cast<std::size_t>(c - '1')] = true;
-  }
-  return set;
-}
-
-std::string BlockRecord::PpuList() const {
-  return PpuListText(ppu);
-}
-
 void BlockModel::StoreCurrentBlock(int n) {
-  BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
-  if (view_.HoldsBlockText()) {
-    r.source = view_.Source();
-    r.code = view_.Code();
-    r.codeFromFailedCompile = view_.CodeFromFailedCompile();
-  }
+  BlockRecord& r = program_.Block(n);
+  r.source = view_.Source();
+  r.code = view_.Code();
+  r.codeFromFailedCompile = view_.CodeFromFailedCompile();
   r.ppu = PpuSetOf(view_.PpuListCaption());
   std::string cpu = view_.CpuAddress();
   view_.SetCpuAddress(PadToFourDigits(cpu));
@@ -46,28 +24,25 @@ void BlockModel::StoreCurrentBlock(int n) {
 }
 
 void BlockModel::ShowBlock(int n) {
-  BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
-  if (view_.HoldsBlockText()) {
-    view_.SetSource(r.source, n);
-    view_.SetCode(r.code, r.codeFromFailedCompile);
-  }
+  BlockRecord& r = program_.Block(n);
+  view_.SetSource(r.source, n);
+  view_.SetCode(r.code, r.codeFromFailedCompile);
   view_.SetPpuListCaption(r.PpuList());
   view_.SetPpuBoxes(r.ppu);
   view_.SetCpuAddress(PadToFourDigits(r.cpuAddress));
   view_.SetPpuAddress(PadToFourDigits(r.ppuAddress));
   view_.SetWordCount(r.wordCount);
   // At the first run the main window is not shown yet: no caret, no focus.
-  if (!FirstRun) {
+  if (!firstRun_) {
     view_.SourceCaretToStart();
     view_.FocusSource();
   }
-  CurrentBlock = n;
+  currentBlock_ = n;
   StoredChanged(n);
   view_.BlockShown(n);
 }
 
-void BlockModel::ClearBlock(int n) {
-  BlockStore[static_cast<std::size_t>(n)] = BlockRecord{};
+void BlockModel::Cleared(int n) {
   view_.BlockCleared(n);
   StoredChanged(n);
 }
@@ -85,46 +60,40 @@ void BlockModel::StoredChanged(int n) {
 }
 
 void BlockModel::SetStoredPpus(int n, const PpuSet& set) {
-  BlockStore[static_cast<std::size_t>(n)].ppu = set;
+  program_.Block(n).ppu = set;
 }
 
 void BlockModel::SetStoredAddresses(int n, std::string cpuAddress, std::string ppuAddress) {
-  BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
+  BlockRecord& r = program_.Block(n);
   r.cpuAddress = std::move(cpuAddress);
   r.ppuAddress = std::move(ppuAddress);
 }
 
 void BlockModel::SetStoredSource(int n, Lines source) {
-  BlockStore[static_cast<std::size_t>(n)].source = std::move(source);
+  program_.Block(n).source = std::move(source);
 }
 
 void BlockModel::PaintLamps() {
   for (int k = 0; k < BlockCount; ++k) {
-    view_.SetLamp(k, k <= LastBlock ? LampColor::White : LampColor::Hidden);
+    view_.SetLamp(k, k <= LastBlock() ? LampColor::White : LampColor::Hidden);
   }
-}
-
-SourceText BlockModel::StoredSource(int n) const {
-  if (n == 0 && unmarked_ != nullptr) return *unmarked_;
-  return BlockStore[static_cast<std::size_t>(n)].source;
 }
 
 void BlockModel::NewProgram() {
-  unmarked_ = nullptr;
-  if (!FirstRun) {
+  if (!firstRun_) {
     view_.SetHeader({});
     view_.SetGlobalText({});
   }
-  for (int k = 0; k < BlockCount; ++k) ClearBlock(k);
+  program_.ClearBlocks();
+  for (int k = 0; k < BlockCount; ++k) Cleared(k);
   for (int k = 1; k < BlockCount; ++k) DisableBlock(k);
   while (view_.TabCount() > 1) view_.RemoveLastTab();
   view_.SelectTab(0);
-  CurrentBlock = 0;
-  LastBlock = 0;
+  currentBlock_ = 0;
   EnableBlock(0);
-  BlockStore[0].source = FirstRun ? Lines{";asm text", "", "hlt"} : Lines{"", "hlt"};
+  program_.Block(0).source = firstRun_ ? Program::FirstRunSource() : Program::NewProgramSource();
   ShowBlock(0);
-  FirstRun = false;
+  firstRun_ = false;
   PaintLamps();
   Saved();
 }
@@ -134,9 +103,25 @@ void BlockModel::SetModified(bool modified) {
   view_.ProgramChanged(modified);
 }
 
+void BlockModel::TakeProgramFields() {
+  program_.SetHeader(view_.Header());
+  program_.SetGlobal(view_.GlobalText());
+  program_.SetMemory(view_.MemoryMode() == 0 ? MemoryMode::Common : MemoryMode::Distributed);
+}
+
+Lines BlockModel::WriteProgramFile() {
+  TakeProgramFields();
+  return q41::WriteProgramFile(program_);
+}
+
+Lines BlockModel::WriteProgramFile(std::optional<MarkerClash>& clash) {
+  TakeProgramFields();
+  return q41::WriteProgramFile(program_, clash);
+}
+
 Lines BlockModel::ProgramFileNow(bool storeIsCurrent) {
-  if (storeIsCurrent || !view_.HoldsBlockText()) return WriteProgramFile();
-  BlockRecord& stored = BlockStore[static_cast<std::size_t>(CurrentBlock)];
+  if (storeIsCurrent) return WriteProgramFile();
+  BlockRecord& stored = program_.Block(currentBlock_);
   // The working copy stands in for the stored block while the file is written.
   BlockRecord working;
   working.source = view_.Source();
@@ -151,50 +136,77 @@ Lines BlockModel::ProgramFileNow(bool storeIsCurrent) {
   return lines;
 }
 
+void BlockModel::ReadProgramFile(Lines lines) {
+  TakeProgramFields();
+  ProgramRead read = q41::ReadProgramFile(std::move(lines), program_);
+  // The program is its file's from here on.
+  Saved();
+  if (read.memoryRefused) {
+    view_.MemoryTypeRefused(Message(settings_.language, MsgBadMemoryType) + *read.memoryRefused);
+  } else {
+    view_.SetMemoryMode(static_cast<int>(read.program.Memory()));
+  }
+  program_ = std::move(read.program);
+  layout_ = std::move(read.layout);
+  for (int k = 0; k < BlockCount; ++k) {
+    Cleared(k);
+    DisableBlock(k);
+  }
+  while (view_.TabCount() > 1) view_.RemoveLastTab();
+  view_.SelectTab(0);
+  PaintLamps();
+  if (read.marked) {
+    view_.SetHeader(program_.Header());
+    view_.SetGlobalText(program_.Global());
+  }
+  for (int n = 0; n <= LastBlock(); ++n) {
+    if (n > 0) view_.AddTab(BlockCaption(n));
+    EnableBlock(n);
+  }
+  ShowBlock(0);
+}
+
 void BlockModel::SwitchToBlock(int tab) {
-  StoreCurrentBlock(CurrentBlock);
+  StoreCurrentBlock(currentBlock_);
   ShowBlock(tab);
 }
 
 void BlockModel::AddBlock() {
   if (view_.TabCount() >= BlockCount) return;
-  StoreCurrentBlock(CurrentBlock);
+  StoreCurrentBlock(currentBlock_);
   // A source of one line, even an empty one, is not empty.
-  if (BlockStore[static_cast<std::size_t>(LastBlock)].source.empty()) {
+  if (program_.Block(LastBlock()).source.empty()) {
     view_.NewBlockRestricted();
     return;
   }
   const int added = view_.TabCount();
   view_.AddTab(BlockCaption(added));
   view_.SelectTab(added);
-  ++LastBlock;
-  ClearBlock(LastBlock);
-  ShowBlock(LastBlock);
-  EnableBlock(LastBlock);
+  program_.AddBlock();
+  Cleared(LastBlock());
+  ShowBlock(LastBlock());
+  EnableBlock(LastBlock());
   Edited();
 }
 
 void BlockModel::DeleteLastBlock() {
   if (view_.TabCount() <= 1) return;
-  StoreCurrentBlock(CurrentBlock);
-  if (!BlockStore[static_cast<std::size_t>(LastBlock)].source.empty() &&
-      !view_.Ask(Question::DeleteBlock, LastBlock)) {
-    return;
-  }
-  const bool deletingCurrent = LastBlock == CurrentBlock;
-  ClearBlock(LastBlock);
-  DisableBlock(LastBlock);
+  StoreCurrentBlock(currentBlock_);
+  const int last = LastBlock();
+  if (!program_.Block(last).source.empty() && !view_.Ask(Question::DeleteBlock, last)) return;
+  program_.DeleteLastBlock();
+  Cleared(last);
+  DisableBlock(last);
   view_.RemoveLastTab();
-  if (deletingCurrent) {
-    ShowBlock(LastBlock - 1);
-    view_.SelectTab(LastBlock - 1);
+  if (last == currentBlock_) {
+    ShowBlock(last - 1);
+    view_.SelectTab(last - 1);
   }
-  --LastBlock;
   Edited();
 }
 
 bool BlockModel::AskNewProgram() {
-  if (!BlockStore[0].source.empty() && !view_.Ask(Question::ClearProgram, 0)) return false;
+  if (!program_.Block(0).source.empty() && !view_.Ask(Question::ClearProgram, 0)) return false;
   NewProgram();
   return true;
 }
@@ -209,10 +221,7 @@ int FaultLineOf(const StatusReport& status) {
 }  // namespace
 
 void BlockModel::Record(int n, SourceText source, const CompileOutcome& outcome) {
-  // A view without a working copy (the command-line tool) shows no history: a copy of a large
-  // source would only cost time and memory.
-  if (!view_.HoldsBlockText()) return;
-  CompileHistory& h = BlockStore[static_cast<std::size_t>(n)].history;
+  CompileHistory& h = program_.Block(n).history;
   h.compiled = true;
   h.source.clear();
   h.source.reserve(source.size());
@@ -229,58 +238,83 @@ void BlockModel::Record(int n, SourceText source, const CompileOutcome& outcome)
 
 void BlockModel::CompileBlock() {
   const Lines source = view_.Source();
-  Record(CurrentBlock, source,
-         q41::CompileBlock(view_, workspace_, settings_.Options(), CurrentBlock, source));
+  Record(currentBlock_, source,
+         q41::CompileBlock(view_, workspace_, settings_.Options(), currentBlock_, source));
 }
 
 void BlockModel::CompileOnly() {
   // The code comes from the text for compilation, which the user made from this text.
   const Lines source = view_.Source();
-  Record(CurrentBlock, source, q41::CompileOnly(view_, workspace_, settings_.Options(), source));
+  Record(currentBlock_, source, q41::CompileOnly(view_, workspace_, settings_.Options(), source));
 }
 
 void BlockModel::PreprocessOnly() {
   const StatusReport status = q41::PreprocessOnly(view_, workspace_, settings_.language);
-  if (!view_.HoldsBlockText()) return;
-  BlockStore[static_cast<std::size_t>(CurrentBlock)].history.faultLine = FaultLineOf(status);
-  view_.CompileRecorded(CurrentBlock);
+  program_.Block(currentBlock_).history.faultLine = FaultLineOf(status);
+  view_.CompileRecorded(currentBlock_);
 }
 
 void BlockModel::FaultMoved(int block, int line) {
-  BlockStore[static_cast<std::size_t>(block)].history.faultLine = line;
+  program_.Block(block).history.faultLine = line;
 }
 
-bool BlockModel::CompileAll() {
-  StoreCurrentBlock(CurrentBlock);
-  for (int k = 0; k < BlockCount; ++k) {
-    BlockStore[static_cast<std::size_t>(k)].code.clear();
-    BlockStore[static_cast<std::size_t>(k)].codeFromFailedCompile = false;
-    StoredChanged(k);
+// Compile all as the main window shows it: each block shown in the working copy before it
+// is compiled, its outcome in the compile controls, its lamp, and its history kept.
+class BlockModel::CompileAllDisplay : public CompileAllObserver {
+ public:
+  explicit CompileAllDisplay(BlockModel& model) : model_(model) {}
+  void CodeCleared() override {
+    for (int k = 0; k < BlockCount; ++k) model_.StoredChanged(k);
+    model_.PaintLamps();
   }
-  PaintLamps();
-  for (int k = 0; k <= LastBlock; ++k) {
-    view_.SelectTab(k);
-    ShowBlock(k);
-    // What ShowBlock put in the working copy is the block's stored text: compiled where it
-    // stands, it is never read back from the editor.
-    CompileOutcome outcome =
-        q41::CompileBlock(view_, workspace_, settings_.Options(), k, StoredSource(k));
-    view_.SetWordCount(WordCountText(outcome.code.size()));
-    Record(k, StoredSource(k), outcome);
-    if (!outcome.succeeded) {
-      view_.SetLineCaption(FailedBlockCaption(k, view_.LineCaption()));
-      // The focus only: the failing line stays selected.
-      view_.FocusSource();
-      return false;
-    }
-    BlockRecord& r = BlockStore[static_cast<std::size_t>(k)];
-    r.code = std::move(outcome.code);
-    r.codeFromFailedCompile = false;
-    r.wordCount = view_.WordCount();
-    view_.BlockCompiled(k);
-    StoredChanged(k);
+  void BlockStarting(int block) override {
+    model_.view_.SelectTab(block);
+    model_.ShowBlock(block);
+    StartCompileDisplay(model_.view_, model_.workspace_);
+  }
+  void BlockDone(int block, SourceText source, const CompileOutcome& outcome,
+                 const CompileWorkspace& workspace) override {
+    ShowCompileOutcome(model_.view_, workspace, block, source, outcome);
+    model_.view_.SetWordCount(WordCountText(outcome.code.size()));
+    model_.Record(block, source, outcome);
+  }
+
+ private:
+  BlockModel& model_;
+};
+
+bool BlockModel::CompileAll() {
+  StoreCurrentBlock(currentBlock_);
+  TakeProgramFields();
+  CompileAllDisplay display(*this);
+  CompileAllRequest request;
+  request.options = settings_.Options();
+  request.warnings = &view_.Warnings();
+  request.observer = &display;
+  const CompileAllOutcome all = q41::CompileAll(program_, workspace_, request);
+  for (int k = 0; k < static_cast<int>(all.blocks.size()); ++k) StoredChanged(k);
+  // The focus only: the failing line stays selected.
+  if (!all.succeeded) view_.FocusSource();
+  return all.succeeded;
+}
+
+bool BlockModel::PrepareCodeFile() {
+  StoreCurrentBlock(currentBlock_);
+  TakeProgramFields();
+  for (int n = 0; n <= LastBlock(); ++n) {
+    const std::optional<CodeGap> gap = CodeGapOf(program_, n, true);
+    if (!gap) continue;
+    const Question question = *gap == CodeGap::FailedCompile ? Question::FailedBlockCode
+                              : *gap == CodeGap::NoCode      ? Question::EmptyBlockCode
+                                                             : Question::StaleBlockCode;
+    if (!view_.Ask(question, n)) return false;
   }
   return true;
+}
+
+Lines BlockModel::WriteCodeFile() {
+  TakeProgramFields();
+  return q41::WriteCodeFile(program_);
 }
 
 }  // namespace q41

@@ -1,8 +1,8 @@
 #pragma once
-// The program's blocks: six stored records, of which blocks 0 to LastBlock exist, and the
-// current block, whose real content is the main window's working copy. The model moves data
-// between the two only at the moments the commands name (store before a switch, show after
-// it), so the window stays the place where the user's edits live.
+// The windows' program: the program value, whose current block's real content is the main
+// window's working copy (as the header, GLOBAL text and memory mode are its fields). The
+// model moves data between the two only at the moments the commands name (store before a
+// switch, show after it), so the window stays the place where the user's edits live.
 
 #include <array>
 #include <optional>
@@ -11,46 +11,10 @@
 
 #include "blocks/block_view.hpp"
 #include "blocks/compile.hpp"
-#include "blocks/compile_history.hpp"
+#include "blocks/program.hpp"
+#include "blocks/program_file.hpp"
 
 namespace q41 {
-
-inline constexpr int BlockCount = 6;
-
-struct BlockRecord {
-  Lines source;
-  Lines code;
-  // The code is what a failed compile left: it never goes into a code file as good code.
-  bool codeFromFailedCompile = false;
-  // The block's last compile, whichever command made it and wherever its text is now (the
-  // working copy or the store): where its source differs from `source`, the code is older
-  // than the text.
-  CompileHistory history;
-  PpuSet ppu{};
-  // The PPU list, always the standard form of the set: derived, never kept beside it.
-  std::string PpuList() const;
-  std::string cpuAddress = "0000";
-  std::string ppuAddress = "0000";
-  std::string wordCount = "0000";
-};
-
-// The PPU list of a set: the chosen digits from 4 down to 1, padded on the left with "0"
-// to four characters ("0031" for PPU1 and PPU3; "0000" for the CPU).
-std::string PpuListText(const PpuSet& set);
-// The set named by the first four characters of a text: each "1" to "4" chooses that PPU.
-PpuSet PpuSetOf(std::string_view text);
-
-// A line of the program that the reader would take for a block marker once the program is
-// saved: opened again, the file's blocks would start elsewhere. The format has no escape
-// for such a line, so the writer keeps it as it is and the user is told.
-struct MarkerClash {
-  enum class Where { Header, Global, Block };
-  Where where = Where::Header;
-  int block = 0;         // for Block: the block whose source holds the line
-  std::size_t line = 0;  // 1-based, in the header, the GLOBAL text or the block's stored source
-  int marker = 0;        // the block whose marker the line would be read as
-  std::string text;      // the line as it is written
-};
 
 // What a compile reads besides the block: the language and the short-constant setting.
 struct CompileSettings {
@@ -64,10 +28,12 @@ class BlockModel {
   BlockModel(BlockView& view, CompileWorkspace& workspace, const CompileSettings& settings)
       : view_(view), workspace_(workspace), settings_(settings) {}
 
-  std::array<BlockRecord, BlockCount> BlockStore;
-  int LastBlock = 0;
-  int CurrentBlock = 0;
-  bool FirstRun = true;
+  // The program as stored: the current block's text is the working copy's as of the last
+  // store, and the header, GLOBAL text and memory mode as of the last file written or read.
+  const Program& program() const { return program_; }
+  int CurrentBlock() const { return currentBlock_; }
+  int LastBlock() const { return program_.LastBlock(); }
+  const BlockRecord& Stored(int n) const { return program_.Block(n); }
 
   // Whether the program holds changes that its file does not: anything a save of the
   // program file would write differently (a block's text, header, GLOBAL text, memory mode,
@@ -76,9 +42,7 @@ class BlockModel {
   // Edited(); a new program, a program read from its file and a save make it unchanged.
   bool Modified() const { return modified_; }
   // Block n's last compile.
-  const CompileHistory& History(int n) const {
-    return BlockStore[static_cast<std::size_t>(n)].history;
-  }
+  const CompileHistory& History(int n) const { return program_.Block(n).history; }
   void Edited() { SetModified(true); }
   void Saved() { SetModified(false); }
 
@@ -98,13 +62,10 @@ class BlockModel {
   // Working copy <-> stored record.
   void StoreCurrentBlock(int n);
   void ShowBlock(int n);
-  void ClearBlock(int n);
-  void EnableBlock(int n);
-  void DisableBlock(int n);
-  void PaintLamps();
   // Back to one block: block 0 with an empty line and HLT (at the first run, a comment
   // line, an empty line and HLT, and the header and GLOBAL texts keep their lines).
   void NewProgram();
+  bool FirstRun() const { return firstRun_; }
 
   // The commands of the block controls and the menu.
   void SwitchToBlock(int tab);
@@ -125,77 +86,30 @@ class BlockModel {
   void FaultMoved(int block, int line);
 
   // The program file (.ASM). WriteProgramFile gives the file's lines for the program as
-  // stored (the caller stores the current block first). ReadProgramFile rebuilds the
-  // program from a file's lines and shows block 0.
-  Lines WriteProgramFile() const;
-  // Writes block n's marker and settings lines in place of the ones at the top of its source:
-  // its own marker (the first line starting ";BLOCK n", whose text after those 8 characters
-  // is kept), its settings lines and the empty lines among them. The result is where the
-  // rest, the block's body, starts in its source; BlockBodyStart gives the same.
-  std::size_t WriteBlockHeader(int n, Lines& out) const;
-  std::size_t BlockBodyStart(int n) const;
-  // The same, and in `clash` the first line of the program that the file would read back
-  // as a block marker where the writer put none: a header or GLOBAL line, or a body line,
-  // starting ";BLOCK k" with k the next block the reader looks for. Nothing when the file
-  // reads back into the same blocks.
-  Lines WriteProgramFile(std::optional<MarkerClash>& clash) const;
+  // stored (the caller stores the current block first), with the main window's header,
+  // GLOBAL text and memory mode; see program_file.hpp for `clash`. ReadProgramFile rebuilds
+  // the program from a file's lines and shows block 0.
+  Lines WriteProgramFile();
+  Lines WriteProgramFile(std::optional<MarkerClash>& clash);
   void ReadProgramFile(Lines lines);
-  // Where the parts of the file last read stand in it, as 0-based lines of the file: block
-  // n's source line k (1-based) is the file's line blockStart[n] + k - 1; GLOBAL line j is
-  // globalLines[j - 1].
-  struct FileLayout {
-    std::array<std::size_t, BlockCount> blockStart{};
-    std::vector<std::size_t> globalLines;
-  };
+  // Where the parts of the file last read stand in it.
   const FileLayout& LastFileLayout() const { return layout_; }
-  // Reads a file without block markers as ReadProgramFile does, except that block 0's
-  // source stays with the caller, who keeps `lines` while the program is compiled: compile
-  // all compiles them where they stand. False, with nothing read, when the file has the
-  // marker of block 0. For a view that holds no source (see BlockView::HoldsBlockText).
-  bool ReadUnmarkedFile(const LineViews& lines);
-  void ApplyMemoryMode(std::string_view text);
-  // Block n's source as stored, or the caller's lines of a file read by ReadUnmarkedFile.
-  SourceText StoredSource(int n) const;
 
   // The code file (.Q41). PrepareCodeFile stores the current block and asks about every
   // block without code, with only the code of a failed compile, or with code older than its
-  // text: false when the user cancelled. WriteCodeFile gives the file's lines; a block's section
-  // holds no code from a failed compile, and its word count is the number of words it holds.
-  // CodeFileText gives the same lines joined, each ended by `eol`, without a copy of every word on
-  // the way.
+  // text: false when the user cancelled. WriteCodeFile gives the file's lines.
   bool PrepareCodeFile();
-  Lines WriteCodeFile() const;
-  std::string CodeFileText(std::string_view eol) const;
+  Lines WriteCodeFile();
 
  private:
-  // Gives each line of the code file to `take`, in order.
-  template <typename Take>
-  void ForEachCodeFileLine(Take take) const;
-  // The file's lines and where the writer put what, so a line of the file can be traced
-  // back to the program's line it came from.
-  struct WrittenFile {
-    struct Part {
-      MarkerClash::Where where;
-      int block;
-      std::size_t fileLine;   // where the part starts in the file
-      std::size_t firstLine;  // the index of that line in its header, GLOBAL text or source
-    };
-    Lines lines;
-    std::array<std::size_t, BlockCount> markers{};  // the writer's own, blocks 0 to LastBlock
-    std::vector<Part> parts;                        // in file order
-  };
-  WrittenFile WriteFile() const;
-  std::optional<MarkerClash> ClashIn(const WrittenFile& file) const;
-  // The top of block n's source that the writer replaces; the result is where its body
-  // starts, and `marker` the index of its own marker there (the result when it has none).
-  std::size_t LeadingRun(int n, std::size_t& marker) const;
-  // Where the block markers stand; their count is the result.
-  static int FindBlockMarkers(SourceText lines, std::array<std::size_t, BlockCount + 1>& markers);
-  // The start of reading: the memory line, and every block cleared.
-  void StartReading(SourceText lines);
-  static void ApplySettingsLines(BlockRecord& r, SourceText lines);
-  // Moves lines[begin, end) into block n's source and applies its settings lines.
-  void TakeBlockLines(int n, Lines& lines, std::size_t begin, std::size_t end);
+  // The main window's header, GLOBAL text and memory mode into the program.
+  void TakeProgramFields();
+  // Block n's record was cleared: the views let go of what they kept of it.
+  void Cleared(int n);
+  void EnableBlock(int n);
+  void DisableBlock(int n);
+  void PaintLamps();
+  class CompileAllDisplay;
 
   void SetModified(bool modified);
   // Tells the views of the stored blocks that block n changed.
@@ -205,10 +119,12 @@ class BlockModel {
 
   BlockView& view_;
   CompileWorkspace& workspace_;
+  Program program_;
+  int currentBlock_ = 0;
+  bool firstRun_ = true;
   bool modified_ = false;
   FileLayout layout_;
   std::vector<StoredBlocksView*> storedViews_;
-  const LineViews* unmarked_ = nullptr;
   const CompileSettings& settings_;
 };
 

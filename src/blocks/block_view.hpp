@@ -8,14 +8,13 @@
 #include <string>
 
 #include "assembler/compil.hpp"
+#include "blocks/program.hpp"
 #include "common/err_diag.hpp"
 #include "common/text.hpp"
 
 namespace q41 {
 
 enum class LampColor { White, Red, Green, Hidden };
-
-using PpuSet = std::array<bool, 4>;  // PPU1 to PPU4
 
 enum class Question {
   DeleteBlock,
@@ -28,12 +27,6 @@ enum class Question {
 class BlockView {
  public:
   virtual ~BlockView() = default;
-
-  // Whether the view holds a working copy of the current block's source and code. One that
-  // does not (the command-line tool, which has no editor) leaves the stored block the only
-  // copy: storing keeps it, showing sends none, and a compile's code goes straight to the
-  // store.
-  virtual bool HoldsBlockText() const { return true; }
 
   // The working copy of the current block.
   virtual Lines Source() const = 0;  // asmText
@@ -100,9 +93,6 @@ class BlockView {
 
   // ShowBlock has put block n in the working copy: n is the current block now.
   virtual void BlockShown(int /*block*/) {}
-  // Compile all has compiled block n; until the next block is compiled the label table
-  // holds its labels.
-  virtual void BlockCompiled(int /*block*/) {}
 
   // The program was edited (`modified`), or became its file's again (a new program, a file
   // read or saved): told at every edit, so that a copy of the work can follow it.

@@ -26,18 +26,27 @@ void CompileBlock(BlockView& view, CompileWorkspace& workspace, const AssemblerO
   CompileBlock(view, workspace, options, block, source);
 }
 
-CompileOutcome CompileBlock(BlockView& view, CompileWorkspace& workspace,
-                            const AssemblerOptions& options, int block, SourceText source) {
+void StartCompileDisplay(BlockView& view, CompileWorkspace& workspace) {
   view.SetCompileTextVisible(false);
   ClearForCompile(view, workspace);
-  CompileOutcome outcome =
-      CompileSource(workspace, source, view.GlobalText(), options, &view.Warnings());
+}
+
+void ShowCompileOutcome(BlockView& view, const CompileWorkspace& workspace, int block,
+                        SourceText source, const CompileOutcome& outcome) {
   view.SetCompText(workspace.compText);
-  if (view.HoldsBlockText()) view.SetCode(outcome.code, !outcome.succeeded);
+  view.SetCode(outcome.code, !outcome.succeeded);
   view.ShowCodeOrigins(source, outcome.code, outcome.wordSourceLine);
   view.ShowLabels();
   view.SetStatus(outcome.status);
   view.SetLamp(block, outcome.succeeded ? LampColor::Green : LampColor::Red);
+}
+
+CompileOutcome CompileBlock(BlockView& view, CompileWorkspace& workspace,
+                            const AssemblerOptions& options, int block, SourceText source) {
+  StartCompileDisplay(view, workspace);
+  CompileOutcome outcome =
+      CompileSource(workspace, source, view.GlobalText(), options, &view.Warnings());
+  ShowCompileOutcome(view, workspace, block, source, outcome);
   return outcome;
 }
 

@@ -15,10 +15,15 @@ void ClearCodeAndLabels(BlockView& view, CompileWorkspace& workspace);
 // and colours the lamp of `block` red or green. The word count and stored code are left.
 void CompileBlock(BlockView& view, CompileWorkspace& workspace, const AssemblerOptions& options,
                   int block);
-// The same for a source that stands for the working copy (compile all compiles a block's
-// stored lines, which it has just shown). The result holds the code the view was given.
+// The same for a source that stands for the working copy. The result holds the code the
+// view was given.
 CompileOutcome CompileBlock(BlockView& view, CompileWorkspace& workspace,
                             const AssemblerOptions& options, int block, SourceText source);
+// Its two halves, which compile all shows around each block it compiles: the compile-text
+// window hidden and the controls emptied, then what the compile of `source` gave.
+void StartCompileDisplay(BlockView& view, CompileWorkspace& workspace);
+void ShowCompileOutcome(BlockView& view, const CompileWorkspace& workspace, int block,
+                        SourceText source, const CompileOutcome& outcome);
 
 // Compile only: assembles the text in the compile-text window as it stands, hand edits
 // included. The label grid is not emptied first and no lamp changes. `source` is the working

@@ -1,8 +1,6 @@
-// The program file (.ASM) and the code file (.Q41): lines in, lines out. Reading and
-// writing the bytes is the caller's business.
+#include "blocks/program_file.hpp"
 
 #include "blocks/block_marker.hpp"
-#include "blocks/block_model.hpp"
 #include "common/number_text.hpp"
 
 namespace q41 {
@@ -26,12 +24,11 @@ bool IsSettingsLine(std::string_view line) {
          StartsWith(line, CpuAddressPrefix) || StartsWith(line, PpuAddressPrefix);
 }
 
-}  // namespace
-
-std::size_t BlockModel::LeadingRun(int n, std::size_t& marker) const {
+// The top of block n's source that the writer replaces; the result is where its body
+// starts, and `marker` the index of its own marker there (the result when it has none).
+std::size_t LeadingRun(const Lines& source, int n, std::size_t& marker) {
   // Only the lines the writer writes itself go, so that nothing else the user put at the
   // top of a block (a ";BLOCKED" comment, another block's marker text) is lost on saving.
-  const Lines& source = BlockStore[static_cast<std::size_t>(n)].source;
   std::size_t k = 0;
   marker = source.size();
   for (; k < source.size(); ++k) {
@@ -45,15 +42,11 @@ std::size_t BlockModel::LeadingRun(int n, std::size_t& marker) const {
   return k;
 }
 
-std::size_t BlockModel::BlockBodyStart(int n) const {
+// Writes block n's marker and settings lines in place of the ones at the top of its source.
+// The result is where the rest, the block's body, starts in its source.
+std::size_t WriteBlockHeader(const BlockRecord& r, int n, Lines& out) {
   std::size_t marker = 0;
-  return LeadingRun(n, marker);
-}
-
-std::size_t BlockModel::WriteBlockHeader(int n, Lines& out) const {
-  const BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
-  std::size_t marker = 0;
-  const std::size_t body = LeadingRun(n, marker);
+  const std::size_t body = LeadingRun(r.source, n, marker);
   const std::string ppuList = r.PpuList();
   const bool cpu = ppuList == "0000";
   out.emplace_back();
@@ -66,10 +59,24 @@ std::size_t BlockModel::WriteBlockHeader(int n, Lines& out) const {
   return body;
 }
 
-BlockModel::WrittenFile BlockModel::WriteFile() const {
+// The file's lines and where the writer put what, so a line of the file can be traced back
+// to the program's line it came from.
+struct WrittenFile {
+  struct Part {
+    MarkerClash::Where where;
+    int block;
+    std::size_t fileLine;   // where the part starts in the file
+    std::size_t firstLine;  // the index of that line in its header, GLOBAL text or source
+  };
+  Lines lines;
+  std::array<std::size_t, BlockCount> markers{};  // the writer's own, blocks 0 to LastBlock
+  std::vector<Part> parts;                        // in file order
+};
+
+void WriteHeaderAndGlobal(const Program& program, WrittenFile& file) {
   using Where = MarkerClash::Where;
-  const Lines header = view_.Header();
-  const Lines glob = view_.GlobalText();
+  const Lines& header = program.Header();
+  const Lines& glob = program.Global();
   std::size_t s = !header.empty() && StartsWith(header[0], MemoryPrefix) ? 1 : 0;
   while (s < header.size() && header[s].empty()) ++s;
   // Trailing empty header lines are not written: reading drops them, and a program saved,
@@ -77,9 +84,9 @@ BlockModel::WrittenFile BlockModel::WriteFile() const {
   std::size_t end = header.size();
   while (end > s && header[end - 1].empty()) --end;
 
-  WrittenFile file;
   Lines& out = file.lines;
-  out.push_back(std::string(MemoryPrefix) + (view_.MemoryMode() == 0 ? "COMM" : "DIST"));
+  out.push_back(std::string(MemoryPrefix) +
+                (program.Memory() == MemoryMode::Common ? "COMM" : "DIST"));
   out.emplace_back();
   file.parts.push_back({Where::Header, 0, out.size(), s});
   for (std::size_t k = s; k < end; ++k) {
@@ -92,27 +99,33 @@ BlockModel::WrittenFile BlockModel::WriteFile() const {
     file.parts.push_back({Where::Global, 0, out.size(), 0});
     out.insert(out.end(), glob.begin(), glob.end());
   }
-  for (int n = 0; n <= LastBlock; ++n) {
+}
+
+WrittenFile WriteFile(const Program& program) {
+  WrittenFile file;
+  WriteHeaderAndGlobal(program, file);
+  Lines& out = file.lines;
+  for (int n = 0; n <= program.LastBlock(); ++n) {
     file.markers[static_cast<std::size_t>(n)] = out.size() + 1;  // after the separator
-    const std::size_t body = WriteBlockHeader(n, out);
-    file.parts.push_back({Where::Block, n, out.size(), body});
-    const Lines& source = BlockStore[static_cast<std::size_t>(n)].source;
-    out.insert(out.end(), source.begin() + static_cast<std::ptrdiff_t>(body), source.end());
+    const BlockRecord& r = program.Block(n);
+    const std::size_t body = WriteBlockHeader(r, n, out);
+    file.parts.push_back({MarkerClash::Where::Block, n, out.size(), body});
+    out.insert(out.end(), r.source.begin() + static_cast<std::ptrdiff_t>(body), r.source.end());
   }
   return file;
 }
 
-Lines BlockModel::WriteProgramFile() const {
-  return WriteFile().lines;
+// Where the block markers stand; their count is the result.
+int FindBlockMarkers(SourceText lines, std::array<std::size_t, BlockCount + 1>& markers) {
+  // Markers are taken in order 0, 1, 2, ... only; a seventh is text of block 5.
+  int found = 0;
+  for (std::size_t j = 0; j < lines.size() && found < BlockCount; ++j) {
+    if (IsMarkerOf(lines[j], found)) markers[static_cast<std::size_t>(found++)] = j;
+  }
+  return found;
 }
 
-Lines BlockModel::WriteProgramFile(std::optional<MarkerClash>& clash) const {
-  WrittenFile file = WriteFile();
-  clash = ClashIn(file);
-  return std::move(file.lines);
-}
-
-std::optional<MarkerClash> BlockModel::ClashIn(const WrittenFile& file) const {
+std::optional<MarkerClash> ClashIn(const WrittenFile& file, int lastBlock) {
   std::array<std::size_t, BlockCount + 1> read{};
   const int found = FindBlockMarkers(file.lines, read);
   // The reader meets every marker the writer put, in order, so the first one it takes from
@@ -120,7 +133,7 @@ std::optional<MarkerClash> BlockModel::ClashIn(const WrittenFile& file) const {
   // own lines reads as another block's marker: the line is the program's.
   for (int k = 0; k < found; ++k) {
     const std::size_t at = read[static_cast<std::size_t>(k)];
-    if (k <= LastBlock && at == file.markers[static_cast<std::size_t>(k)]) continue;
+    if (k <= lastBlock && at == file.markers[static_cast<std::size_t>(k)]) continue;
     std::size_t p = file.parts.size() - 1;
     while (file.parts[p].fileLine > at) --p;
     const WrittenFile::Part& part = file.parts[p];
@@ -130,17 +143,7 @@ std::optional<MarkerClash> BlockModel::ClashIn(const WrittenFile& file) const {
   return std::nullopt;
 }
 
-void BlockModel::ApplyMemoryMode(std::string_view text) {
-  if (text == "COMM") {
-    view_.SetMemoryMode(0);
-  } else if (text == "DIST") {
-    view_.SetMemoryMode(1);
-  } else {
-    view_.MemoryTypeRefused(Message(settings_.language, MsgBadMemoryType) + std::string(text));
-  }
-}
-
-void BlockModel::ApplySettingsLines(BlockRecord& r, SourceText lines) {
+void ApplySettingsLines(BlockRecord& r, SourceText lines) {
   // Settings lines count wherever they stand in the block; a later one wins.
   for (std::size_t k = 0; k < lines.size(); ++k) {
     const std::string_view line = lines[k];
@@ -156,67 +159,41 @@ void BlockModel::ApplySettingsLines(BlockRecord& r, SourceText lines) {
   }
 }
 
-int BlockModel::FindBlockMarkers(SourceText lines,
-                                 std::array<std::size_t, BlockCount + 1>& markers) {
-  // Markers are taken in order 0, 1, 2, ... only; a seventh is text of block 5.
-  int found = 0;
-  for (std::size_t j = 0; j < lines.size() && found < BlockCount; ++j) {
-    const std::string_view line = lines[j];
-    if (IsMarkerOf(line, found)) {
-      markers[static_cast<std::size_t>(found++)] = j;
+// The start of reading: what the file does not say comes from `before`, its blocks go, and
+// the memory line counts.
+ProgramRead StartReading(SourceText lines, const Program& before) {
+  ProgramRead read;
+  read.program.SetHeader(before.Header());
+  read.program.SetGlobal(before.Global());
+  read.program.SetMemory(before.Memory());
+  if (lines.size() > 0 && StartsWith(lines[0], MemoryPrefix)) {
+    const std::string_view text = lines[0].substr(MemoryPrefix.size(), 4);
+    if (text == "COMM") {
+      read.program.SetMemory(MemoryMode::Common);
+    } else if (text == "DIST") {
+      read.program.SetMemory(MemoryMode::Distributed);
+    } else {
+      read.memoryRefused = std::string(text);
     }
   }
-  return found;
+  return read;
 }
 
-void BlockModel::StartReading(SourceText lines) {
-  // The program is its file's from here on.
-  Saved();
-  if (lines.size() > 0 && StartsWith(lines[0], MemoryPrefix)) {
-    ApplyMemoryMode(lines[0].substr(MemoryPrefix.size(), 4));
+// Moves lines[begin, end) into block n's source and applies its settings lines.
+void TakeBlockLines(BlockRecord& r, Lines& lines, std::size_t begin, std::size_t end) {
+  if (begin == 0 && end == lines.size()) {
+    r.source = std::move(lines);  // the whole text: no line needs to move
+  } else {
+    r.source.assign(std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(begin)),
+                    std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(end)));
   }
-  for (int k = 0; k < BlockCount; ++k) {
-    ClearBlock(k);
-    DisableBlock(k);
-  }
-  while (view_.TabCount() > 1) view_.RemoveLastTab();
-  view_.SelectTab(0);
-  EnableBlock(0);
-  LastBlock = 0;
-  PaintLamps();
+  ApplySettingsLines(r, r.source);
 }
 
-bool BlockModel::ReadUnmarkedFile(const LineViews& lines) {
-  std::array<std::size_t, BlockCount + 1> markers{};
-  if (FindBlockMarkers(lines, markers) > 0) return false;
-  StartReading(lines);
-  unmarked_ = &lines;
-  ApplySettingsLines(BlockStore[0], lines);
-  ShowBlock(0);
-  return true;
-}
-
-void BlockModel::ReadProgramFile(Lines lines) {
-  unmarked_ = nullptr;
-  std::array<std::size_t, BlockCount + 1> markers{};
-  const int found = FindBlockMarkers(lines, markers);
-  StartReading(lines);
-  layout_ = FileLayout{};
-
-  if (found == 0) {
-    // Not a program file: the whole text is block 0; header and GLOBAL text stay. Its
-    // settings lines count as in any block, or the block would change once it is saved
-    // (with those lines in its text) and opened again.
-    TakeBlockLines(0, lines, 0, lines.size());
-    ShowBlock(0);
-    return;
-  }
-  LastBlock = found - 1;
-  PaintLamps();
-
+// The header and GLOBAL text: the lines before the first marker.
+void ReadHeaderAndGlobal(const Lines& lines, std::size_t first, ProgramRead& read) {
   Lines header;
   Lines glob;
-  const std::size_t first = markers[0];
   bool inGlobal = false;
   // An empty line directly before the first marker is the writer's separator; any other
   // line there is the file's own (the last GLOBAL line of a hand-written file, say).
@@ -226,103 +203,64 @@ void BlockModel::ReadProgramFile(Lines lines) {
       inGlobal = true;
       continue;
     }
-    if (inGlobal) layout_.globalLines.push_back(j);
+    if (inGlobal) read.layout.globalLines.push_back(j);
     (inGlobal ? glob : header).push_back(lines[j]);
   }
   while (header.size() > 1 && header.back().empty()) header.pop_back();
-  view_.SetHeader(header);
-  view_.SetGlobalText(glob);
-
-  markers[static_cast<std::size_t>(found)] = lines.size();
-  for (int n = 0; n <= LastBlock; ++n) {
-    if (n > 0) view_.AddTab(BlockCaption(n));
-    EnableBlock(n);
-    std::size_t end = markers[static_cast<std::size_t>(n + 1)];
-    // The empty line before the next marker is the writer's separator, not the block's.
-    if (n < LastBlock && end > markers[static_cast<std::size_t>(n)] + 1 && lines[end - 1].empty()) {
-      --end;
-    }
-    layout_.blockStart[static_cast<std::size_t>(n)] = markers[static_cast<std::size_t>(n)];
-    TakeBlockLines(n, lines, markers[static_cast<std::size_t>(n)], end);
-  }
-  ShowBlock(0);
-}
-
-void BlockModel::TakeBlockLines(int n, Lines& lines, std::size_t begin, std::size_t end) {
-  BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
-  if (begin == 0 && end == lines.size()) {
-    r.source = std::move(lines);  // the whole text: no line needs to move
-  } else {
-    r.source.assign(std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(begin)),
-                    std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(end)));
-  }
-  ApplySettingsLines(r, r.source);
-  StoredChanged(n);
-}
-
-namespace {
-
-// The code a block gives the code file: none when a failed compile left it, for its words
-// stop at the fault and its label placeholders are unresolved.
-const Lines& CodeToWrite(const BlockRecord& r) {
-  static const Lines none;
-  return r.codeFromFailedCompile ? none : r.code;
+  read.program.SetHeader(std::move(header));
+  read.program.SetGlobal(std::move(glob));
 }
 
 }  // namespace
 
-bool BlockModel::PrepareCodeFile() {
-  StoreCurrentBlock(CurrentBlock);
-  const Lines global = view_.GlobalText();
-  for (int n = 0; n <= LastBlock; ++n) {
-    const BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
-    std::optional<Question> question;
-    if (r.codeFromFailedCompile) {
-      question = Question::FailedBlockCode;
-    } else if (r.code.empty()) {
-      question = Question::EmptyBlockCode;
-    } else if (view_.HoldsBlockText() && !r.history.CodeCurrentFor(r.source, global)) {
-      question = Question::StaleBlockCode;
+Lines WriteProgramFile(const Program& program) {
+  return WriteFile(program).lines;
+}
+
+Lines WriteProgramFile(const Program& program, std::optional<MarkerClash>& clash) {
+  WrittenFile file = WriteFile(program);
+  clash = ClashIn(file, program.LastBlock());
+  return std::move(file.lines);
+}
+
+std::size_t BlockBodyStart(const Program& program, int n) {
+  std::size_t marker = 0;
+  return LeadingRun(program.Block(n).source, n, marker);
+}
+
+std::optional<ProgramRead> ReadUnmarkedFile(const LineViews& lines, const Program& before) {
+  std::array<std::size_t, BlockCount + 1> markers{};
+  if (FindBlockMarkers(lines, markers) > 0) return std::nullopt;
+  ProgramRead read = StartReading(lines, before);
+  ApplySettingsLines(read.program.Block(0), lines);
+  return read;
+}
+
+ProgramRead ReadProgramFile(Lines lines, const Program& before) {
+  std::array<std::size_t, BlockCount + 1> markers{};
+  const int found = FindBlockMarkers(lines, markers);
+  ProgramRead read = StartReading(lines, before);
+  if (found == 0) {
+    // Not a program file: the whole text is block 0; header and GLOBAL text stay. Its
+    // settings lines count as in any block, or the block would change once it is saved
+    // (with those lines in its text) and opened again.
+    TakeBlockLines(read.program.Block(0), lines, 0, lines.size());
+    return read;
+  }
+  read.marked = true;
+  ReadHeaderAndGlobal(lines, markers[0], read);
+  markers[static_cast<std::size_t>(found)] = lines.size();
+  for (int n = 0; n < found; ++n) {
+    if (n > 0) read.program.AddBlock();
+    std::size_t end = markers[static_cast<std::size_t>(n + 1)];
+    // The empty line before the next marker is the writer's separator, not the block's.
+    if (n < found - 1 && end > markers[static_cast<std::size_t>(n)] + 1 && lines[end - 1].empty()) {
+      --end;
     }
-    if (question && !view_.Ask(*question, n)) return false;
+    read.layout.blockStart[static_cast<std::size_t>(n)] = markers[static_cast<std::size_t>(n)];
+    TakeBlockLines(read.program.Block(n), lines, markers[static_cast<std::size_t>(n)], end);
   }
-  return true;
-}
-
-template <typename Take>
-void BlockModel::ForEachCodeFileLine(Take take) const {
-  take(DecimalText(view_.MemoryMode()) + "Q41");
-  for (int n = 0; n <= LastBlock; ++n) {
-    const BlockRecord& r = BlockStore[static_cast<std::size_t>(n)];
-    const Lines& code = CodeToWrite(r);
-    take(std::string_view());
-    take(BlockMarker(n));
-    take(r.PpuList());
-    take(r.cpuAddress);
-    take(r.ppuAddress);
-    // The count of the words that follow: a block compiled on its own still shows its
-    // older count, and a count that disagrees with the words would mislead a loader.
-    take(WordCountText(code.size()));
-    take(std::string_view());
-    for (const std::string& word : code) take(word);
-  }
-}
-
-Lines BlockModel::WriteCodeFile() const {
-  Lines out;
-  ForEachCodeFileLine([&out](std::string_view line) { out.emplace_back(line); });
-  return out;
-}
-
-std::string BlockModel::CodeFileText(std::string_view eol) const {
-  // Measured first: a text grown as it is written would be copied at each doubling, and
-  // every fresh page a copy touches costs a fault.
-  std::size_t size = 0;
-  ForEachCodeFileLine([&size, eol](std::string_view line) { size += line.size() + eol.size(); });
-  std::string out;
-  out.reserve(size);
-  ForEachCodeFileLine([&out, eol](std::string_view line) { out.append(line).append(eol); });
-  return out;
+  return read;
 }
 
 }  // namespace q41

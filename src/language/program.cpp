@@ -1,6 +1,6 @@
 #include "language/program.hpp"
 
-#include "blocks/plain_view.hpp"
+#include "blocks/program_file.hpp"
 
 namespace q41 {
 
@@ -33,17 +33,12 @@ std::optional<ProgramFacts::Where> ProgramFacts::PlaceOf(std::size_t fileLine) c
 }
 
 ProgramFacts ReadProgram(const Lines& file, const AssemblerOptions& options) {
-  PlainView view;
-  CompileWorkspace workspace;
-  const CompileSettings settings{options.language, options.useShortConst};
-  BlockModel model(view, workspace, settings);
-  model.NewProgram();
-  model.ReadProgramFile(file);
+  ProgramRead read = ReadProgramFile(file, Program());
   ProgramFacts program;
-  program.glob = view.GlobalText();
-  program.layout = model.LastFileLayout();
-  for (int n = 0; n <= model.LastBlock; ++n) {
-    program.blocks.push_back(model.BlockStore[static_cast<std::size_t>(n)].source);
+  program.glob = read.program.Global();
+  program.layout = std::move(read.layout);
+  for (int n = 0; n <= read.program.LastBlock(); ++n) {
+    program.blocks.push_back(std::move(read.program.Block(n).source));
     program.facts.push_back(ReadBlock(program.blocks.back(), program.glob, options));
   }
   return program;

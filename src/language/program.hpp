@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "blocks/block_model.hpp"
+#include "blocks/program_file.hpp"
 #include "language/service.hpp"
 
 namespace q41 {
@@ -17,7 +17,7 @@ struct ProgramFacts {
   Lines glob;
   std::vector<Lines> blocks;      // each block's source, its marker line first
   std::vector<BlockFacts> facts;  // each block's check
-  BlockModel::FileLayout layout;
+  FileLayout layout;
 
   // The 0-based line of the file that holds line `line` (1-based) of block `block`, or of
   // the GLOBAL text when `inGlobal`; nothing for a line the file does not have.

@@ -58,7 +58,7 @@ THF::THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint,
   model_.NewProgram();
   for (int i = 0; i < 6; ++i) {
     StoredBlockChanged(i);
-    SetBlockEnabled(i, i <= model_.LastBlock);
+    SetBlockEnabled(i, i <= model_.LastBlock());
   }
 
   returnButton = new QToolButton(panels[5].frame);
@@ -161,7 +161,7 @@ void THF::StoreAddresses(int i) {
 }
 
 void THF::StoredBlockChanged(int n) {
-  const BlockRecord& r = model_.BlockStore[static_cast<std::size_t>(n)];
+  const BlockRecord& r = model_.Stored(n);
   Panel& p = panels[static_cast<std::size_t>(n)];
   filling_ = true;
   for (std::size_t k = 0; k < 4; ++k) p.ppu[k]->setChecked(r.ppu[k]);
@@ -229,19 +229,19 @@ void THF::CommandEnded() {
 }
 
 void THF::FormActivate() {
-  model_.StoreCurrentBlock(model_.CurrentBlock);
+  model_.StoreCurrentBlock(model_.CurrentBlock());
   // Typing goes on in the block the user was typing in. Left to itself, the toolkit gives
   // the focus to the window's first box, where the letters typed were lost.
   QWidget* focus = focusWidget();
   if (qobject_cast<QPlainTextEdit*>(focus) == nullptr &&
       qobject_cast<QLineEdit*>(focus) == nullptr) {
-    panels[static_cast<std::size_t>(model_.CurrentBlock)].source->setFocus(
+    panels[static_cast<std::size_t>(model_.CurrentBlock())].source->setFocus(
         Qt::ActiveWindowFocusReason);
   }
 }
 
 void THF::FormDeactivate() {
-  model_.ShowBlock(model_.CurrentBlock);
+  model_.ShowBlock(model_.CurrentBlock());
 }
 
 }  // namespace q41::ui

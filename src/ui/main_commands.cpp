@@ -70,7 +70,7 @@ void ClearText(Program& p) {
   if (editor.isReadOnly()) {
     // Still being laid out: the text the editor shows is not yet all of it, so the whole
     // text goes, with nothing to undo.
-    static_cast<BlockView&>(p.Form1()).SetSource({}, p.model().CurrentBlock);
+    static_cast<BlockView&>(p.Form1()).SetSource({}, p.model().CurrentBlock());
   } else {
     // One edit of the text, which Undo takes back as it takes back any other.
     QTextCursor all(editor.document());

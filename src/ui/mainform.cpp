@@ -53,7 +53,7 @@ TForm1::TForm1(Program& program) : program_(program) {
   links_ =
       std::make_unique<CodeLinks>(*ui_.asmText, *ui_.codeText, [this]() -> const CompileHistory& {
         const BlockModel& model = program_.model();
-        return model.History(model.CurrentBlock);
+        return model.History(model.CurrentBlock());
       });
   tools_ = std::make_unique<ToolWindows>(program_, *this, *ui_.asmText, *source_);
   assist_ = std::make_unique<SourceAssist>(*ui_.asmText, *source_, *ui_.Glob, *glob_,
@@ -114,7 +114,7 @@ void TForm1::ConnectControls() {
   });
   // The fault mark follows its text, and the block's history with it.
   connect(ui_.asmText, &AsmEditor::MarkedLineMoved, this,
-          [this](int line) { program_.model().FaultMoved(program_.model().CurrentBlock, line); });
+          [this](int line) { program_.model().FaultMoved(program_.model().CurrentBlock(), line); });
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -375,12 +375,12 @@ void TForm1::BlockShown(int /*block*/) {
 }
 
 void TForm1::CompileRecorded(int block) {
-  if (block == program_.model().CurrentBlock) ShowHistory();
+  if (block == program_.model().CurrentBlock()) ShowHistory();
 }
 
 void TForm1::ShowHistory() {
   const BlockModel& model = program_.model();
-  const CompileHistory& h = model.History(model.CurrentBlock);
+  const CompileHistory& h = model.History(model.CurrentBlock());
   // The fault mark stays until the block's next compile, moved along with its text.
   ui_.asmText->SetMarkedLine(h.faultLine);
   links_->Follow(h.CurrentFor(source_->Get(), code_->Get()));

@@ -176,7 +176,7 @@ namespace {
 Printout BlockPrintout(Program& program, PrintContent content) {
   const Language language = program.settings.language;
   const BlockModel& model = program.model();
-  const int block = model.CurrentBlock;
+  const int block = model.CurrentBlock();
   const CompileHistory& history = model.History(block);
   const Lines source = static_cast<const BlockView&>(program.Form1()).Source();
   const QString blockName = ToQt(BlockCaption(block));
@@ -215,7 +215,7 @@ void ToPrinter(Program& program, const Printout& printout, const QString& docume
 
 void ToPdf(Program& program, const Printout& printout, const QString& documentName) {
   const Language language = program.settings.language;
-  const int block = program.model().CurrentBlock;
+  const int block = program.model().CurrentBlock();
   const QString programFile = program.Files().FileName();
   // Offered beside the program's file, named after it and the block.
   const QString suggested = programFile.isEmpty()
@@ -251,7 +251,7 @@ void PrintCurrentBlock(Program& program, PrintTarget target) {
   const Language language = program.settings.language;
   const std::optional<PrintContent> content = program.dialogs().ChoosePrintContent(
       Text(language, target == PrintTarget::Pdf ? TitleExportPdf : TitlePrint),
-      program.model().History(program.model().CurrentBlock).compiled);
+      program.model().History(program.model().CurrentBlock()).compiled);
   if (!content) return;
   const Printout printout = BlockPrintout(program, *content);
   const QString documentName = printout.file + " - " + printout.title;

@@ -132,7 +132,7 @@ void ProgramFiles::OpenFile(const QString& path) {
 
 bool ProgramFiles::SaveProgram(bool askName) {
   BlockModel& model = program_.model();
-  model.StoreCurrentBlock(model.CurrentBlock);
+  model.StoreCurrentBlock(model.CurrentBlock());
   std::optional<QString> path = fileName_;
   if (askName || fileName_.isEmpty()) {
     path = program_.dialogs().SaveFile(AsmSaveFilter, "asm", fileName_);
@@ -153,7 +153,7 @@ bool ProgramFiles::SaveProgramTo(const QString& path) {
   const std::string bytes = JoinLines(model.WriteProgramFile(clash), "\r\n");
   const bool written = WriteBytesTo(path, bytes);
   // Also after a failed write: the block's own data goes back on screen.
-  model.ShowBlock(model.CurrentBlock);
+  model.ShowBlock(model.CurrentBlock());
   if (!written) return false;
   fileName_ = QFileInfo(path).absoluteFilePath();
   Stamp(fileName_, bytes);
@@ -255,7 +255,7 @@ void ProgramFiles::SaveCod1Click() {
   const std::optional<QString> path = program_.dialogs().SaveFile(CodeSaveFilter, "Q41");
   if (!path) return;
   WriteLinesTo(*path, model.WriteCodeFile());
-  model.ShowBlock(model.CurrentBlock);
+  model.ShowBlock(model.CurrentBlock());
 }
 
 void ProgramFiles::New1Click() {

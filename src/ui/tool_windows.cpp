@@ -8,12 +8,12 @@
 
 #include "blocks/block_model.hpp"
 #include "ui/asm_editor.hpp"
+#include "ui/editor_lines.hpp"
 #include "ui/find_dialog.hpp"
 #include "ui/i_face.hpp"
 #include "ui/listing_window.hpp"
 #include "ui/program.hpp"
 #include "ui/program_files.hpp"
-#include "ui/editor_lines.hpp"
 #include "ui/reference_window.hpp"
 #include "ui/style.hpp"
 
@@ -96,7 +96,7 @@ void ToolWindows::ShowReference() {
 void ToolWindows::RefreshListing() {
   if (!listing_ || !listing_->isVisible()) return;
   const BlockModel& model = program_.model();
-  const CompileHistory& h = model.History(model.CurrentBlock);
+  const CompileHistory& h = model.History(model.CurrentBlock());
   SetListingTitle(h.compiled && !h.CurrentFor(source_.Get()));
   std::vector<ListingRow> rows;
   if (h.compiled) rows = ListingRows(h.source.size(), h.code.size(), h.wordSourceLine);
@@ -104,20 +104,20 @@ void ToolWindows::RefreshListing() {
   const Language language = program_.settings.language;
   listing_->ShowListing(
       std::move(rows), std::move(text), Text(language, TextListingNone),
-      {ListingFaultNote(language, model.CurrentBlock, h), h.succeeded ? 0 : h.faultLineCompiled});
+      {ListingFaultNote(language, model.CurrentBlock(), h), h.succeeded ? 0 : h.faultLineCompiled});
 }
 
 void ToolWindows::SourceEdited() {
   // Only the title changes: the listing is still of the compile.
   if (!listing_ || !listing_->isVisible()) return;
   const BlockModel& model = program_.model();
-  SetListingTitle(model.History(model.CurrentBlock).compiled);
+  SetListingTitle(model.History(model.CurrentBlock()).compiled);
 }
 
 void ToolWindows::SetListingTitle(bool stale) {
   const Language language = program_.settings.language;
   listing_->setWindowTitle(Text(language, TitleListing) + " - BLOCK " +
-                           QString::number(program_.model().CurrentBlock) +
+                           QString::number(program_.model().CurrentBlock()) +
                            (stale ? Text(language, TextListingStale) : QString()));
 }
 

@@ -32,8 +32,8 @@ TEST(BlockModel, StartsWithOneBlock) {
   Started s;
   EXPECT_EQ(s.view.source, (Lines{";asm text", "", "hlt"}));
   EXPECT_EQ(s.view.tabs, std::vector<std::string>{"BLOCK 0"});
-  EXPECT_EQ(s.model.LastBlock, 0);
-  EXPECT_FALSE(s.model.FirstRun);
+  EXPECT_EQ(s.model.LastBlock(), 0);
+  EXPECT_FALSE(s.model.FirstRun());
   EXPECT_FALSE(s.view.focused);  // the window is not shown yet at the first run
   EXPECT_EQ(s.view.glob, Lines{";Global"});
   EXPECT_EQ(s.view.lamps[0], LampColor::White);
@@ -57,14 +57,14 @@ TEST(BlockModel, PpuListsAndAddresses) {
   s.view.cpu = "7";
   s.view.ppuCaption = "0031";
   s.model.SwitchToBlock(1);
-  EXPECT_EQ(s.model.BlockStore[0].cpuAddress, "0007");
-  EXPECT_EQ(s.model.BlockStore[0].ppu, (PpuSet{true, false, true, false}));
+  EXPECT_EQ(s.model.Stored(0).cpuAddress, "0007");
+  EXPECT_EQ(s.model.Stored(0).ppu, (PpuSet{true, false, true, false}));
   s.view.cpu = "12345";
   s.model.SwitchToBlock(0);
   EXPECT_EQ(s.view.cpu, "0007");
   EXPECT_EQ(s.view.ppuCaption, "0031");
   EXPECT_EQ(s.view.boxes, (PpuSet{true, false, true, false}));
-  EXPECT_EQ(s.model.BlockStore[1].cpuAddress, "12345");
+  EXPECT_EQ(s.model.Stored(1).cpuAddress, "12345");
 }
 
 TEST(BlockModel, AddingBlocks) {
@@ -72,56 +72,56 @@ TEST(BlockModel, AddingBlocks) {
   s.model.AddBlock();
   EXPECT_EQ(s.view.tabs.back(), "BLOCK 1");
   EXPECT_EQ(s.view.selectedTab, 1);
-  EXPECT_EQ(s.model.CurrentBlock, 1);
+  EXPECT_EQ(s.model.CurrentBlock(), 1);
   EXPECT_EQ(s.view.source, Lines{});
   EXPECT_EQ(s.view.words, "0000");
   EXPECT_EQ(s.view.lamps[1], LampColor::Hidden);  // not repainted
   EXPECT_TRUE(s.view.enabled[1]);
-  EXPECT_EQ(s.model.BlockStore[0].source, (Lines{";asm text", "", "hlt"}));
+  EXPECT_EQ(s.model.Stored(0).source, (Lines{";asm text", "", "hlt"}));
 
   // After an empty last block: refused with a notice; one character is enough.
   s.model.AddBlock();
   EXPECT_EQ(s.view.asked, std::vector<std::string>{"NewBlockRestricted"});
-  EXPECT_EQ(s.model.LastBlock, 1);
+  EXPECT_EQ(s.model.LastBlock(), 1);
   s.view.source = {""};
   s.model.AddBlock();
-  EXPECT_EQ(s.model.LastBlock, 2);
+  EXPECT_EQ(s.model.LastBlock(), 2);
   for (int k = 3; k < 6; ++k) {
     s.view.source = {"x"};
     s.model.AddBlock();
   }
-  EXPECT_EQ(s.model.LastBlock, 5);
+  EXPECT_EQ(s.model.LastBlock(), 5);
   s.view.source = {"x"};
   s.model.AddBlock();  // a seventh: nothing, and nothing said
-  EXPECT_EQ(s.model.LastBlock, 5);
+  EXPECT_EQ(s.model.LastBlock(), 5);
   EXPECT_EQ(s.view.asked.size(), 1u);
 }
 
 TEST(BlockModel, DeletingBlocks) {
   Started s;
   s.model.DeleteLastBlock();  // only block 0: nothing
-  EXPECT_EQ(s.model.LastBlock, 0);
+  EXPECT_EQ(s.model.LastBlock(), 0);
   s.Blocks({{"a"}, {"b"}, {"c"}});
   // With text: asked; Cancel keeps everything.
   s.model.DeleteLastBlock();
   EXPECT_EQ(s.view.asked, std::vector<std::string>{"DeleteBlock"});
-  EXPECT_EQ(s.model.LastBlock, 2);
+  EXPECT_EQ(s.model.LastBlock(), 2);
   EXPECT_EQ(s.view.TabCount(), 3);
   // OK while block 0 is current: block 0 and its working copy stay as they are.
   s.view.source = {"a edited"};
   s.view.answers = {true};
   s.model.DeleteLastBlock();
-  EXPECT_EQ(s.model.LastBlock, 1);
-  EXPECT_EQ(s.model.CurrentBlock, 0);
+  EXPECT_EQ(s.model.LastBlock(), 1);
+  EXPECT_EQ(s.model.CurrentBlock(), 0);
   EXPECT_EQ(s.view.source, Lines{"a edited"});
-  EXPECT_EQ(s.model.BlockStore[2].source, Lines{});
+  EXPECT_EQ(s.model.Stored(2).source, Lines{});
   EXPECT_FALSE(s.view.enabled[2]);
   // Deleting the current last block shows the one before; an empty one is not asked about.
   s.model.SwitchToBlock(1);
   s.view.source.clear();
   s.model.DeleteLastBlock();
   EXPECT_EQ(s.view.asked.size(), 2u);
-  EXPECT_EQ(s.model.CurrentBlock, 0);
+  EXPECT_EQ(s.model.CurrentBlock(), 0);
   EXPECT_EQ(s.view.selectedTab, 0);
   EXPECT_EQ(s.view.source, Lines{"a edited"});
 }
@@ -132,13 +132,13 @@ TEST(BlockModel, NewProgramAfterFourBlocks) {
   s.model.SwitchToBlock(2);
   s.view.answers = {false};
   s.model.AskNewProgram();
-  EXPECT_EQ(s.model.LastBlock, 3);
+  EXPECT_EQ(s.model.LastBlock(), 3);
   s.view.answers = {true};
   s.model.AskNewProgram();
   EXPECT_EQ(s.view.asked, (std::vector<std::string>{"ClearProgram", "ClearProgram"}));
   EXPECT_EQ(s.view.tabs, std::vector<std::string>{"BLOCK 0"});
-  EXPECT_EQ(s.model.LastBlock, 0);
-  EXPECT_EQ(s.model.CurrentBlock, 0);
+  EXPECT_EQ(s.model.LastBlock(), 0);
+  EXPECT_EQ(s.model.CurrentBlock(), 0);
   EXPECT_EQ(s.view.source, (Lines{"", "hlt"}));
   EXPECT_EQ(s.view.glob, Lines{});
   EXPECT_EQ(s.view.header, Lines{});
@@ -147,7 +147,7 @@ TEST(BlockModel, NewProgramAfterFourBlocks) {
   EXPECT_TRUE(s.view.focused);
   EXPECT_TRUE(s.view.caretAtStart);
   // Block 0 stored empty: no question.
-  s.model.BlockStore[0].source.clear();
+  s.model.SetStoredSource(0, {});
   s.model.AskNewProgram();
   EXPECT_EQ(s.view.asked.size(), 2u);
 }
@@ -160,13 +160,13 @@ TEST(BlockModel, CompileOneBlockLeavesTheStoredBlock) {
   s.model.CompileBlock();
   EXPECT_EQ(s.view.code, (Lines{"0000", "AF18"}));
   EXPECT_EQ(s.view.words, "0000");
-  EXPECT_EQ(s.model.BlockStore[1].code, Lines{});
+  EXPECT_EQ(s.model.Stored(1).code, Lines{});
   EXPECT_EQ(s.view.lamps[1], LampColor::Green);
   EXPECT_EQ(s.view.lamps[0], LampColor::White);
   EXPECT_FALSE(s.view.compileTextVisible);
   // The next store takes the fresh code along.
   s.model.SwitchToBlock(0);
-  EXPECT_EQ(s.model.BlockStore[1].code, (Lines{"0000", "AF18"}));
+  EXPECT_EQ(s.model.Stored(1).code, (Lines{"0000", "AF18"}));
 }
 
 TEST(BlockModel, CompileAllStopsAtTheFirstFailingBlock) {
@@ -174,11 +174,12 @@ TEST(BlockModel, CompileAllStopsAtTheFirstFailingBlock) {
   Lines words26(25, "nop");
   words26.push_back("hlt");
   s.Blocks({words26, {"hlt"}, {"nop", "jmp #nowhere", "hlt"}, {"hlt"}});
-  s.model.BlockStore[3].wordCount = "0042";
+  s.model.SwitchToBlock(3);
+  s.view.words = "0042";
   s.model.CompileAll();
   EXPECT_EQ(s.view.status.lineCaption, "Bl.2; 2:  jmp #nowhere");
   EXPECT_EQ(s.view.status.errCaption, "Label not found in the list: NOWHERE");
-  EXPECT_EQ(s.model.CurrentBlock, 2);
+  EXPECT_EQ(s.model.CurrentBlock(), 2);
   EXPECT_EQ(s.view.selectedTab, 2);
   EXPECT_EQ(s.view.code, (Lines{"0000", "1C00"}));  // the jump stops at its bad operand
   EXPECT_EQ(s.view.words, "0002");
@@ -188,15 +189,15 @@ TEST(BlockModel, CompileAllStopsAtTheFirstFailingBlock) {
                                       s.view.lamps[3]}),
             (std::array<LampColor, 4>{LampColor::Green, LampColor::Green, LampColor::Red,
                                       LampColor::White}));
-  EXPECT_EQ(s.model.BlockStore[0].wordCount, "001A");
-  EXPECT_EQ(s.model.BlockStore[0].code.size(), 26u);
-  EXPECT_EQ(s.model.BlockStore[1].code, Lines{"AF18"});
-  EXPECT_EQ(s.model.BlockStore[2].code, Lines{});
-  EXPECT_EQ(s.model.BlockStore[3].code, Lines{});
-  EXPECT_EQ(s.model.BlockStore[3].wordCount, "0042");  // kept from before
+  EXPECT_EQ(s.model.Stored(0).wordCount, "001A");
+  EXPECT_EQ(s.model.Stored(0).code.size(), 26u);
+  EXPECT_EQ(s.model.Stored(1).code, Lines{"AF18"});
+  EXPECT_EQ(s.model.Stored(2).code, Lines{});
+  EXPECT_EQ(s.model.Stored(3).code, Lines{});
+  EXPECT_EQ(s.model.Stored(3).wordCount, "0042");  // kept from before
 
   // A preprocessor fault in block 1: its numbered line after the block prefix.
-  s.model.BlockStore[1].source = {"rw 0"};
+  s.model.SetStoredSource(1, {"rw 0"});
   s.model.CompileAll();
   EXPECT_EQ(s.view.status.lineCaption, "Bl.1; 1: RW 0");
   EXPECT_EQ(s.view.lamps[1], LampColor::Red);
@@ -209,11 +210,11 @@ TEST(BlockModel, CompileAllOfGoodBlocks) {
   s.Blocks({{"hlt"}, {"nop"}});
   s.model.CompileAll();
   EXPECT_EQ(s.view.status.lineCaption, W("Успешная компиляция"));
-  EXPECT_EQ(s.model.CurrentBlock, 1);
+  EXPECT_EQ(s.model.CurrentBlock(), 1);
   EXPECT_EQ(s.view.warnings, std::vector<std::string>{"No HLT command!"});
   EXPECT_EQ(s.view.lamps[1], LampColor::Green);
-  EXPECT_EQ(s.model.BlockStore[1].wordCount, "0001");
-  EXPECT_EQ(s.model.BlockStore[0].code, Lines{"AF18"});
+  EXPECT_EQ(s.model.Stored(1).wordCount, "0001");
+  EXPECT_EQ(s.model.Stored(0).code, Lines{"AF18"});
 }
 
 // Each block's compile history: every compile command keeps what it read and gave for the
@@ -237,12 +238,7 @@ TEST(CompileHistory, EachCompileCommandRecordsItsBlock) {
        {"0000", "1C00"},
        2},
       {"preprocessor fault", &BlockModel::CompileBlock, {"hlt", "rw 0"}, true, {}, 2},
-      {"compile all fault",
-       CompileAll,
-       {"hlt", "jmp #x"},
-       true,
-       {"AF18", "1C00"},
-       2},
+      {"compile all fault", CompileAll, {"hlt", "jmp #x"}, true, {"AF18", "1C00"}, 2},
       {"preprocess only", &BlockModel::PreprocessOnly, {"rw 0"}, false, {}, 1},
   };
   for (const Case& c : cases) {

@@ -14,9 +14,9 @@ namespace {
 
 struct Started : test::Started {
   Lines Save() {
-    model.StoreCurrentBlock(model.CurrentBlock);
+    model.StoreCurrentBlock(model.CurrentBlock());
     Lines file = model.WriteProgramFile();
-    model.ShowBlock(model.CurrentBlock);
+    model.ShowBlock(model.CurrentBlock());
     return file;
   }
 };
@@ -44,7 +44,7 @@ TEST(ProgramFile, TheStartUpProgramRoundTrips) {
   EXPECT_EQ(r.view.memoryMode, 0);
   EXPECT_EQ(r.view.header, (Lines{";memory=COMM", "", ";Q41 assembler, v.1, 2018"}));
   EXPECT_EQ(r.view.glob, Lines{";Global"});
-  EXPECT_EQ(r.model.LastBlock, 0);
+  EXPECT_EQ(r.model.LastBlock(), 0);
   EXPECT_EQ(r.view.source,
             (Lines{";BLOCK 0", ";CPU", ";CPUaddr=0000", "", ";asm text", "", "hlt"}));
   EXPECT_EQ(r.Save(), StartUpFile);
@@ -132,15 +132,15 @@ TEST(ProgramFile, ReadingEdgeCases) {
   for (const auto& row : rows) {
     Started s;
     s.model.ReadProgramFile(row.file);
-    ASSERT_EQ(s.model.LastBlock + 1, static_cast<int>(row.sources.size())) << row.what;
+    ASSERT_EQ(s.model.LastBlock() + 1, static_cast<int>(row.sources.size())) << row.what;
     for (std::size_t n = 0; n < row.sources.size(); ++n) {
-      EXPECT_EQ(s.model.BlockStore[n].source, row.sources[n]) << row.what << " block " << n;
-      EXPECT_EQ(s.model.BlockStore[n].wordCount, "0000");
+      EXPECT_EQ(s.model.Stored(n).source, row.sources[n]) << row.what << " block " << n;
+      EXPECT_EQ(s.model.Stored(n).wordCount, "0000");
     }
     EXPECT_EQ(s.view.header, row.header) << row.what;
     EXPECT_EQ(s.view.glob, row.glob) << row.what;
-    EXPECT_EQ(s.view.TabCount(), s.model.LastBlock + 1) << row.what;
-    EXPECT_EQ(s.model.CurrentBlock, 0);
+    EXPECT_EQ(s.view.TabCount(), s.model.LastBlock() + 1) << row.what;
+    EXPECT_EQ(s.model.CurrentBlock(), 0);
     EXPECT_EQ(s.view.source, row.sources[0]) << row.what;
   }
 }
@@ -216,7 +216,7 @@ TEST(ProgramFile, MarkerClashes) {
       if (n > 0) s.model.AddBlock();
       s.view.source = row.sources[n];
     }
-    s.model.StoreCurrentBlock(s.model.CurrentBlock);
+    s.model.StoreCurrentBlock(s.model.CurrentBlock());
     std::optional<MarkerClash> clash;
     s.model.WriteProgramFile(clash);
     std::string found;
@@ -238,13 +238,13 @@ TEST(ProgramFile, SettingsLinesAnywhereInABlock) {
   Started s;
   s.model.ReadProgramFile({";BLOCK 0", ";PPU=0021", ";CPUaddr=XYZ", "nop", ";PPU=x3y1zz",
                            ";PPUaddr=123456", ";BLOCK 1"});
-  const BlockRecord& b = s.model.BlockStore[0];
+  const BlockRecord& b = s.model.Stored(0);
   EXPECT_EQ(b.PpuList(), "0031");
   EXPECT_EQ(b.cpuAddress, "0XYZ");  // padded when shown
   EXPECT_EQ(b.ppuAddress, "1234");
   EXPECT_EQ(s.view.cpu, "0XYZ");
   EXPECT_EQ(s.view.boxes, (PpuSet{true, false, true, false}));
-  EXPECT_EQ(s.model.BlockStore[1].PpuList(), "0000");
+  EXPECT_EQ(s.model.Stored(1).PpuList(), "0000");
 }
 
 // A file without markers is one block, and its settings lines count there too: otherwise
@@ -309,11 +309,12 @@ TEST(ProgramFile, GeneratedProgramsRoundTrip) {
     const Lines first = s.Save();
     Started r;
     r.model.ReadProgramFile(first);
-    ASSERT_EQ(r.model.LastBlock + 1, blocks);
+    ASSERT_EQ(r.model.LastBlock() + 1, blocks);
     for (int n = 0; n < blocks; ++n) {
-      const Lines& read = r.model.BlockStore[static_cast<std::size_t>(n)].source;
-      const Lines body(read.begin() + static_cast<std::ptrdiff_t>(r.model.BlockBodyStart(n)),
-                       read.end());
+      const Lines& read = r.model.Stored(n).source;
+      const Lines body(
+          read.begin() + static_cast<std::ptrdiff_t>(BlockBodyStart(r.model.program(), n)),
+          read.end());
       EXPECT_EQ(body, bodies[static_cast<std::size_t>(n)]) << "round " << round << " block " << n;
     }
     EXPECT_EQ(r.Save(), first) << "round " << round;
@@ -374,7 +375,7 @@ TEST(CodeFile, CountsWhatItListsAndNeverAFailedCompile) {
   s.model.AddBlock();
   s.view.source = {"jmp nowhere", "hlt"};
   s.model.CompileAll();
-  ASSERT_EQ(s.model.CurrentBlock, 1);
+  ASSERT_EQ(s.model.CurrentBlock(), 1);
   ASSERT_FALSE(s.view.code.empty());
   s.view.asked.clear();
   s.view.answers = {false};
@@ -391,7 +392,7 @@ TEST(CodeFile, CountsWhatItListsAndNeverAFailedCompile) {
   s.model.SwitchToBlock(0);
   s.view.source = {"bad line"};
   s.model.CompileAll();
-  EXPECT_EQ(s.model.BlockStore[1].wordCount, "0001");
+  EXPECT_EQ(s.model.Stored(1).wordCount, "0001");
   s.view.answers = {true, true};
   EXPECT_TRUE(s.model.PrepareCodeFile());
   EXPECT_EQ(*(s.model.WriteCodeFile().end() - 2), "0000");

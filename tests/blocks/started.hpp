@@ -2,7 +2,7 @@
 // A program of the block model in plain fields, as the windows start it.
 
 #include "blocks/block_model.hpp"
-#include "blocks/plain_view.hpp"
+#include "plain_view.hpp"
 
 namespace q41::test {
 

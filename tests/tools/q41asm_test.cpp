@@ -13,7 +13,8 @@
 #include <random>
 #include <string>
 
-#include "blocks/plain_view.hpp"
+#include "../blocks/plain_view.hpp"
+#include "../generated_program.hpp"
 #include "common/cp1251.hpp"
 #include "common/number_text.hpp"
 
@@ -166,47 +167,6 @@ TEST(Q41asm, UsageAndFileErrorsExitWithTwo) {
   EXPECT_EQ(version.out.rfind("q41asm ", 0), 0u);
 }
 
-// A program file of the kinds that reach the tool: generated elsewhere, edited by hand.
-std::string GenerateProgram(std::mt19937& rng) {
-  auto chance = [&rng](int percent) {
-    return std::uniform_int_distribution<int>(0, 99)(rng) < percent;
-  };
-  auto any = [&rng](std::initializer_list<const char*> options) {
-    const auto k = std::uniform_int_distribution<std::size_t>(0, options.size() - 1)(rng);
-    return std::string(options.begin()[k]);
-  };
-  const std::string eol = chance(50) ? "\r\n" : "\n";
-  std::string out;
-  auto line = [&](const std::string& text) { out += text + eol; };
-  const bool marked = chance(90);
-  if (chance(80)) line(";memory=" + any({"COMM", "DIST", "DISTRIBUTED", "comm", ""}));
-  if (marked) {
-    if (chance(60)) line(any({"a header", ";note", "", "BLOCK 0 in a header"}));
-    if (chance(60)) {
-      line("GLOBAL");
-      line(any({"X=1", "X=10h", ";g"}));
-    }
-    if (chance(80)) line("");
-  }
-  const int blocks = marked ? std::uniform_int_distribution<int>(1, 6)(rng) : 1;
-  for (int n = 0; n < blocks; ++n) {
-    if (marked) line(";BLOCK " + std::to_string(n) + (chance(20) ? " see notes" : ""));
-    if (chance(50)) line(any({";CPU", ";PPU=0031", ";PPU=1", ";PPU=x2z", ";PPU=", ";PPU=43210"}));
-    for (const char* setting : {";CPUaddr=", ";PPUaddr="}) {
-      if (chance(60)) line(setting + any({"", "1", "12", "AbC", "0100", "12345", "FFFF"}));
-    }
-    if (chance(70)) line("");
-    const int body = std::uniform_int_distribution<int>(0, 8)(rng);
-    for (int k = 0; k < body; ++k) {
-      line(any({"nop", "mov #1, r0", "add r1, r2", "; comment", "", "y: dw 5", "jmp y", "hlt",
-                ";BLOCKED for now", ";BLOCK 9", "msg: ds ab"}));
-    }
-    if (chance(10)) line(any({"bad op", "jmp nowhere", "mov #1"}));
-    if (chance(90)) line("hlt");
-  }
-  return out;
-}
-
 // The words and addresses of each block's listing (UTF-8, LF), checked against the code file
 // the windows save: the same words in the same order, at byte addresses two apart, and one
 // numbered line for each source line.
@@ -234,9 +194,10 @@ void ExpectListingMatchesCodeFile(const std::string& listing, const q41::Lines& 
       words.back().push_back(line.substr(at + 1, 4));
     }
   }
-  ASSERT_EQ(static_cast<int>(words.size()), model.LastBlock + 1) << where;
-  for (int n = 0; n <= model.LastBlock; ++n) {
-    EXPECT_EQ(numbered[static_cast<std::size_t>(n)], static_cast<int>(model.StoredSource(n).size()))
+  ASSERT_EQ(static_cast<int>(words.size()), model.LastBlock() + 1) << where;
+  for (int n = 0; n <= model.LastBlock(); ++n) {
+    EXPECT_EQ(numbered[static_cast<std::size_t>(n)],
+              static_cast<int>(model.Stored(n).source.size()))
         << where;
     const auto marker = std::find(codeFile.begin(), codeFile.end(), ";BLOCK " + std::to_string(n));
     ASSERT_NE(marker, codeFile.end()) << where;
@@ -255,7 +216,7 @@ TEST(Q41asm, WritesWhatTheWindowsSave) {
   std::mt19937 rng(41);
   int failing = 0;
   for (int n = 0; n < 300; ++n) {
-    const std::string bytes = GenerateProgram(rng);
+    const std::string bytes = q41::test::GenerateProgram(rng);
     std::ofstream(dir / "in.asm", std::ios::binary) << bytes;
 
     q41::PlainView view;
@@ -290,7 +251,7 @@ TEST(Q41asm, WritesWhatTheWindowsSave) {
       // As compilers report it: the line of the file that the windows select in the block.
       if (view.status.selection.kind == q41::Selection::Kind::Line) {
         const std::size_t line =
-            model.LastFileLayout().blockStart[static_cast<std::size_t>(model.CurrentBlock)] +
+            model.LastFileLayout().blockStart[static_cast<std::size_t>(model.CurrentBlock())] +
             static_cast<std::size_t>(view.status.selection.row) + 1;
         const ToolRun compiler = RunTool("--lang en in.asm", "cd '" + dir.string() + "' && ");
         // The error's line: "in.asm:LINE:COLUMN: error: ", at the start of a line.

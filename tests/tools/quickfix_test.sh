@@ -14,6 +14,7 @@ cat report.txt
 # file, line, column (0 for none), type: what each reader must find, in order.
 expected='input.asm 2 0 w
 input.asm 3 0 w
+input.asm 1 0 w
 failing.asm 14 17 e'
 # Neovim's default format tells no type: file, line and column.
 nvim --headless -u NONE -i NONE -n -c 'silent cfile report.txt' \

@@ -72,7 +72,7 @@ void BlocksWindowTest::addSwitchAndDelete() {
   QCOMPARE(Text(*f.Controls().asmText), QStringList({"nop", "hlt"}));
   s.ClickTab(1);
   QCOMPARE(Text(*f.Controls().asmText), QStringList({"x"}));
-  QCOMPARE(s.program.model().BlockStore[2].source, Lines{});
+  QCOMPARE(s.program.model().Stored(2).source, Lines{});
 
   // Delete: the empty last block goes without a question; one with text asks.
   QTest::mouseClick(f.Controls().BM, Qt::LeftButton);
@@ -141,8 +141,8 @@ void BlocksWindowTest::compileAllThroughTheWindow() {
   QCOMPARE(f.Controls().LineLab->text(), QString("Successful compilation"));
   QCOMPARE(f.Controls().BlckTabs->currentIndex(), 3);
   for (int k = 0; k < 4; ++k) QCOMPARE(f.Controls().BlockLamps[k]->Color(), QColor(0, 255, 0));
-  QCOMPARE(s.program.model().BlockStore[0].wordCount, "0002");
-  QCOMPARE(s.program.model().BlockStore[2].code, (Lines{"0000", "AF18"}));
+  QCOMPARE(s.program.model().Stored(0).wordCount, "0002");
+  QCOMPARE(s.program.model().Stored(2).code, (Lines{"0000", "AF18"}));
 
   // Ctrl+F9 compiles the shown block only, and colours only its lamp.
   s.ClickTab(1);
@@ -209,7 +209,7 @@ void BlocksWindowTest::eachBlockKeepsItsUndo() {
   s.ClickTab(0);
   undoAll();
   QCOMPARE(Text(editor), QStringList({";asm text", "", "hlt"}));
-  QCOMPARE(s.program.model().BlockStore[1].source, Lines{});
+  QCOMPARE(s.program.model().Stored(1).source, Lines{});
 
   // Block 1 deleted and added again: nothing of its old text comes back.
   s.ClickTab(1);

@@ -161,7 +161,7 @@ void FilesWindowTest::saveThatFailsKeepsTheOldFileAndTheBlock() {
   QCOMPARE(s.dialogs.shown.size(), 1);
   QVERIFY(s.dialogs.shown.last().startsWith("/proc/q41-cannot-write.asm\n"));
   QCOMPARE(Text(*f.Controls().asmText), QStringList({";asm text", "", "hlt"}));
-  QCOMPARE(s.program.model().BlockStore[0].source, (Lines{";asm text", "", "hlt"}));
+  QCOMPARE(s.program.model().Stored(0).source, (Lines{";asm text", "", "hlt"}));
 }
 
 }  // namespace q41::ui

@@ -215,7 +215,7 @@ void AllBlocksWindowTest::shortcutsHereTakeTheEditsAlong() {
   QTest::keyClick(s.hf.panels[0].source, Qt::Key_F9);
   QCOMPARE(s.f.Controls().LineLab->text(), QString("Successful compilation"));
   QCOMPARE(Text(*s.f.Controls().codeText), QStringList({"0000", "AF18"}));
-  QCOMPARE(s.program.model().BlockStore[0].source, (Lines{"nop", "hlt"}));
+  QCOMPARE(s.program.model().Stored(0).source, (Lines{"nop", "hlt"}));
   QCOMPARE(Text(*s.hf.panels[0].code), QStringList({"0000", "AF18"}));
   QCOMPARE(s.hf.panels[0].wordCount->text(), QString("0002"));
 }
@@ -243,8 +243,8 @@ void AllBlocksWindowTest::aMessageBoxOverACommandFromHere() {
   hf.panels[0].source->insertPlainText("nop");
   QTest::keyClick(hf.panels[0].source, Qt::Key_F9);
   QCOMPARE(dialogs.shown, QStringList({"No HLT command!"}));
-  QCOMPARE(program.model().BlockStore[0].code, Lines{"0000"});
-  QCOMPARE(program.model().BlockStore[0].wordCount, "0001");
+  QCOMPARE(program.model().Stored(0).code, Lines{"0000"});
+  QCOMPARE(program.model().Stored(0).wordCount, "0001");
   QCOMPARE(f.Controls().LineLab->text(), QString("Successful compilation"));
 }
 
@@ -288,7 +288,7 @@ void AllBlocksWindowTest::aDialogFromHereLosesNoTyping() {
   QVERIFY(answerer.expected.empty());
   toMain();
   QTest::keyClick(f.Controls().asmText, Qt::Key_F9);
-  QCOMPARE(program.model().BlockStore[0].source, (Lines{"nop", "hlt"}));
+  QCOMPARE(program.model().Stored(0).source, (Lines{"nop", "hlt"}));
   QCOMPARE(Text(*f.Controls().asmText), QStringList({"nop", "hlt"}));
   QCOMPARE(Text(*f.Controls().codeText), QStringList({"0000", "AF18"}));
   QVERIFY2(answerer.faults.isEmpty(), qPrintable(answerer.faults.join("; ")));

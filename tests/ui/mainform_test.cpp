@@ -736,7 +736,7 @@ void MainWindowTest::codeAndSourceLinks() {
                     s.f.Controls().BlckTabs->tabRect(1).center());
   SetText(*s.f.Controls().asmText, {"nop", "jmp nowhere", "hlt"});
   s.f.Controls().CompAll1->trigger();
-  QCOMPARE(s.program.model().CurrentBlock, 1);
+  QCOMPARE(s.program.model().CurrentBlock(), 1);
   QCOMPARE(s.f.Controls().asmText->MarkedLine(), 2);
   QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
                     s.f.Controls().BlckTabs->tabRect(0).center());
@@ -999,7 +999,7 @@ void MainWindowTest::findAndReplace() {
   QCOMPARE(d->status->text(), "Not found.");
   // What was replaced is the block's text from then on.
   s.f.Controls().CompAll1->trigger();
-  QCOMPARE(s.program.model().StoredSource(0)[0], "add r0, r2");
+  QCOMPARE(s.program.model().Stored(0).source[0], "add r0, r2");
 
   // In an all-blocks column it finds, and leaves replacing to the main window.
   THF& hf = *s.program.HF();
@@ -1108,7 +1108,7 @@ void MainWindowTest::pageKeysSwitchBlocks() {
     step.from->setFocus();
     QTest::keyClick(step.from, step.key, Qt::ControlModifier);
     QCOMPARE(f.Controls().BlckTabs->currentIndex(), step.block);
-    QCOMPARE(s.program.model().CurrentBlock, step.block);
+    QCOMPARE(s.program.model().CurrentBlock(), step.block);
     QCOMPARE(Text(*f.Controls().asmText), QStringList({step.text}));
   }
   QVERIFY(s.dialogs.shown.isEmpty());

@@ -585,8 +585,8 @@ class Session {
     bool writes = true;
     const Language language = program_.settings.language;
     for (int n = 0; n <= ref_.last && writes; ++n) {
-      const bool current = n == model_.CurrentBlock && QApplication::activeWindow() != &hf_;
-      const BlockRecord& r = model_.BlockStore[static_cast<std::size_t>(n)];
+      const bool current = n == model_.CurrentBlock() && QApplication::activeWindow() != &hf_;
+      const BlockRecord& r = model_.Stored(n);
       const bool failed =
           current ? static_cast<BlockView&>(f_).CodeFromFailedCompile() : r.codeFromFailedCompile;
       const bool none = current ? LinesOf(*f_.Controls().codeText).empty() : r.code.empty();
@@ -615,7 +615,7 @@ class Session {
     bool clears = true;
     if (modified_) {
       clears = DueUnsaved(said);
-    } else if (!model_.BlockStore[0].source.empty()) {
+    } else if (!model_.Stored(0).source.empty()) {
       // Its own question, when the stored text of block 0 has a line.
       clears = Chance(50);
       Due(Expect::Box(program_.messages.MsgClearProgram, clears));
@@ -737,24 +737,25 @@ class Session {
       // After opening, each block is its saved text below the lines the writer put on top.
       const Reference& file = *std::exchange(opened_, nullptr);
       for (int n = 0; n <= file.last; ++n) {
-        const Lines& got = model_.BlockStore[static_cast<std::size_t>(n)].source;
+        const Lines& got = model_.Stored(n).source;
         if (Body(got, n) != Body(file.blocks[static_cast<std::size_t>(n)], n)) {
           return QString("block %1 opened differs from what was saved").arg(n);
         }
         ref_.blocks[static_cast<std::size_t>(n)] = got;
       }
     }
-    if (model_.LastBlock != ref_.last || f_.Controls().BlckTabs->count() != ref_.last + 1) {
-      return QString("%1 blocks where %2 are due").arg(model_.LastBlock + 1).arg(ref_.last + 1);
+    if (model_.LastBlock() != ref_.last || f_.Controls().BlckTabs->count() != ref_.last + 1) {
+      return QString("%1 blocks where %2 are due").arg(model_.LastBlock() + 1).arg(ref_.last + 1);
     }
-    if (model_.CurrentBlock != ref_.current ||
+    if (model_.CurrentBlock() != ref_.current ||
         f_.Controls().BlckTabs->currentIndex() != ref_.current) {
-      return QString("block %1 current where %2 is due").arg(model_.CurrentBlock).arg(ref_.current);
+      return QString("block %1 current where %2 is due")
+          .arg(model_.CurrentBlock())
+          .arg(ref_.current);
     }
     for (int n = 0; n < BlockCount; ++n) {
-      const bool working = n == model_.CurrentBlock && lastUsed_ == &f_;
-      const Lines held = working ? LinesOf(*f_.Controls().asmText)
-                                 : model_.BlockStore[static_cast<std::size_t>(n)].source;
+      const bool working = n == model_.CurrentBlock() && lastUsed_ == &f_;
+      const Lines held = working ? LinesOf(*f_.Controls().asmText) : model_.Stored(n).source;
       const Lines& due = ref_.blocks[static_cast<std::size_t>(n)];
       if (held != due) {
         return QString("block %1 holds \"%2\" where \"%3\" is due (%4)")

@@ -96,14 +96,14 @@ void SourceAssistTest::theMarkIsWhatCompilingReportsAndTouchesNothing() {
     const QString status = c.LineLab->text() + c.ErrLab->text();
     const QStringList code = test::Text(*c.codeText);
     const QColor lamp = c.BlockLamps[0]->Color();
-    const Lines stored = s.program.model().BlockStore[0].source;
+    const Lines stored = s.program.model().Stored(0).source;
     Checked(f, lines);
     const auto [line, message] = Mark(f);
     // The check itself changed nothing the compile commands own.
     QCOMPARE(c.LineLab->text() + c.ErrLab->text(), status);
     QCOMPARE(test::Text(*c.codeText), code);
     QCOMPARE(c.BlockLamps[0]->Color(), lamp);
-    QVERIFY(s.program.model().BlockStore[0].source == stored);
+    QVERIFY(s.program.model().Stored(0).source == stored);
     c.CompAndPreproc1->trigger();
     QCOMPARE(message, c.ErrLab->text());
     QCOMPARE(line, c.asmText->textCursor().blockNumber() + 1);

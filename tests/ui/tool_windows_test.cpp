@@ -89,7 +89,7 @@ void ToolWindowsTest::listingOfAFailedCompile() {
     (row.all ? f.Controls().CompAll1 : f.Controls().CompAndPreproc1)->trigger();
     QVERIFY(!f.Controls().ErrLab->text().isEmpty());
 
-    const CompileHistory& h = s.program.model().History(s.program.model().CurrentBlock);
+    const CompileHistory& h = s.program.model().History(s.program.model().CurrentBlock());
     QVERIFY(h.compiled && !h.succeeded);
     const Lines listing = Listing(h.source, h.code, h.wordSourceLine);
     QCOMPARE(w.text->toPlainText() + "\n", ToQt(JoinLines(listing, "\n")));

@@ -207,7 +207,7 @@ void WorstInputsTest::millionLinesOpenCompileSave() {
   Started s;
   s.dialogs.files = {path};
   s.f.Controls().OpenAsm1->trigger();
-  QCOMPARE(s.program.model().BlockStore[0].source.size(), 1000002u);
+  QCOMPARE(s.program.model().Stored(0).source.size(), 1000002u);
   // Compiled while the editor still lays the text out.
   QVERIFY(EditorLines::Loading());
   QTest::keyClick(s.f.Controls().asmText, Qt::Key_F9);
@@ -229,7 +229,7 @@ void WorstInputsTest::millionLinesOpenCompileSave() {
 void WorstInputsTest::millionCharacterLine() {
   Started s;
   const std::string line = "nop ; " + std::string(1000000, 'x');
-  s.program.model().BlockStore[0].source = {line, "hlt"};
+  s.program.model().SetStoredSource(0, {line, "hlt"});
   s.program.model().ShowBlock(0);
   s.f.Controls().CompAndPreproc1->trigger();
   QCOMPARE(s.f.Controls().LineLab->text(), QString("Successful compilation"));
@@ -241,7 +241,7 @@ void WorstInputsTest::millionCharacterLine() {
 void WorstInputsTest::millionCharacterFaultKeepsTheStatusLineOneRow() {
   Started s;
   const std::string line = "bad " + std::string(1000000, 'x');
-  s.program.model().BlockStore[0].source = {line, "hlt"};
+  s.program.model().SetStoredSource(0, {line, "hlt"});
   s.program.model().ShowBlock(0);
   s.f.Controls().CompAndPreproc1->trigger();
   auto& status = static_cast<StatusLabel&>(*s.f.Controls().LineLab);
@@ -400,12 +400,12 @@ void WorstInputsTest::blockFillingTheAddressSpace() {
   for (int k = 0; k < 16383; ++k) source.push_back("mov #300, r1");
   source.push_back("dw 1");
   source.push_back("hlt");
-  s.program.model().BlockStore[0].source = source;
+  s.program.model().SetStoredSource(0, source);
   s.program.model().ShowBlock(0);
   QTest::keyClick(s.f.Controls().asmText, Qt::Key_F9);
   QCOMPARE(s.f.Controls().LineLab->text(), QString("Successful compilation"));
   QCOMPARE(s.f.Controls().NwordsLab->text(), QString("8000"));
-  QCOMPARE(s.program.model().BlockStore[0].code.size(), 32768u);
+  QCOMPARE(s.program.model().Stored(0).code.size(), 32768u);
 }
 
 void WorstInputsTest::saveFailingPartWayKeepsTheOldFile() {
@@ -414,7 +414,7 @@ void WorstInputsTest::saveFailingPartWayKeepsTheOldFile() {
   Write(path, old);
   Started s;
   Lines big(20000, "        mov r1, r2 ; a line to make the file large");
-  s.program.model().BlockStore[0].source = big;
+  s.program.model().SetStoredSource(0, big);
   s.program.model().ShowBlock(0);
   // Files may grow to 64 KB only: the write fails part-way, as on a full disk.
   rlimit saved{};

@@ -1,7 +1,7 @@
 #pragma once
-// The main window as plain fields: what the headless tool compiles in, and what the tests
-// watch the block model through. Questions are answered from a script (Cancel when it runs
-// out); notices and warnings are recorded.
+// The main window as plain fields, which the tests watch the block model through.
+// Questions are answered from a script (Cancel when it runs out); notices and warnings are
+// recorded.
 
 #include <deque>
 #include <vector>
@@ -13,7 +13,7 @@
 namespace q41 {
 
 struct PlainView : BlockView, StoredBlocksView, AssemblerWarnings {
-  Lines source, code, glob = {";Global"}, header = {"Q41 assembler, v.1, 2018"};
+  Lines source, code, glob = Program::DefaultGlobal(), header = Program::DefaultHeader();
   Lines compText = {"compText"};
   std::string ppuCaption = "0000", cpu = "0000", ppu = "0000", words = "0000";
   PpuSet boxes{};
