@@ -75,12 +75,12 @@ double Best(int runs, const std::function<void()>& work) {
 
 // Block 0's source put in place whole, as opening a program puts it: a new text, no history.
 void PutSource(q41::ui::TForm1& f, const Lines& source) {
-  auto& view = static_cast<q41::BlockView&>(f);
+  auto& view = static_cast<q41::WorkingCopy&>(f);
   view.BlockCleared(0);
   view.SetSource(source, 0);
 }
 
-void Measure(q41::ui::Program& program, const char* name, const Lines& block, double targetMs) {
+void Measure(q41::ui::Application& program, const char* name, const Lines& block, double targetMs) {
   q41::ui::TForm1& f = program.Form1();
   PutSource(f, block);
   f.Controls().asmText->setFocus();
@@ -129,7 +129,7 @@ void Step(const char* name, const std::function<void()>& work) {
 }
 
 // The worst inputs through the real windows, each step as a user would take it.
-void WorstInputs(q41::ui::Program& program, SilentDialogs& dialogs) {
+void WorstInputs(q41::ui::Application& program, SilentDialogs& dialogs) {
   q41::ui::TForm1& f = program.Form1();
   std::printf("The worst inputs through the windows:\n");
   QTemporaryDir dir;
@@ -164,7 +164,7 @@ void WorstInputs(q41::ui::Program& program, SilentDialogs& dialogs) {
 // Keystrokes typed into the main editor with the check as you type on: each from the key to
 // the repaint that shows it. Typed in bursts with pauses that let a check start, so some keys
 // meet a check running or ending.
-void Typing(q41::ui::Program& program, const char* name, const Lines& block) {
+void Typing(q41::ui::Application& program, const char* name, const Lines& block) {
   q41::ui::TForm1& f = program.Form1();
   q41::ui::AsmEditor& editor = *f.Controls().asmText;
   PutSource(f, block);
@@ -228,7 +228,7 @@ void LongLineIn(const char* name, QPlainTextEdit& editor) {
               name, longest, idle, longest <= 250 && idle <= 50 ? "ok" : "MISSED");
 }
 
-void LongLine(q41::ui::Program& program) {
+void LongLine(q41::ui::Application& program) {
   q41::ui::TForm1& f = program.Form1();
   PutSource(f, {"nop ; " + std::string(1000000, 'x'), "hlt"});
   LongLineIn("a line of 1,000,000 characters", *f.Controls().asmText);
@@ -268,7 +268,7 @@ const CompletionKey CompletionRound[] = {
 // stand-still of the message loop over the rounds, the checks that follow the typing
 // included. Q41_BENCH_COMPLETION_ROUNDS sets the rounds (20 unless given) and
 // Q41_BENCH_GLOBAL_NAMES the GLOBAL names.
-void Completion(q41::ui::Program& program) {
+void Completion(q41::ui::Application& program) {
   q41::ui::TForm1& f = program.Form1();
   q41::ui::AsmEditor& editor = *f.Controls().asmText;
   const int names = qEnvironmentVariableIsSet("Q41_BENCH_GLOBAL_NAMES")
@@ -298,7 +298,7 @@ void Completion(q41::ui::Program& program) {
   }
   block.push_back("  hlt");
   QSignalSpy checked(&f.Assist().Check(), &q41::ui::LiveCheck::Checked);
-  static_cast<q41::BlockView&>(f).SetGlobalText(glob);
+  static_cast<q41::ProgramFields&>(f).SetGlobalText(glob);
   PutSource(f, block);
   editor.setFocus();
   editor.moveCursor(QTextCursor::End);
@@ -346,7 +346,7 @@ int main(int argc, char** argv) {
   q41::ui::TuneAllocator();  // as the program does
   QApplication app(argc, argv);
   SilentDialogs dialogs;
-  q41::ui::Program program(q41::Language::English, &dialogs);
+  q41::ui::Application program(q41::Language::English, &dialogs);
   program.Show();
   // `ui_bench long-line` runs that part alone, as when one cost is being worked on.
   if (argc > 1 && std::string_view(argv[1]) == "long-line") {
@@ -378,7 +378,7 @@ int main(int argc, char** argv) {
   PutSource(f, block);
   for (int k = 1; k < 6; ++k) {
     program.model().AddBlock();
-    static_cast<q41::BlockView&>(f).SetSource(block, k);
+    static_cast<q41::WorkingCopy&>(f).SetSource(block, k);
   }
   const double all = Best(3, [&] {
     QTest::keyClick(f.Controls().asmText, Qt::Key_F9);

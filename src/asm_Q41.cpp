@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Q41");
   // The toolkit has taken its own options out; what is left is the program's.
   const QStringList arguments = QApplication::arguments();
-  q41::ui::Program program(language);
+  q41::ui::Application program(language);
   program.Show();
   program.Start(arguments.size() > 1 ? arguments[1] : QString());
   return QApplication::exec();

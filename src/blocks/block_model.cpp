@@ -9,41 +9,41 @@ namespace q41 {
 
 void BlockModel::StoreCurrentBlock(int n) {
   BlockRecord& r = program_.Block(n);
-  r.source = view_.Source();
-  r.code = view_.Code();
-  r.codeFromFailedCompile = view_.CodeFromFailedCompile();
-  r.ppu = PpuSetOf(view_.PpuListCaption());
-  std::string cpu = view_.CpuAddress();
-  view_.SetCpuAddress(PadToFourDigits(cpu));
+  r.source = view_.copy.Source();
+  r.code = view_.copy.Code();
+  r.codeFromFailedCompile = view_.copy.CodeFromFailedCompile();
+  r.ppu = PpuSetOf(view_.fields.PpuListCaption());
+  std::string cpu = view_.fields.CpuAddress();
+  view_.fields.SetCpuAddress(PadToFourDigits(cpu));
   r.cpuAddress = cpu;
-  std::string ppu = view_.PpuAddress();
-  view_.SetPpuAddress(PadToFourDigits(ppu));
+  std::string ppu = view_.fields.PpuAddress();
+  view_.fields.SetPpuAddress(PadToFourDigits(ppu));
   r.ppuAddress = ppu;
-  r.wordCount = view_.WordCount();
+  r.wordCount = view_.fields.WordCount();
   StoredChanged(n);
 }
 
 void BlockModel::ShowBlock(int n) {
   BlockRecord& r = program_.Block(n);
-  view_.SetSource(r.source, n);
-  view_.SetCode(r.code, r.codeFromFailedCompile);
-  view_.SetPpuListCaption(r.PpuList());
-  view_.SetPpuBoxes(r.ppu);
-  view_.SetCpuAddress(PadToFourDigits(r.cpuAddress));
-  view_.SetPpuAddress(PadToFourDigits(r.ppuAddress));
-  view_.SetWordCount(r.wordCount);
+  view_.copy.SetSource(r.source, n);
+  view_.copy.SetCode(r.code, r.codeFromFailedCompile);
+  view_.fields.SetPpuListCaption(r.PpuList());
+  view_.fields.SetPpuBoxes(r.ppu);
+  view_.fields.SetCpuAddress(PadToFourDigits(r.cpuAddress));
+  view_.fields.SetPpuAddress(PadToFourDigits(r.ppuAddress));
+  view_.fields.SetWordCount(r.wordCount);
   // At the first run the main window is not shown yet: no caret, no focus.
   if (!firstRun_) {
-    view_.SourceCaretToStart();
-    view_.FocusSource();
+    view_.copy.SourceCaretToStart();
+    view_.copy.FocusSource();
   }
   currentBlock_ = n;
   StoredChanged(n);
-  view_.BlockShown(n);
+  view_.tabs.BlockShown(n);
 }
 
 void BlockModel::Cleared(int n) {
-  view_.BlockCleared(n);
+  view_.copy.BlockCleared(n);
   StoredChanged(n);
 }
 
@@ -75,20 +75,20 @@ void BlockModel::SetStoredSource(int n, Lines source) {
 
 void BlockModel::PaintLamps() {
   for (int k = 0; k < BlockCount; ++k) {
-    view_.SetLamp(k, k <= LastBlock() ? LampColor::White : LampColor::Hidden);
+    view_.tabs.SetLamp(k, k <= LastBlock() ? LampColor::White : LampColor::Hidden);
   }
 }
 
 void BlockModel::NewProgram() {
   if (!firstRun_) {
-    view_.SetHeader({});
-    view_.SetGlobalText({});
+    view_.program.SetHeader({});
+    view_.program.SetGlobalText({});
   }
   program_.ClearBlocks();
   for (int k = 0; k < BlockCount; ++k) Cleared(k);
   for (int k = 1; k < BlockCount; ++k) DisableBlock(k);
-  while (view_.TabCount() > 1) view_.RemoveLastTab();
-  view_.SelectTab(0);
+  while (view_.tabs.TabCount() > 1) view_.tabs.RemoveLastTab();
+  view_.tabs.SelectTab(0);
   currentBlock_ = 0;
   EnableBlock(0);
   program_.Block(0).source = firstRun_ ? Program::FirstRunSource() : Program::NewProgramSource();
@@ -100,13 +100,14 @@ void BlockModel::NewProgram() {
 
 void BlockModel::SetModified(bool modified) {
   modified_ = modified;
-  view_.ProgramChanged(modified);
+  view_.program.ProgramChanged(modified);
 }
 
 void BlockModel::TakeProgramFields() {
-  program_.SetHeader(view_.Header());
-  program_.SetGlobal(view_.GlobalText());
-  program_.SetMemory(view_.MemoryMode() == 0 ? MemoryMode::Common : MemoryMode::Distributed);
+  program_.SetHeader(view_.program.Header());
+  program_.SetGlobal(view_.program.GlobalText());
+  program_.SetMemory(view_.program.MemoryMode() == 0 ? MemoryMode::Common
+                                                     : MemoryMode::Distributed);
 }
 
 Lines BlockModel::WriteProgramFile() {
@@ -124,11 +125,11 @@ Lines BlockModel::ProgramFileNow(bool storeIsCurrent) {
   BlockRecord& stored = program_.Block(currentBlock_);
   // The working copy stands in for the stored block while the file is written.
   BlockRecord working;
-  working.source = view_.Source();
-  working.ppu = PpuSetOf(view_.PpuListCaption());
-  working.cpuAddress = view_.CpuAddress();
+  working.source = view_.copy.Source();
+  working.ppu = PpuSetOf(view_.fields.PpuListCaption());
+  working.cpuAddress = view_.fields.CpuAddress();
   PadToFourDigits(working.cpuAddress);
-  working.ppuAddress = view_.PpuAddress();
+  working.ppuAddress = view_.fields.PpuAddress();
   PadToFourDigits(working.ppuAddress);
   std::swap(stored, working);
   Lines lines = WriteProgramFile();
@@ -142,9 +143,10 @@ void BlockModel::ReadProgramFile(Lines lines) {
   // The program is its file's from here on.
   Saved();
   if (read.memoryRefused) {
-    view_.MemoryTypeRefused(Message(settings_.language, MsgBadMemoryType) + *read.memoryRefused);
+    view_.program.MemoryTypeRefused(Message(settings_.language, MsgBadMemoryType) +
+                                    *read.memoryRefused);
   } else {
-    view_.SetMemoryMode(static_cast<int>(read.program.Memory()));
+    view_.program.SetMemoryMode(static_cast<int>(read.program.Memory()));
   }
   program_ = std::move(read.program);
   layout_ = std::move(read.layout);
@@ -152,15 +154,15 @@ void BlockModel::ReadProgramFile(Lines lines) {
     Cleared(k);
     DisableBlock(k);
   }
-  while (view_.TabCount() > 1) view_.RemoveLastTab();
-  view_.SelectTab(0);
+  while (view_.tabs.TabCount() > 1) view_.tabs.RemoveLastTab();
+  view_.tabs.SelectTab(0);
   PaintLamps();
   if (read.marked) {
-    view_.SetHeader(program_.Header());
-    view_.SetGlobalText(program_.Global());
+    view_.program.SetHeader(program_.Header());
+    view_.program.SetGlobalText(program_.Global());
   }
   for (int n = 0; n <= LastBlock(); ++n) {
-    if (n > 0) view_.AddTab(BlockCaption(n));
+    if (n > 0) view_.tabs.AddTab(BlockCaption(n));
     EnableBlock(n);
   }
   ShowBlock(0);
@@ -172,16 +174,16 @@ void BlockModel::SwitchToBlock(int tab) {
 }
 
 void BlockModel::AddBlock() {
-  if (view_.TabCount() >= BlockCount) return;
+  if (view_.tabs.TabCount() >= BlockCount) return;
   StoreCurrentBlock(currentBlock_);
   // A source of one line, even an empty one, is not empty.
   if (program_.Block(LastBlock()).source.empty()) {
-    view_.NewBlockRestricted();
+    view_.questions.NewBlockRestricted();
     return;
   }
-  const int added = view_.TabCount();
-  view_.AddTab(BlockCaption(added));
-  view_.SelectTab(added);
+  const int added = view_.tabs.TabCount();
+  view_.tabs.AddTab(BlockCaption(added));
+  view_.tabs.SelectTab(added);
   program_.AddBlock();
   Cleared(LastBlock());
   ShowBlock(LastBlock());
@@ -190,23 +192,25 @@ void BlockModel::AddBlock() {
 }
 
 void BlockModel::DeleteLastBlock() {
-  if (view_.TabCount() <= 1) return;
+  if (view_.tabs.TabCount() <= 1) return;
   StoreCurrentBlock(currentBlock_);
   const int last = LastBlock();
-  if (!program_.Block(last).source.empty() && !view_.Ask(Question::DeleteBlock, last)) return;
+  if (!program_.Block(last).source.empty() && !view_.questions.Ask(Question::DeleteBlock, last))
+    return;
   program_.DeleteLastBlock();
   Cleared(last);
   DisableBlock(last);
-  view_.RemoveLastTab();
+  view_.tabs.RemoveLastTab();
   if (last == currentBlock_) {
     ShowBlock(last - 1);
-    view_.SelectTab(last - 1);
+    view_.tabs.SelectTab(last - 1);
   }
   Edited();
 }
 
 bool BlockModel::AskNewProgram() {
-  if (!program_.Block(0).source.empty() && !view_.Ask(Question::ClearProgram, 0)) return false;
+  if (!program_.Block(0).source.empty() && !view_.questions.Ask(Question::ClearProgram, 0))
+    return false;
   NewProgram();
   return true;
 }
@@ -226,32 +230,32 @@ void BlockModel::Record(int n, SourceText source, const CompileOutcome& outcome)
   h.source.clear();
   h.source.reserve(source.size());
   for (std::size_t k = 0; k < source.size(); ++k) h.source.emplace_back(source[k]);
-  h.global = view_.GlobalText();
+  h.global = view_.program.GlobalText();
   h.code = outcome.code;
   h.wordSourceLine = outcome.wordSourceLine;
   h.faultLine = FaultLineOf(outcome.status);
   h.succeeded = outcome.succeeded;
   h.fault = outcome.succeeded ? std::string() : outcome.status.errCaption;
   h.faultLineCompiled = outcome.succeeded ? 0 : h.faultLine;
-  view_.CompileRecorded(n);
+  view_.display.CompileRecorded(n);
 }
 
 void BlockModel::CompileBlock() {
-  const Lines source = view_.Source();
+  const Lines source = view_.copy.Source();
   Record(currentBlock_, source,
          q41::CompileBlock(view_, workspace_, settings_.Options(), currentBlock_, source));
 }
 
 void BlockModel::CompileOnly() {
   // The code comes from the text for compilation, which the user made from this text.
-  const Lines source = view_.Source();
+  const Lines source = view_.copy.Source();
   Record(currentBlock_, source, q41::CompileOnly(view_, workspace_, settings_.Options(), source));
 }
 
 void BlockModel::PreprocessOnly() {
   const StatusReport status = q41::PreprocessOnly(view_, workspace_, settings_.language);
   program_.Block(currentBlock_).history.faultLine = FaultLineOf(status);
-  view_.CompileRecorded(currentBlock_);
+  view_.display.CompileRecorded(currentBlock_);
 }
 
 void BlockModel::FaultMoved(int block, int line) {
@@ -268,14 +272,14 @@ class BlockModel::CompileAllDisplay : public CompileAllObserver {
     model_.PaintLamps();
   }
   void BlockStarting(int block) override {
-    model_.view_.SelectTab(block);
+    model_.view_.tabs.SelectTab(block);
     model_.ShowBlock(block);
     StartCompileDisplay(model_.view_, model_.workspace_);
   }
   void BlockDone(int block, SourceText source, const CompileOutcome& outcome,
                  const CompileWorkspace& workspace) override {
     ShowCompileOutcome(model_.view_, workspace, block, source, outcome);
-    model_.view_.SetWordCount(WordCountText(outcome.code.size()));
+    model_.view_.fields.SetWordCount(WordCountText(outcome.code.size()));
     model_.Record(block, source, outcome);
   }
 
@@ -289,12 +293,12 @@ bool BlockModel::CompileAll() {
   CompileAllDisplay display(*this);
   CompileAllRequest request;
   request.options = settings_.Options();
-  request.warnings = &view_.Warnings();
+  request.warnings = &view_.display.Warnings();
   request.observer = &display;
   const CompileAllOutcome all = q41::CompileAll(program_, workspace_, request);
   for (int k = 0; k < static_cast<int>(all.blocks.size()); ++k) StoredChanged(k);
   // The focus only: the failing line stays selected.
-  if (!all.succeeded) view_.FocusSource();
+  if (!all.succeeded) view_.copy.FocusSource();
   return all.succeeded;
 }
 
@@ -307,7 +311,7 @@ bool BlockModel::PrepareCodeFile() {
     const Question question = *gap == CodeGap::FailedCompile ? Question::FailedBlockCode
                               : *gap == CodeGap::NoCode      ? Question::EmptyBlockCode
                                                              : Question::StaleBlockCode;
-    if (!view_.Ask(question, n)) return false;
+    if (!view_.questions.Ask(question, n)) return false;
   }
   return true;
 }

@@ -25,7 +25,7 @@ struct CompileSettings {
 
 class BlockModel {
  public:
-  BlockModel(BlockView& view, CompileWorkspace& workspace, const CompileSettings& settings)
+  BlockModel(const BlockViews& view, CompileWorkspace& workspace, const CompileSettings& settings)
       : view_(view), workspace_(workspace), settings_(settings) {}
 
   // The program as stored: the current block's text is the working copy's as of the last
@@ -117,7 +117,7 @@ class BlockModel {
   // Keeps a compile of `source` as block n's history and tells the view.
   void Record(int n, SourceText source, const CompileOutcome& outcome);
 
-  BlockView& view_;
+  BlockViews view_;
   CompileWorkspace& workspace_;
   Program program_;
   int currentBlock_ = 0;

@@ -6,63 +6,63 @@ namespace q41 {
 namespace {
 
 // Starts a command that fills the compile-text window afresh.
-void ClearForCompile(BlockView& view, CompileWorkspace& workspace) {
-  view.SetCompText({});
+void ClearForCompile(const BlockViews& view, CompileWorkspace& workspace) {
+  view.display.SetCompText({});
   ClearCodeAndLabels(view, workspace);
-  view.SetStatus({});
+  view.display.SetStatus({});
 }
 
 }  // namespace
 
-void ClearCodeAndLabels(BlockView& view, CompileWorkspace& workspace) {
-  view.SetCode({}, false);
+void ClearCodeAndLabels(const BlockViews& view, CompileWorkspace& workspace) {
+  view.copy.SetCode({}, false);
   workspace.labels.ClearCells();
-  view.ShowLabels();
+  view.display.ShowLabels();
 }
 
-void CompileBlock(BlockView& view, CompileWorkspace& workspace, const AssemblerOptions& options,
-                  int block) {
-  const Lines source = view.Source();
+void CompileBlock(const BlockViews& view, CompileWorkspace& workspace,
+                  const AssemblerOptions& options, int block) {
+  const Lines source = view.copy.Source();
   CompileBlock(view, workspace, options, block, source);
 }
 
-void StartCompileDisplay(BlockView& view, CompileWorkspace& workspace) {
-  view.SetCompileTextVisible(false);
+void StartCompileDisplay(const BlockViews& view, CompileWorkspace& workspace) {
+  view.display.SetCompileTextVisible(false);
   ClearForCompile(view, workspace);
 }
 
-void ShowCompileOutcome(BlockView& view, const CompileWorkspace& workspace, int block,
+void ShowCompileOutcome(const BlockViews& view, const CompileWorkspace& workspace, int block,
                         SourceText source, const CompileOutcome& outcome) {
-  view.SetCompText(workspace.compText);
-  view.SetCode(outcome.code, !outcome.succeeded);
-  view.ShowCodeOrigins(source, outcome.code, outcome.wordSourceLine);
-  view.ShowLabels();
-  view.SetStatus(outcome.status);
-  view.SetLamp(block, outcome.succeeded ? LampColor::Green : LampColor::Red);
+  view.display.SetCompText(workspace.compText);
+  view.copy.SetCode(outcome.code, !outcome.succeeded);
+  view.display.ShowCodeOrigins(source, outcome.code, outcome.wordSourceLine);
+  view.display.ShowLabels();
+  view.display.SetStatus(outcome.status);
+  view.tabs.SetLamp(block, outcome.succeeded ? LampColor::Green : LampColor::Red);
 }
 
-CompileOutcome CompileBlock(BlockView& view, CompileWorkspace& workspace,
+CompileOutcome CompileBlock(const BlockViews& view, CompileWorkspace& workspace,
                             const AssemblerOptions& options, int block, SourceText source) {
   StartCompileDisplay(view, workspace);
-  CompileOutcome outcome =
-      CompileSource(workspace, source, view.GlobalText(), options, &view.Warnings());
+  CompileOutcome outcome = CompileSource(workspace, source, view.program.GlobalText(), options,
+                                         &view.display.Warnings());
   ShowCompileOutcome(view, workspace, block, source, outcome);
   return outcome;
 }
 
-CompileOutcome CompileOnly(BlockView& view, CompileWorkspace& workspace,
+CompileOutcome CompileOnly(const BlockViews& view, CompileWorkspace& workspace,
                            const AssemblerOptions& options, SourceText source) {
-  view.SetCode({}, false);
-  view.SetStatus({});
-  workspace.compText = view.CompText();
-  AssembleResult result = Assemble(workspace.compText, workspace.lineMap, view.GlobalText(), source,
-                                   workspace.labels, options, &view.Warnings());
+  view.copy.SetCode({}, false);
+  view.display.SetStatus({});
+  workspace.compText = view.display.CompText();
+  AssembleResult result = Assemble(workspace.compText, workspace.lineMap, view.program.GlobalText(),
+                                   source, workspace.labels, options, &view.display.Warnings());
   // Pass 1 took the constant definitions out of the text; the window shows what is left.
-  view.SetCompText(workspace.compText);
-  view.SetCode(result.code, !result.Succeeded());
-  view.ShowCodeOrigins(source, result.code, result.wordSourceLine);
-  view.ShowLabels();
-  view.SetStatus(result.status);
+  view.display.SetCompText(workspace.compText);
+  view.copy.SetCode(result.code, !result.Succeeded());
+  view.display.ShowCodeOrigins(source, result.code, result.wordSourceLine);
+  view.display.ShowLabels();
+  view.display.SetStatus(result.status);
   CompileOutcome outcome;
   outcome.preprocessed = true;
   outcome.succeeded = result.Succeeded();
@@ -72,16 +72,17 @@ CompileOutcome CompileOnly(BlockView& view, CompileWorkspace& workspace,
   return outcome;
 }
 
-StatusReport PreprocessOnly(BlockView& view, CompileWorkspace& workspace, Language language) {
-  view.SetCompileTextVisible(true);
+StatusReport PreprocessOnly(const BlockViews& view, CompileWorkspace& workspace,
+                            Language language) {
+  view.display.SetCompileTextVisible(true);
   ClearForCompile(view, workspace);
   workspace.compText.clear();
-  const Lines source = view.Source();
+  const Lines source = view.copy.Source();
   const PreprocessResult result =
       Preprocess(source, workspace.compText, workspace.lineMap, language);
-  view.SetCompText(workspace.compText);
-  view.ShowLabels();
-  view.SetStatus(result.status);
+  view.display.SetCompText(workspace.compText);
+  view.display.ShowLabels();
+  view.display.SetStatus(result.status);
   return result.status;
 }
 

@@ -9,30 +9,30 @@
 namespace q41 {
 
 // Empties codeText and every cell of the label grid (the grid keeps its row count).
-void ClearCodeAndLabels(BlockView& view, CompileWorkspace& workspace);
+void ClearCodeAndLabels(const BlockViews& view, CompileWorkspace& workspace);
 
 // Compile+preproc.: hides the compile-text window, translates the working copy's source
 // and colours the lamp of `block` red or green. The word count and stored code are left.
-void CompileBlock(BlockView& view, CompileWorkspace& workspace, const AssemblerOptions& options,
-                  int block);
+void CompileBlock(const BlockViews& view, CompileWorkspace& workspace,
+                  const AssemblerOptions& options, int block);
 // The same for a source that stands for the working copy. The result holds the code the
 // view was given.
-CompileOutcome CompileBlock(BlockView& view, CompileWorkspace& workspace,
+CompileOutcome CompileBlock(const BlockViews& view, CompileWorkspace& workspace,
                             const AssemblerOptions& options, int block, SourceText source);
 // Its two halves, which compile all shows around each block it compiles: the compile-text
 // window hidden and the controls emptied, then what the compile of `source` gave.
-void StartCompileDisplay(BlockView& view, CompileWorkspace& workspace);
-void ShowCompileOutcome(BlockView& view, const CompileWorkspace& workspace, int block,
+void StartCompileDisplay(const BlockViews& view, CompileWorkspace& workspace);
+void ShowCompileOutcome(const BlockViews& view, const CompileWorkspace& workspace, int block,
                         SourceText source, const CompileOutcome& outcome);
 
 // Compile only: assembles the text in the compile-text window as it stands, hand edits
 // included. The label grid is not emptied first and no lamp changes. `source` is the working
 // copy's, whose lines the code's words are traced to.
-CompileOutcome CompileOnly(BlockView& view, CompileWorkspace& workspace,
+CompileOutcome CompileOnly(const BlockViews& view, CompileWorkspace& workspace,
                            const AssemblerOptions& options, SourceText source);
 
 // Preprocess only: shows the compile-text window and fills it from the working copy. The
 // result is the status shown.
-StatusReport PreprocessOnly(BlockView& view, CompileWorkspace& workspace, Language language);
+StatusReport PreprocessOnly(const BlockViews& view, CompileWorkspace& workspace, Language language);
 
 }  // namespace q41

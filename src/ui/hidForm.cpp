@@ -11,6 +11,7 @@
 #include <QToolButton>
 
 #include "blocks/block_model.hpp"
+#include "blocks/presenter.hpp"
 #include "icons.hpp"
 #include "ui/asm_editor.hpp"
 #include "ui/editor_lines.hpp"
@@ -29,13 +30,12 @@ QFont PanelFont() {
 
 }  // namespace
 
-THF::THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint,
-         std::function<bool()> commandRunning)
+THF::THF(BlockModel& model, Presenter& presenter, QWidget* mainWindow, const QString& returnHint)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint),
       model_(model),
-      mainWindow_(mainWindow),
-      commandRunning_(std::move(commandRunning)) {
+      presenter_(presenter),
+      mainWindow_(mainWindow) {
   setObjectName("HF");
   setFont(DesignFont());
   const QScreen* screen = QGuiApplication::primaryScreen();
@@ -55,6 +55,7 @@ THF::THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint,
   SpeedButton1->hide();
 
   model_.AddStoredBlocksView(*this);
+  presenter_.SetAllBlocksWindow(this);
   model_.NewProgram();
   for (int i = 0; i < 6; ++i) {
     StoredBlockChanged(i);
@@ -194,42 +195,14 @@ void THF::SpeedButton1Click() {
 
 void THF::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  // While a command runs, its boxes and dialogs move the activation back and forth; a store
-  // or show in the middle of the command would undo its work half-way.
-  if (event->type() == QEvent::ActivationChange && !commandRunning_()) FollowActivation();
+  if (event->type() == QEvent::ActivationChange) presenter_.AllBlocksActivationChanged();
 }
 
-void THF::FollowActivation() {
-  const bool active = isActiveWindow();
-  if (active == active_) return;
-  active_ = active;
-  if (active) {
-    FormActivate();
-  } else {
-    FormDeactivate();
-  }
-}
-
-void THF::CommandStarting() {
-  // An activation not yet taken up is taken up first: its store must not be skipped.
-  FollowActivation();
-  if (active_) FormDeactivate();
-}
-
-void THF::CommandEnded() {
-  // Active before the command, this window gave its edits to the working copy as it
-  // started, and nothing could be typed here while a modal window was open: losing the
-  // activation during the command leaves nothing to show. Showing the block now would only
-  // throw away what the command put in the main window.
-  if (active_ && !isActiveWindow()) {
-    active_ = false;
-    return;
-  }
-  FollowActivation();
+bool THF::IsActive() const {
+  return isActiveWindow();
 }
 
 void THF::FormActivate() {
-  model_.StoreCurrentBlock(model_.CurrentBlock());
   // Typing goes on in the block the user was typing in. Left to itself, the toolkit gives
   // the focus to the window's first box, where the letters typed were lost.
   QWidget* focus = focusWidget();
@@ -238,10 +211,6 @@ void THF::FormActivate() {
     panels[static_cast<std::size_t>(model_.CurrentBlock())].source->setFocus(
         Qt::ActiveWindowFocusReason);
   }
-}
-
-void THF::FormDeactivate() {
-  model_.ShowBlock(model_.CurrentBlock());
 }
 
 }  // namespace q41::ui

@@ -1,8 +1,9 @@
 #pragma once
 // The all-blocks window: the six stored blocks side by side, one column each, edited in
 // place. Its fields are the block data: an edit here changes the stored block at once. When
-// it becomes active it stores the main window's working copy; when it stops being active it
-// shows the current block in the main window again, so edits flow both ways.
+// it becomes active the main window's working copy is stored; when it stops being active the
+// current block is shown in the main window again, so edits flow both ways (the presenter
+// decides when).
 
 #include <QWidget>
 #include <array>
@@ -10,6 +11,7 @@
 #include <memory>
 
 #include "blocks/block_view.hpp"
+#include "blocks/presenter.hpp"
 #include "ui/editor_lines.hpp"
 
 class QCheckBox;
@@ -27,7 +29,7 @@ namespace q41::ui {
 
 class AsmEditor;
 
-class THF : public QWidget, public q41::StoredBlocksView {
+class THF : public QWidget, public q41::StoredBlocksView, public q41::AllBlocksWindow {
   Q_OBJECT
  public:
   struct Panel {
@@ -45,10 +47,9 @@ class THF : public QWidget, public q41::StoredBlocksView {
   };
 
   // Builds the window at the screen's top-left corner, runs the first-run new program and
-  // shows itself. `mainWindow` is what the return button brings forward; `commandRunning`
-  // says whether a command of the main window is under way (the program keeps that record).
-  THF(BlockModel& model, QWidget* mainWindow, const QString& returnHint,
-      std::function<bool()> commandRunning);
+  // shows itself. `mainWindow` is what the return button brings forward; the presenter is
+  // told of every change of the window's activation.
+  THF(BlockModel& model, Presenter& presenter, QWidget* mainWindow, const QString& returnHint);
 
   std::array<Panel, 6> panels;
   QToolButton* returnButton;
@@ -59,14 +60,9 @@ class THF : public QWidget, public q41::StoredBlocksView {
   // Whether block n's PPU boxes, addresses and source take input.
   void SetBlockEnabled(int n, bool enabled) override;
 
-  // A command of the main window starts: when this window is active, its edits of the
-  // current block go to the working copy first, as when it stops being active.
-  void CommandStarting();
-  // The command has ended: this window takes up the activation as it now really is.
-  void CommandEnded();
-  // Whether the stored current block is its real content: this window is active and edits
-  // the store itself, and no command has taken its edits into the main window.
-  bool HoldsCurrentBlock() const { return active_ && !commandRunning_(); }
+  // AllBlocksWindow.
+  bool IsActive() const override;
+  void FormActivate() override;
 
  protected:
   void changeEvent(QEvent* event) override;
@@ -79,17 +75,10 @@ class THF : public QWidget, public q41::StoredBlocksView {
   void StorePpus(int i);
   void StoreAddresses(int i);
   void SpeedButton1Click();
-  void FormActivate();
-  void FormDeactivate();
-  // Stores or shows the current block when the real activation differs from what the
-  // window last took it to be.
-  void FollowActivation();
 
   BlockModel& model_;
+  Presenter& presenter_;
   QWidget* mainWindow_;
-  std::function<bool()> commandRunning_;
-  // Whether the window is active as far as the blocks go: its last store or show.
-  bool active_ = false;
   // Set while the window itself fills its fields, so that filling is not taken for an edit.
   bool filling_ = false;
 };

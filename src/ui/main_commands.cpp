@@ -39,7 +39,7 @@ struct Command {
   const char* separatorBefore;  // the name of a separator before the item, or null
   Bilingual caption;
   const char* shortcut;  // empty for none; "; " between two keys of one command
-  void (*run)(Program&);
+  void (*run)(Application&);
 };
 
 constexpr std::array<Menu, 5> Menus = {{
@@ -50,12 +50,12 @@ constexpr std::array<Menu, 5> Menus = {{
     {&MainControls::Help1, "Help1", {"Справка", "Help"}},
 }};
 
-MainControls& Controls(Program& p) {
+MainControls& Controls(Application& p) {
   return p.Form1().Controls();
 }
 
 // The edit commands act on the main window's source or code, whichever has the keyboard.
-void OnFocusedEditor(Program& p, void (QPlainTextEdit::*act)(), bool needsSelection = false) {
+void OnFocusedEditor(Application& p, void (QPlainTextEdit::*act)(), bool needsSelection = false) {
   for (QPlainTextEdit* memo :
        std::initializer_list<QPlainTextEdit*>{Controls(p).asmText, Controls(p).codeText}) {
     if (memo->hasFocus() && (!needsSelection || memo->textCursor().hasSelection())) {
@@ -64,13 +64,13 @@ void OnFocusedEditor(Program& p, void (QPlainTextEdit::*act)(), bool needsSelect
   }
 }
 
-void ClearText(Program& p) {
+void ClearText(Application& p) {
   if (!p.dialogs().Confirm(p.messages.MsgClearAsm)) return;
   AsmEditor& editor = *Controls(p).asmText;
   if (editor.isReadOnly()) {
     // Still being laid out: the text the editor shows is not yet all of it, so the whole
     // text goes, with nothing to undo.
-    static_cast<BlockView&>(p.Form1()).SetSource({}, p.model().CurrentBlock());
+    static_cast<WorkingCopy&>(p.Form1()).SetSource({}, p.model().CurrentBlock());
   } else {
     // One edit of the text, which Undo takes back as it takes back any other.
     QTextCursor all(editor.document());
@@ -82,7 +82,7 @@ void ClearText(Program& p) {
 
 // The next or the previous block's tab, as a click on it would choose it; past the last
 // tab comes the first again.
-void StepBlock(Program& p, int step) {
+void StepBlock(Application& p, int step) {
   QTabBar& tabs = *Controls(p).BlckTabs;
   if (tabs.count() < 2) return;
   tabs.setCurrentIndex((tabs.currentIndex() + step + tabs.count()) % tabs.count());
@@ -95,49 +95,49 @@ constexpr std::array<Command, 26> Commands = {{
      nullptr,
      {"Новая программа", "New program"},
      "",
-     [](Program& p) { p.Files().New1Click(); }},
+     [](Application& p) { p.Files().New1Click(); }},
     {&MainControls::File1,
      &MainControls::OpenAsm1,
      "OpenAsm1",
      "N7",
      {"Открыть .ASM...", "Open .ASM..."},
      "Ctrl+O",
-     [](Program& p) { p.Files().OpenAsm1Click(); }},
+     [](Application& p) { p.Files().OpenAsm1Click(); }},
     {&MainControls::File1,
      &MainControls::SaveAsm1,
      "SaveAsm1",
      "N2",
      {"Сохранить .ASM...", "Save .ASM..."},
      "Ctrl+S",
-     [](Program& p) { p.Files().SaveAsm1Click(); }},
+     [](Application& p) { p.Files().SaveAsm1Click(); }},
     {&MainControls::File1,
      &MainControls::SaveCod1,
      "SaveCod1",
      nullptr,
      {"Сохранить .Q41...", "Save .Q41..."},
      "Ctrl+Alt+S",
-     [](Program& p) { p.Files().SaveCod1Click(); }},
+     [](Application& p) { p.Files().SaveCod1Click(); }},
     {&MainControls::File1,
      &MainControls::Exit1,
      "Exit1",
      "N1",
      {"Выход", "Exit"},
      "",
-     [](Program& p) { p.Files().Exit1Click(); }},
+     [](Application& p) { p.Files().Exit1Click(); }},
     {&MainControls::File1,
      &MainControls::Print1,
      "Print1",
      "N8",
      {"Печать...", "Print..."},
      "Ctrl+P",
-     [](Program& p) { PrintCurrentBlock(p, PrintTarget::Printer); }},
+     [](Application& p) { PrintCurrentBlock(p, PrintTarget::Printer); }},
     {&MainControls::File1,
      &MainControls::ExportPdf1,
      "ExportPdf1",
      nullptr,
      {"Экспорт в PDF...", "Export PDF..."},
      "",
-     [](Program& p) { PrintCurrentBlock(p, PrintTarget::Pdf); }},
+     [](Application& p) { PrintCurrentBlock(p, PrintTarget::Pdf); }},
 
     {&MainControls::Edit1,
      &MainControls::Cut1,
@@ -145,35 +145,35 @@ constexpr std::array<Command, 26> Commands = {{
      nullptr,
      {"Вырезать", "Cut"},
      "Ctrl+X",
-     [](Program& p) { OnFocusedEditor(p, &QPlainTextEdit::cut, true); }},
+     [](Application& p) { OnFocusedEditor(p, &QPlainTextEdit::cut, true); }},
     {&MainControls::Edit1,
      &MainControls::Copy1,
      "Copy1",
      nullptr,
      {"Копировать", "Copy"},
      "Ctrl+C",
-     [](Program& p) { OnFocusedEditor(p, &QPlainTextEdit::copy, true); }},
+     [](Application& p) { OnFocusedEditor(p, &QPlainTextEdit::copy, true); }},
     {&MainControls::Edit1,
      &MainControls::Paste1,
      "Paste1",
      nullptr,
      {"Вставить", "Paste"},
      "Ctrl+V",
-     [](Program& p) { OnFocusedEditor(p, &QPlainTextEdit::paste); }},
+     [](Application& p) { OnFocusedEditor(p, &QPlainTextEdit::paste); }},
     {&MainControls::Edit1,
      &MainControls::SelectAll1,
      "SelectAll1",
      "N3",
      {"Выделить все", "Select all"},
      "Ctrl+A",
-     [](Program& p) { OnFocusedEditor(p, &QPlainTextEdit::selectAll); }},
+     [](Application& p) { OnFocusedEditor(p, &QPlainTextEdit::selectAll); }},
     {&MainControls::Edit1,
      &MainControls::UnDo1,
      "UnDo1",
      "N4",
      {"Отменить", "Undo"},
      "Ctrl+Z",
-     [](Program& p) { OnFocusedEditor(p, &QPlainTextEdit::undo); }},
+     [](Application& p) { OnFocusedEditor(p, &QPlainTextEdit::undo); }},
     {&MainControls::Edit1,
      &MainControls::ClearAsm1,
      "ClearAsm1",
@@ -187,21 +187,21 @@ constexpr std::array<Command, 26> Commands = {{
      nullptr,
      {"Очистить код", "Clear code"},
      "",
-     [](Program& p) { ClearCodeAndLabels(p.Form1(), p.workspace); }},
+     [](Application& p) { ClearCodeAndLabels(p.Form1().Views(), p.workspace); }},
     {&MainControls::Edit1,
      &MainControls::Find1,
      "Find1",
      nullptr,
      {"Найти и заменить...", "Find and replace..."},
      "Ctrl+F",
-     [](Program& p) { p.Form1().Tools().ShowFind(); }},
+     [](Application& p) { p.Form1().Tools().ShowFind(); }},
     {&MainControls::Edit1,
      &MainControls::Redo1,
      "Redo1",
      "N9",
      {"Повторить", "Redo"},
      "Ctrl+Y; Ctrl+Shift+Z",
-     [](Program& p) { OnFocusedEditor(p, &QPlainTextEdit::redo); }},
+     [](Application& p) { OnFocusedEditor(p, &QPlainTextEdit::redo); }},
 
     {&MainControls::View1,
      &MainControls::CompText1,
@@ -209,14 +209,14 @@ constexpr std::array<Command, 26> Commands = {{
      nullptr,
      {"Текст для компиляции", "Text for compilation"},
      "",
-     [](Program& p) { ShowInFront(p.Form2()); }},
+     [](Application& p) { ShowInFront(p.Form2()); }},
     {&MainControls::View1,
      &MainControls::AllBlocks1,
      "AllBlocks1",
      nullptr,
      {"Все блоки", "All blocks"},
      "F3",
-     [](Program& p) {
+     [](Application& p) {
        TForm1& main = p.Form1();
        ShowInFront(main.isActiveWindow() ? static_cast<QWidget&>(*p.HF()) : main);
      }},
@@ -226,21 +226,21 @@ constexpr std::array<Command, 26> Commands = {{
      nullptr,
      {"Листинг", "Listing"},
      "Ctrl+L",
-     [](Program& p) { p.Form1().Tools().ShowListing(); }},
+     [](Application& p) { p.Form1().Tools().ShowListing(); }},
     {&MainControls::View1,
      &MainControls::NextBlock1,
      "NextBlock1",
      "N10",
      {"Следующий блок", "Next block"},
      "Ctrl+PgDown",
-     [](Program& p) { StepBlock(p, 1); }},
+     [](Application& p) { StepBlock(p, 1); }},
     {&MainControls::View1,
      &MainControls::PrevBlock1,
      "PrevBlock1",
      nullptr,
      {"Предыдущий блок", "Previous block"},
      "Ctrl+PgUp",
-     [](Program& p) { StepBlock(p, -1); }},
+     [](Application& p) { StepBlock(p, -1); }},
 
     {&MainControls::Run1,
      &MainControls::CompAll1,
@@ -248,28 +248,28 @@ constexpr std::array<Command, 26> Commands = {{
      nullptr,
      {"Компилировать все блоки", "Compile all blocks"},
      "F9",
-     [](Program& p) { p.Form1().SpeedButton2Click(); }},
+     [](Application& p) { p.Form1().SpeedButton2Click(); }},
     {&MainControls::Run1,
      &MainControls::CompAndPreproc1,
      "CompAndPreproc1",
      "N6",
      {"Компил.+препроцес.(1 блок)", "Compile+preproc.(1 block)"},
      "Ctrl+F9",
-     [](Program& p) { p.Form1().CompAndPreproc1Click(); }},
+     [](Application& p) { p.Form1().CompAndPreproc1Click(); }},
     {&MainControls::Run1,
      &MainControls::Compile1,
      "Compile1",
      nullptr,
      {"Только компиляция", "Compile only"},
      "",
-     [](Program& p) { p.model().CompileOnly(); }},
+     [](Application& p) { p.model().CompileOnly(); }},
     {&MainControls::Run1,
      &MainControls::Preprocess1,
      "Preprocess1",
      nullptr,
      {"Только препроцессинг", "Preprocess only"},
      "",
-     [](Program& p) { p.model().PreprocessOnly(); }},
+     [](Application& p) { p.model().PreprocessOnly(); }},
 
     {&MainControls::Help1,
      &MainControls::Reference1,
@@ -277,7 +277,7 @@ constexpr std::array<Command, 26> Commands = {{
      nullptr,
      {"Справочник команд", "Instruction reference"},
      "F1",
-     [](Program& p) { p.Form1().Tools().ShowReference(); }},
+     [](Application& p) { p.Form1().Tools().ShowReference(); }},
 }};
 
 // A menu closed with Escape leaves the menu bar holding the keyboard, its title lit, waiting
@@ -302,7 +302,7 @@ class MenuBarTyping : public QObject {
 
 }  // namespace
 
-void BuildMainMenu(QMenuBar& bar, MainControls& controls, Program& program) {
+void BuildMainMenu(QMenuBar& bar, MainControls& controls, Application& program) {
   bar.installEventFilter(new MenuBarTyping(&bar));
   for (const Menu& m : Menus) {
     QMenu* menu = bar.addMenu(m.title.english);

@@ -13,11 +13,11 @@ class QMenuBar;
 namespace q41::ui {
 
 struct MainControls;
-class Program;
+class Application;
 
 // Fills `bar` with the menus and their items, each item running its command through the
 // program, and sets the controls' menu and action members.
-void BuildMainMenu(QMenuBar& bar, MainControls& controls, Program& program);
+void BuildMainMenu(QMenuBar& bar, MainControls& controls, Application& program);
 
 // The menus' and items' captions in `language`.
 void ApplyCommandCaptions(Language language, MainControls& controls);

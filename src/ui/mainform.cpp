@@ -33,7 +33,7 @@
 
 namespace q41::ui {
 
-TForm1::TForm1(Program& program) : program_(program) {
+TForm1::TForm1(Application& program) : program_(program) {
   setObjectName("Form1");
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -44,9 +44,9 @@ TForm1::TForm1(Program& program) : program_(program) {
   setCentralWidget(client);
   ui_.Build(client, program_.workspace.labels);
   header_ = std::make_unique<EditorLines>(*ui_.fileHeader);
-  header_->Set({"Q41 assembler, v.1, 2018"});
+  header_->Set(q41::Program::DefaultHeader());
   glob_ = std::make_unique<EditorLines>(*ui_.Glob);
-  glob_->Set({";Global"});
+  glob_->Set(q41::Program::DefaultGlobal());
   source_ = std::make_unique<EditorLines>(*ui_.asmText);
   code_ = std::make_unique<EditorLines>(*ui_.codeText);
   code_->SetReadOnly(true);
@@ -69,7 +69,7 @@ TForm1::TForm1(Program& program) : program_(program) {
   // FormCreate: blank status labels, empty code and labels.
   ui_.LineLab->clear();
   ui_.ErrLab->clear();
-  ClearCodeAndLabels(*this, program_.workspace);
+  ClearCodeAndLabels(Views(), program_.workspace);
 }
 
 TForm1::~TForm1() = default;
@@ -167,7 +167,7 @@ void TForm1::ProgramChanged(bool modified) {
   if (ProgramFiles* files = program_.FilesIfAny()) files->Changed(modified);
 }
 
-// BlockView --------------------------------------------------------------------------------
+// BlockViews -------------------------------------------------------------------------------
 
 Lines TForm1::Source() const {
   return source_->Get();
@@ -320,14 +320,6 @@ void TForm1::SetStatus(const StatusReport& status) {
   ui_.LineLab->setText(ToQt(status.lineCaption));
   ui_.ErrLab->setText(ToQt(status.errCaption));
   source_->Select(status.selection);
-}
-
-std::string TForm1::LineCaption() const {
-  return FromQt(ui_.LineLab->text());
-}
-
-void TForm1::SetLineCaption(const std::string& text) {
-  ui_.LineLab->setText(ToQt(text));
 }
 
 void TForm1::SetLamp(int block, LampColor color) {

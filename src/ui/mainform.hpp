@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the source editor of the current block, its code, the label grid, the
 // block lamps, the program header and GLOBAL texts, and the menu from which every command
-// starts. It is the block model's working copy of the current block (BlockView).
+// starts. It is the block model's working copy of the current block (see BlockViews).
 
 #include <QMainWindow>
 #include <memory>
@@ -13,16 +13,25 @@
 namespace q41::ui {
 
 class CodeLinks;
-class Program;
+class Application;
 class SourceAssist;
 class ToolWindows;
 
-class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
+class TForm1 : public QMainWindow,
+               public WorkingCopy,
+               public BlockFields,
+               public ProgramFields,
+               public BlockTabs,
+               public CompileDisplay,
+               public Questions,
+               private AssemblerWarnings {
   Q_OBJECT
  public:
-  explicit TForm1(Program& program);
+  explicit TForm1(Application& program);
   ~TForm1() override;
 
+  // The roles the block model sees the window in.
+  BlockViews Views() { return {*this, *this, *this, *this, *this, *this}; }
   // The controls and menu items, by their design names.
   MainControls& Controls() { return ui_; }
   // The listing, the instruction reference and the find dialog.
@@ -83,8 +92,6 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   void ShowLabels() override;
   void CompileRecorded(int block) override;
   void SetStatus(const StatusReport& status) override;
-  std::string LineCaption() const override;
-  void SetLineCaption(const std::string& text) override;
   void SetLamp(int block, LampColor color) override;
   void BlockShown(int block) override;
   bool Ask(Question question, int block) override;
@@ -105,7 +112,7 @@ class TForm1 : public QMainWindow, public BlockView, private AssemblerWarnings {
   // the text and code shown are the ones it compiled.
   void ShowHistory();
 
-  Program& program_;
+  Application& program_;
   MainControls ui_;
   // The lines of asmText, codeText, fileHeader and Glob.
   std::unique_ptr<EditorLines> source_, code_, header_, glob_;

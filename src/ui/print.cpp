@@ -173,12 +173,12 @@ namespace {
 
 // The printout of the current block: its source with line numbers, or its listing, headed
 // by the program file's name, the block and the date.
-Printout BlockPrintout(Program& program, PrintContent content) {
+Printout BlockPrintout(Application& program, PrintContent content) {
   const Language language = program.settings.language;
   const BlockModel& model = program.model();
   const int block = model.CurrentBlock();
   const CompileHistory& history = model.History(block);
-  const Lines source = static_cast<const BlockView&>(program.Form1()).Source();
+  const Lines source = static_cast<const WorkingCopy&>(program.Form1()).Source();
   const QString blockName = ToQt(BlockCaption(block));
   Printout printout;
   if (content == PrintContent::Listing) {
@@ -200,7 +200,7 @@ Printout BlockPrintout(Program& program, PrintContent content) {
   return printout;
 }
 
-void ToPrinter(Program& program, const Printout& printout, const QString& documentName) {
+void ToPrinter(Application& program, const Printout& printout, const QString& documentName) {
   const Language language = program.settings.language;
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(documentName);
@@ -213,7 +213,7 @@ void ToPrinter(Program& program, const Printout& printout, const QString& docume
   if (!printed) program.dialogs().Error(Text(language, TextPrintFailed));
 }
 
-void ToPdf(Program& program, const Printout& printout, const QString& documentName) {
+void ToPdf(Application& program, const Printout& printout, const QString& documentName) {
   const Language language = program.settings.language;
   const int block = program.model().CurrentBlock();
   const QString programFile = program.Files().FileName();
@@ -247,7 +247,7 @@ void ToPdf(Program& program, const Printout& printout, const QString& documentNa
 
 }  // namespace
 
-void PrintCurrentBlock(Program& program, PrintTarget target) {
+void PrintCurrentBlock(Application& program, PrintTarget target) {
   const Language language = program.settings.language;
   const std::optional<PrintContent> content = program.dialogs().ChoosePrintContent(
       Text(language, target == PrintTarget::Pdf ? TitleExportPdf : TitlePrint),

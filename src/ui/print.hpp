@@ -6,13 +6,13 @@
 
 namespace q41::ui {
 
-class Program;
+class Application;
 
 enum class PrintTarget { Printer, Pdf };
 
 // The command: asks what to print, then the printer or the file, then prints. Nothing happens
 // when the user cancels a question; a file that cannot be written, or a printer that cannot
 // be started, is told in an error box.
-void PrintCurrentBlock(Program& program, PrintTarget target);
+void PrintCurrentBlock(Application& program, PrintTarget target);
 
 }  // namespace q41::ui

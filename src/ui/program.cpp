@@ -60,7 +60,7 @@ void TuneAllocator() {
 #endif
 }
 
-Program::Program(Language language, Dialogs* dialogs)
+Application::Application(Language language, Dialogs* dialogs)
     : settings{language, true}, dialogs_(dialogs) {
   QLocale::setDefault(InterfaceLocale(language));
   if (language == Language::Russian) {
@@ -76,9 +76,12 @@ Program::Program(Language language, Dialogs* dialogs)
     dialogs_ = ownDialogs_.get();
   }
   form2_ = std::make_unique<TForm2>(form1_.get(), settings.useShortConst);
-  model_ = std::make_unique<BlockModel>(*form1_, workspace, settings);
-  hf_ = std::make_unique<THF>(*model_, form1_.get(), ReturnHint(settings.language),
-                              [this] { return commandDepth_ > 0; });
+  model_ = std::make_unique<BlockModel>(form1_->Views(), workspace, settings);
+  presenter_ = std::make_unique<Presenter>(*model_);
+  // A completion list open while a command runs would offer words for a text the command
+  // may compile, replace or leave.
+  presenter_->SetBeforeCommand([this] { form1_->Assist().CloseList(); });
+  hf_ = std::make_unique<THF>(*model_, *presenter_, form1_.get(), ReturnHint(settings.language));
   files_ = std::make_unique<ProgramFiles>(*this);
 
   QObject::connect(&KeepNotices::Get(), &KeepNotices::NotKept, form1_.get(),
@@ -97,14 +100,14 @@ Program::Program(Language language, Dialogs* dialogs)
   qApp->installEventFilter(&zoom_);
 }
 
-Program::~Program() {
+Application::~Application() {
   qApp->removeEventFilter(&zoom_);
   qApp->removeEventFilter(&guard_);
   if (toolkitTexts_) QCoreApplication::removeTranslator(toolkitTexts_.get());
   QLocale::setDefault(formerLocale_);
 }
 
-void Program::Show() {
+void Application::Show() {
   TForm1& form1 = *form1_;
   // Centred by the frame: the first guess before the window is mapped, the true one once
   // the window manager has framed it.
@@ -120,23 +123,16 @@ void Program::Show() {
   ShowInFront(form1);
 }
 
-void Program::RunCommand(const std::function<void()>& command) {
-  // A completion list open while a command runs would offer words for a text the command
-  // may compile, replace or leave.
-  if (commandDepth_ == 0 && form1_ != nullptr) form1_->Assist().CloseList();
-  if (commandDepth_ == 0 && hf_ != nullptr) hf_->CommandStarting();
-  ++commandDepth_;
-  command();
-  --commandDepth_;
-  if (commandDepth_ == 0 && hf_ != nullptr) hf_->CommandEnded();
-  if (commandDepth_ == 0 && std::exchange(diskCheckDue_, false)) {
+void Application::RunCommand(const std::function<void()>& command) {
+  presenter_->RunCommand(command);
+  if (!presenter_->CommandRunning() && std::exchange(diskCheckDue_, false)) {
     QMetaObject::invokeMethod(
         form1_.get(), [this] { CheckDisk(); }, Qt::QueuedConnection);
   }
 }
 
-void Program::CheckDisk() {
-  if (commandDepth_ > 0 || QApplication::activeModalWidget() != nullptr) {
+void Application::CheckDisk() {
+  if (presenter_->CommandRunning() || QApplication::activeModalWidget() != nullptr) {
     diskCheckDue_ = true;
     return;
   }
@@ -147,7 +143,7 @@ void Program::CheckDisk() {
   }
 }
 
-void Program::ApplyInterfaceLanguage() {
+void Application::ApplyInterfaceLanguage() {
   ui::ApplyInterfaceLanguage(settings.language, *form1_, *form2_, hf_.get(), messages);
   if (files_) files_->ShowTitle();
 }
@@ -171,7 +167,7 @@ QPoint NoticeSpot(const QWidget& editor, const QRect& caret, const QString& text
 
 }  // namespace
 
-void Program::TellNotKept(QWidget& editor, const QStringList& characters) const {
+void Application::TellNotKept(QWidget& editor, const QStringList& characters) const {
   // Each with its code, since some look like others or like nothing at all.
   constexpr qsizetype Listed = 16;
   QStringList named;
@@ -185,11 +181,11 @@ void Program::TellNotKept(QWidget& editor, const QStringList& characters) const 
   QToolTip::showText(NoticeSpot(editor, caret, text), text, &editor);
 }
 
-void Program::Edited() {
+void Application::Edited() {
   if (model_) model_->Edited();
 }
 
-void Program::Start(const QString& path) {
+void Application::Start(const QString& path) {
   RunCommand([this, &path] {
     files_->OfferRecovery();
     if (!path.isEmpty()) files_->OpenFile(path);

@@ -11,6 +11,7 @@
 
 #include "blocks/block_model.hpp"
 #include "blocks/compile.hpp"
+#include "blocks/presenter.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/i_face.hpp"
 #include "ui/zoom.hpp"
@@ -45,7 +46,7 @@ class ShortcutGuard : public QObject {
 // fifths of each layout. Called before anything is allocated.
 void TuneAllocator();
 
-class Program {
+class Application {
  public:
   // Creates the windows in the start-up order: the main window, the compile-text window
   // (hidden), then the all-blocks window, whose creation starts the first program. In the
@@ -53,8 +54,8 @@ class Program {
   // from its own translations, and every control writes numbers and dates as the interface
   // language does, while the program runs.
   // `dialogs` answers the message boxes; null means the toolkit's own.
-  Program(Language language, Dialogs* dialogs = nullptr);
-  ~Program();
+  Application(Language language, Dialogs* dialogs = nullptr);
+  ~Application();
 
   // The message loop's first showing: the main window centred, in front and active.
   void Show();
@@ -65,6 +66,8 @@ class Program {
   THF* HF() { return hf_.get(); }
   Dialogs& dialogs() { return *dialogs_; }
   BlockModel& model() { return *model_; }
+  // Where the current block's truth is, and how commands run.
+  Presenter& presenter() { return *presenter_; }
   // Opening, saving, closing and the unsaved work; null while the windows are being built.
   ProgramFiles& Files() { return *files_; }
   ProgramFiles* FilesIfAny() { return files_.get(); }
@@ -76,12 +79,8 @@ class Program {
   // Puts the interface texts in place; the main window does it when first shown.
   void ApplyInterfaceLanguage();
 
-  // Runs a command of the main window's menu or buttons. The command reads and writes the
-  // working copy; started from the all-blocks window by its shortcut, it first takes that
-  // window's edits of the current block into the working copy, as leaving the window would.
-  // The boxes and dialogs the command opens take the activation and give it back somewhere;
-  // the all-blocks window settles what that means for it once the command has ended. The
-  // source editor's completion list closes first.
+  // Runs a command of the main window's menu or buttons through the presenter (see
+  // Presenter::RunCommand); a look at the program file that came due meanwhile follows.
   void RunCommand(const std::function<void()>& command);
   // A window of the program took the activation (the user may come from another instance
   // that saved the same file): the program file is looked at once the command running, or
@@ -101,13 +100,13 @@ class Program {
   std::unique_ptr<TForm1> form1_;
   std::unique_ptr<TForm2> form2_;
   std::unique_ptr<BlockModel> model_;
+  std::unique_ptr<Presenter> presenter_;
   std::unique_ptr<THF> hf_;
   std::unique_ptr<ProgramFiles> files_;
   std::unique_ptr<QTranslator> toolkitTexts_;
   QLocale formerLocale_;
   ShortcutGuard guard_;
   TextZoom zoom_;
-  int commandDepth_ = 0;
   bool diskCheckDue_ = false;  // an activation came while a command ran
 };
 

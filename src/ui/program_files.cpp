@@ -23,14 +23,10 @@ const QString CodeSaveFilter = "Q41 files (*.Q41);;all files (*.*)";
 
 }  // namespace
 
-ProgramFiles::ProgramFiles(Program& program)
+ProgramFiles::ProgramFiles(Application& program)
     : program_(program),
       recovery_(
-          program.settings.language,
-          [this] {
-            const THF* hf = program_.HF();
-            return program_.model().ProgramFileNow(hf != nullptr && hf->HoldsCurrentBlock());
-          },
+          program.settings.language, [this] { return program_.presenter().ProgramFileNow(); },
           [this](const QString& error) {
             // In the title, where it stays in view until a write succeeds: a row added to the
             // window for it would move the window's controls.
@@ -111,7 +107,7 @@ bool ProgramFiles::Read(const QString& path) {
     ShowFileError(path, reason);
     return false;
   }
-  ClearCodeAndLabels(program_.Form1(), program_.workspace);
+  ClearCodeAndLabels(program_.Form1().Views(), program_.workspace);
   program_.model().ReadProgramFile(SplitLines(bytes));
   fileName_ = QFileInfo(path).absoluteFilePath();
   Stamp(fileName_, bytes);
@@ -319,7 +315,7 @@ void ProgramFiles::OfferRecovery() {
       return;
     }
     BlockModel& model = program_.model();
-    ClearCodeAndLabels(program_.Form1(), program_.workspace);
+    ClearCodeAndLabels(program_.Form1().Views(), program_.workspace);
     model.ReadProgramFile(std::move(lines));
     // Back as unsaved changes to its program file, which is not touched until the user saves.
     fileName_ = copy.programFile;

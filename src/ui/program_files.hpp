@@ -18,11 +18,11 @@
 
 namespace q41::ui {
 
-class Program;
+class Application;
 
 class ProgramFiles : public QObject {
  public:
-  explicit ProgramFiles(Program& program);
+  explicit ProgramFiles(Application& program);
 
   // The file the program was last read from or saved to; empty before.
   const QString& FileName() const { return fileName_; }
@@ -79,7 +79,7 @@ class ProgramFiles : public QObject {
   void ShowFileError(const QString& path, int reason);
   QString Text(int row) const;
 
-  Program& program_;
+  Application& program_;
   QString fileName_;
   Recovery recovery_;
   bool titled_ = false;

@@ -19,7 +19,7 @@
 
 namespace q41::ui {
 
-ToolWindows::ToolWindows(Program& program, QMainWindow& mainWindow, AsmEditor& asmText,
+ToolWindows::ToolWindows(Application& program, QMainWindow& mainWindow, AsmEditor& asmText,
                          const EditorLines& source)
     : program_(program), mainWindow_(mainWindow), asmText_(asmText), source_(source) {
   lastSourceEditor_ = &asmText;

@@ -16,13 +16,13 @@ class AsmEditor;
 class EditorLines;
 class FindDialog;
 class ListingWindow;
-class Program;
+class Application;
 class ReferenceWindow;
 
 class ToolWindows : public QObject {
  public:
   // `asmText` and its lines `source` are the main window's source editor.
-  ToolWindows(Program& program, QMainWindow& mainWindow, AsmEditor& asmText,
+  ToolWindows(Application& program, QMainWindow& mainWindow, AsmEditor& asmText,
               const EditorLines& source);
   ~ToolWindows() override;
 
@@ -46,7 +46,7 @@ class ToolWindows : public QObject {
   void SaveListing();
   void GoToSourceLine(int line);
 
-  Program& program_;
+  Application& program_;
   QMainWindow& mainWindow_;
   AsmEditor& asmText_;
   const EditorLines& source_;

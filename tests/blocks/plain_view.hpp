@@ -12,7 +12,15 @@
 
 namespace q41 {
 
-struct PlainView : BlockView, StoredBlocksView, AssemblerWarnings {
+struct PlainView : WorkingCopy,
+                   BlockFields,
+                   ProgramFields,
+                   BlockTabs,
+                   CompileDisplay,
+                   Questions,
+                   StoredBlocksView,
+                   AssemblerWarnings {
+  BlockViews Views() { return {*this, *this, *this, *this, *this, *this}; }
   Lines source, code, glob = Program::DefaultGlobal(), header = Program::DefaultHeader();
   Lines compText = {"compText"};
   std::string ppuCaption = "0000", cpu = "0000", ppu = "0000", words = "0000";
@@ -76,8 +84,7 @@ struct PlainView : BlockView, StoredBlocksView, AssemblerWarnings {
     status = s;
     caretAtStart = false;
   }
-  std::string LineCaption() const override { return status.lineCaption; }
-  void SetLineCaption(const std::string& t) override { status.lineCaption = t; }
+  std::string LineCaption() const { return status.lineCaption; }
   void SetLamp(int block, LampColor color) override {
     lamps[static_cast<std::size_t>(block)] = color;
   }

@@ -10,7 +10,7 @@ struct Started {
   PlainView view;
   CompileWorkspace workspace;
   CompileSettings settings{Language::English, true};
-  BlockModel model{view, workspace, settings};
+  BlockModel model{view.Views(), workspace, settings};
   Started() {
     model.AddStoredBlocksView(view);
     model.NewProgram();

@@ -222,7 +222,7 @@ TEST(Q41asm, WritesWhatTheWindowsSave) {
     q41::PlainView view;
     q41::CompileWorkspace workspace;
     const q41::CompileSettings settings{q41::Language::English, true};
-    q41::BlockModel model(view, workspace, settings);
+    q41::BlockModel model(view.Views(), workspace, settings);
     model.NewProgram();
     model.ReadProgramFile(q41::SplitLines(bytes));
     const bool good = model.CompileAll();

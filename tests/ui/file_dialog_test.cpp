@@ -166,7 +166,7 @@ void FileDialogTest::listSpeaksTheProgramsLanguage() {
        "file_dialog_en"},
   };
   for (const Row& row : rows) {
-    Program program(row.language);
+    Application program(row.language);
     program.Show();
     QVERIFY(QTest::qWaitForWindowActive(&program.Form1()));
     QList<QStringList> read;

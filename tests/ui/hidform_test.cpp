@@ -231,7 +231,7 @@ void AllBlocksWindowTest::aMessageBoxOverACommandFromHere() {
       box.exec();
     }
   } dialogs;
-  Program program(Language::English, &dialogs);
+  Application program(Language::English, &dialogs);
   program.Show();
   TForm1& f = program.Form1();
   THF& hf = *program.HF();
@@ -253,7 +253,7 @@ void AllBlocksWindowTest::aMessageBoxOverACommandFromHere() {
 // that it is no longer active, or its next activation stores nothing and its next
 // deactivation shows an older block over what was typed meanwhile.
 void AllBlocksWindowTest::aDialogFromHereLosesNoTyping() {
-  Program program(Language::English);
+  Application program(Language::English);
   program.Show();
   TForm1& f = program.Form1();
   THF& hf = *program.HF();

@@ -158,15 +158,15 @@ void MainWindowTest::tabOrder() {
 // Every interface text as the user reads it, written out here rather than taken from the
 // program's own table: a wrong or swapped text in that table must fail.
 void MainWindowTest::interfaceTextsInBothLanguages() {
-  using Read = std::function<QString(Program&)>;
+  using Read = std::function<QString(Application&)>;
   auto action = [](QAction* MainControls::*a) {
-    return [a](Program& p) { return (p.Form1().Controls().*a)->text(); };
+    return [a](Application& p) { return (p.Form1().Controls().*a)->text(); };
   };
   auto menu = [](QMenu* MainControls::*m) {
-    return [m](Program& p) { return (p.Form1().Controls().*m)->title(); };
+    return [m](Application& p) { return (p.Form1().Controls().*m)->title(); };
   };
   auto header = [](int column) {
-    return [column](Program& p) {
+    return [column](Application& p) {
       return p.Form1()
           .Controls()
           .labelsModel->headerData(column, Qt::Horizontal, Qt::DisplayRole)
@@ -174,10 +174,10 @@ void MainWindowTest::interfaceTextsInBothLanguages() {
     };
   };
   const QList<std::tuple<Read, const char*, const char*>> shown = {
-      {[](Program& p) { return p.Form1().windowTitle(); }, " Ассемблер Q41", " Q41 Assembler"},
-      {[](Program& p) { return p.Form2().windowTitle(); }, " Текст для компиляции",
+      {[](Application& p) { return p.Form1().windowTitle(); }, " Ассемблер Q41", " Q41 Assembler"},
+      {[](Application& p) { return p.Form2().windowTitle(); }, " Текст для компиляции",
        " Text for compilation"},
-      {[](Program& p) { return p.HF()->windowTitle(); }, " Блоки программы", " Program blocks"},
+      {[](Application& p) { return p.HF()->windowTitle(); }, " Блоки программы", " Program blocks"},
       {menu(&MainControls::File1), "Файл", "File"},
       {action(&MainControls::new1), "Новая программа", "New program"},
       {action(&MainControls::OpenAsm1), "Открыть .ASM...", "Open .ASM..."},
@@ -204,43 +204,43 @@ void MainWindowTest::interfaceTextsInBothLanguages() {
       {header(0), "Метка", "Label"},
       {header(1), "", ""},
       {header(2), "Адр.", "Addr."},
-      {[](Program& p) { return p.Form1().Controls().RadioGroup1->title(); },
+      {[](Application& p) { return p.Form1().Controls().RadioGroup1->title(); },
        " Память: ", " Memory: "},
-      {[](Program& p) { return p.Form1().Controls().RadioGroup1->Item(0); }, " общая", " common"},
-      {[](Program& p) { return p.Form1().Controls().RadioGroup1->Item(1); }, " распределенная",
+      {[](Application& p) { return p.Form1().Controls().RadioGroup1->Item(0); }, " общая", " common"},
+      {[](Application& p) { return p.Form1().Controls().RadioGroup1->Item(1); }, " распределенная",
        " distributed"},
-      {[](Program& p) { return p.Form1().Controls().GroupBox1->title(); }, " Список PPU ",
+      {[](Application& p) { return p.Form1().Controls().GroupBox1->title(); }, " Список PPU ",
        " PPU list "},
-      {[](Program& p) { return p.Form1().Controls().Label4->text(); }, "Nслов =", "Nwords ="},
-      {[](Program& p) { return p.Form1().Controls().GroupBox2->title(); },
+      {[](Application& p) { return p.Form1().Controls().Label4->text(); }, "Nслов =", "Nwords ="},
+      {[](Application& p) { return p.Form1().Controls().GroupBox2->title(); },
        " Компиляция блоков: ", " Blocks' compilation: "},
-      {[](Program& p) { return p.Form1().Controls().SpeedButton1->toolTip(); },
+      {[](Application& p) { return p.Form1().Controls().SpeedButton1->toolTip(); },
        "Компилировать этот блок", "Compile this block"},
-      {[](Program& p) { return p.Form1().Controls().SpeedButton2->toolTip(); },
+      {[](Application& p) { return p.Form1().Controls().SpeedButton2->toolTip(); },
        "Компилировать все блоки", "Compile all blocks"},
-      {[](Program& p) { return p.Form1().Controls().BP->toolTip(); }, "Добавить новый блок",
+      {[](Application& p) { return p.Form1().Controls().BP->toolTip(); }, "Добавить новый блок",
        "Add new block"},
-      {[](Program& p) { return p.Form1().Controls().BM->toolTip(); }, "Удалить последний блок",
+      {[](Application& p) { return p.Form1().Controls().BM->toolTip(); }, "Удалить последний блок",
        "Delete last block"},
-      {[](Program& p) { return p.messages.MsgExit; }, "Действительно хотите выйти?",
+      {[](Application& p) { return p.messages.MsgExit; }, "Действительно хотите выйти?",
        "Really want to exit?"},
-      {[](Program& p) { return p.messages.MsgClearAsm; },
+      {[](Application& p) { return p.messages.MsgClearAsm; },
        "Действительно хотите очистить\nASM-текст?", "Really want to clear\nASM-text?"},
-      {[](Program& p) { return p.messages.MsgNewBlockRestricted; },
+      {[](Application& p) { return p.messages.MsgNewBlockRestricted; },
        "Новый блок запрещен\nпока предыдущий ПУСТ!",
        "New block is restricted\nwhile previous is EMPTY!"},
-      {[](Program& p) { return p.messages.MsgDeleteBlock; },
+      {[](Application& p) { return p.messages.MsgDeleteBlock; },
        "Удаляемый блок содержит текст.\nПодтвердите операцию!",
        "Deleting block contains text.\nConfirm operation!"},
-      {[](Program& p) { return p.messages.MsgClearProgram; },
+      {[](Application& p) { return p.messages.MsgClearProgram; },
        "Вы действительно хотите\nочистить старую программу?",
        "Do you really want to\nclear old program?"},
-      {[](Program& p) { return p.messages.MsgEmptyBlockCode; },
+      {[](Application& p) { return p.messages.MsgEmptyBlockCode; },
        "Код блока * пуст.\nДействительно хотите\nсохранить .COD файл?",
        "Code for block * is empty.\nDo you really want to save\n.COD file?"},
       // The same in both languages.
-      {[](Program& p) { return p.Form2().ShConst->text(); }, "Use short const", "Use short const"},
-      {[](Program& p) { return p.Form2().GroupBox1->title(); }, "  Compiler settings  ",
+      {[](Application& p) { return p.Form2().ShConst->text(); }, "Use short const", "Use short const"},
+      {[](Application& p) { return p.Form2().GroupBox1->title(); }, "  Compiler settings  ",
        "  Compiler settings  "},
   };
   for (Language language : {Language::Russian, Language::English}) {
@@ -1074,7 +1074,7 @@ void MainWindowTest::redoAndAnUndoableClearText() {
   QVERIFY(s.dialogs.shown.contains("New block is restricted\nwhile previous is EMPTY!"));
 
   // A text still being laid out goes whole, not only the part on screen.
-  static_cast<BlockView&>(f).SetSource(Lines(60000, "nop"), 0);
+  static_cast<WorkingCopy&>(f).SetSource(Lines(60000, "nop"), 0);
   QVERIFY(EditorLines::Loading());
   s.dialogs.answers = {true};
   f.Controls().ClearAsm1->trigger();

@@ -43,7 +43,7 @@ void Write(const QString& path, const QByteArray& bytes) {
 
 // One instance with the toolkit's own boxes, its program read from `path`.
 struct Instance {
-  Program program{Language::English};
+  Application program{Language::English};
   TForm1& f = program.Form1();
   test::Answerer answerer;
   explicit Instance(const QString& path) {

@@ -89,7 +89,7 @@ void PrintTest::exportPdfThroughTheRealDialogs() {
   file.write("hlt\r\n");
   file.close();
 
-  Program p(Language::Russian);
+  Application p(Language::Russian);
   p.Show();
   QVERIFY(QTest::qWaitForWindowActive(&p.Form1()));
   p.Files().OpenFile(program);

@@ -588,7 +588,7 @@ class Session {
       const bool current = n == model_.CurrentBlock() && QApplication::activeWindow() != &hf_;
       const BlockRecord& r = model_.Stored(n);
       const bool failed =
-          current ? static_cast<BlockView&>(f_).CodeFromFailedCompile() : r.codeFromFailedCompile;
+          current ? static_cast<WorkingCopy&>(f_).CodeFromFailedCompile() : r.codeFromFailedCompile;
       const bool none = current ? LinesOf(*f_.Controls().codeText).empty() : r.code.empty();
       const Lines& compiled = model_.History(n).source;
       const bool stale = compiled != ref_.blocks[static_cast<std::size_t>(n)];
@@ -801,7 +801,7 @@ class Session {
     return {};
   }
 
-  Program program_;
+  Application program_;
   TForm1& f_;
   THF& hf_;
   TForm2& f2_;

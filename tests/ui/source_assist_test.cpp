@@ -268,9 +268,9 @@ void SourceAssistTest::theTextUnderShownUsesCanGo() {
 // edit is: the editor then tells of no change of its own.
 void SourceAssistTest::aTextPutInPlaceIsChecked() {
   Started s;
-  static_cast<BlockView&>(s.f).SetSource({"  nop", "  jmp nowhere", "  hlt"}, 1);
+  static_cast<WorkingCopy&>(s.f).SetSource({"  nop", "  jmp nowhere", "  hlt"}, 1);
   QTRY_COMPARE(Mark(s.f).first, 2);
-  static_cast<BlockView&>(s.f).SetSource({"  nop", "  hlt"}, 2);
+  static_cast<WorkingCopy&>(s.f).SetSource({"  nop", "  hlt"}, 2);
   QTRY_COMPARE(Mark(s.f).first, 0);
 }
 
@@ -294,7 +294,7 @@ void SourceAssistTest::theListLeavesTheKeyboardToTheEditor() {
   const QString first = completer.popup()->currentIndex().data().toString();
   QTest::keyClick(&editor, Qt::Key_Down);
   QVERIFY(completer.popup()->currentIndex().data().toString() != first);
-  static_cast<BlockView&>(s.f).SetSource({"  nop"}, 1);
+  static_cast<WorkingCopy&>(s.f).SetSource({"  nop"}, 1);
   QVERIFY(!completer.popup()->isVisible());
   open();
   s.f.Controls().Glob->setFocus();

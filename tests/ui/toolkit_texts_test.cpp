@@ -36,7 +36,7 @@ void ToolkitTextsTest::toolkitSpeaksTheInterfaceLanguage() {
   for (const Row& row :
        {Row{Language::Russian, "Отмена", "Файл или каталог не существует", "Это каталог"},
         Row{Language::English, "Cancel", "No such file or directory", "Is a directory"}}) {
-    Program p(row.language);
+    Application p(row.language);
     p.Show();
     QVERIFY(QTest::qWaitForWindowActive(&p.Form1()));
     ModalAnswers modal;

@@ -114,7 +114,7 @@ inline void SetText(QPlainTextEdit& editor, const QStringList& lines) {
 // A fresh program, its windows shown as the message loop shows them at start-up.
 struct Started {
   ScriptedDialogs dialogs;
-  Program program;
+  Application program;
   TForm1& f;
   explicit Started(Language language = Language::English)
       : program(language, &dialogs), f(program.Form1()) {

@@ -233,7 +233,7 @@ void WorstInputsTest::millionCharacterLine() {
   s.program.model().ShowBlock(0);
   s.f.Controls().CompAndPreproc1->trigger();
   QCOMPARE(s.f.Controls().LineLab->text(), QString("Successful compilation"));
-  QCOMPARE(static_cast<BlockView&>(s.f).Source(), (Lines{line, "hlt"}));
+  QCOMPARE(static_cast<WorkingCopy&>(s.f).Source(), (Lines{line, "hlt"}));
   QVERIFY(Settled());
   QCOMPARE(LinesOf(*s.f.Controls().asmText), (Lines{line, "hlt"}));
 }
@@ -430,7 +430,7 @@ void WorstInputsTest::saveFailingPartWayKeepsTheOldFile() {
   QCOMPARE(test::ReadBytes(path), old);
   QCOMPARE(s.dialogs.shown.size(), 1);
   QVERIFY(s.dialogs.shown.first().startsWith(path));
-  QCOMPARE(static_cast<BlockView&>(s.f).Source(), big);  // the block itself, not the file text
+  QCOMPARE(static_cast<WorkingCopy&>(s.f).Source(), big);  // the block itself, not the file text
   QCOMPARE(QDir(dir_.path()).entryList({"kept.asm*"}, QDir::Files), QStringList({"kept.asm"}));
 }
 
