@@ -10,7 +10,7 @@ packages=(
   openbox x11-utils xdotool libxcb1-dev
   dpkg-dev lintian desktop-file-utils librsvg2-bin man-db
   clang libclang-rt-14-dev
-  nlohmann-json3-dev neovim
+  nlohmann-json3-dev neovim emacs-nox elpa-eglot nodejs npm
   libkf5syntaxhighlighting-tools
 )
 
