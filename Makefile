@@ -1,5 +1,6 @@
 # make run   - install what is missing, build, start the assembler
 # make test  - the same set-up, then every test
+# make vsix  - the VS Code extension
 # make bench - the benchmarks, in an optimised build
 # make build-types - build and test once per standard CMake build type
 BUILD ?= build
@@ -11,7 +12,7 @@ CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 600
 BUILD_TYPES := Debug Release RelWithDebInfo MinSizeRel
 
-.PHONY: all setup configure build run test package install bench build-types fuzz format clean
+.PHONY: all setup configure build run test package install vsix bench build-types fuzz format clean
 
 all: build
 
@@ -46,6 +47,11 @@ test: build
 package: build
 	@cd $(BUILD) && cpack -G DEB
 	@ls $(BUILD)/q41-assembler_*.deb
+
+# The VS Code extension: build/q41-assembler-VERSION.vsix, installed with
+# `code --install-extension build/q41-assembler-1.0.0.vsix`.
+vsix: build
+	@scripts/vsix.sh $(BUILD)
 
 # The same files as the package, under PREFIX (/usr/local unless given) and DESTDIR.
 install: build
