@@ -38,6 +38,8 @@ test: build
 	@grep -ho "[0-9]* kills, [0-9]* restores compared" $(BUILD)/Testing/Temporary/LastTest.log
 	@grep -ho "neovim: [0-9]* requests made, [0-9]* answers compared" $(BUILD)/Testing/Temporary/LastTest.log
 	@grep -ho "ksyntax: [0-9]* lines and [0-9]* characters coloured alike" $(BUILD)/Testing/Temporary/LastTest.log
+	@grep -ho "vscode grammar: [0-9]* lines of [0-9]* programs .*" $(BUILD)/Testing/Temporary/LastTest.log
+	@grep -ho "[0-9]* renames offered and compiled the same, [0-9]* refused" $(BUILD)/Testing/Temporary/LastTest.log
 	@cmake -S . -B $(BUILD)-asan -G Ninja -DQ41_SANITIZE=ON -DQ41_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD)-asan -j $(JOBS)
 	@cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS)
