@@ -13,6 +13,11 @@
 
 ;;; Code:
 
+(defvar eglot-server-programs)
+(defvar compilation-error-regexp-alist)
+(defvar compilation-error-regexp-alist-alist)
+(declare-function eglot-ensure "eglot")
+
 (defgroup q41 nil "Q41 program files." :group 'languages)
 
 (defcustom q41-mode-start-eglot t
