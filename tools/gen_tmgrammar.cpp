@@ -84,35 +84,36 @@ Json Grammar() {
   const Json label = {
       {"match", "^[ ]*([^ :;=#,'][^:;=]*?:)(?=[ ]*(?:(?i:" + all + ")(?:[ ,;]|$)|(?i:RW) |;|$))"},
       {"captures", {{"1", {{"name", "entity.name.label.q41"}}}}}};
-  const Json string = {
-      {"match", "^([^ :;]+:)?[ ]*([dD][sS])(?=[^;]) ?([^;]*?)[ ]*(?=;|$)"},
-      {"captures",
-       {{"1", {{"name", "entity.name.label.q41"}}},
-        {"2", {{"name", "keyword.other.mnemonic.q41"}}},
-        {"3", {{"name", "string.unquoted.q41"}}}}}};
+  const Json string = {{"match", "^([^ :;]+:)?[ ]*([dD][sS])(?=[^;]) ?([^;]*?)[ ]*(?=;|$)"},
+                       {"captures",
+                        {{"1", {{"name", "entity.name.label.q41"}}},
+                         {"2", {{"name", "keyword.other.mnemonic.q41"}}},
+                         {"3", {{"name", "string.unquoted.q41"}}}}}};
   const std::string value = std::string("(") + Number + ")?";
   const Json constant = {
       {"match", "^[ ]*([^ :;=#,'][^:;=]*?[ ]*=)[ ]*" + value + "[^;]*?(?=[ ]*(?:;|$))"},
       {"captures",
-       {{"1", {{"name", "variable.other.constant.q41"}}}, {"2", {{"name", "constant.numeric.q41"}}}}}};
+       {{"1", {{"name", "variable.other.constant.q41"}}},
+        {"2", {{"name", "constant.numeric.q41"}}}}}};
   const Json reserved = {
       {"match", "(?:^|(?<=:))[ ]*((?i:RW)) (" + std::string(Number) + ")?[^;]*?(?=[ ]*(?:;|$))"},
       {"captures",
-       {{"1", {{"name", "keyword.control.directive.q41"}}}, {"2", {{"name", "constant.numeric.q41"}}}}}};
+       {{"1", {{"name", "keyword.control.directive.q41"}}},
+        {"2", {{"name", "constant.numeric.q41"}}}}}};
   using F = q41::OperandForm;
-  const Json statements = Json::array(
-      {Statement([](F f) { return f == F::SourcePort; }, Json::array({port})),
-       Statement([](F f) { return f == F::PortDestination; }, Json::array(), true),
-       Statement([](F f) { return f != F::SourcePort && f != F::PortDestination; },
-                 Json::array())});
+  const Json statements =
+      Json::array({Statement([](F f) { return f == F::SourcePort; }, Json::array({port})),
+                   Statement([](F f) { return f == F::PortDestination; }, Json::array(), true),
+                   Statement([](F f) { return f != F::SourcePort && f != F::PortDestination; },
+                             Json::array())});
   Json patterns = Json::array({comment, string, constant, reserved, label});
   for (const Json& s : statements) patterns.push_back(s);
-  return {{"$schema",
-           "https://raw.githubusercontent.com/martinring/tmlanguage/master/tmlanguage.json"},
-          {"name", "Q41 Assembler"},
-          {"scopeName", "source.q41"},
-          {"comment", "Made by gen_tmgrammar from the Q41 assembler's instruction table."},
-          {"patterns", patterns}};
+  return {
+      {"$schema", "https://raw.githubusercontent.com/martinring/tmlanguage/master/tmlanguage.json"},
+      {"name", "Q41 Assembler"},
+      {"scopeName", "source.q41"},
+      {"comment", "Made by gen_tmgrammar from the Q41 assembler's instruction table."},
+      {"patterns", patterns}};
 }
 
 }  // namespace

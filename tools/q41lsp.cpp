@@ -81,7 +81,8 @@ std::optional<int> ReadOptions(int argc, char** argv, q41::Language& language) {
       std::cerr << "q41-lsp: "
                 << q41::Bilingual{"неизвестный параметр: ", "unknown option: "}.In(language) << arg
                 << "\n"
-                << q41::Bilingual{"Справка: q41-lsp --help\n", "Try: q41-lsp --help\n"}.In(language);
+                << q41::Bilingual{"Справка: q41-lsp --help\n", "Try: q41-lsp --help\n"}.In(
+                       language);
       return 2;
     }
   }

@@ -264,8 +264,8 @@ CompletionPlace CompletionPlaceAt(std::string_view line, int column) {
   if (place == CompletionPlace::Operand) {
     // A string's directive ("DS") is no instruction: its text is no operand.
     if (mnemonic == nullptr) return CompletionPlace::Nothing;
-    const auto commas = std::count(before.begin() + static_cast<std::ptrdiff_t>(operandsFrom),
-                                   before.end(), ',');
+    const auto commas =
+        std::count(before.begin() + static_cast<std::ptrdiff_t>(operandsFrom), before.end(), ',');
     place = OperandPlace(*mnemonic, static_cast<int>(commas));
   }
   // After "#" stands a value: a name of either kind, or a number.
@@ -276,8 +276,9 @@ CompletionPlace CompletionPlaceAt(std::string_view line, int column) {
 }
 
 std::string InTypedCase(std::string_view word, std::string_view typed) {
-  const bool lower = std::any_of(typed.begin(), typed.end(), [](char c) { return c >= 'a' && c <= 'z'; }) &&
-                     std::none_of(typed.begin(), typed.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+  const bool lower =
+      std::any_of(typed.begin(), typed.end(), [](char c) { return c >= 'a' && c <= 'z'; }) &&
+      std::none_of(typed.begin(), typed.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
   std::string out(word);
   if (lower) {
     for (char& c : out) {

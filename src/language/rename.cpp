@@ -124,7 +124,8 @@ NamedPlaces NamedPlacesAt(const ProgramFacts& program, std::size_t fileLine, int
 std::string NameRefusal(const ProgramFacts& program, const NameFacts& name,
                         std::string_view newName, Language language) {
   if (newName.empty()) {
-    return Utf8ToCp1251(Bilingual{"Имя не может быть пустым", "A name cannot be empty"}.In(language));
+    return Utf8ToCp1251(
+        Bilingual{"Имя не может быть пустым", "A name cannot be empty"}.In(language));
   }
   const auto first = static_cast<unsigned char>(newName.front());
   if (first == '#') {
@@ -132,14 +133,15 @@ std::string NameRefusal(const ProgramFacts& program, const NameFacts& name,
                    language);
   }
   if (!IsLetter(first)) {
-    return Refusal(newName, {": имя начинается с буквы или \"_\"",
-                             ": a name begins with a letter or \"_\""},
+    return Refusal(newName,
+                   {": имя начинается с буквы или \"_\"", ": a name begins with a letter or \"_\""},
                    language);
   }
   if (!std::all_of(newName.begin(), newName.end(),
                    [](char c) { return IsNameChar(static_cast<unsigned char>(c)); })) {
-    return Refusal(newName, {": в имени могут быть только буквы, цифры и \"_\"",
-                             ": a name holds letters, digits and \"_\" only"},
+    return Refusal(newName,
+                   {": в имени могут быть только буквы, цифры и \"_\"",
+                    ": a name holds letters, digits and \"_\" only"},
                    language);
   }
   const std::string upper = Upper(newName);
@@ -170,8 +172,9 @@ RenamePlan PlanRename(const Lines& file, const ProgramFacts& program, std::size_
     }
   }
   if (named.name == nullptr) {
-    plan.refusal = Utf8ToCp1251(
-        Bilingual{"Здесь нет метки или константы", "No label or constant here"}.In(options.language));
+    plan.refusal =
+        Utf8ToCp1251(Bilingual{"Здесь нет метки или константы", "No label or constant here"}.In(
+            options.language));
     return plan;
   }
   plan.refusal = NameRefusal(program, *named.name, newName, options.language);

@@ -156,8 +156,8 @@ std::vector<SyntaxSpan> GlobalLineTokens(std::string_view line) {
   }
   const std::size_t equals = line.find('=');
   if (equals == std::string_view::npos || equals == first) return {};
-  std::vector<SyntaxSpan> spans{
-      {static_cast<int>(first), static_cast<int>(equals + 1 - first), SyntaxKind::ConstantDefinition}};
+  std::vector<SyntaxSpan> spans{{static_cast<int>(first), static_cast<int>(equals + 1 - first),
+                                 SyntaxKind::ConstantDefinition}};
   const std::size_t from = line.find_first_not_of(Blank, equals + 1);
   if (from == std::string_view::npos) return spans;
   const std::size_t to = line.find_last_not_of(Blank) + 1;

@@ -33,10 +33,10 @@ std::string Generate(std::mt19937& rng) {
     const int lines = std::uniform_int_distribution<int>(2, 9)(rng);
     for (int k = 0; k < lines; ++k) {
       out += Pick(rng, {"", "", "x" + std::to_string(k) + ": "});
-      out += Pick(rng, {"  mov #LIMIT, r1", "  push #LEN(msg)", "  bne loop", "  mov n, r2",
-                        "  jmp b", "  add #g1, r0", "  mov #len( msg ), r3", "  call a",
-                        "  nop ; loop msg", "  mov #" + Pick(rng, names) + ", r0",
-                        "  out r0, p.1", "  mov x0, r1"});
+      out +=
+          Pick(rng, {"  mov #LIMIT, r1", "  push #LEN(msg)", "  bne loop", "  mov n, r2", "  jmp b",
+                     "  add #g1, r0", "  mov #len( msg ), r3", "  call a", "  nop ; loop msg",
+                     "  mov #" + Pick(rng, names) + ", r0", "  out r0, p.1", "  mov x0, r1"});
       out += "\n";
     }
     out += Pick(rng, {"msg: ds Hi there\n", "MSG: DS x\n", ""});
@@ -93,8 +93,8 @@ std::string Apply(const std::string& text, const Json& edits) {
 TEST(RenameProperty, EveryRenameOfferedCompilesToTheSameCodeFile) {
   const fs::path dir = fs::temp_directory_path() / ("q41_rename_" + std::to_string(::getpid()));
   fs::create_directories(dir);
-  const std::vector<std::string> newNames = {"fresh", "Other_2", "a", "LIMIT", "r2", "#z",
-                                             "mov",   "ds",      "1a", "x0",   "p", "msgs"};
+  const std::vector<std::string> newNames = {"fresh", "Other_2", "a",  "LIMIT", "r2", "#z",
+                                             "mov",   "ds",      "1a", "x0",    "p",  "msgs"};
   std::mt19937 rng(41);
   int offered = 0;
   int refused = 0;
@@ -116,7 +116,8 @@ TEST(RenameProperty, EveryRenameOfferedCompilesToTheSameCodeFile) {
     int line = 0, column = 0;
     for (std::size_t k = 0; k + 4 < tokens.size(); k += 5) {
       line += tokens[k].get<int>();
-      column = tokens[k].get<int>() == 0 ? column + tokens[k + 1].get<int>() : tokens[k + 1].get<int>();
+      column =
+          tokens[k].get<int>() == 0 ? column + tokens[k + 1].get<int>() : tokens[k + 1].get<int>();
       const int type = tokens[k + 3];
       if (type != 4 && type != 5) continue;  // labels and constants
       // A name no program holds may always replace a definition, faults or none.

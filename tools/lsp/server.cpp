@@ -393,8 +393,9 @@ Json Server::Completion(const Document& d, const Json& position) const {
   // is offered by the text typed, and one that tells cases apart would drop "MOV" for "mo".
   const DocumentLine& text = d.lines[at.line];
   const auto from = static_cast<std::size_t>(at.byte) - typed.size();
-  const Json range{{"start", {{"line", at.line}, {"character", text.utf16[from]}}},
-                   {"end", {{"line", at.line}, {"character", text.utf16[static_cast<std::size_t>(at.byte)]}}}};
+  const Json range{
+      {"start", {{"line", at.line}, {"character", text.utf16[from]}}},
+      {"end", {{"line", at.line}, {"character", text.utf16[static_cast<std::size_t>(at.byte)]}}}};
   for (const q41::Completion& c : CompletionsFor(facts, typed, CompletionPlaceAt(line, at.byte),
                                                  language_, FileLines(d, where->block))) {
     const int kind = c.kind == CompletionKind::Mnemonic   ? 14
