@@ -276,14 +276,14 @@ CompletionPlace CompletionPlaceAt(std::string_view line, int column) {
 }
 
 std::string InTypedCase(std::string_view word, std::string_view typed) {
-  const bool lower =
-      std::any_of(typed.begin(), typed.end(), [](char c) { return c >= 'a' && c <= 'z'; }) &&
-      std::none_of(typed.begin(), typed.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
-  std::string out(word);
-  if (lower) {
-    for (char& c : out) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+  // What was typed stays as typed; the rest follows the case of its last letter.
+  const auto letter = std::find_if(typed.rbegin(), typed.rend(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  });
+  const bool lower = letter != typed.rend() && *letter >= 'a';
+  std::string out(typed.substr(0, std::min(typed.size(), word.size())));
+  for (char c : word.substr(out.size())) {
+    out += lower && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   }
   return out;
 }

@@ -70,8 +70,10 @@ std::string_view WordBefore(std::string_view line, int column);
 enum class CompletionPlace { Operation, Operand, Value, Label, Comment, Nothing };
 CompletionPlace CompletionPlaceAt(std::string_view line, int column);
 
-// `word` in lower case when `typed` is written in lower case (the language does not tell
-// the cases of a..z apart, and an editor compares what it offers with what was typed).
+// `word` (which begins with `typed`, letters of either case alike) as the user goes on
+// writing it: what was typed as typed, the rest in the case of its last letter typed (upper
+// case when none). The language does not tell the cases of a..z apart, and an editor keeps
+// only what begins with the text typed, as typed.
 std::string InTypedCase(std::string_view word, std::string_view typed);
 
 // The first `limit` of the words below, and how many more match: an editor shows a few, and

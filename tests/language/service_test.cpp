@@ -207,5 +207,16 @@ TEST(Service, CompletionTellsWhatANameIsAndWhereItIsDefined) {
   EXPECT_EQ(DescribeName(undefined.names.front(), Language::English), "NOWHERE: name\nnot defined");
 }
 
+// A word offered goes on as the user writes it: what was typed as typed, the rest in the
+// case of the last letter typed.
+TEST(Service, CompletionGoesOnInTheCaseTyped) {
+  const struct {
+    const char *word, *typed, *shown;
+  } table[] = {{"MOV", "mo", "mov"},   {"MOV", "MO", "MOV"},           {"LOOP", "Lo", "Loop"},
+               {"LOOP", "lO", "lOOP"}, {"LEN(MSG)", "le", "len(msg)"}, {"R1", "", "R1"},
+               {"G12", "g1", "g12"}};
+  for (const auto& row : table) EXPECT_EQ(InTypedCase(row.word, row.typed), row.shown) << row.typed;
+}
+
 }  // namespace
 }  // namespace q41
