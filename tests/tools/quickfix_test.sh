@@ -39,12 +39,13 @@ printf "  mov #'\t', #5\r\n  hlt\r\n" >tab.asm
 printf "  mov #'\xc6', #5 ; \xea\xee\xec\xec\xe5\xed\xf2\xe0\xf0\xe8\xe9\r\n  hlt\r\n" >cyrillic.asm
 for f in tab.asm cyrillic.asm; do
   rm -f landed.txt
-  PATH="$(dirname "$q41asm"):$PATH" nvim --headless -u NONE -i NONE -n \
+  PATH="$(dirname "$q41asm"):$PATH" HOME="$work" XDG_STATE_HOME="$work" XDG_CACHE_HOME="$work" nvim --headless -u NONE -i NONE -n \
     --cmd "set rtp^=$source/editors/nvim" -c 'filetype plugin on' -c "edit $f" -c 'silent make' \
-    -c 'cfirst' -c 'call writefile([&fileencoding, &fileformat, &filetype, getline(".")[col(".") - 1 : col(".")]], "landed.txt")' \
+    -c 'cfirst' -c 'lua vim.wait(5000, function() return #vim.lsp.buf_get_clients() > 0 end, 20)' \
+    -c 'call writefile([&fileencoding, &fileformat, &filetype, getline(".")[col(".") - 1 : col(".")], luaeval("#vim.lsp.buf_get_clients()")], "landed.txt")' \
     -c 'qall!' </dev/null >/dev/null 2>&1 || true
   landed=$(tr '\n' ' ' <landed.txt 2>/dev/null || true)
-  [ "$landed" = "cp1251 dos q41 #5 " ] ||
+  [ "$landed" = "cp1251 dos q41 #5 1 " ] ||
     { echo "Neovim's :make on $f landed on: $landed" >&2; exit 1; }
 done
-echo "quickfix: the Neovim plugin's :make lands on the fault after a tab and after Cyrillic text"
+echo "quickfix: the Neovim plugin's :make lands on the fault after a tab and after Cyrillic text, with q41-lsp attached"
