@@ -1,5 +1,6 @@
 # make run   - install what is missing, build, start the assembler
 # make test  - the same set-up, then every test
+# make vsix  - the VS Code extension
 # make bench - the benchmarks, in an optimised build
 # make build-types - build and test once per standard CMake build type
 BUILD ?= build
@@ -11,7 +12,7 @@ CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 600
 BUILD_TYPES := Debug Release RelWithDebInfo MinSizeRel
 
-.PHONY: all setup configure build run test package install bench build-types fuzz format clean
+.PHONY: all setup configure build run test package install vsix bench build-types fuzz format clean
 
 all: build
 
@@ -37,6 +38,8 @@ test: build
 	@grep -ho "[0-9]* kills, [0-9]* restores compared" $(BUILD)/Testing/Temporary/LastTest.log
 	@grep -ho "neovim: [0-9]* requests made, [0-9]* answers compared" $(BUILD)/Testing/Temporary/LastTest.log
 	@grep -ho "ksyntax: [0-9]* lines and [0-9]* characters coloured alike" $(BUILD)/Testing/Temporary/LastTest.log
+	@grep -ho "vscode grammar: [0-9]* lines of [0-9]* programs .*" $(BUILD)/Testing/Temporary/LastTest.log
+	@grep -ho "[0-9]* renames offered and compiled the same, [0-9]* refused" $(BUILD)/Testing/Temporary/LastTest.log
 	@cmake -S . -B $(BUILD)-asan -G Ninja -DQ41_SANITIZE=ON -DQ41_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD)-asan -j $(JOBS)
 	@cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS)
@@ -46,6 +49,11 @@ test: build
 package: build
 	@cd $(BUILD) && cpack -G DEB
 	@ls $(BUILD)/q41-assembler_*.deb
+
+# The VS Code extension: build/q41-assembler-VERSION.vsix, installed with
+# `code --install-extension build/q41-assembler-1.0.0.vsix`.
+vsix: build
+	@scripts/vsix.sh $(BUILD)
 
 # The same files as the package, under PREFIX (/usr/local unless given) and DESTDIR.
 install: build

@@ -10,7 +10,7 @@ packages=(
   openbox x11-utils xdotool libxcb1-dev
   dpkg-dev lintian desktop-file-utils librsvg2-bin man-db
   clang libclang-rt-14-dev
-  nlohmann-json3-dev neovim
+  nlohmann-json3-dev neovim emacs-nox elpa-eglot
   libkf5syntaxhighlighting-tools
 )
 
@@ -20,10 +20,23 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# Node.js and npm from Debian unless a node of another source, which brings its own npm, is
+# installed (Debian's npm would conflict with it).
+command -v node >/dev/null || missing+=(nodejs)
+command -v npm >/dev/null || missing+=(npm)
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
 
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The npm packages of the VS Code extension and its tests (vscode-textmate, vscode-oniguruma,
+# @vscode/vsce, the language client), as its lock file pins them.
+vscode="$(cd "$(dirname "$0")/.." && pwd)/editors/vscode"
+if [ ! -f "$vscode/node_modules/.package-lock.json" ] ||
+   [ "$vscode/package-lock.json" -nt "$vscode/node_modules/.package-lock.json" ]; then
+  echo "Installing the npm packages of editors/vscode"
+  (cd "$vscode" && npm ci --no-audit --no-fund --loglevel=error)
+fi

@@ -84,17 +84,11 @@ struct Arguments {
 };
 
 // Each warning box of the windows is a line "FILE:LINE: warning: TEXT" on standard error (or
-// "warning: TEXT" with --status-lines, or without a line), in the order the boxes would show,
-// with every line feed of the text written as the two characters \n.
+// "warning: TEXT" with --status-lines, or without a line), in the order the boxes would show;
+// the box's lines are joined by blanks, since an editor reads a warning as one line.
 void PrintWarning(std::string_view text, const std::string& where = {}) {
-  std::string shown;
-  for (char c : text) {
-    if (c == '\n') {
-      shown += "\\n";
-    } else {
-      shown += c;
-    }
-  }
+  std::string shown(text);
+  std::replace(shown.begin(), shown.end(), '\n', ' ');
   std::cerr << where << "warning: " << q41::Cp1251ToUtf8(shown) << '\n';
 }
 
@@ -266,6 +260,17 @@ struct Input {
   }
 };
 
+// The column of byte `at` of `line` (1-based) as GCC reports it, which Emacs and the problem
+// matchers count in: a tab advances to the next multiple of eight, any other character counts
+// one (a line's byte is one character of its code page).
+std::size_t DisplayColumn(std::string_view line, std::size_t at) {
+  std::size_t column = 0;
+  for (std::size_t c = 0; c < at && c < line.size(); ++c) {
+    column = line[c] == '\t' ? (column / 8 + 1) * 8 : column + 1;
+  }
+  return column + 1;
+}
+
 // Block `block`'s fault as compilers report one, which editors jump to: where in the file,
 // what, the line and a caret under the offending text, as the compile placed it. A fault of
 // no line gives the file and the message alone.
@@ -291,7 +296,8 @@ void PrintFault(const Arguments& args, const Input& input, int block,
     caret += line[c] == '\t' ? '\t' : ' ';
   }
   caret += '^' + std::string(static_cast<std::size_t>(std::max(place.length, 1) - 1), '~');
-  std::cerr << args.input << ':' << fileLine << ':' << place.start + 1
+  std::cerr << args.input << ':' << fileLine << ':'
+            << DisplayColumn(line, static_cast<std::size_t>(place.start))
             << ": error: " << q41::Cp1251ToUtf8(status.errCaption) << '\n'
             << q41::Cp1251ToUtf8(line) << '\n'
             << caret << '\n';

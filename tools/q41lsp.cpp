@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "common/err_diag.hpp"
@@ -48,6 +49,46 @@ bool ReadMessage(std::istream& in, std::string& body) {
   return true;
 }
 
+// What the server reads on its command line; it is started by an editor, which says it.
+const q41::Bilingual Usage{
+    "Использование: q41-lsp [--lang ru|en]\n"
+    "Языковой сервер (Language Server Protocol) для файлов программ Q41 (.asm) на\n"
+    "стандартных вводе и выводе; его запускает редактор.\n"
+    "  --lang ru|en  язык сообщений (иначе по LC_ALL, LC_MESSAGES или LANG)\n"
+    "  --help        эта справка\n"
+    "  --version     версия\n",
+    "Usage: q41-lsp [--lang ru|en]\n"
+    "A language server (the Language Server Protocol) for Q41 program files (.asm) on\n"
+    "standard input and output; an editor starts it.\n"
+    "  --lang ru|en  the language of the messages (else by LC_ALL, LC_MESSAGES or LANG)\n"
+    "  --help        this help\n"
+    "  --version     the version\n"};
+
+// Reads the options into `language`; an exit status when the program ends here.
+std::optional<int> ReadOptions(int argc, char** argv, q41::Language& language) {
+  for (int k = 1; k < argc; ++k) {
+    std::string arg = argv[k];
+    if (arg == "--lang" && k + 1 < argc) arg = std::string("--lang=") + argv[++k];
+    if (arg == "--lang=ru" || arg == "--lang=en") {
+      language = arg == "--lang=ru" ? q41::Language::Russian : q41::Language::English;
+    } else if (arg == "--version") {
+      std::cout << "q41-lsp " << Q41_VERSION << "\n";
+      return 0;
+    } else if (arg == "--help" || arg == "-h") {
+      std::cout << q41::Bilingual(Usage).In(language);
+      return 0;
+    } else {
+      std::cerr << "q41-lsp: "
+                << q41::Bilingual{"неизвестный параметр: ", "unknown option: "}.In(language) << arg
+                << "\n"
+                << q41::Bilingual{"Справка: q41-lsp --help\n", "Try: q41-lsp --help\n"}.In(
+                       language);
+      return 2;
+    }
+  }
+  return std::nullopt;
+}
+
 void WriteMessage(const std::string& body) {
   std::cout << "Content-Length: " << body.size() << "\r\n\r\n" << body;
   std::cout.flush();
@@ -57,19 +98,7 @@ void WriteMessage(const std::string& body) {
 
 int main(int argc, char** argv) {
   q41::Language language = q41::LanguageOfEnvironment();
-  for (int k = 1; k < argc; ++k) {
-    const std::string arg = argv[k];
-    if (arg == "--lang=ru" ||
-        (arg == "--lang" && k + 1 < argc && std::strcmp(argv[k + 1], "ru") == 0)) {
-      language = q41::Language::Russian;
-    } else if (arg == "--lang=en" ||
-               (arg == "--lang" && k + 1 < argc && std::strcmp(argv[k + 1], "en") == 0)) {
-      language = q41::Language::English;
-    } else if (arg == "--version") {
-      std::cout << "q41-lsp " << Q41_VERSION << "\n";
-      return 0;
-    }
-  }
+  if (const auto status = ReadOptions(argc, argv, language)) return *status;
   std::ios::sync_with_stdio(false);
   q41::lsp::Server server(language);
   std::string body;

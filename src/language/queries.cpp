@@ -175,6 +175,30 @@ std::optional<Hover> HoverAt(const BlockFacts& facts, std::string_view text, std
   return std::nullopt;
 }
 
+std::optional<Hover> GlobalHoverAt(const BlockFacts& facts, std::string_view text,
+                                   std::int32_t line, int column, Language language,
+                                   const FileLineOf& fileLine) {
+  for (const SyntaxSpan& span : GlobalLineTokens(text)) {
+    if (column < span.start || column > span.start + span.length) continue;
+    Hover hover{{}, false, span.start, span.length};
+    if (span.kind == SyntaxKind::Number) {
+      std::string value;
+      for (char c : text.substr(static_cast<std::size_t>(span.start),
+                                static_cast<std::size_t>(span.length))) {
+        if (c != ' ') value += c;
+      }
+      if (auto number = NumberHover(value)) hover.text = *number;
+    } else if (const NameFacts* n = NameAt(facts, true, line, column)) {
+      hover.text = DescribeName(*n, language, fileLine);
+      hover.start = n->definition.start;
+      hover.length = n->definition.length;
+    }
+    if (hover.text.empty()) return std::nullopt;
+    return hover;
+  }
+  return std::nullopt;
+}
+
 std::string_view WordBefore(std::string_view line, int column) {
   auto end = static_cast<std::size_t>(std::clamp(column, 0, static_cast<int>(line.size())));
   std::size_t begin = end;
@@ -182,10 +206,38 @@ std::string_view WordBefore(std::string_view line, int column) {
   return line.substr(begin, end - begin);
 }
 
+namespace {
+
+// What may stand as operand `index` (0 the first) of `m`: a port or a number no name, a
+// branch's target a label alone.
+CompletionPlace OperandPlace(const MnemonicEntry& m, int index) {
+  switch (m.form) {
+    case OperandForm::None:
+    case OperandForm::Value:
+      return CompletionPlace::Nothing;
+    case OperandForm::PortDestination:
+      return index == 0 ? CompletionPlace::Nothing : CompletionPlace::Operand;
+    case OperandForm::SourcePort:
+      return index == 1 ? CompletionPlace::Nothing : CompletionPlace::Operand;
+    case OperandForm::Branch:
+      return index == 0 ? CompletionPlace::Label : CompletionPlace::Nothing;
+    case OperandForm::SourceDestination:
+      return index <= 1 ? CompletionPlace::Operand : CompletionPlace::Nothing;
+    case OperandForm::Jump:
+    case OperandForm::One:
+      return index == 0 ? CompletionPlace::Operand : CompletionPlace::Nothing;
+  }
+  return CompletionPlace::Nothing;
+}
+
+}  // namespace
+
 CompletionPlace CompletionPlaceAt(std::string_view line, int column) {
   const std::string_view word = WordBefore(line, column);
   const std::string_view before = line.substr(0, static_cast<std::size_t>(column) - word.size());
   CompletionPlace place = CompletionPlace::Operation;
+  const MnemonicEntry* mnemonic = nullptr;
+  std::size_t operandsFrom = 0;
   bool inText = false;  // the character before the word is a string's or a character's
   for (const SyntaxSpan& span : LineTokens(before)) {
     inText = span.kind == SyntaxKind::Text &&
@@ -194,18 +246,46 @@ CompletionPlace CompletionPlaceAt(std::string_view line, int column) {
       case SyntaxKind::Comment:
         return CompletionPlace::Comment;
       case SyntaxKind::Mnemonic:
+        mnemonic = LookupMnemonic(Upper(before.substr(static_cast<std::size_t>(span.start),
+                                                      static_cast<std::size_t>(span.length))));
+        operandsFrom = static_cast<std::size_t>(span.start + span.length);
+        place = CompletionPlace::Operand;
+        break;
+      // A constant's value and a count of reserved words are numbers.
       case SyntaxKind::ConstantDefinition:
       case SyntaxKind::ReservedWords:
-        place = CompletionPlace::Operand;
+        place = CompletionPlace::Nothing;
         break;
       default:
         break;
     }
   }
-  if (place == CompletionPlace::Operand && !inText && before.ends_with('#')) {
-    return CompletionPlace::Value;
+  if (inText) return CompletionPlace::Nothing;
+  if (place == CompletionPlace::Operand) {
+    // A string's directive ("DS") is no instruction: its text is no operand.
+    if (mnemonic == nullptr) return CompletionPlace::Nothing;
+    const auto commas =
+        std::count(before.begin() + static_cast<std::ptrdiff_t>(operandsFrom), before.end(), ',');
+    place = OperandPlace(*mnemonic, static_cast<int>(commas));
+  }
+  // After "#" stands a value: a name of either kind, or a number.
+  if (before.ends_with('#')) {
+    return place == CompletionPlace::Operand ? CompletionPlace::Value : CompletionPlace::Nothing;
   }
   return place;
+}
+
+std::string InTypedCase(std::string_view word, std::string_view typed) {
+  // What was typed stays as typed; the rest follows the case of its last letter.
+  const auto letter = std::find_if(typed.rbegin(), typed.rend(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  });
+  const bool lower = letter != typed.rend() && *letter >= 'a';
+  std::string out(typed.substr(0, std::min(typed.size(), word.size())));
+  for (char c : word.substr(out.size())) {
+    out += lower && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return out;
 }
 
 namespace {
@@ -234,10 +314,11 @@ class Offer {
 };
 
 // The names defined in the block (`inGlobal` false) or in GLOBAL that match.
-void OfferNames(Offer& offer, const BlockFacts& facts, bool inGlobal, Language language,
-                const FileLineOf& fileLine) {
+void OfferNames(Offer& offer, const BlockFacts& facts, bool inGlobal, bool labelsOnly,
+                Language language, const FileLineOf& fileLine) {
   for (const NameFacts& n : facts.names) {
     if (!n.defined || n.definition.inGlobal != inGlobal || !offer.Matches(n.name)) continue;
+    if (labelsOnly && n.kind != SyntaxKind::LabelDefinition) continue;
     offer.Add([&] {
       std::string detail = KindAndValue(n, language);
       detail += "; ";
@@ -255,7 +336,7 @@ CompletionList CompletionsFor(const BlockFacts& facts, std::string_view prefix,
                               CompletionPlace place, Language language, std::size_t limit,
                               const FileLineOf& fileLine) {
   Offer offer(prefix, limit);
-  if (place == CompletionPlace::Comment) return offer.Take();
+  if (place == CompletionPlace::Comment || place == CompletionPlace::Nothing) return offer.Take();
   if (place == CompletionPlace::Operation) {
     for (const MnemonicEntry& m : Mnemonics) {
       if (!offer.Matches(m.name)) continue;
@@ -280,9 +361,11 @@ CompletionList CompletionsFor(const BlockFacts& facts, std::string_view prefix,
       });
     }
   }
-  // The block's own names before GLOBAL's, which may be many and are shared by every block.
-  OfferNames(offer, facts, false, language, fileLine);
-  OfferNames(offer, facts, true, language, fileLine);
+  // The block's own names before GLOBAL's, which may be many and are shared by every block;
+  // GLOBAL defines constants alone, and a branch's target is a label.
+  const bool labelsOnly = place == CompletionPlace::Label;
+  OfferNames(offer, facts, false, labelsOnly, language, fileLine);
+  if (!labelsOnly) OfferNames(offer, facts, true, false, language, fileLine);
   return offer.Take();
 }
 

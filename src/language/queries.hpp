@@ -43,6 +43,12 @@ struct Hover {
 std::optional<Hover> HoverAt(const BlockFacts& facts, std::string_view text, std::int32_t line,
                              int column, Language language, const FileLineOf& fileLine = {});
 
+// The same for a line of the GLOBAL text: a constant's kind, value and definition, a
+// number's value.
+std::optional<Hover> GlobalHoverAt(const BlockFacts& facts, std::string_view text,
+                                   std::int32_t line, int column, Language language,
+                                   const FileLineOf& fileLine = {});
+
 enum class CompletionKind { Mnemonic, Register, Label, Constant };
 
 struct Completion {
@@ -58,10 +64,17 @@ std::string_view WordBefore(std::string_view line, int column);
 
 // Where the word that ends at `column` of `line` stands, as the line is read: where a
 // statement's operation goes (after blanks, or after a label), among the operands of an
-// operation or a constant's value, right after "#", where only a name's value may stand, or
-// in a comment, where nothing is offered.
-enum class CompletionPlace { Operation, Operand, Value, Comment };
+// operation where a register or a name may stand, right after "#", where only a name's
+// value may stand, a branch's target, where only a label may, in a comment, or where no word
+// may stand at all (a port, a number, a string, an operand too many).
+enum class CompletionPlace { Operation, Operand, Value, Label, Comment, Nothing };
 CompletionPlace CompletionPlaceAt(std::string_view line, int column);
+
+// `word` (which begins with `typed`, letters of either case alike) as the user goes on
+// writing it: what was typed as typed, the rest in the case of its last letter typed (upper
+// case when none). The language does not tell the cases of a..z apart, and an editor keeps
+// only what begins with the text typed, as typed.
+std::string InTypedCase(std::string_view word, std::string_view typed);
 
 // The first `limit` of the words below, and how many more match: an editor shows a few, and
 // a program may hold a hundred thousand names. Details are built for the words returned only.
@@ -72,7 +85,8 @@ struct CompletionList {
 
 // The words that begin with `prefix` (letters of either case alike) that may stand at
 // `place`: mnemonics where the operation goes; registers (not after "#"), then the block's
-// names, then GLOBAL's among the operands; each with a short description.
+// names, then GLOBAL's among the operands; the block's labels alone as a branch's target;
+// each with a short description.
 CompletionList CompletionsFor(const BlockFacts& facts, std::string_view prefix,
                               CompletionPlace place, Language language, std::size_t limit,
                               const FileLineOf& fileLine = {});

@@ -69,7 +69,8 @@ class NameCollector {
   }
 
   void ReadLine(std::string_view line, std::int32_t lineNo) {
-    for (const SyntaxSpan& span : LineTokens(line)) {
+    const std::vector<SyntaxSpan> spans = LineTokens(line);
+    for (const SyntaxSpan& span : spans) {
       if (span.kind != SyntaxKind::LabelDefinition && span.kind != SyntaxKind::LabelUse &&
           span.kind != SyntaxKind::ConstantDefinition) {
         continue;
@@ -88,15 +89,61 @@ class NameCollector {
       const SourcePlace place{false, lineNo, span.start, length};
       if (span.kind == SyntaxKind::LabelUse) {
         Named(name).uses.push_back(place);
+        NoteLengthUse(line, name, place);
       } else {
         Define(name, span.kind, place);
       }
     }
+    DefineLength(line, spans, lineNo);
+  }
+
+  // Ties each use of "LEN(X)" to X, once every line is read: only a string's label has a
+  // length constant the directive makes.
+  void LinkLengths() {
+    for (const auto& [label, place] : lengthUses_) {
+      const auto it = index_.find("LEN(" + label + ")");
+      if (it == index_.end() || names_[it->second].lengthOf != label) continue;
+      names_[index_.at(label)].inLengths.push_back(place);
+    }
   }
 
  private:
+  // A string's label defines its length constant LEN(LABEL) at the directive.
+  void DefineLength(std::string_view line, const std::vector<SyntaxSpan>& spans,
+                    std::int32_t lineNo) {
+    if (spans.size() < 2 || spans[0].kind != SyntaxKind::LabelDefinition ||
+        spans[1].kind != SyntaxKind::Mnemonic || spans[1].length != 2 ||
+        Upper(line.substr(static_cast<std::size_t>(spans[1].start), 2)) != "DS") {
+      return;
+    }
+    std::string label = Upper(line.substr(static_cast<std::size_t>(spans[0].start),
+                                          static_cast<std::size_t>(spans[0].length)));
+    label.pop_back();
+    while (!label.empty() && label.back() == Blank) label.pop_back();
+    const std::string length = "LEN(" + label + ")";
+    if (index_.count(length) != 0 && names_[index_.at(length)].defined) return;
+    Define(length, SyntaxKind::ConstantDefinition, {false, lineNo, spans[1].start, 2});
+    Named(length).lengthOf = label;
+  }
+
+  // The name inside a use written "LEN(X)", blanks around it left out.
+  void NoteLengthUse(std::string_view line, const std::string& name, const SourcePlace& use) {
+    if (name.size() < 6 || name.compare(0, 4, "LEN(") != 0 || name.back() != ')') return;
+    const std::string_view text =
+        line.substr(static_cast<std::size_t>(use.start), static_cast<std::size_t>(use.length));
+    const std::size_t open = text.find('(');
+    const std::size_t close = text.rfind(')');
+    if (open == std::string_view::npos || close == std::string_view::npos || close <= open) return;
+    SourcePlace inner = TrimmedPlace(text, open + 1, close);
+    inner.start += use.start;
+    inner.line = use.line;
+    if (inner.length == 0) return;
+    lengthUses_.emplace_back(name.substr(4, name.size() - 5), inner);
+  }
+
   std::vector<NameFacts>& names_;
   std::unordered_map<std::string, std::size_t> index_;
+  std::vector<std::pair<std::string, SourcePlace>> lengthUses_;
 };
 
 class WarningCollector : public AssemblerWarnings {
@@ -149,6 +196,7 @@ BlockFacts ReadBlock(SourceText source, const Lines& glob, const AssemblerOption
   for (std::size_t k = 0; k < source.size(); ++k) {
     collector.ReadLine(source[k], static_cast<std::int32_t>(k + 1));
   }
+  collector.LinkLengths();
   const LabelTable& labels = workspace.labels;
   for (int r = 1; r <= labels.LabelCount(); ++r) {
     const LabelRow& row = labels.Row(r);

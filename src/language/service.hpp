@@ -34,6 +34,12 @@ struct NameFacts {
   SourcePlace definition;
   std::vector<SourcePlace> uses;
   std::string value;
+  // A string's label X and its length constant LEN(X), which the string directive makes: the
+  // constant is defined by the directive ("DS", its place) and names its label here; the
+  // label holds the places of its name inside the constant's uses, the "X" of "LEN(X)", which
+  // a new name for the label must follow.
+  std::string lengthOf;
+  std::vector<SourcePlace> inLengths;
 };
 
 // A warning of the compile (a bare name where a value was more likely meant, a block

@@ -148,4 +148,28 @@ std::vector<SyntaxSpan> LineTokens(std::string_view line) {
   return spans;
 }
 
+std::vector<SyntaxSpan> GlobalLineTokens(std::string_view line) {
+  const std::size_t first = line.find_first_not_of(Blank);
+  if (first == std::string_view::npos) return {};
+  if (line[first] == ';') {
+    return {{static_cast<int>(first), static_cast<int>(line.size() - first), SyntaxKind::Comment}};
+  }
+  const std::size_t equals = line.find('=');
+  if (equals == std::string_view::npos || equals == first) return {};
+  std::vector<SyntaxSpan> spans{{static_cast<int>(first), static_cast<int>(equals + 1 - first),
+                                 SyntaxKind::ConstantDefinition}};
+  const std::size_t from = line.find_first_not_of(Blank, equals + 1);
+  if (from == std::string_view::npos) return spans;
+  const std::size_t to = line.find_last_not_of(Blank) + 1;
+  std::string value;
+  for (char c : line.substr(from, to - from)) {
+    if (c != Blank) value += UpperAscii(c);
+  }
+  std::string error;
+  if (NormalizeNumber(value, Language::English, error)) {
+    spans.push_back({static_cast<int>(from), static_cast<int>(to - from), SyntaxKind::Number});
+  }
+  return spans;
+}
+
 }  // namespace q41

@@ -38,4 +38,10 @@ struct SyntaxSpan {
 // text the assembler would refuse) has no colour.
 std::vector<SyntaxSpan> LineTokens(std::string_view line);
 
+// The spans of a line of the GLOBAL text, read as the label table reads it: a line whose
+// first character other than a blank is ";" is a comment; any other is "NAME = VALUE", the
+// name with its "=" a constant's definition and the value a number when the label table
+// reads it as one (blanks anywhere left out); a line it refuses has no colour.
+std::vector<SyntaxSpan> GlobalLineTokens(std::string_view line);
+
 }  // namespace q41

@@ -89,7 +89,8 @@ TEST(Service, ListingRowsKeepTheLineNumber) {
 }
 
 // Where the operation goes only operations are offered, among the operands registers and
-// names, right after "#" names alone, in a comment nothing; asked with no word begun, all
+// names, right after "#" names alone, as a branch's target labels alone, in a comment, a
+// port, a number, a string or an operand too many nothing; asked with no word begun, all
 // that may stand there.
 TEST(Service, CompletionOffersWhatMayStandWhereTheWordIs) {
   const BlockFacts facts = ReadBlock(Lines{"LOOP: NOP", "  HLT"}, {"LIMIT=20"}, English);
@@ -107,8 +108,15 @@ TEST(Service, CompletionOffersWhatMayStandWhereTheWordIs) {
       {"  mov r0, #", CompletionPlace::Value, false, false, true},
       {"  mov ", CompletionPlace::Operand, false, true, true},
       {"  mov r0, r", CompletionPlace::Operand, false, true, false},
-      {"X = L", CompletionPlace::Operand, false, false, true},
-      {"  dw L", CompletionPlace::Operand, false, false, true},
+      {"X = L", CompletionPlace::Nothing, false, false, false},
+      {"  dw L", CompletionPlace::Nothing, false, false, false},
+      {"  bne L", CompletionPlace::Label, false, false, true},
+      {"  bne #", CompletionPlace::Nothing, false, false, false},
+      {"  out r0, p", CompletionPlace::Nothing, false, false, false},
+      {"  in p.1, r", CompletionPlace::Operand, false, true, false},
+      {"  hlt r", CompletionPlace::Nothing, false, false, false},
+      {"  mov r0, r1, r", CompletionPlace::Nothing, false, false, false},
+      {"X: ds L", CompletionPlace::Nothing, false, false, false},
       {"  hlt ; mo", CompletionPlace::Comment, false, false, false},
       {"  hlt ; #", CompletionPlace::Comment, false, false, false},
   };
@@ -197,6 +205,17 @@ TEST(Service, CompletionTellsWhatANameIsAndWhereItIsDefined) {
   const BlockFacts undefined = ReadBlock(Lines{"  JMP NOWHERE"}, {}, English);
   ASSERT_EQ(undefined.names.size(), 1u);
   EXPECT_EQ(DescribeName(undefined.names.front(), Language::English), "NOWHERE: name\nnot defined");
+}
+
+// A word offered goes on as the user writes it: what was typed as typed, the rest in the
+// case of the last letter typed.
+TEST(Service, CompletionGoesOnInTheCaseTyped) {
+  const struct {
+    const char *word, *typed, *shown;
+  } table[] = {{"MOV", "mo", "mov"},   {"MOV", "MO", "MOV"},           {"LOOP", "Lo", "Loop"},
+               {"LOOP", "lO", "lOOP"}, {"LEN(MSG)", "le", "len(msg)"}, {"R1", "", "R1"},
+               {"G12", "g1", "g12"}};
+  for (const auto& row : table) EXPECT_EQ(InTypedCase(row.word, row.typed), row.shown) << row.typed;
 }
 
 }  // namespace

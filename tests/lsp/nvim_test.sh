@@ -10,6 +10,13 @@ here="$source/tests/lsp"
 command -v nvim >/dev/null || { echo "nvim is missing (package neovim; scripts/setup.sh installs it)" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The command line: help and version, and an option it does not know refused with a message.
+"$server" --help | grep -q '^Usage: q41-lsp' || { echo "q41-lsp --help says no usage" >&2; exit 1; }
+"$server" --version | grep -q '^q41-lsp [0-9]' || { echo "q41-lsp --version" >&2; exit 1; }
+if "$server" --lang en --stdio </dev/null 2>"$work/err"; then
+  echo "q41-lsp took an unknown option" >&2; exit 1
+fi
+grep -q 'unknown option: --stdio' "$work/err" || { echo "q41-lsp refused silently" >&2; exit 1; }
 requests=0
 compared=0
 for name in blocks failing; do

@@ -31,7 +31,12 @@ files=(usr/bin/asm_Q41 usr/bin/asm_Q41-en usr/bin/q41asm usr/bin/q41-lsp
        usr/share/man/man1/q41asm.1.gz usr/share/man/man1/q41-lsp.1.gz
        usr/share/man/man1/asm_Q41.1.gz usr/share/man/man1/asm_Q41-en.1.gz
        "$doc/README.md" "$doc/copyright" "$doc/changelog.gz"
-       usr/share/org.kde.syntax-highlighting/syntax/q41.xml)
+       usr/share/org.kde.syntax-highlighting/syntax/q41.xml
+       usr/share/nvim/site/pack/q41/start/q41/ftdetect/q41.vim
+       usr/share/nvim/site/pack/q41/start/q41/ftplugin/q41.lua
+       usr/share/nvim/site/pack/q41/start/q41/compiler/q41asm.vim
+       usr/share/vim/vimfiles/ftdetect/q41.vim usr/share/vim/vimfiles/compiler/q41asm.vim
+       usr/share/emacs/site-lisp/q41-mode.el)
 for size in 16 22 24 32 48 64 128 256; do
   files+=("usr/share/icons/hicolor/${size}x${size}/apps/q41-assembler.png")
 done
@@ -73,6 +78,21 @@ XDG_DATA_HOME="$tmp/none" XDG_DATA_DIRS="$root/usr/share" kate-syntax-highlighte
   fail "kate-syntax-highlighter failed on hello.asm"
 [ -s "$tmp/highlight.log" ] && { cat "$tmp/highlight.log"; fail "the syntax definition loads with warnings"; }
 grep -q 'Definition (Q41 Assembler)' "$tmp/hello.html" || fail "the syntax definition is not found"
+
+# The editors find their set-ups where the package puts them (the packaged tree standing for
+# /usr/share): a program file opens as Q41, read as Windows-1251 with CR LF.
+printf '; \xcf\xf0\xee\xe1\xe0\r\n  hlt\r\n' >"$tmp/program.asm"
+nvim --headless -u NONE -i NONE -n --cmd "set packpath^=$root/usr/share/nvim/site" \
+  --cmd 'packloadall' -c 'filetype plugin on' -c "edit $tmp/program.asm" \
+  -c "call writefile([&filetype, &fileencoding, &fileformat, getline(1)], '$tmp/nvim.txt')" \
+  -c 'qall!' </dev/null >/dev/null 2>&1
+[ "$(tr '\n' ' ' <"$tmp/nvim.txt")" = "q41 cp1251 dos ; Проба " ] ||
+  fail "Neovim read the program as: $(cat "$tmp/nvim.txt")"
+HOME="$tmp" emacs --batch -L "$root/usr/share/emacs/site-lisp" --eval "(require 'q41-mode)" \
+  --eval "(progn (find-file \"$tmp/program.asm\") (princ (format \"%s %s\" major-mode buffer-file-coding-system)))" \
+  >"$tmp/emacs.txt" 2>/dev/null
+[ "$(cat "$tmp/emacs.txt")" = "q41-mode windows-1251-dos" ] ||
+  fail "Emacs read the program as: $(cat "$tmp/emacs.txt")"
 
 # lintian: no error.
 if command -v lintian >/dev/null; then

@@ -96,7 +96,7 @@ class Definition {
         "<!DOCTYPE language>\n"
         "<!-- Made by gen_ksyntax from the Q41 assembler's instruction table; do not edit. -->\n"
         "<language name=\"Q41 Assembler\" section=\"Assembler\" version=\"1\" "
-        "kateversion=\"5.0\" extensions=\"*.asm;*.q41\" mimetype=\"\">\n"
+        "kateversion=\"5.0\" extensions=\"*.asm;*.ASM\" mimetype=\"\" priority=\"10\">\n"
         "<highlighting>\n<contexts>\n";
     xml += ContextXml("Line", NormalText, "#stay", root);
     for (const std::string& name : order_) xml += contexts_[name];

@@ -9,6 +9,7 @@
 #include "common/cp1251.hpp"
 #include "common/number_text.hpp"
 #include "language/queries.hpp"
+#include "language/rename.hpp"
 
 namespace q41::lsp {
 namespace {
@@ -102,34 +103,6 @@ Position PositionOf(const Document& d, const Json& position) {
   p.byte = static_cast<int>(std::min<std::ptrdiff_t>(
       found - units.begin(), static_cast<std::ptrdiff_t>(units.size()) - 1));
   return p;
-}
-
-// A name and every place that names it: a GLOBAL name's places in all blocks.
-struct NamePlaces {
-  const NameFacts* name = nullptr;
-  std::vector<std::pair<int, SourcePlace>> places;  // the block of each (any, in GLOBAL)
-};
-
-NamePlaces NamedAt(const Document& d, const Position& at) {
-  NamePlaces out;
-  const auto where = d.program.PlaceOf(at.line);
-  if (!where || d.program.facts.empty()) return out;
-  const int block = where->inGlobal ? 0 : where->block;
-  out.name = NameAt(d.program.facts[static_cast<std::size_t>(block)], where->inGlobal, where->line,
-                    at.byte);
-  if (out.name == nullptr) return out;
-  if (!(out.name->defined && out.name->definition.inGlobal)) {
-    for (const SourcePlace& p : PlacesOf(*out.name)) out.places.emplace_back(block, p);
-    return out;
-  }
-  out.places.emplace_back(0, out.name->definition);
-  for (std::size_t b = 0; b < d.program.facts.size(); ++b) {
-    for (const NameFacts& n : d.program.facts[b].names) {
-      if (n.name != out.name->name) continue;
-      for (const SourcePlace& use : n.uses) out.places.emplace_back(static_cast<int>(b), use);
-    }
-  }
-  return out;
 }
 
 // The reference's HTML entry as the protocol's Markdown.
@@ -344,36 +317,35 @@ Json Server::Hover(const Document& d, const Json& position) const {
   if (!where || d.program.facts.empty()) return nullptr;
   std::string markdown;
   SourcePlace place{where->inGlobal, where->line, at.byte, 0};
-  if (where->inGlobal) {
-    const NameFacts* n = NameAt(d.program.facts[0], true, where->line, at.byte);
-    if (n == nullptr) return nullptr;
-    markdown = Cp1251ToUtf8(DescribeName(*n, language_, FileLines(d, 0)));
-    place = n->definition;
-  } else {
-    const auto block = static_cast<std::size_t>(where->block);
-    const auto hover = HoverAt(d.program.facts[block], d.lines[at.line].bytes, where->line, at.byte,
-                               language_, FileLines(d, where->block));
-    if (!hover) return nullptr;
-    markdown = hover->html ? Markdown(hover->text) : Cp1251ToUtf8(hover->text);
-    place.start = hover->start;
-    place.length = hover->length;
-  }
+  const int block = where->inGlobal ? 0 : where->block;
+  const BlockFacts& facts = d.program.facts[static_cast<std::size_t>(block)];
+  const std::string& text = d.lines[at.line].bytes;
+  const auto hover =
+      where->inGlobal
+          ? GlobalHoverAt(facts, text, where->line, at.byte, language_, FileLines(d, 0))
+          : HoverAt(facts, text, where->line, at.byte, language_, FileLines(d, where->block));
+  if (!hover) return nullptr;
+  markdown = hover->html ? Markdown(hover->text) : Cp1251ToUtf8(hover->text);
+  place.start = hover->start;
+  place.length = hover->length;
   Json answer{{"contents", {{"kind", "markdown"}, {"value", markdown}}}};
-  if (auto range = RangeOf(d, where->inGlobal ? 0 : where->block, place)) answer["range"] = *range;
+  if (auto range = RangeOf(d, block, place)) answer["range"] = *range;
   return answer;
 }
 
 Json Server::Definition(const std::string& uri, const Document& d, const Json& position) const {
-  const NamePlaces named = NamedAt(d, PositionOf(d, position));
+  const Position at = PositionOf(d, position);
+  const NamedPlaces named = NamedPlacesAt(d.program, at.line, at.byte);
   if (named.name == nullptr || !named.name->defined) return nullptr;
-  const auto range = RangeOf(d, named.places.front().first, named.name->definition);
+  const auto range = RangeOf(d, named.places.front().block, named.name->definition);
   if (!range) return nullptr;
   return {{"uri", uri}, {"range", *range}};
 }
 
 Json Server::References(const std::string& uri, const Document& d, const Json& position) const {
   Json list = Json::array();
-  for (const auto& [block, place] : NamedAt(d, PositionOf(d, position)).places) {
+  const Position at = PositionOf(d, position);
+  for (const auto& [block, place] : NamedPlacesAt(d.program, at.line, at.byte).places) {
     if (auto range = RangeOf(d, block, place)) list.push_back({{"uri", uri}, {"range", *range}});
   }
   return list;
@@ -381,7 +353,8 @@ Json Server::References(const std::string& uri, const Document& d, const Json& p
 
 Json Server::Highlights(const Document& d, const Json& position) const {
   Json list = Json::array();
-  for (const auto& [block, place] : NamedAt(d, PositionOf(d, position)).places) {
+  const Position at = PositionOf(d, position);
+  for (const auto& [block, place] : NamedPlacesAt(d.program, at.line, at.byte).places) {
     const bool definition = place.inGlobal || list.empty();
     if (auto range = RangeOf(d, block, place)) {
       list.push_back({{"range", *range}, {"kind", definition ? 3 : 2}});
@@ -392,27 +365,15 @@ Json Server::Highlights(const Document& d, const Json& position) const {
 
 Json Server::Rename(const std::string& uri, const Document& d, const Json& position,
                     const std::string& newName) const {
-  const NamePlaces named = NamedAt(d, PositionOf(d, position));
-  if (named.name == nullptr) throw ProtocolError{InvalidParams, "no label or constant here"};
-  // Valid is what the assembler takes as a label's name; taken is any name a block or the
-  // GLOBAL text defines.
-  const std::string bytes = Utf8ToCp1251(newName);
-  const BlockFacts trial = ReadBlock(Lines{bytes + ": NOP", "  HLT"}, {}, {language_, true});
-  const auto defines = [&](const BlockFacts& f, const std::string& name) {
-    return std::any_of(f.names.begin(), f.names.end(),
-                       [&](const NameFacts& n) { return n.defined && n.name == name; });
-  };
-  if (!trial.compiled || trial.names.size() != 1) {
-    throw ProtocolError{InvalidParams, newName + " is not a valid name"};
-  }
-  const std::string upper = trial.names.front().name;
-  for (const BlockFacts& f : d.program.facts) {
-    if (upper != named.name->name && defines(f, upper)) {
-      throw ProtocolError{InvalidParams, newName + " is taken"};
-    }
-  }
+  const Position at = PositionOf(d, position);
+  Lines file;
+  file.reserve(d.lines.size());
+  for (const DocumentLine& l : d.lines) file.push_back(l.bytes);
+  const RenamePlan plan =
+      PlanRename(file, d.program, at.line, at.byte, Utf8ToCp1251(newName), {language_, true});
+  if (!plan.refusal.empty()) throw ProtocolError{InvalidParams, Cp1251ToUtf8(plan.refusal)};
   Json edits = Json::array();
-  for (const auto& [block, place] : named.places) {
+  for (const auto& [block, place] : plan.places) {
     if (auto range = RangeOf(d, block, place)) {
       edits.push_back({{"range", *range}, {"newText", newName}});
     }
@@ -427,15 +388,27 @@ Json Server::Completion(const Document& d, const Json& position) const {
   if (!where || where->inGlobal || at.line >= d.lines.size()) return items;
   const std::string& line = d.lines[at.line].bytes;
   const auto& facts = d.program.facts[static_cast<std::size_t>(where->block)];
-  for (const q41::Completion& c :
-       CompletionsFor(facts, WordBefore(line, at.byte), CompletionPlaceAt(line, at.byte), language_,
-                      FileLines(d, where->block))) {
+  const std::string_view typed = WordBefore(line, at.byte);
+  // The word replaces what was typed, in the case it was typed in: a client filters what it
+  // is offered by the text typed, and one that tells cases apart would drop "MOV" for "mo".
+  const DocumentLine& text = d.lines[at.line];
+  const auto from = static_cast<std::size_t>(at.byte) - typed.size();
+  const Json range{
+      {"start", {{"line", at.line}, {"character", text.utf16[from]}}},
+      {"end", {{"line", at.line}, {"character", text.utf16[static_cast<std::size_t>(at.byte)]}}}};
+  for (const q41::Completion& c : CompletionsFor(facts, typed, CompletionPlaceAt(line, at.byte),
+                                                 language_, FileLines(d, where->block))) {
     const int kind = c.kind == CompletionKind::Mnemonic   ? 14
                      : c.kind == CompletionKind::Register ? 6
                      : c.kind == CompletionKind::Label    ? 18
                                                           : 21;
-    items.push_back(
-        {{"label", Cp1251ToUtf8(c.word)}, {"detail", Cp1251ToUtf8(c.detail)}, {"kind", kind}});
+    const std::string word = Cp1251ToUtf8(InTypedCase(c.word, typed));
+    items.push_back({{"label", word},
+                     {"filterText", word},
+                     {"insertText", word},
+                     {"textEdit", {{"range", range}, {"newText", word}}},
+                     {"detail", Cp1251ToUtf8(c.detail)},
+                     {"kind", kind}});
   }
   return items;
 }
@@ -481,9 +454,10 @@ Json Server::SemanticTokens(const Document& d) const {
   int lastStart = 0;
   for (std::size_t k = 0; k < d.lines.size(); ++k) {
     const auto where = d.program.PlaceOf(k);
-    if (!where || where->inGlobal) continue;
+    if (!where) continue;
     const DocumentLine& line = d.lines[k];
-    for (const SyntaxSpan& span : LineTokens(line.bytes)) {
+    for (const SyntaxSpan& span :
+         where->inGlobal ? GlobalLineTokens(line.bytes) : LineTokens(line.bytes)) {
       const auto begin = static_cast<std::size_t>(span.start);
       const int start = line.utf16[begin];
       const int length = line.utf16[begin + static_cast<std::size_t>(span.length)] - start;
