@@ -18,6 +18,7 @@
 
 #include "blocks/block_model.hpp"
 #include "blocks/compile_commands.hpp"
+#include "ui/accessible_names.hpp"
 #include "ui/asm_editor.hpp"
 #include "ui/code_links.hpp"
 #include "ui/i_face.hpp"
@@ -331,7 +332,8 @@ void TForm1::SetLineCaption(const std::string& text) {
 }
 
 void TForm1::SetLamp(int block, LampColor color) {
-  if (block >= 0 && block < 6) ui_.BlockLamps[block]->SetColor(LampColorOf(color, *ui_.GroupBox2));
+  if (block < 0 || block >= 6) return;
+  ui_.BlockLamps[block]->SetState(color, LampStateText(program_.settings.language, block, color));
 }
 
 bool TForm1::Ask(Question question, int block) {
@@ -370,7 +372,8 @@ void TForm1::ShowPpuList() {
   ui_.PPUlist->setText(ToQt(PpuListText(set)));
 }
 
-void TForm1::BlockShown(int /*block*/) {
+void TForm1::BlockShown(int block) {
+  NameCurrentBlock(program_.settings.language, ui_, block);
   ShowHistory();
 }
 
