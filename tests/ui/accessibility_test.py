@@ -147,7 +147,9 @@ def to_grid(main, grid_name):
 
 def tab_ring(main, t, lang):
     ring = t["ring"]
-    check(to_grid(main, ring[0]), f"{lang}: Tab reaches the grid")
+    if not to_grid(main, ring[0]):
+        check(False, f"{lang}: Tab reaches the grid, not only {focused_name(main)!r}")
+        return
     walked = []
     for _ in range(len(ring)):
         before = focused_name(main)
@@ -158,7 +160,9 @@ def tab_ring(main, t, lang):
     same = all(e is None or e == w for e, w in zip(expected, walked))
     check(same and len(walked) == len(expected), f"{lang}: Tab walks {walked}")
     for keys, name in (("shift+Tab", ring[-1]), ("ctrl+Tab", None), ("ctrl+shift+Tab", ring[-1])):
-        to_grid(main, ring[0])
+        if not to_grid(main, ring[0]):
+            check(False, f"{lang}: Tab reaches the grid again")
+            return
         key(keys)
         until(lambda: focused_name(main) != ring[0], 2)
         got = focused(main)
