@@ -58,6 +58,7 @@ void NameMainControls(Language language, MainControls& c) {
   c.labels->setAccessibleName(t(NameLabels));
   c.labels->setAccessibleDescription(t(DescriptionLabels));
   c.BlckTabs->setAccessibleName(t(NameBlockTabs));
+  c.BlckTabs->setAccessibleDescription(t(DescriptionBlockTabs));
   c.LineLab->setAccessibleDescription(t(NameLineStatus));
   c.ErrLab->setAccessibleDescription(t(NameFaultStatus));
   const std::array<std::pair<QToolButton*, InterfaceText>, 4> buttons = {{

@@ -130,6 +130,7 @@ enum InterfaceText : int {
   NameLabels,
   DescriptionLabels,
   NameBlockTabs,
+  DescriptionBlockTabs,
   NameLineStatus,
   NameFaultStatus,
   NameReturn,

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTableView>
@@ -104,6 +105,16 @@ void TForm1::ConnectControls() {
   command(ui_.SpeedButton2, &TForm1::SpeedButton2Click);
   command(ui_.BP, &TForm1::BPClick);
   command(ui_.BM, &TForm1::BMClick);
+  // The add and delete buttons take no focus and have no menu item: on the block tabs,
+  // Insert and Delete do what they do, so that a keyboard alone reaches them.
+  auto key = [this](Qt::Key key, void (TForm1::*handler)()) {
+    auto* shortcut = new QShortcut(QKeySequence(key), ui_.BlckTabs, nullptr, nullptr,
+                                   Qt::WidgetShortcut);
+    connect(shortcut, &QShortcut::activated, this,
+            [this, handler] { program_.RunCommand([this, handler] { (this->*handler)(); }); });
+  };
+  key(Qt::Key_Insert, &TForm1::BPClick);
+  key(Qt::Key_Delete, &TForm1::BMClick);
   connect(ui_.BlckTabs, &QTabBar::currentChanged, this, [this](int index) {
     if (index >= 0) BlckCtrlChange(index);
   });

@@ -21,6 +21,7 @@ TEXTS = {
     "en": {
         "main": " Q41 Assembler",
         "compText": "Text for compilation",
+        "source1": "Block 1 source",
         "lamp": "Block {}: {}",
         "not compiled": "not compiled",
         "compiled": "compiled",
@@ -33,6 +34,7 @@ TEXTS = {
     "ru": {
         "main": " Ассемблер Q41",
         "compText": "Текст для компиляции",
+        "source1": "Текст блока 1",
         "lamp": "Блок {}: {}",
         "not compiled": "не компилировался",
         "compiled": "откомпилирован",
@@ -98,8 +100,17 @@ def key(*keys):
     subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], check=True)
 
 
+def walk_controls(o):
+    """The window's controls, without the menus and the editors' parts."""
+    yield o
+    if o.get_role() in (Atspi.Role.TABLE, Atspi.Role.MENU_BAR, Atspi.Role.TEXT):
+        return
+    for c in children(o):
+        yield from walk_controls(c)
+
+
 def focused(window):
-    for o in walk(window):
+    for o in walk_controls(window):
         if o.get_state_set().contains(S.FOCUSED) and o.get_role() != Atspi.Role.PAGE_TAB:
             return o
     return None
@@ -115,7 +126,9 @@ def names_of_focusable(app, lang):
     count = 0
     for window in children(app):
         for o in walk(window):
-            if not o.get_state_set().contains(S.FOCUSABLE):
+            # What is not on the screen is read by nobody.
+            states = o.get_state_set()
+            if not states.contains(S.FOCUSABLE) or not states.contains(S.SHOWING):
                 continue
             count += 1
             if not o.get_name():
@@ -173,6 +186,43 @@ def tab_ring(main, t, lang):
                   f"{None if got is None else got.get_name()!r}")
 
 
+def blocks_by_keys(main, t, lang):
+    """On the block tabs, Insert adds a block and Delete removes the last one."""
+    to_grid(main, t["ring"][0])
+    key("ctrl+Tab")
+    tabs = until(lambda: next((o for o in walk(main) if o.get_role() == Atspi.Role.PAGE_TAB_LIST
+                               and o.get_state_set().contains(S.FOCUSED)), None), 3)
+    check(tabs is not None, f"{lang}: the block tabs have the focus")
+    if tabs is None:
+        return
+    key("Insert")
+    check(until(lambda: tabs.get_child_count() >= 2 and focused_name(main) == t["source1"], 3),
+          f"{lang}: Insert on the tabs adds block 1 and shows its source: "
+          f"{tabs.get_child_count()} tabs, focus in {focused_name(main)!r}")
+    key("shift+Tab")
+    key("Delete")
+    check(until(lambda: sum(1 for c in children(tabs) if c.get_role() == Atspi.Role.PAGE_TAB)
+                == 1, 3), f"{lang}: Delete on the tabs removes block 1 again")
+
+
+def tool_windows(app, lang):
+    """The listing, the reference, the find dialog and the print choice, opened by their keys,
+    name every control too."""
+    before = sum(1 for w in children(app) if w.get_state_set().contains(S.SHOWING))
+    for keys in ("ctrl+l", "F1", "ctrl+f"):
+        key(keys)
+    until(lambda: sum(1 for w in children(app) if w.get_state_set().contains(S.SHOWING))
+          >= before + 3, 5)
+    key("ctrl+p")
+    until(lambda: any(w.get_role() == Atspi.Role.DIALOG and w.get_state_set().contains(S.ACTIVE)
+                      and any(o.get_role() == Atspi.Role.RADIO_BUTTON for o in walk(w))
+                      for w in children(app)), 5)
+    shown = sum(1 for w in children(app) if w.get_state_set().contains(S.SHOWING))
+    check(shown >= before + 4, f"{lang}: {shown} windows shown with the tool windows")
+    names_of_focusable(app, lang)
+    key("Escape")
+
+
 def run(binary, lang):
     t = TEXTS[lang]
     work = tempfile.mkdtemp()
@@ -220,6 +270,8 @@ def run(binary, lang):
               f"{lang}: the status lines say {[o.get_name() for o in status]}")
         listener.deregister("object:property-change:accessible-name")
         tab_ring(main, t, lang)
+        blocks_by_keys(main, t, lang)
+        tool_windows(app, lang)
     finally:
         program.kill()
         program.wait()
