@@ -83,9 +83,8 @@ void NameCompileText(Language language, TForm2& form2) {
 void NameBlockPanels(Language language, THF& hf) {
   for (int i = 0; i < static_cast<int>(hf.panels.size()); ++i) {
     THF::Panel& p = hf.panels[static_cast<std::size_t>(i)];
-    NameBlockFields(language,
-                    {p.source, p.code, p.cpuAddress, p.ppuAddress, p.ppu, p.ppuList, p.wordCount},
-                    i);
+    NameBlockFields(
+        language, {p.source, p.code, p.cpuAddress, p.ppuAddress, p.ppu, p.ppuList, p.wordCount}, i);
   }
   hf.returnButton->setAccessibleName(Text(language, NameReturn));
   hf.SpeedButton1->setAccessibleName(Text(language, NameReturn));

@@ -2,9 +2,9 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>

@@ -108,8 +108,8 @@ void TForm1::ConnectControls() {
   // The add and delete buttons take no focus and have no menu item: on the block tabs,
   // Insert and Delete do what they do, so that a keyboard alone reaches them.
   auto key = [this](Qt::Key key, void (TForm1::*handler)()) {
-    auto* shortcut = new QShortcut(QKeySequence(key), ui_.BlckTabs, nullptr, nullptr,
-                                   Qt::WidgetShortcut);
+    auto* shortcut =
+        new QShortcut(QKeySequence(key), ui_.BlckTabs, nullptr, nullptr, Qt::WidgetShortcut);
     connect(shortcut, &QShortcut::activated, this,
             [this, handler] { program_.RunCommand([this, handler] { (this->*handler)(); }); });
   };
