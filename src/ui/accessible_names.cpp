@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTabBar>
 #include <QTableView>
 #include <QToolButton>
 #include <array>
@@ -57,8 +56,6 @@ void NameMainControls(Language language, MainControls& c) {
   c.Glob->setAccessibleName(t(NameGlobal));
   c.labels->setAccessibleName(t(NameLabels));
   c.labels->setAccessibleDescription(t(DescriptionLabels));
-  c.BlckTabs->setAccessibleName(t(NameBlockTabs));
-  c.BlckTabs->setAccessibleDescription(t(DescriptionBlockTabs));
   c.LineLab->setAccessibleDescription(t(NameLineStatus));
   c.ErrLab->setAccessibleDescription(t(NameFaultStatus));
   const std::array<std::pair<QToolButton*, InterfaceText>, 4> buttons = {{

@@ -129,8 +129,6 @@ enum InterfaceText : int {
   NameGlobal,
   NameLabels,
   DescriptionLabels,
-  NameBlockTabs,
-  DescriptionBlockTabs,
   NameLineStatus,
   NameFaultStatus,
   NameReturn,
