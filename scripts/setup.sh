@@ -8,6 +8,7 @@ packages=(
   binutils
   qt6-base-dev qt6-translations-l10n fonts-liberation xvfb xauth poppler-utils
   openbox x11-utils xdotool libxcb1-dev
+  dbus at-spi2-core python3-gi gir1.2-atspi-2.0
   dpkg-dev lintian desktop-file-utils librsvg2-bin man-db
   clang libclang-rt-14-dev
   nlohmann-json3-dev neovim emacs-nox elpa-eglot

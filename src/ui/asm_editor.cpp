@@ -22,6 +22,20 @@ QTextCharFormat FormatOf(const TokenLook& look) {
   return f;
 }
 
+// A small arrow pointing at the line, in the pen's colour, filling `area`.
+void DrawMarkArrow(QPainter& painter, const QRect& area) {
+  const QPointF tip(area.right() + 1, area.center().y() + 0.5);
+  const QPointF points[3] = {{static_cast<qreal>(area.left()), tip.y() - 3.5},
+                             tip,
+                             {static_cast<qreal>(area.left()), tip.y() + 3.5}};
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setBrush(painter.pen().color());
+  painter.setPen(Qt::NoPen);
+  painter.drawPolygon(points, 3);
+  painter.restore();
+}
+
 }  // namespace
 
 class AsmEditor::Gutter : public QWidget {
@@ -200,13 +214,19 @@ void AsmEditor::PaintGutter(QPaintEvent* event) {
     if (block.isVisible() && top + height >= event->rect().top()) {
       const int number = block.blockNumber() + 1;
       const QRect cell(0, top, gutter_->width() - 5, fontMetrics().height());
-      if (number == markedLine_) {
+      const bool marked = number == markedLine_;
+      if (marked) {
         painter.fillRect(QRect(0, top, gutter_->width(), height), colours.mark);
         painter.setPen(colours.markNumber);
+        DrawMarkArrow(painter, QRect(cell.right() + 1, top, 4, cell.height()));
       } else {
         painter.setPen(block.blockNumber() == caretLine ? colours.gutterCaretNumber
                                                         : colours.gutterNumber);
       }
+      // The fault's line is told by its number's weight and the arrow as well as by colour.
+      QFont face = font();
+      face.setBold(marked);
+      painter.setFont(face);
       painter.drawText(cell, Qt::AlignRight | Qt::AlignVCenter, QString::number(number));
       for (const Mark& m : diagnostics_) {
         if (m.text.block() != block) continue;
@@ -243,6 +263,8 @@ QList<QTextEdit::ExtraSelection> AsmEditor::Selections(const QTextBlock& first,
   for (QTextEdit::ExtraSelection use : uses_) {
     if (!here(use.cursor)) continue;
     use.format.setBackground(colours.use);
+    // Seen without the colour too: a dotted line under each use.
+    use.format.setUnderlineStyle(QTextCharFormat::DotLine);
     selections.push_back(use);
   }
   for (const QTextEdit::ExtraSelection& h : highlights_) {

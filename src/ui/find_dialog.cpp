@@ -35,11 +35,19 @@ FindDialog::FindDialog(QWidget* mainWindow, Language language)
   status = new QLabel(this);
   findButton->setDefault(true);
 
+  // Each field is named by the caption before it, without its colon.
+  auto caption = [this](InterfaceText row, QLineEdit* field) {
+    const QString text = Text(language_, row);
+    auto* label = new QLabel(text, this);
+    label->setBuddy(field);
+    field->setAccessibleName(text.endsWith(':') ? text.chopped(1) : text);
+    return label;
+  };
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel(Text(language, TextFindLabel), this), 0, 0);
+  grid->addWidget(caption(TextFindLabel, findText), 0, 0);
   grid->addWidget(findText, 0, 1);
   grid->addWidget(findButton, 0, 2);
-  grid->addWidget(new QLabel(Text(language, TextReplaceLabel), this), 1, 0);
+  grid->addWidget(caption(TextReplaceLabel, replaceText), 1, 0);
   grid->addWidget(replaceText, 1, 1);
   grid->addWidget(replaceButton, 1, 2);
   grid->addWidget(matchCase, 2, 1);

@@ -9,6 +9,8 @@
 
 #include "common/keyed_table.hpp"
 #include "files/error_text.hpp"
+#include "ui/accessible_names.hpp"
+#include "ui/hidForm.hpp"
 #include "ui/main_commands.hpp"
 #include "ui/main_controls.hpp"
 #include "ui/mainform.hpp"
@@ -153,6 +155,30 @@ constexpr auto Table = std::to_array<KeyedText<InterfaceText>>({
     {ButtonOverwrite, {"&Перезаписать", "&Overwrite"}},
     {ButtonKeepMine, {"&Оставить мои изменения", "&Keep mine"}},
     {ButtonReload, {"&Перечитать", "&Reload"}},
+    {NameBlockSource, {"Текст блока %1", "Block %1 source"}},
+    {NameBlockCode, {"Код блока %1", "Code of block %1"}},
+    {NameCpuAddress, {"Адрес CPU блока %1", "CPU address of block %1"}},
+    {NamePpuAddress, {"Адрес PPU блока %1", "PPU address of block %1"}},
+    {NamePpuBox, {"PPU %2 блока %1", "PPU %2 of block %1"}},
+    {NamePpuList, {"Список PPU блока %1", "PPU list of block %1"}},
+    {NameWordCount, {"Число слов кода блока %1", "Code words of block %1"}},
+    {NameHeader, {"Заголовок программы", "Program header"}},
+    {NameGlobal, {"Текст GLOBAL", "GLOBAL text"}},
+    {NameLabels, {"Метки текущего блока", "Labels of the current block"}},
+    {DescriptionLabels,
+     {"Стрелки переходят по клеткам, Tab - к следующему полю",
+      "Arrow keys move between cells, Tab to the next field"}},
+    {NameLineStatus, {"Строка компиляции", "Compile line"}},
+    {NameFaultStatus, {"Ошибка компиляции", "Compile fault"}},
+    {NameReturn, {"Открыть главное окно", "Show main window"}},
+    {NameCompText, {"Текст для компиляции", "Text for compilation"}},
+    {NameListingText, {"Текст листинга", "Listing text"}},
+    {NameReferenceEntries, {"Команды справочника", "Reference entries"}},
+    {NameReferenceText, {"Описание команды", "Entry description"}},
+    {NameLamp, {"Блок %1: %2", "Block %1: %2"}},
+    {LampCompiled, {"откомпилирован", "compiled"}},
+    {LampFailed, {"ошибка компиляции", "failed"}},
+    {LampNotCompiled, {"не компилировался", "not compiled"}},
 });
 static_assert(KeyedInOrder<InterfaceTextCount>(Table));
 
@@ -161,7 +187,10 @@ void ApplyTexts(Language language, TForm1& f, TForm2& form2, QWidget* hf, Interf
   f.setWindowTitle(t(TitleForm1));
   form2.setWindowTitle(t(TitleForm2));
   if (hf != nullptr) hf->setWindowTitle(t(TitleHF));
+  if (auto* blocks = qobject_cast<THF*>(hf)) NameBlockPanels(language, *blocks);
+  NameCompileText(language, form2);
   MainControls& c = f.Controls();
+  NameMainControls(language, c);
   ApplyCommandCaptions(language, c);
   c.labelsModel->SetHeader(0, t(GridLabel));
   c.labelsModel->SetHeader(2, t(GridAddr));

@@ -116,6 +116,30 @@ enum InterfaceText : int {
   ButtonOverwrite,
   ButtonKeepMine,
   ButtonReload,
+  // and the names a screen reader reads for controls that show no caption of their own
+  // ("%1" is a block's number, "%2" a PPU's or a state).
+  NameBlockSource,
+  NameBlockCode,
+  NameCpuAddress,
+  NamePpuAddress,
+  NamePpuBox,
+  NamePpuList,
+  NameWordCount,
+  NameHeader,
+  NameGlobal,
+  NameLabels,
+  DescriptionLabels,
+  NameLineStatus,
+  NameFaultStatus,
+  NameReturn,
+  NameCompText,
+  NameListingText,
+  NameReferenceEntries,
+  NameReferenceText,
+  NameLamp,
+  LampCompiled,
+  LampFailed,
+  LampNotCompiled,
   InterfaceTextCount
 };
 

@@ -89,7 +89,7 @@ void ListingWindow::Highlight() {
   const EditorColours& colours = CurrentColours();
   for (const int row : FaultRows()) {
     // The whole row in the mark's colour, as the caret's row is lit up, and its characters
-    // in the mark's ink.
+    // in the mark's ink, in bold.
     QTextEdit::ExtraSelection fault;
     fault.cursor = QTextCursor(text->document()->findBlockByNumber(row));
     fault.format.setBackground(colours.mark);
@@ -97,6 +97,8 @@ void ListingWindow::Highlight() {
     QTextEdit::ExtraSelection ink = fault;
     ink.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     ink.format.setForeground(colours.markNumber);
+    // Seen without the colour too.
+    ink.format.setFontWeight(QFont::Bold);
     ink.format.clearProperty(QTextFormat::FullWidthSelection);
     selections << fault << ink;
   }

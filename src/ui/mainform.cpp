@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTableView>
@@ -18,6 +19,7 @@
 
 #include "blocks/block_model.hpp"
 #include "blocks/compile_commands.hpp"
+#include "ui/accessible_names.hpp"
 #include "ui/asm_editor.hpp"
 #include "ui/code_links.hpp"
 #include "ui/i_face.hpp"
@@ -103,6 +105,16 @@ void TForm1::ConnectControls() {
   command(ui_.SpeedButton2, &TForm1::SpeedButton2Click);
   command(ui_.BP, &TForm1::BPClick);
   command(ui_.BM, &TForm1::BMClick);
+  // The add and delete buttons take no focus and have no menu item: on the block tabs,
+  // Insert and Delete do what they do, so that a keyboard alone reaches them.
+  auto key = [this](Qt::Key key, void (TForm1::*handler)()) {
+    auto* shortcut =
+        new QShortcut(QKeySequence(key), ui_.BlckTabs, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(shortcut, &QShortcut::activated, this,
+            [this, handler] { program_.RunCommand([this, handler] { (this->*handler)(); }); });
+  };
+  key(Qt::Key_Insert, &TForm1::BPClick);
+  key(Qt::Key_Delete, &TForm1::BMClick);
   connect(ui_.BlckTabs, &QTabBar::currentChanged, this, [this](int index) {
     if (index >= 0) BlckCtrlChange(index);
   });
@@ -323,7 +335,8 @@ void TForm1::SetStatus(const StatusReport& status) {
 }
 
 void TForm1::SetLamp(int block, LampColor color) {
-  if (block >= 0 && block < 6) ui_.BlockLamps[block]->SetColor(LampColorOf(color, *ui_.GroupBox2));
+  if (block < 0 || block >= 6) return;
+  ui_.BlockLamps[block]->SetState(color, LampStateText(program_.settings.language, block, color));
 }
 
 bool TForm1::Ask(Question question, int block) {
@@ -362,7 +375,8 @@ void TForm1::ShowPpuList() {
   ui_.PPUlist->setText(ToQt(PpuListText(set)));
 }
 
-void TForm1::BlockShown(int /*block*/) {
+void TForm1::BlockShown(int block) {
+  NameCurrentBlock(program_.settings.language, ui_, block);
   ShowHistory();
 }
 

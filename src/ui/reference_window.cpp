@@ -47,6 +47,8 @@ ReferenceWindow::ReferenceWindow(QWidget* mainWindow, Language language)
   entries->installEventFilter(this);
   text = new QTextBrowser(this);
   text->setObjectName("referenceText");
+  entries->setAccessibleName(Text(language, NameReferenceEntries));
+  text->setAccessibleName(Text(language, NameReferenceText));
   for (const ReferenceEntry& e : reference_) {
     plain_.push_back(QTextDocumentFragment::fromHtml(QString::fromStdString(e.html)).toPlainText());
   }

@@ -178,6 +178,8 @@ QTextEdit::ExtraSelection LineHighlight(const QTextCursor& at) {
   s.cursor.clearSelection();
   s.format.setBackground(CurrentColours().link);
   s.format.setProperty(QTextFormat::FullWidthSelection, true);
+  // Seen without the colour too: the line's text is underlined.
+  s.format.setFontUnderline(true);
   return s;
 }
 

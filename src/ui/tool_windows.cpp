@@ -37,6 +37,7 @@ void ToolWindows::ShowListing() {
     listing_ = std::make_unique<ListingWindow>(&mainWindow_);
     PlaceBeside(*listing_, mainWindow_);
     listing_->saveButton->setText(Text(program_.settings.language, TextListingSave));
+    listing_->text->setAccessibleName(Text(program_.settings.language, NameListingText));
     connect(listing_->saveButton, &QPushButton::clicked, this,
             [this] { program_.RunCommand([this] { SaveListing(); }); });
     connect(listing_.get(), &ListingWindow::SourceLineChosen, this, &ToolWindows::GoToSourceLine);

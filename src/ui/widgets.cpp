@@ -1,11 +1,14 @@
 #include "ui/widgets.hpp"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QButtonGroup>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QRadioButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "assembler/label_table.hpp"
 #include "ui/qt_text.hpp"
@@ -17,6 +20,47 @@ namespace {
 // No status line is wide enough for more characters than this; measuring more only costs.
 constexpr qsizetype LongestRow = 2000;
 
+// A widget whose name is given, not found: the toolkit names a widget without a name of its
+// own after the caption of the frame around it, and a lamp of a block that does not exist
+// would say " Blocks' compilation: ".
+class NamedAccessible : public QAccessibleWidget {
+ public:
+  NamedAccessible(QWidget* widget, QAccessible::Role role, std::function<QString()> name)
+      : QAccessibleWidget(widget, role), name_(std::move(name)) {}
+  QString text(QAccessible::Text t) const override {
+    return t == QAccessible::Name ? name_() : QAccessibleWidget::text(t);
+  }
+
+ private:
+  std::function<QString()> name_;
+};
+
+// A lamp is read as a label whose text is its block's state. The status lines are read as a
+// status bar, which a screen reader reads on request and follows as it changes; its name is
+// the line's text.
+QAccessibleInterface* OwnAccessible(const QString& key, QObject* object) {
+  if (auto* lamp = qobject_cast<Lamp*>(object)) {
+    if (key == QLatin1String(Lamp::staticMetaObject.className())) {
+      return new NamedAccessible(lamp, QAccessible::StaticText,
+                                 [lamp] { return lamp->accessibleName(); });
+    }
+  }
+  if (auto* line = dynamic_cast<StatusLabel*>(object)) {
+    if (key == QLatin1String("QLabel")) {
+      return new NamedAccessible(line, QAccessible::StatusBar, [line] { return line->text(); });
+    }
+  }
+  return nullptr;
+}
+
+void InstallOwnAccessible() {
+  static const bool installed = [] {
+    QAccessible::installFactory(OwnAccessible);
+    return true;
+  }();
+  (void)installed;
+}
+
 }  // namespace
 
 void ToolWindow::keyPressEvent(QKeyEvent* event) {
@@ -25,6 +69,10 @@ void ToolWindow::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QWidget::keyPressEvent(event);
+}
+
+StatusLabel::StatusLabel(QWidget* parent) : QLabel(parent) {
+  InstallOwnAccessible();
 }
 
 bool StatusLabel::event(QEvent* event) {
@@ -66,20 +114,28 @@ void StatusLabel::paintEvent(QPaintEvent* event) {
                         isEnabled(), shown, foregroundRole());
 }
 
-Lamp::Lamp(QWidget* parent) : QWidget(parent) {}
+Lamp::Lamp(QWidget* parent) : QWidget(parent) {
+  InstallOwnAccessible();
+}
 
-void Lamp::SetColor(const QColor& color) {
-  color_ = color;
+QColor Lamp::Color() const {
+  return LampColorOf(state_, *parentWidget());
+}
+
+void Lamp::SetState(LampColor state, const QString& spoken) {
+  const bool changed = state != state_ || spoken != accessibleName();
+  state_ = state;
+  setVisible(state != LampColor::Hidden);
+  // Setting the name tells the accessibility tree, which tells a screen reader.
+  if (changed) setAccessibleName(spoken);
   update();
 }
 
 void Lamp::paintEvent(QPaintEvent*) {
-  // A lamp of the frame's colour stands for a block that does not exist: it is not drawn
-  // at all, so that whatever the style paints behind it shows.
-  if (color_ == parentWidget()->palette().color(QPalette::Window)) return;
+  if (state_ == LampColor::Hidden) return;
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
-  painter.setBrush(color_);
+  painter.setBrush(Color());
   painter.setPen(Qt::black);
   painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
 }

@@ -34,7 +34,7 @@ class ToolWindow : public QWidget {
 // in its tooltip, whoever set the text. text() is the whole text.
 class StatusLabel : public QLabel {
  public:
-  using QLabel::QLabel;
+  explicit StatusLabel(QWidget* parent);
   // What the line shows of its text: the text itself, or its start and an ellipsis.
   QString ShownText() const;
 
@@ -46,19 +46,25 @@ class StatusLabel : public QLabel {
 // A lamp's colour; a hidden lamp takes the colour of `background`.
 QColor LampColorOf(LampColor color, const QWidget& background);
 
-// A status lamp: a rectangle with rounded corners, filled with one colour.
+// A status lamp: a rectangle with rounded corners, filled with the colour of its block's
+// state. The lamp of a block that does not exist is not shown at all, so that whatever the
+// frame behind it paints shows, in the palette of the moment. A screen reader reads the
+// state as the lamp's name and hears of each change.
 class Lamp : public QWidget {
   Q_OBJECT
  public:
   explicit Lamp(QWidget* parent);
-  QColor Color() const { return color_; }
-  void SetColor(const QColor& color);
+  LampColor State() const { return state_; }
+  // The colour the lamp shows: for a hidden lamp, its frame's.
+  QColor Color() const;
+  // `spoken` says the state in words (empty for a hidden lamp).
+  void SetState(LampColor state, const QString& spoken);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  QColor color_ = Qt::white;
+  LampColor state_ = LampColor::White;
 };
 
 // A frame with a caption and a column of mutually exclusive items.

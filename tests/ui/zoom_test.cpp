@@ -42,6 +42,7 @@ class ZoomTest : public QObject {
   void onlyTheViewAskedZooms();
   void everyColourReadsOnItsBackgrounds();
   void darkDesktopGetsTheDarkSet();
+  void lampsAndPanelsFollowThePalette();
 };
 
 // Each zoom key in the view with the focus and Ctrl with the wheel over the view under the
@@ -173,6 +174,40 @@ void ZoomTest::darkDesktopGetsTheDarkSet() {
       QVERIFY(nop != words.end());
       QCOMPARE(nop->format.foreground().color(), set->mnemonic.colour);
       QVERIFY(test::Shows(s.f.grab().toImage(), s.f, *s.f.Controls().ErrLab, set->errorText));
+    }
+  }
+  QApplication::setPalette(light);
+}
+
+// The desktop turned dark and light again: the lamps of blocks that do not exist let the
+// frame show through in either palette (they once kept the light frame's colour and showed
+// as light boxes on the dark window), the shown ones keep their colours and state, and the
+// all-blocks window's editors draw the set of the moment.
+void ZoomTest::lampsAndPanelsFollowThePalette() {
+  const QPalette light = QApplication::palette();
+  {
+    Started s;
+    MainControls& c = s.f.Controls();
+    c.BP->click();
+    c.CompAll1->trigger();
+    AsmEditor& panel = *s.program.HF()->panels[0].source;
+    for (const EditorColours* set : {&DarkColours(), &LightColours()}) {
+      QApplication::setPalette(set == &DarkColours() ? QPalette(QColor(0x35, 0x35, 0x35)) : light);
+      QApplication::processEvents();
+      const QImage shown = s.f.grab().toImage();
+      // Between the lamps of blocks 0 and 1 the frame shows as it is.
+      const QColor frame = shown.pixelColor(c.GroupBox2->mapTo(&s.f, QPoint(32, 58)));
+      QCOMPARE(IsDark(QApplication::palette()), set == &DarkColours());
+      QCOMPARE(frame.lightness() < 128, set == &DarkColours());
+      QCOMPARE(test::ColourAt(shown, s.f, *c.BlockLamps[0]), QColor(0, 255, 0));
+      QCOMPARE(c.BlockLamps[0]->accessibleName(), QString("Block 0: compiled"));
+      QVERIFY(test::ColourAt(shown, s.f, *c.BlockLamps[1]) != frame);
+      for (int k = 2; k < 6; ++k) {
+        QCOMPARE(test::ColourAt(shown, s.f, *c.BlockLamps[k]), frame);
+        QCOMPARE(c.BlockLamps[k]->Color(), LampColorOf(LampColor::Hidden, *c.GroupBox2));
+        QCOMPARE(c.BlockLamps[k]->accessibleName(), QString());
+      }
+      QCOMPARE(Drawn(panel, 0, -1), set->gutter);
     }
   }
   QApplication::setPalette(light);
