@@ -21,13 +21,13 @@
 
 #include "blocks/compile.hpp"
 #include "generate.hpp"
-#include "ui/asm_editor.hpp"
-#include "ui/editor_lines.hpp"
-#include "ui/hidForm.hpp"
-#include "ui/live_check.hpp"
-#include "ui/mainform.hpp"
-#include "ui/program.hpp"
-#include "ui/source_assist.hpp"
+#include "ui/app/application.hpp"
+#include "ui/editor/asm_editor.hpp"
+#include "ui/editor/editor_lines.hpp"
+#include "ui/editor/live_check.hpp"
+#include "ui/editor/source_assist.hpp"
+#include "ui/main/hidForm.hpp"
+#include "ui/main/mainform.hpp"
 
 namespace {
 

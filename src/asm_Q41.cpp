@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <csignal>
 
-#include "ui/program.hpp"
+#include "ui/app/application.hpp"
 
 #ifndef Q41_LANGUAGE
 #define Q41_LANGUAGE 0

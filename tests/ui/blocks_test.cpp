@@ -9,10 +9,10 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "ui/asm_editor.hpp"
-#include "ui/mainform.hpp"
-#include "ui/program.hpp"
-#include "ui/widgets.hpp"
+#include "ui/app/application.hpp"
+#include "ui/app/widgets.hpp"
+#include "ui/editor/asm_editor.hpp"
+#include "ui/main/mainform.hpp"
 #include "ui_support.hpp"
 
 namespace q41::ui {

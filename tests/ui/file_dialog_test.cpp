@@ -17,9 +17,9 @@
 #include <QToolButton>
 #include <QTreeView>
 
-#include "ui/dialogs.hpp"
-#include "ui/mainform.hpp"
-#include "ui/program.hpp"
+#include "ui/app/application.hpp"
+#include "ui/app/dialogs.hpp"
+#include "ui/main/mainform.hpp"
 #include "ui_support.hpp"
 
 namespace q41::ui {

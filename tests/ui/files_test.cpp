@@ -9,9 +9,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "ui/mainform.hpp"
-#include "ui/program.hpp"
-#include "ui/widgets.hpp"
+#include "ui/app/application.hpp"
+#include "ui/app/widgets.hpp"
+#include "ui/main/mainform.hpp"
 #include "ui_support.hpp"
 
 namespace q41::ui {

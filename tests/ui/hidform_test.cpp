@@ -14,12 +14,12 @@
 #include <QToolButton>
 
 #include "modal_answerer.hpp"
-#include "ui/asm_editor.hpp"
-#include "ui/hidForm.hpp"
-#include "ui/mainform.hpp"
-#include "ui/midtext.hpp"
-#include "ui/program.hpp"
-#include "ui/widgets.hpp"
+#include "ui/app/application.hpp"
+#include "ui/app/widgets.hpp"
+#include "ui/editor/asm_editor.hpp"
+#include "ui/main/hidForm.hpp"
+#include "ui/main/mainform.hpp"
+#include "ui/main/midtext.hpp"
 #include "ui_support.hpp"
 
 namespace q41::ui {

@@ -28,16 +28,16 @@
 #include "assembler/label_table.hpp"
 #include "assembler/mnemonic.hpp"
 #include "blocks/reference.hpp"
-#include "ui/asm_editor.hpp"
-#include "ui/find_dialog.hpp"
-#include "ui/hidForm.hpp"
-#include "ui/listing_window.hpp"
-#include "ui/mainform.hpp"
-#include "ui/midtext.hpp"
-#include "ui/program.hpp"
-#include "ui/qt_text.hpp"
-#include "ui/reference_window.hpp"
-#include "ui/widgets.hpp"
+#include "ui/app/application.hpp"
+#include "ui/app/qt_text.hpp"
+#include "ui/app/widgets.hpp"
+#include "ui/editor/asm_editor.hpp"
+#include "ui/main/hidForm.hpp"
+#include "ui/main/mainform.hpp"
+#include "ui/main/midtext.hpp"
+#include "ui/tools/find_dialog.hpp"
+#include "ui/tools/listing_window.hpp"
+#include "ui/tools/reference_window.hpp"
 #include "ui_support.hpp"
 
 namespace q41::ui {
@@ -206,7 +206,8 @@ void MainWindowTest::interfaceTextsInBothLanguages() {
       {header(2), "Адр.", "Addr."},
       {[](Application& p) { return p.Form1().Controls().RadioGroup1->title(); },
        " Память: ", " Memory: "},
-      {[](Application& p) { return p.Form1().Controls().RadioGroup1->Item(0); }, " общая", " common"},
+      {[](Application& p) { return p.Form1().Controls().RadioGroup1->Item(0); }, " общая",
+       " common"},
       {[](Application& p) { return p.Form1().Controls().RadioGroup1->Item(1); }, " распределенная",
        " distributed"},
       {[](Application& p) { return p.Form1().Controls().GroupBox1->title(); }, " Список PPU ",
@@ -239,7 +240,8 @@ void MainWindowTest::interfaceTextsInBothLanguages() {
        "Код блока * пуст.\nДействительно хотите\nсохранить .COD файл?",
        "Code for block * is empty.\nDo you really want to save\n.COD file?"},
       // The same in both languages.
-      {[](Application& p) { return p.Form2().ShConst->text(); }, "Use short const", "Use short const"},
+      {[](Application& p) { return p.Form2().ShConst->text(); }, "Use short const",
+       "Use short const"},
       {[](Application& p) { return p.Form2().GroupBox1->title(); }, "  Compiler settings  ",
        "  Compiler settings  "},
   };

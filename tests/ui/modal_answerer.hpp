@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <deque>
 
-#include "ui/dialogs.hpp"
+#include "ui/app/dialogs.hpp"
 
 namespace q41::ui::test {
 

@@ -8,10 +8,10 @@
 #include <QTest>
 
 #include "modal_answerer.hpp"
-#include "ui/hidForm.hpp"
-#include "ui/mainform.hpp"
-#include "ui/program.hpp"
-#include "ui/program_files.hpp"
+#include "ui/app/application.hpp"
+#include "ui/files/program_files.hpp"
+#include "ui/main/hidForm.hpp"
+#include "ui/main/mainform.hpp"
 #include "ui_support.hpp"
 
 namespace q41::ui {

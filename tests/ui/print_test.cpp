@@ -9,9 +9,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "ui/mainform.hpp"
-#include "ui/program.hpp"
-#include "ui/program_files.hpp"
+#include "ui/app/application.hpp"
+#include "ui/files/program_files.hpp"
+#include "ui/main/mainform.hpp"
 #include "ui_support.hpp"
 
 namespace q41::ui {

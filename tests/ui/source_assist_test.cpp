@@ -16,8 +16,8 @@
 #include <random>
 
 #include "blocks/block_model.hpp"
-#include "ui/live_check.hpp"
-#include "ui/source_assist.hpp"
+#include "ui/editor/live_check.hpp"
+#include "ui/editor/source_assist.hpp"
 #include "ui_support.hpp"
 
 namespace q41::ui {

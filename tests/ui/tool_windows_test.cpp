@@ -13,12 +13,12 @@
 #include <QToolButton>
 
 #include "blocks/listing.hpp"
-#include "ui/listing_window.hpp"
-#include "ui/mainform.hpp"
-#include "ui/program.hpp"
-#include "ui/qt_text.hpp"
-#include "ui/reference_window.hpp"
-#include "ui/style.hpp"
+#include "ui/app/application.hpp"
+#include "ui/app/qt_text.hpp"
+#include "ui/app/style.hpp"
+#include "ui/main/mainform.hpp"
+#include "ui/tools/listing_window.hpp"
+#include "ui/tools/reference_window.hpp"
 #include "ui_support.hpp"
 
 namespace q41::ui {

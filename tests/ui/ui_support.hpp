@@ -17,13 +17,13 @@
 #include <functional>
 
 #include "common/cp1251.hpp"
-#include "ui/asm_editor.hpp"
-#include "ui/dialogs.hpp"
-#include "ui/mainform.hpp"
-#include "ui/program.hpp"
-#include "ui/qt_text.hpp"
-#include "ui/tool_windows.hpp"
-#include "ui/widgets.hpp"
+#include "ui/app/application.hpp"
+#include "ui/app/dialogs.hpp"
+#include "ui/app/qt_text.hpp"
+#include "ui/app/widgets.hpp"
+#include "ui/editor/asm_editor.hpp"
+#include "ui/main/mainform.hpp"
+#include "ui/tools/tool_windows.hpp"
 
 namespace q41::ui::test {
 

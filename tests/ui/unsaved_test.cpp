@@ -18,9 +18,9 @@
 #include <QToolButton>
 #include <QWindow>
 
-#include "ui/hidForm.hpp"
-#include "ui/program_files.hpp"
-#include "ui/widgets.hpp"
+#include "ui/app/widgets.hpp"
+#include "ui/files/program_files.hpp"
+#include "ui/main/hidForm.hpp"
 #include "ui_support.hpp"
 
 namespace q41::ui {

@@ -19,10 +19,10 @@
 
 #include <xcb/xcb.h>
 
-#include "ui/hidForm.hpp"
-#include "ui/mainform.hpp"
-#include "ui/midtext.hpp"
-#include "ui/program.hpp"
+#include "ui/app/application.hpp"
+#include "ui/main/hidForm.hpp"
+#include "ui/main/mainform.hpp"
+#include "ui/main/midtext.hpp"
 #include "ui_support.hpp"
 
 namespace q41::ui {

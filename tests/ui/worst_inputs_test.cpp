@@ -15,13 +15,13 @@
 #include <csignal>
 #include <random>
 
-#include "ui/asm_editor.hpp"
-#include "ui/hidForm.hpp"
-#include "ui/mainform.hpp"
-#include "ui/program.hpp"
-#include "ui/qt_text.hpp"
-#include "ui/style.hpp"
-#include "ui/widgets.hpp"
+#include "ui/app/application.hpp"
+#include "ui/app/qt_text.hpp"
+#include "ui/app/style.hpp"
+#include "ui/app/widgets.hpp"
+#include "ui/editor/asm_editor.hpp"
+#include "ui/main/hidForm.hpp"
+#include "ui/main/mainform.hpp"
 #include "ui_support.hpp"
 
 namespace q41::ui {

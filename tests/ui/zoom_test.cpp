@@ -8,14 +8,14 @@
 #include <map>
 #include <random>
 
-#include "ui/hidForm.hpp"
-#include "ui/listing_window.hpp"
-#include "ui/main_commands.hpp"
-#include "ui/main_controls.hpp"
-#include "ui/midtext.hpp"
-#include "ui/reference_window.hpp"
-#include "ui/style.hpp"
-#include "ui/zoom.hpp"
+#include "ui/app/style.hpp"
+#include "ui/app/zoom.hpp"
+#include "ui/main/hidForm.hpp"
+#include "ui/main/main_commands.hpp"
+#include "ui/main/main_controls.hpp"
+#include "ui/main/midtext.hpp"
+#include "ui/tools/listing_window.hpp"
+#include "ui/tools/reference_window.hpp"
 #include "ui_support.hpp"
 
 namespace q41::ui {
