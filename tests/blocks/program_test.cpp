@@ -144,7 +144,8 @@ TEST(ProgramFile, WhatAFileDoesNotSayComesFromTheProgramBefore) {
     EXPECT_EQ(read.program.Global(), c.global) << where;
     EXPECT_EQ(read.program.Memory(), c.memory) << where;
     EXPECT_EQ(read.memoryRefused, c.refused) << where;
-    const LineViews views = SplitLineViews(JoinLines(c.file, "\n"));
+    const std::string bytes = JoinLines(c.file, "\n");
+    const LineViews views = SplitLineViews(bytes);
     EXPECT_EQ(ReadUnmarkedFile(views, before).has_value(), !c.marked) << where;
   }
 }
