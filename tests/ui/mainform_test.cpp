@@ -42,6 +42,7 @@
 
 namespace q41::ui {
 
+using test::MainWindow;
 using test::ScriptedDialogs;
 using test::SetText;
 using test::Started;
@@ -51,10 +52,6 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
   // A fresh program for each test, shown as the message loop shows it.
-
-  static QString Cell(TForm1& f, int row, int column) {
-    return f.Controls().labelsModel->index(row - 1, column).data().toString();
-  }
 
  private slots:
   void startUpState();
@@ -89,35 +86,34 @@ class MainWindowTest : public QObject {
 void MainWindowTest::startUpState() {
   Started s(Language::English);
   TForm1& f = s.f;
-  QCOMPARE(Text(*f.Controls().asmText), QStringList({";asm text", "", "hlt"}));
-  QCOMPARE(Text(*f.Controls().fileHeader), QStringList({"Q41 assembler, v.1, 2018"}));
-  QCOMPARE(Text(*f.Controls().Glob), QStringList({";Global"}));
-  QCOMPARE(Text(*f.Controls().codeText), QStringList());
+  MainWindow& w = s.w;
+  QCOMPARE(w.Source(), QStringList({";asm text", "", "hlt"}));
+  QCOMPARE(w.Header(), QStringList({"Q41 assembler, v.1, 2018"}));
+  QCOMPARE(w.Globals(), QStringList({";Global"}));
+  QCOMPARE(w.Code(), QStringList());
   QCOMPARE(Text(*s.program.Form2().compText), QStringList({"compText"}));
   QVERIFY(!s.program.Form2().isVisible());
   QVERIFY(s.program.Form2().ShConst->isChecked());
   QVERIFY(s.program.settings.useShortConst);
-  QCOMPARE(f.Controls().LineLab->text(), QString());
-  QCOMPARE(f.Controls().ErrLab->text(), QString());
-  QCOMPARE(f.Controls().PPUlist->text(), QString("0000"));
-  QCOMPARE(f.Controls().Edit2->text(), QString("0000"));
-  QCOMPARE(f.Controls().NwordsLab->text(), QString("0000"));
-  QCOMPARE(f.Controls().BlckTabs->count(), 1);
-  QCOMPARE(f.Controls().BlckTabs->tabText(0), QString("BLOCK 0"));
-  QCOMPARE(f.Controls().BlockLamps[0]->Color(), QColor(Qt::white));
+  QCOMPARE(w.LineStatus(), QString());
+  QCOMPARE(w.FaultStatus(), QString());
+  QCOMPARE(w.PpuList(), QString("0000"));
+  QCOMPARE(w.CpuAddress(), QString("0000"));
+  QCOMPARE(w.WordCount(), QString("0000"));
+  QCOMPARE(w.BlockCount(), 1);
+  QCOMPARE(w.TabCaption(0), QString("BLOCK 0"));
+  QCOMPARE(w.LampColour(0), QColor(Qt::white));
   for (int k = 1; k < 6; ++k)
-    QCOMPARE(f.Controls().BlockLamps[k]->Color(),
-             LampColorOf(LampColor::Hidden, *f.Controls().GroupBox2));
-  QCOMPARE(f.Controls().labelsModel->rowCount(), 19);
-  QCOMPARE(f.Controls().labels->columnWidth(0), 114);
-  QCOMPARE(f.Controls().labels->columnWidth(1), 23);
-  QCOMPARE(f.Controls().labels->columnWidth(2), 54);
+    QCOMPARE(w.LampColour(k), LampColorOf(LampColor::Hidden, w.LampGroup()));
+  QCOMPARE(w.LabelModel().rowCount(), 19);
+  QCOMPARE(w.LabelGrid().columnWidth(0), 114);
+  QCOMPARE(w.LabelGrid().columnWidth(1), 23);
+  QCOMPARE(w.LabelGrid().columnWidth(2), 54);
   QCOMPARE(f.centralWidget()->size(), QSize(752, 646));
-  QCOMPARE(f.Controls().asmText->geometry(), QRect(8, 88, 342, 385));
-  for (int k = 0; k < 4; ++k)
-    QCOMPARE(f.Controls().PpuBoxes[k]->geometry(), QRect(8 + 56 * k, 20, 57, 17));
-  QCOMPARE(f.Controls().asmText->font().pixelSize(), 16);
-  QVERIFY(f.Controls().asmText->hasFocus() || QApplication::focusWidget() != nullptr);
+  QCOMPARE(w.SourceEditor().geometry(), QRect(8, 88, 342, 385));
+  for (int k = 0; k < 4; ++k) QCOMPARE(w.PpuBox(k).geometry(), QRect(8 + 56 * k, 20, 57, 17));
+  QCOMPARE(w.SourceEditor().font().pixelSize(), 16);
+  QVERIFY(w.SourceEditor().hasFocus() || QApplication::focusWidget() != nullptr);
   // Centred on the screen.
   const QRect screen = QGuiApplication::primaryScreen()->geometry();
   QCOMPARE(f.frameGeometry().left(), (screen.width() - f.frameGeometry().width()) / 2);
@@ -127,24 +123,26 @@ void MainWindowTest::startUpState() {
 void MainWindowTest::tabOrder() {
   Started s(Language::English);
   TForm1& f = s.f;
+  MainWindow& w = s.w;
   QStringList walked;
-  QWidget* w = f.Controls().labels;
+  QWidget* widget = &w.LabelGrid();
   do {
-    if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&f) && w->window() == &f) {
-      walked << (w->objectName().isEmpty() ? w->metaObject()->className() : w->objectName());
+    if ((widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(&f) &&
+        widget->window() == &f) {
+      walked << (widget->objectName().isEmpty() ? widget->metaObject()->className()
+                                                : widget->objectName());
     }
-    w = w->nextInFocusChain();
-  } while (w != f.Controls().labels);
+    widget = widget->nextInFocusChain();
+  } while (widget != &w.LabelGrid());
   QCOMPARE(walked,
            QStringList({"labels", "BlckTabs", "asmText", "codeText", "Edit2", "Edit3", "p1", "p2",
                         "p3", "p4", "fileHeader", "QRadioButton", "QRadioButton", "Glob"}));
   // The keys walk it from the editors too, and type no tab character there.
   const QList<std::tuple<QWidget*, Qt::Key, QWidget*>> steps = {
-      {f.Controls().asmText, Qt::Key_Tab, f.Controls().codeText},
-      {f.Controls().asmText, Qt::Key_Backtab, f.Controls().BlckTabs},
-      {f.Controls().fileHeader, Qt::Key_Tab, f.Controls().RadioGroup1->ItemWidgets()[0]},
-      {f.Controls().Glob, Qt::Key_Backtab,
-       f.Controls().RadioGroup1->ItemWidgets()[0]},  // the chosen item
+      {&w.SourceEditor(), Qt::Key_Tab, &w.CodeView()},
+      {&w.SourceEditor(), Qt::Key_Backtab, &w.Tabs()},
+      {&w.HeaderEditor(), Qt::Key_Tab, w.MemoryChoice().ItemWidgets()[0]},
+      {&w.GlobalsEditor(), Qt::Key_Backtab, w.MemoryChoice().ItemWidgets()[0]},  // the chosen item
   };
   for (const auto& [from, key, to] : steps) {
     const QString text = static_cast<QPlainTextEdit*>(from)->toPlainText();
@@ -160,16 +158,16 @@ void MainWindowTest::tabOrder() {
 void MainWindowTest::interfaceTextsInBothLanguages() {
   using Read = std::function<QString(Application&)>;
   auto action = [](QAction* MainControls::*a) {
-    return [a](Application& p) { return (p.Form1().Controls().*a)->text(); };
+    return [a](Application& p) { return MainWindow(p.Form1()).ItemOf(a).text(); };
   };
   auto menu = [](QMenu* MainControls::*m) {
-    return [m](Application& p) { return (p.Form1().Controls().*m)->title(); };
+    return [m](Application& p) { return MainWindow(p.Form1()).Menu(m).title(); };
   };
   auto header = [](int column) {
     return [column](Application& p) {
-      return p.Form1()
-          .Controls()
-          .labelsModel->headerData(column, Qt::Horizontal, Qt::DisplayRole)
+      return MainWindow(p.Form1())
+          .LabelModel()
+          .headerData(column, Qt::Horizontal, Qt::DisplayRole)
           .toString();
     };
   };
@@ -204,25 +202,26 @@ void MainWindowTest::interfaceTextsInBothLanguages() {
       {header(0), "Метка", "Label"},
       {header(1), "", ""},
       {header(2), "Адр.", "Addr."},
-      {[](Application& p) { return p.Form1().Controls().RadioGroup1->title(); },
+      {[](Application& p) { return MainWindow(p.Form1()).MemoryChoice().title(); },
        " Память: ", " Memory: "},
-      {[](Application& p) { return p.Form1().Controls().RadioGroup1->Item(0); }, " общая",
+      {[](Application& p) { return MainWindow(p.Form1()).MemoryChoice().Item(0); }, " общая",
        " common"},
-      {[](Application& p) { return p.Form1().Controls().RadioGroup1->Item(1); }, " распределенная",
-       " distributed"},
-      {[](Application& p) { return p.Form1().Controls().GroupBox1->title(); }, " Список PPU ",
+      {[](Application& p) { return MainWindow(p.Form1()).MemoryChoice().Item(1); },
+       " распределенная", " distributed"},
+      {[](Application& p) { return MainWindow(p.Form1()).PpuGroup().title(); }, " Список PPU ",
        " PPU list "},
-      {[](Application& p) { return p.Form1().Controls().Label4->text(); }, "Nслов =", "Nwords ="},
-      {[](Application& p) { return p.Form1().Controls().GroupBox2->title(); },
+      {[](Application& p) { return MainWindow(p.Form1()).WordCountCaption().text(); },
+       "Nслов =", "Nwords ="},
+      {[](Application& p) { return MainWindow(p.Form1()).LampGroup().title(); },
        " Компиляция блоков: ", " Blocks' compilation: "},
-      {[](Application& p) { return p.Form1().Controls().SpeedButton1->toolTip(); },
+      {[](Application& p) { return MainWindow(p.Form1()).CompileBlockButton().toolTip(); },
        "Компилировать этот блок", "Compile this block"},
-      {[](Application& p) { return p.Form1().Controls().SpeedButton2->toolTip(); },
+      {[](Application& p) { return MainWindow(p.Form1()).CompileAllButton().toolTip(); },
        "Компилировать все блоки", "Compile all blocks"},
-      {[](Application& p) { return p.Form1().Controls().BP->toolTip(); }, "Добавить новый блок",
-       "Add new block"},
-      {[](Application& p) { return p.Form1().Controls().BM->toolTip(); }, "Удалить последний блок",
-       "Delete last block"},
+      {[](Application& p) { return MainWindow(p.Form1()).AddBlockButton().toolTip(); },
+       "Добавить новый блок", "Add new block"},
+      {[](Application& p) { return MainWindow(p.Form1()).DeleteBlockButton().toolTip(); },
+       "Удалить последний блок", "Delete last block"},
       {[](Application& p) { return p.messages.MsgExit; }, "Действительно хотите выйти?",
        "Really want to exit?"},
       {[](Application& p) { return p.messages.MsgClearAsm; },
@@ -247,8 +246,8 @@ void MainWindowTest::interfaceTextsInBothLanguages() {
   };
   for (Language language : {Language::Russian, Language::English}) {
     Started s(language);
-    QCOMPARE(s.f.Controls().RadioGroup1->ItemCount(), 2);
-    QCOMPARE(s.f.Controls().RadioGroup1->ItemIndex(), 0);
+    QCOMPARE(s.w.MemoryChoice().ItemCount(), 2);
+    QCOMPARE(s.w.MemoryChoice().ItemIndex(), 0);
     for (const auto& [read, russian, english] : shown) {
       QCOMPARE(read(s.program),
                QString::fromUtf8(language == Language::English ? english : russian));
@@ -259,15 +258,15 @@ void MainWindowTest::interfaceTextsInBothLanguages() {
 // The text typed after a menu was closed with Escape reaches the editor that had the focus.
 void MainWindowTest::typingAfterAMenuClosedWithEscape() {
   Started s(Language::English);
-  AsmEditor& editor = *s.f.Controls().asmText;
+  AsmEditor& editor = s.w.SourceEditor();
   SetText(editor, {});
   editor.setFocus();
   QMenuBar& bar = *s.f.menuBar();
   QTest::mouseClick(&bar, Qt::LeftButton, {},
-                    bar.actionGeometry(s.f.Controls().File1->menuAction()).center());
-  QTRY_VERIFY(s.f.Controls().File1->isVisible());
-  QTest::keyClick(s.f.Controls().File1, Qt::Key_Escape);
-  QTRY_VERIFY(!s.f.Controls().File1->isVisible());
+                    bar.actionGeometry(s.w.Menu(&MainControls::File1).menuAction()).center());
+  QTRY_VERIFY(s.w.Menu(&MainControls::File1).isVisible());
+  QTest::keyClick(&s.w.Menu(&MainControls::File1), Qt::Key_Escape);
+  QTRY_VERIFY(!s.w.Menu(&MainControls::File1).isVisible());
   QTest::keyClicks(QApplication::focusWidget(), "nop");
   QCOMPARE(editor.toPlainText(), QString("nop"));
   QCOMPARE(QApplication::focusWidget(), &editor);
@@ -328,122 +327,122 @@ void MainWindowTest::menuTreeInOrder() {
 void MainWindowTest::compileBlockByMenuShortcutAndButton() {
   Started s(Language::English);
   TForm1& f = s.f;
-  SetText(*f.Controls().asmText,
-          {"n = 5", "start: mov #n,r0", "loop: sub #1,r0", " bne loop", "hlt"});
+  MainWindow& w = s.w;
+  w.SetSource({"n = 5", "start: mov #n,r0", "loop: sub #1,r0", " bne loop", "hlt"});
   s.program.Form2().show();
   f.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&f));
 
-  f.Controls().asmText->setFocus();
-  QTest::keyClick(f.Controls().asmText, Qt::Key_F9, Qt::ControlModifier);
-  QCOMPARE(Text(*f.Controls().codeText), QStringList({"01D0", "0005", "2310", "4DFC", "AF18"}));
-  QCOMPARE(f.Controls().LineLab->text(), QString("Successful compilation"));
-  QCOMPARE(f.Controls().ErrLab->text(), QString());
-  QCOMPARE(f.Controls().BlockLamps[0]->Color(), QColor(0, 255, 0));
+  w.SourceEditor().setFocus();
+  w.PressInSource(Qt::Key_F9, Qt::ControlModifier);
+  QCOMPARE(w.Code(), QStringList({"01D0", "0005", "2310", "4DFC", "AF18"}));
+  QCOMPARE(w.LineStatus(), QString("Successful compilation"));
+  QCOMPARE(w.FaultStatus(), QString());
+  QCOMPARE(w.LampColour(0), QColor(0, 255, 0));
   QVERIFY(!s.program.Form2().isVisible());
-  QCOMPARE(f.Controls().NwordsLab->text(),
+  QCOMPARE(w.WordCount(),
            QString("0000"));  // one block's compile leaves the count
-  QCOMPARE(Cell(f, 1, 0), QString("N"));
-  QCOMPARE(Cell(f, 1, 1), QString("="));
-  QCOMPARE(Cell(f, 3, 2), QString("0004"));
+  QCOMPARE(w.Cell(1, 0), QString("N"));
+  QCOMPARE(w.Cell(1, 1), QString("="));
+  QCOMPARE(w.Cell(3, 2), QString("0004"));
   QVERIFY(s.dialogs.shown.isEmpty());
 
-  f.Controls().ClearCode1->trigger();
-  QCOMPARE(Text(*f.Controls().codeText), QStringList());
-  QCOMPARE(Cell(f, 1, 0), QString());
-  f.Controls().CompAndPreproc1->trigger();
-  QCOMPARE(Text(*f.Controls().codeText).size(), 5);
-  f.Controls().ClearCode1->trigger();
-  QTest::mouseClick(f.Controls().SpeedButton1, Qt::LeftButton);
-  QCOMPARE(Text(*f.Controls().codeText).size(), 5);
+  w.Choose(&MainControls::ClearCode1);
+  QCOMPARE(w.Code(), QStringList());
+  QCOMPARE(w.Cell(1, 0), QString());
+  w.Choose(&MainControls::CompAndPreproc1);
+  QCOMPARE(w.Code().size(), 5);
+  w.Choose(&MainControls::ClearCode1);
+  QTest::mouseClick(&w.CompileBlockButton(), Qt::LeftButton);
+  QCOMPARE(w.Code().size(), 5);
 
   // A block without HLT: the warning, and still a success.
-  SetText(*f.Controls().asmText, {"nop"});
-  f.Controls().CompAndPreproc1->trigger();
+  w.SetSource({"nop"});
+  w.Choose(&MainControls::CompAndPreproc1);
   QCOMPARE(s.dialogs.shown, QStringList({"No HLT command!"}));
-  QCOMPARE(f.Controls().BlockLamps[0]->Color(), QColor(0, 255, 0));
+  QCOMPARE(w.LampColour(0), QColor(0, 255, 0));
 }
 
 void MainWindowTest::compileBlockFaults() {
   Started s(Language::English);
-  TForm1& f = s.f;
+  MainWindow& w = s.w;
   // The preprocessor: its numbered line, the line selected, a red lamp, nothing assembled.
-  SetText(*f.Controls().asmText, {"nop", "buf: rw 0", "hlt"});
-  f.Controls().CompAndPreproc1->trigger();
-  QCOMPARE(f.Controls().LineLab->text(), QString("2: RW 0"));
-  QCOMPARE(f.Controls().ErrLab->text(), QString("Invalid value: 0"));
-  QCOMPARE(f.Controls().asmText->textCursor().selectedText(), QString("buf: rw 0"));
-  QCOMPARE(f.Controls().BlockLamps[0]->Color(), QColor(255, 0, 0));
-  QCOMPARE(Text(*f.Controls().codeText), QStringList());
+  w.SetSource({"nop", "buf: rw 0", "hlt"});
+  w.Choose(&MainControls::CompAndPreproc1);
+  QCOMPARE(w.LineStatus(), QString("2: RW 0"));
+  QCOMPARE(w.FaultStatus(), QString("Invalid value: 0"));
+  QCOMPARE(w.SourceEditor().textCursor().selectedText(), QString("buf: rw 0"));
+  QCOMPARE(w.LampColour(0), QColor(255, 0, 0));
+  QCOMPARE(w.Code(), QStringList());
   QCOMPARE(Text(*s.program.Form2().compText), QStringList({"NOP", "BUF:", "0"}));
 
   // The assembler: ":  " before the line as the editor holds it, and the words so far.
-  SetText(*f.Controls().asmText, {"x: nop", "  mov r0,#5 ; oops", "hlt"});
-  f.Controls().CompAndPreproc1->trigger();
-  QCOMPARE(f.Controls().LineLab->text(), QString("2:    mov r0,#5 ; oops"));
-  QCOMPARE(f.Controls().ErrLab->text(), QString("Const is forbidden here: #5"));
-  QCOMPARE(f.Controls().asmText->textCursor().selectedText(), QString("  mov r0,#5 ; oops"));
-  QCOMPARE(Text(*f.Controls().codeText), QStringList({"0000", "0100"}));
-  QCOMPARE(f.Controls().BlockLamps[0]->Color(), QColor(255, 0, 0));
+  w.SetSource({"x: nop", "  mov r0,#5 ; oops", "hlt"});
+  w.Choose(&MainControls::CompAndPreproc1);
+  QCOMPARE(w.LineStatus(), QString("2:    mov r0,#5 ; oops"));
+  QCOMPARE(w.FaultStatus(), QString("Const is forbidden here: #5"));
+  QCOMPARE(w.SourceEditor().textCursor().selectedText(), QString("  mov r0,#5 ; oops"));
+  QCOMPARE(w.Code(), QStringList({"0000", "0100"}));
+  QCOMPARE(w.LampColour(0), QColor(255, 0, 0));
 
   // Russian diagnostics and Cyrillic in the source line.
   Started r(Language::Russian);
-  SetText(*r.f.Controls().asmText, {"метка: мов r0,r1"});
-  r.f.Controls().CompAndPreproc1->trigger();
-  QCOMPARE(r.f.Controls().LineLab->text(), QString("1:  метка: мов r0,r1"));
-  QCOMPARE(r.f.Controls().ErrLab->text(), QString("Неизвестное имя операции: мов"));
+  r.w.SetSource({"метка: мов r0,r1"});
+  r.w.Choose(&MainControls::CompAndPreproc1);
+  QCOMPARE(r.w.LineStatus(), QString("1:  метка: мов r0,r1"));
+  QCOMPARE(r.w.FaultStatus(), QString("Неизвестное имя операции: мов"));
 }
 
 void MainWindowTest::compileOnlyAndPreprocessOnly() {
   Started s(Language::English);
-  TForm1& f = s.f;
+  MainWindow& w = s.w;
   TForm2& f2 = s.program.Form2();
   // Compile only right after start-up assembles the initial line "compText".
-  f.Controls().Compile1->trigger();
-  QCOMPARE(f.Controls().ErrLab->text(), QString("Unknown operation name: compText"));
-  QCOMPARE(f.Controls().LineLab->text(), QString("0:  "));
+  w.Choose(&MainControls::Compile1);
+  QCOMPARE(w.FaultStatus(), QString("Unknown operation name: compText"));
+  QCOMPARE(w.LineStatus(), QString("0:  "));
 
-  SetText(*f.Controls().asmText, {"a: nop", "b:", "c: n = 7", "hlt"});
-  f.Controls().Preprocess1->trigger();
+  w.SetSource({"a: nop", "b:", "c: n = 7", "hlt"});
+  w.Choose(&MainControls::Preprocess1);
   QVERIFY(f2.isVisible());
   QCOMPARE(Text(*f2.compText), QStringList({"A:", "NOP", "B:", "C:", "N=", "7", "HLT"}));
-  QCOMPARE(Text(*f.Controls().codeText), QStringList());
-  QCOMPARE(f.Controls().LineLab->text(), QString());
+  QCOMPARE(w.Code(), QStringList());
+  QCOMPARE(w.LineStatus(), QString());
 
   // Edited by hand, then assembled as it stands; constants leave the window's text.
   SetText(*f2.compText, {"Z:", "N=", "7", "MOV #N,R1", "HLT"});
-  f.Controls().Compile1->trigger();
-  QCOMPARE(Text(*f.Controls().codeText), QStringList({"01D1", "0007", "AF18"}));
+  w.Choose(&MainControls::Compile1);
+  QCOMPARE(w.Code(), QStringList({"01D1", "0007", "AF18"}));
   QCOMPARE(Text(*f2.compText), QStringList({"Z:", "MOV #N,R1", "HLT"}));
-  QCOMPARE(f.Controls().LineLab->text(), QString("Successful compilation"));
+  QCOMPARE(w.LineStatus(), QString("Successful compilation"));
   QVERIFY(f2.isVisible());  // Compile only neither shows nor hides the window
-  QCOMPARE(f.Controls().BlockLamps[0]->Color(), QColor(Qt::white));
+  QCOMPARE(w.LampColour(0), QColor(Qt::white));
 
   // The grid was not emptied: rows past the new labels keep the earlier ones.
-  f.Controls().CompAndPreproc1->trigger();  // A, B, C, N
+  w.Choose(&MainControls::CompAndPreproc1);  // A, B, C, N
   SetText(*f2.compText, {"Q:", "HLT"});
-  f.Controls().Compile1->trigger();
-  QCOMPARE(Cell(f, 1, 0), QString("Q"));
-  QCOMPARE(Cell(f, 2, 0), QString("B"));
-  QCOMPARE(Cell(f, 4, 0), QString("N"));
+  w.Choose(&MainControls::Compile1);
+  QCOMPARE(w.Cell(1, 0), QString("Q"));
+  QCOMPARE(w.Cell(2, 0), QString("B"));
+  QCOMPARE(w.Cell(4, 0), QString("N"));
 
   // Preprocess only after a compile: the new text replaces the hand-edited one.
-  f.Controls().Preprocess1->trigger();
+  w.Choose(&MainControls::Preprocess1);
   QCOMPARE(Text(*f2.compText), QStringList({"A:", "NOP", "B:", "C:", "N=", "7", "HLT"}));
-  QCOMPARE(Cell(f, 1, 0), QString());
+  QCOMPARE(w.Cell(1, 0), QString());
 }
 
 void MainWindowTest::shortConstSetting() {
   Started s(Language::English);
-  TForm1& f = s.f;
-  SetText(*f.Controls().asmText, {"mov #5,r0", "hlt"});
+  MainWindow& w = s.w;
+  w.SetSource({"mov #5,r0", "hlt"});
   s.program.Form2().ShConst->click();
   QVERIFY(!s.program.settings.useShortConst);
-  f.Controls().CompAndPreproc1->trigger();
-  QCOMPARE(Text(*f.Controls().codeText), QStringList({"01D0", "0005", "AF18"}));
+  w.Choose(&MainControls::CompAndPreproc1);
+  QCOMPARE(w.Code(), QStringList({"01D0", "0005", "AF18"}));
   s.program.Form2().ShConst->click();
-  f.Controls().CompAndPreproc1->trigger();
-  QCOMPARE(Text(*f.Controls().codeText), QStringList({"2150", "AF18"}));
+  w.Choose(&MainControls::CompAndPreproc1);
+  QCOMPARE(w.Code(), QStringList({"2150", "AF18"}));
 }
 
 // Open but behind the main window, the compile-text window comes to the front and takes the
@@ -451,12 +450,12 @@ void MainWindowTest::shortConstSetting() {
 void MainWindowTest::preprocessOnlyBringsItsWindowForward() {
   Started s(Language::English);
   TForm2& f2 = s.program.Form2();
-  s.f.Controls().CompText1->trigger();
+  s.w.Choose(&MainControls::CompText1);
   QVERIFY(QTest::qWaitForWindowActive(&f2));
   s.f.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&s.f));
   QVERIFY(f2.isVisible());
-  s.f.Controls().Preprocess1->trigger();
+  s.w.Choose(&MainControls::Preprocess1);
   QVERIFY(QTest::qWaitForWindowActive(&f2, 2000));
 }
 
@@ -468,7 +467,8 @@ void MainWindowTest::preprocessOnlyBringsItsWindowForward() {
 void MainWindowTest::editorsKeepWhatTheyShow() {
   Started s(Language::English);
   TForm1& f = s.f;
-  QPlainTextEdit& editor = *f.Controls().asmText;
+  MainWindow& w = s.w;
+  QPlainTextEdit& editor = w.SourceEditor();
   SetText(editor, {});
   editor.setFocus();
   QStringList told;
@@ -487,7 +487,7 @@ void MainWindowTest::editorsKeepWhatTheyShow() {
   QCOMPARE(told, QStringList{QString::fromUtf8("\u2192")});
 
   QApplication::clipboard()->setText(QString::fromUtf8("\nx\u4e2d\U0001F600y\u4e2d\u00e9"));
-  f.Controls().Paste1->trigger();
+  w.Choose(&MainControls::Paste1);
   QCOMPARE(editor.toPlainText(), QString::fromUtf8("?a\n\u043c\nx??y??"));
   QCOMPARE(told.last(), QString::fromUtf8("\u4e2d \U0001F600 \u00e9"));
   QVERIFY(QToolTip::isVisible());
@@ -510,9 +510,9 @@ void MainWindowTest::editorsKeepWhatTheyShow() {
   QCOMPARE(told.mid(2), (QStringList{QString::fromUtf8("\u2192"), QString::fromUtf8("\u00e9")}));
 
   // The one-line fields and the other windows' editors alike.
-  f.Controls().Edit2->clear();
-  type(f.Controls().Edit2, QString::fromUtf8("1\u2192"));
-  QCOMPARE(f.Controls().Edit2->text(), QString("1?"));
+  w.CpuAddressField().clear();
+  type(&w.CpuAddressField(), QString::fromUtf8("1\u2192"));
+  QCOMPARE(w.CpuAddress(), QString("1?"));
   QPlainTextEdit& column = *s.program.HF()->panels[0].source;
   type(&column, QString::fromUtf8("\U0001F600"));
   QVERIFY(column.toPlainText().startsWith('?'));
@@ -521,108 +521,109 @@ void MainWindowTest::editorsKeepWhatTheyShow() {
   // What the code page holds is told of never.
   QApplication::clipboard()->setText(QString::fromUtf8("\u043c\u2116 \u00a0\u20ac"));
   editor.setFocus();
-  f.Controls().Paste1->trigger();
+  w.Choose(&MainControls::Paste1);
   QCOMPARE(told.size(), 6);
 }
 
 void MainWindowTest::editCommandsFollowTheFocus() {
   Started s(Language::English);
-  TForm1& f = s.f;
+  MainWindow& w = s.w;
   QClipboard* clipboard = QGuiApplication::clipboard();
-  SetText(*f.Controls().asmText, {"abc", "def"});
-  SetText(*f.Controls().codeText, {"AF18"});
+  w.SetSource({"abc", "def"});
+  SetText(w.CodeView(), {"AF18"});
 
   clipboard->setText("unchanged");
-  f.Controls().asmText->setFocus();
-  f.Controls().Cut1->trigger();  // no selection: nothing happens
+  w.SourceEditor().setFocus();
+  w.Choose(&MainControls::Cut1);  // no selection: nothing happens
   QCOMPARE(clipboard->text(), QString("unchanged"));
-  QCOMPARE(Text(*f.Controls().asmText), QStringList({"abc", "def"}));
+  QCOMPARE(w.Source(), QStringList({"abc", "def"}));
 
-  f.Controls().SelectAll1->trigger();
-  f.Controls().Copy1->trigger();
+  w.Choose(&MainControls::SelectAll1);
+  w.Choose(&MainControls::Copy1);
   QCOMPARE(clipboard->text(), QString("abc\ndef\n"));
   clipboard->setText("xyz");
-  f.Controls().Paste1->trigger();
-  QCOMPARE(Text(*f.Controls().asmText), QStringList({"xyz"}));
-  f.Controls().UnDo1->trigger();
-  QCOMPARE(Text(*f.Controls().asmText), QStringList({"abc", "def"}));
+  w.Choose(&MainControls::Paste1);
+  QCOMPARE(w.Source(), QStringList({"xyz"}));
+  w.Choose(&MainControls::UnDo1);
+  QCOMPARE(w.Source(), QStringList({"abc", "def"}));
 
   // The read-only code: copy and select all work, cut and paste change nothing.
-  f.Controls().codeText->setFocus();
-  f.Controls().SelectAll1->trigger();
-  f.Controls().Copy1->trigger();
+  w.CodeView().setFocus();
+  w.Choose(&MainControls::SelectAll1);
+  w.Choose(&MainControls::Copy1);
   QCOMPARE(clipboard->text(), QString("AF18\n"));
   clipboard->setText("1234");
-  f.Controls().Paste1->trigger();
-  f.Controls().Cut1->trigger();
-  QCOMPARE(Text(*f.Controls().codeText), QStringList({"AF18"}));
+  w.Choose(&MainControls::Paste1);
+  w.Choose(&MainControls::Cut1);
+  QCOMPARE(w.Code(), QStringList({"AF18"}));
 
   // Focus elsewhere: the commands do nothing.
   clipboard->setText("kept");
-  f.Controls().Glob->setFocus();
-  f.Controls().Glob->selectAll();
-  f.Controls().Copy1->trigger();
-  f.Controls().Paste1->trigger();
+  w.GlobalsEditor().setFocus();
+  w.GlobalsEditor().selectAll();
+  w.Choose(&MainControls::Copy1);
+  w.Choose(&MainControls::Paste1);
   QCOMPARE(clipboard->text(), QString("kept"));
-  QCOMPARE(Text(*f.Controls().Glob), QStringList({";Global"}));
+  QCOMPARE(w.Globals(), QStringList({";Global"}));
 }
 
 void MainWindowTest::menuKeysNeverReachTheEditors() {
   Started s(Language::English);
-  TForm1& f = s.f;
+  MainWindow& w = s.w;
   QClipboard* clipboard = QGuiApplication::clipboard();
   clipboard->setText("from the clipboard");
-  f.Controls().Glob->setFocus();
-  f.Controls().Glob->selectAll();
-  QTest::keyClick(f.Controls().Glob, Qt::Key_C, Qt::ControlModifier);
+  w.GlobalsEditor().setFocus();
+  w.GlobalsEditor().selectAll();
+  QTest::keyClick(&w.GlobalsEditor(), Qt::Key_C, Qt::ControlModifier);
   QCOMPARE(clipboard->text(), QString("from the clipboard"));
-  QTest::keyClick(f.Controls().Glob, Qt::Key_V, Qt::ControlModifier);
-  QCOMPARE(Text(*f.Controls().Glob), QStringList({";Global"}));
-  f.Controls().Edit2->setFocus();
-  f.Controls().Edit2->selectAll();
-  QTest::keyClick(f.Controls().Edit2, Qt::Key_X, Qt::ControlModifier);
-  QCOMPARE(f.Controls().Edit2->text(), QString("0000"));
+  QTest::keyClick(&w.GlobalsEditor(), Qt::Key_V, Qt::ControlModifier);
+  QCOMPARE(w.Globals(), QStringList({";Global"}));
+  w.CpuAddressField().setFocus();
+  w.CpuAddressField().selectAll();
+  QTest::keyClick(&w.CpuAddressField(), Qt::Key_X, Qt::ControlModifier);
+  QCOMPARE(w.CpuAddress(), QString("0000"));
 
   // In the source editor the same keys are the menu commands, and they work there.
-  SetText(*f.Controls().asmText, {"hlt"});
-  f.Controls().asmText->setFocus();
-  QTest::keyClick(f.Controls().asmText, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClick(f.Controls().asmText, Qt::Key_C, Qt::ControlModifier);
+  w.SetSource({"hlt"});
+  w.SourceEditor().setFocus();
+  w.PressInSource(Qt::Key_A, Qt::ControlModifier);
+  w.PressInSource(Qt::Key_C, Qt::ControlModifier);
   QCOMPARE(clipboard->text(), QString("hlt\n"));
-  QTest::keyClick(f.Controls().asmText, Qt::Key_X, Qt::ControlModifier);
-  QCOMPARE(Text(*f.Controls().asmText), QStringList());
-  QTest::keyClick(f.Controls().asmText, Qt::Key_Z, Qt::ControlModifier);
-  QCOMPARE(Text(*f.Controls().asmText), QStringList({"hlt"}));
+  w.PressInSource(Qt::Key_X, Qt::ControlModifier);
+  QCOMPARE(w.Source(), QStringList());
+  w.PressInSource(Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(w.Source(), QStringList({"hlt"}));
 
   // Ctrl+F9 from the compile-text window compiles too.
   s.program.Form2().show();
   s.program.Form2().activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&s.program.Form2()));
   QTest::keyClick(s.program.Form2().compText, Qt::Key_F9, Qt::ControlModifier);
-  QCOMPARE(Text(*f.Controls().codeText), QStringList({"AF18"}));
+  QCOMPARE(w.Code(), QStringList({"AF18"}));
 }
 
 void MainWindowTest::questionsAndTheirCancelPaths() {
   Started s(Language::English);
   TForm1& f = s.f;
+  MainWindow& w = s.w;
   s.dialogs.answers = {false};
-  f.Controls().ClearAsm1->trigger();
-  QCOMPARE(Text(*f.Controls().asmText), QStringList({";asm text", "", "hlt"}));
+  w.Choose(&MainControls::ClearAsm1);
+  QCOMPARE(w.Source(), QStringList({";asm text", "", "hlt"}));
   s.dialogs.answers = {true};
-  f.Controls().ClearAsm1->trigger();
-  QCOMPARE(Text(*f.Controls().asmText), QStringList());
+  w.Choose(&MainControls::ClearAsm1);
+  QCOMPARE(w.Source(), QStringList());
   QCOMPARE(s.dialogs.shown,
            QStringList({"Really want to clear\nASM-text?", "Really want to clear\nASM-text?"}));
 
   // Saved, so that nothing unsaved is asked about: Exit asks its own question.
   const QTemporaryDir dir;
   s.dialogs.files = {dir.filePath("cleared.asm")};
-  f.Controls().SaveAsm1->trigger();
+  w.Choose(&MainControls::SaveAsm1);
   s.dialogs.answers = {false};
-  f.Controls().Exit1->trigger();
+  w.Choose(&MainControls::Exit1);
   QVERIFY(f.isVisible());
   s.dialogs.answers = {true};
-  f.Controls().Exit1->trigger();
+  w.Choose(&MainControls::Exit1);
   QVERIFY(!f.isVisible());
   QCOMPARE(s.dialogs.shown.last(), QString("Really want to exit?"));
 }
@@ -635,7 +636,7 @@ void MainWindowTest::compileTextWindowPlacement() {
   // And the window, each time it is shown: it follows the main window's height only.
   Started s(Language::English);
   TForm2& f2 = s.program.Form2();
-  s.f.Controls().CompText1->trigger();
+  s.w.Choose(&MainControls::CompText1);
   QVERIFY(f2.isVisible());
   const int screenWidth = QGuiApplication::primaryScreen()->geometry().width();
   QCOMPARE(f2.frameGeometry().topLeft(),
@@ -643,7 +644,7 @@ void MainWindowTest::compileTextWindowPlacement() {
   f2.close();
   QVERIFY(!f2.isVisible());
   s.f.move(s.f.pos() + QPoint(40, 30));
-  s.f.Controls().CompText1->trigger();
+  s.w.Choose(&MainControls::CompText1);
   QCOMPARE(f2.frameGeometry().topLeft(),
            TForm2::Placement(s.f.frameGeometry(), f2.frameGeometry().size(), screenWidth));
 }
@@ -655,15 +656,15 @@ void MainWindowTest::screenshots() {
     const QString suffix = language == Language::Russian ? "ru" : "en";
     const QImage startup = s.f.grab().toImage();
     QVERIFY(startup.save(test::ScreenshotPath("main_startup_" + suffix)));
-    QCOMPARE(test::ColourAt(startup, s.f, *s.f.Controls().BlockLamps[0]), QColor(Qt::white));
-    SetText(*s.f.Controls().asmText, {"; demo", "start: mov #5, r0", "loop:  sub #1, r0",
-                                      "  bne loop", "  jmp #nowhere", "hlt"});
-    s.f.Controls().CompAndPreproc1->trigger();
+    QCOMPARE(test::ColourAt(startup, s.f, s.w.LampOf(0)), QColor(Qt::white));
+    s.w.SetSource({"; demo", "start: mov #5, r0", "loop:  sub #1, r0", "  bne loop",
+                   "  jmp #nowhere", "hlt"});
+    s.w.Choose(&MainControls::CompAndPreproc1);
     const QImage failed = s.f.grab().toImage();
     QVERIFY(failed.save(test::ScreenshotPath("main_failed_" + suffix)));
-    QCOMPARE(test::ColourAt(failed, s.f, *s.f.Controls().BlockLamps[0]), QColor(255, 0, 0));
-    QVERIFY(test::Shows(failed, s.f, *s.f.Controls().ErrLab, QColor(0x80, 0, 0)));
-    QVERIFY(!test::Shows(startup, s.f, *s.f.Controls().ErrLab, QColor(0x80, 0, 0)));
+    QCOMPARE(test::ColourAt(failed, s.f, s.w.LampOf(0)), QColor(255, 0, 0));
+    QVERIFY(test::Shows(failed, s.f, s.w.FaultStatusLabel(), QColor(0x80, 0, 0)));
+    QVERIFY(!test::Shows(startup, s.f, s.w.FaultStatusLabel(), QColor(0x80, 0, 0)));
   }
 }
 
@@ -695,57 +696,51 @@ void PutCaret(QPlainTextEdit& editor, int row) {
 
 void MainWindowTest::codeAndSourceLinks() {
   Started s(Language::English);
-  SetText(*s.f.Controls().asmText,
-          {"; demo", "start: mov #5, r0", "  rw 3", "", "  jmp start", "hlt"});
-  s.f.Controls().CompAndPreproc1->trigger();
-  QCOMPARE(Text(*s.f.Controls().codeText),
-           QStringList({"2150", "AE97", "AE97", "AE97", "1C0E", "0000", "AF18"}));
+  s.w.SetSource({"; demo", "start: mov #5, r0", "  rw 3", "", "  jmp start", "hlt"});
+  s.w.Choose(&MainControls::CompAndPreproc1);
+  QCOMPARE(s.w.Code(), QStringList({"2150", "AE97", "AE97", "AE97", "1C0E", "0000", "AF18"}));
   // The caret on a source line lights up the words it made; a line that made none, none.
-  PutCaret(*s.f.Controls().asmText, 2);
-  QCOMPARE(HighlightedRows(*s.f.Controls().codeText), QList<int>({1, 2, 3}));
-  PutCaret(*s.f.Controls().asmText, 3);
-  QCOMPARE(HighlightedRows(*s.f.Controls().codeText), QList<int>());
+  PutCaret(s.w.SourceEditor(), 2);
+  QCOMPARE(HighlightedRows(s.w.CodeView()), QList<int>({1, 2, 3}));
+  PutCaret(s.w.SourceEditor(), 3);
+  QCOMPARE(HighlightedRows(s.w.CodeView()), QList<int>());
   // A click on a code word: the caret goes to the line that made it, which lights up with
   // all of its words.
-  ClickRow(*s.f.Controls().codeText, 5);
-  QCOMPARE(s.f.Controls().asmText->textCursor().blockNumber(), 4);
-  QCOMPARE(HighlightedRows(*s.f.Controls().asmText), QList<int>({4}));
-  QCOMPARE(HighlightedRows(*s.f.Controls().codeText), QList<int>({4, 5}));
-  ClickRow(*s.f.Controls().codeText, 0);
-  QCOMPARE(s.f.Controls().asmText->textCursor().blockNumber(), 1);
-  QCOMPARE(HighlightedRows(*s.f.Controls().codeText), QList<int>({0}));
+  ClickRow(s.w.CodeView(), 5);
+  QCOMPARE(s.w.SourceEditor().textCursor().blockNumber(), 4);
+  QCOMPARE(HighlightedRows(s.w.SourceEditor()), QList<int>({4}));
+  QCOMPARE(HighlightedRows(s.w.CodeView()), QList<int>({4, 5}));
+  ClickRow(s.w.CodeView(), 0);
+  QCOMPARE(s.w.SourceEditor().textCursor().blockNumber(), 1);
+  QCOMPARE(HighlightedRows(s.w.CodeView()), QList<int>({0}));
   // An edit of the source ends the links until the next compile.
-  s.f.Controls().asmText->setFocus();
-  QTest::keyClick(s.f.Controls().asmText, Qt::Key_Space);
-  QCOMPARE(HighlightedRows(*s.f.Controls().codeText), QList<int>());
-  QCOMPARE(HighlightedRows(*s.f.Controls().asmText), QList<int>());
-  PutCaret(*s.f.Controls().asmText, 2);
-  ClickRow(*s.f.Controls().codeText, 2);
-  QCOMPARE(s.f.Controls().asmText->textCursor().blockNumber(), 2);
-  QCOMPARE(HighlightedRows(*s.f.Controls().codeText), QList<int>());
+  s.w.SourceEditor().setFocus();
+  s.w.PressInSource(Qt::Key_Space);
+  QCOMPARE(HighlightedRows(s.w.CodeView()), QList<int>());
+  QCOMPARE(HighlightedRows(s.w.SourceEditor()), QList<int>());
+  PutCaret(s.w.SourceEditor(), 2);
+  ClickRow(s.w.CodeView(), 2);
+  QCOMPARE(s.w.SourceEditor().textCursor().blockNumber(), 2);
+  QCOMPARE(HighlightedRows(s.w.CodeView()), QList<int>());
   // Another block shown: no links either; back on the compiled block, they hold again.
-  s.f.Controls().CompAndPreproc1->trigger();
-  s.f.Controls().BP->click();
-  QCOMPARE(HighlightedRows(*s.f.Controls().codeText), QList<int>());
-  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
-                    s.f.Controls().BlckTabs->tabRect(0).center());
-  PutCaret(*s.f.Controls().asmText, 2);
-  QCOMPARE(HighlightedRows(*s.f.Controls().codeText), QList<int>({1, 2, 3}));
+  s.w.Choose(&MainControls::CompAndPreproc1);
+  s.w.AddBlockButton().click();
+  QCOMPARE(HighlightedRows(s.w.CodeView()), QList<int>());
+  s.w.ChooseTab(0);
+  PutCaret(s.w.SourceEditor(), 2);
+  QCOMPARE(HighlightedRows(s.w.CodeView()), QList<int>({1, 2, 3}));
 
   // Each block keeps its own fault mark until its next compile.
-  SetText(*s.f.Controls().asmText, {"nop", "hlt"});
-  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
-                    s.f.Controls().BlckTabs->tabRect(1).center());
-  SetText(*s.f.Controls().asmText, {"nop", "jmp nowhere", "hlt"});
-  s.f.Controls().CompAll1->trigger();
+  s.w.SetSource({"nop", "hlt"});
+  s.w.ChooseTab(1);
+  s.w.SetSource({"nop", "jmp nowhere", "hlt"});
+  s.w.Choose(&MainControls::CompAll1);
   QCOMPARE(s.program.model().CurrentBlock(), 1);
-  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 2);
-  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
-                    s.f.Controls().BlckTabs->tabRect(0).center());
-  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 0);
-  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
-                    s.f.Controls().BlckTabs->tabRect(1).center());
-  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 2);
+  QCOMPARE(s.w.SourceEditor().MarkedLine(), 2);
+  s.w.ChooseTab(0);
+  QCOMPARE(s.w.SourceEditor().MarkedLine(), 0);
+  s.w.ChooseTab(1);
+  QCOMPARE(s.w.SourceEditor().MarkedLine(), 2);
   QVERIFY(s.dialogs.answers.empty());
 }
 
@@ -755,17 +750,17 @@ void MainWindowTest::listingWindow() {
   QDir().mkpath(dir);
   for (Language language : {Language::English, Language::Russian}) {
     Started s(language);
-    SetText(*s.f.Controls().asmText, {"start: mov #5,r0 ; five", "", "  hlt"});
-    s.f.Controls().Listing1->trigger();
+    s.w.SetSource({"start: mov #5,r0 ; five", "", "  hlt"});
+    s.w.Choose(&MainControls::Listing1);
     ListingWindow* w = s.f.Tools().Listing();
     QVERIFY(w != nullptr && w->isVisible());
-    QCOMPARE(s.f.Controls().Listing1->text(),
+    QCOMPARE(s.w.ItemOf(&MainControls::Listing1).text(),
              language == Language::English ? "Listing" : "Листинг");
     QCOMPARE(w->text->toPlainText(), language == Language::English
                                          ? "This block has not been compiled yet."
                                          : "Этот блок ещё не компилировался.");
     // Its shortcut works from the listing window too, and compiling updates the listing.
-    s.f.Controls().CompAndPreproc1->trigger();
+    s.w.Choose(&MainControls::CompAndPreproc1);
     const QString listing =
         "    1 0000 2150                 start: mov #5,r0 ; five\n"
         "    2\n"
@@ -773,9 +768,9 @@ void MainWindowTest::listingWindow() {
     QCOMPARE(w->text->toPlainText(), listing);
     // A click on a listing line selects its source line.
     ClickRow(*w->text, 2);
-    QCOMPARE(s.f.Controls().asmText->textCursor().selectedText(), "  hlt");
+    QCOMPARE(s.w.SourceEditor().textCursor().selectedText(), "  hlt");
     ClickRow(*w->text, 0);
-    QCOMPARE(s.f.Controls().asmText->textCursor().selectedText(), "start: mov #5,r0 ; five");
+    QCOMPARE(s.w.SourceEditor().textCursor().selectedText(), "start: mov #5,r0 ; five");
     // Saved as the file's bytes with CR LF.
     const QString path = dir + "/out.lst";
     s.dialogs.files << path;
@@ -794,46 +789,45 @@ void MainWindowTest::listingPastLine99999() {
   Started s;
   QStringList many(100010, "nop");
   many << "hlt";
-  SetText(*s.f.Controls().asmText, many);
-  s.f.Controls().CompAndPreproc1->trigger();
-  s.f.Controls().Listing1->trigger();
+  s.w.SetSource(many);
+  s.w.Choose(&MainControls::CompAndPreproc1);
+  s.w.Choose(&MainControls::Listing1);
   QPlainTextEdit& listing = *s.f.Tools().Listing()->text;
   // The row of line 100,005 brought on screen and clicked selects that line.
   listing.verticalScrollBar()->setValue(100000);
   QCoreApplication::processEvents();
   ClickRow(listing, 100004);
-  QCOMPARE(s.f.Controls().asmText->textCursor().blockNumber(), 100004);
-  QCOMPARE(s.f.Controls().asmText->textCursor().selectedText(), "nop");
+  QCOMPARE(s.w.SourceEditor().textCursor().blockNumber(), 100004);
+  QCOMPARE(s.w.SourceEditor().textCursor().selectedText(), "nop");
 }
 
 void MainWindowTest::faultMarkFollowsItsText() {
   Started s;
-  SetText(*s.f.Controls().asmText, {"nop", "nop", "jmp nowhere", "hlt"});
-  s.f.Controls().CompAndPreproc1->trigger();
-  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 3);
+  s.w.SetSource({"nop", "nop", "jmp nowhere", "hlt"});
+  s.w.Choose(&MainControls::CompAndPreproc1);
+  QCOMPARE(s.w.SourceEditor().MarkedLine(), 3);
   auto markedText = [&s] {
-    return s.f.Controls()
-        .asmText->document()
-        ->findBlockByNumber(s.f.Controls().asmText->MarkedLine() - 1)
+    return s.w.SourceEditor()
+        .document()
+        ->findBlockByNumber(s.w.SourceEditor().MarkedLine() - 1)
         .text();
   };
   // A line deleted above the fault, then two added: the mark stays on the faulty text.
-  s.f.Controls().asmText->setFocus();
-  PutCaret(*s.f.Controls().asmText, 0);
-  QTest::keyClick(s.f.Controls().asmText, Qt::Key_Down, Qt::ShiftModifier);
-  QTest::keyClick(s.f.Controls().asmText, Qt::Key_Delete);
-  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 2);
+  s.w.SourceEditor().setFocus();
+  PutCaret(s.w.SourceEditor(), 0);
+  s.w.PressInSource(Qt::Key_Down, Qt::ShiftModifier);
+  s.w.PressInSource(Qt::Key_Delete);
+  QCOMPARE(s.w.SourceEditor().MarkedLine(), 2);
   QCOMPARE(markedText(), "jmp nowhere");
-  QTest::keyClick(s.f.Controls().asmText, Qt::Key_Return);
-  QTest::keyClick(s.f.Controls().asmText, Qt::Key_Return);
-  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 4);
+  s.w.PressInSource(Qt::Key_Return);
+  s.w.PressInSource(Qt::Key_Return);
+  QCOMPARE(s.w.SourceEditor().MarkedLine(), 4);
   QCOMPARE(markedText(), "jmp nowhere");
   // It is the block's: another block shown and this one back, it is where the text went.
-  s.f.Controls().BP->click();
-  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 0);
-  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
-                    s.f.Controls().BlckTabs->tabRect(0).center());
-  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 4);
+  s.w.AddBlockButton().click();
+  QCOMPARE(s.w.SourceEditor().MarkedLine(), 0);
+  s.w.ChooseTab(0);
+  QCOMPARE(s.w.SourceEditor().MarkedLine(), 4);
 }
 
 void MainWindowTest::gutterAndColours() {
@@ -841,23 +835,21 @@ void MainWindowTest::gutterAndColours() {
     Started s(language);
     const QString suffix = language == Language::Russian ? "ru" : "en";
     // The editor keeps its place and size; its text moves over for the numbers.
-    QCOMPARE(s.f.Controls().asmText->geometry(), QRect(8, 88, 342, 385));
-    QVERIFY(s.f.Controls().asmText->GutterWidth() > 10);
-    QVERIFY(s.f.Controls().asmText->viewport()->geometry().left() >=
-            s.f.Controls().asmText->GutterWidth());
-    SetText(*s.f.Controls().asmText,
-            {"; demo", "start: mov #5, r0 ; five", "loop:  sub #1, r0", "  bne loop", "C = 41H",
-             "  out #'A', p.3", "  jmp nowhere", "hlt"});
+    QCOMPARE(s.w.SourceEditor().geometry(), QRect(8, 88, 342, 385));
+    QVERIFY(s.w.SourceEditor().GutterWidth() > 10);
+    QVERIFY(s.w.SourceEditor().viewport()->geometry().left() >= s.w.SourceEditor().GutterWidth());
+    s.w.SetSource({"; demo", "start: mov #5, r0 ; five", "loop:  sub #1, r0", "  bne loop",
+                   "C = 41H", "  out #'A', p.3", "  jmp nowhere", "hlt"});
     // The fault's line is marked until the next compile.
-    s.f.Controls().CompAndPreproc1->trigger();
-    QCOMPARE(s.f.Controls().asmText->MarkedLine(), 7);
+    s.w.Choose(&MainControls::CompAndPreproc1);
+    QCOMPARE(s.w.SourceEditor().MarkedLine(), 7);
     QCoreApplication::processEvents();
     QVERIFY(s.f.grab().save(test::ScreenshotPath("coloured_fault_" + suffix)));
     // Colours: the mnemonic of line 2 is bold blue, the comment grey and italic.
     QCoreApplication::processEvents();
     bool mnemonic = false;
     bool comment = false;
-    for (const QTextEdit::ExtraSelection& sel : s.f.Controls().asmText->extraSelections()) {
+    for (const QTextEdit::ExtraSelection& sel : s.w.SourceEditor().extraSelections()) {
       const QString text = sel.cursor.selectedText();
       if (sel.cursor.blockNumber() == 1 && text == "mov") {
         mnemonic = sel.format.fontWeight() == QFont::Bold;
@@ -867,18 +859,18 @@ void MainWindowTest::gutterAndColours() {
     QVERIFY(mnemonic);
     QVERIFY(comment);
     // A comment after a string is a comment too.
-    SetText(*s.f.Controls().asmText, {"m2: ds Hello, Q41! ; привет"});
+    s.w.SetSource({"m2: ds Hello, Q41! ; привет"});
     QCoreApplication::processEvents();
-    QVERIFY(s.f.Controls().asmText->grab().save(test::ScreenshotPath("string_comment_" + suffix)));
+    QVERIFY(s.w.SourceEditor().grab().save(test::ScreenshotPath("string_comment_" + suffix)));
     bool stringComment = false;
-    for (const QTextEdit::ExtraSelection& sel : s.f.Controls().asmText->extraSelections()) {
+    for (const QTextEdit::ExtraSelection& sel : s.w.SourceEditor().extraSelections()) {
       if (sel.cursor.selectedText() == "; привет") stringComment = sel.format.fontItalic();
     }
     QVERIFY(stringComment);
-    SetText(*s.f.Controls().asmText, {"start: mov #5, r0 ; five", "  rw 2", "  jmp start", "hlt"});
-    s.f.Controls().CompAndPreproc1->trigger();
-    QCOMPARE(s.f.Controls().asmText->MarkedLine(), 0);
-    ClickRow(*s.f.Controls().codeText, 2);
+    s.w.SetSource({"start: mov #5, r0 ; five", "  rw 2", "  jmp start", "hlt"});
+    s.w.Choose(&MainControls::CompAndPreproc1);
+    QCOMPARE(s.w.SourceEditor().MarkedLine(), 0);
+    ClickRow(s.w.CodeView(), 2);
     QCoreApplication::processEvents();
     QVERIFY(s.f.grab().save(test::ScreenshotPath("linked_" + suffix)));
   }
@@ -886,13 +878,13 @@ void MainWindowTest::gutterAndColours() {
   Started s;
   QStringList many;
   for (int k = 0; k < 20000; ++k) many << "  mov r1, r2 ; copy";
-  SetText(*s.f.Controls().asmText, many);
+  s.w.SetSource(many);
   QCoreApplication::processEvents();
-  QVERIFY(s.f.Controls().asmText->extraSelections().size() < 400);
-  s.f.Controls().asmText->verticalScrollBar()->setValue(15000);
+  QVERIFY(s.w.SourceEditor().extraSelections().size() < 400);
+  s.w.SourceEditor().verticalScrollBar()->setValue(15000);
   QApplication::processEvents();
   int lowest = 1 << 30;
-  for (const QTextEdit::ExtraSelection& sel : s.f.Controls().asmText->extraSelections()) {
+  for (const QTextEdit::ExtraSelection& sel : s.w.SourceEditor().extraSelections()) {
     if (!sel.format.property(QTextFormat::FullWidthSelection).toBool()) {
       lowest = std::min(lowest, sel.cursor.blockNumber());
     }
@@ -916,16 +908,16 @@ void MainWindowTest::instructionReference() {
 
     Started s(language);
     const bool english = language == Language::English;
-    QCOMPARE(s.f.Controls().Help1->title(), english ? "Help" : "Справка");
-    QCOMPARE(s.f.Controls().Reference1->text(),
+    QCOMPARE(s.w.Menu(&MainControls::Help1).title(), english ? "Help" : "Справка");
+    QCOMPARE(s.w.ItemOf(&MainControls::Reference1).text(),
              english ? "Instruction reference" : "Справочник команд");
     // F1 with the caret on a mnemonic opens that mnemonic's entry.
-    SetText(*s.f.Controls().asmText, {"start: mov #5, r0", "  hlt"});
-    s.f.Controls().asmText->setFocus();
-    QTextCursor caret(s.f.Controls().asmText->document()->firstBlock());
+    s.w.SetSource({"start: mov #5, r0", "  hlt"});
+    s.w.SourceEditor().setFocus();
+    QTextCursor caret(s.w.SourceEditor().document()->firstBlock());
     caret.setPosition(8);
-    s.f.Controls().asmText->setTextCursor(caret);
-    QTest::keyClick(s.f.Controls().asmText, Qt::Key_F1);
+    s.w.SourceEditor().setTextCursor(caret);
+    s.w.PressInSource(Qt::Key_F1);
     ReferenceWindow* w = s.f.Tools().Reference();
     QVERIFY(w != nullptr && w->isVisible());
     QCOMPARE(w->ShownKey(), "MOV");
@@ -934,9 +926,9 @@ void MainWindowTest::instructionReference() {
         w->grab().save(test::ScreenshotPath(english ? "reference_mov_en" : "reference_mov_ru")));
     // On a word that is no mnemonic the entry shown stays.
     caret.setPosition(1);
-    s.f.Controls().asmText->setTextCursor(caret);
-    s.f.Controls().asmText->setFocus();
-    QTest::keyClick(s.f.Controls().asmText, Qt::Key_F1);
+    s.w.SourceEditor().setTextCursor(caret);
+    s.w.SourceEditor().setFocus();
+    s.w.PressInSource(Qt::Key_F1);
     QCOMPARE(w->ShownKey(), "MOV");
     QVERIFY(w->ShowEntry("hlt"));
     QVERIFY(w->text->toPlainText().contains("AF18"));
@@ -949,14 +941,14 @@ void MainWindowTest::instructionReference() {
 
 void MainWindowTest::findAndReplace() {
   Started s(Language::English);
-  SetText(*s.f.Controls().asmText, {"mov r1, r2", "MOV R3, R1", "hlt"});
-  s.f.Controls().asmText->setFocus();
-  QTest::keyClick(s.f.Controls().asmText, Qt::Key_F, Qt::ControlModifier);
+  s.w.SetSource({"mov r1, r2", "MOV R3, R1", "hlt"});
+  s.w.SourceEditor().setFocus();
+  s.w.PressInSource(Qt::Key_F, Qt::ControlModifier);
   FindDialog* d = s.f.Tools().Find();
   QVERIFY(d != nullptr && d->isVisible());
-  QCOMPARE(d->Target(), s.f.Controls().asmText);
+  QCOMPARE(d->Target(), &s.w.SourceEditor());
   auto selection = [&s] {
-    const QTextCursor c = s.f.Controls().asmText->textCursor();
+    const QTextCursor c = s.w.SourceEditor().textCursor();
     return QString::number(c.blockNumber()) + ":" + c.selectedText();
   };
   // Upper and lower case alike, unless asked; the search wraps round at the end.
@@ -971,17 +963,17 @@ void MainWindowTest::findAndReplace() {
   // Replace: the match selected, then on to the next.
   d->replaceText->setText("add");
   d->ReplaceOne();
-  QCOMPARE(Text(*s.f.Controls().asmText), QStringList({"add r1, r2", "MOV R3, R1", "hlt"}));
+  QCOMPARE(s.w.Source(), QStringList({"add r1, r2", "MOV R3, R1", "hlt"}));
   d->matchCase->setChecked(false);
   d->findText->setText("r1");
   d->replaceText->setText("r0");
   QCOMPARE(d->ReplaceAll(), 2);
   QCOMPARE(d->status->text(), "Replaced: 2");
-  QCOMPARE(Text(*s.f.Controls().asmText), QStringList({"add r0, r2", "MOV R3, r0", "hlt"}));
+  QCOMPARE(s.w.Source(), QStringList({"add r0, r2", "MOV R3, r0", "hlt"}));
   // One undo takes Replace all back whole.
-  s.f.Controls().asmText->undo();
-  QCOMPARE(Text(*s.f.Controls().asmText), QStringList({"add r1, r2", "MOV R3, R1", "hlt"}));
-  s.f.Controls().asmText->redo();
+  s.w.SourceEditor().undo();
+  QCOMPARE(s.w.Source(), QStringList({"add r1, r2", "MOV R3, R1", "hlt"}));
+  s.w.SourceEditor().redo();
   // The edit keys, which the menu takes everywhere, edit the dialog's fields. The keys go to
   // the dialog's window, as the window system sends them, not straight to a field.
   d->findText->setText("abc");
@@ -995,12 +987,12 @@ void MainWindowTest::findAndReplace() {
   QTest::keyClick(d->windowHandle(), Qt::Key_A, Qt::ControlModifier);
   QTest::keyClick(d->windowHandle(), Qt::Key_V, Qt::ControlModifier);
   QCOMPARE(d->replaceText->text(), "abc");
-  QCOMPARE(Text(*s.f.Controls().asmText), QStringList({"add r0, r2", "MOV R3, r0", "hlt"}));
+  QCOMPARE(s.w.Source(), QStringList({"add r0, r2", "MOV R3, r0", "hlt"}));
   d->findText->setText("xyz");
   QVERIFY(!d->FindNext());
   QCOMPARE(d->status->text(), "Not found.");
   // What was replaced is the block's text from then on.
-  s.f.Controls().CompAll1->trigger();
+  s.w.Choose(&MainControls::CompAll1);
   QCOMPARE(s.program.model().Stored(0).source[0], "add r0, r2");
 
   // In an all-blocks column it finds, and leaves replacing to the main window.
@@ -1009,7 +1001,7 @@ void MainWindowTest::findAndReplace() {
   QVERIFY(QTest::qWaitForWindowActive(&hf));
   hf.panels[0].source->setFocus();
   QApplication::processEvents();
-  s.f.Controls().Find1->trigger();
+  s.w.Choose(&MainControls::Find1);
   QCOMPARE(d->Target(), hf.panels[0].source);
   QVERIFY(!d->replaceAllButton->isEnabled());
   d->findText->setText("hlt");
@@ -1045,26 +1037,27 @@ void MainWindowTest::textsCrossTheBoundaryUnchanged() {
 void MainWindowTest::redoAndAnUndoableClearText() {
   Started s(Language::English);
   TForm1& f = s.f;
-  AsmEditor& editor = *f.Controls().asmText;
+  MainWindow& w = s.w;
+  AsmEditor& editor = w.SourceEditor();
   SetText(editor, {"nop", "hlt"});
   editor.setFocus();
   QTest::keyClicks(&editor, "x");
   const std::function<void()> redoes[] = {
       [&] { QTest::keyClick(&editor, Qt::Key_Y, Qt::ControlModifier); },
       [&] { QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); },
-      [&] { f.Controls().Redo1->trigger(); }};
+      [&] { w.Choose(&MainControls::Redo1); }};
   for (const auto& redo : redoes) {
     QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(Text(editor), QStringList({"nop", "hlt"}));
     redo();
     QCOMPARE(Text(editor), QStringList({"xnop", "hlt"}));
   }
-  f.Controls().Glob->setFocus();
-  f.Controls().Redo1->trigger();
-  QCOMPARE(Text(*f.Controls().Glob), QStringList({";Global"}));
+  w.GlobalsEditor().setFocus();
+  w.Choose(&MainControls::Redo1);
+  QCOMPARE(w.Globals(), QStringList({";Global"}));
 
   s.dialogs.answers = {true};
-  f.Controls().ClearAsm1->trigger();
+  w.Choose(&MainControls::ClearAsm1);
   QCOMPARE(Text(editor), QStringList());
   editor.setFocus();
   QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
@@ -1072,14 +1065,14 @@ void MainWindowTest::redoAndAnUndoableClearText() {
   QTest::keyClick(&editor, Qt::Key_Y, Qt::ControlModifier);
   QCOMPARE(Text(editor), QStringList());
   // The block keeps what the editor shows when it is next stored.
-  f.Controls().BP->click();
+  w.AddBlockButton().click();
   QVERIFY(s.dialogs.shown.contains("New block is restricted\nwhile previous is EMPTY!"));
 
   // A text still being laid out goes whole, not only the part on screen.
   static_cast<WorkingCopy&>(f).SetSource(Lines(60000, "nop"), 0);
   QVERIFY(EditorLines::Loading());
   s.dialogs.answers = {true};
-  f.Controls().ClearAsm1->trigger();
+  w.Choose(&MainControls::ClearAsm1);
   QTRY_VERIFY(!EditorLines::Loading());
   QCOMPARE(Text(editor), QStringList());
 }
@@ -1088,11 +1081,11 @@ void MainWindowTest::redoAndAnUndoableClearText() {
 // window, round from the last block to the first.
 void MainWindowTest::pageKeysSwitchBlocks() {
   Started s(Language::English);
-  TForm1& f = s.f;
-  SetText(*f.Controls().asmText, {"; zero"});
+  MainWindow& w = s.w;
+  w.SetSource({"; zero"});
   for (const char* text : {"; one", "; two"}) {
-    f.Controls().BP->click();
-    SetText(*f.Controls().asmText, {text});
+    w.AddBlockButton().click();
+    w.SetSource({text});
   }
   struct Step {
     QWidget* from;
@@ -1101,17 +1094,17 @@ void MainWindowTest::pageKeysSwitchBlocks() {
     QString text;
   };
   THF& hf = *s.program.HF();
-  for (const Step& step : {Step{f.Controls().asmText, Qt::Key_PageDown, 0, "; zero"},
-                           Step{f.Controls().asmText, Qt::Key_PageDown, 1, "; one"},
-                           Step{f.Controls().codeText, Qt::Key_PageUp, 0, "; zero"},
+  for (const Step& step : {Step{&w.SourceEditor(), Qt::Key_PageDown, 0, "; zero"},
+                           Step{&w.SourceEditor(), Qt::Key_PageDown, 1, "; one"},
+                           Step{&w.CodeView(), Qt::Key_PageUp, 0, "; zero"},
                            Step{hf.panels[1].source, Qt::Key_PageUp, 2, "; two"}}) {
     step.from->window()->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(step.from->window()));
     step.from->setFocus();
     QTest::keyClick(step.from, step.key, Qt::ControlModifier);
-    QCOMPARE(f.Controls().BlckTabs->currentIndex(), step.block);
+    QCOMPARE(w.CurrentBlock(), step.block);
     QCOMPARE(s.program.model().CurrentBlock(), step.block);
-    QCOMPARE(Text(*f.Controls().asmText), QStringList({step.text}));
+    QCOMPARE(w.Source(), QStringList({step.text}));
   }
   QVERIFY(s.dialogs.shown.isEmpty());
 }
@@ -1120,27 +1113,27 @@ void MainWindowTest::pageKeysSwitchBlocks() {
 // label shows whole in the label's tooltip, a short one has none.
 void MainWindowTest::longFaultLineKeepsItsStartInView() {
   Started s(Language::English);
-  TForm1& f = s.f;
+  MainWindow& w = s.w;
   const QString faulty = "bad: mvo r0,r1 ; " + QString("far to the right ").repeated(20);
-  SetText(*f.Controls().asmText, {"nop", faulty.trimmed(), "hlt"});
-  f.Controls().asmText->horizontalScrollBar()->setValue(200);
-  f.Controls().CompAndPreproc1->trigger();
-  QCOMPARE(f.Controls().asmText->textCursor().selectedText(), faulty.trimmed());
-  QCOMPARE(f.Controls().asmText->horizontalScrollBar()->value(), 0);
+  w.SetSource({"nop", faulty.trimmed(), "hlt"});
+  w.SourceEditor().horizontalScrollBar()->setValue(200);
+  w.Choose(&MainControls::CompAndPreproc1);
+  QCOMPARE(w.SourceEditor().textCursor().selectedText(), faulty.trimmed());
+  QCOMPARE(w.SourceEditor().horizontalScrollBar()->value(), 0);
   QTest::qWait(50);
-  QCOMPARE(f.Controls().asmText->horizontalScrollBar()->value(), 0);
+  QCOMPARE(w.SourceEditor().horizontalScrollBar()->value(), 0);
 
   auto tip = [](QLabel& label) {
     QHelpEvent ask(QEvent::ToolTip, QPoint(4, 4), label.mapToGlobal(QPoint(4, 4)));
     QApplication::sendEvent(&label, &ask);
     return QTextDocumentFragment::fromHtml(label.toolTip()).toPlainText();
   };
-  QCOMPARE(tip(*f.Controls().LineLab), f.Controls().LineLab->text());
-  QVERIFY(f.Controls().LineLab->text().endsWith(faulty.trimmed()));
-  QCOMPARE(tip(*f.Controls().ErrLab), QString());
-  SetText(*f.Controls().asmText, {"hlt"});
-  f.Controls().CompAndPreproc1->trigger();
-  QCOMPARE(tip(*f.Controls().LineLab), QString());
+  QCOMPARE(tip(w.LineStatusLabel()), w.LineStatus());
+  QVERIFY(w.LineStatus().endsWith(faulty.trimmed()));
+  QCOMPARE(tip(w.FaultStatusLabel()), QString());
+  w.SetSource({"hlt"});
+  w.Choose(&MainControls::CompAndPreproc1);
+  QCOMPARE(tip(w.LineStatusLabel()), QString());
 }
 
 }  // namespace q41::ui
