@@ -65,6 +65,8 @@ class MainWindow {
                       c().BlckTabs->tabRect(index).center());
   }
   QToolButton& AddBlockButton() const { return *c().BP; }
+  void AddBlock() const { QTest::mouseClick(c().BP, Qt::LeftButton); }
+  void DeleteBlock() const { QTest::mouseClick(c().BM, Qt::LeftButton); }
   QToolButton& DeleteBlockButton() const { return *c().BM; }
   Lamp& LampOf(int block) const { return *c().BlockLamps[block]; }
   QColor LampColour(int block) const { return c().BlockLamps[block]->Color(); }
