@@ -24,6 +24,7 @@
 
 namespace q41::ui {
 
+using test::MainWindow;
 using test::ScriptedDialogs;
 using test::SetText;
 using test::Text;
@@ -37,7 +38,7 @@ class AllBlocksWindowTest : public QObject {
       QTest::keyClick(from, Qt::Key_F3);
       QApplication::processEvents();
     }
-    bool Active(QWidget* w) { return QTest::qWaitForWindowActive(w); }
+    bool Active(QWidget* window) { return QTest::qWaitForWindowActive(window); }
     void Type(QPlainTextEdit* editor, const QStringList& lines) {
       editor->setFocus();
       editor->selectAll();
@@ -82,14 +83,14 @@ void AllBlocksWindowTest::startUp() {
   QVERIFY(s.hf.returnButton->parentWidget() == s.hf.panels[5].frame);
   QCOMPARE(s.hf.returnButton->toolTip(), QString("Show main window\n(alternative - key \"F3\")"));
   // Losing the activation to the main window showed block 0 there, with the focus.
-  QVERIFY(s.f.Controls().asmText->hasFocus());
+  QVERIFY(s.w.SourceEditor().hasFocus());
 }
 
 void AllBlocksWindowTest::editsFlowBothWays() {
   Started s;
   // Typed in the main window, seen in the column after F3.
-  s.Type(s.f.Controls().asmText, {"typed", "hlt"});
-  s.F3(s.f.Controls().asmText);
+  s.Type(&s.w.SourceEditor(), {"typed", "hlt"});
+  s.F3(&s.w.SourceEditor());
   QVERIFY(s.Active(&s.hf));
   QCOMPARE(Text(*s.hf.panels[0].source), QStringList({"typed", "hlt"}));
 
@@ -97,33 +98,31 @@ void AllBlocksWindowTest::editsFlowBothWays() {
   s.Type(s.hf.panels[0].source, {"edited", "hlt"});
   QTest::mouseClick(s.hf.returnButton, Qt::LeftButton);
   QVERIFY(s.Active(&s.f));
-  QCOMPARE(Text(*s.f.Controls().asmText), QStringList({"edited", "hlt"}));
+  QCOMPARE(s.w.Source(), QStringList({"edited", "hlt"}));
 
   // Block 2 edited here while block 0 is current: seen when its tab is selected.
-  QTest::mouseClick(s.f.Controls().BP, Qt::LeftButton);
-  SetText(*s.f.Controls().asmText, {"one"});
-  QTest::mouseClick(s.f.Controls().BP, Qt::LeftButton);
-  SetText(*s.f.Controls().asmText, {"two"});
-  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
-                    s.f.Controls().BlckTabs->tabRect(0).center());
-  s.F3(s.f.Controls().asmText);
+  s.w.AddBlock();
+  s.w.SetSource({"one"});
+  s.w.AddBlock();
+  s.w.SetSource({"two"});
+  s.w.ChooseTab(0);
+  s.F3(&s.w.SourceEditor());
   QVERIFY(s.Active(&s.hf));
   QVERIFY(s.hf.panels[2].source->isEnabled());
   QVERIFY(!s.hf.panels[3].source->isEnabled());
   s.Type(s.hf.panels[2].source, {"two, edited here"});
   s.F3(s.hf.panels[2].source);
   QVERIFY(s.Active(&s.f));
-  QCOMPARE(Text(*s.f.Controls().asmText), QStringList({"edited", "hlt"}));
-  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
-                    s.f.Controls().BlckTabs->tabRect(2).center());
-  QCOMPARE(Text(*s.f.Controls().asmText), QStringList({"two, edited here"}));
+  QCOMPARE(s.w.Source(), QStringList({"edited", "hlt"}));
+  s.w.ChooseTab(2);
+  QCOMPARE(s.w.Source(), QStringList({"two, edited here"}));
 }
 
 // The main window's Undo takes back its own edits after a visit here, and an edit made here
 // as one more step.
 void AllBlocksWindowTest::undoLastsAcrossTheWindows() {
   Started s;
-  QPlainTextEdit& editor = *s.f.Controls().asmText;
+  QPlainTextEdit& editor = s.w.SourceEditor();
   editor.setFocus();
   editor.moveCursor(QTextCursor::Start);
   QTest::keyClicks(&editor, "x");
@@ -153,12 +152,11 @@ void AllBlocksWindowTest::undoLastsAcrossTheWindows() {
 
 void AllBlocksWindowTest::ppuBoxesAndAddressesHere() {
   Started s;
-  SetText(*s.f.Controls().asmText, {"zero"});
-  QTest::mouseClick(s.f.Controls().BP, Qt::LeftButton);
-  SetText(*s.f.Controls().asmText, {"one"});
-  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
-                    s.f.Controls().BlckTabs->tabRect(0).center());
-  s.F3(s.f.Controls().asmText);
+  s.w.SetSource({"zero"});
+  s.w.AddBlock();
+  s.w.SetSource({"one"});
+  s.w.ChooseTab(0);
+  s.F3(&s.w.SourceEditor());
   QVERIFY(s.Active(&s.hf));
   THF::Panel& p = s.hf.panels[1];
   QTest::mouseClick(p.ppu[0], Qt::LeftButton);
@@ -168,33 +166,32 @@ void AllBlocksWindowTest::ppuBoxesAndAddressesHere() {
   QTest::keyClicks(p.cpuAddress, "5");
   QTest::mouseClick(s.hf.returnButton, Qt::LeftButton);
   QVERIFY(s.Active(&s.f));
-  QTest::mouseClick(s.f.Controls().BlckTabs, Qt::LeftButton, {},
-                    s.f.Controls().BlckTabs->tabRect(1).center());
-  QVERIFY(s.f.Controls().PpuBoxes[0]->isChecked());
-  QVERIFY(!s.f.Controls().PpuBoxes[1]->isChecked());
-  QVERIFY(s.f.Controls().PpuBoxes[2]->isChecked());
-  QCOMPARE(s.f.Controls().PPUlist->text(), QString("0031"));
-  QCOMPARE(s.f.Controls().Edit2->text(), QString("0005"));
+  s.w.ChooseTab(1);
+  QVERIFY(s.w.PpuBox(0).isChecked());
+  QVERIFY(!s.w.PpuBox(1).isChecked());
+  QVERIFY(s.w.PpuBox(2).isChecked());
+  QCOMPARE(s.w.PpuList(), QString("0031"));
+  QCOMPARE(s.w.CpuAddress(), QString("0005"));
   QCOMPARE(p.cpuAddress->text(), QString("0005"));  // the stored field was padded too
 }
 
 void AllBlocksWindowTest::f3FromEveryWindow() {
   Started s;
   TForm2& f2 = s.program.Form2();
-  s.f.Controls().CompText1->trigger();
+  s.w.Choose(&MainControls::CompText1);
   QVERIFY(s.Active(&f2));
   s.F3(f2.compText);
   QVERIFY(s.Active(&s.f));
   // The keys typed next go on in the current block's column, not in the box that the
   // toolkit gave the focus when the window was first shown.
   s.hf.panels[0].ppu[0]->setFocus();
-  s.F3(s.f.Controls().asmText);
+  s.F3(&s.w.SourceEditor());
   QVERIFY(s.Active(&s.hf));
   QCOMPARE(QApplication::focusWidget(), s.hf.panels[0].source);
   s.F3(s.hf.panels[0].source);
   QVERIFY(s.Active(&s.f));
   // The return button works while block 5 does not exist.
-  s.F3(s.f.Controls().asmText);
+  s.F3(&s.w.SourceEditor());
   QVERIFY(s.Active(&s.hf));
   QVERIFY(!s.hf.panels[5].source->isEnabled());
   QTest::mouseClick(s.hf.returnButton, Qt::LeftButton);
@@ -202,19 +199,19 @@ void AllBlocksWindowTest::f3FromEveryWindow() {
   // Closing the window only hides it; F3 brings it back.
   s.hf.close();
   QVERIFY(!s.hf.isVisible());
-  s.F3(s.f.Controls().asmText);
+  s.F3(&s.w.SourceEditor());
   QVERIFY(s.Active(&s.hf));
 }
 
 void AllBlocksWindowTest::shortcutsHereTakeTheEditsAlong() {
   Started s;
-  s.F3(s.f.Controls().asmText);
+  s.F3(&s.w.SourceEditor());
   QVERIFY(s.Active(&s.hf));
   s.Type(s.hf.panels[0].source, {"nop", "hlt"});
   // Compile all from here compiles what this window shows, not the older working copy.
   QTest::keyClick(s.hf.panels[0].source, Qt::Key_F9);
-  QCOMPARE(s.f.Controls().LineLab->text(), QString("Successful compilation"));
-  QCOMPARE(Text(*s.f.Controls().codeText), QStringList({"0000", "AF18"}));
+  QCOMPARE(s.w.LineStatus(), QString("Successful compilation"));
+  QCOMPARE(s.w.Code(), QStringList({"0000", "AF18"}));
   QCOMPARE(s.program.model().Stored(0).source, (Lines{"nop", "hlt"}));
   QCOMPARE(Text(*s.hf.panels[0].code), QStringList({"0000", "AF18"}));
   QCOMPARE(s.hf.panels[0].wordCount->text(), QString("0002"));
@@ -234,9 +231,10 @@ void AllBlocksWindowTest::aMessageBoxOverACommandFromHere() {
   Application program(Language::English, &dialogs);
   program.Show();
   TForm1& f = program.Form1();
+  MainWindow w(f);
   THF& hf = *program.HF();
   QVERIFY(QTest::qWaitForWindowActive(&f));
-  QTest::keyClick(f.Controls().asmText, Qt::Key_F3);
+  w.PressInSource(Qt::Key_F3);
   QVERIFY(QTest::qWaitForWindowActive(&hf));
   hf.panels[0].source->setFocus();
   hf.panels[0].source->selectAll();
@@ -245,7 +243,7 @@ void AllBlocksWindowTest::aMessageBoxOverACommandFromHere() {
   QCOMPARE(dialogs.shown, QStringList({"No HLT command!"}));
   QCOMPARE(program.model().Stored(0).code, Lines{"0000"});
   QCOMPARE(program.model().Stored(0).wordCount, "0001");
-  QCOMPARE(f.Controls().LineLab->text(), QString("Successful compilation"));
+  QCOMPARE(w.LineStatus(), QString("Successful compilation"));
 }
 
 // The toolkit's own file dialog, opened from here and cancelled by its key, takes the
@@ -256,6 +254,7 @@ void AllBlocksWindowTest::aDialogFromHereLosesNoTyping() {
   Application program(Language::English);
   program.Show();
   TForm1& f = program.Form1();
+  MainWindow w(f);
   THF& hf = *program.HF();
   QVERIFY(QTest::qWaitForWindowActive(&f));
   test::Answerer answerer;
@@ -269,36 +268,36 @@ void AllBlocksWindowTest::aDialogFromHereLosesNoTyping() {
   };
 
   // Save cancelled here, then typing in the main window survives F3 there and back.
-  f3(f.Controls().asmText, &hf);
+  f3(&w.SourceEditor(), &hf);
   answerer.expected.push_back(test::Expect::File(test::Expect::Kind::SaveFile, false, {}));
   QTest::keyClick(hf.panels[0].source, Qt::Key_S, Qt::ControlModifier);
   QVERIFY(answerer.expected.empty());
   toMain();
-  SetText(*f.Controls().asmText, {"typed after the dialog", "hlt"});
-  f3(f.Controls().asmText, &hf);
+  w.SetSource({"typed after the dialog", "hlt"});
+  f3(&w.SourceEditor(), &hf);
   QCOMPARE(Text(*hf.panels[0].source), QStringList({"typed after the dialog", "hlt"}));
   f3(hf.panels[0].source, &f);
-  QCOMPARE(Text(*f.Controls().asmText), QStringList({"typed after the dialog", "hlt"}));
+  QCOMPARE(w.Source(), QStringList({"typed after the dialog", "hlt"}));
 
   // An edit here, Open cancelled here, then compile all: the edit is what gets compiled.
-  f3(f.Controls().asmText, &hf);
+  f3(&w.SourceEditor(), &hf);
   SetText(*hf.panels[0].source, {"nop", "hlt"});
   answerer.expected.push_back(test::Expect::File(test::Expect::Kind::OpenFile, false, {}));
   QTest::keyClick(hf.panels[0].source, Qt::Key_O, Qt::ControlModifier);
   QVERIFY(answerer.expected.empty());
   toMain();
-  QTest::keyClick(f.Controls().asmText, Qt::Key_F9);
+  w.PressInSource(Qt::Key_F9);
   QCOMPARE(program.model().Stored(0).source, (Lines{"nop", "hlt"}));
-  QCOMPARE(Text(*f.Controls().asmText), QStringList({"nop", "hlt"}));
-  QCOMPARE(Text(*f.Controls().codeText), QStringList({"0000", "AF18"}));
+  QCOMPARE(w.Source(), QStringList({"nop", "hlt"}));
+  QCOMPARE(w.Code(), QStringList({"0000", "AF18"}));
   QVERIFY2(answerer.faults.isEmpty(), qPrintable(answerer.faults.join("; ")));
 }
 
 void AllBlocksWindowTest::faultMarksInTheColumns() {
   Started s;
-  s.Type(s.f.Controls().asmText, {"nop", "jmp nowhere", "hlt"});
-  s.f.Controls().CompAll1->trigger();
-  s.F3(s.f.Controls().asmText);
+  s.Type(&s.w.SourceEditor(), {"nop", "jmp nowhere", "hlt"});
+  s.w.Choose(&MainControls::CompAll1);
+  s.F3(&s.w.SourceEditor());
   QVERIFY(s.Active(&s.hf));
   AsmEditor& column = *s.hf.panels[0].source;
   QCOMPARE(column.MarkedLine(), 2);
@@ -310,18 +309,18 @@ void AllBlocksWindowTest::faultMarksInTheColumns() {
   QCOMPARE(column.MarkedLine(), 3);
   QTest::mouseClick(s.hf.returnButton, Qt::LeftButton);
   QVERIFY(s.Active(&s.f));
-  QCOMPARE(s.f.Controls().asmText->MarkedLine(), 3);
+  QCOMPARE(s.w.SourceEditor().MarkedLine(), 3);
 }
 
 void AllBlocksWindowTest::screenshot() {
   Started s;
-  SetText(*s.f.Controls().asmText, {"start: mov #1, r0", "hlt"});
-  QTest::mouseClick(s.f.Controls().BP, Qt::LeftButton);
-  SetText(*s.f.Controls().asmText, {"nop", "hlt"});
-  s.f.Controls().PpuBoxes[1]->setChecked(true);
-  QTest::mouseClick(s.f.Controls().BP, Qt::LeftButton);
-  SetText(*s.f.Controls().asmText, {"x: ds hi", "hlt"});
-  QTest::keyClick(s.f.Controls().asmText, Qt::Key_F9);
+  s.w.SetSource({"start: mov #1, r0", "hlt"});
+  s.w.AddBlock();
+  s.w.SetSource({"nop", "hlt"});
+  s.w.PpuBox(1).setChecked(true);
+  s.w.AddBlock();
+  s.w.SetSource({"x: ds hi", "hlt"});
+  s.w.PressInSource(Qt::Key_F9);
   // The whole screen: the all-blocks window behind, the main window in front of it.
   QPixmap screen(QGuiApplication::primaryScreen()->geometry().size());
   screen.fill(Qt::darkGray);
@@ -332,10 +331,9 @@ void AllBlocksWindowTest::screenshot() {
   painter.end();
   QVERIFY(screen.save(test::ScreenshotPath("all_blocks_screen")));
   // All three blocks compiled: their lamps are green; the others cannot be seen.
-  for (int k = 0; k < 3; ++k)
-    QCOMPARE(test::ColourAt(main, s.f, *s.f.Controls().BlockLamps[k]), QColor(0, 255, 0));
+  for (int k = 0; k < 3; ++k) QCOMPARE(test::ColourAt(main, s.f, s.w.LampOf(k)), QColor(0, 255, 0));
   // Beside it, the frame it stands on: the lamp of a block that does not exist is not seen.
-  const QWidget& hidden = *s.f.Controls().BlockLamps[3];
+  const QWidget& hidden = s.w.LampOf(3);
   const QPoint beside = hidden.mapTo(&s.f, QPoint(hidden.width() + 4, hidden.height() / 2));
   QCOMPARE(test::ColourAt(main, s.f, hidden), main.pixelColor(beside));
 }
