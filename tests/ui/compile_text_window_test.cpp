@@ -60,11 +60,11 @@ void CompileTextWindowTest::shortConstSetting() {
   Started s(Language::English);
   MainWindow& w = s.w;
   w.SetSource({"mov #5,r0", "hlt"});
-  s.program.Form2().ShConst->click();
+  s.compileText.ClickShortConst();
   QVERIFY(!s.program.settings.useShortConst);
   w.Choose(&MainControls::CompAndPreproc1);
   QCOMPARE(w.Code(), QStringList({"01D0", "0005", "AF18"}));
-  s.program.Form2().ShConst->click();
+  s.compileText.ClickShortConst();
   w.Choose(&MainControls::CompAndPreproc1);
   QCOMPARE(w.Code(), QStringList({"2150", "AF18"}));
 }

@@ -67,10 +67,10 @@ void AllBlocksWindowTest::startUp() {
   QCOMPARE(s.hf.height(), 700);
   QVERIFY(s.hf.isVisible());
   QCOMPARE(s.hf.windowTitle(), QString(" Program blocks"));
-  QCOMPARE(Text(*s.hf.panels[0].source), QStringList({";asm text", "", "hlt"}));
-  QVERIFY(s.hf.panels[0].source->isEnabled());
+  QCOMPARE(s.blocks.Source(0), QStringList({";asm text", "", "hlt"}));
+  QVERIFY(s.blocks.SourceEditor(0).isEnabled());
   for (int i = 1; i < 6; ++i) {
-    const THF::Panel& p = s.hf.panels[static_cast<std::size_t>(i)];
+    const THF::Panel& p = s.blocks.Column(i);
     QVERIFY(!p.source->isEnabled());
     QVERIFY(!p.cpuAddress->isEnabled());
     QVERIFY(!p.ppu[0]->isEnabled());
@@ -79,9 +79,10 @@ void AllBlocksWindowTest::startUp() {
     QCOMPARE(p.title->text(), QString("Block %1").arg(i));
   }
   const int column = s.hf.width() / 6;
-  QCOMPARE(s.hf.panels[3].frame->geometry(), QRect(3 * column + 8, 8, column - 16, 700 - 16));
-  QVERIFY(s.hf.returnButton->parentWidget() == s.hf.panels[5].frame);
-  QCOMPARE(s.hf.returnButton->toolTip(), QString("Show main window\n(alternative - key \"F3\")"));
+  QCOMPARE(s.blocks.Column(3).frame->geometry(), QRect(3 * column + 8, 8, column - 16, 700 - 16));
+  QVERIFY(s.blocks.ReturnButton().parentWidget() == s.blocks.Column(5).frame);
+  QCOMPARE(s.blocks.ReturnButton().toolTip(),
+           QString("Show main window\n(alternative - key \"F3\")"));
   // Losing the activation to the main window showed block 0 there, with the focus.
   QVERIFY(s.w.SourceEditor().hasFocus());
 }
@@ -92,11 +93,11 @@ void AllBlocksWindowTest::editsFlowBothWays() {
   s.Type(&s.w.SourceEditor(), {"typed", "hlt"});
   s.F3(&s.w.SourceEditor());
   QVERIFY(s.Active(&s.hf));
-  QCOMPARE(Text(*s.hf.panels[0].source), QStringList({"typed", "hlt"}));
+  QCOMPARE(s.blocks.Source(0), QStringList({"typed", "hlt"}));
 
   // Edited here while block 0 is current, seen in the main window after the return button.
-  s.Type(s.hf.panels[0].source, {"edited", "hlt"});
-  QTest::mouseClick(s.hf.returnButton, Qt::LeftButton);
+  s.Type(&s.blocks.SourceEditor(0), {"edited", "hlt"});
+  s.blocks.Return();
   QVERIFY(s.Active(&s.f));
   QCOMPARE(s.w.Source(), QStringList({"edited", "hlt"}));
 
@@ -108,10 +109,10 @@ void AllBlocksWindowTest::editsFlowBothWays() {
   s.w.ChooseTab(0);
   s.F3(&s.w.SourceEditor());
   QVERIFY(s.Active(&s.hf));
-  QVERIFY(s.hf.panels[2].source->isEnabled());
-  QVERIFY(!s.hf.panels[3].source->isEnabled());
-  s.Type(s.hf.panels[2].source, {"two, edited here"});
-  s.F3(s.hf.panels[2].source);
+  QVERIFY(s.blocks.SourceEditor(2).isEnabled());
+  QVERIFY(!s.blocks.SourceEditor(3).isEnabled());
+  s.Type(&s.blocks.SourceEditor(2), {"two, edited here"});
+  s.F3(&s.blocks.SourceEditor(2));
   QVERIFY(s.Active(&s.f));
   QCOMPARE(s.w.Source(), QStringList({"edited", "hlt"}));
   s.w.ChooseTab(2);
@@ -128,7 +129,7 @@ void AllBlocksWindowTest::undoLastsAcrossTheWindows() {
   QTest::keyClicks(&editor, "x");
   s.F3(&editor);
   QVERIFY(s.Active(&s.hf));
-  s.F3(s.hf.panels[0].source);
+  s.F3(&s.blocks.SourceEditor(0));
   QVERIFY(s.Active(&s.f));
   // Nothing changed here: the history is as it was.
   editor.undo();
@@ -136,8 +137,8 @@ void AllBlocksWindowTest::undoLastsAcrossTheWindows() {
   editor.redo();
   s.F3(&editor);
   QVERIFY(s.Active(&s.hf));
-  s.Type(s.hf.panels[0].source, {"x;asm text", "edited here", "hlt"});
-  s.F3(s.hf.panels[0].source);
+  s.Type(&s.blocks.SourceEditor(0), {"x;asm text", "edited here", "hlt"});
+  s.F3(&s.blocks.SourceEditor(0));
   QVERIFY(s.Active(&s.f));
   QCOMPARE(Text(editor), QStringList({"x;asm text", "edited here", "hlt"}));
   editor.undo();
@@ -147,7 +148,7 @@ void AllBlocksWindowTest::undoLastsAcrossTheWindows() {
   // What Undo gave back is the block's text everywhere.
   s.F3(&editor);
   QVERIFY(s.Active(&s.hf));
-  QCOMPARE(Text(*s.hf.panels[0].source), QStringList({";asm text", "", "hlt"}));
+  QCOMPARE(s.blocks.Source(0), QStringList({";asm text", "", "hlt"}));
 }
 
 void AllBlocksWindowTest::ppuBoxesAndAddressesHere() {
@@ -158,13 +159,13 @@ void AllBlocksWindowTest::ppuBoxesAndAddressesHere() {
   s.w.ChooseTab(0);
   s.F3(&s.w.SourceEditor());
   QVERIFY(s.Active(&s.hf));
-  THF::Panel& p = s.hf.panels[1];
+  const THF::Panel& p = s.blocks.Column(1);
   QTest::mouseClick(p.ppu[0], Qt::LeftButton);
   QTest::mouseClick(p.ppu[2], Qt::LeftButton);
   QCOMPARE(p.ppuList->text(), QString("0031"));
   p.cpuAddress->clear();
   QTest::keyClicks(p.cpuAddress, "5");
-  QTest::mouseClick(s.hf.returnButton, Qt::LeftButton);
+  s.blocks.Return();
   QVERIFY(s.Active(&s.f));
   s.w.ChooseTab(1);
   QVERIFY(s.w.PpuBox(0).isChecked());
@@ -180,21 +181,21 @@ void AllBlocksWindowTest::f3FromEveryWindow() {
   TForm2& f2 = s.program.Form2();
   s.w.Choose(&MainControls::CompText1);
   QVERIFY(s.Active(&f2));
-  s.F3(f2.compText);
+  s.F3(&s.compileText.TextView());
   QVERIFY(s.Active(&s.f));
   // The keys typed next go on in the current block's column, not in the box that the
   // toolkit gave the focus when the window was first shown.
-  s.hf.panels[0].ppu[0]->setFocus();
+  s.blocks.Column(0).ppu[0]->setFocus();
   s.F3(&s.w.SourceEditor());
   QVERIFY(s.Active(&s.hf));
-  QCOMPARE(QApplication::focusWidget(), s.hf.panels[0].source);
-  s.F3(s.hf.panels[0].source);
+  QCOMPARE(QApplication::focusWidget(), &s.blocks.SourceEditor(0));
+  s.F3(&s.blocks.SourceEditor(0));
   QVERIFY(s.Active(&s.f));
   // The return button works while block 5 does not exist.
   s.F3(&s.w.SourceEditor());
   QVERIFY(s.Active(&s.hf));
-  QVERIFY(!s.hf.panels[5].source->isEnabled());
-  QTest::mouseClick(s.hf.returnButton, Qt::LeftButton);
+  QVERIFY(!s.blocks.SourceEditor(5).isEnabled());
+  s.blocks.Return();
   QVERIFY(s.Active(&s.f));
   // Closing the window only hides it; F3 brings it back.
   s.hf.close();
@@ -207,14 +208,14 @@ void AllBlocksWindowTest::shortcutsHereTakeTheEditsAlong() {
   Started s;
   s.F3(&s.w.SourceEditor());
   QVERIFY(s.Active(&s.hf));
-  s.Type(s.hf.panels[0].source, {"nop", "hlt"});
+  s.Type(&s.blocks.SourceEditor(0), {"nop", "hlt"});
   // Compile all from here compiles what this window shows, not the older working copy.
-  QTest::keyClick(s.hf.panels[0].source, Qt::Key_F9);
+  QTest::keyClick(&s.blocks.SourceEditor(0), Qt::Key_F9);
   QCOMPARE(s.w.LineStatus(), QString("Successful compilation"));
   QCOMPARE(s.w.Code(), QStringList({"0000", "AF18"}));
   QCOMPARE(s.program.model().Stored(0).source, (Lines{"nop", "hlt"}));
-  QCOMPARE(Text(*s.hf.panels[0].code), QStringList({"0000", "AF18"}));
-  QCOMPARE(s.hf.panels[0].wordCount->text(), QString("0002"));
+  QCOMPARE(s.blocks.Code(0), QStringList({"0000", "AF18"}));
+  QCOMPARE(s.blocks.Column(0).wordCount->text(), QString("0002"));
 }
 
 // A real modal box (the missing-halt warning) takes the activation while compile all runs
@@ -233,13 +234,14 @@ void AllBlocksWindowTest::aMessageBoxOverACommandFromHere() {
   TForm1& f = program.Form1();
   MainWindow w(f);
   THF& hf = *program.HF();
+  test::AllBlocksWindow blocks(hf);
   QVERIFY(QTest::qWaitForWindowActive(&f));
   w.PressInSource(Qt::Key_F3);
   QVERIFY(QTest::qWaitForWindowActive(&hf));
-  hf.panels[0].source->setFocus();
-  hf.panels[0].source->selectAll();
-  hf.panels[0].source->insertPlainText("nop");
-  QTest::keyClick(hf.panels[0].source, Qt::Key_F9);
+  blocks.SourceEditor(0).setFocus();
+  blocks.SourceEditor(0).selectAll();
+  blocks.SourceEditor(0).insertPlainText("nop");
+  QTest::keyClick(&blocks.SourceEditor(0), Qt::Key_F9);
   QCOMPARE(dialogs.shown, QStringList({"No HLT command!"}));
   QCOMPARE(program.model().Stored(0).code, Lines{"0000"});
   QCOMPARE(program.model().Stored(0).wordCount, "0001");
@@ -256,6 +258,7 @@ void AllBlocksWindowTest::aDialogFromHereLosesNoTyping() {
   TForm1& f = program.Form1();
   MainWindow w(f);
   THF& hf = *program.HF();
+  test::AllBlocksWindow blocks(hf);
   QVERIFY(QTest::qWaitForWindowActive(&f));
   test::Answerer answerer;
   auto toMain = [&] {
@@ -270,20 +273,20 @@ void AllBlocksWindowTest::aDialogFromHereLosesNoTyping() {
   // Save cancelled here, then typing in the main window survives F3 there and back.
   f3(&w.SourceEditor(), &hf);
   answerer.expected.push_back(test::Expect::File(test::Expect::Kind::SaveFile, false, {}));
-  QTest::keyClick(hf.panels[0].source, Qt::Key_S, Qt::ControlModifier);
+  QTest::keyClick(&blocks.SourceEditor(0), Qt::Key_S, Qt::ControlModifier);
   QVERIFY(answerer.expected.empty());
   toMain();
   w.SetSource({"typed after the dialog", "hlt"});
   f3(&w.SourceEditor(), &hf);
-  QCOMPARE(Text(*hf.panels[0].source), QStringList({"typed after the dialog", "hlt"}));
-  f3(hf.panels[0].source, &f);
+  QCOMPARE(blocks.Source(0), QStringList({"typed after the dialog", "hlt"}));
+  f3(&blocks.SourceEditor(0), &f);
   QCOMPARE(w.Source(), QStringList({"typed after the dialog", "hlt"}));
 
   // An edit here, Open cancelled here, then compile all: the edit is what gets compiled.
   f3(&w.SourceEditor(), &hf);
-  SetText(*hf.panels[0].source, {"nop", "hlt"});
+  blocks.SetSource(0, {"nop", "hlt"});
   answerer.expected.push_back(test::Expect::File(test::Expect::Kind::OpenFile, false, {}));
-  QTest::keyClick(hf.panels[0].source, Qt::Key_O, Qt::ControlModifier);
+  QTest::keyClick(&blocks.SourceEditor(0), Qt::Key_O, Qt::ControlModifier);
   QVERIFY(answerer.expected.empty());
   toMain();
   w.PressInSource(Qt::Key_F9);
@@ -299,15 +302,15 @@ void AllBlocksWindowTest::faultMarksInTheColumns() {
   s.w.Choose(&MainControls::CompAll1);
   s.F3(&s.w.SourceEditor());
   QVERIFY(s.Active(&s.hf));
-  AsmEditor& column = *s.hf.panels[0].source;
+  AsmEditor& column = s.blocks.SourceEditor(0);
   QCOMPARE(column.MarkedLine(), 2);
-  QCOMPARE(s.hf.panels[1].source->MarkedLine(), 0);
+  QCOMPARE(s.blocks.SourceEditor(1).MarkedLine(), 0);
   // A line added above the fault here moves the mark, in this window and the main one.
   column.setFocus();
   column.moveCursor(QTextCursor::Start);
   QTest::keyClick(&column, Qt::Key_Return);
   QCOMPARE(column.MarkedLine(), 3);
-  QTest::mouseClick(s.hf.returnButton, Qt::LeftButton);
+  s.blocks.Return();
   QVERIFY(s.Active(&s.f));
   QCOMPARE(s.w.SourceEditor().MarkedLine(), 3);
 }

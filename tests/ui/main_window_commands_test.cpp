@@ -115,7 +115,7 @@ void MainWindowCommandsTest::compileBlockFaults() {
   QCOMPARE(w.SourceEditor().textCursor().selectedText(), QString("buf: rw 0"));
   QCOMPARE(w.LampColour(0), QColor(255, 0, 0));
   QCOMPARE(w.Code(), QStringList());
-  QCOMPARE(Text(*s.program.Form2().compText), QStringList({"NOP", "BUF:", "0"}));
+  QCOMPARE(s.compileText.Lines(), QStringList({"NOP", "BUF:", "0"}));
 
   // The assembler: ":  " before the line as the editor holds it, and the words so far.
   w.SetSource({"x: nop", "  mov r0,#5 ; oops", "hlt"});
@@ -146,22 +146,22 @@ void MainWindowCommandsTest::compileOnlyAndPreprocessOnly() {
   w.SetSource({"a: nop", "b:", "c: n = 7", "hlt"});
   w.Choose(&MainControls::Preprocess1);
   QVERIFY(f2.isVisible());
-  QCOMPARE(Text(*f2.compText), QStringList({"A:", "NOP", "B:", "C:", "N=", "7", "HLT"}));
+  QCOMPARE(s.compileText.Lines(), QStringList({"A:", "NOP", "B:", "C:", "N=", "7", "HLT"}));
   QCOMPARE(w.Code(), QStringList());
   QCOMPARE(w.LineStatus(), QString());
 
   // Edited by hand, then assembled as it stands; constants leave the window's text.
-  SetText(*f2.compText, {"Z:", "N=", "7", "MOV #N,R1", "HLT"});
+  SetText(s.compileText.TextView(), {"Z:", "N=", "7", "MOV #N,R1", "HLT"});
   w.Choose(&MainControls::Compile1);
   QCOMPARE(w.Code(), QStringList({"01D1", "0007", "AF18"}));
-  QCOMPARE(Text(*f2.compText), QStringList({"Z:", "MOV #N,R1", "HLT"}));
+  QCOMPARE(s.compileText.Lines(), QStringList({"Z:", "MOV #N,R1", "HLT"}));
   QCOMPARE(w.LineStatus(), QString("Successful compilation"));
   QVERIFY(f2.isVisible());  // Compile only neither shows nor hides the window
   QCOMPARE(w.LampColour(0), QColor(Qt::white));
 
   // The grid was not emptied: rows past the new labels keep the earlier ones.
   w.Choose(&MainControls::CompAndPreproc1);  // A, B, C, N
-  SetText(*f2.compText, {"Q:", "HLT"});
+  SetText(s.compileText.TextView(), {"Q:", "HLT"});
   w.Choose(&MainControls::Compile1);
   QCOMPARE(w.Cell(1, 0), QString("Q"));
   QCOMPARE(w.Cell(2, 0), QString("B"));
@@ -169,7 +169,7 @@ void MainWindowCommandsTest::compileOnlyAndPreprocessOnly() {
 
   // Preprocess only after a compile: the new text replaces the hand-edited one.
   w.Choose(&MainControls::Preprocess1);
-  QCOMPARE(Text(*f2.compText), QStringList({"A:", "NOP", "B:", "C:", "N=", "7", "HLT"}));
+  QCOMPARE(s.compileText.Lines(), QStringList({"A:", "NOP", "B:", "C:", "N=", "7", "HLT"}));
   QCOMPARE(w.Cell(1, 0), QString());
 }
 
@@ -246,7 +246,7 @@ void MainWindowCommandsTest::menuKeysNeverReachTheEditors() {
   s.program.Form2().show();
   s.program.Form2().activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&s.program.Form2()));
-  QTest::keyClick(s.program.Form2().compText, Qt::Key_F9, Qt::ControlModifier);
+  QTest::keyClick(&s.compileText.TextView(), Qt::Key_F9, Qt::ControlModifier);
   QCOMPARE(w.Code(), QStringList({"AF18"}));
 }
 
@@ -336,14 +336,14 @@ void MainWindowCommandsTest::findAndReplace() {
   THF& hf = *s.program.HF();
   hf.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&hf));
-  hf.panels[0].source->setFocus();
+  s.blocks.SourceEditor(0).setFocus();
   QApplication::processEvents();
   s.w.Choose(&MainControls::Find1);
-  QCOMPARE(d->Target(), hf.panels[0].source);
+  QCOMPARE(d->Target(), &s.blocks.SourceEditor(0));
   QVERIFY(!d->replaceAllButton->isEnabled());
   d->findText->setText("hlt");
   QVERIFY(d->FindNext());
-  QCOMPARE(hf.panels[0].source->textCursor().selectedText(), "hlt");
+  QCOMPARE(s.blocks.SourceEditor(0).textCursor().selectedText(), "hlt");
   QCOMPARE(d->ReplaceAll(), 0);
   QVERIFY(s.dialogs.answers.empty());
 }
@@ -408,11 +408,10 @@ void MainWindowCommandsTest::pageKeysSwitchBlocks() {
     int block;
     QString text;
   };
-  THF& hf = *s.program.HF();
   for (const Step& step : {Step{&w.SourceEditor(), Qt::Key_PageDown, 0, "; zero"},
                            Step{&w.SourceEditor(), Qt::Key_PageDown, 1, "; one"},
                            Step{&w.CodeView(), Qt::Key_PageUp, 0, "; zero"},
-                           Step{hf.panels[1].source, Qt::Key_PageUp, 2, "; two"}}) {
+                           Step{&s.blocks.SourceEditor(1), Qt::Key_PageUp, 2, "; two"}}) {
     step.from->window()->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(step.from->window()));
     step.from->setFocus();

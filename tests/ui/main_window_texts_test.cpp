@@ -77,9 +77,9 @@ void MainWindowTextsTest::startUpState() {
   QCOMPARE(w.Header(), QStringList({"Q41 assembler, v.1, 2018"}));
   QCOMPARE(w.Globals(), QStringList({";Global"}));
   QCOMPARE(w.Code(), QStringList());
-  QCOMPARE(Text(*s.program.Form2().compText), QStringList({"compText"}));
+  QCOMPARE(s.compileText.Lines(), QStringList({"compText"}));
   QVERIFY(!s.program.Form2().isVisible());
-  QVERIFY(s.program.Form2().ShConst->isChecked());
+  QVERIFY(s.compileText.ShortConstBox().isChecked());
   QVERIFY(s.program.settings.useShortConst);
   QCOMPARE(w.LineStatus(), QString());
   QCOMPARE(w.FaultStatus(), QString());
@@ -225,10 +225,10 @@ void MainWindowTextsTest::interfaceTextsInBothLanguages() {
        "Код блока * пуст.\nДействительно хотите\nсохранить .COD файл?",
        "Code for block * is empty.\nDo you really want to save\n.COD file?"},
       // The same in both languages.
-      {[](Application& p) { return p.Form2().ShConst->text(); }, "Use short const",
-       "Use short const"},
-      {[](Application& p) { return p.Form2().GroupBox1->title(); }, "  Compiler settings  ",
-       "  Compiler settings  "},
+      {[](Application& p) { return test::CompileTextWindow(p.Form2()).ShortConstBox().text(); },
+       "Use short const", "Use short const"},
+      {[](Application& p) { return test::CompileTextWindow(p.Form2()).SettingsGroup().title(); },
+       "  Compiler settings  ", "  Compiler settings  "},
   };
   for (Language language : {Language::Russian, Language::English}) {
     Started s(language);
@@ -364,7 +364,7 @@ void MainWindowTextsTest::editorsKeepWhatTheyShow() {
   w.CpuAddressField().clear();
   type(&w.CpuAddressField(), QString::fromUtf8("1\u2192"));
   QCOMPARE(w.CpuAddress(), QString("1?"));
-  QPlainTextEdit& column = *s.program.HF()->panels[0].source;
+  QPlainTextEdit& column = s.blocks.SourceEditor(0);
   type(&column, QString::fromUtf8("\U0001F600"));
   QVERIFY(column.toPlainText().startsWith('?'));
   QCOMPARE(told.mid(4),

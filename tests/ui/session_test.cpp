@@ -261,13 +261,13 @@ class Session {
   void TypeInColumn() {
     Activate(&hf_);
     const int block = Random(ref_.last + 1);
-    TypeIn(*hf_.panels[static_cast<std::size_t>(block)].source, block, "all-blocks column");
+    TypeIn(blocks_.SourceEditor(block), block, "all-blocks column");
   }
 
   void DeleteInColumn() {
     Activate(&hf_);
     const int block = Random(ref_.last + 1);
-    DeleteIn(*hf_.panels[static_cast<std::size_t>(block)].source, block, "all-blocks column");
+    DeleteIn(blocks_.SourceEditor(block), block, "all-blocks column");
   }
 
   void SwitchTab() {
@@ -327,7 +327,7 @@ class Session {
   void ReturnButton() {
     if (!hf_.isVisible()) return;
     log_ << "the all-blocks window's return button";
-    QTest::mouseClick(hf_.returnButton, Qt::LeftButton);
+    blocks_.Return();
   }
 
   // The warnings a compile of the block's text shows, and whether it succeeds.
@@ -368,7 +368,7 @@ class Session {
   void CompileOnly() {
     Activate(&f_);
     log_ << "Compile only";
-    Lines text = LinesOf(*f2_.compText);
+    Lines text = LinesOf(compileText_.TextView());
     SourceLineMap lineMap = program_.workspace.lineMap;
     LabelTable labels;
     Warnings warnings;
@@ -760,7 +760,7 @@ class Session {
             .arg(ToQt(JoinLines(held, "|")), ToQt(JoinLines(due, "|")),
                  working ? "main editor" : "stored");
       }
-      if (lastUsed_ == &hf_ && LinesOf(*hf_.panels[static_cast<std::size_t>(n)].source) != due) {
+      if (lastUsed_ == &hf_ && LinesOf(blocks_.SourceEditor(n)) != due) {
         return QString("the all-blocks column %1 shows another text than its block").arg(n);
       }
     }
@@ -803,6 +803,8 @@ class Session {
   test::MainWindow main_{f_};  // the main window, as its user meets it
   THF& hf_;
   TForm2& f2_;
+  test::AllBlocksWindow blocks_{hf_};
+  test::CompileTextWindow compileText_{f2_};
   BlockModel& model_;
   Answerer answerer_;
   Reference ref_;

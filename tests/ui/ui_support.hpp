@@ -17,6 +17,8 @@
 #include <functional>
 
 #include "common/cp1251.hpp"
+#include "drivers/all_blocks_window.hpp"
+#include "drivers/compile_text_window.hpp"
 #include "drivers/editor_text.hpp"
 #include "drivers/main_window.hpp"
 #include "ui/app/application.hpp"
@@ -106,9 +108,15 @@ struct Started {
   ScriptedDialogs dialogs;
   Application program;
   TForm1& f;
-  MainWindow w;  // the main window, as its user meets it
+  MainWindow w;  // the windows, as their user meets them
+  AllBlocksWindow blocks;
+  CompileTextWindow compileText;
   explicit Started(Language language = Language::English)
-      : program(language, &dialogs), f(program.Form1()), w(f) {
+      : program(language, &dialogs),
+        f(program.Form1()),
+        w(f),
+        blocks(*program.HF()),
+        compileText(program.Form2()) {
     program.Show();
     QVERIFY(QTest::qWaitForWindowActive(&f));
   }

@@ -82,7 +82,7 @@ void UnsavedWorkTest::everyEditMarksTheTitleAndOnlyEdits() {
       [&] { QTest::mouseClick(w.MemoryChoice().ItemWidgets()[1], Qt::LeftButton); },
       [&] { QTest::mouseClick(&w.AddBlockButton(), Qt::LeftButton); },
       [&] { QTest::mouseClick(&w.DeleteBlockButton(), Qt::LeftButton); },
-      [&] { QTest::keyClicks(s.program.HF()->panels[0].source, "c"); },
+      [&] { QTest::keyClicks(&s.blocks.SourceEditor(0), "c"); },
   };
   for (const auto& edit : edits) {
     edit();
@@ -163,7 +163,7 @@ void UnsavedWorkTest::codeThatIsNotTheTextsIsAskedAbout() {
   w.SetSource({"jmp nowhere", "hlt"});
   w.Choose(&MainControls::CompAll1);  // block 0 compiles, block 1 fails
   // Edited after its compile, in the all-blocks window: its code is older than its text.
-  SetText(*s.program.HF()->panels[0].source, {"nop", "hlt"});
+  s.blocks.SetSource(0, {"nop", "hlt"});
   s.dialogs.answers = {true, false};
   w.Choose(&MainControls::SaveCod1);
   QCOMPARE(s.dialogs.shown,

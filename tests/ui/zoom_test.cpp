@@ -57,8 +57,8 @@ void ZoomTest::onlyTheViewAskedZooms() {
   s.f.Tools().ShowReference();
   QList<QAbstractScrollArea*> views = {&w.SourceEditor(), &w.CodeView(), &w.HeaderEditor(),
                                        &w.GlobalsEditor()};
-  views << s.program.Form2().compText << s.f.Tools().Listing()->text
-        << s.f.Tools().Reference()->text << s.program.HF()->panels[0].source;
+  views << &s.compileText.TextView() << s.f.Tools().Listing()->text << s.f.Tools().Reference()->text
+        << &s.blocks.SourceEditor(0);
   for (const THF::Panel& p : s.program.HF()->panels) views << p.code;
   auto looks = [&] {
     QList<std::pair<QFont, QRect>> all;
@@ -192,7 +192,7 @@ void ZoomTest::lampsAndPanelsFollowThePalette() {
     test::MainWindow& w = s.w;
     w.AddBlockButton().click();
     w.Choose(&MainControls::CompAll1);
-    AsmEditor& panel = *s.program.HF()->panels[0].source;
+    AsmEditor& panel = s.blocks.SourceEditor(0);
     for (const EditorColours* set : {&DarkColours(), &LightColours()}) {
       QApplication::setPalette(set == &DarkColours() ? QPalette(QColor(0x35, 0x35, 0x35)) : light);
       QApplication::processEvents();
