@@ -177,7 +177,7 @@ void FileDialogTest::listSpeaksTheProgramsLanguage() {
       dialog->grab().save(test::ScreenshotPath(row.screenshot));
       dialog->reject();
     });
-    program.Form1().Controls().OpenAsm1->trigger();
+    test::MainWindow(program.Form1()).Choose(&MainControls::OpenAsm1);
     QCOMPARE(read, QList<QStringList>({row.empty, row.two, row.big, row.header, {}}));
   }
 }

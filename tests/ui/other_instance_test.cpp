@@ -45,6 +45,7 @@ void Write(const QString& path, const QByteArray& bytes) {
 struct Instance {
   Application program{Language::English};
   TForm1& f = program.Form1();
+  test::MainWindow w{f};  // the main window, as its user meets it
   test::Answerer answerer;
   explicit Instance(const QString& path) {
     program.Show();
@@ -57,13 +58,13 @@ struct Instance {
   void Type(const QString& text) {
     f.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f));
-    f.Controls().asmText->setFocus();
-    QTest::keyClick(f.Controls().asmText, Qt::Key_End, Qt::ControlModifier);
+    w.SourceEditor().setFocus();
+    w.PressInSource(Qt::Key_End, Qt::ControlModifier);
     for (const QChar c : text) {
       if (c == '\n') {
-        QTest::keyClick(f.Controls().asmText, Qt::Key_Return);
+        w.PressInSource(Qt::Key_Return);
       } else {
-        QTest::keyClicks(f.Controls().asmText, c);
+        w.TypeInSource(c);
       }
     }
   }
@@ -88,7 +89,7 @@ struct Instance {
     answerer.expected.insert(answerer.expected.end(), then);
     f.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f));
-    QTest::keyClick(f.Controls().asmText, Qt::Key_S, Qt::ControlModifier);
+    w.PressInSource(Qt::Key_S, Qt::ControlModifier);
   }
 };
 
@@ -129,7 +130,7 @@ void OtherInstanceTest::savingOverAChangedFileAsksFirst() {
   b.f.close();
   b.Settle();
   QVERIFY(b.f.isVisible());
-  QCOMPARE(Text(*b.f.Controls().asmText).last(), QString("fromB: nop"));
+  QCOMPARE(b.w.Source().last(), QString("fromB: nop"));
   // Save elsewhere: the save dialog again, and the file left to A.
   const QString elsewhere = dir_.filePath("mine.asm");
   b.Save(path_, {Expect::Choose(Overwrite, Choice::Keep),
@@ -158,16 +159,16 @@ void OtherInstanceTest::aChangedFileComesBackAtActivation() {
   Instance b(path_);
   Write(path_, ProgramFile("fromA: nop"));
   b.ComeBack();
-  QTRY_COMPARE(Text(*b.f.Controls().asmText).last(), QString("hlt"));
-  QCOMPARE(Text(*b.f.Controls().asmText).at(4), QString("fromA: nop"));
-  QCOMPARE(b.f.Controls().LineLab->text(), QString("prog.asm changed on disk and was read again"));
+  QTRY_COMPARE(b.w.Source().last(), QString("hlt"));
+  QCOMPARE(b.w.Source().at(4), QString("fromA: nop"));
+  QCOMPARE(b.w.LineStatus(), QString("prog.asm changed on disk and was read again"));
   QCOMPARE(b.f.windowTitle(), "prog.asm - " + Title);
   const QSize size = b.f.size();
   b.Type("mine");
   Write(path_, ProgramFile("fromA: second"));
   b.answerer.expected.push_back(Expect::Choose(AskReload, Choice::Keep));
   b.ComeBack();
-  QCOMPARE(Text(*b.f.Controls().asmText).last(), QString("mine"));
+  QCOMPARE(b.w.Source().last(), QString("mine"));
   // Asked once for the change, however often the user comes back.
   b.ComeBack();
   b.ComeBack();
@@ -175,7 +176,7 @@ void OtherInstanceTest::aChangedFileComesBackAtActivation() {
   Write(path_, ProgramFile("fromA: third"));
   b.answerer.expected.push_back(Expect::Choose(AskReload, Choice::Discard));
   b.ComeBack();
-  QTRY_COMPARE(Text(*b.f.Controls().asmText).at(4), QString("fromA: third"));
+  QTRY_COMPARE(b.w.Source().at(4), QString("fromA: third"));
   QCOMPARE(b.f.windowTitle(), "prog.asm - " + Title);
   QCOMPARE(b.f.size(), size);
 }
@@ -191,7 +192,7 @@ void OtherInstanceTest::aFileGoneIsSaidOnceAndOneAppearingIsAChange() {
   b.ComeBack();
   b.ComeBack();
   QCOMPARE(b.f.windowTitle(), "prog.asm* - " + Title);
-  QCOMPARE(Text(*b.f.Controls().asmText).at(4), QString(";asm text"));
+  QCOMPARE(b.w.Source().at(4), QString(";asm text"));
   Write(path_, ProgramFile("fromA: back"));
   b.answerer.expected.push_back(Expect::Choose(AskReload, Choice::Keep));
   b.ComeBack();

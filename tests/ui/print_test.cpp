@@ -17,6 +17,7 @@
 namespace q41::ui {
 
 using test::CancelCaption;
+using test::MainWindow;
 using test::ModalAnswers;
 using test::SetText;
 using test::Started;
@@ -93,7 +94,7 @@ void PrintTest::exportPdfThroughTheRealDialogs() {
   p.Show();
   QVERIFY(QTest::qWaitForWindowActive(&p.Form1()));
   p.Files().OpenFile(program);
-  SetText(*p.Form1().Controls().asmText, lines);
+  test::MainWindow(p.Form1()).SetSource(lines);
 
   ModalAnswers modal;
   QStringList seen;
@@ -110,7 +111,7 @@ void PrintTest::exportPdfThroughTheRealDialogs() {
     QTest::keyClicks(name, pdf);
     QTest::keyClick(name, Qt::Key_Return);
   });
-  p.Form1().Controls().ExportPdf1->trigger();
+  test::MainWindow(p.Form1()).Choose(&MainControls::ExportPdf1);
   QCOMPARE(seen, QStringList({"Экспорт в PDF", "Отмена", "Отмена"}));
 
   QStringList numbered;
@@ -124,39 +125,39 @@ void PrintTest::exportPdfThroughTheRealDialogs() {
 // last compile, and a stale or failed one says so; cancelling either question prints nothing.
 void PrintTest::printTheListing() {
   Started s(Language::English);
-  TForm1& f = s.f;
-  SetText(*f.Controls().asmText, {"start: mov #5,r0 ; five", "", "hlt"});
-  f.Controls().CompAndPreproc1->trigger();
+  MainWindow& w = s.w;
+  w.SetSource({"start: mov #5,r0 ; five", "", "hlt"});
+  w.Choose(&MainControls::CompAndPreproc1);
   const QString pdf = dir_.filePath("listing.pdf");
   s.dialogs.printContents = {PrintContent::Listing};
   s.dialogs.files = {pdf};
-  f.Controls().Print1->trigger();
+  w.Choose(&MainControls::Print1);
   CheckPrintout(pdf, {"1 0000 2150 start: mov #5,r0 ; five", "2", "3 0002 AF18 hlt"},
                 {"(never saved)", "Listing - BLOCK 0"}, "Page %1 of %2");
   QCOMPARE(s.dialogs.shown, QStringList({"Print"}));
 
-  SetText(*f.Controls().asmText, {"hlt"});
+  w.SetSource({"hlt"});
   s.dialogs.printContents = {PrintContent::Listing};
   s.dialogs.files = {pdf};
-  f.Controls().Print1->trigger();
+  w.Choose(&MainControls::Print1);
   CheckPrintout(pdf, {"start: mov #5,r0"}, {"(out of date"}, "Page %1 of %2");
 
   // A failed compile's listing says so first.
-  SetText(*f.Controls().asmText, {"nop", "jmp nowhere", "hlt"});
-  f.Controls().CompAndPreproc1->trigger();
+  w.SetSource({"nop", "jmp nowhere", "hlt"});
+  w.Choose(&MainControls::CompAndPreproc1);
   s.dialogs.printContents = {PrintContent::Listing};
   s.dialogs.files = {pdf};
-  f.Controls().Print1->trigger();
-  CheckPrintout(pdf,
-                {"Block 0 did not compile: the fault is on line 2.", f.Controls().ErrLab->text(),
-                 "1 0000 0000 nop", "2"},
-                {"Listing - BLOCK 0"}, "Page %1 of %2");
+  w.Choose(&MainControls::Print1);
+  CheckPrintout(
+      pdf,
+      {"Block 0 did not compile: the fault is on line 2.", w.FaultStatus(), "1 0000 0000 nop", "2"},
+      {"Listing - BLOCK 0"}, "Page %1 of %2");
 
   QFile::remove(pdf);
   s.dialogs.printContents = {std::nullopt, PrintContent::Source};
   s.dialogs.files = {QString()};
-  f.Controls().Print1->trigger();
-  f.Controls().ExportPdf1->trigger();
+  w.Choose(&MainControls::Print1);
+  w.Choose(&MainControls::ExportPdf1);
   QVERIFY(!QFile::exists(pdf));
   QVERIFY(s.dialogs.printContents.empty() && s.dialogs.files.isEmpty());
 }

@@ -250,32 +250,31 @@ class Session {
 
   void TypeInMainEditor() {
     Activate(&f_);
-    TypeIn(*f_.Controls().asmText, ref_.current, "the main editor, block");
+    TypeIn(main_.SourceEditor(), ref_.current, "the main editor, block");
   }
 
   void DeleteInMainEditor() {
     Activate(&f_);
-    DeleteIn(*f_.Controls().asmText, ref_.current, "the main editor, block");
+    DeleteIn(main_.SourceEditor(), ref_.current, "the main editor, block");
   }
 
   void TypeInColumn() {
     Activate(&hf_);
     const int block = Random(ref_.last + 1);
-    TypeIn(*hf_.panels[static_cast<std::size_t>(block)].source, block, "all-blocks column");
+    TypeIn(blocks_.SourceEditor(block), block, "all-blocks column");
   }
 
   void DeleteInColumn() {
     Activate(&hf_);
     const int block = Random(ref_.last + 1);
-    DeleteIn(*hf_.panels[static_cast<std::size_t>(block)].source, block, "all-blocks column");
+    DeleteIn(blocks_.SourceEditor(block), block, "all-blocks column");
   }
 
   void SwitchTab() {
     Activate(&f_);
     const int tab = Random(ref_.last + 1);
     log_ << QString("click tab %1").arg(tab);
-    QTest::mouseClick(f_.Controls().BlckTabs, Qt::LeftButton, {},
-                      f_.Controls().BlckTabs->tabRect(tab).center());
+    main_.ChooseTab(tab);
     ref_.current = tab;
   }
 
@@ -283,15 +282,15 @@ class Session {
     Activate(&f_);
     log_ << "click BP";
     if (ref_.last == BlockCount - 1) {
-      QTest::mouseClick(f_.Controls().BP, Qt::LeftButton);
+      main_.AddBlock();
       return;
     }
     if (ref_.blocks[static_cast<std::size_t>(ref_.last)].empty()) {
       Due(Expect::Box(program_.messages.MsgNewBlockRestricted));
-      QTest::mouseClick(f_.Controls().BP, Qt::LeftButton);
+      main_.AddBlock();
       return;
     }
-    QTest::mouseClick(f_.Controls().BP, Qt::LeftButton);
+    main_.AddBlock();
     modified_ = true;
     ++ref_.last;
     ref_.blocks[static_cast<std::size_t>(ref_.last)].clear();
@@ -302,7 +301,7 @@ class Session {
     Activate(&f_);
     if (ref_.last == 0) {
       log_ << "click BM";
-      QTest::mouseClick(f_.Controls().BM, Qt::LeftButton);
+      main_.DeleteBlock();
       return;
     }
     bool deletes = true;
@@ -311,7 +310,7 @@ class Session {
       Due(Expect::Box(program_.messages.MsgDeleteBlock, deletes));
     }
     log_ << QString("click BM%1").arg(deletes ? "" : ", Cancel");
-    QTest::mouseClick(f_.Controls().BM, Qt::LeftButton);
+    main_.DeleteBlock();
     if (!deletes) return;
     modified_ = true;
     ref_.blocks[static_cast<std::size_t>(ref_.last)].clear();
@@ -328,14 +327,14 @@ class Session {
   void ReturnButton() {
     if (!hf_.isVisible()) return;
     log_ << "the all-blocks window's return button";
-    QTest::mouseClick(hf_.returnButton, Qt::LeftButton);
+    blocks_.Return();
   }
 
   // The warnings a compile of the block's text shows, and whether it succeeds.
   bool DueWarnings(const Lines& source) {
     CompileWorkspace scratch;
     Warnings warnings;
-    const CompileOutcome outcome = CompileSource(scratch, source, LinesOf(*f_.Controls().Glob),
+    const CompileOutcome outcome = CompileSource(scratch, source, LinesOf(main_.GlobalsEditor()),
                                                  program_.settings.Options(), &warnings);
     for (const QString& text : warnings.texts) Due(Expect::Box(text));
     return outcome.succeeded;
@@ -361,7 +360,7 @@ class Session {
   void PreprocessOnly() {
     Activate(&f_);
     log_ << "Preprocess only";
-    f_.Controls().Preprocess1->trigger();
+    main_.Choose(&MainControls::Preprocess1);
     Settle();
     if (QApplication::activeWindow() != &f2_) fault_ = "Preprocess only left its window behind";
   }
@@ -369,14 +368,14 @@ class Session {
   void CompileOnly() {
     Activate(&f_);
     log_ << "Compile only";
-    Lines text = LinesOf(*f2_.compText);
+    Lines text = LinesOf(compileText_.TextView());
     SourceLineMap lineMap = program_.workspace.lineMap;
     LabelTable labels;
     Warnings warnings;
-    Assemble(text, lineMap, LinesOf(*f_.Controls().Glob), LinesOf(*f_.Controls().asmText), labels,
+    Assemble(text, lineMap, LinesOf(main_.GlobalsEditor()), LinesOf(main_.SourceEditor()), labels,
              program_.settings.Options(), &warnings);
     for (const QString& w : warnings.texts) Due(Expect::Box(w));
-    f_.Controls().Compile1->trigger();
+    main_.Choose(&MainControls::Compile1);
   }
 
   void SaveProgram() {
@@ -477,9 +476,8 @@ class Session {
     }
     Activate(back);
     const QString notice = silent ? Text(language, TextReloaded).arg(name) : QString();
-    if (reloads && f_.Controls().LineLab->text() != notice) {
-      fault_ = "the status line says \"" + f_.Controls().LineLab->text() +
-               "\" after the file was read again";
+    if (reloads && main_.LineStatus() != notice) {
+      fault_ = "the status line says \"" + main_.LineStatus() + "\" after the file was read again";
     }
   }
 
@@ -538,7 +536,7 @@ class Session {
     log_ << said;
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(path)});
-    QWidget* target = f_.Controls().asmText->viewport();
+    QWidget* target = main_.SourceEditor().viewport();
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
@@ -589,7 +587,7 @@ class Session {
       const BlockRecord& r = model_.Stored(n);
       const bool failed =
           current ? static_cast<WorkingCopy&>(f_).CodeFromFailedCompile() : r.codeFromFailedCompile;
-      const bool none = current ? LinesOf(*f_.Controls().codeText).empty() : r.code.empty();
+      const bool none = current ? LinesOf(main_.CodeView()).empty() : r.code.empty();
       const Lines& compiled = model_.History(n).source;
       const bool stale = compiled != ref_.blocks[static_cast<std::size_t>(n)];
       QString text = failed  ? Text(language, TextFailedBlockCode)
@@ -622,7 +620,7 @@ class Session {
       if (!clears) said += ", Cancel";
     }
     log_ << said;
-    f_.Controls().new1->trigger();
+    main_.Choose(&MainControls::new1);
     if (!clears) return;
     ref_ = Reference{};
     ref_.blocks[0] = {"", "hlt"};
@@ -636,8 +634,8 @@ class Session {
   // has no undo) is lost. The name and its use are typed first where they are missing.
   void JumpIntoGlobal() {
     Activate(&f_);
-    QPlainTextEdit& glob = *f_.Controls().Glob;
-    AsmEditor& editor = *f_.Controls().asmText;
+    QPlainTextEdit& glob = main_.GlobalsEditor();
+    AsmEditor& editor = main_.SourceEditor();
     if (!glob.toPlainText().split('\n').contains("LIMIT = 5")) {
       glob.setFocus();
       QTest::keyClick(&glob, Qt::Key_End, Qt::ControlModifier);
@@ -744,18 +742,17 @@ class Session {
         ref_.blocks[static_cast<std::size_t>(n)] = got;
       }
     }
-    if (model_.LastBlock() != ref_.last || f_.Controls().BlckTabs->count() != ref_.last + 1) {
+    if (model_.LastBlock() != ref_.last || main_.BlockCount() != ref_.last + 1) {
       return QString("%1 blocks where %2 are due").arg(model_.LastBlock() + 1).arg(ref_.last + 1);
     }
-    if (model_.CurrentBlock() != ref_.current ||
-        f_.Controls().BlckTabs->currentIndex() != ref_.current) {
+    if (model_.CurrentBlock() != ref_.current || main_.CurrentBlock() != ref_.current) {
       return QString("block %1 current where %2 is due")
           .arg(model_.CurrentBlock())
           .arg(ref_.current);
     }
     for (int n = 0; n < BlockCount; ++n) {
       const bool working = n == model_.CurrentBlock() && lastUsed_ == &f_;
-      const Lines held = working ? LinesOf(*f_.Controls().asmText) : model_.Stored(n).source;
+      const Lines held = working ? LinesOf(main_.SourceEditor()) : model_.Stored(n).source;
       const Lines& due = ref_.blocks[static_cast<std::size_t>(n)];
       if (held != due) {
         return QString("block %1 holds \"%2\" where \"%3\" is due (%4)")
@@ -763,7 +760,7 @@ class Session {
             .arg(ToQt(JoinLines(held, "|")), ToQt(JoinLines(due, "|")),
                  working ? "main editor" : "stored");
       }
-      if (lastUsed_ == &hf_ && LinesOf(*hf_.panels[static_cast<std::size_t>(n)].source) != due) {
+      if (lastUsed_ == &hf_ && LinesOf(blocks_.SourceEditor(n)) != due) {
         return QString("the all-blocks column %1 shows another text than its block").arg(n);
       }
     }
@@ -803,8 +800,11 @@ class Session {
 
   Application program_;
   TForm1& f_;
+  test::MainWindow main_{f_};  // the main window, as its user meets it
   THF& hf_;
   TForm2& f2_;
+  test::AllBlocksWindow blocks_{hf_};
+  test::CompileTextWindow compileText_{f2_};
   BlockModel& model_;
   Answerer answerer_;
   Reference ref_;

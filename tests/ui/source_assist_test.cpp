@@ -22,6 +22,7 @@
 
 namespace q41::ui {
 
+using test::MainWindow;
 using test::SetText;
 using test::Started;
 
@@ -31,12 +32,12 @@ class SourceAssistTest : public QObject {
   // Puts `lines` in the main editor and waits for their check.
   static void Checked(TForm1& f, const QStringList& lines) {
     QSignalSpy checked(&f.Assist().Check(), &LiveCheck::Checked);
-    SetText(*f.Controls().asmText, lines);
+    MainWindow(f).SetSource(lines);
     QVERIFY(checked.wait(5000));
   }
   // The first line (1-based) with a mark and its message; 0 when none.
   static std::pair<int, QString> Mark(TForm1& f) {
-    AsmEditor& editor = *f.Controls().asmText;
+    AsmEditor& editor = MainWindow(f).SourceEditor();
     for (int line = 1; line <= editor.blockCount(); ++line) {
       const QString message = editor.DiagnosticAt(line);
       if (!message.isEmpty()) return {line, message};
@@ -52,7 +53,7 @@ class SourceAssistTest : public QObject {
   }
   // The tooltip over the middle of `token` on line `line` (1-based).
   static QString HoverText(TForm1& f, int line, const QString& token) {
-    AsmEditor& editor = *f.Controls().asmText;
+    AsmEditor& editor = MainWindow(f).SourceEditor();
     const QTextBlock block = editor.document()->findBlockByNumber(line - 1);
     QTextCursor c(block);
     c.setPosition(block.position() + static_cast<int>(block.text().indexOf(token)) + 1);
@@ -77,7 +78,7 @@ class SourceAssistTest : public QObject {
 void SourceAssistTest::theMarkIsWhatCompilingReportsAndTouchesNothing() {
   Started s;
   TForm1& f = s.f;
-  const MainControls& c = f.Controls();
+  MainWindow& w = s.w;
   const QStringList good = {"L1: MOV R1, R2", "  ADD #5, R0", "  BR L1",    "K = 7",
                             "  MOV #K, (R3)", "  DW 1234H",   "; a comment"};
   const QStringList bad = {"  MOV R9, R1",  "  FOO R1",         "  ADD #5", "1L: NOP",
@@ -93,27 +94,29 @@ void SourceAssistTest::theMarkIsWhatCompilingReportsAndTouchesNothing() {
     lines << pick(bad);
     for (int k = static_cast<int>(random() % 3); k > 0; --k) lines << pick(good);
     lines << "  HLT";
-    const QString status = c.LineLab->text() + c.ErrLab->text();
-    const QStringList code = test::Text(*c.codeText);
-    const QColor lamp = c.BlockLamps[0]->Color();
+    const QString status = w.LineStatus() + w.FaultStatus();
+    const QStringList code = w.Code();
+    const QColor lamp = w.LampColour(0);
     const Lines stored = s.program.model().Stored(0).source;
     Checked(f, lines);
     const auto [line, message] = Mark(f);
     // The check itself changed nothing the compile commands own.
-    QCOMPARE(c.LineLab->text() + c.ErrLab->text(), status);
-    QCOMPARE(test::Text(*c.codeText), code);
-    QCOMPARE(c.BlockLamps[0]->Color(), lamp);
+    QCOMPARE(w.LineStatus() + w.FaultStatus(), status);
+    QCOMPARE(w.Code(), code);
+    QCOMPARE(w.LampColour(0), lamp);
     QVERIFY(s.program.model().Stored(0).source == stored);
-    c.CompAndPreproc1->trigger();
-    QCOMPARE(message, c.ErrLab->text());
-    QCOMPARE(line, c.asmText->textCursor().blockNumber() + 1);
+    w.Choose(&MainControls::CompAndPreproc1);
+    QCOMPARE(message, w.FaultStatus());
+    QCOMPARE(line, w.SourceEditor().textCursor().blockNumber() + 1);
   }
   // The gutter's mark tells the message too.
   Checked(f, {"  NOP", "  FOO", "  HLT"});
-  auto* gutter = c.asmText->findChild<QWidget*>("gutter");
-  const QPoint at(
-      gutter->width() / 2,
-      c.asmText->cursorRect(QTextCursor(c.asmText->document()->findBlockByNumber(1))).center().y());
+  auto* gutter = w.SourceEditor().findChild<QWidget*>("gutter");
+  const QPoint at(gutter->width() / 2,
+                  w.SourceEditor()
+                      .cursorRect(QTextCursor(w.SourceEditor().document()->findBlockByNumber(1)))
+                      .center()
+                      .y());
   QHelpEvent help(QEvent::ToolTip, at, gutter->mapToGlobal(at));
   QApplication::sendEvent(gutter, &help);
   QCOMPARE(QToolTip::text(), Mark(f).second);
@@ -129,7 +132,8 @@ void SourceAssistTest::theMarkIsWhatCompilingReportsAndTouchesNothing() {
 void SourceAssistTest::hoverDescribesEachKindOfToken() {
   Started s;
   TForm1& f = s.f;
-  SetText(*f.Controls().Glob, {"LIMIT=20"});
+  MainWindow& w = s.w;
+  w.SetGlobals({"LIMIT=20"});
   Checked(f, {"START: MOV #-1, R2", "  MOV #LIMIT, R1", "  BR START", "  HLT"});
   const struct {
     int line;
@@ -157,12 +161,13 @@ void SourceAssistTest::hoverDescribesEachKindOfToken() {
 void SourceAssistTest::definitionsUsesAndCompletion() {
   Started s;
   TForm1& f = s.f;
-  AsmEditor& editor = *f.Controls().asmText;
-  SetText(*f.Controls().Glob, {";Global", "LIMIT=20"});
+  MainWindow& w = s.w;
+  AsmEditor& editor = w.SourceEditor();
+  w.SetGlobals({";Global", "LIMIT=20"});
   Checked(f, {"START: NOP", "  MOV #LIMIT, R1", "  BR START", "  HLT"});
   // F12 on a GLOBAL name goes there, the GLOBAL editor taking the focus and the caret
   // standing before the name: GLOBAL has no undo, and a key typed must not replace it.
-  QPlainTextEdit& glob = *f.Controls().Glob;
+  QPlainTextEdit& glob = w.GlobalsEditor();
   editor.setFocus();
   QTextCursor c(editor.document()->findBlockByNumber(1));
   c.setPosition(c.position() + 8);
@@ -244,7 +249,7 @@ void SourceAssistTest::definitionsUsesAndCompletion() {
 // caret moves within the same edit, and the editor draws what is left.
 void SourceAssistTest::theTextUnderShownUsesCanGo() {
   Started s;
-  AsmEditor& editor = *s.f.Controls().asmText;
+  AsmEditor& editor = s.w.SourceEditor();
   Checked(s.f, {"start: nop", "  br start", "  hlt"});
   editor.setFocus();
   QTextCursor c(editor.document()->findBlockByNumber(1));
@@ -279,7 +284,7 @@ void SourceAssistTest::aTextPutInPlaceIsChecked() {
 // or the focus goes elsewhere (another window opened by a shortcut).
 void SourceAssistTest::theListLeavesTheKeyboardToTheEditor() {
   Started s;
-  AsmEditor& editor = *s.f.Controls().asmText;
+  AsmEditor& editor = s.w.SourceEditor();
   QCompleter& completer = *s.f.Assist().Completer();
   const auto open = [&] {
     editor.setFocus();
@@ -297,7 +302,7 @@ void SourceAssistTest::theListLeavesTheKeyboardToTheEditor() {
   static_cast<WorkingCopy&>(s.f).SetSource({"  nop"}, 1);
   QVERIFY(!completer.popup()->isVisible());
   open();
-  s.f.Controls().Glob->setFocus();
+  s.w.GlobalsEditor().setFocus();
   QTRY_VERIFY(!completer.popup()->isVisible());
 }
 
@@ -307,9 +312,9 @@ void SourceAssistTest::theListLeavesTheKeyboardToTheEditor() {
 // there, replacing nothing), and when a command runs.
 void SourceAssistTest::theListOpensWhereAWordMayStandAndClosesWhenItIsDone() {
   Started s;
-  AsmEditor& editor = *s.f.Controls().asmText;
+  AsmEditor& editor = s.w.SourceEditor();
   QCompleter& completer = *s.f.Assist().Completer();
-  SetText(*s.f.Controls().Glob, {";Global", "LIMIT=20"});
+  s.w.SetGlobals({";Global", "LIMIT=20"});
   Checked(s.f, {"START: NOP", "  HLT"});
   editor.setFocus();
   editor.moveCursor(QTextCursor::End);
@@ -350,7 +355,7 @@ void SourceAssistTest::theListOpensWhereAWordMayStandAndClosesWhenItIsDone() {
   QTest::keyClicks(&editor, "  mo");
   QTRY_VERIFY(completer.popup()->isVisible());
   QTest::keyClick(&editor, Qt::Key_F9, Qt::ControlModifier);
-  QVERIFY(!s.f.Controls().LineLab->text().isEmpty());
+  QVERIFY(!s.w.LineStatus().isEmpty());
   QVERIFY(!completer.popup()->isVisible());
 }
 
@@ -359,13 +364,13 @@ void SourceAssistTest::theListOpensWhereAWordMayStandAndClosesWhenItIsDone() {
 // open, it was filtered again at every row: seconds for each key, minutes for 100,000 names.)
 void SourceAssistTest::theListOpensAtOnceAmongManyNames() {
   Started s;
-  AsmEditor& editor = *s.f.Controls().asmText;
+  AsmEditor& editor = s.w.SourceEditor();
   QCompleter& completer = *s.f.Assist().Completer();
   QStringList glob = {";Global"};
   for (int k = 0; k < 10000; ++k) glob << QString("K%1=%1").arg(k);
   QStringList block;
   for (int k = 0; k < 2000; ++k) block << QString("L%1: NOP").arg(k);
-  SetText(*s.f.Controls().Glob, glob);
+  s.w.SetGlobals(glob);
   Checked(s.f, block);
   QTRY_VERIFY(s.f.Assist().Check().Current());
   editor.setFocus();

@@ -81,13 +81,14 @@ void ToolWindowsTest::listingOfAFailedCompile() {
   for (const Row& row : rows) {
     Started s(row.language);
     TForm1& f = s.f;
-    if (row.all) f.Controls().BP->click();
-    SetText(*f.Controls().asmText, row.source);
-    f.Controls().Listing1->trigger();
+    test::MainWindow& main = s.w;
+    if (row.all) main.AddBlockButton().click();
+    main.SetSource(row.source);
+    main.Choose(&MainControls::Listing1);
     ListingWindow& w = *f.Tools().Listing();
     QVERIFY(!w.faultNote->isVisible());
-    (row.all ? f.Controls().CompAll1 : f.Controls().CompAndPreproc1)->trigger();
-    QVERIFY(!f.Controls().ErrLab->text().isEmpty());
+    main.Choose(row.all ? &MainControls::CompAll1 : &MainControls::CompAndPreproc1);
+    QVERIFY(!main.FaultStatus().isEmpty());
 
     const CompileHistory& h = s.program.model().History(s.program.model().CurrentBlock());
     QVERIFY(h.compiled && !h.succeeded);
@@ -98,7 +99,7 @@ void ToolWindowsTest::listingOfAFailedCompile() {
                              ? "Block %1 did not compile: the fault is on line %2."
                              : "Блок %1 не откомпилирован: ошибка в строке %2.";
     QCOMPARE(w.faultNote->text(),
-             head.arg(row.all ? 1 : 0).arg(row.faultLine) + "\n" + f.Controls().ErrLab->text());
+             head.arg(row.all ? 1 : 0).arg(row.faultLine) + "\n" + main.FaultStatus());
     QCOMPARE(w.FaultRows(), std::vector<int>{row.faultLine - 1});
     QCOMPARE(w.text->textCursor().blockNumber(), row.faultLine - 1);
     QCOMPARE(RowEndColour(*w.text, row.faultLine - 1), CurrentColours().mark);
@@ -111,8 +112,8 @@ void ToolWindowsTest::listingOfAFailedCompile() {
     QVERIFY(w.grab().save(test::ScreenshotPath(
         QString("listing_fault_%1").arg(row.language == Language::English ? "en" : "ru"))));
 
-    SetText(*f.Controls().asmText, {"nop", "hlt"});
-    f.Controls().CompAndPreproc1->trigger();
+    main.SetSource({"nop", "hlt"});
+    main.Choose(&MainControls::CompAndPreproc1);
     QVERIFY(!w.faultNote->isVisible());
     QVERIFY(w.FaultRows().empty());
   }
@@ -125,8 +126,8 @@ void ToolWindowsTest::referenceSearchByKeys() {
   for (const Language language : {Language::English, Language::Russian}) {
     Started s(language);
     const bool english = language == Language::English;
-    SetText(*s.f.Controls().asmText, {"  hlt"});
-    PressF1On(*s.f.Controls().asmText, 3);
+    s.w.SetSource({"  hlt"});
+    PressF1On(s.w.SourceEditor(), 3);
     ReferenceWindow& w = *s.f.Tools().Reference();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QCOMPARE(w.ShownKey(), "HLT");
@@ -171,7 +172,7 @@ void ToolWindowsTest::referenceSearchByKeys() {
     // F1 on a mnemonic the search left out.
     s.f.activateWindow();
     QTRY_COMPARE(QApplication::activeWindow(), &s.f);
-    PressF1On(*s.f.Controls().asmText, 3);
+    PressF1On(s.w.SourceEditor(), 3);
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QCOMPARE(w.ShownKey(), "HLT");
     QCOMPARE(w.search->text(), QString());

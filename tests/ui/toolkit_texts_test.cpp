@@ -55,10 +55,10 @@ void ToolkitTextsTest::toolkitSpeaksTheInterfaceLanguage() {
       seen << CancelCaption(dialog);
       QTest::keyClick(&dialog, Qt::Key_Escape);
     });
-    p.Form1().Controls().ClearAsm1->trigger();
+    test::MainWindow(p.Form1()).Choose(&MainControls::ClearAsm1);
     p.Files().OpenFile(dir_.filePath("missing.asm"));
     p.Files().OpenFile(dir_.path());
-    p.Form1().Controls().OpenAsm1->trigger();
+    test::MainWindow(p.Form1()).Choose(&MainControls::OpenAsm1);
     QCOMPARE(seen.size(), 4);
     QCOMPARE(seen[0], row.cancel);
     QVERIFY2(seen[1].endsWith("\n" + row.missing), qPrintable(seen[1]));

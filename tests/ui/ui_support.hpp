@@ -17,6 +17,10 @@
 #include <functional>
 
 #include "common/cp1251.hpp"
+#include "drivers/all_blocks_window.hpp"
+#include "drivers/compile_text_window.hpp"
+#include "drivers/editor_text.hpp"
+#include "drivers/main_window.hpp"
 #include "ui/app/application.hpp"
 #include "ui/app/dialogs.hpp"
 #include "ui/app/qt_text.hpp"
@@ -99,25 +103,20 @@ class ScriptedDialogs : public Dialogs {
   }
 };
 
-// The editor's lines, in UTF-8 for readable expectations.
-inline QStringList Text(const QPlainTextEdit& editor) {
-  QStringList out;
-  for (const auto& line : LinesOf(editor)) out << QString::fromStdString(Cp1251ToUtf8(line));
-  return out;
-}
-
-// Replaces the editor's text as a paste over all of it would, a line break after each line.
-inline void SetText(QPlainTextEdit& editor, const QStringList& lines) {
-  editor.setPlainText(lines.isEmpty() ? QString() : lines.join('\n') + '\n');
-}
-
 // A fresh program, its windows shown as the message loop shows them at start-up.
 struct Started {
   ScriptedDialogs dialogs;
   Application program;
   TForm1& f;
+  MainWindow w;  // the windows, as their user meets them
+  AllBlocksWindow blocks;
+  CompileTextWindow compileText;
   explicit Started(Language language = Language::English)
-      : program(language, &dialogs), f(program.Form1()) {
+      : program(language, &dialogs),
+        f(program.Form1()),
+        w(f),
+        blocks(*program.HF()),
+        compileText(program.Form2()) {
     program.Show();
     QVERIFY(QTest::qWaitForWindowActive(&f));
   }

@@ -25,6 +25,7 @@
 
 namespace q41::ui {
 
+using test::MainWindow;
 using test::SetText;
 using test::Started;
 using test::Text;
@@ -35,10 +36,10 @@ class UnsavedWorkTest : public QObject {
   QTemporaryDir dir_;
 
   // Types into the main editor as the user does.
-  static void Type(TForm1& f, const QString& text) {
-    f.Controls().asmText->setFocus();
-    QTest::keyClick(f.Controls().asmText, Qt::Key_End, Qt::ControlModifier);
-    QTest::keyClicks(f.Controls().asmText, text);
+  static void Type(const MainWindow& w, const QString& text) {
+    w.SourceEditor().setFocus();
+    w.PressInSource(Qt::Key_End, Qt::ControlModifier);
+    w.TypeInSource(text);
   }
 
  private slots:
@@ -56,31 +57,32 @@ class UnsavedWorkTest : public QObject {
 void UnsavedWorkTest::everyEditMarksTheTitleAndOnlyEdits() {
   Started s;
   TForm1& f = s.f;
+  MainWindow& w = s.w;
   const QString title = " Q41 Assembler";
   QCOMPARE(f.windowTitle(), title);
   // Compiling, switching and the like change nothing of the file.
-  f.Controls().CompAll1->trigger();
-  f.Controls().CompAndPreproc1->trigger();
-  f.Controls().AllBlocks1->trigger();
-  f.Controls().AllBlocks1->trigger();
-  QTest::mouseClick(f.Controls().RadioGroup1->ItemWidgets()[0], Qt::LeftButton);  // the item chosen
+  w.Choose(&MainControls::CompAll1);
+  w.Choose(&MainControls::CompAndPreproc1);
+  w.Choose(&MainControls::AllBlocks1);
+  w.Choose(&MainControls::AllBlocks1);
+  QTest::mouseClick(w.MemoryChoice().ItemWidgets()[0], Qt::LeftButton);  // the item chosen
   QCOMPARE(f.windowTitle(), title);
   // Each kind of edit marks the program changed; a save makes it its file's again.
   const QString path = dir_.filePath("edits.asm");
   const std::function<void()> edits[] = {
-      [&] { Type(f, "x"); },
+      [&] { Type(w, "x"); },
       [&] {
-        f.Controls().asmText->setFocus();
-        QTest::keyClick(f.Controls().asmText, Qt::Key_Z, Qt::ControlModifier);
+        w.SourceEditor().setFocus();
+        w.PressInSource(Qt::Key_Z, Qt::ControlModifier);
       },
-      [&] { QTest::keyClicks(f.Controls().Glob, "g"); },
-      [&] { QTest::keyClicks(f.Controls().fileHeader, "h"); },
-      [&] { QTest::keyClicks(f.Controls().Edit2, "1"); },
-      [&] { QTest::mouseClick(f.Controls().PpuBoxes[2], Qt::LeftButton); },
-      [&] { QTest::mouseClick(f.Controls().RadioGroup1->ItemWidgets()[1], Qt::LeftButton); },
-      [&] { QTest::mouseClick(f.Controls().BP, Qt::LeftButton); },
-      [&] { QTest::mouseClick(f.Controls().BM, Qt::LeftButton); },
-      [&] { QTest::keyClicks(s.program.HF()->panels[0].source, "c"); },
+      [&] { QTest::keyClicks(&w.GlobalsEditor(), "g"); },
+      [&] { QTest::keyClicks(&w.HeaderEditor(), "h"); },
+      [&] { QTest::keyClicks(&w.CpuAddressField(), "1"); },
+      [&] { QTest::mouseClick(&w.PpuBox(2), Qt::LeftButton); },
+      [&] { QTest::mouseClick(w.MemoryChoice().ItemWidgets()[1], Qt::LeftButton); },
+      [&] { QTest::mouseClick(&w.AddBlockButton(), Qt::LeftButton); },
+      [&] { QTest::mouseClick(&w.DeleteBlockButton(), Qt::LeftButton); },
+      [&] { QTest::keyClicks(&s.blocks.SourceEditor(0), "c"); },
   };
   for (const auto& edit : edits) {
     edit();
@@ -88,7 +90,7 @@ void UnsavedWorkTest::everyEditMarksTheTitleAndOnlyEdits() {
                                                                      : "edits.asm* - " + title);
     s.dialogs.answers = {true};  // the delete-block question, when it comes
     s.dialogs.files = {path};
-    f.Controls().SaveAsm1->trigger();
+    w.Choose(&MainControls::SaveAsm1);
     s.dialogs.answers.clear();
     QCOMPARE(f.windowTitle(), "edits.asm - " + title);
   }
@@ -98,7 +100,7 @@ void UnsavedWorkTest::closingAsksOnceAndEachAnswerDoesWhatItSays() {
   const QString path = dir_.filePath("closing.asm");
   for (const Choice choice : {Choice::Cancel, Choice::Discard, Choice::Keep}) {
     Started s;
-    Type(s.f, "work");
+    Type(s.w, "work");
     // Save with no file yet asks where; cancelling that keeps everything.
     s.dialogs.choices = {choice};
     s.dialogs.files = {QString()};
@@ -108,7 +110,7 @@ void UnsavedWorkTest::closingAsksOnceAndEachAnswerDoesWhatItSays() {
     if (choice != Choice::Keep) continue;
     s.dialogs.choices = {Choice::Keep};
     s.dialogs.files = {path};
-    s.f.Controls().Exit1->trigger();  // Exit asks the same question, instead of its own
+    s.w.Choose(&MainControls::Exit1);  // Exit asks the same question, instead of its own
     QVERIFY(!s.f.isVisible());
     QVERIFY(test::ReadBytes(path).endsWith("\r\nhlt\r\nwork\r\n"));
   }
@@ -125,63 +127,64 @@ void UnsavedWorkTest::openAndNewAskInsteadOfTheirOwnQuestion() {
   empty.close();
   Started s;
   TForm1& f = s.f;
+  MainWindow& w = s.w;
   // Block 0's stored text is empty, its editor holds typed work: still asked.
   s.dialogs.files = {empty.fileName()};
-  f.Controls().OpenAsm1->trigger();
-  Type(f, "important");
+  w.Choose(&MainControls::OpenAsm1);
+  Type(w, "important");
   s.dialogs.choices = {Choice::Cancel};
-  f.Controls().new1->trigger();
-  QCOMPARE(Text(*f.Controls().asmText), QStringList({"important"}));
+  w.Choose(&MainControls::new1);
+  QCOMPARE(w.Source(), QStringList({"important"}));
   // Saved to the file it came from, without a dialog.
   s.dialogs.choices = {Choice::Keep};
-  f.Controls().new1->trigger();
+  w.Choose(&MainControls::new1);
   QVERIFY(test::ReadBytes(empty.fileName()).endsWith("\r\nimportant\r\n"));
-  QCOMPARE(Text(*f.Controls().asmText), QStringList({"", "hlt"}));
+  QCOMPARE(w.Source(), QStringList({"", "hlt"}));
   QCOMPARE(f.windowTitle(), QString(" Q41 Assembler"));
   // Open: asked first, then the dialog; the question names the program's file.
   s.dialogs.files = {empty.fileName()};
-  f.Controls().OpenAsm1->trigger();
-  Type(f, "x");
+  w.Choose(&MainControls::OpenAsm1);
+  Type(w, "x");
   s.dialogs.choices = {Choice::Discard};
   s.dialogs.files = {empty.fileName()};
-  f.Controls().OpenAsm1->trigger();
+  w.Choose(&MainControls::OpenAsm1);
   QCOMPARE(s.dialogs.shown.last(),
            QString("The program empty.asm has unsaved changes.\nSave them?"));
-  QCOMPARE(Text(*f.Controls().asmText).last(), QString("important"));
+  QCOMPARE(w.Source().last(), QString("important"));
   QCOMPARE(f.windowTitle(), QString("empty.asm -  Q41 Assembler"));
   QVERIFY(s.dialogs.choices.empty() && s.dialogs.files.isEmpty());
 }
 
 void UnsavedWorkTest::codeThatIsNotTheTextsIsAskedAbout() {
   Started s;
-  TForm1& f = s.f;
+  MainWindow& w = s.w;
   const QString code = dir_.filePath("code.q41");
-  QTest::mouseClick(f.Controls().BP, Qt::LeftButton);
-  SetText(*f.Controls().asmText, {"jmp nowhere", "hlt"});
-  f.Controls().CompAll1->trigger();  // block 0 compiles, block 1 fails
+  QTest::mouseClick(&w.AddBlockButton(), Qt::LeftButton);
+  w.SetSource({"jmp nowhere", "hlt"});
+  w.Choose(&MainControls::CompAll1);  // block 0 compiles, block 1 fails
   // Edited after its compile, in the all-blocks window: its code is older than its text.
-  SetText(*s.program.HF()->panels[0].source, {"nop", "hlt"});
+  s.blocks.SetSource(0, {"nop", "hlt"});
   s.dialogs.answers = {true, false};
-  f.Controls().SaveCod1->trigger();
+  w.Choose(&MainControls::SaveCod1);
   QCOMPARE(s.dialogs.shown,
            QStringList({"The code of block 0 is older than its text:\nthe text changed after the "
                         "compile.\nSave the code it holds?",
                         "Block 1 did not compile:\nits code is left out of the file.\nSave the "
                         ".Q41 file?"}));
   // Compiled again: nothing to ask about block 0.
-  f.Controls().BlckTabs->setCurrentIndex(0);
-  f.Controls().CompAndPreproc1->trigger();
+  w.Tabs().setCurrentIndex(0);
+  w.Choose(&MainControls::CompAndPreproc1);
   s.dialogs.shown.clear();
   s.dialogs.answers = {true};
   s.dialogs.files = {code};
-  f.Controls().SaveCod1->trigger();
+  w.Choose(&MainControls::SaveCod1);
   QCOMPARE(s.dialogs.shown.size(), 1);
   QVERIFY(test::ReadBytes(code).contains("\r\n0002\r\n\r\n0000\r\nAF18\r\n"));
   // A value of GLOBAL changed since the compile: the code holds the old one.
-  SetText(*f.Controls().Glob, {"N=4"});
+  w.SetGlobals({"N=4"});
   s.dialogs.shown.clear();
   s.dialogs.answers = {false};
-  f.Controls().SaveCod1->trigger();
+  w.Choose(&MainControls::SaveCod1);
   QCOMPARE(s.dialogs.shown.size(), 1);
   QVERIFY(s.dialogs.shown.front().startsWith("The code of block 0 is older than its text"));
 }
@@ -191,19 +194,20 @@ void UnsavedWorkTest::failuresNameTheFileAndTheCause() {
   const QString pipe = pipes.filePath("pipe");
   QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
   Started s;
-  TForm1& f = s.f;
-  Type(f, "kept");
-  const QStringList before = Text(*f.Controls().asmText);
+  MainWindow& w = s.w;
+  Type(w, "kept");
+  const QStringList before = w.Source();
   const struct {
     QAction* command;
     QString path;
     QString cause;
   } cases[] = {
-      {f.Controls().SaveAsm1, "/dev/full", "No space left on device"},
-      {f.Controls().SaveAsm1, dir_.path(), "Is a directory"},
-      {f.Controls().OpenAsm1, dir_.filePath("missing.asm"), "No such file or directory"},
-      {f.Controls().OpenAsm1, dir_.path(), "Is a directory"},
-      {f.Controls().OpenAsm1, pipe, "Not a regular file"},
+      {&w.ItemOf(&MainControls::SaveAsm1), "/dev/full", "No space left on device"},
+      {&w.ItemOf(&MainControls::SaveAsm1), dir_.path(), "Is a directory"},
+      {&w.ItemOf(&MainControls::OpenAsm1), dir_.filePath("missing.asm"),
+       "No such file or directory"},
+      {&w.ItemOf(&MainControls::OpenAsm1), dir_.path(), "Is a directory"},
+      {&w.ItemOf(&MainControls::OpenAsm1), pipe, "Not a regular file"},
   };
   for (const auto& c : cases) {
     s.dialogs.shown.clear();
@@ -211,7 +215,7 @@ void UnsavedWorkTest::failuresNameTheFileAndTheCause() {
     s.dialogs.files = {c.path};
     c.command->trigger();
     QCOMPARE(s.dialogs.shown.last(), QDir::toNativeSeparators(c.path) + "\n" + c.cause);
-    QCOMPARE(Text(*f.Controls().asmText), before);
+    QCOMPARE(w.Source(), before);
     QVERIFY(s.program.model().Modified());
     s.dialogs.choices.clear();
   }
@@ -224,11 +228,11 @@ void UnsavedWorkTest::aDroppedOrNamedFileOpens() {
   file.write(";BLOCK 0\r\n;CPU\r\n;CPUaddr=0000\r\n\r\ndropped\r\n");
   file.close();
   Started s;
-  TForm1& f = s.f;
+  MainWindow& w = s.w;
   // Text dragged onto the editor is text.
   QMimeData text;
   text.setText("typed ");
-  QWidget* editor = f.Controls().asmText->viewport();
+  QWidget* editor = w.SourceEditor().viewport();
   const QPoint at(5, 5);
   auto drop = [&](QMimeData& data) {
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -237,23 +241,23 @@ void UnsavedWorkTest::aDroppedOrNamedFileOpens() {
     QApplication::sendEvent(editor, &dropped);
   };
   drop(text);
-  QVERIFY(f.Controls().asmText->toPlainText().contains("typed "));
+  QVERIFY(w.SourceEditor().toPlainText().contains("typed "));
   QMimeData files;
   files.setUrls({QUrl::fromLocalFile(path)});
   s.dialogs.choices = {Choice::Cancel};
   drop(files);
-  QVERIFY(f.Controls().asmText->toPlainText().contains("typed "));
+  QVERIFY(w.SourceEditor().toPlainText().contains("typed "));
   s.dialogs.choices = {Choice::Discard};
   drop(files);
-  QCOMPARE(Text(*f.Controls().asmText).last(), QString("dropped"));
+  QCOMPARE(w.Source().last(), QString("dropped"));
   // Named at start-up: opened as Open .ASM opens it; a bad name gets the same error.
   Started named;
   named.program.Start(path);
-  QCOMPARE(Text(*named.f.Controls().asmText).last(), QString("dropped"));
+  QCOMPARE(named.w.Source().last(), QString("dropped"));
   Started bad;
   bad.program.Start(dir_.filePath("nothing.asm"));
   QCOMPARE(bad.dialogs.shown.size(), 1);
-  QCOMPARE(Text(*bad.f.Controls().asmText), QStringList({";asm text", "", "hlt"}));
+  QCOMPARE(bad.w.Source(), QStringList({";asm text", "", "hlt"}));
   // Reached through a link, a file is saved where the link points; its name shows as it is.
   const QString target = dir_.filePath("<b>target[*].asm");
   QVERIFY(QFile::copy(path, target));
@@ -261,9 +265,9 @@ void UnsavedWorkTest::aDroppedOrNamedFileOpens() {
   QVERIFY(QFile::link(target, link));
   Started linked;
   linked.program.Start(link);
-  Type(linked.f, "more");
+  Type(linked.w, "more");
   linked.dialogs.files = {link};
-  linked.f.Controls().SaveAsm1->trigger();
+  linked.w.Choose(&MainControls::SaveAsm1);
   QVERIFY(QFileInfo(link).isSymLink());
   QVERIFY(test::ReadBytes(target).endsWith("\r\nmore\r\n"));
   linked.program.Files().OpenFile(target);
@@ -287,7 +291,7 @@ void UnsavedWorkTest::recoveryCopyFollowsTheWorkAndComesBack() {
   auto copies = [&] { return QDir(folder).entryList({"*.asm"}, QDir::Files); };
   {
     Started s;
-    Type(s.f, "first");
+    Type(s.w, "first");
     QTRY_COMPARE(copies().size(), 1);
     const QString copy = folder + "/" + copies().front();
     QVERIFY(test::ReadBytes(copy).endsWith("\r\nhlt\r\nfirst\r\n"));
@@ -297,9 +301,9 @@ void UnsavedWorkTest::recoveryCopyFollowsTheWorkAndComesBack() {
     QVERIFY(other.dialogs.shown.isEmpty());
     // Saved: the copy goes; changed again: it comes back.
     s.dialogs.files = {dir_.filePath("recovered.asm")};
-    s.f.Controls().SaveAsm1->trigger();
+    s.w.Choose(&MainControls::SaveAsm1);
     QCOMPARE(copies().size(), 0);
-    Type(s.f, " second");
+    Type(s.w, " second");
     QTRY_COMPARE(copies().size(), 1);
     // Left as a killed instance leaves it: its lock names a process that no longer runs.
     QFile::rename(copy, folder + "/1-1.asm");
@@ -326,7 +330,7 @@ void UnsavedWorkTest::recoveryCopyFollowsTheWorkAndComesBack() {
   Started restored;
   restored.dialogs.choices = {Choice::Keep};
   restored.program.Start({});
-  QCOMPARE(Text(*restored.f.Controls().asmText).last(), QString("first second"));
+  QCOMPARE(restored.w.Source().last(), QString("first second"));
   QCOMPARE(restored.f.windowTitle(), QString("recovered.asm* -  Q41 Assembler"));
   QVERIFY(!copies().contains("1-1.asm"));
   QVERIFY(!QFile::exists(folder + "/2-2.lock"));
@@ -351,7 +355,7 @@ void UnsavedWorkTest::aFailedRecoveryWriteIsSaidInTheTitle() {
     qputenv("XDG_STATE_HOME", QFile::encodeName(blocked));
     Started full(language);
     const QSize size = full.f.size();
-    Type(full.f, "a");
+    Type(full.w, "a");
     const QString said = language == Language::English
                              ? "The copy of unsaved work was not written: "
                              : QString::fromUtf8("Копия несохранённой работы не записана: ");
@@ -365,12 +369,12 @@ void UnsavedWorkTest::aFailedRecoveryWriteIsSaidInTheTitle() {
     QCOMPARE(full.f.centralWidget()->geometry().bottom(), full.f.rect().bottom());
     // The way is free again: the next write succeeds and the title says no more.
     QVERIFY(QFile::remove(blocked));
-    Type(full.f, "b");
+    Type(full.w, "b");
     QTRY_VERIFY(!full.f.windowTitle().contains(said));
     QCOMPARE(full.f.windowTitle(), language == Language::English
                                        ? QString("Untitled* -  Q41 Assembler")
                                        : QString::fromUtf8("Без имени* -  Ассемблер Q41"));
-    QCOMPARE(Text(*full.f.Controls().asmText).last(), QString("ab"));
+    QCOMPARE(full.w.Source().last(), QString("ab"));
     full.dialogs.choices = {Choice::Discard};
     full.f.close();
     QVERIFY(QDir(blocked).removeRecursively());

@@ -190,7 +190,7 @@ void WindowFrameTest::compileTextWindowByTheRuleFromItsFirstShowing() {
   QVERIFY(Settled(s.f));
   const QRect mainFrame = s.f.frameGeometry();
 
-  s.f.Controls().CompText1->trigger();
+  s.w.Choose(&MainControls::CompText1);
   const bool placed = QTest::qWaitFor([&] { return PlacedByRule(f2, s.f); }, Patience);
   QVERIFY2(placed, qPrintable(QString("first showing: %1; the rule says %2,%3")
                                   .arg(Where(f2))
@@ -204,7 +204,7 @@ void WindowFrameTest::compileTextWindowByTheRuleFromItsFirstShowing() {
   f2.close();
   QVERIFY(QTest::qWaitFor([&] { return !f2.isVisible(); }, Patience));
   QTest::qWait(100);
-  s.f.Controls().CompText1->trigger();
+  s.w.Choose(&MainControls::CompText1);
   QVERIFY(QTest::qWaitFor([&] { return PlacedByRule(f2, s.f); }, Patience));
   QTest::qWait(300);
   QCOMPARE(f2.frameGeometry(), first);
@@ -224,7 +224,7 @@ void WindowFrameTest::movedWindowsStayWhereTheyAreMoved() {
   QCOMPARE(s.f.frameGeometry().topLeft(), mainTarget);
 
   // The compile-text window follows the moved main window's height.
-  s.f.Controls().CompText1->trigger();
+  s.w.Choose(&MainControls::CompText1);
   QVERIFY(QTest::qWaitFor([&] { return PlacedByRule(f2, s.f); }, Patience));
   QTest::qWait(300);
   const QPoint ownTarget = f2.frameGeometry().topLeft() + QPoint(25, -15);
@@ -246,7 +246,7 @@ void WindowFrameTest::minimisedWindowsComeBackInFront() {
   QVERIFY(minimised(hf));
   s.f.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&s.f, Patience));
-  s.f.Controls().AllBlocks1->trigger();
+  s.w.Choose(&MainControls::AllBlocks1);
   QVERIFY(QTest::qWaitForWindowActive(&hf, Patience));
   QTRY_VERIFY_WITH_TIMEOUT(!hf.isMinimized(), Patience);
   QVERIFY(minimised(s.f));
@@ -259,7 +259,7 @@ void WindowFrameTest::minimisedWindowsComeBackInFront() {
 // maximise nor resize for any of them, and a maximise asked for all the same changes no frame.
 void WindowFrameTest::noWindowCanBeMaximised() {
   Started s(Language::English);
-  s.f.Controls().CompText1->trigger();
+  s.w.Choose(&MainControls::CompText1);
   const Xserver x;
   for (QWidget* w : {static_cast<QWidget*>(&s.f), static_cast<QWidget*>(&s.program.Form2()),
                      static_cast<QWidget*>(s.program.HF())}) {
@@ -289,7 +289,7 @@ void WindowFrameTest::noticeAtTheCaretOutlivesThePointerBeneathIt() {
   QVERIFY(Settled(s.f));
   s.f.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&s.f, Patience));
-  QPlainTextEdit& editor = *s.f.Controls().asmText;
+  QPlainTextEdit& editor = s.w.SourceEditor();
   editor.setFocus();
   editor.moveCursor(QTextCursor::End);
   const QRect caret = editor.inputMethodQuery(Qt::ImCursorRectangle).toRect();

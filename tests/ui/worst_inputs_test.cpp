@@ -206,20 +206,20 @@ void WorstInputsTest::millionLinesOpenCompileSave() {
   Write(path, file);
   Started s;
   s.dialogs.files = {path};
-  s.f.Controls().OpenAsm1->trigger();
+  s.w.Choose(&MainControls::OpenAsm1);
   QCOMPARE(s.program.model().Stored(0).source.size(), 1000002u);
   // Compiled while the editor still lays the text out.
   QVERIFY(EditorLines::Loading());
-  QTest::keyClick(s.f.Controls().asmText, Qt::Key_F9);
+  s.w.PressInSource(Qt::Key_F9);
   // A hundred thousand labels named alike: the second one is refused, at its line.
-  QCOMPARE(s.f.Controls().LineLab->text(), QString("Bl.0; 12:  loop: nop"));
+  QCOMPARE(s.w.LineStatus(), QString("Bl.0; 12:  loop: nop"));
   QVERIFY(Settled());
-  QCOMPARE(LinesOf(*s.f.Controls().asmText).size(), 1000002u);
-  QCOMPARE(s.f.Controls().asmText->textCursor().selectedText(), QString("loop: nop"));
-  QVERIFY(!s.f.Controls().asmText->isReadOnly());
+  QCOMPARE(LinesOf(s.w.SourceEditor()).size(), 1000002u);
+  QCOMPARE(s.w.SourceEditor().textCursor().selectedText(), QString("loop: nop"));
+  QVERIFY(!s.w.SourceEditor().isReadOnly());
   const QString saved = dir_.filePath("million_saved.asm");
   s.dialogs.files = {saved};
-  s.f.Controls().SaveAsm1->trigger();
+  s.w.Choose(&MainControls::SaveAsm1);
   // The marker on the first line: no header, no GLOBAL text.
   QCOMPARE(test::ReadBytes(saved),
            QByteArray(";memory=COMM\r\n\r\n\r\n;BLOCK 0\r\n;CPU\r\n;CPUaddr=0000\r\n\r\n") +
@@ -231,11 +231,11 @@ void WorstInputsTest::millionCharacterLine() {
   const std::string line = "nop ; " + std::string(1000000, 'x');
   s.program.model().SetStoredSource(0, {line, "hlt"});
   s.program.model().ShowBlock(0);
-  s.f.Controls().CompAndPreproc1->trigger();
-  QCOMPARE(s.f.Controls().LineLab->text(), QString("Successful compilation"));
+  s.w.Choose(&MainControls::CompAndPreproc1);
+  QCOMPARE(s.w.LineStatus(), QString("Successful compilation"));
   QCOMPARE(static_cast<WorkingCopy&>(s.f).Source(), (Lines{line, "hlt"}));
   QVERIFY(Settled());
-  QCOMPARE(LinesOf(*s.f.Controls().asmText), (Lines{line, "hlt"}));
+  QCOMPARE(LinesOf(s.w.SourceEditor()), (Lines{line, "hlt"}));
 }
 
 void WorstInputsTest::millionCharacterFaultKeepsTheStatusLineOneRow() {
@@ -243,8 +243,8 @@ void WorstInputsTest::millionCharacterFaultKeepsTheStatusLineOneRow() {
   const std::string line = "bad " + std::string(1000000, 'x');
   s.program.model().SetStoredSource(0, {line, "hlt"});
   s.program.model().ShowBlock(0);
-  s.f.Controls().CompAndPreproc1->trigger();
-  auto& status = static_cast<StatusLabel&>(*s.f.Controls().LineLab);
+  s.w.Choose(&MainControls::CompAndPreproc1);
+  auto& status = static_cast<StatusLabel&>(s.w.LineStatusLabel());
   // The whole caption is kept; the line shows its start and an ellipsis.
   QCOMPARE(status.text(), "1:  " + ToQt(line));
   const QString shown = status.ShownText();
@@ -368,20 +368,20 @@ void WorstInputsTest::randomBytesOpenedAndSaved() {
   Write(path, bytes);
   Started s;
   s.dialogs.files = {path};
-  s.f.Controls().OpenAsm1->trigger();
-  QTest::keyClick(s.f.Controls().asmText, Qt::Key_F9);
-  QVERIFY(!s.f.Controls().LineLab->text().isEmpty());
+  s.w.Choose(&MainControls::OpenAsm1);
+  s.w.PressInSource(Qt::Key_F9);
+  QVERIFY(!s.w.LineStatus().isEmpty());
   const QString saved = dir_.filePath("random_saved.asm");
   s.dialogs.files = {saved};
-  s.f.Controls().SaveAsm1->trigger();
+  s.w.Choose(&MainControls::SaveAsm1);
   // Opened and saved again: the same bytes as the first save, and every line of the block
   // the file became is in it.
   Started again;
   again.dialogs.files = {saved};
-  again.f.Controls().OpenAsm1->trigger();
+  again.w.Choose(&MainControls::OpenAsm1);
   const QString twice = dir_.filePath("random_twice.asm");
   again.dialogs.files = {twice};
-  again.f.Controls().SaveAsm1->trigger();
+  again.w.Choose(&MainControls::SaveAsm1);
   QVERIFY(test::ReadBytes(twice) == test::ReadBytes(saved));
   const Lines original = SplitLines(std::string_view(bytes.constData(), bytes.size()));
   const QByteArray written = test::ReadBytes(saved);
@@ -402,9 +402,9 @@ void WorstInputsTest::blockFillingTheAddressSpace() {
   source.push_back("hlt");
   s.program.model().SetStoredSource(0, source);
   s.program.model().ShowBlock(0);
-  QTest::keyClick(s.f.Controls().asmText, Qt::Key_F9);
-  QCOMPARE(s.f.Controls().LineLab->text(), QString("Successful compilation"));
-  QCOMPARE(s.f.Controls().NwordsLab->text(), QString("8000"));
+  s.w.PressInSource(Qt::Key_F9);
+  QCOMPARE(s.w.LineStatus(), QString("Successful compilation"));
+  QCOMPARE(s.w.WordCount(), QString("8000"));
   QCOMPARE(s.program.model().Stored(0).code.size(), 32768u);
 }
 
@@ -424,7 +424,7 @@ void WorstInputsTest::saveFailingPartWayKeepsTheOldFile() {
   small.rlim_cur = 64 * 1024;
   setrlimit(RLIMIT_FSIZE, &small);
   s.dialogs.files = {path};
-  s.f.Controls().SaveAsm1->trigger();
+  s.w.Choose(&MainControls::SaveAsm1);
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
   QCOMPARE(test::ReadBytes(path), old);

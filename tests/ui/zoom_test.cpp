@@ -52,12 +52,13 @@ class ZoomTest : public QObject {
 void ZoomTest::onlyTheViewAskedZooms() {
   for (const QKeySequence& key : TextZoom::Keys()) QVERIFY(!CommandShortcuts().contains(key));
   Started s;
-  MainControls& c = s.f.Controls();
+  test::MainWindow& w = s.w;
   s.f.Tools().ShowListing();
   s.f.Tools().ShowReference();
-  QList<QAbstractScrollArea*> views = {c.asmText, c.codeText, c.fileHeader, c.Glob};
-  views << s.program.Form2().compText << s.f.Tools().Listing()->text
-        << s.f.Tools().Reference()->text << s.program.HF()->panels[0].source;
+  QList<QAbstractScrollArea*> views = {&w.SourceEditor(), &w.CodeView(), &w.HeaderEditor(),
+                                       &w.GlobalsEditor()};
+  views << &s.compileText.TextView() << s.f.Tools().Listing()->text << s.f.Tools().Reference()->text
+        << &s.blocks.SourceEditor(0);
   for (const THF::Panel& p : s.program.HF()->panels) views << p.code;
   auto looks = [&] {
     QList<std::pair<QFont, QRect>> all;
@@ -110,7 +111,8 @@ void ZoomTest::onlyTheViewAskedZooms() {
     auto after = looks();
     after[i].first = before[i].first;
     QVERIFY2(after == before, context);
-    QCOMPARE(c.asmText->viewport()->x() - c.asmText->frameWidth(), c.asmText->GutterWidth());
+    QCOMPARE(w.SourceEditor().viewport()->x() - w.SourceEditor().frameWidth(),
+             w.SourceEditor().GutterWidth());
   }
 }
 
@@ -152,17 +154,17 @@ void ZoomTest::darkDesktopGetsTheDarkSet() {
   QApplication::setPalette(QPalette(QColor(0x35, 0x35, 0x35)));
   {
     Started s;
-    AsmEditor& editor = *s.f.Controls().asmText;
+    AsmEditor& editor = s.w.SourceEditor();
     const int right = editor.viewport()->x() + editor.viewport()->width() - 4;
     SetText(editor, {"start: mov #5, r0", "  jmp start", "hlt"});
-    s.f.Controls().CompAndPreproc1->trigger();
-    QPlainTextEdit& code = *s.f.Controls().codeText;
+    s.w.Choose(&MainControls::CompAndPreproc1);
+    QPlainTextEdit& code = s.w.CodeView();
     QTest::mouseClick(code.viewport(), Qt::LeftButton, {},
                       code.cursorRect(QTextCursor(code.document()->findBlockByNumber(1))).center());
     QCOMPARE(Drawn(editor, 1, right), DarkColours().link);
     QVERIFY(s.f.grab().save(test::ScreenshotPath("dark_desktop")));
     SetText(editor, {"nop", "jmp nowhere", "hlt"});
-    s.f.Controls().CompAndPreproc1->trigger();
+    s.w.Choose(&MainControls::CompAndPreproc1);
     for (const EditorColours* set : {&DarkColours(), &LightColours()}) {
       if (set == &LightColours()) QApplication::setPalette(light);
       QCOMPARE(Drawn(editor, 1, right), set->caretLine);
@@ -173,7 +175,7 @@ void ZoomTest::darkDesktopGetsTheDarkSet() {
                                     [](const auto& w) { return w.cursor.selectedText() == "nop"; });
       QVERIFY(nop != words.end());
       QCOMPARE(nop->format.foreground().color(), set->mnemonic.colour);
-      QVERIFY(test::Shows(s.f.grab().toImage(), s.f, *s.f.Controls().ErrLab, set->errorText));
+      QVERIFY(test::Shows(s.f.grab().toImage(), s.f, s.w.FaultStatusLabel(), set->errorText));
     }
   }
   QApplication::setPalette(light);
@@ -187,25 +189,25 @@ void ZoomTest::lampsAndPanelsFollowThePalette() {
   const QPalette light = QApplication::palette();
   {
     Started s;
-    MainControls& c = s.f.Controls();
-    c.BP->click();
-    c.CompAll1->trigger();
-    AsmEditor& panel = *s.program.HF()->panels[0].source;
+    test::MainWindow& w = s.w;
+    w.AddBlockButton().click();
+    w.Choose(&MainControls::CompAll1);
+    AsmEditor& panel = s.blocks.SourceEditor(0);
     for (const EditorColours* set : {&DarkColours(), &LightColours()}) {
       QApplication::setPalette(set == &DarkColours() ? QPalette(QColor(0x35, 0x35, 0x35)) : light);
       QApplication::processEvents();
       const QImage shown = s.f.grab().toImage();
       // Between the lamps of blocks 0 and 1 the frame shows as it is.
-      const QColor frame = shown.pixelColor(c.GroupBox2->mapTo(&s.f, QPoint(32, 58)));
+      const QColor frame = shown.pixelColor(w.LampGroup().mapTo(&s.f, QPoint(32, 58)));
       QCOMPARE(IsDark(QApplication::palette()), set == &DarkColours());
       QCOMPARE(frame.lightness() < 128, set == &DarkColours());
-      QCOMPARE(test::ColourAt(shown, s.f, *c.BlockLamps[0]), QColor(0, 255, 0));
-      QCOMPARE(c.BlockLamps[0]->accessibleName(), QString("Block 0: compiled"));
-      QVERIFY(test::ColourAt(shown, s.f, *c.BlockLamps[1]) != frame);
+      QCOMPARE(test::ColourAt(shown, s.f, w.LampOf(0)), QColor(0, 255, 0));
+      QCOMPARE(w.LampOf(0).accessibleName(), QString("Block 0: compiled"));
+      QVERIFY(test::ColourAt(shown, s.f, w.LampOf(1)) != frame);
       for (int k = 2; k < 6; ++k) {
-        QCOMPARE(test::ColourAt(shown, s.f, *c.BlockLamps[k]), frame);
-        QCOMPARE(c.BlockLamps[k]->Color(), LampColorOf(LampColor::Hidden, *c.GroupBox2));
-        QCOMPARE(c.BlockLamps[k]->accessibleName(), QString());
+        QCOMPARE(test::ColourAt(shown, s.f, w.LampOf(k)), frame);
+        QCOMPARE(w.LampColour(k), LampColorOf(LampColor::Hidden, w.LampGroup()));
+        QCOMPARE(w.LampOf(k).accessibleName(), QString());
       }
       QCOMPARE(Drawn(panel, 0, -1), set->gutter);
     }
