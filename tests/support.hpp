@@ -2,6 +2,7 @@
 // Helpers shared by the translator tests: texts written in UTF-8 here are converted to the
 // system's code page, and a text for compilation is assembled with an identity line map.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,9 +16,15 @@ inline std::string W(std::string_view utf8) {
   return Utf8ToCp1251(utf8);
 }
 
+// The warnings an assembly told, with the source line each is about (0: the whole block).
 struct RecordedWarnings : AssemblerWarnings {
   std::vector<std::string> texts;
-  void Warning(const std::string& text) override { texts.push_back(text); }
+  std::vector<std::int32_t> lines;
+  void Warning(const std::string& text) override { WarningAt(text, 0); }
+  void WarningAt(const std::string& text, std::int32_t line) override {
+    texts.push_back(text);
+    lines.push_back(line);
+  }
 };
 
 struct Assembled {

@@ -13,19 +13,11 @@
 namespace q41 {
 namespace {
 
-struct KeptTexts : AssemblerWarnings {
-  std::vector<CompileWarning> kept;
-  void Warning(const std::string& text) override { kept.push_back({text, 0}); }
-  void WarningAt(const std::string& text, std::int32_t line) override {
-    kept.push_back({text, line});
-  }
-};
-
 // Block k of a compile all, against the same source compiled alone in a fresh workspace.
 void ExpectSameAsAlone(const Program& before, const Program& after, const CompileOutcome& got,
                        int k, const std::string& where) {
   CompileWorkspace alone;
-  KeptTexts warnings;
+  test::RecordedWarnings warnings;
   CompileOutcome want =
       CompileSource(alone, before.Block(k).source, before.Global(), test::English, &warnings);
   if (!want.succeeded) want.status.lineCaption = FailedBlockCaption(k, want.status.lineCaption);
@@ -33,7 +25,10 @@ void ExpectSameAsAlone(const Program& before, const Program& after, const Compil
   EXPECT_EQ(got.status.lineCaption, want.status.lineCaption) << where;
   EXPECT_EQ(got.status.errCaption, want.status.errCaption) << where;
   EXPECT_EQ(got.status.place, want.status.place) << where;
-  EXPECT_EQ(got.warnings, warnings.kept) << where;
+  ASSERT_EQ(got.warnings.size(), warnings.texts.size()) << where;
+  for (std::size_t w = 0; w < got.warnings.size(); ++w) {
+    EXPECT_EQ(got.warnings[w], (CompileWarning{warnings.texts[w], warnings.lines[w]})) << where;
+  }
   EXPECT_EQ(got.wordSourceLine, want.wordSourceLine) << where;
   // A block that compiled has its code in the program; the failing one keeps it here.
   EXPECT_EQ(got.succeeded ? after.Block(k).code : got.code, want.code) << where;
