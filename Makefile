@@ -55,15 +55,12 @@ test: build web
 	@grep -ho "[0-9]* steps of user sessions ran" $(BUILD)-asan/Testing/Temporary/LastTest.log
 
 # The page: the same sources built to WebAssembly with Debian's emscripten (objects in
-# $(BUILD)-wasm), and the page's scripts bundled beside them, into build-web/. Debian's
-# emscripten finds its JavaScript parser among Debian's node modules, which a node of
-# another source does not search.
-WEB_ENV := NODE_PATH=/usr/share/nodejs
+# $(BUILD)-wasm), and the page's scripts bundled beside them, into build-web/.
 web: setup
-	@$(WEB_ENV) emcmake cmake -S . -B $(BUILD)-wasm -G Ninja -DCMAKE_BUILD_TYPE=Release \
-	  "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" -DQ41_BUILD_GUI=OFF -DQ41_BUILD_TESTS=OFF \
+	@emcmake cmake -S . -B $(BUILD)-wasm -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  "-DCMAKE_CXX_FLAGS_RELEASE=-O3 -DNDEBUG" -DQ41_BUILD_GUI=OFF -DQ41_BUILD_TESTS=OFF \
 	  -DQ41_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
-	@$(WEB_ENV) cmake --build $(BUILD)-wasm -j $(JOBS)
+	@cmake --build $(BUILD)-wasm -j $(JOBS)
 	@if [ -f web/build.mjs ]; then node web/build.mjs build-web; fi
 
 web-run: web

@@ -21,11 +21,18 @@ set_target_properties(q41web PROPERTIES OUTPUT_NAME q41 SUFFIX ".mjs"
 # The language server answers a malformed message with the protocol's error, which it
 # learns of by an exception: the server's code and the module catch them (the core's own
 # code throws none and is built without).
-target_compile_options(q41_lsp PRIVATE -fexceptions)
-target_compile_options(q41web PRIVATE -fexceptions)
-target_link_options(q41web PRIVATE -fexceptions -sMODULARIZE=1 -sEXPORT_ES6=1 -sEXPORT_NAME=createQ41
+target_compile_options(q41_lsp PRIVATE -fwasm-exceptions)
+target_compile_options(q41web PRIVATE -fwasm-exceptions)
+target_link_options(q41web PRIVATE -fwasm-exceptions -sMODULARIZE=1 -sEXPORT_ES6=1 -sEXPORT_NAME=createQ41
   -sENVIRONMENT=web,worker -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB
-  -sEXPORTED_FUNCTIONS=_q41_start,_q41_lsp,_q41_core -sEXPORTED_RUNTIME_METHODS=ccall,cwrap
-  -sFILESYSTEM=0 -sINVOKE_RUN=0)
+  -sEXPORTED_FUNCTIONS=_q41_start,_q41_lsp,_q41_core,_q41_core_with,_malloc,_free
+  -sEXPORTED_RUNTIME_METHODS=ccall -sFILESYSTEM=0 -sINVOKE_RUN=0
+  --post-js ${PROJECT_SOURCE_DIR}/web/text_calls.js)
+set_property(TARGET q41web APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/web/text_calls.js)
 q41_setup(q41web)
 set_target_properties(q41-lsp PROPERTIES EXCLUDE_FROM_ALL ON)
+
+# Debian's emscripten finds its JavaScript parser among Debian's node modules, which a node
+# of another source does not search.
+set_target_properties(q41asm q41web PROPERTIES
+  CXX_LINKER_LAUNCHER "${CMAKE_COMMAND};-E;env;NODE_PATH=/usr/share/nodejs")

@@ -62,6 +62,13 @@ char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
   return cp;
 }
 
+// How many bytes from `from` on are ASCII, the same in both encodings.
+std::size_t AsciiRun(std::string_view text, std::size_t from) {
+  std::size_t end = from;
+  while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80) ++end;
+  return end - from;
+}
+
 }  // namespace
 
 char16_t Cp1251ToUnicode(unsigned char byte) {
@@ -81,7 +88,14 @@ int UnicodeToCp1251(char32_t codePoint) {
 std::string Cp1251ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() * 2);
-  for (char c : bytes) AppendUtf8(out, Cp1251ToUnicode(static_cast<unsigned char>(c)));
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    // Runs of ASCII, most of a program, are copied whole.
+    const std::size_t ascii = AsciiRun(bytes, i);
+    out.append(bytes.data() + i, ascii);
+    i += ascii;
+    if (i < bytes.size()) AppendUtf8(out, Cp1251ToUnicode(static_cast<unsigned char>(bytes[i++])));
+  }
   return out;
 }
 
@@ -90,6 +104,10 @@ std::string Utf8ToCp1251(std::string_view utf8) {
   out.reserve(utf8.size());
   std::size_t i = 0;
   while (i < utf8.size()) {
+    const std::size_t ascii = AsciiRun(utf8, i);
+    out.append(utf8.data() + i, ascii);
+    i += ascii;
+    if (i == utf8.size()) break;
     const int byte = UnicodeToCp1251(DecodeUtf8(utf8, i));
     out += byte < 0 ? '?' : static_cast<char>(byte);
   }

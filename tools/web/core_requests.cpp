@@ -89,8 +89,23 @@ std::vector<std::int32_t> WordLines(const Json& block) {
   return block.at("wordSourceLine").get<std::vector<std::int32_t>>();
 }
 
-void ReadBlock(const Json& b, BlockRecord& r) {
-  r.source = LinesOf(b.value("source", ""));
+// Where the blocks' sources stand when they come beside the request rather than in it: a
+// block that says "sourceBytes" has that many bytes of UTF-8 there, after the block before's.
+struct Sources {
+  std::string_view rest;
+
+  Lines Next(const Json& block) {
+    if (!block.contains("sourceBytes")) return LinesOf(block.value("source", ""));
+    const auto size = block.at("sourceBytes").get<std::size_t>();
+    if (size > rest.size()) throw BadRequest("sourceBytes: more than was given");
+    Lines lines = LinesOf(std::string(rest.substr(0, size)));
+    rest.remove_prefix(size);
+    return lines;
+  }
+};
+
+void ReadBlock(const Json& b, BlockRecord& r, Sources& sources) {
+  r.source = sources.Next(b);
   const auto ppu = b.value("ppu", std::vector<bool>(4, false));
   for (std::size_t k = 0; k < r.ppu.size() && k < ppu.size(); ++k) r.ppu[k] = ppu[k];
   r.cpuAddress = Utf8ToCp1251(b.value("cpuAddress", "0000"));
@@ -100,7 +115,7 @@ void ReadBlock(const Json& b, BlockRecord& r) {
   r.codeFromFailedCompile = b.value("codeFromFailedCompile", false);
 }
 
-Program ProgramOf(const Json& p) {
+Program ProgramOf(const Json& p, Sources sources = {}) {
   if (!p.is_object()) throw BadRequest("program: not an object");
   const Json& blocks = p.at("blocks");
   if (!blocks.is_array() || blocks.empty() || blocks.size() > BlockCount) {
@@ -109,7 +124,7 @@ Program ProgramOf(const Json& p) {
   Program program;
   for (std::size_t k = 1; k < blocks.size(); ++k) program.AddBlock();
   for (std::size_t k = 0; k < blocks.size(); ++k) {
-    ReadBlock(blocks[k], program.Block(static_cast<int>(k)));
+    ReadBlock(blocks[k], program.Block(static_cast<int>(k)), sources);
   }
   program.SetHeader(LinesOf(p.value("header", "")));
   program.SetGlobal(LinesOf(p.value("global", "")));
@@ -117,29 +132,32 @@ Program ProgramOf(const Json& p) {
   return program;
 }
 
-// The program as JSON; the blocks' word lines are the page's (the program does not keep
-// them), carried over from `before` unless a compile gave new ones.
-Json JsonOf(const Program& program, const Json* before = nullptr) {
+// The program as JSON. A compile's answer leaves the texts out (the header, GLOBAL and the
+// sources, which the page has and a compile does not change): for a large program, they
+// would take longer to pass back than the compile takes.
+enum class Texts { With, Without };
+
+Json JsonOf(const Program& program, Texts texts = Texts::With) {
   Json blocks = Json::array();
   for (int n = 0; n <= program.LastBlock(); ++n) {
     const BlockRecord& r = program.Block(n);
-    Json b{{"source", TextOf(r.source)},
-           {"ppu", std::vector<bool>(r.ppu.begin(), r.ppu.end())},
+    Json b{{"ppu", std::vector<bool>(r.ppu.begin(), r.ppu.end())},
            {"cpuAddress", Cp1251ToUtf8(r.cpuAddress)},
            {"ppuAddress", Cp1251ToUtf8(r.ppuAddress)},
            {"wordCount", Cp1251ToUtf8(r.wordCount)},
            {"code", r.code},
            {"codeFromFailedCompile", r.codeFromFailedCompile},
            {"wordSourceLine", Json::array()}};
-    if (before != nullptr && static_cast<std::size_t>(n) < before->at("blocks").size()) {
-      b["wordSourceLine"] = WordLines(before->at("blocks")[static_cast<std::size_t>(n)]);
-    }
+    if (texts == Texts::With) b["source"] = TextOf(r.source);
     blocks.push_back(std::move(b));
   }
-  return {{"header", TextOf(program.Header())},
-          {"global", TextOf(program.Global())},
-          {"memory", program.Memory() == MemoryMode::Distributed ? 1 : 0},
-          {"blocks", std::move(blocks)}};
+  Json answer{{"memory", program.Memory() == MemoryMode::Distributed ? 1 : 0},
+              {"blocks", std::move(blocks)}};
+  if (texts == Texts::With) {
+    answer["header"] = TextOf(program.Header());
+    answer["global"] = TextOf(program.Global());
+  }
+  return answer;
 }
 
 Json JsonOf(const CompileOutcome& o) {
@@ -200,9 +218,9 @@ Json ReadFile(const Json& request) {
           {"memoryRefused", read.memoryRefused ? Cp1251ToUtf8(*read.memoryRefused) : ""}};
 }
 
-Json WriteFile(const Json& request) {
+Json WriteFile(const Json& request, const Sources& sources) {
   std::optional<MarkerClash> clash;
-  const Lines lines = WriteProgramFile(ProgramOf(request.at("program")), clash);
+  const Lines lines = WriteProgramFile(ProgramOf(request.at("program"), sources), clash);
   Json answer{{"bytes", Base64(JoinLines(lines, "\r\n"))}, {"clash", nullptr}};
   if (clash) {
     static constexpr const char* Where[] = {"header", "global", "block"};
@@ -215,8 +233,8 @@ Json WriteFile(const Json& request) {
   return answer;
 }
 
-Json CodeFile(const Json& request) {
-  const Program program = ProgramOf(request.at("program"));
+Json CodeFile(const Json& request, const Sources& sources) {
+  const Program program = ProgramOf(request.at("program"), sources);
   Json gaps = Json::array();
   for (int n = 0; n <= program.LastBlock(); ++n) {
     if (CodeGapOf(program, n, false)) gaps.push_back(n);
@@ -224,21 +242,21 @@ Json CodeFile(const Json& request) {
   return {{"bytes", Base64(CodeFileText(program, "\r\n"))}, {"blocksWithoutCode", gaps}};
 }
 
-Json CompileOne(const Json& request, Language language) {
-  const Json& before = request.at("program");
-  Program program = ProgramOf(before);
+// Compile block: the answer's program is the compiled block's fields alone ("blocks" holds
+// only it, at "block").
+Json CompileOne(const Json& request, Language language, const Sources& sources) {
+  Program program = ProgramOf(request.at("program"), sources);
   CompileWorkspace workspace;
   const int n = BlockOf(request, program);
   const CompileOutcome outcome =
       CompileProgramBlock(program, workspace, n, AssemblerOptions{language, true});
-  Json answer{{"program", JsonOf(program, &before)}, {"outcome", JsonOf(outcome)}};
-  answer["program"]["blocks"][static_cast<std::size_t>(n)]["wordSourceLine"] =
-      outcome.wordSourceLine;
-  return answer;
+  Json block = JsonOf(program, Texts::Without)["blocks"][static_cast<std::size_t>(n)];
+  block["wordSourceLine"] = outcome.wordSourceLine;
+  return {{"block", n}, {"compiled", std::move(block)}, {"outcome", JsonOf(outcome)}};
 }
 
-Json CompileEvery(const Json& request, Language language) {
-  Program program = ProgramOf(request.at("program"));
+Json CompileEvery(const Json& request, Language language, const Sources& sources) {
+  Program program = ProgramOf(request.at("program"), sources);
   CompileWorkspace workspace;
   CompileAllRequest how;
   how.options = AssemblerOptions{language, true};
@@ -250,7 +268,7 @@ Json CompileEvery(const Json& request, Language language) {
     failed.code = all.blocks.back().code;
     failed.codeFromFailedCompile = true;
   }
-  Json answer{{"program", JsonOf(program)},
+  Json answer{{"program", JsonOf(program, Texts::Without)},
               {"succeeded", all.succeeded},
               {"failedBlock", all.failedBlock},
               {"blocks", Json::array()},
@@ -258,13 +276,15 @@ Json CompileEvery(const Json& request, Language language) {
               {"errCaption", Cp1251ToUtf8(all.Status().errCaption)}};
   for (std::size_t k = 0; k < all.blocks.size(); ++k) {
     answer["blocks"].push_back(JsonOf(all.blocks[k]));
+    // The label grid shows the last block compiled, as the windows' does.
+    if (k + 1 < all.blocks.size()) answer["blocks"][k]["labels"] = Json::array();
     answer["program"]["blocks"][k]["wordSourceLine"] = all.blocks[k].wordSourceLine;
   }
   return answer;
 }
 
-Json ListingRequest(const Json& request) {
-  const Program program = ProgramOf(request.at("program"));
+Json ListingRequest(const Json& request, const Sources& sources) {
+  const Program program = ProgramOf(request.at("program"), sources);
   const int n = BlockOf(request, program);
   const BlockRecord& r = program.Block(n);
   const auto lines = WordLines(request.at("program").at("blocks")[static_cast<std::size_t>(n)]);
@@ -288,25 +308,26 @@ Json Reference(Language language) {
   return {{"entries", std::move(entries)}};
 }
 
-Json Answer(const Json& request, Language language) {
+Json Answer(const Json& request, Language language, const Sources& sources) {
   const std::string op = request.at("op").get<std::string>();
   if (op == "defaults") return Defaults();
   if (op == "texts") return Texts(language);
   if (op == "readProgram") return ReadFile(request);
-  if (op == "writeProgram") return WriteFile(request);
-  if (op == "codeFile") return CodeFile(request);
-  if (op == "compileBlock") return CompileOne(request, language);
-  if (op == "compileAll") return CompileEvery(request, language);
-  if (op == "listing") return ListingRequest(request);
+  if (op == "writeProgram") return WriteFile(request, sources);
+  if (op == "codeFile") return CodeFile(request, sources);
+  if (op == "compileBlock") return CompileOne(request, language, sources);
+  if (op == "compileAll") return CompileEvery(request, language, sources);
+  if (op == "listing") return ListingRequest(request, sources);
   if (op == "reference") return Reference(language);
   throw BadRequest("unknown op " + op);
 }
 
 }  // namespace
 
-std::string HandleCoreRequest(const std::string& request, Language language) {
+std::string HandleCoreRequest(std::string_view request, std::string_view sources,
+                              Language language) {
   try {
-    return Answer(Json::parse(request), language).dump();
+    return Answer(Json::parse(request), language, Sources{sources}).dump();
   } catch (const BadRequest& e) {
     return Json{{"error", e.what()}}.dump();
   } catch (const Json::exception& e) {

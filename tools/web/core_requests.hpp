@@ -5,12 +5,15 @@
 // with each request; every answer is worked out here, by the same core as the windows'.
 
 #include <string>
+#include <string_view>
 
 #include "common/err_diag.hpp"
 
 namespace q41::web {
 
-// The answer to one request; `{"error": text}` for a request the core cannot read.
-std::string HandleCoreRequest(const std::string& request, Language language);
+// The answer to one request; `{"error": text}` for a request the core cannot read. The
+// blocks' sources may come in `sources` instead of the request (see "sourceBytes").
+std::string HandleCoreRequest(std::string_view request, std::string_view sources,
+                              Language language);
 
 }  // namespace q41::web

@@ -39,8 +39,16 @@ EMSCRIPTEN_KEEPALIVE const char* q41_lsp(const char* message) {
   return lspAnswer.c_str();
 }
 
+// A request of the program core (JSON) in, its answer out.
 EMSCRIPTEN_KEEPALIVE const char* q41_core(const char* request) {
-  coreAnswer = q41::web::HandleCoreRequest(request, language);
+  coreAnswer = q41::web::HandleCoreRequest(request, {}, language);
+  return coreAnswer.c_str();
+}
+
+// The same, with the blocks' sources beside the request: `size` bytes at `sources`.
+EMSCRIPTEN_KEEPALIVE const char* q41_core_with(const char* request, const char* sources, int size) {
+  coreAnswer = q41::web::HandleCoreRequest(
+      request, std::string_view(sources, static_cast<std::size_t>(size)), language);
   return coreAnswer.c_str();
 }
 
