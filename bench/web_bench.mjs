@@ -1,0 +1,153 @@
+// The page against the native tool, in one run: compile all of six blocks of 5,000 lines in
+// Chromium beside q41asm on the same program file, the delay of a keystroke in a block of
+// 1,000 lines while the language server checks it, the first load to a usable editor from
+// localhost, and what the page transfers, compressed.
+//   node bench/web_bench.mjs [build-web] [q41asm]      (make web first)
+import {execFileSync, spawn} from 'node:child_process';
+import {mkdtempSync, readFileSync, rmSync, writeFileSync} from 'node:fs';
+import {createRequire} from 'node:module';
+import {tmpdir} from 'node:os';
+import path from 'node:path';
+import {fileURLToPath} from 'node:url';
+import {gzipSync} from 'node:zlib';
+
+const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..');
+const site = path.resolve(process.argv[2] || path.join(root, 'build-web'));
+const q41asm = path.resolve(process.argv[3] || path.join(root, 'build/q41asm'));
+const {chromium} = createRequire(path.join(root, 'web/package.json'))('playwright-core');
+const work = mkdtempSync(path.join(tmpdir(), 'q41-web-bench-'));
+
+// Ten lines a group, each group with a label of its own: loops, a constant from GLOBAL,
+// comments and every kind of operand the translator reads most.
+function block(lines, tag) {
+  const out = [];
+  for (let g = 0; out.length < lines - 1; ++g) {
+    out.push(`${tag}${g}: mov #K, r1`, `  add r1, r2 ; comment ${g}`, '  mov (r1), r3',
+             '  sub #1, r2', `  bne ${tag}${g}`, `  push #${g % 100}`, '  pop r0',
+             '  cmp r0, r1', `  bne ${tag}${g}`, `  jmp #${tag}${g}`);
+  }
+  out.length = lines - 1;
+  out.push('  hlt');
+  return out;
+}
+
+function program(blocks, lines) {
+  const out = [';memory=COMM', '', ';Q41 assembler', '', 'GLOBAL', 'K = 5', ''];
+  for (let b = 0; b < blocks; ++b) {
+    out.push(`;BLOCK ${b}`, ';CPU', ';CPUaddr=0000', '', ...block(lines, `l${b}_`), '');
+  }
+  return out.join('\r\n');
+}
+
+const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
+const percentile = (xs, p) => [...xs].sort((a, b) => a - b)[Math.ceil(xs.length * p) - 1];
+
+function nativeCompile(file) {
+  const times = [];
+  for (let k = 0; k < 21; ++k) {
+    const t0 = performance.now();
+    execFileSync(q41asm, [file, '-o', path.join(work, 'native.q41')]);
+    times.push(performance.now() - t0);
+  }
+  return median(times);
+}
+
+function serve() {
+  const server = spawn(process.execPath, [path.join(root, 'web/serve.mjs'), site, '0']);
+  return new Promise((resolve) => {
+    server.stdout.on('data', (d) => {
+      const m = /http:\/\/[\d.:]+\//.exec(String(d));
+      if (m) resolve({server, url: m[0]});
+    });
+  });
+}
+
+// From the command to the status line shown, as the user waits for it.
+async function pageCompile(page) {
+  const times = [];
+  for (let k = 0; k < 11; ++k) {
+    times.push(await page.evaluate(() => new Promise((resolve) => {
+      const t0 = performance.now();
+      const watch = new MutationObserver(() => {
+        if (document.body.dataset.pending !== '0') return;
+        watch.disconnect();
+        requestAnimationFrame(() => setTimeout(() => resolve(performance.now() - t0)));
+      });
+      watch.observe(document.body, {attributes: true, attributeFilter: ['data-pending']});
+      document.getElementById('cmd-compile-all').click();
+    })));
+  }
+  return median(times.slice(1));
+}
+
+// Each key from its press to the frame that shows it, typed at a student's pace.
+async function keystrokes(page) {
+  await page.evaluate(() => {
+    window.keyDelays = [];
+    document.addEventListener('keydown', () => {
+      const t0 = performance.now();
+      requestAnimationFrame(() => setTimeout(() => window.keyDelays.push(performance.now() - t0)));
+    }, true);
+  });
+  await page.locator('.editor:not([hidden]) .cm-content').click();
+  await page.keyboard.press('Control+End');
+  for (let k = 0; k < 300; ++k) {
+    await page.keyboard.press(k % 30 === 29 ? 'Enter' : 'abcdefghij'[k % 10]);
+    await page.waitForTimeout(40);
+  }
+  await page.waitForTimeout(500);
+  return page.evaluate(() => window.keyDelays);
+}
+
+async function open(page, text, name) {
+  const file = path.join(work, name);
+  writeFileSync(file, text, 'latin1');
+  await page.locator('#file-input').setInputFiles(file);
+  await page.waitForFunction(() => document.body.dataset.pending === '0');
+  await page.waitForTimeout(300);
+  return file;
+}
+
+const {server, url} = await serve();
+const browser = await chromium.launch({
+  executablePath: '/usr/bin/chromium',
+  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+         '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+});
+try {
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  const loaded = [];
+  page.on('response', async (r) => loaded.push(new URL(r.url()).pathname));
+  await page.goto(url);
+  await page.locator('body.ready').waitFor();
+  const firstLoad = await page.evaluate(() => performance.getEntriesByName('q41-ready')[0].startTime);
+  const files = [...new Set(loaded)].map((p) => p === '/' ? '/index.html' : p);
+  let raw = 0;
+  let gzip = 0;
+  for (const f of files) {
+    const bytes = readFileSync(path.join(site, f));
+    raw += bytes.length;
+    gzip += gzipSync(bytes, {level: 9}).length;
+  }
+
+  const big = await open(page, program(6, 5000), 'big.asm');
+  const native = nativeCompile(big);
+  const web = await pageCompile(page);
+
+  await open(page, program(1, 1000), 'thousand.asm');
+  const delays = await keystrokes(page);
+
+  console.log(`first load to a usable editor: ${firstLoad.toFixed(0)} ms`);
+  console.log(`the page transfers ${files.length} files: ${(raw / 1024).toFixed(0)} KiB, ` +
+              `${(gzip / 1024).toFixed(0)} KiB with gzip`);
+  console.log(`compile all, 6 blocks of 5,000 lines: page ${web.toFixed(1)} ms, ` +
+              `native q41asm ${native.toFixed(1)} ms, ratio ${(web / native).toFixed(2)}`);
+  console.log(`keystroke to frame, 1,000 lines, checked as typed: median ${
+      median(delays).toFixed(1)} ms, p99 ${percentile(delays, 0.99).toFixed(1)} ms ` +
+              `(${delays.length} keys)`);
+} finally {
+  await browser.close();
+  server.kill();
+  rmSync(work, {recursive: true});
+}
