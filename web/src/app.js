@@ -1,0 +1,202 @@
+// The Q41 page: the program's blocks as tabs, an editor per block served by the language
+// server in the worker, and the desktop's commands on the same core.
+import { startCore, coreRequest, lspTransport } from './core.js';
+import { createClient, createEditor, refreshTokens, selectLine } from './editor.js';
+import { t, setLanguage, currentLanguage } from './texts.js';
+import { state, loadStored, saveNow, saveSoon, setSnapshot, storedLanguage, storeLanguage } from './state.js';
+import { renderAll, renderBlock, renderLamps, renderStatus, highlightCodeLine, applyTexts } from './view.js';
+import { bindCommands } from './commands.js';
+
+const $ = (id) => document.getElementById(id);
+
+export const page = {
+  views: [],
+  client: null,
+  transport: null,
+  caretLine: 1,
+};
+
+export function view() {
+  return page.views[state.current];
+}
+
+// The whole program as it stands, sources from the editors.
+export function programNow() {
+  const p = state.program;
+  return {
+    header: $('header').value,
+    global: $('global').value,
+    memory: p.memory,
+    blocks: p.blocks.map((b, k) => ({
+      ...b,
+      source: page.views[k] ? page.views[k].state.doc.toString() : b.source,
+    })),
+  };
+}
+
+export function changed() {
+  state.dirty = true;
+  saveSoon();
+}
+
+let configTimer = 0;
+export function sendGlobal(now = false) {
+  clearTimeout(configTimer);
+  const send = () => {
+    if (!page.client) return;
+    page.client.notification('workspace/didChangeConfiguration', {
+      settings: { global: $('global').value },
+    });
+    page.views.forEach((v) => refreshTokens(v));
+  };
+  if (now) send();
+  else configTimer = setTimeout(send, 150);
+}
+
+function blockUri(k) {
+  return `file:///program/block${k}.asm`;
+}
+
+export function addEditor(k) {
+  const host = document.createElement('div');
+  host.className = 'editor';
+  host.id = `editor-${k}`;
+  host.hidden = k !== state.current;
+  $('editors').append(host);
+  page.views[k] = createEditor({
+    parent: host,
+    doc: state.program.blocks[k].source,
+    uri: blockUri(k),
+    client: page.client,
+    label: t('NameBlockSource', k),
+    onDocChange: (text) => {
+      state.program.blocks[k].source = text;
+      changed();
+    },
+    onCaret: (line) => {
+      if (k !== state.current) return;
+      page.caretLine = line;
+      highlightCodeLine(line);
+    },
+  });
+}
+
+export function removeEditor(k) {
+  const v = page.views.pop();
+  if (v) {
+    v.destroy();
+    $(`editor-${k}`).remove();
+  }
+}
+
+// (Re)connects a language client and builds the editors of all blocks around it.
+export function buildEditors() {
+  page.views.forEach((v) => v.destroy());
+  page.views = [];
+  $('editors').replaceChildren();
+  if (page.client) page.client.disconnect();
+  if (page.transport) page.transport.close();
+  page.transport = lspTransport();
+  page.client = createClient(page.transport);
+  page.client.initializing.then(() => sendGlobal(true));
+  state.program.blocks.forEach((_, k) => addEditor(k));
+}
+
+// Takes a program the core gave back. The texts being typed stay the editors' own unless
+// `withSources` (a program read from a file, or a new one).
+export function adoptProgram(program, withSources) {
+  if (withSources) {
+    state.program = program;
+    $('header').value = program.header;
+    $('global').value = program.global;
+    buildEditors();
+    sendGlobal(true);
+    return;
+  }
+  program.blocks.forEach((b, k) => {
+    if (state.program.blocks[k]) Object.assign(state.program.blocks[k], { ...b, source: state.program.blocks[k].source });
+  });
+}
+
+export function showBlock(k, focusEditor = false) {
+  state.current = k;
+  page.views.forEach((v, i) => {
+    v.dom.parentElement.hidden = i !== k;
+  });
+  renderBlock();
+  saveSoon();
+  if (focusEditor && view()) view().focus();
+}
+
+export function showOutcome(k, outcome) {
+  state.lamps[k] = outcome.succeeded ? 'green' : 'red';
+  state.display[k] = { code: outcome.code, wordSourceLine: outcome.wordSourceLine, labels: outcome.labels };
+  state.status.line = outcome.lineCaption;
+  state.status.fault = outcome.errCaption;
+  state.status.warnings = (outcome.warnings || []).map((w) => w.text);
+}
+
+export function selectFault(k, outcome) {
+  if (!outcome || outcome.succeeded || !(outcome.line > 0) || !page.views[k]) return;
+  selectLine(page.views[k], outcome.line, 0);
+}
+
+async function loadTexts() {
+  const answer = await coreRequest({ op: 'texts' });
+  setLanguage(currentLanguage(), answer.texts || {});
+  applyTexts();
+}
+
+export async function switchLanguage(language) {
+  storeLanguage(language);
+  setLanguage(language, {});
+  state.program.blocks = programNow().blocks;
+  await startCore(language);
+  await loadTexts();
+  buildEditors();
+  renderAll();
+}
+
+async function start() {
+  const language = storedLanguage();
+  setLanguage(language, {});
+  const started = startCore(language);
+  const stored = loadStored();
+  await started;
+  const texts = loadTexts();
+  if (stored) {
+    Object.assign(state, { program: stored.program, fileName: stored.fileName || 'prog', dirty: !!stored.dirty });
+    state.lamps = stored.lamps || stored.program.blocks.map(() => 'white');
+    state.current = Math.min(stored.current || 0, stored.program.blocks.length - 1);
+  } else {
+    const defaults = await coreRequest({ op: 'defaults' });
+    state.program = defaults.firstRun;
+    state.lamps = ['white'];
+  }
+  await texts;
+  $('header').value = state.program.header;
+  $('global').value = state.program.global;
+  setSnapshot(() => (state.program ? programNow() : null));
+  buildEditors();
+  bindCommands();
+  renderAll();
+  view().focus();
+  document.body.classList.add('ready');
+}
+
+addEventListener('pagehide', saveNow);
+document.addEventListener('visibilitychange', () => {
+  if (document.visibilityState === 'hidden') saveNow();
+});
+addEventListener('beforeunload', (e) => {
+  saveNow();
+  if (state.dirty) {
+    e.preventDefault();
+    e.returnValue = '';
+  }
+});
+
+start().catch((e) => {
+  $('fault-status').textContent = t('CoreFailed') + e;
+  console.error(e);
+});
