@@ -1,6 +1,6 @@
 // The page's side of the worker: core requests as promises, and the language server as a
 // Transport for the LSP client.
-const worker = new Worker(new URL('./worker.js', import.meta.url), { type: 'module' });
+const worker = window.q41Worker || new Worker(new URL('./worker.js', import.meta.url), { type: 'module' });
 const pending = new Map();
 const lspHandlers = new Set();
 let nextId = 1;

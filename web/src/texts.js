@@ -7,7 +7,7 @@ const PageTexts = {
   SaveQ41: ['Сохранить .Q41...', 'Save .Q41...'],
   CompileBlock: ['Компил.+препроцес.(1 блок)', 'Compile+preproc.(1 block)'],
   Listing: ['Листинг', 'Listing'],
-  Language: ['Язык интерфейса', 'Interface language'],
+  Language: ['Язык', 'Language'],
   Ok: ['ОК', 'OK'],
   Cancel: ['Отмена', 'Cancel'],
   Close: ['Закрыть', 'Close'],

@@ -1,0 +1,203 @@
+// The page in a real browser: Debian's chromium, headless, driven by playwright-core, on the
+// page as `make web` builds it. The code file the page downloads is compared byte for byte
+// with what the native q41asm writes for the program file the page downloads.
+//   node tests/web/page_test.mjs [build-web] [q41asm]    (Q41_SCREENSHOTS=dir for pictures)
+import { chromium } from 'playwright-core';
+import { spawn, execFileSync } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { fileURLToPath } from 'node:url';
+import path from 'node:path';
+import assert from 'node:assert/strict';
+
+const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+const site = path.resolve(process.argv[2] || path.join(root, 'build-web'));
+const q41asm = path.resolve(process.argv[3] || path.join(root, 'build/q41asm'));
+const work = mkdtempSync(path.join(tmpdir(), 'q41-page-'));
+const Args = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+
+const Hello = readFileSync(path.join(root, 'examples/hello.asm'), 'utf8').replace(/\r?\n$/, '');
+const Loop = 'loop:   in p.3, r0\n        out r0, p.4\n        br loop\n        hlt';
+
+function serve() {
+  const server = spawn(process.execPath, [path.join(root, 'web/serve.mjs'), site, '0']);
+  return new Promise((resolve, reject) => {
+    server.stdout.on('data', (d) => {
+      const m = /http:\/\/[\d.:]+\//.exec(String(d));
+      if (m) resolve({ server, url: m[0] });
+    });
+    server.on('exit', () => reject(new Error('the server stopped')));
+  });
+}
+
+// Replaces the current block's text as one paste into the real editor.
+async function setSource(page, text) {
+  await page.locator('.editor:not([hidden]) .cm-content').click();
+  await page.keyboard.press('Control+A');
+  await page.keyboard.insertText(text);
+}
+
+const text = (page, id) => page.locator(`#${id}`).innerText();
+const lamp = (page, k) => page.locator(`#lamp-${k}`).getAttribute('aria-label');
+
+async function answerQuestion(page, expected, ok) {
+  await page.locator('#question[open]').waitFor();
+  assert.equal(await text(page, 'question-text'), expected);
+  await page.locator(ok ? '#question-ok' : '#question-cancel').click();
+}
+
+async function download(page, keys) {
+  const [file] = await Promise.all([page.waitForEvent('download'), page.keyboard.press(keys)]);
+  const target = path.join(work, file.suggestedFilename());
+  await file.saveAs(target);
+  return target;
+}
+
+async function loads(page, url) {
+  const started = Date.now();
+  await page.goto(url);
+  await page.locator('body.ready .editor:not([hidden]) .cm-content').waitFor();
+  const ms = Date.now() - started;
+  assert.equal(await page.locator('#editor-0 .cm-content').innerText(), ';asm text\n\nhlt');
+  assert.equal(await text(page, 'cmd-compile-all'), 'Compile all blocks');
+  console.log(`first load to a usable editor: ${ms} ms`);
+}
+
+async function compiles(page) {
+  // A fault is marked at its line while typing, and compiling shows it in the status lines.
+  await setSource(page, Hello.replace('MOV #COUNT,R2', 'MOV R2,#COUNT'));
+  const faultLine = page.locator('.cm-line:has(.cm-lintRange-error)');
+  await faultLine.waitFor();
+  assert.equal(await faultLine.innerText(), '        MOV R2,#COUNT');
+  await page.keyboard.press('Control+F9');
+  await page.locator('#lamp-0[data-state=red]').waitFor();
+  assert.equal(await lamp(page, 0), 'Block 0: failed');
+  assert.match(await text(page, 'line-status'), /^4:/);
+  assert.match(await text(page, 'fault-status'), /#COUNT/);
+  assert.equal(await page.locator('.cm-activeLine').innerText(), '        MOV R2,#COUNT');
+
+  await setSource(page, Hello);
+  await faultLine.waitFor({ state: 'detached' });
+  await page.keyboard.press('Control+F9');
+  await page.locator('#lamp-0[data-state=green]').waitFor();
+  assert.equal(await lamp(page, 0), 'Block 0: compiled');
+  assert.equal(await text(page, 'line-status'), 'Successful compilation');
+  assert.equal(await text(page, 'fault-status'), '');
+  assert.ok((await page.locator('#labels tbody tr').count()) >= 3);
+}
+
+async function editsBlocks(page) {
+  await page.locator('#block-add').click();
+  assert.equal(await page.locator('#tab-1').getAttribute('aria-selected'), 'true');
+  await page.locator('#block-add').click();
+  await answerQuestion(page, 'New block is restricted\nwhile previous is EMPTY!', true);
+  assert.equal(await page.locator('[role=tab]').count(), 2);
+  await setSource(page, Loop);
+  await page.locator('#ppu-1').check();
+  assert.equal(await text(page, 'ppu-list'), '0001');
+  await page.locator('#ppu-address').fill('10');
+  await page.locator('#ppu-address').press('Tab');
+  assert.equal(await page.locator('#ppu-address').inputValue(), '0010');
+  await page.locator('#memory-1').check();
+
+  await page.locator('#block-add').click();
+  await setSource(page, 'nop');
+  await page.locator('#block-delete').click();
+  await answerQuestion(page, 'Deleting block contains text.\nConfirm operation!', false);
+  assert.equal(await page.locator('[role=tab]').count(), 3);
+  await page.locator('#block-delete').click();
+  await answerQuestion(page, 'Deleting block contains text.\nConfirm operation!', true);
+  assert.equal(await page.locator('[role=tab]').count(), 2);
+  assert.equal(await page.locator('#tab-1').getAttribute('aria-selected'), 'true');
+  // The tabs follow the arrow keys.
+  await page.locator('#tab-1').focus();
+  await page.keyboard.press('ArrowLeft');
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'tab-0');
+  assert.equal(await page.locator('#tab-0').getAttribute('aria-selected'), 'true');
+}
+
+async function savesFiles(page) {
+  await page.keyboard.press('F9');
+  await page.locator('#lamp-1[data-state=green]').waitFor();
+  assert.equal(await lamp(page, 0), 'Block 0: compiled');
+  assert.equal(await text(page, 'line-status'), 'Successful compilation');
+  const asm = await download(page, 'Control+S');
+  const code = await download(page, 'Control+Alt+S');
+  assert.deepEqual([path.basename(asm), path.basename(code)], ['prog.asm', 'prog.Q41']);
+  const native = path.join(work, 'native.Q41');
+  execFileSync(q41asm, ['--lang', 'en', asm, '-o', native]);
+  assert.ok(readFileSync(code).equals(readFileSync(native)), 'the code files differ');
+  // The code words on screen are the file's words of the block shown (block 1).
+  const words = (await page.locator('#code-words li').allInnerTexts()).join('\r\n');
+  assert.ok(readFileSync(code, 'latin1').endsWith(`\r\n\r\n${words}\r\n`));
+
+  // The program file read back gives the same program.
+  await page.locator('#cmd-new').click();
+  await answerQuestion(page, 'Do you really want to\nclear old program?', true);
+  assert.equal(await page.locator('[role=tab]').count(), 1);
+  await page.locator('#file-input').setInputFiles(asm);
+  await page.locator('#tab-1').waitFor();
+  await page.locator('#tab-1').click();
+  assert.equal(await page.locator('#editor-1 .cm-content').innerText(), Loop);
+  assert.equal(await page.locator('#ppu-address').inputValue(), '0010');
+}
+
+async function keepsWork(page) {
+  await setSource(page, `${Loop}\n; kept`);
+  await page.reload();
+  await page.locator('body.ready').waitFor();
+  assert.equal(await page.locator('#tab-1').getAttribute('aria-selected'), 'true');
+  assert.equal(await page.locator('#editor-1 .cm-content').innerText(), `${Loop}\n; kept`);
+}
+
+async function speaksRussian(page) {
+  await page.locator('#language').selectOption('0');
+  await page.locator('#cmd-compile-all:text("Компилировать все блоки")').waitFor();
+  await page.keyboard.press('F9');
+  await page.locator('#line-status:text("Успешная компиляция")').waitFor();
+  assert.equal(await lamp(page, 1), 'Блок 1: откомпилирован');
+  await page.reload();
+  await page.locator('body.ready').waitFor();
+  assert.equal(await text(page, 'cmd-new'), 'Новая программа');
+  await setSource(page, 'mov r0, #5');
+  await page.locator('.cm-lintRange-error').hover();
+  await page.locator('.cm-tooltip-lint').waitFor();
+  assert.match(await page.locator('.cm-tooltip-lint').innerText(), /[а-яА-Я]/);
+}
+
+async function screenshots(browser, url, dir) {
+  for (const colorScheme of ['light', 'dark']) {
+    const page = await browser.newPage({ colorScheme, viewport: { width: 1100, height: 820 } });
+    await page.goto(url);
+    await page.locator('body.ready').waitFor();
+    await page.keyboard.press('F9');
+    await page.waitForTimeout(400);
+    await page.screenshot({ path: path.join(dir, `page-${colorScheme}.png`) });
+    await page.close();
+  }
+}
+
+const { server, url } = await serve();
+const browser = await chromium.launchPersistentContext(path.join(work, 'profile'), {
+  executablePath: '/usr/bin/chromium', args: Args, headless: true, acceptDownloads: true,
+  viewport: { width: 1100, height: 820 },
+});
+const errors = [];
+try {
+  const page = browser.pages()[0] || (await browser.newPage());
+  page.on('console', (m) => m.type() === 'error' && errors.push(m.text()));
+  page.on('pageerror', (e) => errors.push(String(e)));
+  page.on('dialog', (d) => d.accept());
+  for (const [name, step] of Object.entries({ loads, compiles, editsBlocks, savesFiles, keepsWork, speaksRussian })) {
+    await (name === 'loads' ? step(page, url) : step(page));
+    console.log(`ok ${name}`);
+  }
+  if (process.env.Q41_SCREENSHOTS) await screenshots(browser, url, process.env.Q41_SCREENSHOTS);
+  assert.deepEqual(errors, [], 'console errors');
+  console.log('page test passed');
+} finally {
+  await browser.close();
+  server.kill();
+  rmSync(work, { recursive: true, force: true });
+}
