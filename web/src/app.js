@@ -2,7 +2,7 @@
 // server in the worker, and the desktop's commands on the same core.
 import { startCore, coreRequest, lspTransport } from './core.js';
 import { createClient, createEditor, refreshTokens, selectLine } from './editor.js';
-import { t, setLanguage, currentLanguage } from './texts.js';
+import { t, setLanguage, currentLanguage, editorPhrases } from './texts.js';
 import { state, loadStored, saveNow, saveSoon, setSnapshot, storedLanguage, storeLanguage } from './state.js';
 import { renderAll, renderBlock, renderLamps, renderStatus, highlightCodeLine, applyTexts } from './view.js';
 import { bindCommands } from './commands.js';
@@ -69,6 +69,7 @@ export function addEditor(k) {
     uri: blockUri(k),
     client: page.client,
     label: t('NameBlockSource', k),
+    phrases: editorPhrases(),
     onDocChange: (text) => {
       state.program.blocks[k].source = text;
       changed();

@@ -239,7 +239,9 @@ export function bindCommands() {
   $('language').onchange = (e) => switchLanguage(Number(e.target.value));
   $('tabs').addEventListener('click', (e) => {
     const tab = e.target.closest('[role=tab]');
-    if (tab) showBlock(Number(tab.dataset.block));
+    if (!tab) return;
+    showBlock(Number(tab.dataset.block));
+    $(`tab-${state.current}`).focus();
   });
   $('tabs').addEventListener('keydown', onTabKey);
   document.addEventListener('keydown', onKey, true);

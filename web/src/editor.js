@@ -90,12 +90,12 @@ const pageKeys = [
 ];
 
 // A block's editor; `onDocChange` hears every edit, `onCaret` every move of the caret line.
-export function createEditor({ parent, doc, uri, client, label, onDocChange, onCaret }) {
+export function createEditor({ parent, doc, uri, client, label, phrases, onDocChange, onCaret }) {
   let tokenTimer = 0;
   const extensions = [
     lineNumbers(), highlightActiveLineGutter(), highlightSpecialChars(), history(),
     drawSelection(), highlightActiveLine(), highlightSelectionMatches(), search({ top: true }),
-    lintGutter(), tokenField,
+    lintGutter(), tokenField, EditorState.phrases.of(phrases),
     keymap.of([...pageKeys, ...completionKeymap, ...searchKeymap, ...historyKeymap, ...defaultKeymap]),
     EditorView.contentAttributes.of({ 'aria-label': label, spellcheck: 'false' }),
     EditorView.updateListener.of((update) => {

@@ -19,6 +19,22 @@ const PageTexts = {
   Unsaved: ['Программа не сохранена в файл.', 'The program has not been saved to a file.'],
 };
 
+// The editor's own words (search panel, rename, lists) in Russian; English is the editor's.
+const EditorPhrasesRu = {
+  Find: 'Найти', Replace: 'Заменить', next: 'далее', previous: 'назад', all: 'все',
+  'match case': 'учитывать регистр', regexp: 'рег. выражение', 'by word': 'слово целиком',
+  replace: 'заменить', 'replace all': 'заменить все', close: 'закрыть',
+  'current match': 'текущее совпадение', 'replaced $ matches': 'заменено совпадений: $',
+  'replaced match on line $': 'заменено в строке $', 'on line': 'в строке',
+  'Go to line': 'Перейти к строке', go: 'перейти', 'New name': 'Новое имя', rename: 'переименовать',
+  'Reference list': 'Ссылки', Completions: 'Варианты', Diagnostics: 'Ошибки',
+  'No diagnostics': 'Ошибок нет', 'Control character': 'Управляющий символ',
+};
+
+export function editorPhrases() {
+  return language === 0 ? EditorPhrasesRu : {};
+}
+
 let language = 1;
 let coreTexts = {};
 
