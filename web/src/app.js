@@ -131,7 +131,14 @@ export function showBlock(k, focusEditor = false) {
 
 export function showOutcome(k, outcome) {
   state.lamps[k] = outcome.succeeded ? 'green' : 'red';
-  state.display[k] = { code: outcome.code, wordSourceLine: outcome.wordSourceLine, labels: outcome.labels };
+  // Compile all keeps a block's code in the program rather than in its outcome.
+  const block = state.program.blocks[k];
+  const own = outcome.code && outcome.code.length > 0;
+  state.display[k] = {
+    code: own ? outcome.code : block.code || [],
+    wordSourceLine: own ? outcome.wordSourceLine : block.wordSourceLine || [],
+    labels: outcome.labels || [],
+  };
   state.status.line = outcome.lineCaption;
   state.status.fault = outcome.errCaption;
   state.status.warnings = (outcome.warnings || []).map((w) => w.text);
