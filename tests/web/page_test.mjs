@@ -59,13 +59,18 @@ async function download(page, keys) {
 }
 
 async function loads(page, url) {
-  const started = Date.now();
   await page.goto(url);
   await page.locator('body.ready .editor:not([hidden]) .cm-content').waitFor();
-  const ms = Date.now() - started;
   assert.equal(await source(page, 0), ';asm text\n\nhlt');
   assert.equal(await text(page, 'cmd-compile-all'), 'Compile all blocks');
-  console.log(`first load to a usable editor: ${ms} ms`);
+  // From the start of navigation to a usable editor, the browser's cache warm.
+  const times = [];
+  for (let i = 0; i < 3; i++) {
+    await page.reload();
+    await page.locator('body.ready').waitFor();
+    times.push(await page.evaluate(() => performance.getEntriesByName('q41-ready')[0].startTime));
+  }
+  console.log(`first load to a usable editor: ${times.map(Math.round).join(', ')} ms`);
 }
 
 async function compiles(page) {
@@ -175,11 +180,17 @@ async function speaksRussian(page) {
 
 async function screenshots(browser, url, dir) {
   for (const colorScheme of ['light', 'dark']) {
-    const page = await browser.newPage({ colorScheme, viewport: { width: 1100, height: 820 } });
+    const page = await browser.newPage({ colorScheme });
+    await page.emulateMedia({ colorScheme });
     await page.goto(url);
     await page.locator('body.ready').waitFor();
+    await page.locator('#language').selectOption('1');
+    await page.locator('#tab-0').click();
+    await setSource(page, Hello);
     await page.keyboard.press('F9');
-    await page.waitForTimeout(400);
+    await page.locator('#line-status:text("Bl.1")').waitFor();
+    await page.locator('#tab-0').click();
+    await page.locator('.editor:not([hidden]) .cm-line >> nth=4').click();
     await page.screenshot({ path: path.join(dir, `page-${colorScheme}.png`) });
     await page.close();
   }

@@ -190,6 +190,7 @@ async function start() {
   renderAll();
   view().focus();
   document.body.classList.add('ready');
+  performance.mark('q41-ready');
 }
 
 addEventListener('pagehide', saveNow);

@@ -64,7 +64,10 @@ function showEntry(entry) {
 
 function filterReference() {
   const words = $('reference-search').value.toLowerCase().split(/\s+/).filter(Boolean);
-  const hits = reference.entries.filter((e) => words.every((w) => e.search.includes(w)));
+  // Entries named by the words come before those that only mention them.
+  const rank = (e) => (words.includes(e.key.toLowerCase()) ? 0 : words.every((w) => e.title.toLowerCase().includes(w)) ? 1 : 2);
+  const hits = reference.entries.filter((e) => words.every((w) => e.search.includes(w)))
+    .map((e, i) => [rank(e), i, e]).sort((a, b) => a[0] - b[0] || a[1] - b[1]).map((x) => x[2]);
   $('reference-list').replaceChildren(...hits.map((entry) => {
     const li = document.createElement('li');
     const button = document.createElement('button');
