@@ -1,12 +1,25 @@
-// Bundles the page into ../build-web beside the core's q41.mjs and q41.wasm: index.html,
-// app.js, worker.js and style.css, minified, nothing fetched from elsewhere at run time.
-import { build } from 'esbuild';
-import { copyFileSync, mkdirSync } from 'node:fs';
+// Bundles the page into build-web (or the folder given) beside the core's q41.mjs and
+// q41.wasm: index.html, app.js, worker.js and style.css, minified, nothing fetched from
+// elsewhere at run time. The pinned packages are installed first when they are missing or
+// older than the lock file.
+import { copyFileSync, mkdirSync, statSync } from 'node:fs';
+import { execFileSync } from 'node:child_process';
 import { fileURLToPath } from 'node:url';
 import path from 'node:path';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
-const out = path.resolve(here, process.argv[2] || '../build-web');
+const out = process.argv[2] ? path.resolve(process.argv[2]) : path.join(here, '../build-web');
+const stamp = (file) => {
+  try {
+    return statSync(path.join(here, file)).mtimeMs;
+  } catch {
+    return -1;
+  }
+};
+if (stamp('node_modules/.package-lock.json') < stamp('package-lock.json')) {
+  execFileSync('npm', ['ci', '--no-audit', '--no-fund'], { cwd: here, stdio: 'inherit' });
+}
+const { build } = await import('esbuild');
 mkdirSync(out, { recursive: true });
 
 const common = { bundle: true, minify: true, format: 'esm', target: 'es2022', legalComments: 'none', logLevel: 'warning' };
