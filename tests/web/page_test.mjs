@@ -73,6 +73,26 @@ async function loads(page, url) {
   console.log(`first load to a usable editor: ${times.map(Math.round).join(', ')} ms`);
 }
 
+// Every control has a name a screen reader can read, and a dialog closes by Escape and
+// gives the focus back.
+async function namesControls(page) {
+  const unnamed = await page.evaluate(() => {
+    const named = (el) => el.getAttribute('aria-label') || (el.labels && [...el.labels].some((l) => l.textContent.trim()))
+      || (el.getAttribute('aria-labelledby') && document.getElementById(el.getAttribute('aria-labelledby')).textContent.trim())
+      || el.textContent.trim();
+    const controls = document.querySelectorAll('button, input:not([hidden]), select, textarea, [role=tab], .cm-content, [tabindex="0"], table');
+    return [...controls].filter((el) => !el.closest('dialog:not([open])') && !named(el)).map((el) => el.id || el.outerHTML.slice(0, 60));
+  });
+  assert.deepEqual(unnamed, []);
+  await page.locator('#cmd-reference').focus();
+  await page.keyboard.press('Enter');
+  await page.locator('#reference-dialog[open]').waitFor();
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'reference-search');
+  await page.keyboard.press('Escape');
+  assert.equal(await page.locator('#reference-dialog').getAttribute('open'), null);
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'cmd-reference');
+}
+
 async function compiles(page) {
   // A fault is marked at its line while typing, and compiling shows it in the status lines.
   await setSource(page, Hello.replace('MOV #COUNT,R2', 'MOV R2,#COUNT'));
@@ -127,6 +147,8 @@ async function editsBlocks(page) {
 }
 
 async function savesFiles(page) {
+  await page.keyboard.press('Control+Alt+S');
+  await answerQuestion(page, 'Code for block 1 is empty.\nDo you really want to save\n.COD file?', false);
   await page.keyboard.press('F9');
   await page.locator('#lamp-1[data-state=green]').waitFor();
   assert.equal(await lamp(page, 0), 'Block 0: compiled');
@@ -154,11 +176,68 @@ async function savesFiles(page) {
   assert.equal(await page.locator('#ppu-address').inputValue(), '0010');
 }
 
+// The language server's services reach the editor: GLOBAL names, completion, hover, go to
+// definition (F12), rename (F2) and find/replace (Ctrl+H).
+async function servesEditor(page) {
+  await page.locator('#tab-0').click();
+  await setSource(page, 'start:  mov #LIMIT, r0\n        br start\n        hlt');
+  const fault = page.locator('#editor-0 .cm-lintRange-error');
+  await fault.waitFor();
+  await page.locator('#global').fill(';Global\nLIMIT = 5');
+  await fault.waitFor({ state: 'detached' });
+
+  await page.locator('#editor-0 .cm-line >> nth=2').click();
+  await page.keyboard.press('End');
+  await page.keyboard.type('\n        hl');
+  await page.keyboard.press('Control+Space');
+  const option = page.locator('.cm-tooltip-autocomplete li:has-text("HLT")').first();
+  await option.waitFor();
+  await page.keyboard.press('Escape');
+
+  await page.locator('#editor-0 .tok-keyword >> nth=0').hover();
+  await page.locator('.cm-tooltip-hover').waitFor();
+  assert.ok((await page.locator('.cm-tooltip-hover').innerText()).length > 3);
+
+  await page.locator('#editor-0 .cm-line >> nth=1').getByText('start').click();
+  await page.keyboard.press('F12');
+  await page.locator('#editor-0 .cm-activeLine:has-text("mov")').waitFor();
+
+  await page.keyboard.press('F2');
+  await page.locator('.cm-panel input, .cm-tooltip input').first().fill('again');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => document.querySelector('#editor-0 .cm-content').textContent.split('again').length === 3);
+
+  await page.keyboard.press('Control+h');
+  await page.locator('#editor-0 .cm-search input[name=replace]').waitFor();
+  await page.keyboard.press('Escape');
+}
+
+// A code word leads to its source line, and the listing leads there too.
+async function linksCode(page) {
+  await setSource(page, Hello);
+  await page.keyboard.press('Control+F9');
+  await page.locator('#lamp-0[data-state=green]').waitFor();
+  await page.locator('#code-words li >> nth=4').click();
+  assert.equal(await page.locator('#editor-0 .cm-activeLine').innerText(), 'NEXT:   OUT (R1),P.1');
+  assert.equal(await page.locator('#code-words li.linked').allInnerTexts().then((w) => w.length), 1);
+  await page.keyboard.press('Control+l');
+  const marked = page.locator('#listing-rows .linked');
+  await marked.first().waitFor();
+  assert.match(await marked.first().innerText(), /NEXT:/);
+  await page.locator('#listing-rows .listing-row:has-text("HLT")').click();
+  assert.equal(await page.locator('#listing-dialog').getAttribute('open'), null);
+  assert.equal(await page.locator('#editor-0 .cm-activeLine').innerText(), '        HLT');
+}
+
+// What was typed survives a reload, and leaving with it unsaved asked first.
 async function keepsWork(page) {
+  await page.locator('#tab-1').click();
   const kept = `${Loop}\n; kept`;
   await setSource(page, kept);
+  const asked = dialogs.length;
   await page.reload();
   await page.locator('body.ready').waitFor();
+  assert.deepEqual(dialogs.slice(asked), ['beforeunload']);
   assert.equal(await page.locator('#tab-1').getAttribute('aria-selected'), 'true');
   assert.equal(await source(page, 1), kept);
 }
@@ -172,6 +251,7 @@ async function speaksRussian(page) {
   await page.reload();
   await page.locator('body.ready').waitFor();
   assert.equal(await text(page, 'cmd-new'), 'Новая программа');
+  await namesControls(page);
   await setSource(page, 'mov r0, #5');
   await page.locator('.cm-lintRange-error').hover();
   await page.locator('.cm-tooltip-lint').waitFor();
@@ -202,12 +282,16 @@ const browser = await chromium.launchPersistentContext(path.join(work, 'profile'
   viewport: { width: 1100, height: 820 },
 });
 const errors = [];
+const dialogs = [];
 try {
   const page = browser.pages()[0] || (await browser.newPage());
   page.on('console', (m) => m.type() === 'error' && errors.push(m.text()));
   page.on('pageerror', (e) => errors.push(String(e)));
-  page.on('dialog', (d) => d.accept());
-  for (const [name, step] of Object.entries({ loads, compiles, editsBlocks, savesFiles, keepsWork, speaksRussian })) {
+  page.on('dialog', (d) => {
+    dialogs.push(d.type());
+    d.accept();
+  });
+  for (const [name, step] of Object.entries({ loads, namesControls, compiles, editsBlocks, savesFiles, servesEditor, linksCode, keepsWork, speaksRussian })) {
     await (name === 'loads' ? step(page, url) : step(page));
     console.log(`ok ${name}`);
   }
