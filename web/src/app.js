@@ -1,10 +1,10 @@
 // The Q41 page: the program's blocks as tabs, an editor per block served by the language
 // server in the worker, and the desktop's commands on the same core.
-import { startCore, coreRequest, lspTransport } from './core.js';
+import { startCore, coreRequest, lspTransport, onCoreFailure } from './core.js';
 import { createClient, createEditor, refreshTokens, selectLine } from './editor.js';
 import { t, setLanguage, currentLanguage, editorPhrases } from './texts.js';
 import { state, loadStored, saveNow, saveSoon, setSnapshot, storedLanguage, storeLanguage } from './state.js';
-import { renderAll, renderBlock, renderLamps, renderStatus, highlightCodeLine, applyTexts } from './view.js';
+import { renderAll, renderBlock, highlightCodeLine, applyTexts } from './view.js';
 import { bindCommands } from './commands.js';
 
 const $ = (id) => document.getElementById(id);
@@ -168,6 +168,7 @@ export async function switchLanguage(language) {
 async function start() {
   const language = storedLanguage();
   setLanguage(language, {});
+  $('line-status').textContent = t('Loading');
   const started = startCore(language);
   const stored = loadStored();
   await started;
@@ -205,7 +206,8 @@ addEventListener('beforeunload', (e) => {
   }
 });
 
-start().catch((e) => {
-  $('fault-status').textContent = t('CoreFailed') + e;
-  console.error(e);
-});
+function showFailure(text) {
+  $('fault-status').textContent = t('CoreFailed') + text;
+}
+onCoreFailure(showFailure);
+start().catch((e) => showFailure(String(e)));

@@ -12,10 +12,25 @@ worker.onmessage = (event) => {
   } else if (data.id !== undefined && pending.has(data.id)) {
     pending.get(data.id)(data.result);
     pending.delete(data.id);
+  } else if (data.fatal) {
+    failed(data.failure);
   } else if (data.failure) {
     console.error('Q41 core:', data.failure);
   }
 };
+worker.onerror = (event) => failed(event.message || 'worker error');
+
+// A core that failed answers nothing more: the page says so instead of waiting forever.
+let failureHandler = (text) => console.error('Q41 core:', text);
+function failed(text) {
+  failureHandler(text);
+  for (const resolve of pending.values()) resolve({ error: text });
+  pending.clear();
+}
+
+export function onCoreFailure(handler) {
+  failureHandler = handler;
+}
 
 function post(message) {
   const id = nextId++;

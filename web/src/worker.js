@@ -38,5 +38,5 @@ createQ41().then(
     postMessage({ ready: true });
     while (queue.length) handle(queue.shift());
   },
-  (e) => postMessage({ failure: String(e) }),
+  (e) => postMessage({ failure: String(e), fatal: true }),
 );
