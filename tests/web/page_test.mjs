@@ -3,7 +3,7 @@
 // with what the native q41asm writes for the program file the page downloads.
 //   node tests/web/page_test.mjs [build-web] [q41asm]    (Q41_SCREENSHOTS=dir for pictures)
 import { spawn, execFileSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { fileURLToPath } from 'node:url';
 import path from 'node:path';
@@ -11,9 +11,17 @@ import assert from 'node:assert/strict';
 import { createRequire } from 'node:module';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
-// playwright-core is the page's own dependency, installed in web/ by `npm ci`.
-const { chromium } = createRequire(path.join(root, 'web/package.json'))('playwright-core');
 const site = path.resolve(process.argv[2] || path.join(root, 'build-web'));
+const pageRequire = createRequire(path.join(root, 'web/package.json'));
+// Without the built page (make web), its packages or the browser there is nothing to test.
+for (const needed of [path.join(site, 'q41.mjs'), path.join(site, 'app.js'), '/usr/bin/chromium']) {
+  if (!existsSync(needed)) {
+    console.log(`skipped: ${needed} is missing (make web builds the page)`);
+    process.exit(77);
+  }
+}
+// playwright-core is the page's own dependency, installed in web/ by `npm ci`.
+const { chromium } = pageRequire('playwright-core');
 const q41asm = path.resolve(process.argv[3] || path.join(root, 'build/q41asm'));
 const work = mkdtempSync(path.join(tmpdir(), 'q41-page-'));
 const Args = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
