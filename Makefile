@@ -1,5 +1,6 @@
 # make run   - install what is missing, build, start the assembler
 # make test  - the same set-up, then every test
+# make web   - the page in the browser (build-web/); make web-run serves it on localhost
 # make vsix  - the VS Code extension
 # make bench - the benchmarks, in an optimised build
 # make build-types - build and test once per standard CMake build type
@@ -12,7 +13,7 @@ CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 600
 BUILD_TYPES := Debug Release RelWithDebInfo MinSizeRel
 
-.PHONY: all setup configure build run test package install vsix bench build-types fuzz format clean
+.PHONY: all setup configure build run test web web-run package install vsix bench build-types fuzz format clean
 
 all: build
 
@@ -36,7 +37,7 @@ run: build
 # The sanitizer build compiles while the first build's suites run: the longest suite keeps
 # one core busy alone for minutes, and the compiler takes the other. The suites' report is
 # shown once both are done.
-test: build
+test: build web
 	@cmake -S . -B $(BUILD)-asan -G Ninja -DQ41_SANITIZE=ON -DQ41_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
 	@mkdir -p $(BUILD)/Testing
 	@(cd $(BUILD) && ctest --output-on-failure -j $(JOBS) >Testing/suites.log 2>&1; \
@@ -52,6 +53,21 @@ test: build
 	@grep -ho "[0-9]* renames offered and compiled the same, [0-9]* refused" $(BUILD)/Testing/Temporary/LastTest.log
 	@cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS)
 	@grep -ho "[0-9]* steps of user sessions ran" $(BUILD)-asan/Testing/Temporary/LastTest.log
+
+# The page: the same sources built to WebAssembly with Debian's emscripten (objects in
+# $(BUILD)-wasm), and the page's scripts bundled beside them, into build-web/. Debian's
+# emscripten finds its JavaScript parser among Debian's node modules, which a node of
+# another source does not search.
+WEB_ENV := NODE_PATH=/usr/share/nodejs
+web: setup
+	@$(WEB_ENV) emcmake cmake -S . -B $(BUILD)-wasm -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" -DQ41_BUILD_GUI=OFF -DQ41_BUILD_TESTS=OFF \
+	  -DQ41_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@$(WEB_ENV) cmake --build $(BUILD)-wasm -j $(JOBS)
+	@if [ -f web/build.mjs ]; then node web/build.mjs build-web; fi
+
+web-run: web
+	@node web/serve.mjs build-web
 
 # The Debian package, from the build of `make test`: build/q41-assembler_VERSION_ARCH.deb.
 package: build
@@ -97,4 +113,4 @@ format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.hpp')
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan $(BUILD)-fuzz $(addprefix $(BUILD)-,$(BUILD_TYPES))
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-asan $(BUILD)-fuzz $(addprefix $(BUILD)-,$(BUILD_TYPES)) $(BUILD)-wasm build-web

@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   nlohmann-json3-dev neovim emacs-nox elpa-eglot
   libkf5syntaxhighlighting-tools
+  emscripten chromium
 )
 
 missing=()
@@ -33,11 +34,16 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# The npm packages of the VS Code extension and its tests (vscode-textmate, vscode-oniguruma,
-# @vscode/vsce, the language client), as its lock file pins them.
-vscode="$(cd "$(dirname "$0")/.." && pwd)/editors/vscode"
-if [ ! -f "$vscode/node_modules/.package-lock.json" ] ||
-   [ "$vscode/package-lock.json" -nt "$vscode/node_modules/.package-lock.json" ]; then
-  echo "Installing the npm packages of editors/vscode"
-  (cd "$vscode" && npm ci --no-audit --no-fund --loglevel=error)
-fi
+# The npm packages as their lock files pin them: the VS Code extension's and its tests'
+# (vscode-textmate, vscode-oniguruma, @vscode/vsce, the language client), and the page's
+# (the editor, its language client, the bundler, and playwright-core, which drives Debian's
+# chromium in the tests and downloads no browser).
+root="$(cd "$(dirname "$0")/.." && pwd)"
+for dir in editors/vscode web; do
+  [ -f "$root/$dir/package-lock.json" ] || continue
+  if [ ! -f "$root/$dir/node_modules/.package-lock.json" ] ||
+     [ "$root/$dir/package-lock.json" -nt "$root/$dir/node_modules/.package-lock.json" ]; then
+    echo "Installing the npm packages of $dir"
+    (cd "$root/$dir" && npm ci --no-audit --no-fund --loglevel=error)
+  fi
+done

@@ -13,10 +13,15 @@
 // and standard error are UTF-8; files are Windows-1251 bytes.
 
 #include <fcntl.h>
-#include <malloc.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+// The heap and file-mapping tuning is Linux's; the WebAssembly build reads and allocates
+// plainly.
+#ifndef __EMSCRIPTEN__
+#include <malloc.h>
+#include <sys/mman.h>
+#define Q41_LINUX_MEMORY 1
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -148,6 +153,7 @@ bool ReadInput(const std::string& path, std::string_view& bytes, std::string& st
     errno = EISDIR;
     ok = false;
   }
+#ifdef Q41_LINUX_MEMORY
   if (ok && S_ISREG(info.st_mode) && info.st_size > 0) {
     const auto size = static_cast<std::size_t>(info.st_size);
     void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
@@ -157,6 +163,7 @@ bool ReadInput(const std::string& path, std::string_view& bytes, std::string& st
       return true;
     }
   }
+#endif
   char buffer[1 << 16];
   while (ok) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -176,9 +183,11 @@ bool ReadInput(const std::string& path, std::string_view& bytes, std::string& st
 
 // Gives back the input read by ReadInput.
 void ReleaseInput(std::string_view& bytes, std::string& storage) {
+#ifdef Q41_LINUX_MEMORY
   if (bytes.data() != storage.data() && !bytes.empty()) {
     ::munmap(const_cast<char*>(bytes.data()), bytes.size());
   }
+#endif
   std::string().swap(storage);
   bytes = {};
 }
@@ -188,7 +197,8 @@ void ReleaseInput(std::string_view& bytes, std::string& storage) {
 // first compact memory for them, a run took many times longer.) Large blocks stay in the
 // heap, so that the memory taken here is what they reuse. Asking for more than the run uses
 // would only raise the peak memory.
-void ReserveHeap(std::size_t bytes) {
+void ReserveHeap([[maybe_unused]] std::size_t bytes) {
+#ifdef Q41_LINUX_MEMORY
   constexpr std::size_t Page = 4096;
   if (bytes < 64 * Page) return;
   mallopt(M_MMAP_THRESHOLD, 256 << 20);
@@ -198,6 +208,7 @@ void ReserveHeap(std::size_t bytes) {
   const auto first = (reinterpret_cast<std::uintptr_t>(block) + Page - 1) & ~(Page - 1);
   ::madvise(reinterpret_cast<void*>(first), bytes - 2 * Page, MADV_POPULATE_WRITE);
   std::free(block);
+#endif
 }
 
 // Writes the text: to the file as its Windows-1251 bytes, or to standard output in UTF-8.

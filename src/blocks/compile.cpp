@@ -92,6 +92,21 @@ CompileAllOutcome CompileAll(Program& program, CompileWorkspace& workspace,
   return all;
 }
 
+CompileOutcome CompileProgramBlock(Program& program, CompileWorkspace& workspace, int block,
+                                   const AssemblerOptions& options) {
+  BlockRecord& r = program.Block(block);
+  std::vector<CompileWarning> kept;
+  KeptWarnings keeper;
+  keeper.kept = &kept;
+  CompileOutcome outcome = CompileSource(workspace, r.source, program.Global(), options, &keeper);
+  outcome.warnings = std::move(kept);
+  outcome.labels = LabelsOf(workspace.labels);
+  r.code = outcome.code;
+  r.codeFromFailedCompile = !outcome.succeeded;
+  if (outcome.succeeded) r.wordCount = WordCountText(outcome.code.size());
+  return outcome;
+}
+
 std::string WordCountText(std::size_t words) {
   std::string text;
   do {

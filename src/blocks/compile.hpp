@@ -101,6 +101,12 @@ struct CompileAllOutcome {
 CompileAllOutcome CompileAll(Program& program, CompileWorkspace& workspace,
                              const CompileAllRequest& request);
 
+// Compile block for a program without windows: block `block` is compiled with the program's
+// GLOBAL text; its record gets the code (marked when the compile failed) and, when it
+// compiled, its word count. The outcome keeps the block's warnings and labels.
+CompileOutcome CompileProgramBlock(Program& program, CompileWorkspace& workspace, int block,
+                                   const AssemblerOptions& options);
+
 // The LineLab caption of compile all when block `block` fails: "Bl.", the number, "; ".
 std::string FailedBlockCaption(int block, const std::string& lineCaption);
 

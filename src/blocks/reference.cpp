@@ -60,14 +60,14 @@ std::string Assembled(const std::string& line) {
 
 std::string OperandsOf(const MnemonicEntry& m, const Writer& t) {
   static constexpr auto Operands = std::to_array<KeyedText<OperandForm>>({
-      {OperandForm::None, "нет", "none"},
-      {OperandForm::SourceDestination, "источник, приёмник", "source, destination"},
-      {OperandForm::PortDestination, "порт, приёмник", "port, destination"},
-      {OperandForm::SourcePort, "источник, порт", "source, port"},
-      {OperandForm::Jump, "адрес перехода", "target"},
-      {OperandForm::Branch, "имя метки", "label name"},
-      {OperandForm::One, "один операнд", "one operand"},
-      {OperandForm::Value, "одно значение", "one value"},
+      {OperandForm::None, {"нет", "none"}},
+      {OperandForm::SourceDestination, {"источник, приёмник", "source, destination"}},
+      {OperandForm::PortDestination, {"порт, приёмник", "port, destination"}},
+      {OperandForm::SourcePort, {"источник, порт", "source, port"}},
+      {OperandForm::Jump, {"адрес перехода", "target"}},
+      {OperandForm::Branch, {"имя метки", "label name"}},
+      {OperandForm::One, {"один операнд", "one operand"}},
+      {OperandForm::Value, {"одно значение", "one value"}},
   });
   static_assert(KeyedInOrder<OperandFormCount>(Operands));
   return t(Operands[FormOf(m)].text);
@@ -75,7 +75,7 @@ std::string OperandsOf(const MnemonicEntry& m, const Writer& t) {
 
 std::string EncodingOf(const MnemonicEntry& m, const Writer& t) {
   static constexpr auto Encodings = std::to_array<KeyedText<OperandForm>>({
-      {OperandForm::None, "слово шаблона без изменений.", "the template's word as it is."},
+      {OperandForm::None, {"слово шаблона без изменений.", "the template's word as it is."}},
       {OperandForm::SourceDestination,
        {"символ 1: флаги (бит 3 — байтовый источник, бит 2 — байтовый приёмник, биты 1 и "
         "0 — короткая константа); 2: группа (из шаблона); 3: код источника; 4: код "
@@ -110,7 +110,7 @@ std::string EncodingOf(const MnemonicEntry& m, const Writer& t) {
         "код операнда. Слово расширения: слово операнда (если код D или E).",
         "character 1: 0, or C for a byte operand; 2: E; 3: the operation (template); 4: "
         "operand code. Extension word: the operand's word (if code D or E)."}},
-      {OperandForm::Value, "слово — само значение.", "the word is the value itself."},
+      {OperandForm::Value, {"слово — само значение.", "the word is the value itself."}},
   });
   static_assert(KeyedInOrder<OperandFormCount>(Encodings));
   return t(Encodings[FormOf(m)].text);

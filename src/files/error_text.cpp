@@ -148,24 +148,22 @@ constexpr auto Russian = std::to_array<RussianText>({
     {EHWPOISON, "Аппаратная ошибка страницы памяти"},
 });
 
-constexpr bool InOrder() {
-  for (std::size_t k = 1; k < Russian.size(); ++k) {
-    if (Russian[k - 1].error >= Russian[k].error) return false;
-  }
-  return true;
-}
-static_assert(InOrder(), "the table is searched by halves");
-
 }  // namespace
 
 std::string ErrorText(int error, Language language) {
   if (language == Language::English) {
+#ifdef __GLIBC__
     if (const char* english = strerrordesc_np(error)) return english;
+#else
+    // Elsewhere (the WebAssembly build's C library) the message of an unknown number says
+    // so itself.
+    if (const char* english = std::strerror(error)) return english;
+#endif
     return "Unknown error " + std::to_string(error);
   }
-  const auto found =
-      std::lower_bound(Russian.begin(), Russian.end(), error,
-                       [](const RussianText& row, int wanted) { return row.error < wanted; });
+  // Searched in full: the numbers' order is the C library's, which differs between builds.
+  const auto found = std::find_if(Russian.begin(), Russian.end(),
+                                  [error](const RussianText& row) { return row.error == error; });
   if (found != Russian.end() && found->error == error) return found->text;
   return "Неизвестная ошибка системы " + std::to_string(error);
 }

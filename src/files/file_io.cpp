@@ -77,8 +77,14 @@ int WriteReplacing(const std::string& linkedPath, std::string_view bytes, WriteO
   }
   if (reason == 0 && !special) {
     // The new file keeps the old one's permissions, or gets what a new file would.
+#ifdef __EMSCRIPTEN__
+    // The WebAssembly build's C library cannot learn the host's mask (its own says "none
+    // may be set"): the usual one stands in.
+    const mode_t mask = 022;
+#else
     const mode_t mask = ::umask(0);
     ::umask(mask);
+#endif
     if (::fchmod(fd, exists ? (info.st_mode & 07777) : (0666 & ~mask)) != 0) reason = errno;
     if (reason == 0 && options.durable && ::fsync(fd) != 0) reason = errno;
   }

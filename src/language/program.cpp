@@ -32,9 +32,13 @@ std::optional<ProgramFacts::Where> ProgramFacts::PlaceOf(std::size_t fileLine) c
   return std::nullopt;
 }
 
-ProgramFacts ReadProgram(const Lines& file, const AssemblerOptions& options) {
-  ProgramRead read = ReadProgramFile(file, Program());
+ProgramFacts ReadProgram(const Lines& file, const AssemblerOptions& options,
+                         const Lines& unmarkedGlobal) {
+  Program before;
+  before.SetGlobal(unmarkedGlobal);
+  ProgramRead read = ReadProgramFile(file, before);
   ProgramFacts program;
+  program.unmarkedGlobal = unmarkedGlobal;
   program.glob = read.program.Global();
   program.layout = std::move(read.layout);
   for (int n = 0; n <= read.program.LastBlock(); ++n) {

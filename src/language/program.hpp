@@ -18,6 +18,8 @@ struct ProgramFacts {
   std::vector<Lines> blocks;      // each block's source, its marker line first
   std::vector<BlockFacts> facts;  // each block's check
   FileLayout layout;
+  // The GLOBAL text the file was read with when it has no markers of its own.
+  Lines unmarkedGlobal;
 
   // The 0-based line of the file that holds line `line` (1-based) of block `block`, or of
   // the GLOBAL text when `inGlobal`; nothing for a line the file does not have.
@@ -32,7 +34,10 @@ struct ProgramFacts {
   std::optional<Where> PlaceOf(std::size_t fileLine) const;
 };
 
-// Reads `file` (its lines, Windows-1251) and checks every block.
-ProgramFacts ReadProgram(const Lines& file, const AssemblerOptions& options);
+// Reads `file` (its lines, Windows-1251) and checks every block. A file without block
+// markers is one block, checked with `unmarkedGlobal` as its GLOBAL text (an editor that
+// shows a block alone knows the program's).
+ProgramFacts ReadProgram(const Lines& file, const AssemblerOptions& options,
+                         const Lines& unmarkedGlobal = Program::DefaultGlobal());
 
 }  // namespace q41

@@ -183,7 +183,7 @@ RenamePlan PlanRename(const Lines& file, const ProgramFacts& program, std::size_
   for (const SourcePlace& p : named.name->inLengths) named.places.push_back({block, p});
   // The last word is the assembler's: the program with the new name compiles as before.
   const Lines renamed = Rewritten(file, program, named.places, std::string(newName));
-  if (!SameCode(program, ReadProgram(renamed, options))) {
+  if (!SameCode(program, ReadProgram(renamed, options, program.unmarkedGlobal))) {
     plan.refusal = Refusal(newName,
                            {": с этим именем программа собралась бы иначе",
                             ": with this name the program would not compile to the same code"},

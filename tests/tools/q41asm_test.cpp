@@ -38,10 +38,17 @@ struct ToolRun {
   std::string err;
 };
 
+// The tool as built here, or another build of it that takes the same options:
+// Q41ASM_COMMAND runs the WebAssembly one under node.
+std::string ToolCommand() {
+  const char* other = std::getenv("Q41ASM_COMMAND");
+  return other != nullptr && *other != '\0' ? other : Q41ASM_PATH;
+}
+
 ToolRun RunTool(const std::string& args, const std::string& shellPrefix = "") {
   const fs::path dir = fs::temp_directory_path() / ("q41asm_test_" + std::to_string(::getpid()));
   fs::create_directories(dir);
-  const std::string command = shellPrefix + std::string(Q41ASM_PATH) + " " + args + " >" +
+  const std::string command = shellPrefix + ToolCommand() + " " + args + " >" +
                               (dir / "out").string() + " 2>" + (dir / "err").string() +
                               " </dev/null";
   const int status = std::system(command.c_str());
@@ -215,7 +222,10 @@ TEST(Q41asm, WritesWhatTheWindowsSave) {
   fs::create_directories(dir);
   std::mt19937 rng(41);
   int failing = 0;
-  for (int n = 0; n < 300; ++n) {
+  // A slower build of the tool is compared on fewer programs.
+  const char* count = std::getenv("Q41_DIFF_PROGRAMS");
+  const int programs = count != nullptr ? std::atoi(count) : 300;
+  for (int n = 0; n < programs; ++n) {
     const std::string bytes = q41::test::GenerateProgram(rng);
     std::ofstream(dir / "in.asm", std::ios::binary) << bytes;
 
@@ -269,8 +279,8 @@ TEST(Q41asm, WritesWhatTheWindowsSave) {
     }
   }
   // Both outcomes were tried, often.
-  EXPECT_GT(failing, 30);
-  EXPECT_LT(failing, 270);
+  EXPECT_GT(failing, programs / 10);
+  EXPECT_LT(failing, programs * 9 / 10);
   fs::remove_all(dir);
 }
 

@@ -45,21 +45,32 @@ DocumentLine ReadLine(std::string_view utf8) {
   return line;
 }
 
-Document ReadDocument(const std::string& text, Language language) {
-  Document d;
+// The Windows-1251 lines of a text the client sent.
+Lines BytesOf(const Document& d) {
+  Lines bytes;
+  bytes.reserve(d.lines.size());
+  for (const DocumentLine& l : d.lines) bytes.push_back(l.bytes);
+  return bytes;
+}
+
+std::vector<DocumentLine> ReadLines(const std::string& text) {
+  std::vector<DocumentLine> lines;
   std::size_t start = 0;
   while (start <= text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     std::string_view line(text.data() + start, end - start);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    d.lines.push_back(ReadLine(line));
+    lines.push_back(ReadLine(line));
     start = end + 1;
   }
-  Lines bytes;
-  bytes.reserve(d.lines.size());
-  for (const DocumentLine& l : d.lines) bytes.push_back(l.bytes);
-  d.program = ReadProgram(bytes, AssemblerOptions{language, true});
+  return lines;
+}
+
+Document ReadDocument(const std::string& text, Language language, const Lines& unmarkedGlobal) {
+  Document d;
+  d.lines = ReadLines(text);
+  d.program = ReadProgram(BytesOf(d), AssemblerOptions{language, true}, unmarkedGlobal);
   return d;
 }
 
@@ -246,9 +257,10 @@ std::vector<Json> Server::Notification(const std::string& method, const Json& pa
                              ? doc.at("text")
                              : params.at("contentChanges").back().at("text");
       if (method == "textDocument/didChange" && !documents_.count(uri)) return {};
-      documents_[uri] = ReadDocument(text.get<std::string>(), language_);
+      documents_[uri] = ReadDocument(text.get<std::string>(), language_, unmarkedGlobal_);
       return {Diagnostics(uri)};
     }
+    if (method == "workspace/didChangeConfiguration") return ChangeGlobal(params);
     if (method == "textDocument/didClose") {
       const std::string uri = params.at("textDocument").at("uri");
       // Closed twice, or never opened: nothing to forget.
@@ -261,6 +273,25 @@ std::vector<Json> Server::Notification(const std::string& method, const Json& pa
     // A notification has no answer: a malformed one is dropped.
   }
   return {};
+}
+
+// A client that shows each block alone tells the program's GLOBAL text in the settings'
+// "global": every document without markers is checked with it from then on.
+std::vector<Json> Server::ChangeGlobal(const Json& params) {
+  const Json& settings = params.at("settings");
+  if (!settings.is_object() || !settings.contains("global")) return {};
+  Lines global;
+  for (DocumentLine& line : ReadLines(settings.at("global").get<std::string>())) {
+    global.push_back(std::move(line.bytes));
+  }
+  if (global == unmarkedGlobal_) return {};
+  unmarkedGlobal_ = std::move(global);
+  std::vector<Json> answers;
+  for (auto& [uri, d] : documents_) {
+    d.program = ReadProgram(BytesOf(d), AssemblerOptions{language_, true}, unmarkedGlobal_);
+    answers.push_back(Diagnostics(uri));
+  }
+  return answers;
 }
 
 const Document* Server::Find(const Json& params) const {

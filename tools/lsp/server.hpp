@@ -48,6 +48,7 @@ class Server {
   Json Request(const std::string& method, const Json& params);
   std::vector<Json> Notification(const std::string& method, const Json& params);
   Json Diagnostics(const std::string& uri) const;
+  std::vector<Json> ChangeGlobal(const Json& params);
   const Document* Find(const Json& params) const;
 
   Json Hover(const Document& d, const Json& position) const;
@@ -66,6 +67,7 @@ class Server {
   bool shutdown_ = false;
   bool exited_ = false;
   std::map<std::string, Document> documents_;
+  Lines unmarkedGlobal_ = Program::DefaultGlobal();
 };
 
 }  // namespace q41::lsp

@@ -10,6 +10,7 @@ class QWidget;
 
 #include "blocks/block_model.hpp"
 #include "common/err_diag.hpp"
+#include "common/interface_texts.hpp"
 
 namespace q41::ui {
 
@@ -24,123 +25,6 @@ struct InterfaceMessages {
   QString MsgDeleteBlock;
   QString MsgClearProgram;
   QString MsgEmptyBlockCode;  // "*" stands for the block number
-};
-
-// The texts of the table, each row of which names its text.
-enum InterfaceText : int {
-  TitleForm1,
-  TitleForm2,
-  TitleHF,
-  GridLabel,
-  GridAddr,
-  MemoryCaption,
-  MemoryCommon,
-  MemoryDistributed,
-  MemorySelected,
-  PpuCaption,
-  WordsCaption,
-  LampsCaption,
-  HintCompileBlock,
-  HintCompileAll,
-  HintAddBlock,
-  HintDeleteBlock,
-  TextExit,
-  TextClearAsm,
-  TextNewBlockRestricted,
-  TextDeleteBlock,
-  TextClearProgram,
-  TextEmptyBlockCode,
-  // Beyond the original windows: the listing.
-  TitleListing,
-  TextListingSave,
-  TextListingFilter,
-  TextListingNone,
-  TextListingStale,
-  TextListingFailed,
-  TextListingFailedNoLine,
-  // and the instruction reference.
-  TitleReference,
-  TextReferenceSearch,
-  NameReferenceSearch,
-  TextReferenceNothing,
-  // and search.
-  TitleFind,
-  TextFindLabel,
-  TextReplaceLabel,
-  TextMatchCase,
-  TextFindNext,
-  TextReplace,
-  TextReplaceAll,
-  TextNotFound,
-  TextReplaced,
-  // and keeping the user's work.
-  TextUnsaved,
-  TextUnsavedNamed,
-  TextRestore,
-  TextNeverSaved,
-  TextRestoreFailed,
-  TextFailedBlockCode,
-  TextStaleBlockCode,
-  TextNotRegularFile,
-  TextRecoveryFailed,
-  ButtonSave,
-  ButtonDontSave,
-  ButtonCancel,
-  ButtonRestore,
-  ButtonDiscard,
-  ButtonLater,
-  HintReturn,
-  ClashInHeader,
-  ClashInGlobal,
-  ClashInBlock,
-  TextMarkerClash,
-  // and printing.
-  TitlePrint,
-  TitleExportPdf,
-  TextPrintSource,
-  TextPrintListing,
-  TextPdfFilter,
-  TextPage,
-  TextPrintFailed,
-  // and characters the code page cannot hold.
-  TextNotKept,
-  // and completion: the last row of a list cut short ("%1" is how many more words match).
-  TextMoreCompletions,
-  // and the program's file changed on the disk by someone else.
-  TitleUntitled,
-  TextChangedOnDiskSave,
-  TextChangedOnDiskReload,
-  TextReloaded,
-  TextFileGone,
-  ButtonSaveElsewhere,
-  ButtonOverwrite,
-  ButtonKeepMine,
-  ButtonReload,
-  // and the names a screen reader reads for controls that show no caption of their own
-  // ("%1" is a block's number, "%2" a PPU's or a state).
-  NameBlockSource,
-  NameBlockCode,
-  NameCpuAddress,
-  NamePpuAddress,
-  NamePpuBox,
-  NamePpuList,
-  NameWordCount,
-  NameHeader,
-  NameGlobal,
-  NameLabels,
-  DescriptionLabels,
-  NameLineStatus,
-  NameFaultStatus,
-  NameReturn,
-  NameCompText,
-  NameListingText,
-  NameReferenceEntries,
-  NameReferenceText,
-  NameLamp,
-  LampCompiled,
-  LampFailed,
-  LampNotCompiled,
-  InterfaceTextCount
 };
 
 // The text of a row in a language (the selected-item row has no text).
