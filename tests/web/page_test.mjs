@@ -173,6 +173,11 @@ async function savesFiles(page) {
   const words = (await page.locator('#code-words li').allInnerTexts()).join('\r\n');
   assert.ok(readFileSync(code, 'latin1').endsWith(`\r\n\r\n${words}\r\n`));
 
+  // Code older than its text is saved only when the user says so.
+  await setSource(page, `${Loop}\n; changed`);
+  await page.keyboard.press('Control+Alt+S');
+  await answerQuestion(page, 'The code of block 1 is older than its text:\nthe text changed after the compile.\nSave the code it holds?', false);
+
   // The program file read back gives the same program.
   await page.locator('#cmd-new').click();
   await answerQuestion(page, 'Do you really want to\nclear old program?', true);

@@ -129,8 +129,10 @@ export function showBlock(k, focusEditor = false) {
   if (focusEditor && view()) view().focus();
 }
 
-export function showOutcome(k, outcome) {
+// Shows what compiling block k from `source` gave.
+export function showOutcome(k, outcome, source) {
   state.lamps[k] = outcome.succeeded ? 'green' : 'red';
+  state.compiledSource[k] = source;
   // Compile all keeps a block's code in the program rather than in its outcome.
   const block = state.program.blocks[k];
   const own = outcome.code && outcome.code.length > 0;
@@ -176,6 +178,7 @@ async function start() {
   if (stored) {
     Object.assign(state, { program: stored.program, fileName: stored.fileName || 'prog', dirty: !!stored.dirty });
     state.lamps = stored.lamps || stored.program.blocks.map(() => 'white');
+    state.compiledSource = stored.compiledSource || [];
     state.current = Math.min(stored.current || 0, stored.program.blocks.length - 1);
   } else {
     const defaults = await coreRequest({ op: 'defaults' });

@@ -23,23 +23,26 @@ async function core(request) {
 
 export async function compileBlock() {
   const k = state.current;
-  const answer = await core({ op: 'compileBlock', program: programNow(), block: k });
+  const program = programNow();
+  const answer = await core({ op: 'compileBlock', program, block: k });
   if (!answer) return;
   adoptProgram(answer.program, false);
-  showOutcome(k, answer.outcome);
+  showOutcome(k, answer.outcome, program.blocks[k].source);
   renderAll();
   selectFault(k, answer.outcome);
   saveSoon();
 }
 
 export async function compileAll() {
-  const answer = await core({ op: 'compileAll', program: programNow() });
+  const program = programNow();
+  const answer = await core({ op: 'compileAll', program });
   if (!answer) return;
   adoptProgram(answer.program, false);
   const last = state.program.blocks.length - 1;
   state.lamps = state.program.blocks.map(() => 'white');
   state.display = [];
-  answer.blocks.forEach((outcome, k) => showOutcome(k, outcome));
+  state.compiledSource = [];
+  answer.blocks.forEach((outcome, k) => showOutcome(k, outcome, program.blocks[k].source));
   state.status.line = answer.lineCaption;
   state.status.fault = answer.errCaption;
   state.status.warnings = answer.blocks.flatMap((o, k) => (o.warnings || []).map((w) => `${k}: ${w.text}`));
@@ -75,6 +78,7 @@ export async function deleteBlock() {
   removeEditor(last);
   blocks.pop();
   state.lamps.length = blocks.length;
+  state.compiledSource.length = Math.min(state.compiledSource.length, blocks.length);
   state.display.length = Math.min(state.display.length, blocks.length);
   showBlock(Math.min(state.current, last - 1), state.current === last);
   renderLamps();
@@ -92,6 +96,7 @@ async function newProgram() {
 function resetTo(program, fileName) {
   state.current = 0;
   state.display = [];
+  state.compiledSource = [];
   state.lamps = program.blocks.map(() => 'white');
   state.status = { line: '', fault: '', warnings: [] };
   state.fileName = fileName;
@@ -129,12 +134,18 @@ async function saveProgram() {
   saveSoon();
 }
 
-// The desktop's questions before a code file: a block without code, or with the code of a
-// failed compile.
+// The desktop's questions before a code file: a block without code, with the code of a
+// failed compile, or with code older than its text.
+function codeQuestion(n, block) {
+  if (!block.code || block.code.length === 0) return 'TextEmptyBlockCode';
+  if (block.codeFromFailedCompile) return 'TextFailedBlockCode';
+  const compiled = state.compiledSource[n];
+  return compiled !== undefined && compiled !== null && compiled !== block.source ? 'TextStaleBlockCode' : null;
+}
+
 async function codeQuestions(program) {
   for (const [n, block] of program.blocks.entries()) {
-    const key = !block.code || block.code.length === 0 ? 'TextEmptyBlockCode'
-      : block.codeFromFailedCompile ? 'TextFailedBlockCode' : null;
+    const key = codeQuestion(n, block);
     if (key && !(await ask(t(key).replace('*', String(n))))) return false;
   }
   return true;

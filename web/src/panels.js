@@ -33,7 +33,9 @@ export async function openListing() {
   const k = state.current;
   const answer = await coreRequest({ op: 'listing', program: programNow(), block: k });
   const rows = (answer && answer.rows) || [];
-  $('listing-title').textContent = `${t('TitleListing').trim()}: BLOCK ${k}`;
+  const compiled = state.compiledSource[k];
+  const stale = compiled !== undefined && compiled !== null && compiled !== view().state.doc.toString();
+  $('listing-title').textContent = `${t('TitleListing').trim()}: BLOCK ${k}${stale ? t('TextListingStale') : ''}`;
   $('listing-note').textContent = answer && answer.error ? answer.error : rows.length ? '' : t('TextListingNone');
   const list = $('listing-rows');
   list.setAttribute('aria-label', t('NameListingText'));

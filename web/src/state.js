@@ -8,6 +8,7 @@ export const state = {
   current: 0,
   lamps: ['white'], // per existing block: white, red or green
   display: [], // per block, what its last compile showed: {code, wordSourceLine, labels}
+  compiledSource: [], // per block, the text its code was compiled from
   status: { line: '', fault: '', warnings: [] },
   fileName: 'prog',
   dirty: false, // changed since the last program file download
@@ -35,9 +36,9 @@ export function saveNow() {
   timer = 0;
   const program = snapshot();
   if (!program) return;
-  const { current, lamps, fileName, dirty } = state;
+  const { current, lamps, compiledSource, fileName, dirty } = state;
   try {
-    localStorage.setItem(Key, JSON.stringify({ program, current, lamps, fileName, dirty }));
+    localStorage.setItem(Key, JSON.stringify({ program, current, lamps, compiledSource, fileName, dirty }));
   } catch (e) {
     console.error('Q41: the program was not kept:', e);
   }
