@@ -106,6 +106,7 @@ export function bindCodeWords() {
     if (!items.length) return;
     active = Math.max(0, Math.min(i, items.length - 1));
     for (const li of items) li.classList.toggle('active', Number(li.dataset.word) === active);
+    list.setAttribute('aria-activedescendant', items[active].id);
     items[active].scrollIntoView({ block: 'nearest' });
   };
   list.addEventListener('click', (e) => {

@@ -73,11 +73,14 @@ function renderCode() {
   const list = $('code-words');
   list.setAttribute('aria-label', t('NameBlockCode', state.current));
   const { code, wordSourceLine } = shownCode();
+  list.removeAttribute('aria-activedescendant');
   list.replaceChildren(...code.map((word, i) => {
     const li = document.createElement('li');
     li.textContent = word;
     li.dataset.line = wordSourceLine[i] || 0;
     li.dataset.word = i;
+    li.id = `word-${i}`;
+    li.role = 'option';
     return li;
   }));
   highlightCodeLine(page.caretLine);
