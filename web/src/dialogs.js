@@ -1,6 +1,6 @@
 // The page's message boxes: a question with OK and Cancel, or a notice with OK alone.
 // Escape and closing count as Cancel, as the desktop's boxes do.
-import { t } from './texts.js';
+import { t, plain } from './texts.js';
 
 const dialog = () => document.getElementById('question');
 
@@ -10,7 +10,7 @@ export function ask(text, withCancel = true) {
   const cancel = document.getElementById('question-cancel');
   document.getElementById('question-text').textContent = text;
   ok.textContent = t('Ok');
-  cancel.textContent = t('Cancel');
+  cancel.textContent = plain(t('ButtonCancel'));
   cancel.hidden = !withCancel;
   return new Promise((resolve) => {
     const finish = (answer) => {

@@ -9,7 +9,6 @@ const PageTexts = {
   Listing: ['Листинг', 'Listing'],
   Language: ['Язык', 'Language'],
   Ok: ['ОК', 'OK'],
-  Cancel: ['Отмена', 'Cancel'],
   Close: ['Закрыть', 'Close'],
   Loading: ['Загрузка ядра…', 'Loading the core…'],
   Warnings: ['Предупреждения', 'Warnings'],

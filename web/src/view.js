@@ -1,6 +1,6 @@
 // Puts the page's state on screen: texts, tabs, the current block's fields, code words,
 // labels, lamps and the status lines.
-import { t, currentLanguage } from './texts.js';
+import { t, plain, currentLanguage } from './texts.js';
 import { state, ppuList } from './state.js';
 import { page } from './app.js';
 
@@ -9,7 +9,7 @@ const $ = (id) => document.getElementById(id);
 export function applyTexts() {
   document.documentElement.lang = currentLanguage() === 0 ? 'ru' : 'en';
   document.title = t('TitleForm1').trim();
-  for (const el of document.querySelectorAll('[data-text]')) el.textContent = t(el.dataset.text);
+  for (const el of document.querySelectorAll('[data-text]')) el.textContent = plain(t(el.dataset.text));
   for (const el of document.querySelectorAll('[data-hint]')) {
     el.title = t(el.dataset.hint);
     el.setAttribute('aria-label', t(el.dataset.hint));
