@@ -175,14 +175,15 @@ async function start() {
   const stored = loadStored();
   await started;
   const texts = loadTexts();
+  // The core's first-run and new programs, asked once: adding a block then waits for nothing.
+  state.defaults = await coreRequest({ op: 'defaults' });
   if (stored) {
     Object.assign(state, { program: stored.program, fileName: stored.fileName || 'prog', dirty: !!stored.dirty });
     state.lamps = stored.lamps || stored.program.blocks.map(() => 'white');
     state.compiledSource = stored.compiledSource || [];
     state.current = Math.min(stored.current || 0, stored.program.blocks.length - 1);
   } else {
-    const defaults = await coreRequest({ op: 'defaults' });
-    state.program = defaults.firstRun;
+    state.program = structuredClone(state.defaults.firstRun);
     state.lamps = ['white'];
   }
   await texts;

@@ -52,6 +52,7 @@ export async function compileAll() {
   if (!answer.succeeded) selectFault(shown, answer.blocks[shown]);
 }
 
+// Runs to its end without waiting, so that quick clicks cannot add past the checks.
 export async function addBlock() {
   const blocks = state.program.blocks;
   if (blocks.length >= 6) return;
@@ -59,10 +60,7 @@ export async function addBlock() {
     await notice(t('TextNewBlockRestricted'));
     return;
   }
-  const defaults = await core({ op: 'defaults' });
-  if (!defaults) return;
-  const fresh = { ...defaults.newProgram.blocks[0], source: '' };
-  blocks.push(fresh);
+  blocks.push({ ...structuredClone(state.defaults.newProgram.blocks[0]), source: '' });
   state.lamps[blocks.length - 1] = 'white';
   addEditor(blocks.length - 1);
   showBlock(blocks.length - 1, true);
@@ -87,10 +85,8 @@ export async function deleteBlock() {
 
 async function newProgram() {
   if (programNow().blocks[0].source !== '' && !(await ask(t('TextClearProgram')))) return;
-  const defaults = await core({ op: 'defaults' });
-  if (!defaults) return;
   const memory = state.program.memory;
-  resetTo({ ...defaults.newProgram, memory }, 'prog');
+  resetTo({ ...structuredClone(state.defaults.newProgram), memory }, 'prog');
 }
 
 function resetTo(program, fileName) {

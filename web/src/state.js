@@ -5,6 +5,7 @@ const LanguageKey = 'q41.language';
 
 export const state = {
   program: null, // {header, global, memory, blocks}; sources live in the editors meanwhile
+  defaults: null, // the core's {firstRun, newProgram}
   current: 0,
   lamps: ['white'], // per existing block: white, red or green
   display: [], // per block, what its last compile showed: {code, wordSourceLine, labels}
