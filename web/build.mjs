@@ -2,10 +2,10 @@
 // q41.wasm: index.html, app.js, worker.js and style.css, minified, nothing fetched from
 // elsewhere at run time. The pinned packages are installed first when they are missing or
 // older than the lock file.
-import { copyFileSync, mkdirSync, statSync } from 'node:fs';
-import { execFileSync } from 'node:child_process';
-import { fileURLToPath } from 'node:url';
+import {execFileSync} from 'node:child_process';
+import {copyFileSync, mkdirSync, statSync} from 'node:fs';
 import path from 'node:path';
+import {fileURLToPath} from 'node:url';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const out = process.argv[2] ? path.resolve(process.argv[2]) : path.join(here, '../build-web');
@@ -17,19 +17,32 @@ const stamp = (file) => {
   }
 };
 if (stamp('node_modules/.package-lock.json') < stamp('package-lock.json')) {
-  execFileSync('npm', ['ci', '--no-audit', '--no-fund'], { cwd: here, stdio: 'inherit' });
+  execFileSync('npm', ['ci', '--no-audit', '--no-fund'], {cwd: here, stdio: 'inherit'});
 }
-const { build } = await import('esbuild');
-mkdirSync(out, { recursive: true });
+const {build} = await import('esbuild');
+mkdirSync(out, {recursive: true});
 
-const common = { bundle: true, minify: true, format: 'esm', target: 'es2022', legalComments: 'none', logLevel: 'warning' };
-await build({ ...common, entryPoints: [path.join(here, 'src/app.js')], outfile: path.join(out, 'app.js') });
+const common = {
+  bundle: true,
+  minify: true,
+  format: 'esm',
+  target: 'es2022',
+  legalComments: 'none',
+  logLevel: 'warning'
+};
+await build(
+    {...common, entryPoints: [path.join(here, 'src/app.js')], outfile: path.join(out, 'app.js')});
 await build({
   ...common,
   entryPoints: [path.join(here, 'src/worker.js')],
   outfile: path.join(out, 'worker.js'),
   external: ['./q41.mjs'],
 });
-await build({ ...common, entryPoints: [path.join(here, 'style.css')], outfile: path.join(out, 'style.css'), loader: { '.css': 'css' } });
+await build({
+  ...common,
+  entryPoints: [path.join(here, 'style.css')],
+  outfile: path.join(out, 'style.css'),
+  loader: {'.css': 'css'}
+});
 copyFileSync(path.join(here, 'index.html'), path.join(out, 'index.html'));
 console.log(`page built in ${out}`);

@@ -2,13 +2,13 @@
 // page as `make web` builds it. The code file the page downloads is compared byte for byte
 // with what the native q41asm writes for the program file the page downloads.
 //   node tests/web/page_test.mjs [build-web] [q41asm]    (Q41_SCREENSHOTS=dir for pictures)
-import { spawn, execFileSync } from 'node:child_process';
-import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
-import { tmpdir } from 'node:os';
-import { fileURLToPath } from 'node:url';
-import path from 'node:path';
 import assert from 'node:assert/strict';
-import { createRequire } from 'node:module';
+import {execFileSync, spawn} from 'node:child_process';
+import {existsSync, mkdtempSync, readFileSync, rmSync} from 'node:fs';
+import {createRequire} from 'node:module';
+import {tmpdir} from 'node:os';
+import path from 'node:path';
+import {fileURLToPath} from 'node:url';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const site = path.resolve(process.argv[2] || path.join(root, 'build-web'));
@@ -21,11 +21,13 @@ for (const needed of [path.join(site, 'q41.mjs'), path.join(site, 'app.js'), '/u
   }
 }
 // playwright-core is the page's own dependency, installed in web/ by `npm ci`.
-const { chromium } = pageRequire('playwright-core');
+const {chromium} = pageRequire('playwright-core');
 const q41asm = path.resolve(process.argv[3] || path.join(root, 'build/q41asm'));
 const work = mkdtempSync(path.join(tmpdir(), 'q41-page-'));
-const Args = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+const Args = [
+  '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync'
+];
 
 const Hello = readFileSync(path.join(root, 'examples/hello.asm'), 'utf8').replace(/\r?\n$/, '');
 const Loop = 'loop:   in p.3, r0\n        out r0, p.4\n        br loop\n        hlt';
@@ -35,7 +37,7 @@ function serve() {
   return new Promise((resolve, reject) => {
     server.stdout.on('data', (d) => {
       const m = /http:\/\/[\d.:]+\//.exec(String(d));
-      if (m) resolve({ server, url: m[0] });
+      if (m) resolve({server, url: m[0]});
     });
     server.on('exit', () => reject(new Error('the server stopped')));
   });
@@ -49,7 +51,8 @@ async function setSource(page, text) {
 }
 
 // A block's text as its editor shows it, line by line.
-const source = (page, k) => page.locator(`#editor-${k} .cm-line`).evaluateAll((lines) => lines.map((l) => l.textContent).join('\n'));
+const source = (page, k) => page.locator(`#editor-${k} .cm-line`)
+                                .evaluateAll((lines) => lines.map((l) => l.textContent).join('\n'));
 const text = (page, id) => page.locator(`#${id}`).innerText();
 const lamp = (page, k) => page.locator(`#lamp-${k}`).getAttribute('aria-label');
 
@@ -79,7 +82,8 @@ async function loads(page, url) {
     await page.locator('body.ready').waitFor();
     times.push(await ready());
   }
-  console.log(`load to a usable editor: first ${Math.round(times[0])} ms, again ${times.slice(1).map(Math.round).join(', ')} ms`);
+  console.log(`load to a usable editor: first ${Math.round(times[0])} ms, again ${
+      times.slice(1).map(Math.round).join(', ')} ms`);
   assert.ok(times[0] < 3000, 'the page took too long to load');
 }
 
@@ -87,11 +91,16 @@ async function loads(page, url) {
 // gives the focus back.
 async function namesControls(page) {
   const unnamed = await page.evaluate(() => {
-    const named = (el) => el.getAttribute('aria-label') || (el.labels && [...el.labels].some((l) => l.textContent.trim()))
-      || (el.getAttribute('aria-labelledby') && document.getElementById(el.getAttribute('aria-labelledby')).textContent.trim())
-      || el.textContent.trim();
-    const controls = document.querySelectorAll('button, input:not([hidden]), select, textarea, [role=tab], .cm-content, [tabindex="0"], table');
-    return [...controls].filter((el) => !el.closest('dialog:not([open])') && !named(el)).map((el) => el.id || el.outerHTML.slice(0, 60));
+    const named = (el) => el.getAttribute('aria-label') ||
+        (el.labels && [...el.labels].some((l) => l.textContent.trim())) ||
+        (el.getAttribute('aria-labelledby') &&
+         document.getElementById(el.getAttribute('aria-labelledby')).textContent.trim()) ||
+        el.textContent.trim();
+    const controls = document.querySelectorAll(
+        'button, input:not([hidden]), select, textarea, [role=tab], .cm-content, [tabindex="0"], table');
+    return [...controls]
+        .filter((el) => !el.closest('dialog:not([open])') && !named(el))
+        .map((el) => el.id || el.outerHTML.slice(0, 60));
   });
   assert.deepEqual(unnamed, []);
   await page.locator('#cmd-reference').focus();
@@ -117,7 +126,7 @@ async function compiles(page) {
   assert.equal(await page.locator('.cm-activeLine').innerText(), '        MOV R2,#COUNT');
 
   await setSource(page, Hello);
-  await faultLine.waitFor({ state: 'detached' });
+  await faultLine.waitFor({state: 'detached'});
   await page.keyboard.press('Control+F9');
   await page.locator('#lamp-0[data-state=green]').waitFor();
   assert.equal(await lamp(page, 0), 'Block 0: compiled');
@@ -158,7 +167,8 @@ async function editsBlocks(page) {
 
 async function savesFiles(page) {
   await page.keyboard.press('Control+Alt+S');
-  await answerQuestion(page, 'Code for block 1 is empty.\nDo you really want to save\n.COD file?', false);
+  await answerQuestion(
+      page, 'Code for block 1 is empty.\nDo you really want to save\n.COD file?', false);
   await page.keyboard.press('F9');
   await page.locator('#lamp-1[data-state=green]').waitFor();
   assert.equal(await lamp(page, 0), 'Block 0: compiled');
@@ -176,7 +186,10 @@ async function savesFiles(page) {
   // Code older than its text is saved only when the user says so.
   await setSource(page, `${Loop}\n; changed`);
   await page.keyboard.press('Control+Alt+S');
-  await answerQuestion(page, 'The code of block 1 is older than its text:\nthe text changed after the compile.\nSave the code it holds?', false);
+  await answerQuestion(
+      page,
+      'The code of block 1 is older than its text:\nthe text changed after the compile.\nSave the code it holds?',
+      false);
 
   // The program file read back gives the same program.
   await page.locator('#cmd-new').click();
@@ -199,7 +212,7 @@ async function servesEditor(page) {
   const fault = page.locator('#editor-0 .cm-lintRange-error');
   await fault.waitFor();
   await page.locator('#global').fill(';Global\nLIMIT = 5');
-  await fault.waitFor({ state: 'detached' });
+  await fault.waitFor({state: 'detached'});
 
   await page.locator('#editor-0 .cm-line >> nth=2').click();
   await page.keyboard.press('End');
@@ -220,7 +233,9 @@ async function servesEditor(page) {
   await page.keyboard.press('F2');
   await page.locator('.cm-panel input, .cm-tooltip input').first().fill('again');
   await page.keyboard.press('Enter');
-  await page.waitForFunction(() => document.querySelector('#editor-0 .cm-content').textContent.split('again').length === 3);
+  await page.waitForFunction(
+      () =>
+          document.querySelector('#editor-0 .cm-content').textContent.split('again').length === 3);
 
   await page.keyboard.press('Control+h');
   await page.locator('#editor-0 .cm-search input[name=replace]').waitFor();
@@ -234,7 +249,8 @@ async function linksCode(page) {
   await page.locator('#lamp-0[data-state=green]').waitFor();
   await page.locator('#code-words li >> nth=4').click();
   assert.equal(await page.locator('#editor-0 .cm-activeLine').innerText(), 'NEXT:   OUT (R1),P.1');
-  assert.equal(await page.locator('#code-words li.linked').allInnerTexts().then((w) => w.length), 1);
+  assert.equal(
+      await page.locator('#code-words li.linked').allInnerTexts().then((w) => w.length), 1);
   await page.keyboard.press('Control+l');
   const marked = page.locator('#listing-rows .linked');
   await marked.first().waitFor();
@@ -275,8 +291,8 @@ async function speaksRussian(page) {
 
 async function screenshots(browser, url, dir) {
   for (const colorScheme of ['light', 'dark']) {
-    const page = await browser.newPage({ colorScheme });
-    await page.emulateMedia({ colorScheme });
+    const page = await browser.newPage({colorScheme});
+    await page.emulateMedia({colorScheme});
     await page.goto(url);
     await page.locator('body.ready').waitFor();
     await page.locator('#language').selectOption('1');
@@ -286,15 +302,18 @@ async function screenshots(browser, url, dir) {
     await page.locator('#line-status:text("Bl.1")').waitFor();
     await page.locator('#tab-0').click();
     await page.locator('.editor:not([hidden]) .cm-line >> nth=4').click();
-    await page.screenshot({ path: path.join(dir, `page-${colorScheme}.png`) });
+    await page.screenshot({path: path.join(dir, `page-${colorScheme}.png`)});
     await page.close();
   }
 }
 
-const { server, url } = await serve();
+const {server, url} = await serve();
 const browser = await chromium.launchPersistentContext(path.join(work, 'profile'), {
-  executablePath: '/usr/bin/chromium', args: Args, headless: true, acceptDownloads: true,
-  viewport: { width: 1100, height: 820 },
+  executablePath: '/usr/bin/chromium',
+  args: Args,
+  headless: true,
+  acceptDownloads: true,
+  viewport: {width: 1100, height: 820},
 });
 const errors = [];
 const dialogs = [];
@@ -306,7 +325,17 @@ try {
     dialogs.push(d.type());
     d.accept();
   });
-  for (const [name, step] of Object.entries({ loads, namesControls, compiles, editsBlocks, savesFiles, servesEditor, linksCode, keepsWork, speaksRussian })) {
+  for (const [name, step] of Object.entries({
+         loads,
+         namesControls,
+         compiles,
+         editsBlocks,
+         savesFiles,
+         servesEditor,
+         linksCode,
+         keepsWork,
+         speaksRussian
+       })) {
     await (name === 'loads' ? step(page, url) : step(page));
     console.log(`ok ${name}`);
   }
@@ -316,5 +345,5 @@ try {
 } finally {
   await browser.close();
   server.kill();
-  rmSync(work, { recursive: true, force: true });
+  rmSync(work, {recursive: true, force: true});
 }

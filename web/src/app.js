@@ -1,11 +1,11 @@
 // The Q41 page: the program's blocks as tabs, an editor per block served by the language
 // server in the worker, and the desktop's commands on the same core.
-import { startCore, coreRequest, lspTransport, onCoreFailure } from './core.js';
-import { createClient, createEditor, refreshTokens, selectLine } from './editor.js';
-import { t, setLanguage, currentLanguage, editorPhrases } from './texts.js';
-import { state, loadStored, saveNow, saveSoon, setSnapshot, storedLanguage, storeLanguage } from './state.js';
-import { renderAll, renderBlock, highlightCodeLine, applyTexts } from './view.js';
-import { bindCommands } from './commands.js';
+import {bindCommands} from './commands.js';
+import {coreRequest, lspTransport, onCoreFailure, startCore} from './core.js';
+import {createClient, createEditor, refreshTokens, selectLine} from './editor.js';
+import {loadStored, saveNow, saveSoon, setSnapshot, state, storedLanguage, storeLanguage} from './state.js';
+import {currentLanguage, editorPhrases, setLanguage, t} from './texts.js';
+import {applyTexts, highlightCodeLine, renderAll, renderBlock} from './view.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -16,9 +16,7 @@ export const page = {
   caretLine: 1,
 };
 
-export function view() {
-  return page.views[state.current];
-}
+export function view() { return page.views[state.current]; }
 
 // The whole program as it stands, sources from the editors.
 export function programNow() {
@@ -28,9 +26,9 @@ export function programNow() {
     global: $('global').value,
     memory: p.memory,
     blocks: p.blocks.map((b, k) => ({
-      ...b,
-      source: page.views[k] ? page.views[k].state.doc.toString() : b.source,
-    })),
+                           ...b,
+                           source: page.views[k] ? page.views[k].state.doc.toString() : b.source,
+                         })),
   };
 }
 
@@ -45,17 +43,17 @@ export function sendGlobal(now = false) {
   const send = () => {
     if (!page.client) return;
     page.client.notification('workspace/didChangeConfiguration', {
-      settings: { global: $('global').value },
+      settings: {global: $('global').value},
     });
     page.views.forEach((v) => refreshTokens(v));
   };
-  if (now) send();
-  else configTimer = setTimeout(send, 150);
+  if (now)
+    send();
+  else
+    configTimer = setTimeout(send, 150);
 }
 
-function blockUri(k) {
-  return `file:///program/block${k}.asm`;
-}
+function blockUri(k) { return `file:///program/block${k}.asm`; }
 
 export function addEditor(k) {
   const host = document.createElement('div');
@@ -115,7 +113,8 @@ export function adoptProgram(program, withSources) {
     return;
   }
   program.blocks.forEach((b, k) => {
-    if (state.program.blocks[k]) Object.assign(state.program.blocks[k], { ...b, source: state.program.blocks[k].source });
+    if (state.program.blocks[k])
+      Object.assign(state.program.blocks[k], {...b, source: state.program.blocks[k].source});
   });
 }
 
@@ -152,7 +151,7 @@ export function selectFault(k, outcome) {
 }
 
 async function loadTexts() {
-  const answer = await coreRequest({ op: 'texts' });
+  const answer = await coreRequest({op: 'texts'});
   setLanguage(currentLanguage(), answer.texts || {});
   applyTexts();
 }
@@ -176,9 +175,11 @@ async function start() {
   await started;
   const texts = loadTexts();
   // The core's first-run and new programs, asked once: adding a block then waits for nothing.
-  state.defaults = await coreRequest({ op: 'defaults' });
+  state.defaults = await coreRequest({op: 'defaults'});
   if (stored) {
-    Object.assign(state, { program: stored.program, fileName: stored.fileName || 'prog', dirty: !!stored.dirty });
+    Object.assign(
+        state,
+        {program: stored.program, fileName: stored.fileName || 'prog', dirty: !!stored.dirty});
     state.lamps = stored.lamps || stored.program.blocks.map(() => 'white');
     state.compiledSource = stored.compiledSource || [];
     state.current = Math.min(stored.current || 0, stored.program.blocks.length - 1);
@@ -210,8 +211,6 @@ addEventListener('beforeunload', (e) => {
   }
 });
 
-function showFailure(text) {
-  $('fault-status').textContent = t('CoreFailed') + text;
-}
+function showFailure(text) { $('fault-status').textContent = t('CoreFailed') + text; }
 onCoreFailure(showFailure);
 start().catch((e) => showFailure(String(e)));

@@ -1,14 +1,11 @@
 // The commands of the page, as the desktop's menu, buttons and keys give them.
-import { coreRequest, bytesFromBase64, base64FromBytes } from './core.js';
-import { t } from './texts.js';
-import { state, saveSoon, padAddress, ppuList } from './state.js';
-import { ask, notice } from './dialogs.js';
-import {
-  programNow, changed, sendGlobal, addEditor, removeEditor, adoptProgram, showBlock,
-  showOutcome, selectFault, switchLanguage,
-} from './app.js';
-import { renderAll, renderLamps } from './view.js';
-import { openListing, openReference, bindCodeWords } from './panels.js';
+import {addEditor, adoptProgram, changed, programNow, removeEditor, selectFault, sendGlobal, showBlock, showOutcome, switchLanguage} from './app.js';
+import {base64FromBytes, bytesFromBase64, coreRequest} from './core.js';
+import {ask, notice} from './dialogs.js';
+import {bindCodeWords, openListing, openReference} from './panels.js';
+import {padAddress, ppuList, saveSoon, state} from './state.js';
+import {t} from './texts.js';
+import {renderAll, renderLamps} from './view.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -24,7 +21,7 @@ async function core(request) {
 export async function compileBlock() {
   const k = state.current;
   const program = programNow();
-  const answer = await core({ op: 'compileBlock', program, block: k });
+  const answer = await core({op: 'compileBlock', program, block: k});
   if (!answer) return;
   adoptProgram(answer.program, false);
   showOutcome(k, answer.outcome, program.blocks[k].source);
@@ -35,7 +32,7 @@ export async function compileBlock() {
 
 export async function compileAll() {
   const program = programNow();
-  const answer = await core({ op: 'compileAll', program });
+  const answer = await core({op: 'compileAll', program});
   if (!answer) return;
   adoptProgram(answer.program, false);
   const last = state.program.blocks.length - 1;
@@ -45,7 +42,8 @@ export async function compileAll() {
   answer.blocks.forEach((outcome, k) => showOutcome(k, outcome, program.blocks[k].source));
   state.status.line = answer.lineCaption;
   state.status.fault = answer.errCaption;
-  state.status.warnings = answer.blocks.flatMap((o, k) => (o.warnings || []).map((w) => `${k}: ${w.text}`));
+  state.status.warnings =
+      answer.blocks.flatMap((o, k) => (o.warnings || []).map((w) => `${k}: ${w.text}`));
   const shown = answer.succeeded ? last : answer.failedBlock;
   showBlock(shown);
   renderAll();
@@ -60,7 +58,7 @@ export async function addBlock() {
     await notice(t('TextNewBlockRestricted'));
     return;
   }
-  blocks.push({ ...structuredClone(state.defaults.newProgram.blocks[0]), source: '' });
+  blocks.push({...structuredClone(state.defaults.newProgram.blocks[0]), source: ''});
   state.lamps[blocks.length - 1] = 'white';
   addEditor(blocks.length - 1);
   showBlock(blocks.length - 1, true);
@@ -86,7 +84,7 @@ export async function deleteBlock() {
 async function newProgram() {
   if (programNow().blocks[0].source !== '' && !(await ask(t('TextClearProgram')))) return;
   const memory = state.program.memory;
-  resetTo({ ...structuredClone(state.defaults.newProgram), memory }, 'prog');
+  resetTo({...structuredClone(state.defaults.newProgram), memory}, 'prog');
 }
 
 function resetTo(program, fileName) {
@@ -94,7 +92,7 @@ function resetTo(program, fileName) {
   state.display = [];
   state.compiledSource = [];
   state.lamps = program.blocks.map(() => 'white');
-  state.status = { line: '', fault: '', warnings: [] };
+  state.status = {line: '', fault: '', warnings: []};
   state.fileName = fileName;
   adoptProgram(program, true);
   showBlock(0, true);
@@ -105,14 +103,16 @@ function resetTo(program, fileName) {
 
 async function openFile(file) {
   const bytes = new Uint8Array(await file.arrayBuffer());
-  const answer = await core({ op: 'readProgram', bytes: base64FromBytes(bytes), before: programNow() });
+  const answer =
+      await core({op: 'readProgram', bytes: base64FromBytes(bytes), before: programNow()});
   if (!answer) return;
   resetTo(answer.program, file.name.replace(/\.[^.]*$/, '') || 'prog');
   if (answer.message) await notice(answer.message);
 }
 
 function download(b64, name) {
-  const url = URL.createObjectURL(new Blob([bytesFromBase64(b64)], { type: 'application/octet-stream' }));
+  const url =
+      URL.createObjectURL(new Blob([bytesFromBase64(b64)], {type: 'application/octet-stream'}));
   const a = document.createElement('a');
   a.href = url;
   a.download = name;
@@ -123,7 +123,7 @@ function download(b64, name) {
 }
 
 async function saveProgram() {
-  const answer = await core({ op: 'writeProgram', program: programNow() });
+  const answer = await core({op: 'writeProgram', program: programNow()});
   if (!answer) return;
   download(answer.bytes, `${state.fileName}.asm`);
   state.dirty = false;
@@ -136,7 +136,9 @@ function codeQuestion(n, block) {
   if (!block.code || block.code.length === 0) return 'TextEmptyBlockCode';
   if (block.codeFromFailedCompile) return 'TextFailedBlockCode';
   const compiled = state.compiledSource[n];
-  return compiled !== undefined && compiled !== null && compiled !== block.source ? 'TextStaleBlockCode' : null;
+  return compiled !== undefined && compiled !== null && compiled !== block.source ?
+      'TextStaleBlockCode' :
+      null;
 }
 
 async function codeQuestions(program) {
@@ -150,7 +152,7 @@ async function codeQuestions(program) {
 async function saveCode() {
   const program = programNow();
   if (!(await codeQuestions(program))) return;
-  const answer = await core({ op: 'codeFile', program });
+  const answer = await core({op: 'codeFile', program});
   if (answer) download(answer.bytes, `${state.fileName}.Q41`);
 }
 
@@ -161,20 +163,21 @@ function stepBlock(delta) {
 
 // Function keys and the desktop's Ctrl shortcuts work wherever the focus is.
 const Keys = [
-  { key: 'F9', ctrl: false, run: compileAll },
-  { key: 'F9', ctrl: true, run: compileBlock },
-  { key: 'o', ctrl: true, run: () => $('file-input').click() },
-  { key: 's', ctrl: true, run: saveProgram },
-  { key: 's', ctrl: true, alt: true, run: saveCode },
-  { key: 'l', ctrl: true, run: openListing },
-  { key: 'PageDown', ctrl: true, run: () => stepBlock(1) },
-  { key: 'PageUp', ctrl: true, run: () => stepBlock(-1) },
+  {key: 'F9', ctrl: false, run: compileAll},
+  {key: 'F9', ctrl: true, run: compileBlock},
+  {key: 'o', ctrl: true, run: () => $('file-input').click()},
+  {key: 's', ctrl: true, run: saveProgram},
+  {key: 's', ctrl: true, alt: true, run: saveCode},
+  {key: 'l', ctrl: true, run: openListing},
+  {key: 'PageDown', ctrl: true, run: () => stepBlock(1)},
+  {key: 'PageUp', ctrl: true, run: () => stepBlock(-1)},
 ];
 
 function onKey(e) {
   if (document.querySelector('dialog[open]')) return;
   const key = e.key.length === 1 ? e.key.toLowerCase() : e.key;
-  const hit = Keys.find((k) => k.key === key && k.ctrl === (e.ctrlKey || e.metaKey) && !!k.alt === e.altKey);
+  const hit = Keys.find(
+      (k) => k.key === key && k.ctrl === (e.ctrlKey || e.metaKey) && !!k.alt === e.altKey);
   if (!hit) return;
   e.preventDefault();
   e.stopPropagation();
@@ -183,7 +186,8 @@ function onKey(e) {
 
 function onTabKey(e) {
   const count = state.program.blocks.length;
-  const moves = { ArrowRight: state.current + 1, ArrowLeft: state.current - 1, Home: 0, End: count - 1 };
+  const moves =
+      {ArrowRight: state.current + 1, ArrowLeft: state.current - 1, Home: 0, End: count - 1};
   if (!(e.key in moves)) return;
   e.preventDefault();
   const k = (moves[e.key] + count) % count;

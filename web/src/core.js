@@ -1,6 +1,7 @@
 // The page's side of the worker: core requests as promises, and the language server as a
 // Transport for the LSP client.
-const worker = window.q41Worker || new Worker(new URL('./worker.js', import.meta.url), { type: 'module' });
+const worker =
+    window.q41Worker || new Worker(new URL('./worker.js', import.meta.url), {type: 'module'});
 const pending = new Map();
 const lspHandlers = new Set();
 let nextId = 1;
@@ -24,39 +25,31 @@ worker.onerror = (event) => failed(event.message || 'worker error');
 let failureHandler = (text) => console.error('Q41 core:', text);
 function failed(text) {
   failureHandler(text);
-  for (const resolve of pending.values()) resolve({ error: text });
+  for (const resolve of pending.values()) resolve({error: text});
   pending.clear();
 }
 
-export function onCoreFailure(handler) {
-  failureHandler = handler;
-}
+export function onCoreFailure(handler) { failureHandler = handler; }
 
 function post(message) {
   const id = nextId++;
   return new Promise((resolve) => {
     pending.set(id, resolve);
-    worker.postMessage({ ...message, id });
+    worker.postMessage({...message, id});
   });
 }
 
 // Starts (or restarts, in another language) the core and its language server.
-export function startCore(language) {
-  return post({ start: language });
-}
+export function startCore(language) { return post({start: language}); }
 
 // One program operation: resolves to the core's answer (which may be {error}).
-export function coreRequest(request) {
-  return post({ core: request });
-}
+export function coreRequest(request) { return post({core: request}); }
 
 // A fresh transport per LSP client: a restarted server gets a new client.
 export function lspTransport() {
   const own = new Set();
   return {
-    send(message) {
-      worker.postMessage({ lsp: message });
-    },
+    send(message) { worker.postMessage({lsp: message}); },
     subscribe(handler) {
       own.add(handler);
       lspHandlers.add(handler);

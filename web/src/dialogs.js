@@ -1,6 +1,6 @@
 // The page's message boxes: a question with OK and Cancel, or a notice with OK alone.
 // Escape and closing count as Cancel, as the desktop's boxes do.
-import { t, plain } from './texts.js';
+import {plain, t} from './texts.js';
 
 const dialog = () => document.getElementById('question');
 
@@ -29,9 +29,7 @@ export function ask(text, withCancel = true) {
   });
 }
 
-export function notice(text) {
-  return ask(text, false);
-}
+export function notice(text) { return ask(text, false); }
 
 // A panel dialog: its Close button and Escape close it, and focus goes back where it was.
 export function openPanel(box, focusTarget) {

@@ -1,29 +1,25 @@
 // The source editor of one block: CodeMirror with the language server's services. The
 // colours come from the server's semantic tokens; the page itself knows nothing of the
 // language.
-import { EditorState, StateEffect, StateField } from '@codemirror/state';
-import {
-  EditorView, Decoration, keymap, lineNumbers, highlightActiveLine, highlightActiveLineGutter,
-  drawSelection, highlightSpecialChars,
-} from '@codemirror/view';
-import { history, historyKeymap, defaultKeymap } from '@codemirror/commands';
-import { search, searchKeymap, openSearchPanel, highlightSelectionMatches } from '@codemirror/search';
-import { completionKeymap } from '@codemirror/autocomplete';
-import { lintGutter } from '@codemirror/lint';
-import {
-  LSPClient, LSPPlugin, serverCompletion, hoverTooltips, renameKeymap, jumpToDefinitionKeymap,
-  findReferencesKeymap, serverDiagnostics,
-} from '@codemirror/lsp-client';
+import {completionKeymap} from '@codemirror/autocomplete';
+import {defaultKeymap, history, historyKeymap} from '@codemirror/commands';
+import {lintGutter} from '@codemirror/lint';
+import {findReferencesKeymap, hoverTooltips, jumpToDefinitionKeymap, LSPClient, LSPPlugin, renameKeymap, serverCompletion, serverDiagnostics} from '@codemirror/lsp-client';
+import {highlightSelectionMatches, openSearchPanel, search, searchKeymap} from '@codemirror/search';
+import {EditorState, StateEffect, StateField} from '@codemirror/state';
+import {Decoration, drawSelection, EditorView, highlightActiveLine, highlightActiveLineGutter, highlightSpecialChars, keymap, lineNumbers} from '@codemirror/view';
 
 // The server's legend, in its order; a label's definition carries "declaration".
-const Legend = ['keyword', 'variable', 'number', 'string', 'function', 'enumMember', 'macro', 'comment'];
+const Legend =
+    ['keyword', 'variable', 'number', 'string', 'function', 'enumMember', 'macro', 'comment'];
 
 const setTokens = StateEffect.define();
 const tokenField = StateField.define({
   create: () => Decoration.none,
   update(value, tr) {
     value = value.map(tr.changes);
-    for (const effect of tr.effects) if (effect.is(setTokens)) value = effect.value;
+    for (const effect of tr.effects)
+      if (effect.is(setTokens)) value = effect.value;
     return value;
   },
   provide: (field) => EditorView.decorations.from(field),
@@ -32,7 +28,7 @@ const tokenField = StateField.define({
 const marks = {};
 function tokenMark(type, declaration) {
   const name = `tok-${Legend[type] || 'other'}${declaration ? ' tok-declaration' : ''}`;
-  return marks[name] || (marks[name] = Decoration.mark({ class: name }));
+  return marks[name] || (marks[name] = Decoration.mark({class: name}));
 }
 
 function decodeTokens(doc, data) {
@@ -60,10 +56,10 @@ export async function refreshTokens(view) {
   const doc = view.state.doc;
   try {
     const result = await plugin.client.request('textDocument/semanticTokens/full', {
-      textDocument: { uri: plugin.uri },
+      textDocument: {uri: plugin.uri},
     });
     if (result && view.state.doc === doc) {
-      view.dispatch({ effects: setTokens.of(decodeTokens(doc, result.data || [])) });
+      view.dispatch({effects: setTokens.of(decodeTokens(doc, result.data || []))});
     }
   } catch {
     // A server restarted in another language answers no more; the new client repaints.
@@ -75,7 +71,7 @@ export function createClient(transport) {
     rootUri: 'file:///program/',
     timeout: 5000,
     extensions: [
-      serverCompletion({ override: true }),
+      serverCompletion({override: true}),
       hoverTooltips(),
       keymap.of([...renameKeymap, ...jumpToDefinitionKeymap, ...findReferencesKeymap]),
       serverDiagnostics(),
@@ -86,18 +82,27 @@ export function createClient(transport) {
 }
 
 const pageKeys = [
-  { key: 'Mod-h', run: openSearchPanel, scope: 'editor search-panel' },
+  {key: 'Mod-h', run: openSearchPanel, scope: 'editor search-panel'},
 ];
 
 // A block's editor; `onDocChange` hears every edit, `onCaret` every move of the caret line.
-export function createEditor({ parent, doc, uri, client, label, phrases, onDocChange, onCaret }) {
+export function createEditor({parent, doc, uri, client, label, phrases, onDocChange, onCaret}) {
   let tokenTimer = 0;
   const extensions = [
-    lineNumbers(), highlightActiveLineGutter(), highlightSpecialChars(), history(),
-    drawSelection(), highlightActiveLine(), highlightSelectionMatches(), search({ top: true }),
-    lintGutter(), tokenField, EditorState.phrases.of(phrases),
-    keymap.of([...pageKeys, ...completionKeymap, ...searchKeymap, ...historyKeymap, ...defaultKeymap]),
-    EditorView.contentAttributes.of({ 'aria-label': label, spellcheck: 'false' }),
+    lineNumbers(),
+    highlightActiveLineGutter(),
+    highlightSpecialChars(),
+    history(),
+    drawSelection(),
+    highlightActiveLine(),
+    highlightSelectionMatches(),
+    search({top: true}),
+    lintGutter(),
+    tokenField,
+    EditorState.phrases.of(phrases),
+    keymap.of(
+        [...pageKeys, ...completionKeymap, ...searchKeymap, ...historyKeymap, ...defaultKeymap]),
+    EditorView.contentAttributes.of({'aria-label': label, spellcheck: 'false'}),
     EditorView.updateListener.of((update) => {
       if (update.docChanged) {
         onDocChange(update.state.doc.toString());
@@ -110,7 +115,7 @@ export function createEditor({ parent, doc, uri, client, label, phrases, onDocCh
     }),
   ];
   if (client) extensions.push(client.plugin(uri, 'q41asm'));
-  const view = new EditorView({ state: EditorState.create({ doc, extensions }), parent });
+  const view = new EditorView({state: EditorState.create({doc, extensions}), parent});
   if (client) client.initializing.then(() => refreshTokens(view));
   return view;
 }
@@ -122,7 +127,7 @@ export function selectLine(view, line, column = 0) {
   const info = doc.line(line);
   const anchor = column > 0 ? Math.min(info.from + column - 1, info.to) : info.from;
   view.dispatch({
-    selection: column > 0 ? { anchor } : { anchor: info.from, head: info.to },
+    selection: column > 0 ? {anchor} : {anchor: info.from, head: info.to},
     scrollIntoView: true,
   });
   view.focus();

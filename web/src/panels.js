@@ -1,11 +1,11 @@
 // The listing of a block, the instruction reference and the code words' links to the
 // source: ways from a code word to its source line and back.
-import { coreRequest } from './core.js';
-import { t, currentLanguage } from './texts.js';
-import { state } from './state.js';
-import { openPanel } from './dialogs.js';
-import { page, view, programNow } from './app.js';
-import { selectLine } from './editor.js';
+import {page, programNow, view} from './app.js';
+import {coreRequest} from './core.js';
+import {openPanel} from './dialogs.js';
+import {selectLine} from './editor.js';
+import {state} from './state.js';
+import {currentLanguage, t} from './texts.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -31,12 +31,16 @@ function listingRow(row) {
 export async function openListing() {
   const box = $('listing-dialog');
   const k = state.current;
-  const answer = await coreRequest({ op: 'listing', program: programNow(), block: k });
+  const answer = await coreRequest({op: 'listing', program: programNow(), block: k});
   const rows = (answer && answer.rows) || [];
   const compiled = state.compiledSource[k];
-  const stale = compiled !== undefined && compiled !== null && compiled !== view().state.doc.toString();
-  $('listing-title').textContent = `${t('TitleListing').trim()}: BLOCK ${k}${stale ? t('TextListingStale') : ''}`;
-  $('listing-note').textContent = answer && answer.error ? answer.error : rows.length ? '' : t('TextListingNone');
+  const stale =
+      compiled !== undefined && compiled !== null && compiled !== view().state.doc.toString();
+  $('listing-title').textContent =
+      `${t('TitleListing').trim()}: BLOCK ${k}${stale ? t('TextListingStale') : ''}`;
+  $('listing-note').textContent = answer && answer.error ? answer.error :
+      rows.length                                        ? '' :
+                                                           t('TextListingNone');
   const list = $('listing-rows');
   list.setAttribute('aria-label', t('NameListingText'));
   list.replaceChildren(...rows.map(listingRow));
@@ -48,10 +52,10 @@ export async function openListing() {
   };
   const marked = list.querySelector('.linked') || list.querySelector('.listing-row');
   openPanel(box, marked || box.querySelector('.close'));
-  if (marked) marked.scrollIntoView({ block: 'center' });
+  if (marked) marked.scrollIntoView({block: 'center'});
 }
 
-let reference = { language: -1, entries: [] };
+let reference = {language: -1, entries: []};
 
 function textOf(html) {
   const div = document.createElement('div');
@@ -61,15 +65,21 @@ function textOf(html) {
 
 function showEntry(entry) {
   $('reference-text').innerHTML = entry ? entry.html : `<p>${t('TextReferenceNothing')}</p>`;
-  for (const li of $('reference-list').children) li.firstChild.setAttribute('aria-current', String(li.entry === entry));
+  for (const li of $('reference-list').children)
+    li.firstChild.setAttribute('aria-current', String(li.entry === entry));
 }
 
 function filterReference() {
   const words = $('reference-search').value.toLowerCase().split(/\s+/).filter(Boolean);
   // Entries named by the words come before those that only mention them.
-  const rank = (e) => (words.includes(e.key.toLowerCase()) ? 0 : words.every((w) => e.title.toLowerCase().includes(w)) ? 1 : 2);
+  const rank = (e) =>
+      (words.includes(e.key.toLowerCase())                       ? 0 :
+           words.every((w) => e.title.toLowerCase().includes(w)) ? 1 :
+                                                                   2);
   const hits = reference.entries.filter((e) => words.every((w) => e.search.includes(w)))
-    .map((e, i) => [rank(e), i, e]).sort((a, b) => a[0] - b[0] || a[1] - b[1]).map((x) => x[2]);
+                   .map((e, i) => [rank(e), i, e])
+                   .sort((a, b) => a[0] - b[0] || a[1] - b[1])
+                   .map((x) => x[2]);
   $('reference-list').replaceChildren(...hits.map((entry) => {
     const li = document.createElement('li');
     const button = document.createElement('button');
@@ -85,12 +95,12 @@ function filterReference() {
 
 export async function openReference() {
   if (reference.language !== currentLanguage()) {
-    const answer = await coreRequest({ op: 'reference' });
+    const answer = await coreRequest({op: 'reference'});
     const entries = (answer && answer.entries) || [];
     entries.forEach((e) => {
       e.search = `${e.key} ${e.title} ${textOf(e.html)}`.toLowerCase();
     });
-    reference = { language: currentLanguage(), entries };
+    reference = {language: currentLanguage(), entries};
   }
   $('reference-search').oninput = filterReference;
   filterReference();
@@ -107,14 +117,14 @@ export function bindCodeWords() {
     active = Math.max(0, Math.min(i, items.length - 1));
     for (const li of items) li.classList.toggle('active', Number(li.dataset.word) === active);
     list.setAttribute('aria-activedescendant', items[active].id);
-    items[active].scrollIntoView({ block: 'nearest' });
+    items[active].scrollIntoView({block: 'nearest'});
   };
   list.addEventListener('click', (e) => {
     const li = e.target.closest('li');
     if (li) goToLine(Number(li.dataset.line));
   });
   list.addEventListener('keydown', (e) => {
-    const moves = { ArrowDown: active + 1, ArrowUp: active - 1, Home: 0, End: 1e9 };
+    const moves = {ArrowDown: active + 1, ArrowUp: active - 1, Home: 0, End: 1e9};
     if (e.key in moves) {
       e.preventDefault();
       activate(moves[e.key]);

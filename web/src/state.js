@@ -4,15 +4,15 @@ const Key = 'q41.page';
 const LanguageKey = 'q41.language';
 
 export const state = {
-  program: null, // {header, global, memory, blocks}; sources live in the editors meanwhile
-  defaults: null, // the core's {firstRun, newProgram}
+  program: null,   // {header, global, memory, blocks}; sources live in the editors meanwhile
+  defaults: null,  // the core's {firstRun, newProgram}
   current: 0,
-  lamps: ['white'], // per existing block: white, red or green
-  display: [], // per block, what its last compile showed: {code, wordSourceLine, labels}
-  compiledSource: [], // per block, the text its code was compiled from
-  status: { line: '', fault: '', warnings: [] },
+  lamps: ['white'],    // per existing block: white, red or green
+  display: [],         // per block, what its last compile showed: {code, wordSourceLine, labels}
+  compiledSource: [],  // per block, the text its code was compiled from
+  status: {line: '', fault: '', warnings: []},
   fileName: 'prog',
-  dirty: false, // changed since the last program file download
+  dirty: false,  // changed since the last program file download
 };
 
 export function loadStored() {
@@ -28,18 +28,17 @@ export function loadStored() {
 let timer = 0;
 let snapshot = () => null;
 
-export function setSnapshot(f) {
-  snapshot = f;
-}
+export function setSnapshot(f) { snapshot = f; }
 
 export function saveNow() {
   clearTimeout(timer);
   timer = 0;
   const program = snapshot();
   if (!program) return;
-  const { current, lamps, compiledSource, fileName, dirty } = state;
+  const {current, lamps, compiledSource, fileName, dirty} = state;
   try {
-    localStorage.setItem(Key, JSON.stringify({ program, current, lamps, compiledSource, fileName, dirty }));
+    localStorage.setItem(
+        Key, JSON.stringify({program, current, lamps, compiledSource, fileName, dirty}));
   } catch (e) {
     console.error('Q41: the program was not kept:', e);
   }
@@ -56,9 +55,7 @@ export function storedLanguage() {
   return (navigator.language || '').toLowerCase().startsWith('ru') ? 0 : 1;
 }
 
-export function storeLanguage(language) {
-  localStorage.setItem(LanguageKey, String(language));
-}
+export function storeLanguage(language) { localStorage.setItem(LanguageKey, String(language)); }
 
 // Four characters, "0" in front of a shorter text; a longer one stays as typed.
 export function padAddress(text) {
@@ -68,6 +65,7 @@ export function padAddress(text) {
 // The PPU list of four flags: the chosen digits from 4 down to 1, "0" in front.
 export function ppuList(flags) {
   let digits = '';
-  for (let n = 4; n >= 1; n--) if (flags[n - 1]) digits += n;
+  for (let n = 4; n >= 1; n--)
+    if (flags[n - 1]) digits += n;
   return padAddress(digits);
 }

@@ -20,19 +20,33 @@ const PageTexts = {
 
 // The editor's own words (search panel, rename, lists) in Russian; English is the editor's.
 const EditorPhrasesRu = {
-  Find: 'Найти', Replace: 'Заменить', next: 'далее', previous: 'назад', all: 'все',
-  'match case': 'учитывать регистр', regexp: 'рег. выражение', 'by word': 'слово целиком',
-  replace: 'заменить', 'replace all': 'заменить все', close: 'закрыть',
-  'current match': 'текущее совпадение', 'replaced $ matches': 'заменено совпадений: $',
-  'replaced match on line $': 'заменено в строке $', 'on line': 'в строке',
-  'Go to line': 'Перейти к строке', go: 'перейти', 'New name': 'Новое имя', rename: 'переименовать',
-  'Reference list': 'Ссылки', Completions: 'Варианты', Diagnostics: 'Ошибки',
-  'No diagnostics': 'Ошибок нет', 'Control character': 'Управляющий символ',
+  Find: 'Найти',
+  Replace: 'Заменить',
+  next: 'далее',
+  previous: 'назад',
+  all: 'все',
+  'match case': 'учитывать регистр',
+  regexp: 'рег. выражение',
+  'by word': 'слово целиком',
+  replace: 'заменить',
+  'replace all': 'заменить все',
+  close: 'закрыть',
+  'current match': 'текущее совпадение',
+  'replaced $ matches': 'заменено совпадений: $',
+  'replaced match on line $': 'заменено в строке $',
+  'on line': 'в строке',
+  'Go to line': 'Перейти к строке',
+  go: 'перейти',
+  'New name': 'Новое имя',
+  rename: 'переименовать',
+  'Reference list': 'Ссылки',
+  Completions: 'Варианты',
+  Diagnostics: 'Ошибки',
+  'No diagnostics': 'Ошибок нет',
+  'Control character': 'Управляющий символ',
 };
 
-export function editorPhrases() {
-  return language === 0 ? EditorPhrasesRu : {};
-}
+export function editorPhrases() { return language === 0 ? EditorPhrasesRu : {}; }
 
 let language = 1;
 let coreTexts = {};
@@ -42,9 +56,7 @@ export function setLanguage(value, texts) {
   coreTexts = texts || {};
 }
 
-export function currentLanguage() {
-  return language;
-}
+export function currentLanguage() { return language; }
 
 // A text by its name: the page's own table first, then the core's; "%1", "%2" filled in.
 export function t(name, ...args) {
@@ -58,6 +70,4 @@ export function t(name, ...args) {
 }
 
 // The core's button texts carry "&" before their access key; the page shows them plain.
-export function plain(text) {
-  return text.replace(/&(.)/g, '$1');
-}
+export function plain(text) { return text.replace(/&(.)/g, '$1'); }

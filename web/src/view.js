@@ -1,21 +1,24 @@
 // Puts the page's state on screen: texts, tabs, the current block's fields, code words,
 // labels, lamps and the status lines.
-import { t, plain, currentLanguage } from './texts.js';
-import { state, ppuList } from './state.js';
-import { page } from './app.js';
+import {page} from './app.js';
+import {ppuList, state} from './state.js';
+import {currentLanguage, plain, t} from './texts.js';
 
 const $ = (id) => document.getElementById(id);
 
 export function applyTexts() {
   document.documentElement.lang = currentLanguage() === 0 ? 'ru' : 'en';
   document.title = t('TitleForm1').trim();
-  for (const el of document.querySelectorAll('[data-text]')) el.textContent = plain(t(el.dataset.text));
+  for (const el of document.querySelectorAll('[data-text]'))
+    el.textContent = plain(t(el.dataset.text));
   for (const el of document.querySelectorAll('[data-hint]')) {
     el.title = t(el.dataset.hint);
     el.setAttribute('aria-label', t(el.dataset.hint));
   }
-  for (const el of document.querySelectorAll('[data-name]')) el.setAttribute('aria-label', t(el.dataset.name));
-  for (const el of document.querySelectorAll('[data-placeholder]')) el.placeholder = t(el.dataset.placeholder);
+  for (const el of document.querySelectorAll('[data-name]'))
+    el.setAttribute('aria-label', t(el.dataset.name));
+  for (const el of document.querySelectorAll('[data-placeholder]'))
+    el.placeholder = t(el.dataset.placeholder);
   $('tabs').setAttribute('aria-label', t('Blocks'));
   $('commands').setAttribute('aria-label', t('Commands'));
   $('line-status').setAttribute('aria-label', t('NameLineStatus'));
@@ -66,13 +69,14 @@ function renderSettings() {
 export function shownCode() {
   const k = state.current;
   const block = state.program.blocks[k];
-  return state.display[k] || { code: block.code || [], wordSourceLine: block.wordSourceLine || [], labels: [] };
+  return state.display[k] ||
+      {code: block.code || [], wordSourceLine: block.wordSourceLine || [], labels: []};
 }
 
 function renderCode() {
   const list = $('code-words');
   list.setAttribute('aria-label', t('NameBlockCode', state.current));
-  const { code, wordSourceLine } = shownCode();
+  const {code, wordSourceLine} = shownCode();
   list.removeAttribute('aria-activedescendant');
   list.replaceChildren(...code.map((word, i) => {
     const li = document.createElement('li');
@@ -107,7 +111,7 @@ export function highlightCodeLine(line) {
     li.classList.toggle('linked', on);
     if (on && !first) first = li;
   }
-  if (first) first.scrollIntoView({ block: 'nearest' });
+  if (first) first.scrollIntoView({block: 'nearest'});
 }
 
 export function renderLamps() {
@@ -121,7 +125,7 @@ export function renderLamps() {
     const lamp = document.createElement('span');
     lamp.className = `lamp lamp-${colour}`;
     lamp.id = `lamp-${k}`;
-    const stateText = { green: 'LampCompiled', red: 'LampFailed' }[colour] || 'LampNotCompiled';
+    const stateText = {green: 'LampCompiled', red: 'LampFailed'}[colour] || 'LampNotCompiled';
     if (exists) {
       lamp.role = 'img';
       lamp.setAttribute('aria-label', t('NameLamp', k, t(stateText)));
