@@ -30,6 +30,7 @@ const Args = [
 ];
 
 const Hello = readFileSync(path.join(root, 'examples/hello.asm'), 'utf8').replace(/\r?\n$/, '');
+const Header = 'Программа студента, вариант 7';
 const Loop = 'loop:   in p.3, r0\n        out r0, p.4\n        br loop\n        hlt';
 
 function serve() {
@@ -148,6 +149,7 @@ async function editsBlocks(page) {
   await page.locator('#ppu-address').press('Tab');
   assert.equal(await page.locator('#ppu-address').inputValue(), '0010');
   await page.locator('#memory-1').check();
+  await page.locator('#header').fill(Header);
 
   await page.locator('#block-add').click();
   await setSource(page, 'nop');
@@ -175,6 +177,9 @@ async function savesFiles(page) {
   assert.equal(await text(page, 'line-status'), 'Successful compilation');
   const asm = await download(page, 'Control+S');
   const code = await download(page, 'Control+Alt+S');
+  // The program file holds the core's Windows-1251 bytes, not text the page encoded again.
+  const asmText = new TextDecoder('windows-1251').decode(readFileSync(asm));
+  assert.ok(asmText.includes(`\r\n;${Header}\r\n`), asmText.slice(0, 80));
   assert.deepEqual([path.basename(asm), path.basename(code)], ['prog.asm', 'prog.Q41']);
   const native = path.join(work, 'native.Q41');
   execFileSync(q41asm, ['--lang', 'en', asm, '-o', native]);
@@ -202,6 +207,7 @@ async function savesFiles(page) {
   assert.match(await source(page, 1), /^;BLOCK 1\n;PPU=0001\n[^]*\n\nloop: /);
   assert.ok((await source(page, 1)).endsWith(Loop));
   assert.equal(await page.locator('#ppu-address').inputValue(), '0010');
+  assert.ok((await page.locator('#header').inputValue()).includes(`;${Header}`));
 }
 
 // The language server's services reach the editor: GLOBAL names, completion, hover, go to
