@@ -88,15 +88,18 @@ export function removeEditor(k) {
   }
 }
 
-// (Re)connects a language client and builds the editors of all blocks around it.
-export function buildEditors() {
+// Builds the editors of all blocks; with `newServer` (the first time, or a server started
+// again in another language) around a new language client.
+export function buildEditors(newServer) {
   page.views.forEach((v) => v.destroy());
   page.views = [];
   $('editors').replaceChildren();
-  if (page.client) page.client.disconnect();
-  if (page.transport) page.transport.close();
-  page.transport = lspTransport();
-  page.client = createClient(page.transport);
+  if (newServer) {
+    if (page.client) page.client.disconnect();
+    if (page.transport) page.transport.close();
+    page.transport = lspTransport();
+    page.client = createClient(page.transport);
+  }
   page.client.initializing.then(() => sendGlobal(true));
   state.program.blocks.forEach((_, k) => addEditor(k));
 }
@@ -108,8 +111,7 @@ export function adoptProgram(program, withSources) {
     state.program = program;
     $('header').value = program.header;
     $('global').value = program.global;
-    buildEditors();
-    sendGlobal(true);
+    buildEditors(false);
     return;
   }
   program.blocks.forEach((b, k) => {
@@ -162,7 +164,7 @@ export async function switchLanguage(language) {
   state.program.blocks = programNow().blocks;
   await startCore(language);
   await loadTexts();
-  buildEditors();
+  buildEditors(true);
   renderAll();
 }
 
@@ -191,7 +193,7 @@ async function start() {
   $('header').value = state.program.header;
   $('global').value = state.program.global;
   setSnapshot(() => (state.program ? programNow() : null));
-  buildEditors();
+  buildEditors(true);
   bindCommands();
   renderAll();
   view().focus();
