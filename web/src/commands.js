@@ -43,7 +43,7 @@ export async function compileAll() {
   state.status.line = answer.lineCaption;
   state.status.fault = answer.errCaption;
   state.status.warnings =
-      answer.blocks.flatMap((o, k) => (o.warnings || []).map((w) => `${k}: ${w.text}`));
+      answer.blocks.flatMap((o, k) => (o.warnings || []).map((w) => `Bl.${k}; ${w.text}`));
   const shown = answer.succeeded ? last : answer.failedBlock;
   showBlock(shown);
   renderAll();

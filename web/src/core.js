@@ -13,6 +13,7 @@ worker.onmessage = (event) => {
   } else if (data.id !== undefined && pending.has(data.id)) {
     pending.get(data.id)(data.result);
     pending.delete(data.id);
+    showPending();
   } else if (data.fatal) {
     failed(data.failure);
   } else if (data.failure) {
@@ -27,14 +28,20 @@ function failed(text) {
   failureHandler(text);
   for (const resolve of pending.values()) resolve({error: text});
   pending.clear();
+  showPending();
 }
 
 export function onCoreFailure(handler) { failureHandler = handler; }
+
+// How many core requests are under way, on the body as data-pending: a driver of the page
+// waits for "0" to know that a command has done its work.
+function showPending() { document.body.dataset.pending = String(pending.size); }
 
 function post(message) {
   const id = nextId++;
   return new Promise((resolve) => {
     pending.set(id, resolve);
+    showPending();
     worker.postMessage({...message, id});
   });
 }
