@@ -17,7 +17,8 @@ const stamp = (file) => {
   }
 };
 if (stamp('node_modules/.package-lock.json') < stamp('package-lock.json')) {
-  execFileSync('npm', ['ci', '--no-audit', '--no-fund'], {cwd: here, stdio: 'inherit'});
+  execFileSync(
+      'npm', ['ci', '--ignore-scripts', '--no-audit', '--no-fund'], {cwd: here, stdio: 'inherit'});
 }
 const {build} = await import('esbuild');
 mkdirSync(out, {recursive: true});
