@@ -134,6 +134,7 @@ export function showBlock(k, focusEditor = false) {
 export function showOutcome(k, outcome, source) {
   state.lamps[k] = outcome.succeeded ? 'green' : 'red';
   state.compiledSource[k] = source;
+  state.faultLine[k] = outcome.succeeded ? 0 : outcome.line;
   // Compile all keeps a block's code in the program rather than in its outcome.
   const block = state.program.blocks[k];
   const own = outcome.code && outcome.code.length > 0;

@@ -39,6 +39,7 @@ export async function compileAll() {
   state.lamps = state.program.blocks.map(() => 'white');
   state.display = [];
   state.compiledSource = [];
+  state.faultLine = [];
   answer.blocks.forEach((outcome, k) => showOutcome(k, outcome, program.blocks[k].source));
   state.status.line = answer.lineCaption;
   state.status.fault = answer.errCaption;
@@ -91,6 +92,7 @@ function resetTo(program, fileName) {
   state.current = 0;
   state.display = [];
   state.compiledSource = [];
+  state.faultLine = [];
   state.lamps = program.blocks.map(() => 'white');
   state.status = {line: '', fault: '', warnings: []};
   state.fileName = fileName;

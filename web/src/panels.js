@@ -26,6 +26,15 @@ function listingRow(row) {
   return li;
 }
 
+function listingNote(k, answer, rows) {
+  if (answer && answer.error) return answer.error;
+  if (state.lamps[k] === 'red') {
+    const line = state.faultLine[k];
+    return line > 0 ? t('TextListingFailed', k, line) : t('TextListingFailedNoLine', k);
+  }
+  return rows.length ? '' : t('TextListingNone');
+}
+
 // The listing of the current block; the rows of the caret's line are marked and in view,
 // and a row leads back to its source line.
 export async function openListing() {
@@ -38,9 +47,7 @@ export async function openListing() {
       compiled !== undefined && compiled !== null && compiled !== view().state.doc.toString();
   $('listing-title').textContent =
       `${t('TitleListing').trim()}: BLOCK ${k}${stale ? t('TextListingStale') : ''}`;
-  $('listing-note').textContent = answer && answer.error ? answer.error :
-      rows.length                                        ? '' :
-                                                           t('TextListingNone');
+  $('listing-note').textContent = listingNote(k, answer, rows);
   const list = $('listing-rows');
   list.setAttribute('aria-label', t('NameListingText'));
   list.replaceChildren(...rows.map(listingRow));

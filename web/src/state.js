@@ -10,6 +10,7 @@ export const state = {
   lamps: ['white'],    // per existing block: white, red or green
   display: [],         // per block, what its last compile showed: {code, wordSourceLine, labels}
   compiledSource: [],  // per block, the text its code was compiled from
+  faultLine: [],       // per block, the line of its last compile's fault (0 none or unknown)
   status: {line: '', fault: '', warnings: []},
   fileName: 'prog',
   dirty: false,  // changed since the last program file download
