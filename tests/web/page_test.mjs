@@ -126,6 +126,12 @@ async function compiles(page) {
   assert.match(await text(page, 'fault-status'), /#COUNT/);
   assert.equal(await page.locator('.cm-activeLine').innerText(), '        MOV R2,#COUNT');
 
+  await page.keyboard.press('Control+l');
+  await page.locator('#listing-dialog[open]').waitFor();
+  assert.equal(
+      await text(page, 'listing-note'), 'Block 0 did not compile: the fault is on line 4.');
+  await page.keyboard.press('Escape');
+
   await setSource(page, Hello);
   await faultLine.waitFor({state: 'detached'});
   await page.keyboard.press('Control+F9');
