@@ -1,0 +1,72 @@
+// The program as the page holds it, and its copy in the browser's storage: nothing typed is
+// lost to a reload, a crash or a closed tab.
+const Key = 'q41.page';
+const LanguageKey = 'q41.language';
+
+export const state = {
+  program: null,   // {header, global, memory, blocks}; sources live in the editors meanwhile
+  defaults: null,  // the core's {firstRun, newProgram}
+  current: 0,
+  lamps: ['white'],    // per existing block: white, red or green
+  display: [],         // per block, what its last compile showed: {code, wordSourceLine, labels}
+  compiledSource: [],  // per block, the text its code was compiled from
+  faultLine: [],       // per block, the line of its last compile's fault (0 none or unknown)
+  status: {line: '', fault: '', warnings: []},
+  fileName: 'prog',
+  dirty: false,  // changed since the last program file download
+};
+
+export function loadStored() {
+  try {
+    const stored = JSON.parse(localStorage.getItem(Key) || 'null');
+    if (stored && stored.program && Array.isArray(stored.program.blocks)) return stored;
+  } catch {
+    // A damaged copy is no copy.
+  }
+  return null;
+}
+
+let timer = 0;
+let snapshot = () => null;
+
+export function setSnapshot(f) { snapshot = f; }
+
+export function saveNow() {
+  clearTimeout(timer);
+  timer = 0;
+  const program = snapshot();
+  if (!program) return;
+  const {current, lamps, compiledSource, fileName, dirty} = state;
+  try {
+    localStorage.setItem(
+        Key, JSON.stringify({program, current, lamps, compiledSource, fileName, dirty}));
+  } catch (e) {
+    console.error('Q41: the program was not kept:', e);
+  }
+}
+
+export function saveSoon() {
+  clearTimeout(timer);
+  timer = setTimeout(saveNow, 200);
+}
+
+export function storedLanguage() {
+  const value = localStorage.getItem(LanguageKey);
+  if (value === '0' || value === '1') return Number(value);
+  return (navigator.language || '').toLowerCase().startsWith('ru') ? 0 : 1;
+}
+
+export function storeLanguage(language) { localStorage.setItem(LanguageKey, String(language)); }
+
+// Four characters, "0" in front of a shorter text; a longer one stays as typed.
+export function padAddress(text) {
+  return text.length < 4 ? '0'.repeat(4 - text.length) + text : text;
+}
+
+// The PPU list of four flags: the chosen digits from 4 down to 1, "0" in front.
+export function ppuList(flags) {
+  let digits = '';
+  for (let n = 4; n >= 1; n--)
+    if (flags[n - 1]) digits += n;
+  return padAddress(digits);
+}

@@ -1,0 +1,162 @@
+// Puts the page's state on screen: texts, tabs, the current block's fields, code words,
+// labels, lamps and the status lines.
+import {page} from './app.js';
+import {ppuList, state} from './state.js';
+import {currentLanguage, plain, t} from './texts.js';
+
+const $ = (id) => document.getElementById(id);
+
+export function applyTexts() {
+  document.documentElement.lang = currentLanguage() === 0 ? 'ru' : 'en';
+  document.title = t('TitleForm1').trim();
+  for (const el of document.querySelectorAll('[data-text]'))
+    el.textContent = plain(t(el.dataset.text));
+  for (const el of document.querySelectorAll('[data-hint]')) {
+    el.title = t(el.dataset.hint);
+    el.setAttribute('aria-label', t(el.dataset.hint));
+  }
+  for (const el of document.querySelectorAll('[data-name]'))
+    el.setAttribute('aria-label', t(el.dataset.name));
+  for (const el of document.querySelectorAll('[data-placeholder]'))
+    el.placeholder = t(el.dataset.placeholder);
+  $('tabs').setAttribute('aria-label', t('Blocks'));
+  $('commands').setAttribute('aria-label', t('Commands'));
+  $('line-status').setAttribute('aria-label', t('NameLineStatus'));
+  $('fault-status').setAttribute('aria-label', t('NameFaultStatus'));
+  $('warnings').setAttribute('aria-label', t('Warnings'));
+  $('labels').setAttribute('aria-label', t('NameLabels'));
+  $('labels').setAttribute('aria-description', t('DescriptionLabels'));
+  $('language').value = String(currentLanguage());
+}
+
+function renderTabs() {
+  const tabs = $('tabs');
+  tabs.replaceChildren();
+  state.program.blocks.forEach((_, k) => {
+    const tab = document.createElement('button');
+    tab.type = 'button';
+    tab.role = 'tab';
+    tab.id = `tab-${k}`;
+    tab.textContent = `BLOCK ${k}`;
+    tab.setAttribute('aria-controls', 'block-panel');
+    tab.setAttribute('aria-selected', String(k === state.current));
+    tab.tabIndex = k === state.current ? 0 : -1;
+    tab.dataset.block = k;
+    tabs.append(tab);
+  });
+  $('block-panel').setAttribute('aria-labelledby', `tab-${state.current}`);
+}
+
+function renderSettings() {
+  const k = state.current;
+  const block = state.program.blocks[k];
+  for (let n = 1; n <= 4; n++) {
+    const box = $(`ppu-${n}`);
+    box.checked = !!block.ppu[n - 1];
+    box.setAttribute('aria-label', t('NamePpuBox', k, n));
+  }
+  $('ppu-list').textContent = ppuList(block.ppu);
+  $('ppu-list').setAttribute('aria-label', t('NamePpuList', k));
+  $('cpu-address').value = block.cpuAddress;
+  $('cpu-address').setAttribute('aria-label', t('NameCpuAddress', k));
+  $('ppu-address').value = block.ppuAddress;
+  $('ppu-address').setAttribute('aria-label', t('NamePpuAddress', k));
+  $('word-count').textContent = block.wordCount;
+  $('word-count').setAttribute('aria-label', t('NameWordCount', k));
+}
+
+// What the code pane and the label table show for the current block.
+export function shownCode() {
+  const k = state.current;
+  const block = state.program.blocks[k];
+  return state.display[k] ||
+      {code: block.code || [], wordSourceLine: block.wordSourceLine || [], labels: []};
+}
+
+function renderCode() {
+  const list = $('code-words');
+  list.setAttribute('aria-label', t('NameBlockCode', state.current));
+  const {code, wordSourceLine} = shownCode();
+  list.removeAttribute('aria-activedescendant');
+  list.replaceChildren(...code.map((word, i) => {
+    const li = document.createElement('li');
+    li.textContent = word;
+    li.dataset.line = wordSourceLine[i] || 0;
+    li.dataset.word = i;
+    li.id = `word-${i}`;
+    li.role = 'option';
+    return li;
+  }));
+  highlightCodeLine(page.caretLine);
+}
+
+function renderLabels() {
+  const body = $('labels').tBodies[0];
+  body.replaceChildren(...shownCode().labels.map((l) => {
+    const tr = document.createElement('tr');
+    for (const text of [l.name, l.kind, l.value]) {
+      const td = document.createElement('td');
+      td.textContent = text;
+      tr.append(td);
+    }
+    return tr;
+  }));
+}
+
+// The code words of a source line stand out, so the reader sees what the line became.
+export function highlightCodeLine(line) {
+  let first = null;
+  for (const li of $('code-words').children) {
+    const on = Number(li.dataset.line) === line;
+    li.classList.toggle('linked', on);
+    if (on && !first) first = li;
+  }
+  if (first) first.scrollIntoView({block: 'nearest'});
+}
+
+export function renderLamps() {
+  const row = $('lamp-row');
+  row.replaceChildren();
+  for (let k = 0; k < 6; k++) {
+    const exists = k < state.program.blocks.length;
+    const colour = exists ? state.lamps[k] || 'white' : 'none';
+    const cell = document.createElement('div');
+    cell.className = 'lamp-cell';
+    const lamp = document.createElement('span');
+    lamp.className = `lamp lamp-${colour}`;
+    lamp.id = `lamp-${k}`;
+    const stateText = {green: 'LampCompiled', red: 'LampFailed'}[colour] || 'LampNotCompiled';
+    if (exists) {
+      lamp.role = 'img';
+      lamp.setAttribute('aria-label', t('NameLamp', k, t(stateText)));
+      lamp.title = lamp.getAttribute('aria-label');
+    }
+    lamp.dataset.state = colour;
+    const caption = document.createElement('span');
+    caption.textContent = `B${k}`;
+    caption.setAttribute('aria-hidden', 'true');
+    cell.append(caption, lamp);
+    row.append(cell);
+  }
+}
+
+export function renderStatus() {
+  $('line-status').textContent = state.status.line;
+  $('fault-status').textContent = state.status.fault;
+  $('warnings').textContent = state.status.warnings.join('  ');
+}
+
+export function renderBlock() {
+  renderTabs();
+  renderSettings();
+  renderCode();
+  renderLabels();
+}
+
+export function renderAll() {
+  renderBlock();
+  renderLamps();
+  renderStatus();
+  const p = state.program;
+  $(`memory-${p.memory ? 1 : 0}`).checked = true;
+}
