@@ -82,6 +82,10 @@ class Session {
     await this.focusEnd();
     let text = '';
     for (let n = 1 + random(3); n > 0; --n) text += Words[random(Words.length)];
+    // No line starts with a blank, so that Enter (which keeps a line's indent) adds only the
+    // line break.
+    const before = this.blocks[this.current];
+    if (before === '' || before.endsWith('\n')) text = text.trimStart() || 'hlt';
     await this.page.keyboard.type(text);
     await this.page.keyboard.press('Escape');  // a completion list would take the next key
     this.blocks[this.current] += text;
@@ -89,7 +93,7 @@ class Session {
 
   async newLine() {
     await this.focusEnd();
-    await this.page.keyboard.insertText('\n');
+    await this.page.keyboard.press('Enter');
     this.blocks[this.current] += '\n';
   }
 
@@ -184,6 +188,7 @@ try {
   ];
   for (let step = 0; step < steps; ++step) {
     const action = random(actions.length);
+    if (process.env.Q41_TRACE) console.log(step, action, JSON.stringify(session.blocks));
     await actions[action]();
     await session.check(`step ${step} (action ${action})`);
   }

@@ -3,7 +3,7 @@
 import {bindCommands} from './commands.js';
 import {coreRequest, lspTransport, onCoreFailure, startCore} from './core.js';
 import {createClient, createEditor, refreshTokens, selectLine} from './editor.js';
-import {loadStored, saveNow, saveSoon, setSnapshot, state, storedLanguage, storeLanguage} from './state.js';
+import {keepText, loadStored, saveNow, saveSoon, setSnapshot, state, storedLanguage, storeLanguage} from './state.js';
 import {currentLanguage, editorPhrases, setLanguage, t} from './texts.js';
 import {applyTexts, highlightCodeLine, renderAll, renderBlock} from './view.js';
 
@@ -32,8 +32,16 @@ export function programNow() {
   };
 }
 
-export function changed() {
+// Something changed. A typed text (`name` a block's number, "header" or "global") is kept
+// at once and the whole record soon; any other change (a block added or deleted, a field
+// set) keeps the whole record at once.
+export function changed(name, text) {
   state.dirty = true;
+  if (name === undefined) {
+    saveNow();
+    return;
+  }
+  keepText(name, text);
   saveSoon();
 }
 
@@ -70,7 +78,7 @@ export function addEditor(k) {
     phrases: editorPhrases(),
     onDocChange: (text) => {
       state.program.blocks[k].source = text;
-      changed();
+      changed(k, text);
     },
     onCaret: (line) => {
       if (k !== state.current) return;
@@ -114,10 +122,13 @@ export function adoptProgram(program, withSources) {
     buildEditors(false);
     return;
   }
-  program.blocks.forEach((b, k) => {
-    if (state.program.blocks[k])
-      Object.assign(state.program.blocks[k], {...b, source: state.program.blocks[k].source});
-  });
+  program.blocks.forEach((b, k) => adoptBlock(k, b));
+}
+
+// Takes the fields of block k that a compile of it gave back; its text stays the editor's.
+export function adoptBlock(k, compiled) {
+  if (state.program.blocks[k])
+    Object.assign(state.program.blocks[k], {...compiled, source: state.program.blocks[k].source});
 }
 
 export function showBlock(k, focusEditor = false) {
@@ -194,6 +205,8 @@ async function start() {
   $('header').value = state.program.header;
   $('global').value = state.program.global;
   setSnapshot(() => (state.program ? programNow() : null));
+  // A whole record from the start, which what is typed next completes.
+  saveNow();
   buildEditors(true);
   bindCommands();
   renderAll();

@@ -1,5 +1,5 @@
 // The commands of the page, as the desktop's menu, buttons and keys give them.
-import {addEditor, adoptProgram, changed, programNow, removeEditor, selectFault, sendGlobal, showBlock, showOutcome, switchLanguage} from './app.js';
+import {addEditor, adoptBlock, adoptProgram, changed, programNow, removeEditor, selectFault, sendGlobal, showBlock, showOutcome, switchLanguage} from './app.js';
 import {base64FromBytes, bytesFromBase64, coreRequest} from './core.js';
 import {ask, notice} from './dialogs.js';
 import {bindCodeWords, openListing, openReference} from './panels.js';
@@ -23,7 +23,7 @@ export async function compileBlock() {
   const program = programNow();
   const answer = await core({op: 'compileBlock', program, block: k});
   if (!answer) return;
-  adoptProgram(answer.program, false);
+  adoptBlock(answer.block, answer.compiled);
   showOutcome(k, answer.outcome, program.blocks[k].source);
   renderAll();
   selectFault(k, answer.outcome);
@@ -220,9 +220,9 @@ function bindBlockFields() {
 }
 
 function bindProgramFields() {
-  $('header').addEventListener('input', changed);
+  $('header').addEventListener('input', () => changed('header', $('header').value));
   $('global').addEventListener('input', () => {
-    changed();
+    changed('global', $('global').value);
     sendGlobal();
   });
   for (const n of [0, 1]) {

@@ -16,10 +16,34 @@ export const state = {
   dirty: false,  // changed since the last program file download
 };
 
+// What is typed is kept at once, text by text (a block's source, the header, GLOBAL) under
+// keys of its own: a crash a moment after a keystroke loses nothing, and a keystroke writes
+// one text, not the whole program. The whole record follows a little later and takes them in.
+const TextKeys = ['header', 'global', 0, 1, 2, 3, 4, 5].map((name) => `${Key}.${name}`);
+const textKey = (name) => `${Key}.${name}`;
+
+export function keepText(name, text) {
+  try {
+    localStorage.setItem(textKey(name), text);
+  } catch (e) {
+    console.error('Q41: the text was not kept:', e);
+  }
+}
+
 export function loadStored() {
   try {
     const stored = JSON.parse(localStorage.getItem(Key) || 'null');
-    if (stored && stored.program && Array.isArray(stored.program.blocks)) return stored;
+    if (!stored || !stored.program || !Array.isArray(stored.program.blocks)) return null;
+    const typed = (name) => localStorage.getItem(textKey(name));
+    for (const name of ['header', 'global']) {
+      if (typed(name) !== null) stored.program[name] = typed(name);
+    }
+    stored.program.blocks.forEach((block, k) => {
+      if (typed(k) !== null) block.source = typed(k);
+    });
+    // Typed after the last whole record: changed since the last download, as far as we know.
+    if (TextKeys.some((key) => localStorage.getItem(key) !== null)) stored.dirty = true;
+    return stored;
   } catch {
     // A damaged copy is no copy.
   }
@@ -40,6 +64,7 @@ export function saveNow() {
   try {
     localStorage.setItem(
         Key, JSON.stringify({program, current, lamps, compiledSource, fileName, dirty}));
+    for (const key of TextKeys) localStorage.removeItem(key);
   } catch (e) {
     console.error('Q41: the program was not kept:', e);
   }

@@ -10,12 +10,9 @@ function answer(data) {
     core.ccall('q41_start', null, ['number'], [data.start]);
     postMessage({id: data.id, result: true});
   } else if (data.lsp !== undefined) {
-    const out = JSON.parse(core.ccall('q41_lsp', 'string', ['string'], [data.lsp]));
-    for (const message of out) postMessage({lsp: JSON.stringify(message)});
+    for (const message of core.lsp(data.lsp)) postMessage({lsp: JSON.stringify(message)});
   } else if (data.core !== undefined) {
-    const result =
-        JSON.parse(core.ccall('q41_core', 'string', ['string'], [JSON.stringify(data.core)]));
-    postMessage({id: data.id, result});
+    postMessage({id: data.id, result: core.core(data.core)});
   }
 }
 
