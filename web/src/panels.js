@@ -1,6 +1,7 @@
 // The listing of a block, the instruction reference and the code words' links to the
 // source: ways from a code word to its source line and back.
 import {page, programNow, view} from './app.js';
+import {activate, activeWord, bindCodeList, lineOfWord} from './code_list.js';
 import {coreRequest} from './core.js';
 import {openPanel} from './dialogs.js';
 import {selectLine} from './editor.js';
@@ -117,26 +118,21 @@ export async function openReference() {
 // A code word leads to its source line: a click, or Enter on the active word (arrows move).
 export function bindCodeWords() {
   const list = $('code-words');
-  let active = -1;
-  const activate = (i) => {
-    const items = list.children;
-    if (!items.length) return;
-    active = Math.max(0, Math.min(i, items.length - 1));
-    for (const li of items) li.classList.toggle('active', Number(li.dataset.word) === active);
-    list.setAttribute('aria-activedescendant', items[active].id);
-    items[active].scrollIntoView({block: 'nearest'});
-  };
+  bindCodeList();
   list.addEventListener('click', (e) => {
     const li = e.target.closest('li');
     if (li) goToLine(Number(li.dataset.line));
   });
   list.addEventListener('keydown', (e) => {
-    const moves = {ArrowDown: active + 1, ArrowUp: active - 1, Home: 0, End: 1e9};
+    const active = activeWord();
+    const step = Math.max(1, Math.floor(list.clientHeight / 20) - 1);
+    const moves = {ArrowDown: active + 1, ArrowUp: active - 1, PageDown: active + step,
+                   PageUp: active - step, Home: 0, End: 1e9};
     if (e.key in moves) {
       e.preventDefault();
       activate(moves[e.key]);
-    } else if (e.key === 'Enter' && active >= 0 && list.children[active]) {
-      goToLine(Number(list.children[active].dataset.line));
+    } else if (e.key === 'Enter' && active >= 0) {
+      goToLine(lineOfWord(active));
     }
   });
 }

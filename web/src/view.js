@@ -1,6 +1,7 @@
 // Puts the page's state on screen: texts, tabs, the current block's fields, code words,
 // labels, lamps and the status lines.
 import {page} from './app.js';
+import {linkLine, showCode} from './code_list.js';
 import {ppuList, state} from './state.js';
 import {currentLanguage, plain, t} from './texts.js';
 
@@ -77,17 +78,7 @@ function renderCode() {
   const list = $('code-words');
   list.setAttribute('aria-label', t('NameBlockCode', state.current));
   const {code, wordSourceLine} = shownCode();
-  list.removeAttribute('aria-activedescendant');
-  list.replaceChildren(...code.map((word, i) => {
-    const li = document.createElement('li');
-    li.textContent = word;
-    li.dataset.line = wordSourceLine[i] || 0;
-    li.dataset.word = i;
-    li.id = `word-${i}`;
-    li.role = 'option';
-    return li;
-  }));
-  highlightCodeLine(page.caretLine);
+  showCode(code, wordSourceLine, page.caretLine);
 }
 
 function renderLabels() {
@@ -104,15 +95,7 @@ function renderLabels() {
 }
 
 // The code words of a source line stand out, so the reader sees what the line became.
-export function highlightCodeLine(line) {
-  let first = null;
-  for (const li of $('code-words').children) {
-    const on = Number(li.dataset.line) === line;
-    li.classList.toggle('linked', on);
-    if (on && !first) first = li;
-  }
-  if (first) first.scrollIntoView({block: 'nearest'});
-}
+export function highlightCodeLine(line) { linkLine(line); }
 
 export function renderLamps() {
   const row = $('lamp-row');
