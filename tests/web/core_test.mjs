@@ -69,7 +69,8 @@ function native(bytes, dir) {
   }
 }
 
-const before = core({ op: 'defaults' }).newProgram;
+// What q41asm starts from before it reads a file: the program of the first start.
+const before = core({ op: 'defaults' }).firstRun;
 const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'q41-core-'));
 const programs = Number(process.env.Q41_DIFF_PROGRAMS || 400);
 let failing = 0;

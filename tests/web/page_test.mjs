@@ -206,6 +206,9 @@ async function savesFiles(page) {
   await page.locator('#cmd-new').click();
   await answerQuestion(page, 'Do you really want to\nclear old program?', true);
   assert.equal(await page.locator('[role=tab]').count(), 1);
+  // As the windows' New program: no header, no GLOBAL text.
+  assert.deepEqual([await page.locator('#header').inputValue(), await page.locator('#global').inputValue()],
+                   ['', '']);
   await page.locator('#file-input').setInputFiles(asm);
   await page.locator('#tab-1').waitFor();
   await page.locator('#tab-1').click();

@@ -195,7 +195,10 @@ int BlockOf(const Json& request, const Program& program) {
 Json Defaults() {
   Program firstRun;
   firstRun.Block(0).source = Program::FirstRunSource();
+  // New program, as the windows make it after the first: no header and no GLOBAL text.
   Program fresh;
+  fresh.SetHeader({});
+  fresh.SetGlobal({});
   fresh.Block(0).source = Program::NewProgramSource();
   return {{"firstRun", JsonOf(firstRun)}, {"newProgram", JsonOf(fresh)}};
 }
