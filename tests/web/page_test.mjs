@@ -149,10 +149,15 @@ async function editsBlocks(page) {
   await answerQuestion(page, 'New block is restricted\nwhile previous is EMPTY!', true);
   assert.equal(await page.locator('[role=tab]').count(), 2);
   await setSource(page, Loop);
+  // The core settles the PPU list and the address's four digits, a moment later.
   await page.locator('#ppu-1').check();
+  await page.locator('#ppu-3').check();
+  await page.locator('#ppu-3').uncheck();
+  await page.waitForFunction(() => document.body.dataset.pending === '0');
   assert.equal(await text(page, 'ppu-list'), '0001');
   await page.locator('#ppu-address').fill('10');
   await page.locator('#ppu-address').press('Tab');
+  await page.waitForFunction(() => document.body.dataset.pending === '0');
   assert.equal(await page.locator('#ppu-address').inputValue(), '0010');
   await page.locator('#memory-1').check();
   await page.locator('#header').fill(Header);

@@ -13,6 +13,7 @@
 #include "blocks/reference.hpp"
 #include "common/cp1251.hpp"
 #include "common/interface_texts.hpp"
+#include "common/number_text.hpp"
 #include "common/text.hpp"
 
 namespace q41::web {
@@ -142,6 +143,7 @@ Json JsonOf(const Program& program, Texts texts = Texts::With) {
   for (int n = 0; n <= program.LastBlock(); ++n) {
     const BlockRecord& r = program.Block(n);
     Json b{{"ppu", std::vector<bool>(r.ppu.begin(), r.ppu.end())},
+           {"ppuList", r.PpuList()},
            {"cpuAddress", Cp1251ToUtf8(r.cpuAddress)},
            {"ppuAddress", Cp1251ToUtf8(r.ppuAddress)},
            {"wordCount", Cp1251ToUtf8(r.wordCount)},
@@ -303,6 +305,19 @@ Json ListingRequest(const Json& request, const Sources& sources) {
   return {{"rows", std::move(rows)}};
 }
 
+// A block's fields as the windows show them once set: the PPU list of its PPUs, and the
+// load addresses with four digits.
+Json BlockFields(const Json& request) {
+  BlockRecord r;
+  Sources none;
+  ReadBlock(request.at("block"), r, none);
+  PadToFourDigits(r.cpuAddress);
+  PadToFourDigits(r.ppuAddress);
+  return {{"ppuList", r.PpuList()},
+          {"cpuAddress", Cp1251ToUtf8(r.cpuAddress)},
+          {"ppuAddress", Cp1251ToUtf8(r.ppuAddress)}};
+}
+
 Json Reference(Language language) {
   Json entries = Json::array();
   for (const ReferenceEntry& e : InstructionReference(language)) {
@@ -322,6 +337,7 @@ Json Answer(const Json& request, Language language, const Sources& sources) {
   if (op == "compileAll") return CompileEvery(request, language, sources);
   if (op == "listing") return ListingRequest(request, sources);
   if (op == "reference") return Reference(language);
+  if (op == "blockFields") return BlockFields(request);
   throw BadRequest("unknown op " + op);
 }
 

@@ -3,9 +3,9 @@ import {addEditor, adoptBlock, adoptProgram, changed, programNow, removeEditor, 
 import {base64FromBytes, bytesFromBase64, coreRequest} from './core.js';
 import {ask, notice} from './dialogs.js';
 import {bindCodeWords, openListing, openReference} from './panels.js';
-import {padAddress, ppuList, saveSoon, state} from './state.js';
+import {saveSoon, state} from './state.js';
 import {t} from './texts.js';
-import {renderAll, renderLamps} from './view.js';
+import {renderAll, renderLamps, renderSettingsOf} from './view.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -197,13 +197,22 @@ function onTabKey(e) {
   $(`tab-${k}`).focus();
 }
 
+// The PPU list and the addresses' four digits are the core's: the page shows what it says.
+async function settle(k) {
+  const block = state.program.blocks[k];
+  const answer = await core({op: 'blockFields', block: {...block, source: ''}});
+  if (!answer || state.program.blocks[k] !== block) return;
+  Object.assign(block, answer);
+  if (k === state.current) renderSettingsOf(block);
+  changed();
+}
+
 function bindBlockFields() {
   for (let n = 1; n <= 4; n++) {
     $(`ppu-${n}`).addEventListener('change', (e) => {
-      const block = state.program.blocks[state.current];
-      block.ppu[n - 1] = e.target.checked;
-      $('ppu-list').textContent = ppuList(block.ppu);
+      state.program.blocks[state.current].ppu[n - 1] = e.target.checked;
       changed();
+      settle(state.current);
     });
   }
   for (const [id, field] of [['cpu-address', 'cpuAddress'], ['ppu-address', 'ppuAddress']]) {
@@ -212,9 +221,8 @@ function bindBlockFields() {
       changed();
     });
     $(id).addEventListener('change', (e) => {
-      e.target.value = padAddress(e.target.value);
       state.program.blocks[state.current][field] = e.target.value;
-      changed();
+      settle(state.current);
     });
   }
 }

@@ -82,16 +82,3 @@ export function storedLanguage() {
 }
 
 export function storeLanguage(language) { localStorage.setItem(LanguageKey, String(language)); }
-
-// Four characters, "0" in front of a shorter text; a longer one stays as typed.
-export function padAddress(text) {
-  return text.length < 4 ? '0'.repeat(4 - text.length) + text : text;
-}
-
-// The PPU list of four flags: the chosen digits from 4 down to 1, "0" in front.
-export function ppuList(flags) {
-  let digits = '';
-  for (let n = 4; n >= 1; n--)
-    if (flags[n - 1]) digits += n;
-  return padAddress(digits);
-}

@@ -2,7 +2,7 @@
 // labels, lamps and the status lines.
 import {page} from './app.js';
 import {linkLine, showCode} from './code_list.js';
-import {ppuList, state} from './state.js';
+import {state} from './state.js';
 import {currentLanguage, plain, t} from './texts.js';
 
 const $ = (id) => document.getElementById(id);
@@ -48,6 +48,13 @@ function renderTabs() {
   $('block-panel').setAttribute('aria-labelledby', `tab-${state.current}`);
 }
 
+// The fields the core settles: the PPU list and the addresses as the core last gave them.
+export function renderSettingsOf(block) {
+  $('ppu-list').textContent = block.ppuList || '0000';
+  if (document.activeElement !== $('cpu-address')) $('cpu-address').value = block.cpuAddress;
+  if (document.activeElement !== $('ppu-address')) $('ppu-address').value = block.ppuAddress;
+}
+
 function renderSettings() {
   const k = state.current;
   const block = state.program.blocks[k];
@@ -56,7 +63,7 @@ function renderSettings() {
     box.checked = !!block.ppu[n - 1];
     box.setAttribute('aria-label', t('NamePpuBox', k, n));
   }
-  $('ppu-list').textContent = ppuList(block.ppu);
+  renderSettingsOf(block);
   $('ppu-list').setAttribute('aria-label', t('NamePpuList', k));
   $('cpu-address').value = block.cpuAddress;
   $('cpu-address').setAttribute('aria-label', t('NameCpuAddress', k));
