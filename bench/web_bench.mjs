@@ -73,7 +73,7 @@ async function workerCompile(page, file) {
       worker.addEventListener('message', function answer(e) {
         if (e.data.id !== id) return;
         worker.removeEventListener('message', answer);
-        resolve(e.data.result);
+        resolve(e.data.text !== undefined ? JSON.parse(e.data.text) : e.data.result);
       });
       worker.postMessage({id, core});
     });

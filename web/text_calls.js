@@ -26,6 +26,12 @@ Module['lsp'] = function (message) {
 // sources travel beside the request, not inside its JSON, which the core would read a
 // character at a time.
 Module['core'] = function (request) {
+  return JSON.parse(Module['coreText'](request));
+};
+
+// The same, the answer as the core's JSON text: a worker passes a text to the page in one
+// copy, where an object of many parts is copied part by part.
+Module['coreText'] = function (request) {
   var program = request.program;
   var sources = [];
   if (program && Array.isArray(program.blocks)) {
@@ -52,7 +58,7 @@ Module['core'] = function (request) {
   }
   var head = q41Encoded(JSON.stringify(request));
   try {
-    return JSON.parse(UTF8ToString(_q41_core_with(head.at, at, used)));
+    return UTF8ToString(_q41_core_with(head.at, at, used));
   } finally {
     _free(head.at);
     _free(at);

@@ -11,7 +11,7 @@ worker.onmessage = (event) => {
   if (data.lsp !== undefined) {
     for (const handler of lspHandlers) handler(data.lsp);
   } else if (data.id !== undefined && pending.has(data.id)) {
-    pending.get(data.id)(data.result);
+    pending.get(data.id)(data.text !== undefined ? JSON.parse(data.text) : data.result);
     pending.delete(data.id);
     showPending();
   } else if (data.fatal) {

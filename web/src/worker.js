@@ -12,7 +12,7 @@ function answer(data) {
   } else if (data.lsp !== undefined) {
     for (const message of core.lsp(data.lsp)) postMessage({lsp: JSON.stringify(message)});
   } else if (data.core !== undefined) {
-    postMessage({id: data.id, result: core.core(data.core)});
+    postMessage({id: data.id, text: core.coreText(data.core)});
   }
 }
 
