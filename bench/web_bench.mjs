@@ -3,18 +3,16 @@
 // 1,000 lines while the language server checks it, the first load to a usable editor from
 // localhost, and what the page transfers, compressed.
 //   node bench/web_bench.mjs [build-web] [q41asm]      (make web first)
-import {execFileSync, spawn} from 'node:child_process';
+import {execFileSync} from 'node:child_process';
 import {mkdtempSync, readFileSync, rmSync, writeFileSync} from 'node:fs';
-import {createRequire} from 'node:module';
 import {tmpdir} from 'node:os';
 import path from 'node:path';
-import {fileURLToPath} from 'node:url';
 import {gzipSync} from 'node:zlib';
 
-const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..');
+import {launch, root, serve} from '../tests/web/browser.mjs';
+
 const site = path.resolve(process.argv[2] || path.join(root, 'build-web'));
 const q41asm = path.resolve(process.argv[3] || path.join(root, 'build/q41asm'));
-const {chromium} = createRequire(path.join(root, 'web/package.json'))('playwright-core');
 const work = mkdtempSync(path.join(tmpdir(), 'q41-web-bench-'));
 
 // Ten lines a group, each group with a label of its own: loops, a constant from GLOBAL,
@@ -50,16 +48,6 @@ function nativeCompile(file) {
     times.push(performance.now() - t0);
   }
   return median(times);
-}
-
-function serve() {
-  const server = spawn(process.execPath, [path.join(root, 'web/serve.mjs'), site, '0']);
-  return new Promise((resolve) => {
-    server.stdout.on('data', (d) => {
-      const m = /http:\/\/[\d.:]+\//.exec(String(d));
-      if (m) resolve({server, url: m[0]});
-    });
-  });
 }
 
 // Compile all in a worker of the page, as the page's worker answers it: the request, the
@@ -160,12 +148,8 @@ async function open(page, text, name) {
   return file;
 }
 
-const {server, url} = await serve();
-const browser = await chromium.launch({
-  executablePath: '/usr/bin/chromium',
-  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-         '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-});
+const {server, url} = await serve(site);
+const browser = await launch();
 try {
   const context = await browser.newContext();
   const page = await context.newPage();

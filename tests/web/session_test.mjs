@@ -4,13 +4,11 @@
 // saves is the one the core writes for what was typed: nothing typed is ever lost.
 //   node tests/web/session_test.mjs [build-web]      (Q41_SESSION_STEPS, Q41_SEED)
 import assert from 'node:assert/strict';
-import {spawn} from 'node:child_process';
 import {existsSync, readFileSync} from 'node:fs';
-import {createRequire} from 'node:module';
 import path from 'node:path';
-import {fileURLToPath} from 'node:url';
 
-const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+import {launch, root, serve} from './browser.mjs';
+
 const site = path.resolve(process.argv[2] || path.join(root, 'build-web'));
 for (const needed of [path.join(site, 'app.js'), '/usr/bin/chromium']) {
   if (!existsSync(needed)) {
@@ -18,7 +16,6 @@ for (const needed of [path.join(site, 'app.js'), '/usr/bin/chromium']) {
     process.exit(77);
   }
 }
-const {chromium} = createRequire(path.join(root, 'web/package.json'))('playwright-core');
 const createQ41 = (await import(path.join(site, 'q41.mjs'))).default;
 const core = await createQ41({wasmBinary: readFileSync(path.join(site, 'q41.wasm'))});
 core.ccall('q41_start', null, ['number'], [1]);
@@ -31,16 +28,6 @@ const random = (n) => {
 };
 // What students type, Cyrillic comments included; every character has a Windows-1251 byte.
 const Words = ['mov', ' #5', ', r0', ' ; ', 'метка', 'hlt', ' add r1, r2', 'L1: ', 'Ж', ' 0FFh'];
-
-function serve() {
-  const server = spawn(process.execPath, [path.join(root, 'web/serve.mjs'), site, '0']);
-  return new Promise((resolve) => {
-    server.stdout.on('data', (d) => {
-      const m = /http:\/\/[\d.:]+\//.exec(String(d));
-      if (m) resolve({server, url: m[0]});
-    });
-  });
-}
 
 const editorText = (page, k) => page.locator(`#editor-${k} .cm-line`)
                                     .evaluateAll((lines) => lines.map((l) => l.textContent).join('\n'));
@@ -169,12 +156,8 @@ class Session {
   }
 }
 
-const {server, url} = await serve();
-const browser = await chromium.launch({
-  executablePath: '/usr/bin/chromium',
-  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-         '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-});
+const {server, url} = await serve(site);
+const browser = await launch();
 try {
   const context = await browser.newContext({acceptDownloads: true});
   const session = new Session(context, url);
