@@ -74,6 +74,8 @@ async function loads(page, url) {
   await page.goto(url);
   await page.locator('body.ready .editor:not([hidden]) .cm-content').waitFor();
   assert.equal(await source(page, 0), ';asm text\n\nhlt');
+  // The student can type at once.
+  assert.ok(await page.evaluate(() => document.activeElement.matches('#editor-0 .cm-content')));
   assert.equal(await text(page, 'cmd-compile-all'), 'Compile all blocks');
   // From the start of navigation to a usable editor: the first visit, then with the cache warm.
   const ready = () => page.evaluate(() => performance.getEntriesByName('q41-ready')[0].startTime);
@@ -270,6 +272,10 @@ async function linksCode(page) {
   await page.locator('#listing-rows .listing-row:has-text("HLT")').click();
   assert.equal(await page.locator('#listing-dialog').getAttribute('open'), null);
   assert.equal(await page.locator('#editor-0 .cm-activeLine').innerText(), '        HLT');
+  // By keys: the active word's Enter selects its line and leaves the text as it was.
+  for (const key of ['Tab', 'Home', 'ArrowDown', 'ArrowDown', 'Enter']) await page.keyboard.press(key);
+  assert.equal(await page.locator('#editor-0 .cm-activeLine').innerText(), '        MOV #COUNT,R2');
+  assert.equal(await source(page, 0), Hello);
 }
 
 // What was typed survives a reload, and leaving with it unsaved asked first.

@@ -132,6 +132,8 @@ export function bindCodeWords() {
       e.preventDefault();
       activate(moves[e.key]);
     } else if (e.key === 'Enter' && active >= 0) {
+      // The focus moves to the editor now: the key itself must not reach it as a new line.
+      e.preventDefault();
       goToLine(lineOfWord(active));
     }
   });
