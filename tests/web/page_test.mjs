@@ -100,7 +100,7 @@ async function namesControls(page) {
          document.getElementById(el.getAttribute('aria-labelledby')).textContent.trim()) ||
         el.textContent.trim();
     const controls = document.querySelectorAll(
-        'button, input:not([hidden]), select, textarea, [role=tab], .cm-content, [tabindex="0"], table');
+        'button, input:not([hidden]), select, textarea, [role=tab], .cm-content, [tabindex="0"], table, th');
     return [...controls]
         .filter((el) => !el.closest('dialog:not([open])') && !named(el))
         .map((el) => el.id || el.outerHTML.slice(0, 60));
@@ -142,6 +142,10 @@ async function compiles(page) {
   assert.equal(await text(page, 'line-status'), 'Successful compilation');
   assert.equal(await text(page, 'fault-status'), '');
   assert.ok((await page.locator('#labels tbody tr').count()) >= 3);
+  // The label table is one Tab stop whose arrow keys move between cells.
+  await page.locator('#labels').focus();
+  for (const key of ['ArrowDown', 'ArrowRight', 'ArrowRight', 'ArrowRight']) await page.keyboard.press(key);
+  assert.equal(await page.locator('#labels').getAttribute('aria-activedescendant'), 'label-1-2');
 }
 
 async function editsBlocks(page) {

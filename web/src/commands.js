@@ -5,7 +5,7 @@ import {ask, notice} from './dialogs.js';
 import {bindCodeWords, openListing, openReference} from './panels.js';
 import {padAddress, ppuList, saveSoon, state} from './state.js';
 import {t} from './texts.js';
-import {renderAll, renderLamps} from './view.js';
+import {onLabelKey, renderAll, renderLamps} from './view.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -257,6 +257,7 @@ export function bindCommands() {
     $(`tab-${state.current}`).focus();
   });
   $('tabs').addEventListener('keydown', onTabKey);
+  $('labels').addEventListener('keydown', onLabelKey);
   document.addEventListener('keydown', onKey, true);
   bindBlockFields();
   bindProgramFields();
