@@ -110,6 +110,12 @@ async function namesControls(page) {
   await page.keyboard.press('Enter');
   await page.locator('#reference-dialog[open]').waitFor();
   assert.equal(await page.evaluate(() => document.activeElement.id), 'reference-search');
+  // The entries are one Tab stop whose arrow keys show one entry after another.
+  for (const key of ['Tab', 'ArrowDown', 'ArrowDown', 'Tab']) await page.keyboard.press(key);
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'reference-text');
+  const third = page.locator('#reference-list li:nth-child(3) button');
+  assert.equal(await third.getAttribute('aria-current'), 'true');
+  assert.ok((await text(page, 'reference-text')).startsWith(await third.innerText()));
   await page.keyboard.press('Escape');
   assert.equal(await page.locator('#reference-dialog').getAttribute('open'), null);
   assert.equal(await page.evaluate(() => document.activeElement.id), 'cmd-reference');

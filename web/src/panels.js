@@ -73,8 +73,22 @@ function textOf(html) {
 
 function showEntry(entry) {
   $('reference-text').innerHTML = entry ? entry.html : `<p>${t('TextReferenceNothing')}</p>`;
-  for (const li of $('reference-list').children)
+  for (const li of $('reference-list').children) {
     li.firstChild.setAttribute('aria-current', String(li.entry === entry));
+    li.firstChild.tabIndex = li.entry === entry ? 0 : -1;
+  }
+}
+
+// The entries are one Tab stop: the arrow keys go from entry to entry and show each.
+function onReferenceKey(e) {
+  const buttons = [...$('reference-list').querySelectorAll('button')];
+  const at = buttons.indexOf(document.activeElement);
+  const moves = {ArrowDown: at + 1, ArrowUp: at - 1, Home: 0, End: buttons.length - 1};
+  if (at < 0 || !(e.key in moves)) return;
+  e.preventDefault();
+  const next = buttons[Math.max(0, Math.min(moves[e.key], buttons.length - 1))];
+  next.click();
+  next.focus();
 }
 
 function filterReference() {
@@ -111,6 +125,7 @@ export async function openReference() {
     reference = {language: currentLanguage(), entries};
   }
   $('reference-search').oninput = filterReference;
+  $('reference-list').onkeydown = onReferenceKey;
   filterReference();
   openPanel($('reference-dialog'), $('reference-search'));
 }
