@@ -279,6 +279,9 @@ async function linksCode(page) {
   const marked = page.locator('#listing-rows .linked');
   await marked.first().waitFor();
   assert.match(await marked.first().innerText(), /NEXT:/);
+  // The rows are one Tab stop whose arrow keys go from row to row.
+  for (const key of ['ArrowDown', 'ArrowUp', 'ArrowUp', 'Shift+Tab', 'Tab']) await page.keyboard.press(key);
+  assert.match(await page.evaluate(() => document.activeElement.textContent), /MOV #COUNT,R2/);
   await page.locator('#listing-rows .listing-row:has-text("HLT")').click();
   assert.equal(await page.locator('#listing-dialog').getAttribute('open'), null);
   assert.equal(await page.locator('#editor-0 .cm-activeLine').innerText(), '        HLT');

@@ -38,6 +38,20 @@ function listingNote(k, answer, rows) {
 
 // The listing of the current block; the rows of the caret's line are marked and in view,
 // and a row leads back to its source line.
+function stepRow(list, e) {
+  const rows = [...list.querySelectorAll('.listing-row')];
+  const at = rows.indexOf(document.activeElement);
+  const page = Math.max(1, Math.floor(list.clientHeight / 20) - 1);
+  const moves = {ArrowDown: at + 1, ArrowUp: at - 1, PageDown: at + page, PageUp: at - page,
+                 Home: 0, End: rows.length - 1};
+  if (at < 0 || !(e.key in moves)) return;
+  e.preventDefault();
+  const next = rows[Math.max(0, Math.min(moves[e.key], rows.length - 1))];
+  rows[at].tabIndex = -1;
+  next.tabIndex = 0;
+  next.focus();
+}
+
 export async function openListing() {
   const box = $('listing-dialog');
   const k = state.current;
@@ -59,6 +73,9 @@ export async function openListing() {
     goToLine(Number(row.dataset.line));
   };
   const marked = list.querySelector('.linked') || list.querySelector('.listing-row');
+  // The rows are one Tab stop, the marked one; the arrow keys go from row to row.
+  for (const row of list.querySelectorAll('.listing-row')) row.tabIndex = row === marked ? 0 : -1;
+  list.onkeydown = (e) => stepRow(list, e);
   openPanel(box, marked || box.querySelector('.close'));
   if (marked) marked.scrollIntoView({block: 'center'});
 }
