@@ -57,6 +57,30 @@ const source = (page, k) => page.locator(`#editor-${k} .cm-line`)
 const text = (page, id) => page.locator(`#${id}`).innerText();
 const lamp = (page, k) => page.locator(`#lamp-${k}`).getAttribute('aria-label');
 
+// The lowest contrast ratio of the elements' text to the colour behind it; 0 where a
+// picture stands behind, whose colours cannot be read.
+function lowestContrast(page, selector) {
+  return page.locator(selector).evaluateAll((elements) => {
+    const lum = (colour) => (colour.match(/[\d.]+/g) || []).slice(0, 3).map((v) => v / 255)
+        .map((v) => (v <= 0.03928 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4))
+        .reduce((sum, v, i) => sum + v * [0.2126, 0.7152, 0.0722][i], 0);
+    const behind = (el) => {
+      for (let a = el; a; a = a.parentElement) {
+        const s = getComputedStyle(a);
+        if (s.backgroundImage !== 'none') return null;
+        if (!/rgba\(.*, 0\)$/.test(s.backgroundColor)) return s.backgroundColor;
+      }
+      return 'rgb(255, 255, 255)';
+    };
+    return Math.min(...elements.map((el) => {
+      const back = behind(el);
+      if (!back) return 0;
+      const [a, b] = [lum(getComputedStyle(el).color), lum(back)];
+      return (Math.max(a, b) + 0.05) / (Math.min(a, b) + 0.05);
+    }));
+  });
+}
+
 async function answerQuestion(page, expected, ok) {
   await page.locator('#question[open]').waitFor();
   assert.equal(await text(page, 'question-text'), expected);
@@ -263,6 +287,11 @@ async function servesEditor(page) {
 
   await page.keyboard.press('Control+h');
   await page.locator('#editor-0 .cm-search input[name=replace]').waitFor();
+  // Its buttons are readable in either palette: text against what stands behind it.
+  for (const colorScheme of ['dark', 'light']) {
+    await page.emulateMedia({colorScheme});
+    assert.ok((await lowestContrast(page, '.cm-search button')) >= 4.5, colorScheme);
+  }
   await page.keyboard.press('Escape');
 }
 
