@@ -57,28 +57,27 @@ const source = (page, k) => page.locator(`#editor-${k} .cm-line`)
 const text = (page, id) => page.locator(`#${id}`).innerText();
 const lamp = (page, k) => page.locator(`#lamp-${k}`).getAttribute('aria-label');
 
-// The lowest contrast ratio of the elements' text to the colour behind it; 0 where a
-// picture stands behind, whose colours cannot be read.
-function lowestContrast(page, selector) {
-  return page.locator(selector).evaluateAll((elements) => {
-    const lum = (colour) => (colour.match(/[\d.]+/g) || []).slice(0, 3).map((v) => v / 255)
-        .map((v) => (v <= 0.03928 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4))
-        .reduce((sum, v, i) => sum + v * [0.2126, 0.7152, 0.0722][i], 0);
-    const behind = (el) => {
-      for (let a = el; a; a = a.parentElement) {
-        const s = getComputedStyle(a);
-        if (s.backgroundImage !== 'none') return null;
-        if (!/rgba\(.*, 0\)$/.test(s.backgroundColor)) return s.backgroundColor;
-      }
-      return 'rgb(255, 255, 255)';
-    };
-    return Math.min(...elements.map((el) => {
-      const back = behind(el);
-      if (!back) return 0;
-      const [a, b] = [lum(getComputedStyle(el).color), lum(back)];
-      return (Math.max(a, b) + 0.05) / (Math.min(a, b) + 0.05);
-    }));
-  });
+// The contrast ratio of two CSS colours (their alpha left aside).
+function contrast(...colours) {
+  const [a, b] = colours.map((c) => c.match(/[\d.]+/g).slice(0, 3).map((v) => v / 255)
+      .map((v) => (v <= 0.03928 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4))
+      .reduce((sum, v, i) => sum + v * [0.2126, 0.7152, 0.0722][i], 0));
+  return (Math.max(a, b) + 0.05) / (Math.min(a, b) + 0.05);
+}
+
+// The lowest contrast of the elements' text to the colour behind it; 0 where a picture
+// stands behind, whose colours cannot be read.
+async function lowestContrast(page, selector) {
+  const pairs = await page.locator(selector).evaluateAll((elements) => elements.map((el) => {
+    for (let a = el; a; a = a.parentElement) {
+      const s = getComputedStyle(a);
+      if (s.backgroundImage !== 'none') return null;
+      if (!/rgba\(.*, 0\)$/.test(s.backgroundColor))
+        return [getComputedStyle(el).color, s.backgroundColor];
+    }
+    return [getComputedStyle(el).color, 'rgb(255, 255, 255)'];
+  }));
+  return Math.min(...pairs.map((pair) => (pair ? contrast(...pair) : 0)));
 }
 
 async function answerQuestion(page, expected, ok) {
@@ -151,6 +150,19 @@ async function compiles(page) {
   const faultLine = page.locator('.cm-line:has(.cm-lintRange-error)');
   await faultLine.waitFor();
   assert.equal(await faultLine.innerText(), '        MOV R2,#COUNT');
+  // The keys list the faults too, where a screen reader reads them.
+  await page.keyboard.press('Control+Shift+M');
+  const fault = page.locator('.cm-panel-lint [role=option]');
+  assert.match(await fault.innerText(), /#COUNT/);
+  assert.ok(await fault.evaluate((el) => el.closest('[role=listbox]') === document.activeElement));
+  // The fault it marks keeps its text readable in the dark palette.
+  await page.emulateMedia({colorScheme: 'dark'});
+  const marked = await page.locator('.cm-lintRange-active').evaluate(
+      (el) => [getComputedStyle(el.querySelector('[class^=tok-]') || el).color,
+               getComputedStyle(el).backgroundColor]);
+  await page.emulateMedia({colorScheme: 'light'});
+  assert.ok(contrast(...marked) >= 4.5, String(marked));
+  await page.keyboard.press('Escape');
   await page.keyboard.press('Control+F9');
   await page.locator('#lamp-0[data-state=red]').waitFor();
   assert.equal(await lamp(page, 0), 'Block 0: failed');
