@@ -57,6 +57,29 @@ const source = (page, k) => page.locator(`#editor-${k} .cm-line`)
 const text = (page, id) => page.locator(`#${id}`).innerText();
 const lamp = (page, k) => page.locator(`#lamp-${k}`).getAttribute('aria-label');
 
+// The contrast ratio of two CSS colours (their alpha left aside).
+function contrast(...colours) {
+  const [a, b] = colours.map((c) => c.match(/[\d.]+/g).slice(0, 3).map((v) => v / 255)
+      .map((v) => (v <= 0.03928 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4))
+      .reduce((sum, v, i) => sum + v * [0.2126, 0.7152, 0.0722][i], 0));
+  return (Math.max(a, b) + 0.05) / (Math.min(a, b) + 0.05);
+}
+
+// The lowest contrast of the elements' text to the colour behind it; 0 where a picture
+// stands behind, whose colours cannot be read.
+async function lowestContrast(page, selector) {
+  const pairs = await page.locator(selector).evaluateAll((elements) => elements.map((el) => {
+    for (let a = el; a; a = a.parentElement) {
+      const s = getComputedStyle(a);
+      if (s.backgroundImage !== 'none') return null;
+      if (!/rgba\(.*, 0\)$/.test(s.backgroundColor))
+        return [getComputedStyle(el).color, s.backgroundColor];
+    }
+    return [getComputedStyle(el).color, 'rgb(255, 255, 255)'];
+  }));
+  return Math.min(...pairs.map((pair) => (pair ? contrast(...pair) : 0)));
+}
+
 async function answerQuestion(page, expected, ok) {
   await page.locator('#question[open]').waitFor();
   assert.equal(await text(page, 'question-text'), expected);
@@ -74,6 +97,8 @@ async function loads(page, url) {
   await page.goto(url);
   await page.locator('body.ready .editor:not([hidden]) .cm-content').waitFor();
   assert.equal(await source(page, 0), ';asm text\n\nhlt');
+  // The student can type at once.
+  assert.ok(await page.evaluate(() => document.activeElement.matches('#editor-0 .cm-content')));
   assert.equal(await text(page, 'cmd-compile-all'), 'Compile all blocks');
   // From the start of navigation to a usable editor: the first visit, then with the cache warm.
   const ready = () => page.evaluate(() => performance.getEntriesByName('q41-ready')[0].startTime);
@@ -98,7 +123,7 @@ async function namesControls(page) {
          document.getElementById(el.getAttribute('aria-labelledby')).textContent.trim()) ||
         el.textContent.trim();
     const controls = document.querySelectorAll(
-        'button, input:not([hidden]), select, textarea, [role=tab], .cm-content, [tabindex="0"], table');
+        'button, input:not([hidden]), select, textarea, [role=tab], .cm-content, [tabindex="0"], table, th');
     return [...controls]
         .filter((el) => !el.closest('dialog:not([open])') && !named(el))
         .map((el) => el.id || el.outerHTML.slice(0, 60));
@@ -108,6 +133,12 @@ async function namesControls(page) {
   await page.keyboard.press('Enter');
   await page.locator('#reference-dialog[open]').waitFor();
   assert.equal(await page.evaluate(() => document.activeElement.id), 'reference-search');
+  // The entries are one Tab stop whose arrow keys show one entry after another.
+  for (const key of ['Tab', 'ArrowDown', 'ArrowDown', 'Tab']) await page.keyboard.press(key);
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'reference-text');
+  const third = page.locator('#reference-list li:nth-child(3) button');
+  assert.equal(await third.getAttribute('aria-current'), 'true');
+  assert.ok((await text(page, 'reference-text')).startsWith(await third.innerText()));
   await page.keyboard.press('Escape');
   assert.equal(await page.locator('#reference-dialog').getAttribute('open'), null);
   assert.equal(await page.evaluate(() => document.activeElement.id), 'cmd-reference');
@@ -119,6 +150,19 @@ async function compiles(page) {
   const faultLine = page.locator('.cm-line:has(.cm-lintRange-error)');
   await faultLine.waitFor();
   assert.equal(await faultLine.innerText(), '        MOV R2,#COUNT');
+  // The keys list the faults too, where a screen reader reads them.
+  await page.keyboard.press('Control+Shift+M');
+  const fault = page.locator('.cm-panel-lint [role=option]');
+  assert.match(await fault.innerText(), /#COUNT/);
+  assert.ok(await fault.evaluate((el) => el.closest('[role=listbox]') === document.activeElement));
+  // The fault it marks keeps its text readable in the dark palette.
+  await page.emulateMedia({colorScheme: 'dark'});
+  const marked = await page.locator('.cm-lintRange-active').evaluate(
+      (el) => [getComputedStyle(el.querySelector('[class^=tok-]') || el).color,
+               getComputedStyle(el).backgroundColor]);
+  await page.emulateMedia({colorScheme: 'light'});
+  assert.ok(contrast(...marked) >= 4.5, String(marked));
+  await page.keyboard.press('Escape');
   await page.keyboard.press('Control+F9');
   await page.locator('#lamp-0[data-state=red]').waitFor();
   assert.equal(await lamp(page, 0), 'Block 0: failed');
@@ -140,6 +184,10 @@ async function compiles(page) {
   assert.equal(await text(page, 'line-status'), 'Successful compilation');
   assert.equal(await text(page, 'fault-status'), '');
   assert.ok((await page.locator('#labels tbody tr').count()) >= 3);
+  // The label table is one Tab stop whose arrow keys move between cells.
+  await page.locator('#labels').focus();
+  for (const key of ['ArrowDown', 'ArrowRight', 'ArrowRight', 'ArrowRight']) await page.keyboard.press(key);
+  assert.equal(await page.locator('#labels').getAttribute('aria-activedescendant'), 'label-1-2');
 }
 
 async function editsBlocks(page) {
@@ -259,6 +307,11 @@ async function servesEditor(page) {
 
   await page.keyboard.press('Control+h');
   await page.locator('#editor-0 .cm-search input[name=replace]').waitFor();
+  // Its buttons are readable in either palette: text against what stands behind it.
+  for (const colorScheme of ['dark', 'light']) {
+    await page.emulateMedia({colorScheme});
+    assert.ok((await lowestContrast(page, '.cm-search button')) >= 4.5, colorScheme);
+  }
   await page.keyboard.press('Escape');
 }
 
@@ -275,9 +328,16 @@ async function linksCode(page) {
   const marked = page.locator('#listing-rows .linked');
   await marked.first().waitFor();
   assert.match(await marked.first().innerText(), /NEXT:/);
+  // The rows are one Tab stop whose arrow keys go from row to row.
+  for (const key of ['ArrowDown', 'ArrowUp', 'ArrowUp', 'Shift+Tab', 'Tab']) await page.keyboard.press(key);
+  assert.match(await page.evaluate(() => document.activeElement.textContent), /MOV #COUNT,R2/);
   await page.locator('#listing-rows .listing-row:has-text("HLT")').click();
   assert.equal(await page.locator('#listing-dialog').getAttribute('open'), null);
   assert.equal(await page.locator('#editor-0 .cm-activeLine').innerText(), '        HLT');
+  // By keys: the active word's Enter selects its line and leaves the text as it was.
+  for (const key of ['Tab', 'Home', 'ArrowDown', 'ArrowDown', 'Enter']) await page.keyboard.press(key);
+  assert.equal(await page.locator('#editor-0 .cm-activeLine').innerText(), '        MOV #COUNT,R2');
+  assert.equal(await source(page, 0), Hello);
 }
 
 // What was typed survives a reload, and leaving with it unsaved asked first.

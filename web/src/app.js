@@ -210,8 +210,9 @@ async function start() {
   buildEditors(true);
   bindCommands();
   renderAll();
-  view().focus();
+  // The page is hidden until ready, and a hidden editor cannot take the focus.
   document.body.classList.add('ready');
+  view().focus();
   performance.mark('q41-ready');
 }
 

@@ -5,7 +5,7 @@ import {ask, notice} from './dialogs.js';
 import {bindCodeWords, openListing, openReference} from './panels.js';
 import {saveSoon, state} from './state.js';
 import {t} from './texts.js';
-import {renderAll, renderLamps, renderSettingsOf} from './view.js';
+import {onLabelKey, renderAll, renderLamps, renderSettingsOf} from './view.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -265,6 +265,7 @@ export function bindCommands() {
     $(`tab-${state.current}`).focus();
   });
   $('tabs').addEventListener('keydown', onTabKey);
+  $('labels').addEventListener('keydown', onLabelKey);
   document.addEventListener('keydown', onKey, true);
   bindBlockFields();
   bindProgramFields();

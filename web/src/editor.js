@@ -3,7 +3,7 @@
 // language.
 import {completionKeymap} from '@codemirror/autocomplete';
 import {defaultKeymap, history, historyKeymap} from '@codemirror/commands';
-import {lintGutter} from '@codemirror/lint';
+import {lintGutter, lintKeymap} from '@codemirror/lint';
 import {findReferencesKeymap, hoverTooltips, jumpToDefinitionKeymap, LSPClient, LSPPlugin, renameKeymap, serverCompletion, serverDiagnostics} from '@codemirror/lsp-client';
 import {highlightSelectionMatches, openSearchPanel, search, searchKeymap} from '@codemirror/search';
 import {EditorState, StateEffect, StateField} from '@codemirror/state';
@@ -100,8 +100,10 @@ export function createEditor({parent, doc, uri, client, label, phrases, onDocCha
     lintGutter(),
     tokenField,
     EditorState.phrases.of(phrases),
-    keymap.of(
-        [...pageKeys, ...completionKeymap, ...searchKeymap, ...historyKeymap, ...defaultKeymap]),
+    // The faults marked while typing are also a list the keys open (Ctrl+Shift+M, F8), not only
+    // tooltips a mouse brings up.
+    keymap.of([...pageKeys, ...completionKeymap, ...searchKeymap, ...lintKeymap, ...historyKeymap,
+               ...defaultKeymap]),
     EditorView.contentAttributes.of({'aria-label': label, spellcheck: 'false'}),
     EditorView.updateListener.of((update) => {
       if (update.docChanged) {

@@ -38,6 +38,20 @@ function listingNote(k, answer, rows) {
 
 // The listing of the current block; the rows of the caret's line are marked and in view,
 // and a row leads back to its source line.
+function stepRow(list, e) {
+  const rows = [...list.querySelectorAll('.listing-row')];
+  const at = rows.indexOf(document.activeElement);
+  const page = Math.max(1, Math.floor(list.clientHeight / 20) - 1);
+  const moves = {ArrowDown: at + 1, ArrowUp: at - 1, PageDown: at + page, PageUp: at - page,
+                 Home: 0, End: rows.length - 1};
+  if (at < 0 || !(e.key in moves)) return;
+  e.preventDefault();
+  const next = rows[Math.max(0, Math.min(moves[e.key], rows.length - 1))];
+  rows[at].tabIndex = -1;
+  next.tabIndex = 0;
+  next.focus();
+}
+
 export async function openListing() {
   const box = $('listing-dialog');
   const k = state.current;
@@ -59,6 +73,9 @@ export async function openListing() {
     goToLine(Number(row.dataset.line));
   };
   const marked = list.querySelector('.linked') || list.querySelector('.listing-row');
+  // The rows are one Tab stop, the marked one; the arrow keys go from row to row.
+  for (const row of list.querySelectorAll('.listing-row')) row.tabIndex = row === marked ? 0 : -1;
+  list.onkeydown = (e) => stepRow(list, e);
   openPanel(box, marked || box.querySelector('.close'));
   if (marked) marked.scrollIntoView({block: 'center'});
 }
@@ -73,8 +90,22 @@ function textOf(html) {
 
 function showEntry(entry) {
   $('reference-text').innerHTML = entry ? entry.html : `<p>${t('TextReferenceNothing')}</p>`;
-  for (const li of $('reference-list').children)
+  for (const li of $('reference-list').children) {
     li.firstChild.setAttribute('aria-current', String(li.entry === entry));
+    li.firstChild.tabIndex = li.entry === entry ? 0 : -1;
+  }
+}
+
+// The entries are one Tab stop: the arrow keys go from entry to entry and show each.
+function onReferenceKey(e) {
+  const buttons = [...$('reference-list').querySelectorAll('button')];
+  const at = buttons.indexOf(document.activeElement);
+  const moves = {ArrowDown: at + 1, ArrowUp: at - 1, Home: 0, End: buttons.length - 1};
+  if (at < 0 || !(e.key in moves)) return;
+  e.preventDefault();
+  const next = buttons[Math.max(0, Math.min(moves[e.key], buttons.length - 1))];
+  next.click();
+  next.focus();
 }
 
 function filterReference() {
@@ -111,6 +142,7 @@ export async function openReference() {
     reference = {language: currentLanguage(), entries};
   }
   $('reference-search').oninput = filterReference;
+  $('reference-list').onkeydown = onReferenceKey;
   filterReference();
   openPanel($('reference-dialog'), $('reference-search'));
 }
@@ -132,6 +164,8 @@ export function bindCodeWords() {
       e.preventDefault();
       activate(moves[e.key]);
     } else if (e.key === 'Enter' && active >= 0) {
+      // The focus moves to the editor now: the key itself must not reach it as a new line.
+      e.preventDefault();
       goToLine(lineOfWord(active));
     }
   });

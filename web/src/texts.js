@@ -12,6 +12,7 @@ const PageTexts = {
   Close: ['Закрыть', 'Close'],
   Loading: ['Загрузка ядра…', 'Loading the core…'],
   Warnings: ['Предупреждения', 'Warnings'],
+  LabelKind: ['Вид метки', 'Kind of label'],
   Blocks: ['Блоки программы', 'Program blocks'],
   Commands: ['Команды', 'Commands'],
   CoreFailed: ['Ядро не загрузилось: ', 'The core did not load: '],

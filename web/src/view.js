@@ -90,15 +90,48 @@ function renderCode() {
 
 function renderLabels() {
   const body = $('labels').tBodies[0];
-  body.replaceChildren(...shownCode().labels.map((l) => {
+  body.replaceChildren(...shownCode().labels.map((l, row) => {
     const tr = document.createElement('tr');
-    for (const text of [l.name, l.kind, l.value]) {
+    [l.name, l.kind, l.value].forEach((text, column) => {
       const td = document.createElement('td');
       td.textContent = text;
+      td.id = `label-${row}-${column}`;
       tr.append(td);
-    }
+    });
     return tr;
   }));
+  labelCell = {row: 0, column: 0};
+  markLabelCell();
+}
+
+// The label table is one stop for Tab; the arrow keys move its active cell, as its
+// description says.
+let labelCell = {row: 0, column: 0};
+
+function markLabelCell() {
+  const table = $('labels');
+  for (const old of table.querySelectorAll('td.active')) old.classList.remove('active');
+  const cell = document.getElementById(`label-${labelCell.row}-${labelCell.column}`);
+  if (!cell) {
+    table.removeAttribute('aria-activedescendant');
+    return;
+  }
+  cell.classList.add('active');
+  table.setAttribute('aria-activedescendant', cell.id);
+  cell.scrollIntoView({block: 'nearest'});
+}
+
+export function onLabelKey(e) {
+  const rows = $('labels').tBodies[0].rows.length;
+  const {row, column} = labelCell;
+  const moves = {ArrowDown: [row + 1, column], ArrowUp: [row - 1, column],
+                 ArrowRight: [row, column + 1], ArrowLeft: [row, column - 1],
+                 Home: [row, 0], End: [row, 2], PageUp: [0, column], PageDown: [rows - 1, column]};
+  if (!(e.key in moves) || !rows) return;
+  e.preventDefault();
+  const [r, c] = moves[e.key];
+  labelCell = {row: Math.max(0, Math.min(r, rows - 1)), column: Math.max(0, Math.min(c, 2))};
+  markLabelCell();
 }
 
 // The code words of a source line stand out, so the reader sees what the line became.
