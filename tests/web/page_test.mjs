@@ -3,16 +3,14 @@
 // with what the native q41asm writes for the program file the page downloads.
 //   node tests/web/page_test.mjs [build-web] [q41asm]    (Q41_SCREENSHOTS=dir for pictures)
 import assert from 'node:assert/strict';
-import {execFileSync, spawn} from 'node:child_process';
+import {execFileSync} from 'node:child_process';
 import {existsSync, mkdtempSync, readFileSync, rmSync} from 'node:fs';
-import {createRequire} from 'node:module';
 import {tmpdir} from 'node:os';
 import path from 'node:path';
-import {fileURLToPath} from 'node:url';
 
-const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+import {chromium, ChromiumArgs, root, serve} from './browser.mjs';
+
 const site = path.resolve(process.argv[2] || path.join(root, 'build-web'));
-const pageRequire = createRequire(path.join(root, 'web/package.json'));
 // Without the built page (make web), its packages or the browser there is nothing to test.
 for (const needed of [path.join(site, 'q41.mjs'), path.join(site, 'app.js'), '/usr/bin/chromium']) {
   if (!existsSync(needed)) {
@@ -20,29 +18,12 @@ for (const needed of [path.join(site, 'q41.mjs'), path.join(site, 'app.js'), '/u
     process.exit(77);
   }
 }
-// playwright-core is the page's own dependency, installed in web/ by `npm ci`.
-const {chromium} = pageRequire('playwright-core');
 const q41asm = path.resolve(process.argv[3] || path.join(root, 'build/q41asm'));
 const work = mkdtempSync(path.join(tmpdir(), 'q41-page-'));
-const Args = [
-  '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync'
-];
 
 const Hello = readFileSync(path.join(root, 'examples/hello.asm'), 'utf8').replace(/\r?\n$/, '');
 const Header = 'Программа студента, вариант 7';
 const Loop = 'loop:   in p.3, r0\n        out r0, p.4\n        br loop\n        hlt';
-
-function serve() {
-  const server = spawn(process.execPath, [path.join(root, 'web/serve.mjs'), site, '0']);
-  return new Promise((resolve, reject) => {
-    server.stdout.on('data', (d) => {
-      const m = /http:\/\/[\d.:]+\//.exec(String(d));
-      if (m) resolve({server, url: m[0]});
-    });
-    server.on('exit', () => reject(new Error('the server stopped')));
-  });
-}
 
 // Replaces the current block's text as one paste into the real editor.
 async function setSource(page, text) {
@@ -387,10 +368,10 @@ async function screenshots(browser, url, dir) {
   }
 }
 
-const {server, url} = await serve();
+const {server, url} = await serve(site);
 const browser = await chromium.launchPersistentContext(path.join(work, 'profile'), {
   executablePath: '/usr/bin/chromium',
-  args: Args,
+  args: ChromiumArgs,
   headless: true,
   acceptDownloads: true,
   viewport: {width: 1100, height: 820},
