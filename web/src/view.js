@@ -101,14 +101,16 @@ function renderLabels() {
     return tr;
   }));
   labelCell = {row: 0, column: 0};
-  markLabelCell();
+  markLabelCell(false);
 }
 
 // The label table is one stop for Tab; the arrow keys move its active cell, as its
 // description says.
 let labelCell = {row: 0, column: 0};
 
-function markLabelCell() {
+// Marks the active cell; `reveal` scrolls it into view, which a key asks for and a new
+// table does not (the browser would lay the whole page out at once to find it).
+function markLabelCell(reveal) {
   const table = $('labels');
   for (const old of table.querySelectorAll('td.active')) old.classList.remove('active');
   const cell = document.getElementById(`label-${labelCell.row}-${labelCell.column}`);
@@ -118,7 +120,7 @@ function markLabelCell() {
   }
   cell.classList.add('active');
   table.setAttribute('aria-activedescendant', cell.id);
-  cell.scrollIntoView({block: 'nearest'});
+  if (reveal) cell.scrollIntoView({block: 'nearest'});
 }
 
 export function onLabelKey(e) {
@@ -131,7 +133,7 @@ export function onLabelKey(e) {
   e.preventDefault();
   const [r, c] = moves[e.key];
   labelCell = {row: Math.max(0, Math.min(r, rows - 1)), column: Math.max(0, Math.min(c, 2))};
-  markLabelCell();
+  markLabelCell(true);
 }
 
 // The code words of a source line stand out, so the reader sees what the line became.
