@@ -171,7 +171,6 @@ try {
   ];
   for (let step = 0; step < steps; ++step) {
     const action = random(actions.length);
-    if (process.env.Q41_TRACE) console.log(step, action, JSON.stringify(session.blocks));
     await actions[action]();
     await session.check(`step ${step} (action ${action})`);
   }

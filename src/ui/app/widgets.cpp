@@ -15,6 +15,28 @@
 #include "ui/app/style.hpp"
 
 namespace q41::ui {
+
+namespace {
+
+class KeyPressFilter : public QObject {
+ public:
+  KeyPressFilter(QObject& watched, std::function<bool(QObject&, QKeyEvent&)> take)
+      : QObject(&watched), take_(std::move(take)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    return event->type() == QEvent::KeyPress && take_(*watched, *static_cast<QKeyEvent*>(event));
+  }
+
+ private:
+  std::function<bool(QObject&, QKeyEvent&)> take_;
+};
+
+}  // namespace
+
+void FilterKeyPresses(QObject& watched, std::function<bool(QObject&, QKeyEvent&)> take) {
+  watched.installEventFilter(new KeyPressFilter(watched, std::move(take)));
+}
 namespace {
 
 // No status line is wide enough for more characters than this; measuring more only costs.

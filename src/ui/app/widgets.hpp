@@ -8,6 +8,9 @@
 #include <QLabel>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
+
+class QKeyEvent;
 
 #include "blocks/block_view.hpp"
 
@@ -42,6 +45,10 @@ class StatusLabel : public QLabel {
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 };
+
+// Gives every key press that reaches `watched` first to `take`, which returns whether it took
+// the key (it then goes no further). The filter lives as long as `watched`.
+void FilterKeyPresses(QObject& watched, std::function<bool(QObject&, QKeyEvent&)> take);
 
 // A lamp's colour; a hidden lamp takes the colour of `background`.
 QColor LampColorOf(LampColor color, const QWidget& background);

@@ -14,6 +14,7 @@
 #include "blocks/compile_commands.hpp"
 #include "ui/app/application.hpp"
 #include "ui/app/style.hpp"
+#include "ui/app/widgets.hpp"
 #include "ui/editor/asm_editor.hpp"
 #include "ui/files/print.hpp"
 #include "ui/files/program_files.hpp"
@@ -283,27 +284,19 @@ constexpr std::array<Command, 26> Commands = {{
 // A menu closed with Escape leaves the menu bar holding the keyboard, its title lit, waiting
 // for a menu's letter; the menus have none, and the text typed then was lost. A key that
 // types text leaves the menu bar, which gives the focus back, and goes where the focus is.
-class MenuBarTyping : public QObject {
- public:
-  using QObject::QObject;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress) return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (key->text().isEmpty() || !key->text().front().isPrint()) return false;
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QCoreApplication::sendEvent(watched, &escape);
-    QWidget* focus = QApplication::focusWidget();
-    if (focus != nullptr && focus != watched) QCoreApplication::sendEvent(focus, key);
-    return true;
-  }
-};
+bool LeaveMenuBarTyping(QObject& bar, QKeyEvent& key) {
+  if (key.text().isEmpty() || !key.text().front().isPrint()) return false;
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QCoreApplication::sendEvent(&bar, &escape);
+  QWidget* focus = QApplication::focusWidget();
+  if (focus != nullptr && focus != &bar) QCoreApplication::sendEvent(focus, &key);
+  return true;
+}
 
 }  // namespace
 
 void BuildMainMenu(QMenuBar& bar, MainControls& controls, Application& program) {
-  bar.installEventFilter(new MenuBarTyping(&bar));
+  FilterKeyPresses(bar, LeaveMenuBarTyping);
   for (const Menu& m : Menus) {
     QMenu* menu = bar.addMenu(m.title.english);
     menu->setObjectName(m.name);

@@ -52,23 +52,15 @@ QToolButton* PictureButton(QWidget* parent, const char* name, const QIcon& icon,
 
 // Ctrl+Tab and Ctrl+Shift+Tab leave a control as Tab and Shift+Tab do, where the control
 // itself has no use for them.
-class CtrlTabLeaves : public QObject {
- public:
-  using QObject::QObject;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress) return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
-    if (!tab || !(key->modifiers() & Qt::ControlModifier)) return false;
-    const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
-    QKeyEvent plain(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
-                    back ? Qt::ShiftModifier : Qt::NoModifier);
-    QCoreApplication::sendEvent(watched, &plain);
-    return true;
-  }
-};
+bool CtrlTabLeaves(QObject& control, QKeyEvent& key) {
+  const bool tab = key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab;
+  if (!tab || !(key.modifiers() & Qt::ControlModifier)) return false;
+  const bool back = key.key() == Qt::Key_Backtab || (key.modifiers() & Qt::ShiftModifier);
+  QKeyEvent plain(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                  back ? Qt::ShiftModifier : Qt::NoModifier);
+  QCoreApplication::sendEvent(&control, &plain);
+  return true;
+}
 
 }  // namespace
 
@@ -172,7 +164,7 @@ void MainControls::BuildLabelGrid(QWidget* client, const LabelTable& labelTable)
   // The user reads the grid and does not edit it: the arrows walk its cells, and Tab goes on
   // to the next control, as everywhere else in the window.
   labels->setTabKeyNavigation(false);
-  labels->installEventFilter(new CtrlTabLeaves(labels));
+  FilterKeyPresses(*labels, CtrlTabLeaves);
   labels->setSelectionMode(QAbstractItemView::ContiguousSelection);
   labels->setWordWrap(false);
 }
